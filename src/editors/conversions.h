@@ -1,0 +1,70 @@
+#pragma once
+
+#include "editors/messages.h"
+#include "image/records.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// Conversions between the controller's stored integers and the texts an operator reads
+// and types. Range values are hundredths of a percent of the input span.
+
+constexpr int32_t kRangeParseError = 20000; // ParseRangeValue's error result; never stored
+constexpr int16_t kNoValue = -32768;        // shown as "----"
+constexpr uint16_t kTimeNotUsed = 0x8000;   // a pattern time that is not used, "----"
+
+// Span and base of the input range, with what the two range conversions need besides.
+struct InputRange {
+    float span = 0.0f;
+    float base = 0.0f;
+    int decimals = 0; // EffectiveDecimals
+    bool dc = false;  // DC input (or a code outside the table): values in scale units
+    int pvd = 0;      // the stored decimal position, to report a PVD above 3
+
+    // The same range measured from 0, for difference values (shift, band, deviation).
+    InputRange Difference() const {
+        InputRange r = *this;
+        r.base = 0.0f;
+        return r;
+    }
+};
+
+InputRange SelectInputRange(const SystemSetupRecord& setup);
+int EffectiveDecimals(const SystemSetupRecord& setup);
+bool IsTemperatureSensor(int code);
+bool IsDcInput(int code); // 64..69
+
+std::string FormatRangeValue(const InputRange& range, int16_t value);
+// Shows the decimal-position messages through `messages`; returns kRangeParseError on
+// error, and refuses quotients outside -32767..19999 the same way.
+int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messages& messages);
+
+std::string FormatOneDecimal(int32_t value, int32_t divisor);
+// The value in tenths, or nothing when the text has no ".".
+std::optional<int32_t> ParseOneDecimal(const std::string& text);
+
+std::string FormatTime(int32_t value);
+struct TimeParts {
+    int32_t first = 0;
+    int32_t second = 0;
+};
+TimeParts ParseTime(const std::string& text);
+
+// Input type table: list text, range texts, span and base.
+int InputTypeCount();           // 37
+int InputTypeCodeAt(int index); // codes in table order
+std::string InputTypeText(int code);
+int InputTypeCode(const std::string& text);
+std::string RangeText(int code, int pvu); // degree C for pvu 0, degree F otherwise
+
+// Alarm type table, code = position.
+int AlarmTypeCount(); // 19
+std::string AlarmTypeText(int code);
+int AlarmTypeCode(const std::string& text); // -1 when the text is not in the table
+
+// Texts of the pattern editor's three read-only boxes; nothing when the stored value is
+// outside the list (the caller shows the matching message).
+std::optional<std::string> RangeBoxText(const SystemSetupRecord& setup);
+std::optional<std::string> DecimalPointBoxText(int pvd);
+std::optional<std::string> TimeUnitBoxText(int tmu);

@@ -1,0 +1,54 @@
+#include "editors/dialog_support_qt.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QWidget>
+
+void QtMessages::Show(const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageCaption),
+                    QString::fromStdString(text), QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
+void QtCursor::BeginWait() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtCursor::EndWait() {
+    QApplication::restoreOverrideCursor();
+}
+
+void CenterOnPointer(QWidget* window) {
+    window->adjustSize();
+    const QPoint pointer = QCursor::pos();
+    QRect frame(QPoint(0, 0), window->sizeHint().expandedTo(window->size()));
+    frame.moveCenter(pointer);
+    if (QScreen* screen = QGuiApplication::screenAt(pointer)) {
+        const QRect area = screen->availableGeometry();
+        if (frame.right() > area.right())
+            frame.moveRight(area.right());
+        if (frame.bottom() > area.bottom())
+            frame.moveBottom(area.bottom());
+        if (frame.left() < area.left())
+            frame.moveLeft(area.left());
+        if (frame.top() < area.top())
+            frame.moveTop(area.top());
+    }
+    window->move(frame.topLeft());
+}
+
+QPushButton* MakeHelpButton(const QString& mnemonic, const std::string& helpText,
+                            Messages& messages, QWidget* parent) {
+    auto* button = new QPushButton(mnemonic, parent);
+    button->setObjectName(QStringLiteral("help_") + mnemonic);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    QObject::connect(button, &QPushButton::clicked, button,
+                     [&messages, helpText] { messages.Show(helpText); });
+    return button;
+}

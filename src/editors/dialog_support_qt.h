@@ -1,0 +1,37 @@
+#pragma once
+
+#include "editors/cursor.h"
+#include "editors/messages.h"
+
+#include <QString>
+
+class QPushButton;
+class QWidget;
+
+// The application title every message box is captioned with.
+inline constexpr const char* kMessageCaption = "TQXLOADER961114";
+
+// Message boxes of the system: one OK button, no icon.
+class QtMessages : public Messages {
+public:
+    explicit QtMessages(QWidget* parent = nullptr) : m_parent(parent) {}
+    void Show(const std::string& text) override;
+
+private:
+    QWidget* m_parent;
+};
+
+// The toolkit's wait cursor, restored to the arrow when the last wait ends.
+class QtCursor : public CursorControl {
+public:
+    void BeginWait() override;
+    void EndWait() override;
+};
+
+// Moves a window so that its centre is on the mouse pointer, kept on the screen.
+void CenterOnPointer(QWidget* window);
+
+// A push button labelled with a parameter's mnemonic that shows its help text.
+// The button's object name is "help_" followed by the mnemonic.
+QPushButton* MakeHelpButton(const QString& mnemonic, const std::string& helpText,
+                            Messages& messages, QWidget* parent);

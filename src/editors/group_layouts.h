@@ -1,0 +1,35 @@
+#pragma once
+
+#include "editors/field_ref.h"
+#include "image/records.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// The controller block layouts of the system setup group (blocks 12 and 9) and of the
+// advanced group (blocks 10 and 13). Connect, RETRIEVE and SEND all use these.
+
+constexpr int kBlock12Bytes = 33;
+constexpr int kBlock9Bytes = 26;
+constexpr int kBlock10Bytes = 17;
+constexpr int kBlock13Bytes = 12;
+
+using Block12 = std::array<uint8_t, kBlock12Bytes>;
+using Block9 = std::array<uint8_t, kBlock9Bytes>;
+using Block10 = std::array<uint8_t, kBlock10Bytes>;
+using Block13 = std::array<uint8_t, kBlock13Bytes>;
+
+const std::vector<BlockField<SystemSetupRecord>>& Block12Layout();
+const std::vector<BlockField<SystemSetupRecord>>& Block9Layout();
+const std::vector<BlockField<AdvancedRecord>>& Block10Layout();
+const std::vector<BlockField<AdvancedRecord>>& Block13Layout();
+
+// Copies the owned fields out of the blocks; bytes no field owns are not looked at.
+void SystemSetupFromBlocks(const Block12& b12, const Block9& b9, SystemSetupRecord& setup);
+// Puts the owned fields into the blocks; the other bytes keep what the blocks held.
+void SystemSetupIntoBlocks(const SystemSetupRecord& setup, Block12& b12, Block9& b9);
+
+void AdvancedFromBlock10(const Block10& b10, AdvancedRecord& advanced);
+void AdvancedFromBlock13(const Block13& b13, AdvancedRecord& advanced);
+void AdvancedIntoBlocks(const AdvancedRecord& advanced, Block10& b10, Block13& b13);

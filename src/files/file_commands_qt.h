@@ -1,0 +1,14 @@
+#pragma once
+
+#include "editors/cursor.h"
+#include "editors/messages.h"
+#include "image/parameter_image.h"
+
+class QWidget;
+
+// File > Write: asks for a name, writes the whole image as a parameter file.
+void FileWriteCommand(ParameterImage& image, Messages& messages, CursorControl& cursor,
+                      QWidget* parent);
+// File > Read: asks for a name, loads a parameter file into the image.
+void FileReadCommand(ParameterImage& image, Messages& messages, CursorControl& cursor,
+                     QWidget* parent);

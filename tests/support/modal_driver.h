@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <deque>
+#include <functional>
+
+// Drives modal dialogs opened by code under test: each queued action runs, in order, on
+// the next modal widget that appears, while the code under test blocks in exec().
+class ModalDriver {
+public:
+    using Action = std::function<void(QWidget*)>;
+
+    ModalDriver() {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
+    }
+
+    void Then(Action action) {
+        m_actions.push_back(std::move(action));
+        m_timer.start();
+    }
+
+    bool Done() const { return m_actions.empty(); }
+
+private:
+    void Poll() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == m_last || m_actions.empty())
+            return;
+        m_last = modal;
+        Action action = std::move(m_actions.front());
+        m_actions.pop_front();
+        if (m_actions.empty())
+            m_timer.stop();
+        action(modal);
+        // A dialog that stays open after the action may be driven again by the next one.
+        if (modal->isVisible())
+            m_last = nullptr;
+    }
+
+    QTimer m_timer;
+    std::deque<Action> m_actions;
+    QWidget* m_last = nullptr;
+};
