@@ -1,6 +1,6 @@
-#include <QApplication>
+#include "app/application.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    return 0;
+    CTQXLOADER961114App app(argc, argv);
+    return app.Run();
 }

@@ -1,0 +1,22 @@
+#include "app/application.h"
+
+#include "app/document.h"
+#include "app/main_frame.h"
+
+CTQXLOADER961114App::CTQXLOADER961114App(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("TQXLOADER961114"));
+    setApplicationDisplayName(QStringLiteral("TQXLOADER"));
+}
+
+CTQXLOADER961114App::~CTQXLOADER961114App() {
+    // The view closes the link when the frame goes; then the document.
+    m_frame.reset();
+    m_document.reset();
+}
+
+int CTQXLOADER961114App::Run() {
+    m_document = std::make_unique<CTQXLOADER961114Doc>(TheImage(), m_messages, m_cursor);
+    m_frame = std::make_unique<CMainFrame>(*m_document);
+    m_frame->show();
+    return exec();
+}

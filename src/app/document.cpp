@@ -1,0 +1,121 @@
+#include "app/document.h"
+
+#include "app/about_dialog.h"
+#include "app/connect_first_notice.h"
+#include "editors/advanced_dialog.h"
+#include "editors/pid_group_dialog.h"
+#include "editors/program_pattern_dialog.h"
+#include "editors/system_setup_dialog.h"
+#include "files/file_commands_qt.h"
+#include "link/code_symbols_dialog.h"
+#include "link/connect_procedure.h"
+
+namespace {
+
+// Connect's dialog and progress, shown in the main window.
+class WindowConnectUi : public ConnectUi {
+public:
+    WindowConnectUi(QWidget* window, ConnectStatus* status) : m_window(window), m_status(status) {}
+
+    bool ConfirmModelCode(const std::string& code) override {
+        CodeSymbolsDialog dialog(QString::fromLatin1(code.data(), static_cast<int>(code.size())),
+                                 m_window);
+        return dialog.exec() == QDialog::Accepted;
+    }
+    void Progress(int index, int total, const ConnectRead& read) override {
+        if (m_status)
+            m_status->ShowConnectProgress(
+                index, total, QStringLiteral("Reading ") + QString::fromStdString(read.what));
+    }
+    void Finished() override {
+        if (m_status)
+            m_status->ClearConnectProgress();
+    }
+
+private:
+    QWidget* m_window;
+    ConnectStatus* m_status;
+};
+
+} // namespace
+
+CTQXLOADER961114Doc::CTQXLOADER961114Doc(ParameterImage& image, Messages& messages,
+                                         CursorControl& cursor)
+    : m_image(image), m_messages(messages), m_cursor(cursor) {
+    SetStartValues(m_image);
+}
+
+void CTQXLOADER961114Doc::SetWindow(QWidget* window, ConnectStatus* status) {
+    m_window = window;
+    m_status = status;
+}
+
+void CTQXLOADER961114Doc::Run(Command command) {
+    switch (command) {
+    case Command::FileRead:
+        return OnFileRead();
+    case Command::FileWrite:
+        return OnFileWrite();
+    case Command::ProgramPattern:
+        return OnProgramPattern();
+    case Command::PidGroup:
+        return OnPidGroup();
+    case Command::SettingUp:
+        return OnSettingUp();
+    case Command::AdvancedUsage:
+        return OnAdvancedUsage();
+    case Command::ConnectStart:
+        return OnConnectStart();
+    case Command::About:
+        return OnAbout();
+    }
+}
+
+bool CTQXLOADER961114Doc::PassGate() {
+    if (m_image.connected == 1)
+        return true;
+    ConnectFirstNotice notice(m_window);
+    notice.exec();
+    return false;
+}
+
+template <class Dialog> void CTQXLOADER961114Doc::RunEditor() {
+    if (!PassGate())
+        return;
+    Dialog dialog(m_image, m_messages, m_cursor, m_window);
+    dialog.exec();
+}
+
+void CTQXLOADER961114Doc::OnFileRead() {
+    FileReadCommand(m_image, m_messages, m_cursor, m_window);
+}
+
+void CTQXLOADER961114Doc::OnFileWrite() {
+    FileWriteCommand(m_image, m_messages, m_cursor, m_window);
+}
+
+void CTQXLOADER961114Doc::OnProgramPattern() {
+    RunEditor<ProgramPatternDialog>();
+}
+
+void CTQXLOADER961114Doc::OnPidGroup() {
+    RunEditor<PidGroupDialog>();
+}
+
+void CTQXLOADER961114Doc::OnSettingUp() {
+    RunEditor<SystemSetupDialog>();
+}
+
+void CTQXLOADER961114Doc::OnAdvancedUsage() {
+    RunEditor<AdvancedDialog>();
+}
+
+void CTQXLOADER961114Doc::OnConnectStart() {
+    WindowConnectUi ui(m_window, m_status);
+    RunConnect(m_image, ui, m_messages, m_cursor);
+}
+
+void CTQXLOADER961114Doc::OnAbout() {
+    CAboutDlg about(m_window);
+    about.exec();
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/menu_table.h"
+#include "editors/cursor.h"
+#include "editors/messages.h"
+#include "image/parameter_image.h"
+
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+// Where Connect reports its progress: the main window's status bar.
+class ConnectStatus {
+public:
+    virtual ~ConnectStatus() = default;
+    virtual void ShowConnectProgress(int done, int total, const QString& what) = 0;
+    virtual void ClearConnectProgress() = 0;
+};
+
+// The single document: it gives the parameter image its start values and carries the
+// menu commands.
+class CTQXLOADER961114Doc : public QObject {
+    Q_OBJECT
+public:
+    CTQXLOADER961114Doc(ParameterImage& image, Messages& messages, CursorControl& cursor);
+
+    // The window dialogs are centred on and the status bar Connect reports to.
+    void SetWindow(QWidget* window, ConnectStatus* status);
+
+    void Run(Command command);
+
+    void OnFileRead();
+    void OnFileWrite();
+    void OnProgramPattern();
+    void OnPidGroup();
+    void OnSettingUp();
+    void OnAdvancedUsage();
+    void OnConnectStart();
+    void OnAbout();
+
+    ParameterImage& Image() { return m_image; }
+
+private:
+    // The connection gate: true when connected; otherwise shows the Connect-first notice.
+    bool PassGate();
+    template <class Dialog> void RunEditor();
+
+    ParameterImage& m_image;
+    Messages& m_messages;
+    CursorControl& m_cursor;
+    QWidget* m_window = nullptr;
+    ConnectStatus* m_status = nullptr;
+};

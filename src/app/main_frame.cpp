@@ -1,0 +1,70 @@
+#include "app/main_frame.h"
+
+#include "app/view.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+
+CMainFrame::CMainFrame(CTQXLOADER961114Doc& document, QWidget* parent)
+    : QMainWindow(parent), m_document(document) {
+    setObjectName(QStringLiteral("MainFrame"));
+    setWindowTitle(QStringLiteral("TQXLOADER"));
+    CreateMenus();
+    CreateStatusBar();
+    setCentralWidget(new CTQXLOADER961114View(document.Image(), this));
+    m_document.SetWindow(this, this);
+}
+
+void CMainFrame::CreateMenus() {
+    QMenu* menu = nullptr;
+    QString title;
+    for (const MenuItemSpec& spec : MenuBarItems()) {
+        if (!menu || title != QLatin1String(spec.menu)) {
+            title = QLatin1String(spec.menu);
+            menu = menuBar()->addMenu(title);
+        }
+        QAction* action = menu->addAction(QLatin1String(spec.item));
+        action->setProperty("commandId", static_cast<int>(spec.command));
+        action->setStatusTip(QLatin1String(spec.prompt));
+        const Command command = spec.command;
+        connect(action, &QAction::triggered, this, [this, command] { m_document.Run(command); });
+    }
+}
+
+void CMainFrame::CreateStatusBar() {
+    m_idle = new QLabel(QStringLiteral("TQXLOADER"), this);
+    m_idle->setObjectName(QStringLiteral("idle"));
+    m_activity = new QLabel(this);
+    m_activity->setObjectName(QStringLiteral("activity"));
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setMaximumWidth(220);
+    m_progress->setTextVisible(true);
+    m_progress->setFormat(QStringLiteral("%v of %m"));
+    statusBar()->addWidget(m_idle, 1);
+    statusBar()->addWidget(m_activity, 1);
+    statusBar()->addPermanentWidget(m_progress);
+    m_activity->hide();
+    m_progress->hide();
+}
+
+void CMainFrame::ShowConnectProgress(int done, int total, const QString& what) {
+    m_idle->hide();
+    m_activity->setText(what);
+    m_activity->show();
+    m_progress->setRange(0, total);
+    m_progress->setValue(done);
+    m_progress->show();
+    // The transfers block the event loop; paint the status bar now, user input stays queued.
+    statusBar()->repaint();
+}
+
+void CMainFrame::ClearConnectProgress() {
+    m_activity->hide();
+    m_progress->hide();
+    m_idle->show();
+    statusBar()->repaint();
+}

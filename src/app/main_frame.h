@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/document.h"
+
+#include <QMainWindow>
+
+class QLabel;
+class QProgressBar;
+
+// The main window: menu bar, status bar, and the empty view.
+class CMainFrame : public QMainWindow, public ConnectStatus {
+    Q_OBJECT
+public:
+    CMainFrame(CTQXLOADER961114Doc& document, QWidget* parent = nullptr);
+
+    void ShowConnectProgress(int done, int total, const QString& what) override;
+    void ClearConnectProgress() override;
+
+private:
+    void CreateMenus();
+    void CreateStatusBar();
+
+    CTQXLOADER961114Doc& m_document;
+    QLabel* m_idle = nullptr;
+    QLabel* m_activity = nullptr;
+    QProgressBar* m_progress = nullptr;
+};

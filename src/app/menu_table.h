@@ -1,0 +1,37 @@
+#pragma once
+
+#include <vector>
+
+// The commands of the main window's menu bar, with their command identifiers.
+enum class Command {
+    FileRead = 32780,
+    FileWrite = 32781,
+    ProgramPattern = 32772,
+    PidGroup = 32773,
+    SettingUp = 32774,
+    AdvancedUsage = 32775,
+    ConnectStart = 32771,
+    About = 57664,
+};
+
+struct MenuItemSpec {
+    const char* menu;
+    const char* item;
+    Command command;
+    const char* prompt; // status-bar prompt while highlighted; empty for none
+};
+
+// The menu bar, menus and items in their order.
+inline const std::vector<MenuItemSpec>& MenuBarItems() {
+    static const std::vector<MenuItemSpec> items = {
+        {"File", "Read", Command::FileRead, "Copy file data  on disk or floppy to Loader"},
+        {"File", "Write", Command::FileWrite, "Copy Loader data to file on disk or floppy"},
+        {"Parameter setting", "Program pattern", Command::ProgramPattern, ""},
+        {"Parameter setting", "PID group", Command::PidGroup, ""},
+        {"Parameter setting", "Setting up", Command::SettingUp, ""},
+        {"Parameter setting", "Advanced usage", Command::AdvancedUsage, ""},
+        {"Connect", "Start", Command::ConnectStart, "Loading data from TQX to Loader"},
+        {"Version", "TQXLOADER ver.1.6", Command::About, "TQXLOADER version"},
+    };
+    return items;
+}

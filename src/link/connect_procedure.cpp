@@ -1,0 +1,173 @@
+#include "link/connect_procedure.h"
+
+#include "editors/group_layouts.h"
+#include "link/tqxcomm.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace {
+
+using D = ConnectRead::Destination;
+
+constexpr int kPidBlocks[ParameterImage::kPidGroups] = {4, 5, 6, 7, 8, 46, 47, 48, 49};
+
+std::vector<ConnectRead> BuildSequence() {
+    std::vector<ConnectRead> reads;
+    reads.push_back({1, 0, 0, 6, D::RawBlock0, 0, "block 0"});
+    reads.push_back({1, 3, 0, 10, D::RawBlock3, 0, "block 3"});
+    for (int g = 0; g < ParameterImage::kPidGroups; ++g)
+        reads.push_back(
+            {1, kPidBlocks[g], 0, 24, D::PidGroup, g, "PID group " + std::to_string(g + 1)});
+    reads.push_back({1, 9, 0, kBlock9Bytes, D::Discard, 0, "block 9"});
+    reads.push_back({1, 10, 0, kBlock10Bytes, D::Advanced10, 0, "advanced parameters (block 10)"});
+    reads.push_back({1, 12, 0, kBlock12Bytes, D::Setup12, 0, "system setup (block 12)"});
+    reads.push_back({1, 9, 0, kBlock9Bytes, D::Setup9, 0, "system setup (block 9)"});
+    reads.push_back({1, 13, 0, kBlock13Bytes, D::Advanced13, 0, "advanced parameters (block 13)"});
+    // Each pattern block is read as 126 words from byte 0 and 84 words from byte 252.
+    for (int n = 1; n <= ParameterImage::kPatterns; ++n) {
+        const int a = 20 + 2 * (n - 1);
+        const int pieces[4][3] = {{a, 0, 126}, {a, 252, 84}, {a + 1, 0, 126}, {a + 1, 252, 84}};
+        const int recordOffset[4] = {0, 252, 420, 672};
+        for (int k = 0; k < 4; ++k)
+            reads.push_back(
+                {17, pieces[k][0], pieces[k][1], pieces[k][2], D::PatternPiece,
+                 ProgramPatternRecord::kBytes * (n - 1) + recordOffset[k],
+                 "program pattern " + std::to_string(n) + " part " + std::to_string(k + 1)});
+    }
+    const int tail[5][2] = {{40, 14}, {41, 18}, {42, 10}, {43, 12}, {44, 12}};
+    for (const auto& t : tail)
+        reads.push_back({1, t[0], 0, t[1], D::Discard, 0, "block " + std::to_string(t[0])});
+    return reads;
+}
+
+int32_t ByteCount(const ConnectRead& read) {
+    return read.mode == TQX_MODE_READ_WORDS ? 2 * read.length : read.length;
+}
+
+template <size_t N> std::array<uint8_t, N> Take(const uint8_t* data) {
+    std::array<uint8_t, N> block{};
+    std::memcpy(block.data(), data, N);
+    return block;
+}
+
+} // namespace
+
+const std::vector<ConnectRead>& ConnectReadSequence() {
+    static const std::vector<ConnectRead> sequence = BuildSequence();
+    return sequence;
+}
+
+bool ReadModelCode(ParameterImage& image) {
+    std::array<uint8_t, 14> code{};
+    int32_t status = 0;
+    if (!TQXRead(TQX_MODE_READ_BYTES, 40, 0, 14, code.data(), &status))
+        return false;
+    std::memcpy(image.modelCode.data(), code.data(), code.size());
+    return true;
+}
+
+ReadReport ReadWholeController(ParameterImage& image, const ConnectProgress& progress) {
+    const std::vector<ConnectRead>& sequence = ConnectReadSequence();
+    ReadReport report;
+    // Blocks 12 and 9 start as the image's own fields, so a block whose read failed
+    // leaves its fields as they were.
+    Block12 block12{};
+    Block9 block9{};
+    SystemSetupIntoBlocks(image.systemSetup, block12, block9);
+
+    for (size_t i = 0; i < sequence.size(); ++i) {
+        const ConnectRead& read = sequence[i];
+        if (progress)
+            progress(static_cast<int>(i), static_cast<int>(sequence.size()), read);
+        // Every read lands in scratch first and reaches the image only when it succeeded.
+        std::array<uint8_t, 2 * TQX_MAX_UNITS> scratch{};
+        int32_t status = 0;
+        const bool ok =
+            TQXRead(read.mode, read.block, read.offset, read.length, scratch.data(), &status) != 0;
+        ++report.reads;
+        if (!ok) {
+            report.failed.push_back(read.what);
+            continue;
+        }
+        const uint8_t* data = scratch.data();
+        switch (read.destination) {
+        case D::RawBlock0:
+            image.rawBlock0 = Take<6>(data);
+            break;
+        case D::RawBlock3:
+            image.rawBlock3 = Take<10>(data);
+            break;
+        case D::PidGroup:
+            image.pid[read.index].bytes = Take<PidGroupRecord::kBytes>(data);
+            break;
+        case D::Advanced10:
+            AdvancedFromBlock10(Take<kBlock10Bytes>(data), image.advanced);
+            break;
+        case D::Setup12:
+            block12 = Take<kBlock12Bytes>(data);
+            break;
+        case D::Setup9:
+            block9 = Take<kBlock9Bytes>(data);
+            break;
+        case D::Advanced13:
+            AdvancedFromBlock13(Take<kBlock13Bytes>(data), image.advanced);
+            break;
+        case D::PatternPiece: {
+            const int n = read.index / ProgramPatternRecord::kBytes;
+            const int offset = read.index % ProgramPatternRecord::kBytes;
+            std::memcpy(&image.pattern[n].bytes[offset], data, ByteCount(read));
+            break;
+        }
+        case D::Discard:
+            break;
+        }
+        if (read.destination == D::Setup9 || read.destination == D::Setup12)
+            SystemSetupFromBlocks(block12, block9, image.systemSetup);
+    }
+    return report;
+}
+
+std::string ConnectFailureText(const ReadReport& report) {
+    if (report.failed.empty())
+        return {};
+    const size_t failed = report.failed.size();
+    std::string text = "Connect: " + std::to_string(failed) + " of " +
+                       std::to_string(report.reads) + " reads failed";
+    if (failed == static_cast<size_t>(report.reads))
+        return text + ". The controller did not answer; the loader keeps its previous values.";
+    text += " (";
+    const size_t listed = std::min<size_t>(failed, 8);
+    for (size_t i = 0; i < listed; ++i)
+        text += (i ? ", " : "") + report.failed[i];
+    if (listed < failed)
+        text += ", ...";
+    return text + "). Those values were not changed.";
+}
+
+void RunConnect(ParameterImage& image, ConnectUi& ui, Messages& messages, CursorControl& cursor) {
+    bool codeRead = false;
+    {
+        WaitCursor wait(cursor);
+        codeRead = ReadModelCode(image);
+    }
+    if (!ui.ConfirmModelCode(image.ModelCode()))
+        return;
+    image.connected = 1;
+    ReadReport report;
+    {
+        WaitCursor wait(cursor);
+        report = ReadWholeController(image, [&ui](int index, int total, const ConnectRead& read) {
+            ui.Progress(index, total, read);
+        });
+        // The model code read before the dialog counts among Connect's reads.
+        ++report.reads;
+        if (!codeRead)
+            report.failed.insert(report.failed.begin(), "model code (block 40)");
+    }
+    ui.Finished();
+    const std::string failure = ConnectFailureText(report);
+    if (!failure.empty())
+        messages.Show(failure);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "editors/cursor.h"
+#include "editors/messages.h"
+#include "image/parameter_image.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// One read of the Connect sequence and where its data go.
+struct ConnectRead {
+    enum Destination {
+        RawBlock0,
+        RawBlock3,
+        PidGroup,
+        Discard,
+        Advanced10,
+        Setup12,
+        Setup9,
+        Advanced13,
+        PatternPiece
+    };
+    int32_t mode;
+    int32_t block;
+    int32_t offset;
+    int32_t length; // in the mode's units
+    Destination destination;
+    int index;        // PID group 0..8, or pattern byte offset 840 (n - 1) + record offset
+    std::string what; // what the read fetches, for the status bar and failure reports
+};
+
+// The reads that follow the operator's confirmation, in order (57 of them).
+const std::vector<ConnectRead>& ConnectReadSequence();
+
+struct ReadReport {
+    int reads = 0;
+    std::vector<std::string> failed; // what each failed read was fetching, in order
+};
+
+// Called before each read with its index (0-based), the total and the read itself.
+using ConnectProgress = std::function<void(int index, int total, const ConnectRead& read)>;
+
+// Reads every group of the controller into the image. A read that fails changes nothing.
+ReadReport ReadWholeController(ParameterImage& image, const ConnectProgress& progress = {});
+
+// Reads block 40 into characters 1 to 14 of the model code. False when the read failed
+// (the model code then keeps its value).
+bool ReadModelCode(ParameterImage& image);
+
+// What Connect needs from its surroundings besides messages and the cursor.
+class ConnectUi {
+public:
+    virtual ~ConnectUi() = default;
+    // Shows the model code for confirmation; true for OK.
+    virtual bool ConfirmModelCode(const std::string& code) = 0;
+    virtual void Progress(int index, int total, const ConnectRead& read) = 0;
+    virtual void Finished() = 0;
+};
+
+// Connect Start: model code, confirmation, connected flag, the whole read sequence, and
+// one message naming the reads that failed (none when all succeeded).
+void RunConnect(ParameterImage& image, ConnectUi& ui, Messages& messages, CursorControl& cursor);
+
+// The one message that reports failed reads; empty when nothing failed.
+std::string ConnectFailureText(const ReadReport& report);

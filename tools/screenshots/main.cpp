@@ -1,0 +1,39 @@
+#include "shot_registry.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QTextStream>
+
+std::vector<Shot>& ShotRegistry() {
+    static std::vector<Shot> shots;
+    return shots;
+}
+
+// Renders every registered window to a PNG file: tqx-screenshots OUTPUT_DIR [NAME...]
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const QString outputDir = args.size() > 1 ? args[1] : QStringLiteral("screenshots");
+    const QStringList only = args.mid(2);
+    QDir().mkpath(outputDir);
+    QTextStream out(stdout);
+
+    ShotContext ctx;
+    ctx.outputDir = outputDir;
+    ctx.save = [&](QWidget* widget, const QString& name) {
+        widget->show();
+        widget->adjustSize();
+        QApplication::processEvents();
+        const QString path = QDir(outputDir).filePath(name + QStringLiteral(".png"));
+        widget->grab().save(path);
+        out << path << "\n";
+        out.flush();
+    };
+    for (const Shot& shot : ShotRegistry()) {
+        if (!only.isEmpty() && !only.contains(shot.name))
+            continue;
+        shot.run(ctx);
+    }
+    return 0;
+}
