@@ -1,0 +1,78 @@
+#include "shot_registry.h"
+
+#include "app/about_dialog.h"
+#include "app/connect_first_notice.h"
+#include "app/document.h"
+#include "app/main_frame.h"
+#include "editors/cursor.h"
+#include "link/code_symbols_dialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+
+namespace {
+
+struct Shell {
+    ParameterImage image;
+    RecordingMessages messages;
+    NoCursor cursor;
+    CTQXLOADER961114Doc document{image, messages, cursor};
+    CMainFrame frame{document};
+};
+
+} // namespace
+
+TQX_SHOT("main_window") {
+    Shell shell;
+    shell.frame.resize(640, 360);
+    ctx.save(&shell.frame, QStringLiteral("main_window"));
+}
+
+TQX_SHOT("menus") {
+    Shell shell;
+    shell.frame.resize(640, 360);
+    shell.frame.show();
+    QApplication::processEvents();
+    int index = 0;
+    for (QAction* top : shell.frame.menuBar()->actions()) {
+        QMenu* menu = top->menu();
+        const QRect at = shell.frame.menuBar()->actionGeometry(top);
+        menu->popup(shell.frame.menuBar()->mapToGlobal(at.bottomLeft()));
+        shell.frame.menuBar()->setActiveAction(top);
+        QApplication::processEvents();
+        // The popup is a window of its own: paint it over the frame where it opened.
+        QPixmap picture = shell.frame.grab();
+        QPainter painter(&picture);
+        painter.drawPixmap(shell.frame.mapFromGlobal(menu->pos()), menu->grab());
+        painter.end();
+        const QString name = QStringLiteral("menu_%1").arg(++index);
+        picture.save(QDir(ctx.outputDir).filePath(name + QStringLiteral(".png")));
+        menu->hide();
+    }
+}
+
+TQX_SHOT("connect_progress") {
+    Shell shell;
+    shell.frame.resize(640, 360);
+    shell.frame.show();
+    shell.frame.ShowConnectProgress(20, 57, QStringLiteral("Reading program pattern 3 part 2"));
+    ctx.save(&shell.frame, QStringLiteral("connect_progress"));
+}
+
+TQX_SHOT("connect_first_notice") {
+    ConnectFirstNotice notice;
+    ctx.save(&notice, QStringLiteral("connect_first_notice"));
+}
+
+TQX_SHOT("about_box") {
+    CAboutDlg about;
+    ctx.save(&about, QStringLiteral("about_box"));
+}
+
+TQX_SHOT("code_symbols") {
+    CodeSymbolsDialog dialog(QStringLiteral("PXT4TEY1T-00121"));
+    ctx.save(&dialog, QStringLiteral("code_symbols"));
+}
