@@ -1,0 +1,136 @@
+#include "editors/conversions.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+constexpr int64_t kPow10[] = {1, 10, 100, 1000, 10000};
+constexpr size_t kExaminedChars = 10;
+
+// Reads an optional sign and the decimal digits after leading white space, as atoi does,
+// but saturating instead of overflowing.
+int64_t ReadInteger(const std::string& text, int64_t limit) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = std::min<int64_t>(limit, value * 10 + (text[i] - '0'));
+    return negative ? -value : value;
+}
+
+} // namespace
+
+std::string FormatRangeValue(const InputRange& range, int16_t value) {
+    if (value == kNoValue)
+        return "----";
+    const int d = std::min(std::max(range.decimals, 0), 3);
+    double x = static_cast<double>(value) * static_cast<double>(range.span) +
+               static_cast<double>(range.base) * 10000.0;
+    if (range.dc)
+        x /= static_cast<double>(kPow10[d]);
+    const int64_t n = static_cast<int64_t>(x); // toward zero
+    int64_t a = n < 0 ? -n : n;
+    // Round half up at the digit of weight 10^(3 - d), then drop the last 4 - d digits.
+    if ((a / kPow10[3 - d]) % 10 >= 5)
+        a += kPow10[4 - d];
+    a /= kPow10[4 - d];
+    std::string text = n < 0 ? "-" : "";
+    text += std::to_string(a / kPow10[d]);
+    if (d > 0) {
+        std::string fraction = std::to_string(a % kPow10[d]);
+        text += "." + std::string(static_cast<size_t>(d) - fraction.size(), '0') + fraction;
+    }
+    return text;
+}
+
+int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messages& messages) {
+    if (text == "----")
+        return kNoValue;
+    const int d = range.decimals;
+    if (d < 0 || d > 3) {
+        messages.Show("PVD parameter error");
+        return kRangeParseError;
+    }
+    if (text.size() > kExaminedChars) {
+        // Longer texts would be cut silently; refuse them instead.
+        messages.Show("Input at most 10 characters");
+        return kRangeParseError;
+    }
+    const size_t length = text.size();
+    const size_t point = text.find('.');
+    const size_t after = point == std::string::npos ? 0 : length - point - 1;
+    static const char* const kDecimalMessages[] = {
+        "Input no decimal position data", "Input the first decimal position data",
+        "Input the second decimal position data", "Input the third position data"};
+    const bool decimalsOk = d == 0 ? (point == std::string::npos || after == 0)
+                                   : (point != std::string::npos && after == size_t(d));
+    if (!decimalsOk) {
+        messages.Show(kDecimalMessages[d]);
+        return kRangeParseError;
+    }
+    std::string digits = text;
+    if (point != std::string::npos)
+        digits.erase(point, 1);
+    digits += std::string(static_cast<size_t>(4 - d), '0');
+    double n = static_cast<double>(ReadInteger(digits, int64_t(1) << 40));
+    if (range.dc)
+        n *= static_cast<double>(kPow10[d]);
+    const float q = static_cast<float>(n - static_cast<double>(range.base) * 10000.0);
+    const float s = q / range.span;
+    if (!std::isfinite(s) || s < -32767.0f || s >= 20000.0f) {
+        messages.Show("The value is outside the input range");
+        return kRangeParseError;
+    }
+    return static_cast<int32_t>(s); // toward zero
+}
+
+std::string FormatOneDecimal(int32_t value, int32_t divisor) {
+    const int64_t t = static_cast<int64_t>(value) * 10;
+    int64_t tenths = t / divisor;
+    const int64_t rest = t % divisor;
+    if (2 * (rest < 0 ? -rest : rest) >= divisor)
+        tenths += t < 0 ? -1 : 1;
+    const int64_t a = tenths < 0 ? -tenths : tenths;
+    return std::string(value < 0 ? "-" : "") + std::to_string(a / 10) + "." +
+           std::to_string(a % 10);
+}
+
+std::optional<int32_t> ParseOneDecimal(const std::string& text) {
+    const size_t point = text.find('.');
+    // Exactly one digit after the point; "12.34" or "12." would otherwise be read as
+    // 124 and 12 tenths.
+    if (point == std::string::npos || point + 2 != text.size() || text.back() < '0' ||
+        text.back() > '9')
+        return std::nullopt;
+    const std::string digits = text.substr(0, point) + text.back();
+    return static_cast<int32_t>(ReadInteger(digits, 100000000));
+}
+
+std::string FormatTime(int32_t value) {
+    if (value == kNoValue || value == kTimeNotUsed)
+        return "----";
+    if (value < 0 || value >= 6000)
+        return {};
+    const int32_t h = value / 60;
+    const int32_t m = value % 60;
+    std::string text;
+    text += static_cast<char>('0' + h / 10);
+    text += static_cast<char>('0' + h % 10);
+    text += ':';
+    text += static_cast<char>('0' + m / 10);
+    text += static_cast<char>('0' + m % 10);
+    return text;
+}
+
+TimeParts ParseTime(const std::string& text) {
+    TimeParts parts;
+    parts.first = static_cast<int32_t>(ReadInteger(text.substr(0, 2), 1000));
+    parts.second = static_cast<int32_t>(
+        ReadInteger(text.size() > 2 ? text.substr(text.size() - 2) : text, 1000));
+    return parts;
+}

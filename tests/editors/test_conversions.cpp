@@ -1,0 +1,215 @@
+#include "editors/conversions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+SystemSetupRecord Input(int pvt, int pvu, int pvd, int pvf = 0, int pvb = 0) {
+    SystemSetupRecord s;
+    s.PVT = static_cast<uint8_t>(pvt);
+    s.PVU = static_cast<uint8_t>(pvu);
+    s.PVD = static_cast<uint8_t>(pvd);
+    s.PVF = static_cast<int16_t>(pvf);
+    s.PVB = static_cast<int16_t>(pvb);
+    return s;
+}
+
+struct ParseCase {
+    const char* name;
+    SystemSetupRecord setup;
+    bool difference;
+    const char* text;
+    int32_t expected;
+    const char* message; // nullptr for none
+};
+
+TEST(ParseRangeValue, Cases) {
+    const ParseCase cases[] = {
+        {"K 600.0", Input(36, 0, 1), false, "600.0", 5000, nullptr},
+        {"K 600 no decimal", Input(36, 0, 1), false, "600", 20000,
+         "Input the first decimal position data"},
+        {"Pt100 PVD3 one decimal", Input(6, 0, 3), false, "100.0", 3749, nullptr},
+        {"Pt100 PVD3 refuses three", Input(6, 0, 3), false, "100.000", 20000,
+         "Input the first decimal position data"},
+        {"DC0-10V 50.0", Input(66, 0, 1, 1000, 0), false, "50.0", 5000, nullptr},
+        {"DC -100..100 0", Input(66, 0, 0, 100, -100), false, "0", 5000, nullptr},
+        {"Pt100 -100..200 diff", Input(5, 0, 0), true, "150", 5000, nullptr},
+        {"Pt100 -100..200 abs", Input(5, 0, 0), false, "150", 8333, nullptr},
+        {"no value", Input(36, 0, 1), false, "----", -32768, nullptr},
+        {"empty d0 is base", Input(36, 0, 0), false, "", 0, nullptr},
+        {"point last d0", Input(36, 0, 0), false, "600.", 5000, nullptr},
+        {"d0 decimals", Input(36, 0, 0), false, "600.5", 20000, "Input no decimal position data"},
+        {"d2 DC", Input(66, 0, 2, 10000, 0), false, "50.00", 5000, nullptr},
+        {"d2 wrong", Input(66, 0, 2, 10000, 0), false, "50.0", 20000,
+         "Input the second decimal position data"},
+        {"d3 wrong", Input(66, 0, 3, 10000, 0), false, "5.00", 20000,
+         "Input the third position data"},
+        {"PVD 4", Input(66, 0, 4, 10000, 0), false, "5", 20000, "PVD parameter error"},
+        {"too large", Input(36, 0, 0), false, "99999", 20000,
+         "The value is outside the input range"},
+        {"quotient 20000", Input(36, 0, 0), false, "2400", 20000,
+         "The value is outside the input range"},
+        {"below -32767", Input(36, 0, 0), false, "-3960", 20000,
+         "The value is outside the input range"},
+        {"eleven characters", Input(36, 0, 0), false, "00000000001", 20000,
+         "Input at most 10 characters"},
+        {"zero span DC", Input(66, 0, 0, 5, 5), false, "5", 20000,
+         "The value is outside the input range"},
+        {"degree F", Input(36, 1, 0), false, "1112", 5000, nullptr},
+    };
+    for (const ParseCase& c : cases) {
+        RecordingMessages messages;
+        InputRange range = SelectInputRange(c.setup);
+        if (c.difference)
+            range = range.Difference();
+        EXPECT_EQ(ParseRangeValue(range, c.text, messages), c.expected) << c.name;
+        if (c.message) {
+            ASSERT_EQ(messages.Texts().size(), 1u) << c.name;
+            EXPECT_EQ(messages.Texts()[0], c.message) << c.name;
+        } else {
+            EXPECT_TRUE(messages.Texts().empty()) << c.name;
+        }
+    }
+}
+
+TEST(FormatRangeValue, Cases) {
+    const struct {
+        const char* name;
+        SystemSetupRecord setup;
+        bool difference;
+        int16_t value;
+        const char* expected;
+    } cases[] = {
+        {"K 5000", Input(36, 0, 1), false, 5000, "600.0"},
+        {"DC 5000", Input(66, 0, 1, 1000, 0), false, 5000, "50.0"},
+        {"negative to zero keeps sign", Input(66, 0, 1, 1000, 0), false, -4, "-0.0"},
+        {"no value", Input(36, 0, 1), false, -32768, "----"},
+        {"Pt100 base", Input(6, 0, 3), false, 0, "-199.9"},
+        {"K d0", Input(36, 0, 0), false, 10000, "1200"},
+        {"K d0 rounds half up", Input(36, 0, 0), false, 5004, "600"},
+        {"K d0 rounds", Input(36, 0, 0), false, 5005, "601"},
+        {"difference", Input(5, 0, 0), true, 5000, "150"},
+        {"DC d2", Input(66, 0, 2, 10000, 0), false, 5000, "50.00"},
+        {"DC d3", Input(66, 0, 3, 1000, -1000), false, 2500, "-0.500"},
+    };
+    for (const auto& c : cases) {
+        InputRange range = SelectInputRange(c.setup);
+        if (c.difference)
+            range = range.Difference();
+        EXPECT_EQ(FormatRangeValue(range, c.value), c.expected) << c.name;
+    }
+}
+
+TEST(RangeValue, FormattedValuesParseBack) {
+    RecordingMessages messages;
+    for (int i = 0; i < InputTypeCount(); ++i) {
+        const int code = InputTypeCodeAt(i);
+        for (int pvu : {0, 1}) {
+            const SystemSetupRecord setup = Input(code, pvu, 1, 2000, -500);
+            const InputRange range = SelectInputRange(setup);
+            for (int16_t s : {0, 1234, 5000, 10000, -500}) {
+                const std::string text = FormatRangeValue(range, s);
+                const int32_t back = ParseRangeValue(range, text, messages);
+                EXPECT_NEAR(back, s, 10) << code << " " << text; // one displayed step
+            }
+        }
+    }
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST(InputTypes, TableRoundTripAndTexts) {
+    EXPECT_EQ(InputTypeCount(), 37);
+    for (int i = 0; i < InputTypeCount(); ++i)
+        EXPECT_EQ(InputTypeCode(InputTypeText(InputTypeCodeAt(i))), InputTypeCodeAt(i));
+    EXPECT_EQ(InputTypeText(8), "no use");
+    EXPECT_EQ(InputTypeCode("nonsense"), 0);
+    EXPECT_EQ(RangeText(16, 0), "JPt100 0 to 150 degree C ");
+    EXPECT_EQ(RangeText(64, 1), "DC1-5V/DC4-20mA ");
+    EXPECT_EQ(RangeText(36, 1), "K 32 to 2192 degree F");
+    EXPECT_EQ(InputTypeText(5), "Pt100  -100   to 200  degree C,-148 to 392  degree F");
+    // The three short spans stay short.
+    EXPECT_FLOAT_EQ(SelectInputRange(Input(7, 0, 1)).span, 1049.8f);
+    EXPECT_FLOAT_EQ(SelectInputRange(Input(22, 0, 1)).span, 799.8f);
+    EXPECT_FLOAT_EQ(SelectInputRange(Input(39, 0, 1)).span, 399.8f);
+    EXPECT_EQ(EffectiveDecimals(Input(6, 0, 3)), 1);
+    EXPECT_EQ(EffectiveDecimals(Input(66, 0, 3)), 3);
+    EXPECT_EQ(EffectiveDecimals(Input(6, 2, 3)), 3);
+}
+
+TEST(AlarmTypes, Table) {
+    EXPECT_EQ(AlarmTypeCount(), 19);
+    for (int i = 0; i < 19; ++i)
+        EXPECT_EQ(AlarmTypeCode(AlarmTypeText(i)), i);
+    EXPECT_EQ(AlarmTypeText(19), "");
+    EXPECT_EQ(AlarmTypeCode("no such alarm"), -1);
+    EXPECT_EQ(AlarmTypeText(10), "fault");
+}
+
+TEST(OneDecimal, FormatAndParse) {
+    EXPECT_EQ(FormatOneDecimal(10500, 100), "105.0");
+    EXPECT_EQ(FormatOneDecimal(32767, 100), "327.7");
+    EXPECT_EQ(FormatOneDecimal(-50, 100), "-0.5");
+    EXPECT_EQ(FormatOneDecimal(123, 10), "12.3");
+    EXPECT_EQ(FormatOneDecimal(-123, 10), "-12.3");
+    EXPECT_EQ(FormatOneDecimal(5, 10), "0.5");
+    const struct {
+        const char* text;
+        std::optional<int32_t> tenths;
+    } cases[] = {{"12.3", 123},        {"-5.0", -50},           {".5", 5},
+                 {"10", std::nullopt}, {"12.34", std::nullopt}, {"12.", std::nullopt},
+                 {"", std::nullopt},   {"1.x", std::nullopt},   {"99999999999999.9", 100000000}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseOneDecimal(c.text), c.tenths) << c.text;
+}
+
+TEST(Time, FormatAndParse) {
+    EXPECT_EQ(FormatTime(0), "00:00");
+    EXPECT_EQ(FormatTime(90), "01:30");
+    EXPECT_EQ(FormatTime(5), "00:05");
+    EXPECT_EQ(FormatTime(5999), "99:59");
+    EXPECT_EQ(FormatTime(6000), "");
+    EXPECT_EQ(FormatTime(-32768), "----");
+    EXPECT_EQ(FormatTime(0x8000), "----");
+    EXPECT_EQ(FormatTime(-5), "");
+    const struct {
+        const char* text;
+        int first, second;
+    } cases[] = {{"1:30", 1, 30},   {"130", 13, 30},   {"5", 5, 5},     {"", 0, 0},
+                 {"100:00", 10, 0}, {"99:60", 99, 60}, {"-1:00", -1, 0}};
+    for (const auto& c : cases) {
+        const TimeParts parts = ParseTime(c.text);
+        EXPECT_EQ(parts.first, c.first) << c.text;
+        EXPECT_EQ(parts.second, c.second) << c.text;
+    }
+}
+
+TEST(Conversions, HostileTextsNeverCrash) {
+    const std::string texts[] = {"",
+                                 " ",
+                                 "-",
+                                 "--",
+                                 "+",
+                                 ".",
+                                 "12.3.4",
+                                 "0x10",
+                                 "1e9",
+                                 std::string(1000, '9'),
+                                 "\xc3\xa9\xc3\xa9",
+                                 std::string("1\0"
+                                             "2",
+                                             3),
+                                 "-.",
+                                 "99999999999.9"};
+    RecordingMessages messages;
+    for (int pvd = 0; pvd <= 3; ++pvd) {
+        const InputRange range = SelectInputRange(Input(36, 0, pvd));
+        for (const std::string& t : texts) {
+            const int32_t v = ParseRangeValue(range, t, messages);
+            EXPECT_TRUE(v == kRangeParseError || (v >= -32767 && v < 20000)) << t;
+            ParseOneDecimal(t);
+            ParseTime(t);
+        }
+    }
+}
+
+} // namespace
