@@ -1,0 +1,148 @@
+#include "editors/advanced_form.h"
+
+#include "editors/conversions.h"
+#include "editors/group_layouts.h"
+#include "link/tqxcomm.h"
+
+#include <optional>
+
+namespace advanced_lists {
+const std::vector<std::string>& Dvdv() {
+    static const std::vector<std::string> l = {"PV differentitation", "DV differentitation"};
+    return l;
+}
+const std::vector<std::string>& Tds() {
+    static const std::vector<std::string> l = {"Write enable", "Write Inhibit"};
+    return l;
+}
+const std::vector<std::string>& Atsv() {
+    static const std::vector<std::string> l = {"Standard", "Low PV type"};
+    return l;
+}
+const std::vector<std::string>& Pid() {
+    static const std::vector<std::string> l = {"PI tuning", "PID tuning"};
+    return l;
+}
+} // namespace advanced_lists
+
+namespace {
+
+using namespace advanced_lists;
+
+void StoreRange(const InputRange& range, const std::string& text, int32_t lo, int32_t hi,
+                int16_t& field, const std::string& message, Messages& messages) {
+    const int32_t v = ParseRangeValue(range, text, messages);
+    if (v != kRangeParseError && v >= lo && v <= hi)
+        field = static_cast<int16_t>(v);
+    else
+        messages.Show(message);
+}
+
+void StoreChoice(const std::vector<std::string>& list, const std::string& text, uint8_t& field,
+                 const char* message, Messages& messages) {
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (list[i] == text) {
+            field = static_cast<uint8_t>(i);
+            return;
+        }
+    }
+    messages.Show(message);
+}
+
+// Zero shows the first text, anything else the second.
+const std::string& ShowChoice(const std::vector<std::string>& list, uint8_t value) {
+    return list[value == 0 ? 0 : 1];
+}
+
+void ReportFailures(const std::string& operation, const std::vector<std::string>& failed,
+                    Messages& messages) {
+    if (failed.empty())
+        return;
+    std::string text = operation + " failed: ";
+    for (size_t i = 0; i < failed.size(); ++i)
+        text += (i ? ", " : "") + failed[i];
+    messages.Show(text + ".");
+}
+
+} // namespace
+
+AdvancedForm::AdvancedForm(AdvancedRecord& record, const SystemSetupRecord& setup,
+                           Messages& messages)
+    : m_record(record), m_setup(setup), m_messages(messages) {}
+
+void AdvancedForm::Store() {
+    AdvancedRecord& r = m_record;
+    const AdvancedTexts& t = m_texts;
+    Messages& m = m_messages;
+
+    StoreRange(SelectInputRange(m_setup), t.SV_H, 0, 10000, r.SV_H, "Parameter SVH is wrong.", m);
+    StoreRange(SelectInputRange(m_setup), t.SV_L, 0, 10000, r.SV_L, "Parameter SVL is wrong.", m);
+    const std::optional<int32_t> dmv = ParseOneDecimal(t.DMV);
+    if (dmv && *dmv * 10 >= 0 && *dmv * 10 <= 10500)
+        r.DMV = static_cast<int16_t>(*dmv * 10);
+    else
+        m.Show("Parameter DMV is wrong.");
+    int16_t* hs[4] = {&r.A1HS, &r.A2HS, &r.A3HS, &r.A4HS};
+    for (int k = 0; k < 4; ++k)
+        StoreRange(SelectInputRange(m_setup).Difference(), t.HS[k], 0, 5001, *hs[k],
+                   "Parameter A" + std::to_string(k + 1) + "HS is wrong.", m);
+    StoreChoice(Dvdv(), t.DVDV, r.DV_D, "Parameter DVD is wrong.", m);
+    StoreChoice(Tds(), t.TDS, r.WDIS, "Parameter WDIS is wrong.", m);
+    StoreChoice(Atsv(), t.ATSV, r.SVMOD, "Parameter SVMODE is wrong.", m);
+    StoreChoice(Pid(), t.PID, r.PID, "Parameter PID is wrong.", m);
+}
+
+void AdvancedForm::Show() {
+    const AdvancedRecord& r = m_record;
+    AdvancedTexts& t = m_texts;
+    t.SV_H = FormatRangeValue(SelectInputRange(m_setup), r.SV_H);
+    t.SV_L = FormatRangeValue(SelectInputRange(m_setup), r.SV_L);
+    t.DMV = FormatOneDecimal(r.DMV, 100);
+    const int16_t hs[4] = {r.A1HS, r.A2HS, r.A3HS, r.A4HS};
+    for (int k = 0; k < 4; ++k)
+        t.HS[k] = FormatRangeValue(SelectInputRange(m_setup).Difference(), hs[k]);
+    t.DVDV = ShowChoice(Dvdv(), r.DV_D);
+    t.TDS = ShowChoice(Tds(), r.WDIS);
+    t.ATSV = ShowChoice(Atsv(), r.SVMOD);
+    t.PID = ShowChoice(Pid(), r.PID);
+}
+
+void AdvancedForm::Retrieve(CursorControl& cursor) {
+    std::vector<std::string> failed;
+    {
+        WaitCursor wait(cursor);
+        Block10 b10{};
+        Block13 b13{};
+        int32_t status = 0;
+        // Only the fields of a block that arrived change.
+        if (TQXRead(TQX_MODE_READ_BYTES, 10, 0, kBlock10Bytes, b10.data(), &status))
+            AdvancedFromBlock10(b10, m_record);
+        else
+            failed.push_back("read block 10");
+        if (TQXRead(TQX_MODE_READ_BYTES, 13, 0, kBlock13Bytes, b13.data(), &status))
+            AdvancedFromBlock13(b13, m_record);
+        else
+            failed.push_back("read block 13");
+        Show();
+    }
+    ReportFailures("RETRIEVE", failed, m_messages);
+}
+
+void AdvancedForm::Send(CursorControl& cursor) {
+    std::vector<std::string> failed;
+    {
+        WaitCursor wait(cursor);
+        Store();
+        Show();
+        // Every byte of both blocks belongs to a field, so they are built from the record.
+        Block10 b10{};
+        Block13 b13{};
+        AdvancedIntoBlocks(m_record, b10, b13);
+        int32_t status = 0;
+        if (!TQXWrite(TQX_MODE_WRITE_BYTES, 10, 0, kBlock10Bytes, b10.data(), &status))
+            failed.push_back("write block 10");
+        if (!TQXWrite(TQX_MODE_WRITE_BYTES, 13, 0, kBlock13Bytes, b13.data(), &status))
+            failed.push_back("write block 13");
+    }
+    ReportFailures("SEND", failed, m_messages);
+}

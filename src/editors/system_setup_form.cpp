@@ -1,0 +1,321 @@
+#include "editors/system_setup_form.h"
+
+#include "editors/conversions.h"
+#include "editors/group_layouts.h"
+#include "link/tqxcomm.h"
+
+namespace setup_lists {
+const std::vector<std::string>& Pvu() {
+    static const std::vector<std::string> l = {"0.C", "1.F"};
+    return l;
+}
+const std::vector<std::string>& Pvd() {
+    static const std::vector<std::string> l = {"0.1", "1.0.1", "2.0.01", "3.0.001"};
+    return l;
+}
+const std::vector<std::string>& Stm() {
+    static const std::vector<std::string> l = {"Continuous start", "Reset start"};
+    return l;
+}
+const std::vector<std::string>& Aor() {
+    static const std::vector<std::string> l = {"1-5V", "0-5V", "0-10V"};
+    return l;
+}
+const std::vector<std::string>& Aot() {
+    static const std::vector<std::string> l = {"PV", "SV", "MV"};
+    return l;
+}
+const std::vector<std::string>& Tmu() {
+    static const std::vector<std::string> l = {"hr:min", "min:sec"};
+    return l;
+}
+const std::vector<std::string>& Tmdt() {
+    static const std::vector<std::string> l = {"Remaining time indication",
+                                               "Lapsed time indication"};
+    return l;
+}
+const std::vector<std::string>& Stn() {
+    static const std::vector<std::string> l = [] {
+        std::vector<std::string> v;
+        for (int n = 1; n <= 31; ++n)
+            v.push_back(std::to_string(n));
+        return v;
+    }();
+    return l;
+}
+std::optional<int> CodeOf(const std::vector<std::string>& list, const std::string& text) {
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i] == text)
+            return static_cast<int>(i);
+    return std::nullopt;
+}
+} // namespace setup_lists
+
+namespace {
+
+using namespace setup_lists;
+
+constexpr int kMaxStation = 31;
+
+// Station numbers 0..31 as plain decimal texts ("07" is not one).
+std::optional<int> StationOf(const std::string& text) {
+    for (int n = 0; n <= kMaxStation; ++n)
+        if (text == std::to_string(n))
+            return n;
+    return std::nullopt;
+}
+
+template <class T>
+void SetFromList(const std::vector<std::string>& list, const std::string& text, T& field) {
+    if (auto code = CodeOf(list, text))
+        field = static_cast<T>(*code);
+}
+
+void ShowFromList(const std::vector<std::string>& list, int value, std::string& text) {
+    if (value >= 0 && value < static_cast<int>(list.size()))
+        text = list[value];
+}
+
+// A one-decimal text times `factor`, if it has its one decimal and lies in lo..hi.
+std::optional<int32_t> OneDecimalIn(const std::string& text, int32_t factor, int32_t lo,
+                                    int32_t hi) {
+    auto tenths = ParseOneDecimal(text);
+    if (!tenths)
+        return std::nullopt;
+    const int64_t v = static_cast<int64_t>(*tenths) * factor;
+    if (v < lo || v > hi)
+        return std::nullopt;
+    return static_cast<int32_t>(v);
+}
+
+std::optional<int32_t> TimeIn(const std::string& text) {
+    const TimeParts t = ParseTime(text);
+    if (t.first < 0 || t.first > 99 || t.second < 0 || t.second > 59)
+        return std::nullopt;
+    return t.first * 60 + t.second;
+}
+
+std::optional<int32_t> RangeIn(const InputRange& range, const std::string& text, int32_t lo,
+                               int32_t hi, Messages& messages) {
+    const int32_t v = ParseRangeValue(range, text, messages);
+    if (v == kRangeParseError || v < lo || v > hi)
+        return std::nullopt;
+    return v;
+}
+
+void StoreOr(std::optional<int32_t> v, int16_t& field, const char* message, Messages& messages) {
+    if (v)
+        field = static_cast<int16_t>(*v);
+    else
+        messages.Show(message);
+}
+
+} // namespace
+
+SystemSetupForm::SystemSetupForm(SystemSetupRecord& record, Messages& messages)
+    : m_record(record), m_messages(messages) {}
+
+void SystemSetupForm::Store() {
+    SystemSetupRecord& r = m_record;
+    const SystemSetupTexts& t = m_texts;
+    Messages& m = m_messages;
+
+    r.PVT = static_cast<uint8_t>(InputTypeCode(t.PVT));
+    SetFromList(Pvu(), t.PVU, r.PVU);
+    SetFromList(Pvd(), t.PVD, r.PVD);
+    if (t.PVF >= -999 && t.PVF <= 9999)
+        r.PVF = static_cast<int16_t>(t.PVF);
+    else
+        m.Show("Parameter PVF is wrong.");
+    if (t.PVB >= -999 && t.PVB <= 9999)
+        r.PVB = static_cast<int16_t>(t.PVB);
+    else
+        m.Show("Parameter PVB is wrong.");
+    if (t.CI >= 1 && t.CI <= 120)
+        r.CI = static_cast<uint8_t>(t.CI);
+    else
+        m.Show("Parameter C1 is wrong.");
+    StoreOr(OneDecimalIn(t.TF, 1, 0, 9000), r.TF, "Parameter TF is wrong.", m);
+    StoreOr(OneDecimalIn(t.PSET, 10, -500, 10500), r.PSET, "Parameter PSET is wrong.", m);
+    StoreOr(OneDecimalIn(t.BURN, 10, -500, 10500), r.BURN, "Parameter BURN is wrong.", m);
+    StoreOr(TimeIn(t.ENDT), r.ENDT, "Parameter ENDT is wrong.", m);
+    StoreOr(TimeIn(t.GS_T), r.GS_T, "Parameter GS-T is wrong.", m);
+
+    // Ranges are selected afresh for each value: PVT, PVU, PVD, PVF and PVB above may
+    // just have changed, and the new range applies to the values entered with them.
+    StoreOr(RangeIn(SelectInputRange(r).Difference(), t.SFT, -5001, 5001, m), r.SFT,
+            "Parameter SFT is wrong.", m);
+    if (t.A01T != "MV") {
+        StoreOr(RangeIn(SelectInputRange(r), t.A01F, -2500, 12500, m), r.AO1F,
+                "Parameter A01F is wrong.", m);
+        StoreOr(RangeIn(SelectInputRange(r), t.A01B, -2500, 12500, m), r.AO1B,
+                "Parameter AO1B is wrong.", m);
+    } else {
+        StoreOr(OneDecimalIn(t.A01F, 10, -2500, 12500), r.AO1F, "Parameter AO1F is wrong.", m);
+        StoreOr(OneDecimalIn(t.A01B, 10, -2500, 12500), r.AO1B, "Parameter AO1B is wrong.", m);
+    }
+    if (t.A02T != "MV") {
+        StoreOr(RangeIn(SelectInputRange(r), t.A02F, -2500, 12500, m), r.AO2F,
+                "Parameter AO2F is wrong.", m);
+        StoreOr(RangeIn(SelectInputRange(r), t.A02B, -2500, 12500, m), r.AO2B,
+                "Parameter AO2B is wrong.", m);
+    } else {
+        StoreOr(OneDecimalIn(t.A02F, 10, -2500, 12500), r.AO2F, "Parameter AO2F is wrong.", m);
+        StoreOr(OneDecimalIn(t.A02B, 10, -2500, 12500), r.AO2B, "Parameter AO2B is wrong.", m);
+    }
+    StoreOr(RangeIn(SelectInputRange(r).Difference(), t.GS_H, 0, 5000, m), r.GS_H,
+            "Parameter GS-H is wrong.", m);
+    StoreOr(RangeIn(SelectInputRange(r).Difference(), t.GS_L, 0, 5000, m), r.GS_L,
+            "Parameter GS-L is wrong.", m);
+
+    if (auto n = StationOf(t.STN))
+        r.STN = static_cast<uint8_t>(*n);
+    SetFromList(Stm(), t.STM, r.STM);
+    SetFromList(Aor(), t.A01R, r.AO1R);
+    SetFromList(Aot(), t.A01T, r.AO1T);
+    SetFromList(Aor(), t.A02R, r.AO2R);
+    SetFromList(Aot(), t.A02T, r.AO2T);
+    SetFromList(Tmu(), t.TMU, r.TMU);
+    SetFromList(Tmdt(), t.TMDT, r.TMDT);
+
+    StoreAlarmTypes();
+}
+
+void SystemSetupForm::StoreAlarmTypes() {
+    uint8_t* fields[4] = {&m_record.EV_T1, &m_record.EV_T2, &m_record.EV_T3, &m_record.EV_T4};
+    for (int k = 0; k < 4; ++k) {
+        const int code = AlarmTypeCode(m_texts.ALT[k]);
+        // A typed text that names no alarm type keeps the stored type.
+        if (code >= 0)
+            *fields[k] = static_cast<uint8_t>(code);
+        else
+            m_messages.Show("Parameter AL" + std::to_string(k + 1) + "T is wrong.");
+    }
+}
+
+void SystemSetupForm::Show() {
+    const SystemSetupRecord& r = m_record;
+    SystemSetupTexts& t = m_texts;
+
+    t.PVT = InputTypeText(r.PVT);
+    ShowFromList(Pvu(), r.PVU, t.PVU);
+    ShowFromList(Pvd(), r.PVD, t.PVD);
+    ShowFromList(Stm(), r.STM, t.STM);
+    ShowFromList(Aor(), r.AO1R, t.A01R);
+    ShowFromList(Aot(), r.AO1T, t.A01T);
+    ShowFromList(Aor(), r.AO2R, t.A02R);
+    ShowFromList(Aot(), r.AO2T, t.A02T);
+    ShowFromList(Tmu(), r.TMU, t.TMU);
+    ShowFromList(Tmdt(), r.TMDT, t.TMDT);
+    t.PVF = r.PVF;
+    t.PVB = r.PVB;
+    t.CI = r.CI;
+    if (r.STN <= kMaxStation)
+        t.STN = std::to_string(r.STN);
+    t.TF = FormatOneDecimal(r.TF, 10);
+    t.PSET = FormatOneDecimal(r.PSET, 100);
+    t.BURN = FormatOneDecimal(r.BURN, 100);
+    t.ENDT = FormatTime(r.ENDT);
+    t.GS_T = FormatTime(r.GS_T);
+    t.SFT = FormatRangeValue(SelectInputRange(r).Difference(), r.SFT);
+    if (t.A01T != "MV") {
+        t.A01F = FormatRangeValue(SelectInputRange(r), r.AO1F);
+        t.A01B = FormatRangeValue(SelectInputRange(r), r.AO1B);
+    } else {
+        t.A01F = FormatOneDecimal(r.AO1F, 100);
+        t.A01B = FormatOneDecimal(r.AO1B, 100);
+    }
+    if (t.A02T != "MV") {
+        t.A02F = FormatRangeValue(SelectInputRange(r), r.AO2F);
+        t.A02B = FormatRangeValue(SelectInputRange(r), r.AO2B);
+    } else {
+        t.A02F = FormatOneDecimal(r.AO2F, 100);
+        t.A02B = FormatOneDecimal(r.AO2B, 100);
+    }
+    t.GS_H = FormatRangeValue(SelectInputRange(r).Difference(), r.GS_H);
+    t.GS_L = FormatRangeValue(SelectInputRange(r).Difference(), r.GS_L);
+
+    ShowAlarmTypes();
+}
+
+void SystemSetupForm::ShowAlarmTypes() {
+    const uint8_t codes[4] = {m_record.EV_T1, m_record.EV_T2, m_record.EV_T3, m_record.EV_T4};
+    for (int k = 0; k < 4; ++k)
+        m_texts.ALT[k] = AlarmTypeText(codes[k]);
+}
+
+void SystemSetupForm::Retrieve(CursorControl& cursor) {
+    std::vector<std::string> failed;
+    {
+        WaitCursor wait(cursor);
+        Block12 b12{};
+        Block9 b9{};
+        int32_t status = 0;
+        const bool ok12 = TQXRead(TQX_MODE_READ_BYTES, 12, 0, kBlock12Bytes, b12.data(), &status);
+        const bool ok9 = TQXRead(TQX_MODE_READ_BYTES, 9, 0, kBlock9Bytes, b9.data(), &status);
+        // Only the fields of a block that arrived change; the others keep their values.
+        SystemSetupRecord fromBlocks = m_record;
+        SystemSetupFromBlocks(b12, b9, fromBlocks);
+        SystemSetupRecord merged = m_record;
+        for (const auto& f : Block12Layout())
+            if (ok12)
+                f.field.Set(merged, f.field.Get(fromBlocks));
+        for (const auto& f : Block9Layout())
+            if (ok9)
+                f.field.Set(merged, f.field.Get(fromBlocks));
+        m_record = merged;
+        if (!ok12)
+            failed.push_back("read block 12");
+        if (!ok9)
+            failed.push_back("read block 9");
+        Show();
+    }
+    ReportFailures("RETRIEVE", failed);
+}
+
+void SystemSetupForm::Send(CursorControl& cursor) {
+    std::vector<std::string> failed;
+    {
+        WaitCursor wait(cursor);
+        Store();
+        Show();
+        // The bytes this system does not own keep what the controller holds, so both
+        // blocks are read first; a block that could not be read is not written.
+        Block12 b12{};
+        Block9 b9{};
+        int32_t status = 0;
+        const bool ok12 = TQXRead(TQX_MODE_READ_BYTES, 12, 0, kBlock12Bytes, b12.data(), &status);
+        const bool ok9 = TQXRead(TQX_MODE_READ_BYTES, 9, 0, kBlock9Bytes, b9.data(), &status);
+        SystemSetupIntoBlocks(m_record, b12, b9);
+        if (!ok12)
+            failed.push_back("read block 12");
+        else if (!TQXWrite(TQX_MODE_WRITE_BYTES, 12, 0, kBlock12Bytes, b12.data(), &status))
+            failed.push_back("write block 12");
+        if (!ok9)
+            failed.push_back("read block 9");
+        else if (!TQXWrite(TQX_MODE_WRITE_BYTES, 9, 0, kBlock9Bytes, b9.data(), &status))
+            failed.push_back("write block 9");
+    }
+    ReportFailures("SEND", failed);
+}
+
+void SystemSetupForm::ReportFailures(const std::string& operation,
+                                     const std::vector<std::string>& failed) {
+    if (failed.empty())
+        return;
+    std::string text = operation + " failed: ";
+    for (size_t i = 0; i < failed.size(); ++i)
+        text += (i ? ", " : "") + failed[i];
+    m_messages.Show(text + ".");
+}
+
+bool SystemSetupForm::GuardScaleEdit(bool upper) {
+    if (InputTypeCode(m_texts.PVT) >= 64)
+        return false;
+    m_messages.Show("PVF & PVB are not available in case of the PVT");
+    if (upper)
+        m_texts.PVF = m_record.PVF;
+    else
+        m_texts.PVB = m_record.PVB;
+    return true;
+}
