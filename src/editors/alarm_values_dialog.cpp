@@ -1,0 +1,100 @@
+#include "editors/alarm_values_dialog.h"
+
+#include "editors/enter_cancels_qt.h"
+
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Grid rows and columns. The group box of the expanded alarms lies under rows 3-6 and
+// columns 0-22, so that ALARM3 and ALARM4 line up with the rows above them.
+constexpr int kHeadingRow = 0;
+constexpr int kBoxTitleRow = 3;
+constexpr int kBoxBottomRow = 6;
+constexpr int kLabelColumn = 1;
+constexpr int kFirstFieldColumn = 2;
+constexpr int kLastColumn = kFirstFieldColumn + AlarmValuesForm::kSegments;
+
+int RowOfAlarm(int k) {
+    return k <= 2 ? k : k + 1; // ALARM1, ALARM2 in rows 1-2; ALARM3, ALARM4 in rows 4-5
+}
+
+} // namespace
+
+AlarmValuesDialog::AlarmValuesDialog(PatternWorkingState& state, const ParameterImage& image,
+                                     Messages& messages, QWidget* parent)
+    : QDialog(parent), m_form(state.workingCopy, image.systemSetup), m_messages(messages) {
+    setWindowTitle(QStringLiteral("Setting of alarm values"));
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(3);
+    // Added first, so the fields laid over it are drawn on top.
+    auto* box = new QGroupBox(QStringLiteral("Expanded alarm output(Option)"), this);
+    grid->addWidget(box, kBoxTitleRow, 0, kBoxBottomRow - kBoxTitleRow + 1, kLastColumn + 1);
+    const int titleHeight = QFontMetrics(box->font()).height() + 4;
+    grid->setRowMinimumHeight(kBoxTitleRow, titleHeight);
+    grid->setRowMinimumHeight(kBoxBottomRow, 4);
+    grid->setColumnMinimumWidth(0, 4);
+    grid->setColumnMinimumWidth(kLastColumn, 4);
+
+    const int fieldWidth = QFontMetrics(font()).horizontalAdvance(QStringLiteral("-1999.9")) + 10;
+    for (int s = 1; s <= AlarmValuesForm::kSegments; ++s) {
+        auto* heading = new QLabel(QString::number(s), this);
+        heading->setAlignment(Qt::AlignCenter);
+        grid->addWidget(heading, kHeadingRow, kFirstFieldColumn + s - 1);
+    }
+    for (int k = 1; k <= AlarmValuesForm::kAlarms; ++k) {
+        grid->addWidget(new QLabel(QStringLiteral("ALARM%1").arg(k), this), RowOfAlarm(k),
+                        kLabelColumn);
+        for (int s = 1; s <= AlarmValuesForm::kSegments; ++s) {
+            auto* field = new QLineEdit(this);
+            field->setObjectName(QStringLiteral("ALM%1_%2").arg(k).arg(s));
+            field->setFixedWidth(fieldWidth);
+            grid->addWidget(field, RowOfAlarm(k), kFirstFieldColumn + s - 1);
+            m_fields[k - 1][s - 1] = field;
+        }
+    }
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("OK"));
+    auto* cancel = new QPushButton(QStringLiteral("CANCEL"), this);
+    cancel->setObjectName(QStringLiteral("CANCEL"));
+    connect(ok, &QPushButton::clicked, this, &AlarmValuesDialog::OnOk);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+
+    PushTexts();
+    MakeEnterCancel(this);
+}
+
+void AlarmValuesDialog::PushTexts() {
+    for (int k = 1; k <= AlarmValuesForm::kAlarms; ++k)
+        for (int s = 1; s <= AlarmValuesForm::kSegments; ++s)
+            m_fields[k - 1][s - 1]->setText(QString::fromStdString(m_form.Text(k, s)));
+}
+
+void AlarmValuesDialog::ReadTexts() {
+    for (int k = 1; k <= AlarmValuesForm::kAlarms; ++k)
+        for (int s = 1; s <= AlarmValuesForm::kSegments; ++s)
+            m_form.Text(k, s) = m_fields[k - 1][s - 1]->text().toStdString();
+}
+
+void AlarmValuesDialog::OnOk() {
+    ReadTexts();
+    m_form.Collect(m_messages);
+    accept();
+}

@@ -1,0 +1,27 @@
+#include "editors/alarm_values_form.h"
+
+#include "editors/conversions.h"
+
+AlarmValuesForm::AlarmValuesForm(ProgramPatternRecord& workingCopy, const SystemSetupRecord& setup)
+    : m_copy(workingCopy), m_setup(setup) {
+    Show();
+}
+
+void AlarmValuesForm::Show() {
+    const InputRange range = SelectInputRange(m_setup);
+    for (int s = 1; s <= kSegments; ++s)
+        for (int k = 1; k <= kAlarms; ++k)
+            Text(k, s) = FormatRangeValue(range, m_copy.Segment(s).Alarm(k));
+}
+
+void AlarmValuesForm::Collect(Messages& messages) {
+    const InputRange range = SelectInputRange(m_setup);
+    for (int s = 1; s <= kSegments; ++s) {
+        for (int k = 1; k <= kAlarms; ++k) {
+            const int32_t r = ParseRangeValue(range, Text(k, s), messages);
+            // 20000 and above is the parser's refusal; it never yields less than -32768.
+            if (r >= kNoValue && r < kRangeParseError)
+                m_copy.Segment(s).SetAlarm(k, static_cast<int16_t>(r));
+        }
+    }
+}

@@ -1,0 +1,95 @@
+#include "editors/guaranteed_soak_dialog.h"
+
+#include "editors/dialog_support_qt.h"
+#include "editors/enter_cancels_qt.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kPerBlock = 10; // segments 1-10 above, 11-20 below
+
+template <size_t N>
+QComboBox* MakeField(const QString& name, const std::array<const char*, N>& list, QWidget* parent) {
+    auto* field = new QComboBox(parent);
+    field->setObjectName(name);
+    field->setEditable(true);
+    field->setInsertPolicy(QComboBox::NoInsert); // the list stays as offered
+    for (const char* text : list)
+        field->addItem(QString::fromLatin1(text));
+    field->setMinimumContentsLength(4);
+    field->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    return field;
+}
+
+} // namespace
+
+GuaranteedSoakDialog::GuaranteedSoakDialog(PatternWorkingState& state, const ParameterImage&,
+                                           Messages& messages, QWidget* parent)
+    : QDialog(parent), m_form(state.segmentBytes), m_messages(messages) {
+    setWindowTitle(QStringLiteral("Guaranteed soak"));
+
+    // Each block: a row of segment numbers, the on/off row, the type row under it.
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(4);
+    for (int block = 0; block < 2; ++block) {
+        const int top = block * 4; // a blank row between the blocks
+        grid->addWidget(new QLabel(QStringLiteral("Yes/No"), this), top + 1, 0);
+        grid->addWidget(new QLabel(QStringLiteral("Type"), this), top + 2, 0);
+        for (int column = 1; column <= kPerBlock; ++column) {
+            const int s = block * kPerBlock + column;
+            auto* heading = new QLabel(QString::number(s), this);
+            heading->setAlignment(Qt::AlignCenter);
+            grid->addWidget(heading, top, column);
+            m_onOff[s - 1] = MakeField(QStringLiteral("GSORK_%1").arg(s), GsorkListTexts(), this);
+            m_type[s - 1] = MakeField(QStringLiteral("GSTYP_%1").arg(s), GstypListTexts(), this);
+            grid->addWidget(m_onOff[s - 1], top + 1, column);
+            grid->addWidget(m_type[s - 1], top + 2, column);
+        }
+    }
+    grid->setRowMinimumHeight(3, 10);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("OK"));
+    auto* cancel = new QPushButton(QStringLiteral("CANCEL"), this);
+    cancel->setObjectName(QStringLiteral("CANCEL"));
+    connect(ok, &QPushButton::clicked, this, &GuaranteedSoakDialog::OnOk);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+
+    PushTexts();
+    MakeEnterCancel(this);
+    CenterOnPointer(this);
+}
+
+void GuaranteedSoakDialog::PushTexts() {
+    for (int s = 1; s <= GuaranteedSoakForm::kSegments; ++s) {
+        m_onOff[s - 1]->setEditText(QString::fromStdString(m_form.OnOffText(s)));
+        m_type[s - 1]->setEditText(QString::fromStdString(m_form.TypeText(s)));
+    }
+}
+
+void GuaranteedSoakDialog::ReadTexts() {
+    for (int s = 1; s <= GuaranteedSoakForm::kSegments; ++s) {
+        m_form.OnOffText(s) = m_onOff[s - 1]->currentText().toStdString();
+        m_form.TypeText(s) = m_type[s - 1]->currentText().toStdString();
+    }
+}
+
+void GuaranteedSoakDialog::OnOk() {
+    ReadTexts();
+    if (m_form.Collect(m_messages))
+        accept();
+}

@@ -1,0 +1,72 @@
+#include "editors/segment_pid_dialog.h"
+
+#include "editors/dialog_support_qt.h"
+#include "editors/enter_cancels_qt.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+SegmentPidDialog::SegmentPidDialog(PatternWorkingState& state, const ParameterImage&,
+                                   Messages& messages, QWidget* parent)
+    : QDialog(parent), m_form(state.segmentBytes), m_messages(messages) {
+    setWindowTitle(QStringLiteral("Setting of PID group"));
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(4);
+    grid->addWidget(new QLabel(QStringLiteral("PID No."), this), 1, 0);
+    for (int s = 1; s <= SegmentPidForm::kSegments; ++s) {
+        auto* heading = new QLabel(QString::number(s), this);
+        heading->setAlignment(Qt::AlignCenter);
+        grid->addWidget(heading, 0, s);
+
+        auto* field = new QComboBox(this);
+        field->setObjectName(QStringLiteral("PIDNO_%1").arg(s));
+        field->setEditable(true);
+        field->setInsertPolicy(QComboBox::NoInsert); // the list stays as offered
+        for (const char* text : PidNumberListTexts())
+            field->addItem(QString::fromLatin1(text));
+        field->setMinimumContentsLength(2);
+        field->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        grid->addWidget(field, 1, s);
+        m_fields[s - 1] = field;
+    }
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("OK"));
+    auto* cancel = new QPushButton(QStringLiteral("CANCEL"), this);
+    cancel->setObjectName(QStringLiteral("CANCEL"));
+    connect(ok, &QPushButton::clicked, this, &SegmentPidDialog::OnOk);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+
+    PushTexts();
+    MakeEnterCancel(this);
+    CenterOnPointer(this);
+}
+
+void SegmentPidDialog::PushTexts() {
+    for (int s = 1; s <= SegmentPidForm::kSegments; ++s)
+        m_fields[s - 1]->setEditText(QString::fromStdString(m_form.Text(s)));
+}
+
+void SegmentPidDialog::ReadTexts() {
+    for (int s = 1; s <= SegmentPidForm::kSegments; ++s)
+        m_form.Text(s) = m_fields[s - 1]->currentText().toStdString();
+}
+
+void SegmentPidDialog::OnOk() {
+    ReadTexts();
+    if (m_form.Collect(m_messages))
+        accept();
+}
