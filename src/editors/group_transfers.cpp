@@ -1,0 +1,120 @@
+#include "editors/group_transfers.h"
+
+#include "editors/group_layouts.h"
+#include "link/tqxcomm.h"
+
+namespace {
+
+std::string BlockText(const char* what, int block) {
+    return std::string(what) + " block " + std::to_string(block);
+}
+
+template <class Block> bool ReadBlock(int block, Block& data) {
+    int32_t status = 0;
+    return TQXRead(TQX_MODE_READ_BYTES, block, 0, static_cast<int32_t>(data.size()), data.data(),
+                   &status) != 0;
+}
+
+template <class Block> bool WriteBlock(int block, const Block& data) {
+    int32_t status = 0;
+    return TQXWrite(TQX_MODE_WRITE_BYTES, block, 0, static_cast<int32_t>(data.size()), data.data(),
+                    &status) != 0;
+}
+
+} // namespace
+
+std::vector<std::string> RetrieveSystemSetupBlocks(SystemSetupRecord& setup) {
+    std::vector<std::string> failed;
+    Block12 b12{};
+    Block9 b9{};
+    SystemSetupIntoBlocks(setup, b12, b9); // a block that fails keeps the record's fields
+    Block12 read12{};
+    Block9 read9{};
+    if (ReadBlock(12, read12))
+        b12 = read12;
+    else
+        failed.push_back(BlockText("read", 12));
+    if (ReadBlock(9, read9))
+        b9 = read9;
+    else
+        failed.push_back(BlockText("read", 9));
+    SystemSetupFromBlocks(b12, b9, setup);
+    return failed;
+}
+
+std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup) {
+    std::vector<std::string> failed;
+    Block12 b12{};
+    Block9 b9{};
+    const bool ok12 = ReadBlock(12, b12);
+    const bool ok9 = ReadBlock(9, b9);
+    SystemSetupIntoBlocks(setup, b12, b9);
+    if (!ok12)
+        failed.push_back(BlockText("read", 12));
+    else if (!WriteBlock(12, b12))
+        failed.push_back(BlockText("write", 12));
+    if (!ok9)
+        failed.push_back(BlockText("read", 9));
+    else if (!WriteBlock(9, b9))
+        failed.push_back(BlockText("write", 9));
+    return failed;
+}
+
+std::vector<std::string> RetrieveAdvancedBlocks(AdvancedRecord& advanced) {
+    std::vector<std::string> failed;
+    Block10 b10{};
+    Block13 b13{};
+    if (ReadBlock(10, b10))
+        AdvancedFromBlock10(b10, advanced);
+    else
+        failed.push_back(BlockText("read", 10));
+    if (ReadBlock(13, b13))
+        AdvancedFromBlock13(b13, advanced);
+    else
+        failed.push_back(BlockText("read", 13));
+    return failed;
+}
+
+std::vector<std::string> SendAdvancedBlocks(const AdvancedRecord& advanced) {
+    std::vector<std::string> failed;
+    Block10 b10{};
+    Block13 b13{};
+    AdvancedIntoBlocks(advanced, b10, b13);
+    if (!WriteBlock(10, b10))
+        failed.push_back(BlockText("write", 10));
+    if (!WriteBlock(13, b13))
+        failed.push_back(BlockText("write", 13));
+    return failed;
+}
+
+int PidGroupBlock(int g) {
+    static const int kBlocks[ParameterImage::kPidGroups] = {4, 5, 6, 7, 8, 46, 47, 48, 49};
+    return kBlocks[g - 1];
+}
+
+std::vector<std::string> SendPidGroupBlocks(const ParameterImage& image) {
+    std::vector<std::string> failed;
+    for (int g = 1; g <= ParameterImage::kPidGroups; ++g) {
+        int32_t status = 0;
+        if (!TQXWrite(TQX_MODE_WRITE_WORDS, PidGroupBlock(g), 0, PidGroupRecord::kWords,
+                      image.pid[g - 1].bytes.data(), &status))
+            failed.push_back("write PID group " + std::to_string(g));
+    }
+    return failed;
+}
+
+std::vector<std::string> SendPatternBlocks(const ParameterImage& image, int n) {
+    std::vector<std::string> failed;
+    const int blockB = 21 + 2 * (n - 1);
+    const int32_t address = 0xC000 + ProgramPatternRecord::kBytes * (n - 1);
+    const uint8_t* record = image.pattern[n - 1].bytes.data();
+    for (int k = 0; k < 7; ++k) {
+        const int32_t offset = 126 * k;
+        const int32_t length = k < 6 ? 126 : 84;
+        int32_t status = 0;
+        if (!TQXWrite(TQX_MODE_WRITE_ABSOLUTE, blockB, address + offset, length, record + offset,
+                      &status))
+            failed.push_back("write " + std::to_string(k + 1));
+    }
+    return failed;
+}

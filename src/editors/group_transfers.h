@@ -1,0 +1,27 @@
+#pragma once
+
+#include "image/parameter_image.h"
+
+#include <string>
+#include <vector>
+
+// The block transfers of each group, as the editors' RETRIEVE and SEND and the
+// command-line tool run them. Each returns what failed ("read block 12", ...), empty
+// when everything went through. A failed read changes nothing in the image.
+
+std::vector<std::string> RetrieveSystemSetupBlocks(SystemSetupRecord& setup);
+// Reads blocks 12 and 9, puts the owned fields in, writes them back; the bytes this
+// system does not own keep the controller's values, and a block that could not be read
+// is not written.
+std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup);
+
+std::vector<std::string> RetrieveAdvancedBlocks(AdvancedRecord& advanced);
+std::vector<std::string> SendAdvancedBlocks(const AdvancedRecord& advanced);
+
+// The controller block of PID group g (1..9).
+int PidGroupBlock(int g);
+// Writes all nine PID groups in block order, mode 18.
+std::vector<std::string> SendPidGroupBlocks(const ParameterImage& image);
+
+// The seven mode-12 writes of pattern n (1..9).
+std::vector<std::string> SendPatternBlocks(const ParameterImage& image, int n);
