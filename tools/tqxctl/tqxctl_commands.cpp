@@ -1,0 +1,275 @@
+#include "tqxctl_commands.h"
+
+#include "editors/group_transfers.h"
+#include "editors/messages.h"
+#include "editors/parameter_listing.h"
+#include "files/parameter_file_reader.h"
+#include "files/parameter_file_writer.h"
+#include "link/connect_procedure.h"
+#include "link/tqxcomm.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kDiffers = 1;
+constexpr int kError = 2;
+
+// What the file and link code report goes to stderr, one line each.
+class StderrMessages : public Messages {
+public:
+    void Show(const std::string& text) override {
+        std::fprintf(stderr, "tqxctl: %s\n", text.c_str());
+        ++m_count;
+    }
+    int Count() const { return m_count; }
+
+private:
+    int m_count = 0;
+};
+
+const std::map<std::string, std::string>& CommandHelp() {
+    static const std::map<std::string, std::string> help = {
+        {"backup", "usage: tqxctl [--port SPEC] backup FILE\n"
+                   "Reads every parameter group of the controller on port 1 (as Connect does)\n"
+                   "and writes them to FILE as a parameter file. Prints the model code.\n"},
+        {"restore", "usage: tqxctl [--port SPEC] restore FILE\n"
+                    "Reads the controller first (so what a file does not hold keeps the\n"
+                    "controller's own values), loads FILE, sends every group (system setup,\n"
+                    "advanced, PID groups 1-9, patterns 1-9), reads everything back and\n"
+                    "verifies it byte for byte. Exits 2 when a transfer or the check fails.\n"},
+        {"diff", "usage: tqxctl [--port SPEC] diff A B\n"
+                 "Compares two parameter sets, each a parameter file or 'controller', and\n"
+                 "prints the parameters that differ with stored value and engineering text\n"
+                 "on both sides. Exits 0 when equal, 1 when they differ, 2 on error.\n"},
+        {"show", "usage: tqxctl [--port SPEC] show FILE|controller [GROUP]\n"
+                 "Prints every parameter, or one group (system, advanced, pid N,\n"
+                 "pattern N), in engineering units as the editors show them.\n"},
+    };
+    return help;
+}
+
+// Progress of a read sequence, on stderr while it is a terminal.
+ConnectProgress TerminalProgress(const char* verb) {
+    if (!isatty(STDERR_FILENO))
+        return {};
+    return [verb](int index, int total, const ConnectRead& read) {
+        std::fprintf(stderr, "\r\033[K%s %d/%d %s", verb, index + 1, total, read.what.c_str());
+        if (index + 1 == total)
+            std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+    };
+}
+
+class Link {
+public:
+    Link() { TQXOpenSerialPort(1); }
+    ~Link() { TQXCloseSerialPort(); }
+};
+
+// Reads the whole controller into `image`; false (with the failures on stderr) when any
+// read failed.
+bool ReadController(ParameterImage& image, const char* verb = "reading") {
+    const bool code = ReadModelCode(image);
+    ReadReport report = ReadWholeController(image, TerminalProgress(verb));
+    ++report.reads;
+    if (!code)
+        report.failed.insert(report.failed.begin(), "model code (block 40)");
+    if (report.failed.empty())
+        return true;
+    std::fprintf(stderr, "tqxctl: %s\n", ConnectFailureText(report).c_str());
+    return false;
+}
+
+// A parameter set from a file or from the controller; false after an error message.
+bool LoadSource(const std::string& source, ParameterImage& image, bool& linkOpen) {
+    SetStartValues(image);
+    if (source == "controller") {
+        if (!linkOpen) {
+            TQXOpenSerialPort(1);
+            linkOpen = true;
+        }
+        return ReadController(image);
+    }
+    StderrMessages messages;
+    return ReadParameterFile(source, image, messages);
+}
+
+int Backup(const std::vector<std::string>& operands) {
+    if (operands.size() != 1) {
+        std::fputs(CommandHelp().at("backup").c_str(), stderr);
+        return kError;
+    }
+    Link link;
+    ParameterImage image;
+    SetStartValues(image);
+    if (!ReadController(image))
+        return kError;
+    StderrMessages messages;
+    if (!WriteParameterFile(image, operands[0], messages))
+        return kError;
+    std::printf("model code %s\n", image.ModelCode().c_str());
+    std::printf("saved %s\n", operands[0].c_str());
+    return kOk;
+}
+
+// Compares what was sent with what the controller holds now, group by group.
+std::vector<std::string> VerifyGroups(const ParameterImage& sent, const ParameterImage& back) {
+    std::vector<std::string> wrong;
+    if (!(sent.systemSetup == back.systemSetup))
+        wrong.push_back("system setup");
+    if (!(sent.advanced == back.advanced))
+        wrong.push_back("advanced");
+    for (int g = 0; g < ParameterImage::kPidGroups; ++g)
+        if (sent.pid[g] != back.pid[g])
+            wrong.push_back("PID group " + std::to_string(g + 1));
+    for (int n = 0; n < ParameterImage::kPatterns; ++n)
+        if (sent.pattern[n] != back.pattern[n])
+            wrong.push_back("program pattern " + std::to_string(n + 1));
+    return wrong;
+}
+
+void PrintResult(const std::string& group, const std::vector<std::string>& failed, bool& allOk) {
+    if (failed.empty()) {
+        std::printf("%-18s sent\n", group.c_str());
+        return;
+    }
+    allOk = false;
+    std::string what;
+    for (const std::string& f : failed)
+        what += (what.empty() ? "" : ", ") + f;
+    std::printf("%-18s FAILED (%s)\n", group.c_str(), what.c_str());
+}
+
+int Restore(const std::vector<std::string>& operands) {
+    if (operands.size() != 1) {
+        std::fputs(CommandHelp().at("restore").c_str(), stderr);
+        return kError;
+    }
+    Link link;
+    ParameterImage image;
+    SetStartValues(image);
+    if (!ReadController(image))
+        return kError;
+    StderrMessages messages;
+    if (!ReadParameterFile(operands[0], image, messages))
+        return kError;
+
+    bool allOk = true;
+    PrintResult("system setup", SendSystemSetupBlocks(image.systemSetup), allOk);
+    PrintResult("advanced", SendAdvancedBlocks(image.advanced), allOk);
+    PrintResult("PID groups 1-9", SendPidGroupBlocks(image), allOk);
+    for (int n = 1; n <= ParameterImage::kPatterns; ++n)
+        PrintResult("pattern " + std::to_string(n), SendPatternBlocks(image, n), allOk);
+
+    ParameterImage back;
+    SetStartValues(back);
+    if (!ReadController(back, "verifying")) {
+        std::printf("verify             FAILED (read back incomplete)\n");
+        return kError;
+    }
+    const std::vector<std::string> wrong = VerifyGroups(image, back);
+    if (wrong.empty()) {
+        std::printf("verify             ok, the controller holds the file's values\n");
+    } else {
+        allOk = false;
+        for (const std::string& group : wrong)
+            std::printf("verify             FAILED: %s differs\n", group.c_str());
+    }
+    return allOk ? kOk : kError;
+}
+
+int Diff(const std::vector<std::string>& operands) {
+    if (operands.size() != 2) {
+        std::fputs(CommandHelp().at("diff").c_str(), stderr);
+        return kError;
+    }
+    bool linkOpen = false;
+    ParameterImage a;
+    ParameterImage b;
+    const bool loaded =
+        LoadSource(operands[0], a, linkOpen) && LoadSource(operands[1], b, linkOpen);
+    if (linkOpen)
+        TQXCloseSerialPort();
+    if (!loaded)
+        return kError;
+    // A file holds neither the advanced GAP, MAX, PP, PI, PD nor PVST, CYCL and LINK per
+    // segment, so those are compared only between two controllers.
+    ListingOptions options;
+    const bool bothControllers = operands[0] == "controller" && operands[1] == "controller";
+    options.unfiledAdvanced = bothControllers;
+    options.patternFieldsPerSegment = bothControllers;
+    const std::vector<ParameterDifference> differences = DiffParameters(a, b, options);
+    for (const ParameterDifference& d : differences)
+        std::printf("%s: %d (%s) | %d (%s)\n", d.a.Name().c_str(), d.a.stored, d.a.text.c_str(),
+                    d.b.stored, d.b.text.c_str());
+    if (differences.empty()) {
+        std::printf("no differences\n");
+        return kOk;
+    }
+    std::printf("%zu parameter%s differ\n", differences.size(), differences.size() == 1 ? "" : "s");
+    return kDiffers;
+}
+
+int Show(const std::vector<std::string>& operands) {
+    if (operands.empty() || operands.size() > 3) {
+        std::fputs(CommandHelp().at("show").c_str(), stderr);
+        return kError;
+    }
+    std::string group;
+    for (size_t i = 1; i < operands.size(); ++i)
+        group += (i > 1 ? " " : "") + operands[i];
+    if (!group.empty()) {
+        bool known = false;
+        for (const std::string& name : ParameterGroupNames())
+            known = known || name == group;
+        if (!known) {
+            std::fprintf(stderr,
+                         "tqxctl: no group '%s'; groups are system, advanced, pid 1..9, "
+                         "pattern 1..9\n",
+                         group.c_str());
+            return kError;
+        }
+    }
+    bool linkOpen = false;
+    ParameterImage image;
+    const bool loaded = LoadSource(operands[0], image, linkOpen);
+    if (linkOpen)
+        TQXCloseSerialPort();
+    if (!loaded)
+        return kError;
+    if (operands[0] == "controller")
+        std::printf("model code %s\n", image.ModelCode().c_str());
+    ListingOptions options;
+    options.unfiledAdvanced = operands[0] == "controller";
+    for (const ParameterEntry& e : ListParameters(image, options))
+        if (group.empty() || e.group == group)
+            std::printf("%-32s %-12s (%d)\n", e.Name().c_str(), e.text.c_str(), e.stored);
+    return kOk;
+}
+
+} // namespace
+
+int RunTqxctlCommand(const std::string& command, const std::vector<std::string>& operands) {
+    const auto help = CommandHelp().find(command);
+    if (help == CommandHelp().end()) {
+        std::fprintf(stderr, "tqxctl: unknown command '%s' (try tqxctl --help)\n", command.c_str());
+        return kError;
+    }
+    for (const std::string& operand : operands)
+        if (operand == "--help" || operand == "-h") {
+            std::fputs(help->second.c_str(), stdout);
+            return kOk;
+        }
+    if (command == "backup")
+        return Backup(operands);
+    if (command == "restore")
+        return Restore(operands);
+    if (command == "diff")
+        return Diff(operands);
+    return Show(operands);
+}
