@@ -1,6 +1,186 @@
 #include "editors/advanced_dialog.h"
 
-AdvancedDialog::AdvancedDialog(ParameterImage&, Messages&, CursorControl&, QWidget* parent)
-    : QDialog(parent) {
+#include "editors/dialog_support_qt.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// An editable drop-down with its items in the sorted list box's order.
+QComboBox* MakeSortedCombo(const QString& name, std::vector<std::string> items, QWidget* parent) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
+        return Q(a).compare(Q(b), Qt::CaseInsensitive) < 0;
+    });
+    for (const auto& item : items)
+        combo->addItem(Q(item));
+    return combo;
+}
+
+QLineEdit* MakeEdit(const QString& name, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    return edit;
+}
+
+QGroupBox* Box(const QString& title, QGridLayout*& grid, QWidget* parent) {
+    auto* box = new QGroupBox(title, parent);
+    grid = new QGridLayout(box);
+    grid->setColumnStretch(1, 1);
+    return box;
+}
+
+void AddRow(QGridLayout* grid, QWidget* label, QWidget* control) {
+    const int row = grid->rowCount();
+    grid->addWidget(label, row, 0);
+    grid->addWidget(control, row, 1);
+}
+
+} // namespace
+
+AdvancedDialog::AdvancedDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
+                               QWidget* parent)
+    : QDialog(parent), m_messages(messages), m_cursor(cursor),
+      m_form(image.advanced, image.systemSetup, messages) {
     setWindowTitle(QStringLiteral("EXPERT PARAMETER"));
+    BuildControls();
+    m_form.Open();
+    FillControls();
+}
+
+void AdvancedDialog::BuildControls() {
+    using namespace advanced_lists;
+    auto help = [this](const QString& mnemonic, const std::string& text) {
+        return MakeHelpButton(mnemonic, text, m_messages, this);
+    };
+    QGridLayout* g = nullptr;
+
+    QGroupBox* limits = Box(QStringLiteral("Set Value Upper and Lower limits"), g, this);
+    AddRow(g,
+           help("SV-H", "Set value upper limit. Range:0 to 100% of the input range. Unit "
+                        "Engineering unit"),
+           m_svh = MakeEdit("SV-H", limits));
+    AddRow(g,
+           help("SV-L", "Set value lower limit. Range:0 to 100% of the input range. Unit "
+                        "Engineering unit"),
+           m_svl = MakeEdit("SV-L", limits));
+
+    QGroupBox* dmv = Box(QString(), g, this);
+    AddRow(g, help("DMV", "MV variation limit. Range:0 to 105%. Unit 0.1%.For example:10%->10.0"),
+           m_dmv = MakeEdit("DMV", dmv));
+
+    QGroupBox* hysteresis = Box(QStringLiteral("Setting of alarm hysteresis allowances"), g, this);
+    for (int k = 0; k < 4; ++k) {
+        const QString name = QStringLiteral("A%1HS").arg(k + 1);
+        const std::string text = "Alarm " + std::to_string(k + 1) +
+                                 " hysteresis width setting. Range:0 to 50%. Unit:Engineering unit";
+        AddRow(g, help(name, text), m_hs[k] = MakeEdit(name, hysteresis));
+    }
+
+    QGroupBox* derivative = Box(QString(), g, this);
+    std::vector<std::string> dvdv = Dvdv();
+    dvdv.push_back(std::string());
+    AddRow(g, help("DVDV", "DV differential specification.(PV:0,DV:1)"),
+           m_dvdv = MakeSortedCombo("DVDV", dvdv, derivative));
+
+    QGroupBox* tuning = Box(QStringLiteral("Auto-tuning"), g, this);
+    AddRow(g, help("ATSV", "AT SV mode(standard:0,low:1)"),
+           m_atsv = MakeSortedCombo("ATSV", Atsv(), tuning));
+    AddRow(g, help("PID", "AT PID tuning specification(PI:0,PID:1)"),
+           m_pid = MakeSortedCombo("PID", Pid(), tuning));
+
+    QGroupBox* protect = Box(QStringLiteral("Transmission write protect"), g, this);
+    AddRow(g, help("TDS", "Transmission write inhibit(enable:0,disable:1)"),
+           m_tds = MakeSortedCombo("TDS", Tds(), protect));
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(limits);
+    left->addWidget(dmv);
+    left->addWidget(hysteresis);
+    left->addStretch(1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(derivative);
+    right->addWidget(tuning);
+    right->addWidget(protect);
+    right->addStretch(1);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left);
+    columns->addLayout(right);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    auto addButton = [&](const char* text, void (AdvancedDialog::*slot)()) {
+        auto* b = new QPushButton(QString::fromLatin1(text), this);
+        b->setObjectName(QString::fromLatin1(text));
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, slot);
+        buttons->addWidget(b);
+        return b;
+    };
+    addButton("RETRIEVE", &AdvancedDialog::OnRetrieve);
+    addButton("SEND", &AdvancedDialog::OnSend)->setDefault(true);
+    addButton("OK", &AdvancedDialog::OnOk);
+    addButton("CANCEL", &AdvancedDialog::reject);
+
+    auto* top = new QVBoxLayout(this);
+    top->addLayout(columns);
+    top->addLayout(buttons);
+}
+
+void AdvancedDialog::TakeTexts() {
+    AdvancedTexts& t = m_form.Texts();
+    t.SV_H = m_svh->text().toStdString();
+    t.SV_L = m_svl->text().toStdString();
+    t.DMV = m_dmv->text().toStdString();
+    for (int k = 0; k < 4; ++k)
+        t.HS[k] = m_hs[k]->text().toStdString();
+    t.DVDV = m_dvdv->currentText().toStdString();
+    t.ATSV = m_atsv->currentText().toStdString();
+    t.PID = m_pid->currentText().toStdString();
+    t.TDS = m_tds->currentText().toStdString();
+}
+
+void AdvancedDialog::FillControls() {
+    const AdvancedTexts& t = m_form.Texts();
+    m_svh->setText(Q(t.SV_H));
+    m_svl->setText(Q(t.SV_L));
+    m_dmv->setText(Q(t.DMV));
+    for (int k = 0; k < 4; ++k)
+        m_hs[k]->setText(Q(t.HS[k]));
+    m_dvdv->setCurrentText(Q(t.DVDV));
+    m_atsv->setCurrentText(Q(t.ATSV));
+    m_pid->setCurrentText(Q(t.PID));
+    m_tds->setCurrentText(Q(t.TDS));
+}
+
+void AdvancedDialog::OnRetrieve() {
+    m_form.Retrieve(m_cursor);
+    FillControls();
+}
+
+void AdvancedDialog::OnSend() {
+    TakeTexts();
+    m_form.Send(m_cursor);
+    FillControls();
+}
+
+void AdvancedDialog::OnOk() {
+    TakeTexts();
+    m_form.Ok();
+    accept();
 }

@@ -1,6 +1,319 @@
 #include "editors/system_setup_dialog.h"
 
-SystemSetupDialog::SystemSetupDialog(ParameterImage&, Messages&, CursorControl&, QWidget* parent)
-    : QDialog(parent) {
+#include "editors/conversions.h"
+#include "editors/dialog_support_qt.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// An editable drop-down; a sorted one gets its items in the list box's own order.
+QComboBox* MakeCombo(const QString& name, std::vector<std::string> items, bool sorted,
+                     QWidget* parent) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    if (sorted)
+        std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
+            return Q(a).compare(Q(b), Qt::CaseInsensitive) < 0;
+        });
+    for (const auto& item : items)
+        combo->addItem(Q(item));
+    return combo;
+}
+
+QLineEdit* MakeEdit(const QString& name, QWidget* parent, bool integer = false) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    // Wide enough that the store step, not the field, reports values out of range.
+    if (integer)
+        edit->setValidator(new QIntValidator(-99999, 99999, edit));
+    return edit;
+}
+
+// One row of a group box: a plain label or a help button, then its control.
+void AddRow(QGridLayout* grid, QWidget* label, QWidget* control) {
+    const int row = grid->rowCount();
+    grid->addWidget(label, row, 0);
+    grid->addWidget(control, row, 1);
+}
+
+QLabel* Label(const QString& text, QWidget* parent) {
+    return new QLabel(text, parent);
+}
+
+QGroupBox* Box(const QString& title, QGridLayout*& grid, QWidget* parent) {
+    auto* box = new QGroupBox(title, parent);
+    grid = new QGridLayout(box);
+    grid->setColumnStretch(1, 1);
+    return box;
+}
+
+void SetText(QLineEdit* edit, const std::string& text) {
+    edit->setText(Q(text));
+}
+void SetText(QComboBox* combo, const std::string& text) {
+    combo->setCurrentText(Q(text));
+}
+std::string Text(const QLineEdit* edit) {
+    return edit->text().toStdString();
+}
+std::string Text(const QComboBox* combo) {
+    return combo->currentText().toStdString();
+}
+// A field that holds no integer leaves the form's integer as it was.
+void TakeInt(const QLineEdit* edit, int& value) {
+    bool ok = false;
+    const int v = edit->text().toInt(&ok);
+    if (ok)
+        value = v;
+}
+
+} // namespace
+
+SystemSetupDialog::SystemSetupDialog(ParameterImage& image, Messages& messages,
+                                     CursorControl& cursor, QWidget* parent)
+    : QDialog(parent), m_messages(messages), m_cursor(cursor), m_form(image.systemSetup, messages) {
     setWindowTitle(QStringLiteral("SYSTEM PARAMETER"));
+    BuildControls();
+    m_form.Open();
+    FillControls();
+}
+
+void SystemSetupDialog::BuildControls() {
+    using namespace setup_lists;
+    Messages& msg = m_messages;
+    auto help = [&](const char* mnemonic, const char* text) {
+        return MakeHelpButton(QString::fromLatin1(mnemonic), text, msg, this);
+    };
+
+    QGridLayout* g = nullptr;
+    std::vector<std::string> inputTypes;
+    for (int i = 0; i < InputTypeCount(); ++i)
+        inputTypes.push_back(InputTypeText(InputTypeCodeAt(i)));
+    QGroupBox* input = Box(QStringLiteral("INPUT"), g, this);
+    m_pvt = MakeCombo("PVT", inputTypes, false, input);
+    m_pvt->setMinimumContentsLength(48);
+    m_pvt->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    AddRow(g, Label("PVT", input), m_pvt);
+    AddRow(g, Label("PVU", input), m_pvu = MakeCombo("PVU", Pvu(), true, input));
+    AddRow(g, Label("PVD", input), m_pvd = MakeCombo("PVD", Pvd(), true, input));
+    AddRow(g, help("PVF", "PV full scale -999 to 9999 Remark:PVF>PVB"),
+           m_pvf = MakeEdit("PVF", input, true));
+    AddRow(g, help("PVB", "PV base scale -999 to 9999 Remark:PVF>PVB"),
+           m_pvb = MakeEdit("PVB", input, true));
+    AddRow(g,
+           help("TF", "Time constant of filter. Range:0.0 to 900.0 . Unit:0.1 second.  For "
+                      "example:10 sec->10.0"),
+           m_tf = MakeEdit("TF", input));
+    AddRow(g,
+           help("SFT", "PV shift. Range:-50.0 to 50.0% of the input range. Unit:Engineering unit"),
+           m_sft = MakeEdit("SFT", input));
+
+    QGroupBox* mv = Box(QString(), g, this);
+    AddRow(g, help("CI", "MV proportional period. Range:1 to 120 . Unit:1 second"),
+           m_ci = MakeEdit("CI", mv, true));
+    AddRow(g,
+           help("PSET", "Preset MV value. Range -5.0 to 105.0. Unit:0.1%. For example:10%->10.0"),
+           m_pset = MakeEdit("PSET", mv));
+    AddRow(g,
+           help("BURN", "MV set value at burnout. Range:-5.0 to 105.0 . Unit:0.1%.  For "
+                        "example:10%->10.0"),
+           m_burn = MakeEdit("BURN", mv));
+
+    std::vector<std::string> alarmTypes;
+    for (int code = 0; code < AlarmTypeCount(); ++code)
+        alarmTypes.push_back(AlarmTypeText(code));
+    QGroupBox* alarms = Box(QStringLiteral("KIND OF ALARMS"), g, this);
+    for (int k = 0; k < 4; ++k) {
+        const QString name = QStringLiteral("AL%1T").arg(k + 1);
+        m_alt[k] = MakeCombo(name, alarmTypes, false, alarms);
+        AddRow(g, Label(name, alarms), m_alt[k]);
+    }
+
+    QGroupBox* output = Box(QStringLiteral("OUTPUT"), g, this);
+    AddRow(g, Label("A01T", output), m_a01t = MakeCombo("A01T", Aot(), true, output));
+    AddRow(g, Label("A01R", output), m_a01r = MakeCombo("A01R", Aor(), true, output));
+    AddRow(g,
+           help("A01F", "AO 1 full scale. Range:0.0 to 100.0% of the input range. "
+                        "Unit:Engineering unit"),
+           m_a01f = MakeEdit("A01F", output));
+    AddRow(g,
+           help("A01B", "AO 1 base scale. Range:0.0 to 100.0% of the input range. "
+                        "Unit:Engineering unit"),
+           m_a01b = MakeEdit("A01B", output));
+    AddRow(g, Label("A02T", output), m_a02t = MakeCombo("A02T", Aot(), true, output));
+    AddRow(g, Label("A02R", output), m_a02r = MakeCombo("A02R", Aor(), true, output));
+    AddRow(g, Label("A02F", output), m_a02f = MakeEdit("A02F", output));
+    AddRow(g, Label("A02B", output), m_a02b = MakeEdit("A02B", output));
+
+    QGroupBox* time = Box(QStringLiteral("TIME SETTING"), g, this);
+    AddRow(g, Label("TMU", time), m_tmu = MakeCombo("TMU", Tmu(), true, time));
+    AddRow(g, Label("TMDT", time), m_tmdt = MakeCombo("TMDT", Tmdt(), true, time));
+
+    QGroupBox* start = Box(QStringLiteral("START MODE"), g, this);
+    AddRow(g, Label("STM", start), m_stm = MakeCombo("STM", Stm(), true, start));
+
+    QGroupBox* end = Box(QString(), g, this);
+    AddRow(g, help("ENDT", "End signal output time. Range:00:00 to 99:59 .Unit:=>TMU"),
+           m_endt = MakeEdit("ENDT", end));
+
+    QGroupBox* soak = Box(QStringLiteral("GUARANTEE SOAK"), g, this);
+    AddRow(g,
+           help("GS-H", "Guarantee soak upper limit. Range:0 to 50% of the input range. "
+                        "Unit:Engineering unit"),
+           m_gsh = MakeEdit("GS-H", soak));
+    AddRow(g,
+           help("GS-L", "Guarantee soak lower limit. Range:0 to 50%.of the input range. "
+                        "Unit:Engineering unit"),
+           m_gsl = MakeEdit("GS-L", soak));
+    AddRow(g, help("GS-T", "Guarantee soak max.wait time. Range:00:00 to 99:59 . Unit:=>TMU"),
+           m_gst = MakeEdit("GS-T", soak));
+
+    QGroupBox* station = Box(QStringLiteral("STATION NO."), g, this);
+    AddRow(g, Label("STN", station), m_stn = MakeCombo("STN", Stn(), false, station));
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(input);
+    left->addWidget(mv);
+    left->addWidget(alarms);
+    left->addStretch(1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(output);
+    right->addWidget(time);
+    right->addWidget(start);
+    right->addWidget(end);
+    right->addWidget(soak);
+    right->addWidget(station);
+    right->addStretch(1);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left, 3);
+    columns->addLayout(right, 2);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    auto addButton = [&](const char* text, void (SystemSetupDialog::*slot)()) {
+        auto* b = new QPushButton(QString::fromLatin1(text), this);
+        b->setObjectName(QString::fromLatin1(text));
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, slot);
+        buttons->addWidget(b);
+        return b;
+    };
+    addButton("RETRIEVE", &SystemSetupDialog::OnRetrieve);
+    addButton("SEND", &SystemSetupDialog::OnSend)->setDefault(true);
+    addButton("OK", &SystemSetupDialog::OnOk);
+    addButton("CANCEL", &SystemSetupDialog::reject);
+
+    auto* top = new QVBoxLayout(this);
+    top->addLayout(columns);
+    top->addLayout(buttons);
+
+    // Only the user's edits are guarded; filling the fields uses setText, which does
+    // not emit textEdited.
+    connect(m_pvf, &QLineEdit::textEdited, this, [this] { OnScaleEdited(true); });
+    connect(m_pvb, &QLineEdit::textEdited, this, [this] { OnScaleEdited(false); });
+}
+
+void SystemSetupDialog::TakeTexts() {
+    SystemSetupTexts& t = m_form.Texts();
+    t.PVT = Text(m_pvt);
+    t.PVU = Text(m_pvu);
+    t.PVD = Text(m_pvd);
+    TakeInt(m_pvf, t.PVF);
+    TakeInt(m_pvb, t.PVB);
+    TakeInt(m_ci, t.CI);
+    t.TF = Text(m_tf);
+    t.SFT = Text(m_sft);
+    t.PSET = Text(m_pset);
+    t.BURN = Text(m_burn);
+    for (int k = 0; k < 4; ++k)
+        t.ALT[k] = Text(m_alt[k]);
+    t.A01T = Text(m_a01t);
+    t.A01R = Text(m_a01r);
+    t.A01F = Text(m_a01f);
+    t.A01B = Text(m_a01b);
+    t.A02T = Text(m_a02t);
+    t.A02R = Text(m_a02r);
+    t.A02F = Text(m_a02f);
+    t.A02B = Text(m_a02b);
+    t.TMU = Text(m_tmu);
+    t.TMDT = Text(m_tmdt);
+    t.STM = Text(m_stm);
+    t.ENDT = Text(m_endt);
+    t.GS_H = Text(m_gsh);
+    t.GS_L = Text(m_gsl);
+    t.GS_T = Text(m_gst);
+    t.STN = Text(m_stn);
+}
+
+void SystemSetupDialog::FillControls() {
+    const SystemSetupTexts& t = m_form.Texts();
+    SetText(m_pvt, t.PVT);
+    SetText(m_pvu, t.PVU);
+    SetText(m_pvd, t.PVD);
+    SetText(m_pvf, std::to_string(t.PVF));
+    SetText(m_pvb, std::to_string(t.PVB));
+    SetText(m_ci, std::to_string(t.CI));
+    SetText(m_tf, t.TF);
+    SetText(m_sft, t.SFT);
+    SetText(m_pset, t.PSET);
+    SetText(m_burn, t.BURN);
+    for (int k = 0; k < 4; ++k)
+        SetText(m_alt[k], t.ALT[k]);
+    SetText(m_a01t, t.A01T);
+    SetText(m_a01r, t.A01R);
+    SetText(m_a01f, t.A01F);
+    SetText(m_a01b, t.A01B);
+    SetText(m_a02t, t.A02T);
+    SetText(m_a02r, t.A02R);
+    SetText(m_a02f, t.A02F);
+    SetText(m_a02b, t.A02B);
+    SetText(m_tmu, t.TMU);
+    SetText(m_tmdt, t.TMDT);
+    SetText(m_stm, t.STM);
+    SetText(m_endt, t.ENDT);
+    SetText(m_gsh, t.GS_H);
+    SetText(m_gsl, t.GS_L);
+    SetText(m_gst, t.GS_T);
+    SetText(m_stn, t.STN);
+}
+
+void SystemSetupDialog::OnScaleEdited(bool upper) {
+    TakeTexts();
+    // Refilling only after a restore keeps the caret where the user is typing.
+    if (m_form.GuardScaleEdit(upper))
+        FillControls();
+}
+
+void SystemSetupDialog::OnRetrieve() {
+    m_form.Retrieve(m_cursor);
+    FillControls();
+}
+
+void SystemSetupDialog::OnSend() {
+    TakeTexts();
+    m_form.Send(m_cursor);
+    FillControls();
+}
+
+void SystemSetupDialog::OnOk() {
+    TakeTexts();
+    m_form.Ok();
+    accept();
 }

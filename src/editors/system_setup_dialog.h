@@ -2,14 +2,41 @@
 
 #include "editors/cursor.h"
 #include "editors/messages.h"
+#include "editors/system_setup_form.h"
 #include "image/parameter_image.h"
 
 #include <QDialog>
 
-// Placeholder until the editor lands: an empty dialog with the editor's title.
+class QComboBox;
+class QLineEdit;
+
+// "SYSTEM PARAMETER": a view over SystemSetupForm. Controls are named by their
+// mnemonics as the dialog labels them ("PVT", "A01F", "GS-H", "AL1T", ...).
 class SystemSetupDialog : public QDialog {
     Q_OBJECT
 public:
     SystemSetupDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
                       QWidget* parent = nullptr);
+
+private:
+    void BuildControls();
+    void TakeTexts();
+    void FillControls();
+    void OnScaleEdited(bool upper);
+    void OnRetrieve();
+    void OnSend();
+    void OnOk();
+
+    Messages& m_messages;
+    CursorControl& m_cursor;
+    SystemSetupForm m_form;
+
+    QComboBox *m_pvt = nullptr, *m_pvu = nullptr, *m_pvd = nullptr;
+    QLineEdit *m_pvf = nullptr, *m_pvb = nullptr, *m_ci = nullptr;
+    QLineEdit *m_tf = nullptr, *m_sft = nullptr, *m_pset = nullptr, *m_burn = nullptr;
+    QComboBox* m_alt[4] = {};
+    QComboBox *m_a01t = nullptr, *m_a01r = nullptr, *m_a02t = nullptr, *m_a02r = nullptr;
+    QLineEdit *m_a01f = nullptr, *m_a01b = nullptr, *m_a02f = nullptr, *m_a02b = nullptr;
+    QComboBox *m_tmu = nullptr, *m_tmdt = nullptr, *m_stm = nullptr, *m_stn = nullptr;
+    QLineEdit *m_endt = nullptr, *m_gsh = nullptr, *m_gsl = nullptr, *m_gst = nullptr;
 };
