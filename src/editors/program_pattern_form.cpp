@@ -1,0 +1,201 @@
+#include "editors/program_pattern_form.h"
+
+#include "editors/conversions.h"
+#include "editors/pattern_transfers.h"
+
+#include <cstdint>
+
+namespace {
+
+constexpr int kSegments = PatternFields::kSegments;
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// "OFF" is 0, "1".."9" the pattern number; any other stored value shows as its number,
+// so that OK refuses it instead of changing it unseen.
+std::string LinkText(uint16_t link) {
+    return link == 0 ? "OFF" : std::to_string(link);
+}
+
+std::optional<uint16_t> LinkCode(const std::string& text) {
+    if (text == "OFF")
+        return 0;
+    if (text.size() == 1 && text[0] >= '1' && text[0] <= '9')
+        return static_cast<uint16_t>(text[0] - '0');
+    return std::nullopt;
+}
+
+std::string PvStartText(uint16_t pvst) {
+    return pvst == 0 ? "NO" : pvst == 1 ? "YES" : "NONE";
+}
+
+} // namespace
+
+uint16_t ParsePatternTime(const std::string& text, uint16_t previous, Messages& messages) {
+    if (text == "----")
+        return kTimeNotUsed;
+    const TimeParts parts = ParseTime(text);
+    if (parts.first < 0 || parts.first > 99 || parts.second < 0 || parts.second > 59) {
+        messages.Show("Parameter TM is wrong.");
+        return previous;
+    }
+    return static_cast<uint16_t>(parts.first * 60 + parts.second);
+}
+
+std::optional<int32_t> ParseCyclicText(const std::string& text) {
+    size_t begin = 0, end = text.size();
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
+    size_t i = begin;
+    if (i < end && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    if (i == end)
+        return std::nullopt;
+    int64_t value = 0;
+    for (; i < end; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+        if (value > INT32_MAX)
+            return std::nullopt;
+    }
+    return static_cast<int32_t>(text[begin] == '-' ? -value : value);
+}
+
+std::string CyclicText(const std::optional<int32_t>& cyclic) {
+    return cyclic ? std::to_string(*cyclic) : std::string();
+}
+
+ProgramPatternForm::ProgramPatternForm(ParameterImage& image, Messages& messages,
+                                       CursorControl& cursor)
+    : m_image(image), m_messages(messages), m_cursor(cursor) {}
+
+void ProgramPatternForm::Open() {
+    m_state.selectedPattern = 1;
+    m_state.selectedTimeSignal = 1;
+    LoadPattern(m_image, 1, m_state);
+    ShowPatternFields();
+
+    const SystemSetupRecord& setup = m_image.systemSetup;
+    const std::optional<std::string> range = RangeBoxText(setup);
+    m_rangeBox = range.value_or(std::string());
+    if (!range)
+        m_messages.Show("Parameter PVU is wrong");
+    const std::optional<std::string> decimals = DecimalPointBoxText(setup.PVD);
+    m_decimalBox = decimals.value_or(std::string());
+    if (!decimals)
+        m_messages.Show("Parameter PVD is wrong");
+    const std::optional<std::string> unit = TimeUnitBoxText(setup.TMU);
+    m_timeUnitBox = unit.value_or(std::string());
+    if (!unit)
+        m_messages.Show("Parameter TMU is wrong");
+}
+
+void ProgramPatternForm::SelectPattern(int n) {
+    LoadPattern(m_image, n, m_state);
+    m_state.selectedPattern = n;
+    ShowPatternFields();
+}
+
+bool ProgramPatternForm::SelectTimeSignal(int k) {
+    if (k >= 5 && !HasTimeSignalOption(m_image)) {
+        m_messages.Show("TQX has no option.");
+        return false;
+    }
+    WaitCursor wait(m_cursor);
+    m_state.selectedTimeSignal = k;
+    LoadPattern(m_image, m_state.selectedPattern, m_state);
+    ShowPatternFields();
+    return true;
+}
+
+void ProgramPatternForm::Retrieve() {
+    WaitCursor wait(m_cursor);
+    const int n = m_state.selectedPattern;
+    RetrievePattern(m_image, n, m_messages);
+    LoadPattern(m_image, n, m_state);
+    ShowPatternFields();
+}
+
+void ProgramPatternForm::Send() {
+    WaitCursor wait(m_cursor);
+    CollectPatternFields();
+    // Refused entries reappear with the values they kept.
+    ShowPatternFields();
+    const int n = m_state.selectedPattern;
+    StorePattern(m_state, n, m_image);
+    SendPattern(m_image, n, m_messages);
+}
+
+void ProgramPatternForm::Ok() {
+    CollectPatternFields();
+    StorePattern(m_state, m_state.selectedPattern, m_image);
+}
+
+void ProgramPatternForm::ShowPatternFields() {
+    const InputRange range = SelectInputRange(m_image.systemSetup);
+    const int k = m_state.selectedTimeSignal;
+    for (int s = 1; s <= kSegments; ++s) {
+        const SegmentRecord segment = m_state.workingCopy.Segment(s);
+        m_fields.sv[s - 1] = FormatRangeValue(range, segment.SV());
+        m_fields.time[s - 1] = FormatTime(segment.TIME());
+        m_fields.on[s - 1] = FormatTime(segment.TsOn(k));
+        m_fields.off[s - 1] = FormatTime(segment.TsOff(k));
+    }
+    const SegmentByteTable& table = m_state.segmentBytes;
+    m_fields.pvstart = PvStartText(table.At(1, SegmentByteTable::PVST));
+    m_fields.cyclic = table.At(1, SegmentByteTable::CYCL);
+    m_fields.link = LinkText(table.At(1, SegmentByteTable::LINK));
+}
+
+void ProgramPatternForm::CollectPatternFields() {
+    const InputRange range = SelectInputRange(m_image.systemSetup);
+    for (int s = 1; s <= kSegments; ++s) {
+        SegmentRecord segment = m_state.workingCopy.Segment(s);
+        // Not checked against the input range: the Range box only guides the operator.
+        const int32_t sv = ParseRangeValue(range, m_fields.sv[s - 1], m_messages);
+        if (sv < kRangeParseError)
+            segment.SetSV(static_cast<int16_t>(sv));
+        segment.SetTIME(ParsePatternTime(m_fields.time[s - 1], segment.TIME(), m_messages));
+    }
+    const int k = m_state.selectedTimeSignal;
+    for (int s = 1; s <= kSegments; ++s) {
+        SegmentRecord segment = m_state.workingCopy.Segment(s);
+        segment.SetTsOn(k, ParsePatternTime(m_fields.on[s - 1], segment.TsOn(k), m_messages));
+        segment.SetTsOff(k, ParsePatternTime(m_fields.off[s - 1], segment.TsOff(k), m_messages));
+    }
+    CollectPatternSettings();
+}
+
+// PVSTART, CYCLIC OPERATION and LINK belong to the pattern but sit in every segment
+// record. They are checked in this order and the first wrong one ends the step.
+void ProgramPatternForm::CollectPatternSettings() {
+    if (m_fields.pvstart == "YES") {
+        FillColumn(SegmentByteTable::PVST, 1);
+    } else if (m_fields.pvstart == "NO") {
+        FillColumn(SegmentByteTable::PVST, 0);
+    } else {
+        m_messages.Show("PVSTART is wrong");
+        return;
+    }
+    if (!m_fields.cyclic || *m_fields.cyclic < 0 || *m_fields.cyclic >= 100) {
+        m_messages.Show("CYCLE is wrong.");
+        return;
+    }
+    FillColumn(SegmentByteTable::CYCL, static_cast<uint16_t>(*m_fields.cyclic));
+    const std::optional<uint16_t> link = LinkCode(m_fields.link);
+    if (!link) {
+        m_messages.Show("LINK is wrong.");
+        return;
+    }
+    FillColumn(SegmentByteTable::LINK, *link);
+}
+
+void ProgramPatternForm::FillColumn(SegmentByteTable::Column column, uint16_t value) {
+    for (int s = 1; s <= kSegments; ++s)
+        m_state.segmentBytes.At(s, column) = value;
+}
