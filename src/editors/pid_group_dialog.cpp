@@ -1,6 +1,183 @@
 #include "editors/pid_group_dialog.h"
 
-PidGroupDialog::PidGroupDialog(ParameterImage&, Messages&, CursorControl&, QWidget* parent)
-    : QDialog(parent) {
+#include "editors/dialog_support_qt.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::string S(const QString& text) {
+    return text.toStdString();
+}
+
+QPushButton* MakeBottomButton(const char* name, QWidget* parent) {
+    auto* button = new QPushButton(QString::fromLatin1(name), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+PidGroupDialog::PidGroupDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
+                               QWidget* parent)
+    : QDialog(parent), m_form(image, messages), m_messages(messages), m_cursor(cursor) {
     setWindowTitle(QStringLiteral("SETTING OF PID GROUP"));
+
+    auto* kind = new QGroupBox(QStringLiteral("Kind of PID"), this);
+    auto* kindRow = new QHBoxLayout(kind);
+    m_groups = new QButtonGroup(this);
+    for (int g = 0; g < ParameterImage::kPidGroups; ++g) {
+        auto* radio = new QRadioButton(QString::number(g + 1), kind);
+        radio->setObjectName(QStringLiteral("group_%1").arg(g + 1));
+        m_groups->addButton(radio, g);
+        kindRow->addWidget(radio);
+    }
+
+    auto* left = new QGridLayout;
+    m_p = AddField(left, 0, "P",
+                   "Proportional zone. Range:0.0 to 999.9. Unit:0.1%. For example:10%->10.0");
+    m_i = AddField(left, 1, "I", "Integral time.Range: 0 to 3200 . Unit:1 second");
+    // Integers only; the range itself is the store step's check, with its message.
+    m_i->setValidator(new QIntValidator(-99999, 99999, m_i));
+    m_d = AddField(left, 2, "D",
+                   "Differntial Time 0.0 to 999.9  . Unit:0.1 second. For example:10 sec ->10.0");
+    m_gap = AddField(left, 3, "GAP",
+                     "Dead zone. Range: 0 to 50% of input range. Unit:Engineering unit");
+    m_mvH = AddField(left, 4, "MV-H",
+                     "Manipulating value Upper limit. Range:-5.0 to 105.0%. Unit: 0.1%. For "
+                     "example:10%->10.0");
+    m_mvL = AddField(left, 5, "MV-L",
+                     "Manipulating value Lower limit. Range:-5.0 to 105.0%. Unit: 0.1%. For "
+                     "example:10%->10.0");
+
+    auto* right = new QGridLayout;
+    right->addWidget(MakeHelpButton(QStringLiteral("REV"),
+                                    "Reverse operation assignment(normal:0,reverse:1)", messages,
+                                    this),
+                     0, 0);
+    m_rev = new QComboBox(this);
+    m_rev->setObjectName(QStringLiteral("REV"));
+    m_rev->setEditable(true);
+    m_rev->setInsertPolicy(QComboBox::InsertAlphabetically);
+    m_rev->addItems(
+        {QString::fromLatin1(PidGroupForm::kNormal), QString::fromLatin1(PidGroupForm::kReverse)});
+    m_rev->setMinimumContentsLength(20);
+    right->addWidget(m_rev, 0, 1);
+    m_knl = AddField(right, 1, "KnL",
+                     "Non-linear gain. Range: -199.9 to 327.7%. Unit:0.1%. For example:10%->10.0");
+    m_ar = AddField(right, 2, "Ar",
+                    "Integral break point. Range:0 to 100% of input range. Unit Engineering unit");
+    m_man = AddField(right, 3, "MAN",
+                     "Manual reset. Range:-25.0 to 125.0%. Unit: 0.1%. For example:10%->10.0");
+    right->setRowStretch(4, 1);
+
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left);
+    columns->addSpacing(16);
+    columns->addLayout(right);
+
+    QPushButton* retrieve = MakeBottomButton("RETRIEVE", this);
+    QPushButton* send = MakeBottomButton("SEND", this);
+    QPushButton* ok = MakeBottomButton("OK", this);
+    QPushButton* cancel = MakeBottomButton("CANCEL", this);
+    send->setDefault(true); // Enter sends
+    auto* bottom = new QHBoxLayout;
+    for (QPushButton* b : {retrieve, send, ok, cancel})
+        bottom->addWidget(b);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(kind);
+    layout->addLayout(columns);
+    layout->addLayout(bottom);
+
+    connect(m_groups, &QButtonGroup::idClicked, this, &PidGroupDialog::OnGroup);
+    connect(retrieve, &QPushButton::clicked, this, &PidGroupDialog::OnRetrieve);
+    connect(send, &QPushButton::clicked, this, &PidGroupDialog::OnSend);
+    connect(ok, &QPushButton::clicked, this, &PidGroupDialog::OnOk);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    m_form.Open();
+    m_groups->button(0)->setChecked(true);
+    FillControls();
+}
+
+QLineEdit* PidGroupDialog::AddField(QGridLayout* grid, int row, const char* mnemonic,
+                                    const char* help) {
+    grid->addWidget(MakeHelpButton(QString::fromLatin1(mnemonic), help, m_messages, this), row, 0);
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(QString::fromLatin1(mnemonic));
+    grid->addWidget(edit, row, 1);
+    return edit;
+}
+
+void PidGroupDialog::TakeTexts() {
+    PidGroupTexts& t = m_form.Texts();
+    t.P = S(m_p->text());
+    t.D = S(m_d->text());
+    t.GAP = S(m_gap->text());
+    t.MV_H = S(m_mvH->text());
+    t.MV_L = S(m_mvL->text());
+    t.KnL = S(m_knl->text());
+    t.Ar = S(m_ar->text());
+    t.MAN = S(m_man->text());
+    t.REV = S(m_rev->currentText());
+    // A text that is not a whole integer is refused: the previous integer stays.
+    bool isInteger = false;
+    const int i = m_i->text().trimmed().toInt(&isInteger);
+    if (isInteger)
+        t.I = i;
+    else
+        m_i->setText(QString::number(t.I));
+}
+
+void PidGroupDialog::FillControls() {
+    const PidGroupTexts& t = m_form.Texts();
+    m_p->setText(Q(t.P));
+    m_i->setText(QString::number(t.I));
+    m_d->setText(Q(t.D));
+    m_gap->setText(Q(t.GAP));
+    m_mvH->setText(Q(t.MV_H));
+    m_mvL->setText(Q(t.MV_L));
+    m_knl->setText(Q(t.KnL));
+    m_ar->setText(Q(t.Ar));
+    m_man->setText(Q(t.MAN));
+    m_rev->setEditText(Q(t.REV));
+}
+
+void PidGroupDialog::OnGroup(int group) {
+    TakeTexts();
+    m_form.SelectGroup(group);
+    FillControls();
+}
+
+void PidGroupDialog::OnRetrieve() {
+    TakeTexts();
+    m_form.Retrieve(m_cursor);
+    FillControls();
+}
+
+void PidGroupDialog::OnSend() {
+    TakeTexts();
+    m_form.Send(m_cursor);
+    FillControls();
+}
+
+void PidGroupDialog::OnOk() {
+    TakeTexts();
+    m_form.Ok();
+    accept();
 }

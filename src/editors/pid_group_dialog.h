@@ -2,14 +2,42 @@
 
 #include "editors/cursor.h"
 #include "editors/messages.h"
+#include "editors/pid_group_form.h"
 #include "image/parameter_image.h"
 
 #include <QDialog>
 
-// Placeholder until the editor lands: an empty dialog with the editor's title.
+#include <array>
+
+class QButtonGroup;
+class QComboBox;
+class QLineEdit;
+
+// "SETTING OF PID GROUP": one of the nine PID groups at a time, chosen by radio buttons.
+// A thin view over PidGroupForm.
 class PidGroupDialog : public QDialog {
     Q_OBJECT
 public:
     PidGroupDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
                    QWidget* parent = nullptr);
+
+    const PidGroupForm& Form() const { return m_form; }
+
+private:
+    QLineEdit* AddField(class QGridLayout* grid, int row, const char* mnemonic, const char* help);
+    void TakeTexts();
+    void FillControls();
+    void OnGroup(int group);
+    void OnRetrieve();
+    void OnSend();
+    void OnOk();
+
+    PidGroupForm m_form;
+    Messages& m_messages;
+    CursorControl& m_cursor;
+    QButtonGroup* m_groups = nullptr;
+    QLineEdit *m_p = nullptr, *m_i = nullptr, *m_d = nullptr, *m_gap = nullptr;
+    QLineEdit *m_mvH = nullptr, *m_mvL = nullptr, *m_knl = nullptr, *m_ar = nullptr;
+    QLineEdit* m_man = nullptr;
+    QComboBox* m_rev = nullptr;
 };

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "editors/cursor.h"
+#include "editors/messages.h"
+#include "image/parameter_image.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// The working texts of the PID group dialog. I is held as whole seconds: its field takes
+// integers only.
+struct PidGroupTexts {
+    std::string P, D, GAP, KnL, Ar, MAN, MV_H, MV_L, REV;
+    int32_t I = 0;
+};
+
+// The rules of the PID group editor: one group shown at a time, its store and show steps,
+// and the transfers of the nine group blocks (4..8, 46..49), each one whole record.
+class PidGroupForm {
+public:
+    static constexpr const char* kNormal = "1.Normal operation";
+    static constexpr const char* kReverse = "2.Reverse operation";
+
+    PidGroupForm(ParameterImage& image, Messages& messages);
+
+    // The controller block of group index 0..8.
+    static int32_t BlockOf(int group);
+
+    PidGroupTexts& Texts() { return m_texts; }
+    const PidGroupTexts& Texts() const { return m_texts; }
+    int Group() const { return m_group; }
+
+    void Store();
+    void Show();
+
+    void Open() { SelectGroup(0); }
+    // Shows group 0..8; texts typed for the previous group and not stored are dropped.
+    void SelectGroup(int group);
+    void Retrieve(CursorControl& cursor);
+    void Send(CursorControl& cursor);
+    void Ok() { Store(); }
+
+private:
+    PidGroupRecord& Record() { return m_image.pid[static_cast<size_t>(m_group)]; }
+
+    ParameterImage& m_image;
+    Messages& m_messages;
+    PidGroupTexts m_texts;
+    int m_group = 0;
+};
