@@ -3,28 +3,11 @@
 
 namespace {
 
-// Stands in until the Modbus transport is linked in: every transfer fails.
-class FailingBackend : public LinkBackend {
-public:
-    int32_t Open(int32_t) override { return 0; }
-    int32_t Close() override { return 0; }
-    int32_t Read(int32_t, int32_t, int32_t, int32_t, void*, int32_t* status) override {
-        if (status)
-            *status = -1;
-        return 0;
-    }
-    int32_t Write(int32_t, int32_t, int32_t, int32_t, const void*, int32_t* status) override {
-        if (status)
-            *status = -1;
-        return 0;
-    }
-};
-
 LinkBackend* g_installed = nullptr;
 
 } // namespace
 
-LinkBackend& DefaultLinkBackend(); // defined by the transport
+LinkBackend& DefaultLinkBackend(); // the Modbus transport (modbus_transport.cpp)
 
 void SetLinkBackend(LinkBackend* backend) {
     g_installed = backend;
@@ -32,12 +15,6 @@ void SetLinkBackend(LinkBackend* backend) {
 
 LinkBackend& CurrentLinkBackend() {
     return g_installed ? *g_installed : DefaultLinkBackend();
-}
-
-// Replaced by the Modbus transport.
-__attribute__((weak)) LinkBackend& DefaultLinkBackend() {
-    static FailingBackend backend;
-    return backend;
 }
 
 extern "C" {

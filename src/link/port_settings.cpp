@@ -1,0 +1,99 @@
+#include "link/port_settings.h"
+
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Split(const std::string& text, char sep) {
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream in(text);
+    while (std::getline(in, part, sep))
+        parts.push_back(part);
+    return parts;
+}
+
+bool ParseInt(const std::string& text, int low, int high, int& out) {
+    if (text.empty() || text.size() > 9)
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    const int value = std::atoi(text.c_str());
+    if (value < low || value > high)
+        return false;
+    out = value;
+    return true;
+}
+
+// Applies one "key=value" option; `serial` says whether line options are allowed.
+bool ApplyOption(const std::string& option, bool serial, PortSettings& s) {
+    const auto eq = option.find('=');
+    if (eq == std::string::npos)
+        return false;
+    const std::string key = option.substr(0, eq);
+    const std::string value = option.substr(eq + 1);
+    if (key == "unit")
+        return ParseInt(value, 0, 247, s.unit);
+    if (!serial)
+        return false;
+    if (key == "baud")
+        return ParseInt(value, 50, 4000000, s.baud);
+    if (key == "stop")
+        return ParseInt(value, 1, 2, s.stopBits);
+    if (key == "parity" && value.size() == 1) {
+        const char p = value[0] & ~0x20; // upper case
+        if (p != 'E' && p != 'N' && p != 'O')
+            return false;
+        s.parity = p;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+PortSettings DefaultPortSettings() {
+    PortSettings s;
+#ifdef _WIN32
+    s.device = "COM1";
+#else
+    s.device = "/dev/ttyS0";
+#endif
+    return s;
+}
+
+bool ParsePortSettings(const std::string& text, PortSettings& out) {
+    PortSettings s = DefaultPortSettings();
+    if (text.empty()) {
+        out = s;
+        return true;
+    }
+    const std::vector<std::string> parts = Split(text, ',');
+    if (parts.empty() || parts[0].empty())
+        return false;
+    const std::string& head = parts[0];
+    const bool tcp = head.rfind("tcp:", 0) == 0;
+    if (tcp) {
+        const std::string rest = head.substr(4);
+        const auto colon = rest.rfind(':');
+        int port = 0;
+        if (colon == std::string::npos || colon == 0 ||
+            !ParseInt(rest.substr(colon + 1), 1, 65535, port))
+            return false;
+        s.kind = PortSettings::Kind::Tcp;
+        s.host = rest.substr(0, colon);
+        s.service = rest.substr(colon + 1);
+    } else {
+        s.device = head.rfind("rtu:", 0) == 0 ? head.substr(4) : head;
+        if (s.device.empty())
+            return false;
+    }
+    for (size_t i = 1; i < parts.size(); ++i)
+        if (!ApplyOption(parts[i], !tcp, s))
+            return false;
+    out = s;
+    return true;
+}

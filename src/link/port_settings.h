@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+// What port 1 designates, parsed from the TQXCOMM_PORT1 setting:
+//   rtu:DEVICE[,baud=9600][,parity=E|N|O][,stop=1|2][,unit=1]   or just a device path
+//   tcp:HOST:PORT[,unit=1]
+// Empty means the default: the first serial port at 9600 baud 8E1, unit 1.
+struct PortSettings {
+    enum class Kind { Rtu, Tcp };
+    Kind kind = Kind::Rtu;
+    std::string device; // RTU device path
+    int baud = 9600;
+    char parity = 'E';
+    int stopBits = 1;
+    std::string host;    // TCP host name or address
+    std::string service; // TCP port number as text
+    int unit = 1;
+};
+
+// Parses a setting; returns false (and leaves `out` at the default) for a malformed one.
+bool ParsePortSettings(const std::string& text, PortSettings& out);
+
+// The default port: /dev/ttyS0 (COM1 on Windows) at 9600 8E1, unit 1.
+PortSettings DefaultPortSettings();

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "link/controller_memory.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Answers one Modbus request PDU (function code first) from controller memory: function 03
+// reads, 06 and 16 write (refused with an exception where the controller refuses),
+// anything else is an illegal function. `summary` describes the request for --verbose.
+std::vector<uint8_t> AnswerRequest(ControllerMemory& memory, const uint8_t* pdu, int length,
+                                   std::string& summary);
+
+// Modbus RTU CRC of `length` bytes (transmitted low byte first).
+uint16_t ModbusCrc(const uint8_t* data, int length);

@@ -1,0 +1,68 @@
+#include "sim_options.h"
+
+#include <cstdlib>
+#include <cstring>
+
+const char* const kSimUsage =
+    "usage: tqx-sim (--tcp HOST:PORT | --pty PATH) [--model CODE] [--load FILE] [--wdis 1]\n"
+    "               [--unit N] [--drop-every N] [--corrupt-every N] [--latency-ms N]\n"
+    "               [--baud N] [--verbose]\n";
+
+namespace {
+
+bool ToInt(const char* text, int& out) {
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (!*text || *end || v < 0 || v > 100000000)
+        return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+} // namespace
+
+bool ParseSimOptions(int argc, char** argv, SimOptions& out, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--verbose") {
+            out.verbose = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            error = "missing value after " + arg;
+            return false;
+        }
+        const char* value = argv[++i];
+        int number = 0;
+        const bool isNumber = ToInt(value, number);
+        if (arg == "--tcp") {
+            out.tcp = value;
+        } else if (arg == "--pty") {
+            out.pty = value;
+        } else if (arg == "--model") {
+            out.model = value;
+        } else if (arg == "--load") {
+            out.load = value;
+        } else if (isNumber && arg == "--unit") {
+            out.unit = number;
+        } else if (isNumber && arg == "--drop-every") {
+            out.dropEvery = number;
+        } else if (isNumber && arg == "--corrupt-every") {
+            out.corruptEvery = number;
+        } else if (isNumber && arg == "--latency-ms") {
+            out.latencyMs = number;
+        } else if (isNumber && arg == "--baud") {
+            out.baud = number;
+        } else if (isNumber && arg == "--wdis") {
+            out.wdis = number != 0;
+        } else {
+            error = "bad option or value: " + arg + " " + value;
+            return false;
+        }
+    }
+    if (out.tcp.empty() == out.pty.empty()) {
+        error = "give exactly one of --tcp and --pty";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+// Command line of tqx-sim.
+struct SimOptions {
+    std::string tcp;   // HOST:PORT, empty when serving a pty
+    std::string pty;   // symbolic link to create for the pty
+    std::string model; // model code, empty for the factory default
+    std::string load;  // parameter file to start from
+    int unit = 1;      // RTU unit address answered
+    int dropEvery = 0; // drop the answer to every Nth request
+    int corruptEvery = 0;
+    int latencyMs = 0;
+    int baud = 0;      // pace RTU answers at this line rate (10 bits per character)
+    bool wdis = false; // start write-protected
+    bool verbose = false;
+};
+
+// Parses argv; on error returns false with a message in `error`.
+bool ParseSimOptions(int argc, char** argv, SimOptions& out, std::string& error);
+
+extern const char* const kSimUsage;

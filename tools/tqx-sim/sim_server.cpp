@@ -1,0 +1,234 @@
+#include "sim_server.h"
+
+#include "request_handler.h"
+
+#include <modbus.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/select.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Fault injection and pacing shared by both transports.
+class Responder {
+public:
+    Responder(const SimOptions& options, ControllerMemory& memory, bool rtu)
+        : m_options(options), m_memory(memory), m_rtu(rtu) {}
+
+    // Answers the request ADU `query` (as modbus_receive returned it) on `fd`.
+    void Answer(int fd, const uint8_t* query, int length) {
+        const int header = m_rtu ? 1 : 7;
+        const int pduLength = length - header - (m_rtu ? 2 : 0);
+        if (pduLength < 1)
+            return;
+        ++m_requests;
+        std::string summary;
+        std::vector<uint8_t> pdu = AnswerRequest(m_memory, query + header, pduLength, summary);
+        std::vector<uint8_t> frame;
+        if (m_rtu) {
+            frame.push_back(query[0]);
+            frame.insert(frame.end(), pdu.begin(), pdu.end());
+            const uint16_t crc = ModbusCrc(frame.data(), static_cast<int>(frame.size()));
+            frame.push_back(static_cast<uint8_t>(crc & 0xFF));
+            frame.push_back(static_cast<uint8_t>(crc >> 8));
+        } else {
+            const size_t follow = pdu.size() + 1;
+            frame = {query[0],
+                     query[1],
+                     0,
+                     0,
+                     static_cast<uint8_t>(follow >> 8),
+                     static_cast<uint8_t>(follow & 0xFF),
+                     query[6]};
+            frame.insert(frame.end(), pdu.begin(), pdu.end());
+        }
+        const bool drop = m_options.dropEvery > 0 && m_requests % m_options.dropEvery == 0;
+        const bool corrupt =
+            !drop && m_options.corruptEvery > 0 && m_requests % m_options.corruptEvery == 0;
+        if (corrupt) {
+            // RTU: the CRC no longer matches. TCP: the transaction id no longer matches.
+            if (m_rtu)
+                frame.back() ^= 0x5A;
+            else
+                frame[0] ^= 0x5A;
+        }
+        if (m_options.verbose) {
+            std::printf("tqx-sim: #%ld %s%s\n", m_requests, summary.c_str(),
+                        drop      ? " (answer dropped)"
+                        : corrupt ? " (answer corrupted)"
+                                  : "");
+            std::fflush(stdout);
+        }
+        if (drop)
+            return;
+        Pace(length, frame.size());
+        size_t sent = 0;
+        while (sent < frame.size()) {
+            const ssize_t n = write(fd, frame.data() + sent, frame.size() - sent);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return;
+            sent += static_cast<size_t>(n);
+        }
+    }
+
+private:
+    // A real line carries the request, a 3.5-character gap, the answer and another gap,
+    // 10 bits per character; a pty or loopback would deliver all of it at once.
+    void Pace(int requestChars, size_t answerChars) {
+        long micros = 1000L * m_options.latencyMs;
+        if (m_options.baud > 0) {
+            const double chars = requestChars + 3.5 + static_cast<double>(answerChars) + 3.5;
+            micros += static_cast<long>(chars * 10.0 * 1e6 / m_options.baud);
+        }
+        if (micros > 0)
+            std::this_thread::sleep_for(std::chrono::microseconds(micros));
+    }
+
+    const SimOptions& m_options;
+    ControllerMemory& m_memory;
+    bool m_rtu;
+    long m_requests = 0;
+};
+
+} // namespace
+
+int ServeTcp(const SimOptions& options, ControllerMemory& memory, volatile sig_atomic_t& stop) {
+    const std::string hostPort = options.tcp.empty() ? "127.0.0.1:1502" : options.tcp;
+    const auto colon = hostPort.rfind(':');
+    const std::string host = hostPort.substr(0, colon);
+    const std::string service = colon == std::string::npos ? "1502" : hostPort.substr(colon + 1);
+    modbus_t* ctx = modbus_new_tcp_pi(host.c_str(), service.c_str());
+    if (!ctx) {
+        std::fprintf(stderr, "tqx-sim: %s\n", modbus_strerror(errno));
+        return 1;
+    }
+    const int listener = modbus_tcp_pi_listen(ctx, 8);
+    if (listener < 0) {
+        std::fprintf(stderr, "tqx-sim: cannot listen on %s:%s: %s\n", host.c_str(), service.c_str(),
+                     modbus_strerror(errno));
+        modbus_free(ctx);
+        return 1;
+    }
+    sockaddr_storage bound{};
+    socklen_t boundLength = sizeof bound;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&bound), &boundLength);
+    const int port = bound.ss_family == AF_INET6
+                         ? ntohs(reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port)
+                         : ntohs(reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
+    std::printf("tqx-sim: listening on tcp %s:%d\n", host.c_str(), port);
+    std::fflush(stdout);
+
+    Responder responder(options, memory, false);
+    std::set<int> clients;
+    uint8_t query[MODBUS_TCP_MAX_ADU_LENGTH];
+    while (!stop) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(listener, &readable);
+        int highest = listener;
+        for (int c : clients) {
+            FD_SET(c, &readable);
+            highest = std::max(highest, c);
+        }
+        timeval tick{0, 200000};
+        if (select(highest + 1, &readable, nullptr, nullptr, &tick) <= 0)
+            continue; // timeout, or a signal asking us to stop
+        if (FD_ISSET(listener, &readable)) {
+            const int client = accept(listener, nullptr, nullptr);
+            if (client >= 0)
+                clients.insert(client);
+        }
+        for (auto it = clients.begin(); it != clients.end();) {
+            const int c = *it;
+            if (!FD_ISSET(c, &readable)) {
+                ++it;
+                continue;
+            }
+            modbus_set_socket(ctx, c);
+            const int length = modbus_receive(ctx, query);
+            if (length > 0) {
+                responder.Answer(c, query, length);
+                ++it;
+            } else if (length == 0) {
+                ++it;
+            } else {
+                close(c); // closed by the client or garbled beyond recovery
+                it = clients.erase(it);
+            }
+        }
+    }
+    for (int c : clients)
+        close(c);
+    close(listener);
+    modbus_free(ctx);
+    return 0;
+}
+
+int ServePty(const SimOptions& options, ControllerMemory& memory, volatile sig_atomic_t& stop) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        std::fprintf(stderr, "tqx-sim: cannot open a pseudo-terminal: %s\n", strerror(errno));
+        return 1;
+    }
+    const std::string slaveName = ptsname(master);
+    // Held open so the master keeps working while no client has the device open.
+    const int slave = open(slaveName.c_str(), O_RDWR | O_NOCTTY);
+    termios raw{};
+    for (int fd : {master, slave}) {
+        if (fd >= 0 && tcgetattr(fd, &raw) == 0) {
+            cfmakeraw(&raw);
+            tcsetattr(fd, TCSANOW, &raw);
+        }
+    }
+    unlink(options.pty.c_str());
+    if (symlink(slaveName.c_str(), options.pty.c_str()) != 0) {
+        std::fprintf(stderr, "tqx-sim: cannot link %s to %s: %s\n", options.pty.c_str(),
+                     slaveName.c_str(), strerror(errno));
+        return 1;
+    }
+    modbus_t* ctx =
+        modbus_new_rtu(slaveName.c_str(), options.baud > 0 ? options.baud : 9600, 'N', 8, 1);
+    modbus_set_slave(ctx, options.unit);
+    modbus_set_socket(ctx, master);
+    modbus_set_response_timeout(ctx, 0, 1000); // exceptions go back at once
+    std::printf("tqx-sim: serving pty %s\n", options.pty.c_str());
+    std::fflush(stdout);
+
+    Responder responder(options, memory, true);
+    uint8_t query[MODBUS_RTU_MAX_ADU_LENGTH];
+    while (!stop) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(master, &readable);
+        timeval tick{0, 200000};
+        if (select(master + 1, &readable, nullptr, nullptr, &tick) <= 0)
+            continue;
+        const int length = modbus_receive(ctx, query);
+        if (length > 0)
+            responder.Answer(master, query, length);
+        else if (length < 0)
+            tcflush(master, TCIFLUSH); // a broken frame: resynchronise on the next one
+    }
+    modbus_free(ctx);
+    unlink(options.pty.c_str());
+    if (slave >= 0)
+        close(slave);
+    close(master);
+    return 0;
+}
