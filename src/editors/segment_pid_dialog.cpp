@@ -4,6 +4,7 @@
 #include "editors/enter_cancels_qt.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,6 +19,8 @@ SegmentPidDialog::SegmentPidDialog(PatternWorkingState& state, const ParameterIm
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(4);
     grid->addWidget(new QLabel(QStringLiteral("PID No."), this), 1, 0);
+    // Two digits and the drop-down arrow: twenty fields must fit a small screen.
+    const int fieldWidth = QFontMetrics(font()).horizontalAdvance(QStringLiteral("00")) + 34;
     for (int s = 1; s <= SegmentPidForm::kSegments; ++s) {
         auto* heading = new QLabel(QString::number(s), this);
         heading->setAlignment(Qt::AlignCenter);
@@ -29,8 +32,7 @@ SegmentPidDialog::SegmentPidDialog(PatternWorkingState& state, const ParameterIm
         field->setInsertPolicy(QComboBox::NoInsert); // the list stays as offered
         for (const char* text : PidNumberListTexts())
             field->addItem(QString::fromLatin1(text));
-        field->setMinimumContentsLength(2);
-        field->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        field->setFixedWidth(fieldWidth);
         grid->addWidget(field, 1, s);
         m_fields[s - 1] = field;
     }
