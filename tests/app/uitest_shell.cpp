@@ -1,0 +1,171 @@
+#include "app/document.h"
+#include "app/main_frame.h"
+#include "link/link_backend.h"
+#include "link/simulated_controller.h"
+#include "support/modal_driver.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+struct ShellFixture : ::testing::Test {
+    ShellFixture() : link(sim) {
+        sim.Memory().LoadFactoryContents("PXT4TEY1T-0012");
+        frame = std::make_unique<CMainFrame>(document);
+    }
+
+    QAction* ActionFor(int id) {
+        for (QAction* top : frame->menuBar()->actions())
+            for (QAction* item : top->menu()->actions())
+                if (item->property("commandId").toInt() == id)
+                    return item;
+        return nullptr;
+    }
+
+    static void Click(QWidget* dialog, const char* button) {
+        auto* b = dialog->findChild<QPushButton*>(QString::fromLatin1(button));
+        ASSERT_NE(b, nullptr) << button;
+        b->click();
+    }
+
+    SimulatedController sim;
+    ScopedLinkBackend link;
+    ParameterImage image;
+    RecordingMessages messages;
+    NoCursor cursor;
+    CTQXLOADER961114Doc document{image, messages, cursor};
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(ShellFixture, MenuBarHasItsMenusItemsIdsAndPromptsInOrder) {
+    struct Item {
+        const char* menu;
+        const char* item;
+        int id;
+        const char* prompt;
+    };
+    const Item expected[] = {
+        {"File", "Read", 32780, "Copy file data  on disk or floppy to Loader"},
+        {"File", "Write", 32781, "Copy Loader data to file on disk or floppy"},
+        {"Parameter setting", "Program pattern", 32772, ""},
+        {"Parameter setting", "PID group", 32773, ""},
+        {"Parameter setting", "Setting up", 32774, ""},
+        {"Parameter setting", "Advanced usage", 32775, ""},
+        {"Connect", "Start", 32771, "Loading data from TQX to Loader"},
+        {"Version", "TQXLOADER ver.1.6", 57664, "TQXLOADER version"},
+    };
+    QStringList menus;
+    size_t i = 0;
+    for (QAction* top : frame->menuBar()->actions()) {
+        menus << top->text();
+        for (QAction* item : top->menu()->actions()) {
+            ASSERT_LT(i, std::size(expected));
+            EXPECT_EQ(top->text(), expected[i].menu) << i;
+            EXPECT_EQ(item->text(), expected[i].item) << i;
+            EXPECT_EQ(item->property("commandId").toInt(), expected[i].id) << i;
+            EXPECT_EQ(item->statusTip(), expected[i].prompt) << i;
+            ++i;
+        }
+    }
+    EXPECT_EQ(i, std::size(expected));
+    EXPECT_EQ(menus, (QStringList{"File", "Parameter setting", "Connect", "Version"}));
+    EXPECT_EQ(frame->windowTitle(), "TQXLOADER");
+    auto* idle = frame->findChild<QLabel*>("idle");
+    ASSERT_NE(idle, nullptr);
+    EXPECT_EQ(idle->text(), "TQXLOADER");
+}
+
+TEST_F(ShellFixture, EditorsShowTheConnectFirstNoticeUntilConnected) {
+    const struct {
+        int id;
+        const char* title;
+    } editors[] = {{32772, "Program Pattern"},
+                   {32773, "SETTING OF PID GROUP"},
+                   {32774, "SYSTEM PARAMETER"},
+                   {32775, "EXPERT PARAMETER"}};
+    for (const auto& editor : editors) {
+        image.connected = 0;
+        QStringList seen;
+        ModalDriver driver;
+        driver.Then([&](QWidget* modal) {
+            seen << modal->objectName();
+            auto* text = modal->findChild<QLabel*>("text");
+            ASSERT_NE(text, nullptr);
+            EXPECT_EQ(text->text(), "First click Connect, please");
+            EXPECT_TRUE(modal->windowFlags() & Qt::FramelessWindowHint);
+            Click(modal, "OK");
+        });
+        ActionFor(editor.id)->trigger();
+        EXPECT_EQ(seen, QStringList{"ConnectFirstNotice"}) << editor.title;
+        EXPECT_TRUE(messages.Texts().empty());
+
+        image.connected = 1;
+        QString title;
+        ModalDriver open;
+        open.Then([&](QWidget* modal) {
+            title = modal->windowTitle();
+            static_cast<QDialog*>(modal)->reject();
+        });
+        ActionFor(editor.id)->trigger();
+        EXPECT_EQ(title, editor.title);
+    }
+}
+
+TEST_F(ShellFixture, ViewOpensPortOneAndClosesTheLinkWhenDestroyed) {
+    EXPECT_EQ(sim.Opens(), 1);
+    EXPECT_EQ(sim.LastOpenPort(), 1);
+    EXPECT_EQ(sim.Closes(), 0);
+    EXPECT_EQ(image.connected, 0);
+    frame.reset();
+    EXPECT_EQ(sim.Closes(), 1);
+}
+
+TEST_F(ShellFixture, ConnectThroughTheMenuIgnoresEditsOfTheCode) {
+    ModalDriver driver;
+    QString shown;
+    driver.Then([&](QWidget* modal) {
+        EXPECT_EQ(modal->windowTitle(), "CONNECT");
+        auto* code = modal->findChild<QLineEdit*>("code");
+        ASSERT_NE(code, nullptr);
+        shown = code->text();
+        code->setText("EDITED-BY-HAND");
+        Click(modal, "OK");
+    });
+    ActionFor(32771)->trigger();
+    EXPECT_EQ(shown, "PXT4TEY1T-00121");
+    EXPECT_EQ(image.ModelCode(), "PXT4TEY1T-00121");
+    EXPECT_EQ(image.connected, 1);
+    EXPECT_EQ(sim.Calls().size(), 58u);
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST_F(ShellFixture, CancelledConnectLeavesTheGateClosed) {
+    ModalDriver driver;
+    driver.Then([&](QWidget* modal) { Click(modal, "CANCEL"); });
+    ActionFor(32771)->trigger();
+    EXPECT_EQ(image.connected, 0);
+    EXPECT_EQ(sim.Calls().size(), 1u);
+}
+
+TEST_F(ShellFixture, AboutBoxShowsTheVersion) {
+    ModalDriver driver;
+    QString version;
+    driver.Then([&](QWidget* modal) {
+        auto* label = modal->findChild<QLabel*>("version");
+        ASSERT_NE(label, nullptr);
+        version = label->text();
+        Click(modal, "OK");
+    });
+    ActionFor(57664)->trigger();
+    EXPECT_EQ(version, "TQXLOADER ver.1.6");
+}
+
+} // namespace
