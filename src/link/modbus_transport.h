@@ -41,7 +41,7 @@ private:
     // Reads registers [first, first + count) in pieces of at most 125.
     bool ReadRegisters(uint32_t first, uint32_t count, uint16_t* out, int32_t& status);
     bool WriteRegisters(uint32_t first, uint32_t count, const uint16_t* in, int32_t& status);
-    // One exchange, retried once; `fc3` says which function for the statistics.
+    // One request (function 16 when `write`, else 03), retried once on a bad or lost answer.
     bool Exchange(bool write, uint32_t first, uint32_t count, uint16_t* regs, int32_t& status);
 
     PortSettings m_settings;
