@@ -2,14 +2,62 @@
 
 #include "editors/cursor.h"
 #include "editors/messages.h"
+#include "editors/program_pattern_form.h"
 #include "image/parameter_image.h"
 
 #include <QDialog>
 
-// Placeholder until the editor lands: an empty dialog with the editor's title.
+#include <array>
+
+class QButtonGroup;
+class QComboBox;
+class QGridLayout;
+class QLineEdit;
+
+// "Program Pattern": one of the nine patterns at a time, its twenty set values and
+// times, the times of one time signal, the pattern settings, and the buttons to the
+// per-segment sub-editors and the graph. A thin view over ProgramPatternForm.
 class ProgramPatternDialog : public QDialog {
     Q_OBJECT
 public:
     ProgramPatternDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
                          QWidget* parent = nullptr);
+
+    const ProgramPatternForm& Form() const { return m_form; }
+
+private:
+    using Row = std::array<QLineEdit*, PatternFields::kSegments>;
+
+    QWidget* BuildTopRow();
+    QWidget* BuildSetValueGroup();
+    QWidget* BuildTimeSignalGroup();
+    QWidget* BuildBottomRow();
+    void AddFieldRow(QGridLayout* grid, int row, QWidget* label, const QString& prefix,
+                     Row& fields);
+
+    void ReadControls();
+    void PushControls();
+
+    void OnPattern(int n);
+    void OnTimeSignal(int k);
+    void OnRetrieve();
+    void OnSend();
+    void OnOk();
+    void OnView();
+    void OnSegmentPid();
+    void OnAlarmValues();
+    void OnGuaranteedSoak();
+
+    ProgramPatternForm m_form;
+    Messages& m_messages;
+    QButtonGroup* m_patterns = nullptr;
+    QButtonGroup* m_timeSignals = nullptr;
+    QLineEdit* m_rangeBox = nullptr;
+    QLineEdit* m_decimalBox = nullptr;
+    QLineEdit* m_timeUnitBox = nullptr;
+    Row m_sv{}, m_time{}, m_on{}, m_off{};
+    QComboBox* m_pvstart = nullptr;
+    QLineEdit* m_cyclic = nullptr;
+    QComboBox* m_link = nullptr;
+    int m_labelColumnWidth = 0; // shared by both segment grids so their columns line up
 };
