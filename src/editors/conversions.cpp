@@ -23,6 +23,23 @@ int64_t ReadInteger(const std::string& text, int64_t limit) {
     return negative ? -value : value;
 }
 
+// True for blanks, an optional sign and decimal digits only, at least one digit: the
+// texts that are numbers. Anything else ("abc", "1e9", "0x10", "-") would be read as a
+// number's prefix or as 0 and stored silently.
+bool IsIntegerText(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    if (i == text.size())
+        return false;
+    for (; i < text.size(); ++i)
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+    return true;
+}
+
 } // namespace
 
 std::string FormatRangeValue(const InputRange& range, int16_t value) {
@@ -76,6 +93,10 @@ int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messag
     std::string digits = text;
     if (point != std::string::npos)
         digits.erase(point, 1);
+    // The empty text is the range base (0); other texts must be numbers. The caller shows
+    // its message for the parameter.
+    if (!text.empty() && !IsIntegerText(digits))
+        return kRangeParseError;
     digits += std::string(static_cast<size_t>(4 - d), '0');
     double n = static_cast<double>(ReadInteger(digits, int64_t(1) << 40));
     if (range.dc)
@@ -108,6 +129,8 @@ std::optional<int32_t> ParseOneDecimal(const std::string& text) {
         text.back() > '9')
         return std::nullopt;
     const std::string digits = text.substr(0, point) + text.back();
+    if (!IsIntegerText(digits))
+        return std::nullopt;
     return static_cast<int32_t>(ReadInteger(digits, 100000000));
 }
 

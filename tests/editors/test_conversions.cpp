@@ -56,6 +56,16 @@ TEST(ParseRangeValue, Cases) {
         {"zero span DC", Input(66, 0, 0, 5, 5), false, "5", 20000,
          "The value is outside the input range"},
         {"degree F", Input(36, 1, 0), false, "1112", 5000, nullptr},
+        {"leading blanks", Input(36, 0, 1), false, "  600.0", 5000, nullptr},
+        {"negative", Input(5, 0, 0), false, "-100", 0, nullptr},
+        {"not a number", Input(36, 0, 0), false, "abc", 20000, nullptr},
+        {"exponent", Input(36, 0, 0), false, "1e3", 20000, nullptr},
+        {"hex", Input(36, 0, 0), false, "0x10", 20000, nullptr},
+        {"lone sign", Input(36, 0, 0), false, "-", 20000, nullptr},
+        {"lone point d0", Input(36, 0, 0), false, ".", 20000, nullptr},
+        {"two points", Input(36, 0, 1), false, "12.3.4", 20000,
+         "Input the first decimal position data"},
+        {"point only fraction", Input(36, 0, 1), false, ".5", 4, nullptr},
     };
     for (const ParseCase& c : cases) {
         RecordingMessages messages;
@@ -155,9 +165,21 @@ TEST(OneDecimal, FormatAndParse) {
     const struct {
         const char* text;
         std::optional<int32_t> tenths;
-    } cases[] = {{"12.3", 123},        {"-5.0", -50},           {".5", 5},
-                 {"10", std::nullopt}, {"12.34", std::nullopt}, {"12.", std::nullopt},
-                 {"", std::nullopt},   {"1.x", std::nullopt},   {"99999999999999.9", 100000000}};
+    } cases[] = {{"12.3", 123},
+                 {"-5.0", -50},
+                 {".5", 5},
+                 {"10", std::nullopt},
+                 {"12.34", std::nullopt},
+                 {"12.", std::nullopt},
+                 {"", std::nullopt},
+                 {"1.x", std::nullopt},
+                 {"99999999999999.9", 100000000},
+                 {"abc.5", std::nullopt},
+                 {"-.5", -5},
+                 {"1e.5", std::nullopt},
+                 {"-", std::nullopt},
+                 {" 7.5", 75},
+                 {"+1.0", 10}};
     for (const auto& c : cases)
         EXPECT_EQ(ParseOneDecimal(c.text), c.tenths) << c.text;
 }
