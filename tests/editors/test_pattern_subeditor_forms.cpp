@@ -87,30 +87,7 @@ TEST(SegmentPidForm, ShowsEveryStoredNumberAndStoresAllNineDigits) {
         EXPECT_EQ(table.At(s, SegmentByteTable::PIDNO), 9 - (s - 1) % 9) << "segment " << s;
 }
 
-TEST(SegmentPidForm, StoredZeroIsShownAndRefused) {
-    SegmentByteTable table = TableWith(SegmentByteTable::PIDNO, 1);
-    table.At(6, SegmentByteTable::PIDNO) = 0;
-    SegmentPidForm form(table);
-    EXPECT_EQ(form.Text(6), "0");
-    RecordingMessages messages;
-    EXPECT_FALSE(form.Collect(messages));
-    EXPECT_EQ(messages.Texts(), Texts{"PIDNO_seg6 is wrong"});
-}
-
 // ---- Guaranteed soak ----
-
-TEST(GuaranteedSoakForm, CodesAndTexts) {
-    const struct {
-        uint16_t code;
-        const char* gsork;
-        const char* gstyp;
-    } rows[] = {
-        {0, "NO", "U&D"}, {1, "YES", "Down"}, {2, "NG", "Up"}, {3, "NG", "NG"}, {255, "NG", "NG"}};
-    for (const auto& row : rows) {
-        EXPECT_EQ(GsorkText(row.code), row.gsork) << row.code;
-        EXPECT_EQ(GstypText(row.code), row.gstyp) << row.code;
-    }
-}
 
 TEST(GuaranteedSoakForm, UnknownTypeReportedAfterAllOnOffStored) {
     SegmentByteTable table;
