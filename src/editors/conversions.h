@@ -37,11 +37,14 @@ bool IsDcInput(int code); // 64..69
 
 std::string FormatRangeValue(const InputRange& range, int16_t value);
 // Shows the decimal-position messages through `messages`; returns kRangeParseError on
-// error, and refuses quotients outside -32767..19999 the same way.
+// error, and refuses quotients outside -32767..19999 and texts over 10 characters the same
+// way. A text that is not a number ("abc", "1e3") gives kRangeParseError without a message
+// of its own; the empty text is 0.
 int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messages& messages);
 
 std::string FormatOneDecimal(int32_t value, int32_t divisor);
-// The value in tenths, or nothing when the text has no ".".
+// The value in tenths, or nothing unless the text is a number with exactly one digit
+// after its ".".
 std::optional<int32_t> ParseOneDecimal(const std::string& text);
 
 std::string FormatTime(int32_t value);
