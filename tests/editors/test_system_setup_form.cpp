@@ -2,10 +2,15 @@
 #include "editors/group_layouts.h"
 #include "editors/system_setup_form.h"
 #include "link/link_backend.h"
+#include "link/simulated_controller.h"
 #include "link/tqxcomm.h"
+#ifdef TQX_SIM_PATH
+#include "support/sim_process.h"
+#endif
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -517,5 +522,55 @@ TEST(SystemSetupFormTransfer, RetrieveCopiesOnlyBlocksThatArrived) {
     EXPECT_EQ(record.TF, 50); // block 9 kept
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"RETRIEVE failed: read block 9."});
 }
+
+// Reads blocks 12 and 9 through whatever link is installed, then SENDs an edited group
+// and checks that the bytes no field owns came back exactly as the controller held them.
+void ExpectSendKeepsForeignBytes() {
+    Block12 before12{}, after12{};
+    Block9 before9{}, after9{};
+    int32_t status = 0;
+    ASSERT_TRUE(TQXRead(TQX_MODE_READ_BYTES, 12, 0, kBlock12Bytes, before12.data(), &status));
+    ASSERT_TRUE(TQXRead(TQX_MODE_READ_BYTES, 9, 0, kBlock9Bytes, before9.data(), &status));
+
+    SystemSetupRecord record;
+    SystemSetupFromBlocks(before12, before9, record);
+    RecordingMessages messages;
+    NoCursor cursor;
+    SystemSetupForm form(record, messages);
+    form.Open();
+    form.Texts().TF = "12.3";
+    form.Texts().ENDT = "01:02";
+    form.Send(cursor);
+    EXPECT_TRUE(messages.Texts().empty());
+
+    ASSERT_TRUE(TQXRead(TQX_MODE_READ_BYTES, 12, 0, kBlock12Bytes, after12.data(), &status));
+    ASSERT_TRUE(TQXRead(TQX_MODE_READ_BYTES, 9, 0, kBlock9Bytes, after9.data(), &status));
+    for (int i : {0, 31, 32})
+        EXPECT_EQ(after12[i], before12[i]) << "block 12 byte " << i;
+    for (int i : {0, 1, 2, 3, 12, 13, 14, 15, 16, 17, 18, 19})
+        EXPECT_EQ(after9[i], before9[i]) << "block 9 byte " << i;
+    SystemSetupRecord sent;
+    SystemSetupFromBlocks(after12, after9, sent);
+    EXPECT_EQ(sent.TF, 123);
+    EXPECT_EQ(sent.ENDT, 62);
+}
+
+TEST(SystemSetupFormTransfer, SendKeepsForeignBytesOfAFactoryController) {
+    SimulatedController controller;
+    controller.Memory().LoadFactoryContents();
+    ScopedLinkBackend scoped(controller);
+    ExpectSendKeepsForeignBytes();
+}
+
+#ifdef TQX_SIM_PATH
+TEST(SystemSetupFormTransfer, SendKeepsForeignBytesOfTqxSim) {
+    SimProcess sim({"--tcp", "127.0.0.1:0"});
+    ASSERT_TRUE(sim.Ready()) << sim.ReadyLine();
+    ::setenv("TQXCOMM_PORT1", sim.PortSetting().c_str(), 1);
+    ASSERT_TRUE(TQXOpenSerialPort(1));
+    ExpectSendKeepsForeignBytes();
+    TQXCloseSerialPort();
+}
+#endif
 
 } // namespace
