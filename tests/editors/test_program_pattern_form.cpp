@@ -359,18 +359,6 @@ TEST(PatternTransfers, SendWritesSevenPiecesToTheSecondBlock) {
     EXPECT_EQ(e.cursor.Depth(), 0);
 }
 
-TEST(PatternTransfers, SendShowsKeptValuesAndSendsDespiteEntryErrors) {
-    Linked e;
-    e.form.Open();
-    e.form.Fields().time[1] = "12:75";
-    e.form.Fields().link = "0";
-    e.form.Send();
-    EXPECT_EQ(e.messages.Texts(), (Texts{"Parameter TM is wrong.", "LINK is wrong."}));
-    EXPECT_EQ(e.form.Fields().time[1], "01:02");
-    EXPECT_EQ(e.form.Fields().link, "2");
-    EXPECT_EQ(e.controller.Calls().size(), 7u);
-}
-
 TEST(PatternTransfers, EveryFailedCallShowsItsOwnMessageAndTheRestRun) {
     const struct {
         const char* name;
