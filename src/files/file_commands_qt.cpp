@@ -1,5 +1,53 @@
 #include "files/file_commands_qt.h"
 
-// Placeholders until the parameter file commands land.
-void FileWriteCommand(ParameterImage&, Messages&, CursorControl&, QWidget*) {}
-void FileReadCommand(ParameterImage&, Messages&, CursorControl&, QWidget*) {}
+#include "files/file_name_dialog.h"
+#include "files/file_path.h"
+#include "files/parameter_file_reader.h"
+#include "files/parameter_file_writer.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace {
+
+// Asks for the file; no path when the operator cancels or leaves the name empty.
+std::optional<std::string> AskForPath(QWidget* parent) {
+    FileNameDialog dialog(parent);
+    if (dialog.exec() != QDialog::Accepted || dialog.FileName().isEmpty())
+        return std::nullopt;
+    return HostPathFor(dialog.Drive().toStdString(), dialog.FileName().toStdString());
+}
+
+// Runs the file work under the wait cursor; what it has to say is shown after the arrow
+// cursor is back.
+void UnderWaitCursor(CursorControl& cursor, Messages& messages,
+                     const std::function<void(Messages&)>& work) {
+    RecordingMessages held;
+    {
+        WaitCursor wait(cursor);
+        work(held);
+    }
+    for (const std::string& text : held.Texts())
+        messages.Show(text);
+}
+
+} // namespace
+
+void FileWriteCommand(ParameterImage& image, Messages& messages, CursorControl& cursor,
+                      QWidget* parent) {
+    const std::optional<std::string> path = AskForPath(parent);
+    if (!path)
+        return;
+    UnderWaitCursor(cursor, messages,
+                    [&](Messages& held) { WriteParameterFile(image, *path, held); });
+}
+
+void FileReadCommand(ParameterImage& image, Messages& messages, CursorControl& cursor,
+                     QWidget* parent) {
+    const std::optional<std::string> path = AskForPath(parent);
+    if (!path)
+        return;
+    UnderWaitCursor(cursor, messages,
+                    [&](Messages& held) { ReadParameterFile(*path, image, held); });
+}

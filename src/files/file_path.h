@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+// The path both file commands form from the operator's two texts: drive, ":\", name.
+// Neither text is trimmed or checked, and no extension is added.
+std::string BuildFilePath(const std::string& drive, const std::string& name);
+
+// The path actually opened on this host. On Windows it is BuildFilePath as it stands.
+// Elsewhere there are no drive letters: an empty or one-letter drive text is ignored and
+// the name is taken with "\" or "/" as separators, relative to the current directory
+// unless it is absolute; a longer drive text is taken as a directory standing for the
+// drive's root, so the name (leading separators dropped) lies inside it.
+std::string HostPathFor(const std::string& drive, const std::string& name);
