@@ -2,6 +2,7 @@
 
 #include "files/file_layout.h"
 #include "files/ordered_values.h"
+#include "files/positioned_values.h"
 #include "files/whole_file.h"
 
 namespace {
@@ -25,11 +26,16 @@ bool ReadLoaderFile(const std::string& text, ParameterImage& image, Messages& me
 } // namespace
 
 bool ReadParameterFileText(const std::string& text, ParameterImage& image, Messages& messages) {
-    if (text.compare(0, 7, "ID;PWXL") != 0) {
+    // The loader's own format; a file another spreadsheet program saved again as SYLK
+    // is read by cell position instead.
+    bool read = false;
+    if (text.compare(0, 7, "ID;PWXL") == 0)
+        read = ReadLoaderFile(text, image, messages);
+    else if (text.compare(0, 4, "ID;P") == 0)
+        read = ReadPositionedFile(text, image, messages);
+    else
         messages.Show("This is not Loader File!");
-        return false;
-    }
-    if (!ReadLoaderFile(text, image, messages))
+    if (!read)
         return false;
     image.connected = 1;
     return true;
