@@ -31,7 +31,7 @@ bool ReadParameterFileText(const std::string& text, ParameterImage& image, Messa
     bool read = false;
     if (text.compare(0, 7, "ID;PWXL") == 0)
         read = ReadLoaderFile(text, image, messages);
-    else if (text.compare(0, 4, "ID;P") == 0)
+    else if (text.size() >= 7 && text.compare(0, 4, "ID;P") == 0) // not a cut-off "ID;PWXL"
         read = ReadPositionedFile(text, image, messages);
     else
         messages.Show("This is not Loader File!");

@@ -188,7 +188,8 @@ TEST(ReadParameterFile, RefusedFilesChangeNothing) {
     } cases[] = {
         {"empty", "", "This is not Loader File!"},
         {"too short for a header", "ID;PWX", "This is not Loader File!"},
-        {"other header", "ID;PCALC\r\n" + good.substr(13), "This is not Loader File!"},
+        {"not SYLK", "IX;PWXL;N;E\r\n" + good.substr(13), "This is not Loader File!"},
+        {"no P field", "ID;N;E\r\n" + good.substr(13), "This is not Loader File!"},
         {"lower case", "id;pwxl;N;E\r\n" + good.substr(13), "This is not Loader File!"},
         {"one value missing", shortFile,
          "This file holds 4469 values instead of 4470. Nothing "

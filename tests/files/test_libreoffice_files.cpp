@@ -1,0 +1,264 @@
+#include "file_test_support.h"
+#include "files/parameter_file_reader.h"
+#include "files/parameter_file_writer.h"
+#include "files/positioned_values.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+
+using filetest::BusyImage;
+using filetest::Slurp;
+using filetest::TempFolder;
+
+namespace {
+
+ParameterImage StartImage() {
+    ParameterImage image;
+    SetStartValues(image);
+    return image;
+}
+
+// PVST, CYCL and LINK of segment 1 in every segment, as any read leaves them.
+ParameterImage AsReadBack(ParameterImage image) {
+    for (auto& pattern : image.pattern)
+        for (int s = 2; s <= 20; ++s)
+            for (int offset : {seg::PVST, seg::CYCL, seg::LINK})
+                pattern.Segment(s).SetByte(offset, pattern.Segment(1).Byte(offset));
+    image.connected = 1;
+    return image;
+}
+
+// What reading a file written from `written` into `before` must give: the file's values,
+// but GAP, MAX, PP, PI, PD and the model code as `before` had them.
+ParameterImage AfterReading(const ParameterImage& written, const ParameterImage& before) {
+    ParameterImage expected = AsReadBack(written);
+    const AdvancedRecord& b = before.advanced;
+    AdvancedRecord& e = expected.advanced;
+    e.GAP = b.GAP, e.MAX = b.MAX, e.PP = b.PP, e.PI = b.PI, e.PD = b.PD;
+    expected.modelCode = before.modelCode;
+    return expected;
+}
+
+void ExpectGroupsEqual(const ParameterImage& a, const ParameterImage& b) {
+    EXPECT_EQ(a.advanced, b.advanced);
+    EXPECT_EQ(a.systemSetup, b.systemSetup);
+    EXPECT_EQ(a.pid, b.pid);
+    EXPECT_EQ(a.pattern, b.pattern);
+    EXPECT_EQ(a.connected, b.connected);
+    EXPECT_EQ(a.modelCode, b.modelCode);
+}
+
+// The writer's text as LibreOffice saves it: its own header, column before row, no
+// leading zeros, LF line ends. Built from the writer's lines, not from the layout.
+std::string AsLibreOffice(const ParameterImage& image) {
+    const std::string text = BuildParameterFileText(image);
+    const std::regex cell("^C;Y0*([0-9]+);X0*([0-9]+);K(.*)\r$");
+    std::string out = "ID;PCALCOOO32\n";
+    size_t start = text.find('\n') + 1;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = text.substr(start, end - start + 1);
+        std::smatch m;
+        if (!std::regex_search(line.begin(), line.end() - 1, m, cell)) {
+            out += line.substr(0, line.size() - 2) + "\n";
+            continue;
+        }
+        std::string value = m[3];
+        if (value[0] != '"')
+            value = std::to_string(std::stoi(value));
+        out += "C;X" + std::string(m[2]) + ";Y" + std::string(m[1]) + ";K" + value + "\n";
+    }
+    return out;
+}
+
+std::string Fixture(const std::string& name) {
+    return Slurp(std::string(TQX_TEST_DATA) + "/" + name);
+}
+
+// Reads `text` into a start image; returns the messages.
+std::vector<std::string> Read(const std::string& text, ParameterImage& image) {
+    RecordingMessages messages;
+    const bool read = ReadParameterFileText(text, image, messages);
+    EXPECT_EQ(read, messages.Texts().empty());
+    return messages.Texts();
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+} // namespace
+
+TEST(LibreOfficeFixtures, ReSavedFilesLoadTheImageThatWroteThem) {
+    const struct {
+        const char* file;
+        ParameterImage written;
+    } cases[] = {{"lo_busy.slk", BusyImage(7)}, {"lo_start_values.slk", StartImage()}};
+    for (const auto& c : cases) {
+        const std::string text = Fixture(c.file);
+        ASSERT_EQ(text.compare(0, 13, "ID;PCALCOOO32"), 0) << c.file;
+        ParameterImage image = StartImage();
+        EXPECT_TRUE(Read(text, image).empty()) << c.file;
+        ExpectGroupsEqual(image, AfterReading(c.written, StartImage()));
+    }
+}
+
+TEST(LibreOfficeFixtures, EditedValuesFollowTheNumberRules) {
+    ParameterImage image = StartImage();
+    ASSERT_TRUE(Read(Fixture("lo_busy_edited.slk"), image).empty());
+    EXPECT_EQ(image.systemSetup.PVF, -999);
+    EXPECT_EQ(image.advanced.DV_D, 44); // 300 into an 8-bit field keeps the low byte
+    EXPECT_EQ(image.advanced.SV_L, BusyImage(7).advanced.SV_L);
+}
+
+TEST(LibreOfficeFixtures, RefusedFilesNameTheCellAndChangeNothing) {
+    const struct {
+        const char* file;
+        const char* message;
+    } cases[] = {
+        {"lo_busy_cell_deleted.slk", "This file has no value at row 100, column 5. Nothing was "
+                                     "loaded."},
+        {"lo_busy_fraction.slk", "The value \"12.5\" at row 3, column 2 is not a whole number "
+                                 "from -32768 to 65535. Nothing was loaded."},
+    };
+    for (const auto& c : cases) {
+        ParameterImage image = StartImage();
+        EXPECT_EQ(Read(Fixture(c.file), image), std::vector<std::string>{c.message}) << c.file;
+        ExpectGroupsEqual(image, StartImage());
+    }
+}
+
+TEST(PositionedFile, CellsArePlacedByTheirPositions) {
+    const ParameterImage written = BusyImage(5);
+    const std::string base = AsLibreOffice(written);
+    // Each variant must load the same image as `base` except where it says.
+    const struct {
+        const char* what;
+        std::string text;
+    } cases[] = {
+        {"as saved", base},
+        {"CR LF line ends", std::regex_replace(base, std::regex("\n"), "\r\n")},
+        {"row before column",
+         std::regex_replace(base, std::regex("C;X([0-9]+);Y([0-9]+);"), "C;Y$2;X$1;")},
+        {"cells in reverse order",
+         [&] {
+             std::vector<std::string> lines;
+             std::string text = base.substr(14), out = "ID;PCALCOOO32\n";
+             for (size_t s = 0, e; (e = text.find('\n', s)) != std::string::npos; s = e + 1)
+                 lines.push_back(text.substr(s, e - s + 1));
+             for (auto it = lines.rbegin(); it != lines.rend(); ++it)
+                 out += *it;
+             return out;
+         }()},
+        {"omitted row keeps the previous one",
+         Replace(Replace(base, "C;X2;Y46;K", "C;X2;Y46;K1\nC;X2;K"), "C;X4;Y46;K", "C;X4;K")},
+        {"F record moves the position", Replace(base, "C;X6;Y46;K", "F;P0;FG0G;X6;Y46\nC;K")},
+        {"other records and text cells", Replace(base, "C;X1;Y2;K\"SV-H\"\n",
+                                                 "P;PGeneral\nO;L;D;V0;K47;G100 0.001\n"
+                                                 "C;X1;Y2;K\"SV-H;;K12\"\nC;X3;Y2;K\"x\"\n")},
+        {"cells outside the layout", Replace(base, "C;X1;Y1;",
+                                             "C;X30;Y2;Kjunk\nC;X1;Y300;K1.5\n"
+                                             "C;X2;Y45;K9\nC;X1;Y1;")},
+        {"a later cell replaces an earlier one", Replace(base, "C;X2;Y3;K",
+                                                         "C;X2;Y3;K\"t\"\n"
+                                                         "C;X2;Y3;Kbad\nC;X2;Y3;K")},
+    };
+    ParameterImage reference = StartImage();
+    ASSERT_TRUE(Read(base, reference).empty());
+    ExpectGroupsEqual(reference, AfterReading(written, StartImage()));
+    for (const auto& c : cases) {
+        ParameterImage image = StartImage();
+        EXPECT_TRUE(Read(c.text, image).empty()) << c.what;
+        ExpectGroupsEqual(image, reference);
+    }
+}
+
+TEST(PositionedFile, RefusalsNameTheFirstCellInError) {
+    const std::string base = AsLibreOffice(BusyImage(5));
+    const struct {
+        const char* what;
+        std::string text;
+        const char* message;
+    } cases[] = {
+        {"a text where a value belongs", Replace(base, "C;X21;Y291;K", "C;X21;Y291;K\""),
+         "This file has no value at row 291, column 21. Nothing was loaded."},
+        {"no K field", Replace(base, "C;X4;Y46;K", "C;X4;Y46;E1+"),
+         "This file has no value at row 46, column 4. Nothing was loaded."},
+        {"the first of two missing, row by row",
+         Replace(Replace(base, "C;X3;Y60;K", "C;X3;Y60;K\""), "C;X2;Y61;K", "C;X2;Y61;K\""),
+         "This file has no value at row 60, column 3. Nothing was loaded."},
+        {"a value out of range", Replace(base, "C;X2;Y18;K", "C;X2;Y18;K65536\nC;X9;Y9;K"),
+         "The value \"65536\" at row 18, column 2 is not a whole number from -32768 to 65535. "
+         "Nothing was loaded."},
+        {"a malformed row moves nothing", Replace(base, "C;X2;Y4;K", "C;X2;Y4x;K"),
+         "This file has no value at row 4, column 2. Nothing was loaded."},
+        {"header only", "ID;PCALCOOO32\nE\n",
+         "This file has no value at row 2, column 2. Nothing was loaded."},
+    };
+    for (const auto& c : cases) {
+        ParameterImage image = StartImage();
+        EXPECT_EQ(Read(c.text, image), std::vector<std::string>{c.message}) << c.what;
+        ExpectGroupsEqual(image, StartImage());
+    }
+}
+
+TEST(PositionedFile, WholeNumbers) {
+    const struct {
+        const char* text;
+        bool ok;
+        uint16_t value;
+    } cases[] = {
+        {"0", true, 0},       {"65535", true, 65535},
+        {"-1", true, 65535},  {"-32768", true, 32768},
+        {"+7", true, 7},      {" 12 ", true, 12},
+        {"300.0", true, 300}, {"5.", true, 5},
+        {"007", true, 7},     {"65536", false, 0},
+        {"-32769", false, 0}, {"12.5", false, 0},
+        {"1E3", false, 0},    {"", false, 0},
+        {"-", false, 0},      {".5", false, 0},
+        {"TRUE", false, 0},   {"#N/A", false, 0},
+        {"1 2", false, 0},    {"99999999999999999999", false, 0},
+    };
+    for (const auto& c : cases) {
+        uint16_t value = 0;
+        EXPECT_EQ(ParseWholeNumber(c.text, value), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(value, c.value) << c.text;
+        }
+    }
+}
+
+// The whole way through the real LibreOffice Calc, when it is installed.
+TEST(LibreOfficeLive, WrittenReSavedAndReadBack) {
+    if (std::system("command -v soffice > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "soffice is not installed";
+    TempFolder folder;
+    const ParameterImage written = BusyImage(23);
+    RecordingMessages messages;
+    std::filesystem::create_directory(folder.Path() / "in");
+    ASSERT_TRUE(WriteParameterFile(written, folder.File("in/P.SLK"), messages));
+    const std::string command = "soffice --headless -env:UserInstallation=file://" +
+                                folder.File("profile") + " --convert-to slk:SYLK --outdir " +
+                                folder.File("out") + " " + folder.File("in/P.SLK") +
+                                " > /dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    // Calc names its output after the filter ("P.slk"): take the one file it made.
+    std::vector<std::filesystem::path> made;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path() / "out"))
+        made.push_back(entry.path());
+    ASSERT_EQ(made.size(), 1u);
+    const std::string resaved = made[0].string();
+    const std::string text = Slurp(resaved);
+    ASSERT_EQ(text.compare(0, 4, "ID;P"), 0);
+    ASSERT_NE(text.compare(0, 7, "ID;PWXL"), 0);
+
+    ParameterImage image = StartImage();
+    image.advanced.GAP = 3, image.advanced.PD = 4;
+    const ParameterImage before = image;
+    RecordingMessages readMessages;
+    ASSERT_TRUE(ReadParameterFile(resaved, image, readMessages));
+    ExpectGroupsEqual(image, AfterReading(written, before));
+}
