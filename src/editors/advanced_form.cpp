@@ -2,6 +2,7 @@
 
 #include "editors/conversions.h"
 #include "editors/group_layouts.h"
+#include "editors/group_transfers.h"
 #include "link/tqxcomm.h"
 
 #include <optional>
@@ -111,18 +112,7 @@ void AdvancedForm::Retrieve(CursorControl& cursor) {
     std::vector<std::string> failed;
     {
         WaitCursor wait(cursor);
-        Block10 b10{};
-        Block13 b13{};
-        int32_t status = 0;
-        // Only the fields of a block that arrived change.
-        if (TQXRead(TQX_MODE_READ_BYTES, 10, 0, kBlock10Bytes, b10.data(), &status))
-            AdvancedFromBlock10(b10, m_record);
-        else
-            failed.push_back("read block 10");
-        if (TQXRead(TQX_MODE_READ_BYTES, 13, 0, kBlock13Bytes, b13.data(), &status))
-            AdvancedFromBlock13(b13, m_record);
-        else
-            failed.push_back("read block 13");
+        failed = RetrieveAdvancedBlocks(m_record); // only blocks that arrived change
         Show();
     }
     ReportFailures("RETRIEVE", failed, m_messages);
@@ -134,15 +124,7 @@ void AdvancedForm::Send(CursorControl& cursor) {
         WaitCursor wait(cursor);
         Store();
         Show();
-        // Every byte of both blocks belongs to a field, so they are built from the record.
-        Block10 b10{};
-        Block13 b13{};
-        AdvancedIntoBlocks(m_record, b10, b13);
-        int32_t status = 0;
-        if (!TQXWrite(TQX_MODE_WRITE_BYTES, 10, 0, kBlock10Bytes, b10.data(), &status))
-            failed.push_back("write block 10");
-        if (!TQXWrite(TQX_MODE_WRITE_BYTES, 13, 0, kBlock13Bytes, b13.data(), &status))
-            failed.push_back("write block 13");
+        failed = SendAdvancedBlocks(m_record);
     }
     ReportFailures("SEND", failed, m_messages);
 }

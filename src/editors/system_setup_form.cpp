@@ -2,6 +2,7 @@
 
 #include "editors/conversions.h"
 #include "editors/group_layouts.h"
+#include "editors/group_transfers.h"
 #include "link/tqxcomm.h"
 
 namespace setup_lists {
@@ -248,26 +249,7 @@ void SystemSetupForm::Retrieve(CursorControl& cursor) {
     std::vector<std::string> failed;
     {
         WaitCursor wait(cursor);
-        Block12 b12{};
-        Block9 b9{};
-        int32_t status = 0;
-        const bool ok12 = TQXRead(TQX_MODE_READ_BYTES, 12, 0, kBlock12Bytes, b12.data(), &status);
-        const bool ok9 = TQXRead(TQX_MODE_READ_BYTES, 9, 0, kBlock9Bytes, b9.data(), &status);
-        // Only the fields of a block that arrived change; the others keep their values.
-        SystemSetupRecord fromBlocks = m_record;
-        SystemSetupFromBlocks(b12, b9, fromBlocks);
-        SystemSetupRecord merged = m_record;
-        for (const auto& f : Block12Layout())
-            if (ok12)
-                f.field.Set(merged, f.field.Get(fromBlocks));
-        for (const auto& f : Block9Layout())
-            if (ok9)
-                f.field.Set(merged, f.field.Get(fromBlocks));
-        m_record = merged;
-        if (!ok12)
-            failed.push_back("read block 12");
-        if (!ok9)
-            failed.push_back("read block 9");
+        failed = RetrieveSystemSetupBlocks(m_record);
         Show();
     }
     ReportFailures("RETRIEVE", failed);
@@ -279,22 +261,9 @@ void SystemSetupForm::Send(CursorControl& cursor) {
         WaitCursor wait(cursor);
         Store();
         Show();
-        // The bytes this system does not own keep what the controller holds, so both
-        // blocks are read first; a block that could not be read is not written.
-        Block12 b12{};
-        Block9 b9{};
-        int32_t status = 0;
-        const bool ok12 = TQXRead(TQX_MODE_READ_BYTES, 12, 0, kBlock12Bytes, b12.data(), &status);
-        const bool ok9 = TQXRead(TQX_MODE_READ_BYTES, 9, 0, kBlock9Bytes, b9.data(), &status);
-        SystemSetupIntoBlocks(m_record, b12, b9);
-        if (!ok12)
-            failed.push_back("read block 12");
-        else if (!TQXWrite(TQX_MODE_WRITE_BYTES, 12, 0, kBlock12Bytes, b12.data(), &status))
-            failed.push_back("write block 12");
-        if (!ok9)
-            failed.push_back("read block 9");
-        else if (!TQXWrite(TQX_MODE_WRITE_BYTES, 9, 0, kBlock9Bytes, b9.data(), &status))
-            failed.push_back("write block 9");
+        // The bytes this system does not own keep what the controller holds, and a
+        // block that could not be read is not written.
+        failed = SendSystemSetupBlocks(m_record);
     }
     ReportFailures("SEND", failed);
 }
