@@ -102,19 +102,3 @@ std::vector<std::string> SendPidGroupBlocks(const ParameterImage& image) {
     }
     return failed;
 }
-
-std::vector<std::string> SendPatternBlocks(const ParameterImage& image, int n) {
-    std::vector<std::string> failed;
-    const int blockB = 21 + 2 * (n - 1);
-    const int32_t address = 0xC000 + ProgramPatternRecord::kBytes * (n - 1);
-    const uint8_t* record = image.pattern[n - 1].bytes.data();
-    for (int k = 0; k < 7; ++k) {
-        const int32_t offset = 126 * k;
-        const int32_t length = k < 6 ? 126 : 84;
-        int32_t status = 0;
-        if (!TQXWrite(TQX_MODE_WRITE_ABSOLUTE, blockB, address + offset, length, record + offset,
-                      &status))
-            failed.push_back("write " + std::to_string(k + 1));
-    }
-    return failed;
-}

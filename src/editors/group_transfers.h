@@ -22,6 +22,3 @@ std::vector<std::string> SendAdvancedBlocks(const AdvancedRecord& advanced);
 int PidGroupBlock(int g);
 // Writes all nine PID groups in block order, mode 18.
 std::vector<std::string> SendPidGroupBlocks(const ParameterImage& image);
-
-// The seven mode-12 writes of pattern n (1..9).
-std::vector<std::string> SendPatternBlocks(const ParameterImage& image, int n);

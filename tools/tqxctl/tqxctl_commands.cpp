@@ -3,6 +3,7 @@
 #include "editors/group_transfers.h"
 #include "editors/messages.h"
 #include "editors/parameter_listing.h"
+#include "editors/pattern_transfers.h"
 #include "files/parameter_file_reader.h"
 #include "files/parameter_file_writer.h"
 #include "link/connect_procedure.h"
@@ -163,8 +164,12 @@ int Restore(const std::vector<std::string>& operands) {
     PrintResult("system setup", SendSystemSetupBlocks(image.systemSetup), allOk);
     PrintResult("advanced", SendAdvancedBlocks(image.advanced), allOk);
     PrintResult("PID groups 1-9", SendPidGroupBlocks(image), allOk);
-    for (int n = 1; n <= ParameterImage::kPatterns; ++n)
-        PrintResult("pattern " + std::to_string(n), SendPatternBlocks(image, n), allOk);
+    for (int n = 1; n <= ParameterImage::kPatterns; ++n) {
+        // The pattern transfers report each failed write as the editor does.
+        RecordingMessages failures;
+        SendPattern(image, n, failures);
+        PrintResult("pattern " + std::to_string(n), failures.Texts(), allOk);
+    }
 
     ParameterImage back;
     SetStartValues(back);
