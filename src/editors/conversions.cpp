@@ -93,10 +93,12 @@ int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messag
     std::string digits = text;
     if (point != std::string::npos)
         digits.erase(point, 1);
-    // The empty text is the range base (0); other texts must be numbers. The caller shows
-    // its message for the parameter.
-    if (!text.empty() && !IsIntegerText(digits))
+    // The empty text is the range base (0); other texts must be numbers. The pattern and
+    // alarm value editors have no message of their own, so the refusal is always named.
+    if (!text.empty() && !IsIntegerText(digits)) {
+        messages.Show("Input a number");
         return kRangeParseError;
+    }
     digits += std::string(static_cast<size_t>(4 - d), '0');
     double n = static_cast<double>(ReadInteger(digits, int64_t(1) << 40));
     if (range.dc)

@@ -38,8 +38,8 @@ bool IsDcInput(int code); // 64..69
 std::string FormatRangeValue(const InputRange& range, int16_t value);
 // Shows the decimal-position messages through `messages`; returns kRangeParseError on
 // error, and refuses quotients outside -32767..19999 and texts over 10 characters the same
-// way. A text that is not a number ("abc", "1e3") gives kRangeParseError without a message
-// of its own; the empty text is 0.
+// way. A text that is not a number ("abc", "1e3") shows "Input a number"; the empty text
+// is 0.
 int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messages& messages);
 
 std::string FormatOneDecimal(int32_t value, int32_t divisor);

@@ -111,6 +111,43 @@ void StoreOr(std::optional<int32_t> v, int16_t& field, const char* message, Mess
         messages.Show(message);
 }
 
+// The messages of one analogue output's scale checks, by the source the texts are read in.
+struct AnalogueOutputMessages {
+    const char *rangeFull, *rangeBase, *mvFull, *mvBase;
+};
+
+// The scale texts are read in the source the drop-down names now; a text that names no
+// source leaves the stored one, and the scale is read in that. Reading them as range
+// values while the output stays on MV would store a wrong scale.
+bool OutputIsMv(const std::string& sourceText, uint8_t storedSource) {
+    if (auto code = CodeOf(Aot(), sourceText))
+        return *code == 2;
+    return storedSource == 2;
+}
+
+void StoreOutputScale(const SystemSetupRecord& r, bool mv, const std::string& fullText,
+                      const std::string& baseText, int16_t& full, int16_t& base,
+                      const AnalogueOutputMessages& text, Messages& m) {
+    if (!mv) {
+        StoreOr(RangeIn(SelectInputRange(r), fullText, -2500, 12500, m), full, text.rangeFull, m);
+        StoreOr(RangeIn(SelectInputRange(r), baseText, -2500, 12500, m), base, text.rangeBase, m);
+    } else {
+        StoreOr(OneDecimalIn(fullText, 10, -2500, 12500), full, text.mvFull, m);
+        StoreOr(OneDecimalIn(baseText, 10, -2500, 12500), base, text.mvBase, m);
+    }
+}
+
+void ShowOutputScale(const SystemSetupRecord& r, bool mv, int16_t full, int16_t base,
+                     std::string& fullText, std::string& baseText) {
+    if (!mv) {
+        fullText = FormatRangeValue(SelectInputRange(r), full);
+        baseText = FormatRangeValue(SelectInputRange(r), base);
+    } else {
+        fullText = FormatOneDecimal(full, 100);
+        baseText = FormatOneDecimal(base, 100);
+    }
+}
+
 } // namespace
 
 SystemSetupForm::SystemSetupForm(SystemSetupRecord& record, Messages& messages)
@@ -121,7 +158,12 @@ void SystemSetupForm::Store() {
     const SystemSetupTexts& t = m_texts;
     Messages& m = m_messages;
 
-    r.PVT = static_cast<uint8_t>(InputTypeCode(t.PVT));
+    // A typed text that names no input type keeps the stored type, as PVU and PVD keep
+    // theirs: taking it as code 0 would switch the controller to another sensor and
+    // read every range value below in that sensor's range.
+    const int pvt = InputTypeCode(t.PVT);
+    if (InputTypeText(pvt) == t.PVT)
+        r.PVT = static_cast<uint8_t>(pvt);
     SetFromList(Pvu(), t.PVU, r.PVU);
     SetFromList(Pvd(), t.PVD, r.PVD);
     if (t.PVF >= -999 && t.PVF <= 9999)
@@ -146,24 +188,12 @@ void SystemSetupForm::Store() {
     // just have changed, and the new range applies to the values entered with them.
     StoreOr(RangeIn(SelectInputRange(r).Difference(), t.SFT, -5001, 5001, m), r.SFT,
             "Parameter SFT is wrong.", m);
-    if (t.A01T != "MV") {
-        StoreOr(RangeIn(SelectInputRange(r), t.A01F, -2500, 12500, m), r.AO1F,
-                "Parameter A01F is wrong.", m);
-        StoreOr(RangeIn(SelectInputRange(r), t.A01B, -2500, 12500, m), r.AO1B,
-                "Parameter AO1B is wrong.", m);
-    } else {
-        StoreOr(OneDecimalIn(t.A01F, 10, -2500, 12500), r.AO1F, "Parameter AO1F is wrong.", m);
-        StoreOr(OneDecimalIn(t.A01B, 10, -2500, 12500), r.AO1B, "Parameter AO1B is wrong.", m);
-    }
-    if (t.A02T != "MV") {
-        StoreOr(RangeIn(SelectInputRange(r), t.A02F, -2500, 12500, m), r.AO2F,
-                "Parameter AO2F is wrong.", m);
-        StoreOr(RangeIn(SelectInputRange(r), t.A02B, -2500, 12500, m), r.AO2B,
-                "Parameter AO2B is wrong.", m);
-    } else {
-        StoreOr(OneDecimalIn(t.A02F, 10, -2500, 12500), r.AO2F, "Parameter AO2F is wrong.", m);
-        StoreOr(OneDecimalIn(t.A02B, 10, -2500, 12500), r.AO2B, "Parameter AO2B is wrong.", m);
-    }
+    const AnalogueOutputMessages out1 = {"Parameter A01F is wrong.", "Parameter AO1B is wrong.",
+                                         "Parameter AO1F is wrong.", "Parameter AO1B is wrong."};
+    const AnalogueOutputMessages out2 = {"Parameter AO2F is wrong.", "Parameter AO2B is wrong.",
+                                         "Parameter AO2F is wrong.", "Parameter AO2B is wrong."};
+    StoreOutputScale(r, OutputIsMv(t.A01T, r.AO1T), t.A01F, t.A01B, r.AO1F, r.AO1B, out1, m);
+    StoreOutputScale(r, OutputIsMv(t.A02T, r.AO2T), t.A02F, t.A02B, r.AO2F, r.AO2B, out2, m);
     StoreOr(RangeIn(SelectInputRange(r).Difference(), t.GS_H, 0, 5000, m), r.GS_H,
             "Parameter GS-H is wrong.", m);
     StoreOr(RangeIn(SelectInputRange(r).Difference(), t.GS_L, 0, 5000, m), r.GS_L,
@@ -219,20 +249,8 @@ void SystemSetupForm::Show() {
     t.ENDT = FormatTime(r.ENDT);
     t.GS_T = FormatTime(r.GS_T);
     t.SFT = FormatRangeValue(SelectInputRange(r).Difference(), r.SFT);
-    if (t.A01T != "MV") {
-        t.A01F = FormatRangeValue(SelectInputRange(r), r.AO1F);
-        t.A01B = FormatRangeValue(SelectInputRange(r), r.AO1B);
-    } else {
-        t.A01F = FormatOneDecimal(r.AO1F, 100);
-        t.A01B = FormatOneDecimal(r.AO1B, 100);
-    }
-    if (t.A02T != "MV") {
-        t.A02F = FormatRangeValue(SelectInputRange(r), r.AO2F);
-        t.A02B = FormatRangeValue(SelectInputRange(r), r.AO2B);
-    } else {
-        t.A02F = FormatOneDecimal(r.AO2F, 100);
-        t.A02B = FormatOneDecimal(r.AO2B, 100);
-    }
+    ShowOutputScale(r, t.A01T == "MV", r.AO1F, r.AO1B, t.A01F, t.A01B);
+    ShowOutputScale(r, t.A02T == "MV", r.AO2F, r.AO2B, t.A02F, t.A02B);
     t.GS_H = FormatRangeValue(SelectInputRange(r).Difference(), r.GS_H);
     t.GS_L = FormatRangeValue(SelectInputRange(r).Difference(), r.GS_L);
 

@@ -313,11 +313,27 @@ TEST(SystemSetupFormStore, Cases) {
              EXPECT_EQ(r.STM, 1);
              EXPECT_EQ(r.AO2R, 2);
          }},
-        {"unknown PVT text gives code 0, whose range applies",
+        {"unknown PVT text keeps the input type and its range",
          KRecord(),
          [](auto& t) { t.PVT = "thermistor"; },
-         {"The value is outside the input range", "Parameter A01F is wrong."},
-         [](auto& r) { EXPECT_EQ(r.PVT, 0); }},
+         {},
+         [](auto& r) {
+             EXPECT_EQ(r.PVT, 36);
+             EXPECT_EQ(r, KRecord());
+         }},
+        {"unknown A02T text reads the scale in the stored source",
+         [] {
+             SystemSetupRecord r = KRecord();
+             r.AO2T = 2; // MV
+             r.AO2F = 11000;
+             return r;
+         }(),
+         [](auto& t) { t.A02T = "PVV"; },
+         {},
+         [](auto& r) {
+             EXPECT_EQ(r.AO2T, 2);
+             EXPECT_EQ(r.AO2F, 11000);
+         }},
         {"alarm types",
          KRecord(),
          [](auto& t) { t.ALT[2] = AlarmTypeText(18); },

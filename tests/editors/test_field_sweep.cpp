@@ -1,0 +1,477 @@
+// Every edit field of every editor form takes hostile texts through its store step. Each
+// text must either be refused with a message (or, for a drop-down whose rule is to keep
+// its value, silently) or be stored inside the field's range; and no other stored value
+// may change.
+
+#include "editors/advanced_form.h"
+#include "editors/alarm_values_form.h"
+#include "editors/conversions.h"
+#include "editors/group_layouts.h"
+#include "editors/guaranteed_soak_form.h"
+#include "editors/pid_group_form.h"
+#include "editors/program_pattern_form.h"
+#include "editors/segment_pid_form.h"
+#include "editors/system_setup_form.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Snapshot = std::map<std::string, int32_t>;
+
+std::vector<std::string> HostileTexts() {
+    return {"",
+            " ",
+            "   ",
+            "-",
+            "+",
+            "--",
+            "12345678901",
+            std::string(1000, '9'),
+            "-" + std::string(1000, '9'),
+            "\xEF\xBC\x91\xEF\xBC\x92", // full-width "12"
+            "\xC3\xA9",                 // e acute
+            "1e9",
+            ".",
+            "12.3.4",
+            "0x10",
+            std::string("1\0"
+                        "5",
+                        3),
+            std::string("\0", 1),
+            "----",
+            "-0",
+            "-.5",
+            "99:99",
+            "\t1",
+            "9999999999",
+            "-32768",
+            "nan",
+            "inf"};
+}
+
+// One field of a form: how a text gets into it, the stored value it feeds and its range.
+struct SweepField {
+    std::string name;
+    std::string slot; // the snapshot entry the field stores into
+    std::function<void(const std::string&)> type;
+    int32_t lo, hi;
+    std::vector<int32_t> alsoAllowed = {}; // markers such as the not-used time
+    bool keepsSilently = false;            // a drop-down whose rule keeps a foreign text quietly
+};
+
+// A form put back to its baseline before each text.
+struct SweepSubject {
+    std::function<void()> reset;
+    std::function<void()> store;
+    std::function<Snapshot()> snapshot;
+    RecordingMessages* messages;
+};
+
+void Sweep(const SweepSubject& subject, const std::vector<SweepField>& fields,
+           const std::vector<std::string>& texts) {
+    subject.reset();
+    const Snapshot baseline = subject.snapshot();
+    subject.store();
+    ASSERT_EQ(subject.snapshot(), baseline) << "the baseline texts must store the baseline";
+    ASSERT_TRUE(subject.messages->Texts().empty()) << subject.messages->Texts().front();
+
+    for (const SweepField& f : fields) {
+        ASSERT_EQ(baseline.count(f.slot), 1u) << f.slot;
+        for (const std::string& text : texts) {
+            subject.reset();
+            f.type(text);
+            subject.store();
+            const Snapshot after = subject.snapshot();
+            const std::string where = f.name + " <- \"" + text.substr(0, 20) + "\"";
+
+            for (const auto& [slot, value] : baseline) {
+                if (slot != f.slot) {
+                    EXPECT_EQ(after.at(slot), value) << where << " changed " << slot;
+                }
+            }
+
+            const int32_t v = after.at(f.slot);
+            const bool allowed =
+                std::find(f.alsoAllowed.begin(), f.alsoAllowed.end(), v) != f.alsoAllowed.end();
+            if (v != baseline.at(f.slot)) {
+                EXPECT_TRUE((v >= f.lo && v <= f.hi) || allowed) << where << " stored " << v;
+            } else if (!f.keepsSilently) {
+                EXPECT_FALSE(subject.messages->Texts().empty()) << where << " refused silently";
+            }
+        }
+    }
+}
+
+std::vector<std::string> IntegerTexts() {
+    std::vector<std::string> out;
+    for (int v : {INT_MIN, -1000, -1, 0, 121, 255, 256, 3201, 10000, 65536, INT_MAX})
+        out.push_back(std::to_string(v));
+    return out;
+}
+
+template <class Record>
+void AddLayout(const std::vector<BlockField<Record>>& layout, const Record& r, Snapshot& s) {
+    for (const auto& b : layout) {
+        const uint16_t raw = b.field.Get(r);
+        s[b.field.mnemonic] = b.field.Width() == 2 ? static_cast<int16_t>(raw) : raw;
+    }
+}
+
+// K 0 to 1200 degree C; values chosen so that no hostile text can stand for them.
+SystemSetupRecord SetupBaseline(uint8_t pvd) {
+    SystemSetupRecord r;
+    r.PVT = 36;
+    r.PVD = pvd;
+    r.PVF = 1000;
+    r.PVB = -50;
+    r.SFT = 125;
+    r.STM = 1;
+    r.CI = 20;
+    r.PSET = 1230;
+    r.BURN = 560;
+    r.AO1R = 1;
+    r.AO1T = 0;
+    r.AO1F = 7500;
+    r.AO1B = 1250;
+    r.AO2R = 2;
+    r.AO2T = 2; // MV: its scale is one-decimal output percent
+    r.AO2F = 11000;
+    r.AO2B = 300;
+    r.TMDT = 1;
+    r.STN = 7;
+    r.TF = 55;
+    r.GS_H = 250;
+    r.GS_L = 375;
+    r.GS_T = 1234;
+    r.EV_T1 = 1;
+    r.EV_T2 = 2;
+    r.EV_T3 = 3;
+    r.EV_T4 = 4;
+    r.ENDT = 4321;
+    return r;
+}
+
+class SystemSetupSweep : public ::testing::TestWithParam<uint8_t> {};
+
+TEST_P(SystemSetupSweep, EveryField) {
+    const SystemSetupRecord base = SetupBaseline(GetParam());
+    SystemSetupRecord record;
+    RecordingMessages messages;
+    SystemSetupForm form(record, messages);
+    SystemSetupTexts& t = form.Texts();
+    const SweepSubject subject{[&] {
+                                   record = base;
+                                   form.Show();
+                                   messages.Clear();
+                               },
+                               [&] { form.Store(); },
+                               [&] {
+                                   Snapshot s;
+                                   AddLayout(Block12Layout(), record, s);
+                                   AddLayout(Block9Layout(), record, s);
+                                   return s;
+                               },
+                               &messages};
+    auto text = [](std::string& field) { return [&field](const std::string& v) { field = v; }; };
+    const std::vector<int32_t> noValue = {};
+    std::vector<SweepField> fields = {
+        {"TF", "TF", text(t.TF), 0, 9000},
+        {"SFT", "SFT", text(t.SFT), -5001, 5001},
+        {"PSET", "PSET", text(t.PSET), -500, 10500},
+        {"BURN", "BURN", text(t.BURN), -500, 10500},
+        {"A01F", "AO1F", text(t.A01F), -2500, 12500},
+        {"A01B", "AO1B", text(t.A01B), -2500, 12500},
+        {"A02F", "AO2F", text(t.A02F), -2500, 12500},
+        {"A02B", "AO2B", text(t.A02B), -2500, 12500},
+        {"ENDT", "ENDT", text(t.ENDT), 0, 5999},
+        {"GS-T", "GS-T", text(t.GS_T), 0, 5999},
+        {"GS-H", "GS-H", text(t.GS_H), 0, 5000},
+        {"GS-L", "GS-L", text(t.GS_L), 0, 5000},
+        // Editable drop-downs: a text that is not in the list keeps the stored value.
+        {"PVT", "PVT", text(t.PVT), 0, 69, noValue, true},
+        {"PVU", "PVU", text(t.PVU), 0, 1, noValue, true},
+        {"PVD", "PVD", text(t.PVD), 0, 3, noValue, true},
+        {"STM", "STM", text(t.STM), 0, 1, noValue, true},
+        {"A01R", "AO1R", text(t.A01R), 0, 2, noValue, true},
+        {"A01T", "AO1T", text(t.A01T), 0, 2, noValue, true},
+        {"A02R", "AO2R", text(t.A02R), 0, 2, noValue, true},
+        {"A02T", "AO2T", text(t.A02T), 0, 2, noValue, true},
+        {"TMU", "TMU", text(t.TMU), 0, 1, noValue, true},
+        {"TMDT", "TMDT", text(t.TMDT), 0, 1, noValue, true},
+        {"STN", "STN", text(t.STN), 0, 31, noValue, true},
+    };
+    for (int k = 0; k < 4; ++k)
+        fields.push_back({"AL" + std::to_string(k + 1) + "T", "EV-T" + std::to_string(k + 1),
+                          text(t.ALT[static_cast<size_t>(k)]), 0, 18});
+    Sweep(subject, fields, HostileTexts());
+
+    // PVF, PVB and CI hold integers; the field itself refuses other texts.
+    auto integer = [](int& field) {
+        return [&field](const std::string& v) { field = std::stoi(v); };
+    };
+    Sweep(subject,
+          {{"PVF", "PVF", integer(t.PVF), -999, 9999},
+           {"PVB", "PVB", integer(t.PVB), -999, 9999},
+           {"CI", "CI", integer(t.CI), 1, 120}},
+          IntegerTexts());
+}
+
+INSTANTIATE_TEST_SUITE_P(Decimals, SystemSetupSweep, ::testing::Values(0, 1));
+
+TEST(AdvancedSweep, EveryField) {
+    const SystemSetupRecord setup = SetupBaseline(1);
+    AdvancedRecord base;
+    base.SV_H = 9000;
+    base.SV_L = 250;
+    base.DMV = 1230;
+    base.A1HS = 125;
+    base.A2HS = 250;
+    base.A3HS = 375;
+    base.A4HS = 500;
+    base.DV_D = 1;
+    base.MVLT = 3;
+    base.WDIS = 1;
+    base.SVMOD = 1;
+    base.PID = 1;
+    base.GAP = 17;
+    base.MAX = -5;
+    base.PP = 7;
+    base.PI = 8;
+    base.PD = 9;
+    AdvancedRecord record;
+    RecordingMessages messages;
+    AdvancedForm form(record, setup, messages);
+    AdvancedTexts& t = form.Texts();
+    const SweepSubject subject{[&] {
+                                   record = base;
+                                   form.Show();
+                                   messages.Clear();
+                               },
+                               [&] { form.Store(); },
+                               [&] {
+                                   Snapshot s;
+                                   AddLayout(Block10Layout(), record, s);
+                                   AddLayout(Block13Layout(), record, s);
+                                   return s;
+                               },
+                               &messages};
+    auto text = [](std::string& field) { return [&field](const std::string& v) { field = v; }; };
+    std::vector<SweepField> fields = {
+        {"SV-H", "SV-H", text(t.SV_H), 0, 10000}, {"SV-L", "SV-L", text(t.SV_L), 0, 10000},
+        {"DMV", "DMV", text(t.DMV), 0, 10500},    {"DVDV", "DV-D", text(t.DVDV), 0, 1},
+        {"TDS", "WDIS", text(t.TDS), 0, 1},       {"ATSV", "SVMOD", text(t.ATSV), 0, 1},
+        {"PID", "PID", text(t.PID), 0, 1},
+    };
+    for (int k = 0; k < 4; ++k) {
+        const std::string name = "A" + std::to_string(k + 1) + "HS";
+        fields.push_back({name, name, text(t.HS[static_cast<size_t>(k)]), 0, 5001});
+    }
+    Sweep(subject, fields, HostileTexts());
+}
+
+const char* const kPidWords[] = {"P",   "I",    "D",    "GAP", "KNL",     "ARW",
+                                 "MAN", "MV_H", "MV_L", "REV", "NO_USE1", "NO_USE2"};
+
+TEST(PidGroupSweep, EveryField) {
+    ParameterImage base;
+    base.systemSetup = SetupBaseline(1);
+    for (int g = 0; g < ParameterImage::kPidGroups; ++g) {
+        PidGroupRecord& r = base.pid[static_cast<size_t>(g)];
+        const int16_t values[] = {123, 2400, 456, 125, 250, 5000, 790, 9500, 250, 1, 77, 88};
+        for (int w = 0; w < PidGroupRecord::kWords; ++w)
+            r.SetSigned(w, static_cast<int16_t>(values[w] + g * 10 * (w != PidGroupRecord::REV)));
+    }
+    ParameterImage image;
+    RecordingMessages messages;
+    PidGroupForm form(image, messages);
+    PidGroupTexts& t = form.Texts();
+    const SweepSubject subject{[&] {
+                                   image = base;
+                                   form.SelectGroup(4);
+                                   messages.Clear();
+                               },
+                               [&] { form.Store(); },
+                               [&] {
+                                   Snapshot s;
+                                   for (int g = 0; g < ParameterImage::kPidGroups; ++g)
+                                       for (int w = 0; w < PidGroupRecord::kWords; ++w)
+                                           s["g" + std::to_string(g + 1) + "." + kPidWords[w]] =
+                                               image.pid[static_cast<size_t>(g)].Signed(w);
+                                   return s;
+                               },
+                               &messages};
+    auto text = [](std::string& field) { return [&field](const std::string& v) { field = v; }; };
+    Sweep(subject,
+          {{"P", "g5.P", text(t.P), 0, 9999},
+           {"D", "g5.D", text(t.D), 0, 9999},
+           {"KnL", "g5.KNL", text(t.KnL), -19990, 32767},
+           {"MAN", "g5.MAN", text(t.MAN), -2500, 12500},
+           {"MV-H", "g5.MV_H", text(t.MV_H), -500, 10500},
+           {"MV-L", "g5.MV_L", text(t.MV_L), -500, 10500},
+           {"GAP", "g5.GAP", text(t.GAP), 0, 5001},
+           {"Ar", "g5.ARW", text(t.Ar), 0, 10000},
+           {"REV", "g5.REV", text(t.REV), 0, 1}},
+          HostileTexts());
+    Sweep(subject, {{"I", "g5.I", [&](const std::string& v) { t.I = std::stoi(v); }, 0, 32000}},
+          IntegerTexts());
+}
+
+// A pattern whose every value survives show and store unchanged: with K 0 to 1200 and no
+// decimals, multiples of 25 hundredths of a percent are whole degrees.
+ProgramPatternRecord PatternBaseline() {
+    ProgramPatternRecord p;
+    for (int s = 1; s <= ProgramPatternRecord::kSegments; ++s) {
+        SegmentRecord seg = p.Segment(s);
+        seg.SetSV(static_cast<int16_t>(25 * (s + 3)));
+        seg.SetTIME(static_cast<uint16_t>(1000 + s));
+        for (int k = 1; k <= 4; ++k)
+            seg.SetAlarm(k, static_cast<int16_t>(25 * (s + 10 * k)));
+        for (int k = 1; k <= 6; ++k) {
+            seg.SetTsOn(k, static_cast<uint16_t>(100 * k + s));
+            seg.SetTsOff(k, static_cast<uint16_t>(100 * k + 50 + s));
+        }
+        seg.SetByte(seg::PIDNO, static_cast<uint8_t>(s % 9 + 1));
+        seg.SetByte(seg::GSORK, static_cast<uint8_t>(s % 2));
+        seg.SetByte(seg::GSTYP, static_cast<uint8_t>(s % 3));
+        seg.SetByte(seg::PVST, 1);
+        seg.SetByte(seg::CYCL, 5);
+        seg.SetByte(seg::LINK, 2);
+    }
+    return p;
+}
+
+Snapshot PatternSnapshot(const PatternWorkingState& state) {
+    Snapshot out;
+    for (int s = 1; s <= ProgramPatternRecord::kSegments; ++s) {
+        const std::string p = "s" + std::to_string(s) + ".";
+        const SegmentRecord seg = state.workingCopy.Segment(s);
+        out[p + "SV"] = seg.SV();
+        out[p + "TIME"] = seg.TIME();
+        for (int k = 1; k <= 4; ++k)
+            out[p + "ALM" + std::to_string(k)] = seg.Alarm(k);
+        for (int k = 1; k <= 6; ++k) {
+            out[p + "TS" + std::to_string(k) + "ON"] = seg.TsOn(k);
+            out[p + "TS" + std::to_string(k) + "OF"] = seg.TsOff(k);
+        }
+        for (int b = seg::PIDNO; b <= seg::LINK; ++b)
+            out[p + "byte" + std::to_string(b)] = seg.Byte(b);
+        const char* const columns[] = {"PIDNO", "GSORK", "GSTYP", "PVST", "CYCL", "LINK"};
+        for (int c = 0; c < SegmentByteTable::kColumns; ++c)
+            out[p + columns[c]] =
+                state.segmentBytes.At(s, static_cast<SegmentByteTable::Column>(c));
+    }
+    return out;
+}
+
+const int kSweptSegments[] = {1, 7, 20};
+
+TEST(ProgramPatternSweep, EveryField) {
+    ParameterImage image;
+    image.systemSetup = SetupBaseline(0);
+    image.systemSetup.TMU = 0;
+    const ProgramPatternRecord base = PatternBaseline();
+    RecordingMessages messages;
+    NoCursor cursor;
+    ProgramPatternForm form(image, messages, cursor);
+    PatternFields& f = form.Fields();
+    const SweepSubject subject{[&] {
+                                   image.pattern[2] = base;
+                                   form.SelectPattern(3);
+                                   messages.Clear();
+                               },
+                               [&] { form.CollectPatternFields(); },
+                               [&] { return PatternSnapshot(form.State()); }, &messages};
+    auto text = [](std::string& field) { return [&field](const std::string& v) { field = v; }; };
+    std::vector<SweepField> fields = {
+        {"PVSTART", "s1.PVST", text(f.pvstart), 0, 1},
+        {"CYCLIC", "s1.CYCL", [&](const std::string& v) { f.cyclic = ParseCyclicText(v); }, 0, 99},
+        {"LINK", "s1.LINK", text(f.link), 0, 9},
+    };
+    for (int s : kSweptSegments) {
+        const std::string p = "s" + std::to_string(s) + ".";
+        const size_t i = static_cast<size_t>(s - 1);
+        fields.push_back({p + "SV", p + "SV", text(f.sv[i]), -32768, 19999});
+        fields.push_back({p + "TIME", p + "TIME", text(f.time[i]), 0, 5999, {kTimeNotUsed}});
+        fields.push_back({p + "ON", p + "TS1ON", text(f.on[i]), 0, 5999, {kTimeNotUsed}});
+        fields.push_back({p + "OFF", p + "TS1OF", text(f.off[i]), 0, 5999, {kTimeNotUsed}});
+    }
+    // PVSTART, CYCLIC and LINK fill their column of every segment: only segment 1 is the
+    // field's own slot, so those three are checked with a pattern whose other rows match.
+    Sweep(subject, {fields.begin() + 3, fields.end()}, HostileTexts());
+    for (const SweepField& setting : {fields[0], fields[1], fields[2]}) {
+        for (const std::string& t : HostileTexts()) {
+            subject.reset();
+            setting.type(t);
+            subject.store();
+            const Snapshot after = subject.snapshot();
+            const std::string column = setting.slot.substr(3);
+            for (int s = 1; s <= ProgramPatternRecord::kSegments; ++s) {
+                const int32_t v = after.at("s" + std::to_string(s) + "." + column);
+                EXPECT_EQ(v, after.at(setting.slot)) << setting.name << " row " << s;
+                EXPECT_TRUE(v >= setting.lo && v <= setting.hi) << setting.name << " " << v;
+            }
+        }
+    }
+}
+
+TEST(PatternSubEditorSweep, AlarmValues) {
+    SystemSetupRecord setup = SetupBaseline(0);
+    const ProgramPatternRecord base = PatternBaseline();
+    PatternWorkingState state;
+    AlarmValuesForm form(state.workingCopy, setup);
+    RecordingMessages messages;
+    const SweepSubject subject{[&] {
+                                   state.workingCopy = base;
+                                   form.Show();
+                                   messages.Clear();
+                               },
+                               [&] { form.Collect(messages); },
+                               [&] { return PatternSnapshot(state); }, &messages};
+    std::vector<SweepField> fields;
+    for (int s : kSweptSegments)
+        for (int k = 1; k <= 4; ++k) {
+            const std::string slot = "s" + std::to_string(s) + ".ALM" + std::to_string(k);
+            fields.push_back({slot, slot,
+                              [&form, k, s](const std::string& v) { form.Text(k, s) = v; }, -32768,
+                              19999});
+        }
+    Sweep(subject, fields, HostileTexts());
+}
+
+TEST(PatternSubEditorSweep, SegmentPidAndGuaranteedSoak) {
+    PatternWorkingState state;
+    SegmentPidForm pid(state.segmentBytes);
+    GuaranteedSoakForm soak(state.segmentBytes);
+    RecordingMessages messages;
+    auto reset = [&] {
+        ParameterImage image;
+        image.pattern[0] = PatternBaseline();
+        LoadPattern(image, 1, state);
+        pid.Show();
+        soak.Show();
+        messages.Clear();
+    };
+    auto snapshot = [&] { return PatternSnapshot(state); };
+    std::vector<SweepField> pidFields, soakFields;
+    for (int s : kSweptSegments) {
+        const std::string p = "s" + std::to_string(s) + ".";
+        pidFields.push_back(
+            {p + "PIDNO", p + "PIDNO", [&pid, s](const std::string& v) { pid.Text(s) = v; }, 1, 9});
+        soakFields.push_back({p + "GSORK", p + "GSORK",
+                              [&soak, s](const std::string& v) { soak.OnOffText(s) = v; }, 0, 1});
+        soakFields.push_back({p + "GSTYP", p + "GSTYP",
+                              [&soak, s](const std::string& v) { soak.TypeText(s) = v; }, 0, 2});
+    }
+    Sweep({reset, [&] { pid.Collect(messages); }, snapshot, &messages}, pidFields, HostileTexts());
+    Sweep({reset, [&] { soak.Collect(messages); }, snapshot, &messages}, soakFields,
+          HostileTexts());
+}
+
+} // namespace
