@@ -137,7 +137,8 @@ TEST_F(SimulatedControllerTest, ReadOnlyBlocksAndWdisRefuseWrites) {
     EXPECT_EQ(TQXWrite(TQX_MODE_WRITE_WORDS, 4, 0, 1, &zero, &m_status), 0);
     EXPECT_EQ(TQXWrite(TQX_MODE_WRITE_ABSOLUTE, 21, 0xC000, 1, &zero, &m_status), 0);
     EXPECT_EQ(m_sim.Memory().Data()[0x0C0B], 0x77);
-    EXPECT_NE(TQXWrite(TQX_MODE_WRITE_BYTES, 10, 0, 2, &x, &m_status), 0); // block 10 stays open
+    const uint8_t two[2] = {0x77, 0x77};
+    EXPECT_NE(TQXWrite(TQX_MODE_WRITE_BYTES, 10, 0, 2, two, &m_status), 0); // block 10 stays open
     ASSERT_NE(TQXWrite(TQX_MODE_WRITE_BYTES, 10, 16, 1, &zero, &m_status), 0);
     EXPECT_NE(TQXWrite(TQX_MODE_WRITE_BYTES, 12, 11, 1, &zero, &m_status), 0);
 }
