@@ -92,13 +92,16 @@ int PidGroupBlock(int g) {
     return kBlocks[g - 1];
 }
 
+bool SendPidGroupBlock(const ParameterImage& image, int g) {
+    int32_t status = 0;
+    return TQXWrite(TQX_MODE_WRITE_WORDS, PidGroupBlock(g), 0, PidGroupRecord::kWords,
+                    image.pid[static_cast<size_t>(g - 1)].bytes.data(), &status) != 0;
+}
+
 std::vector<std::string> SendPidGroupBlocks(const ParameterImage& image) {
     std::vector<std::string> failed;
-    for (int g = 1; g <= ParameterImage::kPidGroups; ++g) {
-        int32_t status = 0;
-        if (!TQXWrite(TQX_MODE_WRITE_WORDS, PidGroupBlock(g), 0, PidGroupRecord::kWords,
-                      image.pid[g - 1].bytes.data(), &status))
+    for (int g = 1; g <= ParameterImage::kPidGroups; ++g)
+        if (!SendPidGroupBlock(image, g))
             failed.push_back("write PID group " + std::to_string(g));
-    }
     return failed;
 }

@@ -20,5 +20,7 @@ std::vector<std::string> SendAdvancedBlocks(const AdvancedRecord& advanced);
 
 // The controller block of PID group g (1..9).
 int PidGroupBlock(int g);
+// Writes PID group g (1..9) whole, mode 18; false when the write failed.
+bool SendPidGroupBlock(const ParameterImage& image, int g);
 // Writes all nine PID groups in block order, mode 18.
 std::vector<std::string> SendPidGroupBlocks(const ParameterImage& image);

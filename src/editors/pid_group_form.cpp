@@ -1,11 +1,10 @@
 #include "editors/pid_group_form.h"
 
 #include "editors/conversions.h"
+#include "editors/group_transfers.h"
 #include "link/tqxcomm.h"
 
 namespace {
-
-constexpr std::array<int32_t, ParameterImage::kPidGroups> kBlocks = {4, 5, 6, 7, 8, 46, 47, 48, 49};
 
 using R = PidGroupRecord;
 
@@ -38,7 +37,7 @@ PidGroupForm::PidGroupForm(ParameterImage& image, Messages& messages)
     : m_image(image), m_messages(messages) {}
 
 int32_t PidGroupForm::BlockOf(int group) {
-    return kBlocks[static_cast<size_t>(group)];
+    return PidGroupBlock(group + 1);
 }
 
 void PidGroupForm::Store() {
@@ -113,10 +112,8 @@ void PidGroupForm::Send(CursorControl& cursor) {
     WaitCursor wait(cursor);
     Store();
     Show();
-    for (int g = 0; g < ParameterImage::kPidGroups; ++g) {
-        int32_t status = 0;
-        if (TQXWrite(TQX_MODE_WRITE_WORDS, BlockOf(g), 0, PidGroupRecord::kWords,
-                     m_image.pid[static_cast<size_t>(g)].bytes.data(), &status) == 0)
+    // Every group is written; each failed write says "false" and the next still runs.
+    for (int g = 1; g <= ParameterImage::kPidGroups; ++g)
+        if (!SendPidGroupBlock(m_image, g))
             m_messages.Show("false");
-    }
 }

@@ -9,7 +9,6 @@
 namespace {
 
 constexpr uint16_t kTimeNotUsed = 0x8000;
-constexpr uint32_t kWdisAddress = 0x0A10; // block 10, byte 16
 constexpr int kSegmentBytes = 42;
 constexpr int kSegments = 20;
 

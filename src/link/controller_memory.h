@@ -10,6 +10,7 @@
 class ControllerMemory {
 public:
     static constexpr const char* kDefaultModelCode = "PXT9A1Y2T-0D1R";
+    static constexpr uint32_t kWdisAddress = 0x0A10; // WDIS: block 10, byte 16
 
     ControllerMemory();
 

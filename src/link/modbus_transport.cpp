@@ -14,7 +14,10 @@ namespace {
 
 constexpr uint32_t kMaxReadRegisters = 125;
 constexpr uint32_t kMaxWriteRegisters = 123;
-constexpr auto kSilentPause = std::chrono::seconds(2);
+// After a silent controller, calls fail at once for this many response timeouts (2 s at
+// the default 0.5 s), so a Connect with nothing attached does not wait out every read.
+constexpr int kSilentPauseTimeouts = 4;
+constexpr int kSilentExchanges = 2;
 
 bool IsSilence(int error) {
     return error == ETIMEDOUT || error == EAGAIN;
@@ -49,6 +52,7 @@ int32_t ModbusTransport::Open(int32_t port) {
     if (!ParsePortSettings(env ? env : "", m_settings))
         return 0;
     m_configured = true;
+    m_silentExchanges = 0;
     m_silentUntil = Clock::time_point{};
     int32_t status = 0;
     return EnsureConnected(status) ? 1 : 0;
@@ -92,7 +96,9 @@ bool ModbusTransport::EnsureConnected(int32_t& status) {
             return false;
         }
         modbus_set_slave(m_ctx, m_settings.unit); // RTU asserts without it
-        modbus_set_response_timeout(m_ctx, 0, 500000);
+        const int timeoutMs = m_settings.timeoutMs;
+        modbus_set_response_timeout(m_ctx, static_cast<uint32_t>(timeoutMs / 1000),
+                                    static_cast<uint32_t>(timeoutMs % 1000) * 1000);
         modbus_set_byte_timeout(m_ctx, 0, 200000);
     }
     if (modbus_connect(m_ctx) != 0) {
@@ -113,7 +119,10 @@ bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint1
     const long overhead = tcp ? 7 : 3;
     const long request = overhead + (write ? 6 + 2 * static_cast<long>(count) : 5);
     const long answer = overhead + (write ? 5 : 2 + 2 * static_cast<long>(count));
+    bool answered = false; // something came back, if only a garbled frame
     for (int attempt = 0; attempt < 2; ++attempt) {
+        if (attempt > 0)
+            m_retriedInCall = true;
         if (!EnsureConnected(status))
             return false;
         ++m_stats.transactions;
@@ -124,6 +133,7 @@ bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint1
                                                      static_cast<int>(count), regs);
         if (rc == static_cast<int>(count) || (write && rc > 0)) {
             m_stats.wireBytes += answer;
+            m_silentExchanges = 0;
             m_silentUntil = Clock::time_point{};
             return true;
         }
@@ -134,10 +144,12 @@ bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint1
                    error == EMBXSFAIL) {
             // The controller refused the request itself; asking again changes nothing.
             status = TQX_ERR_EXCEPTION;
+            m_silentExchanges = 0;
             m_silentUntil = Clock::time_point{};
             return false;
         } else {
             status = TQX_ERR_BAD_ANSWER;
+            answered = answered || IsModbusError(error);
         }
         if (!IsSilence(error) && !IsModbusError(error)) {
             // The connection itself broke (reset, closed device): reconnect before retrying.
@@ -147,8 +159,17 @@ bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint1
         // A late answer must not be taken for the answer to the retry.
         modbus_flush(m_ctx);
     }
-    if (status == TQX_ERR_NO_ANSWER)
-        m_silentUntil = Clock::now() + kSilentPause;
+    // A controller counts as gone only after two exchanges in a row stayed silent on every
+    // attempt: on a noisy line two lost answers in a row are common, and giving up on a
+    // controller that is there would fail every call after it. One that garbled an
+    // answer is there, and the next call must still ask it.
+    if (answered) {
+        m_silentExchanges = 0;
+        m_silentUntil = Clock::time_point{};
+    } else if (status == TQX_ERR_NO_ANSWER && ++m_silentExchanges >= kSilentExchanges) {
+        m_silentUntil =
+            Clock::now() + std::chrono::milliseconds(kSilentPauseTimeouts * m_settings.timeoutMs);
+    }
     return false;
 }
 
@@ -182,27 +203,22 @@ int32_t ModbusTransport::Read(int32_t mode, int32_t block, int32_t offset, int32
         *status = TQX_ERR_REFUSED;
         return 0;
     }
-    if (Clock::now() < m_silentUntil) {
-        *status = TQX_ERR_NO_ANSWER;
-        return 0;
-    }
+    if (Clock::now() < m_silentUntil)
+        return CallFailed(TQX_ERR_NO_ANSWER, status);
     const uint32_t first = t.address / 2;
     const uint32_t count = (t.address + t.bytes + 1) / 2 - first;
     std::vector<uint16_t> regs(count);
     int32_t code = TQX_OK;
-    if (!ReadRegisters(first, count, regs.data(), code)) {
-        *status = code;
-        return 0;
-    }
+    m_retriedInCall = false;
+    if (!ReadRegisters(first, count, regs.data(), code))
+        return CallFailed(code, status);
     auto* out = static_cast<uint8_t*>(buffer);
     for (uint32_t i = 0; i < t.bytes; ++i) {
         const uint32_t a = t.address + i;
         const uint16_t r = regs[a / 2 - first];
         out[i] = static_cast<uint8_t>(a % 2 == 0 ? r & 0xFF : r >> 8);
     }
-    m_stats.payloadBytes += t.bytes;
-    *status = TQX_OK;
-    return 1;
+    return CallDone(t.bytes, status);
 }
 
 int32_t ModbusTransport::Write(int32_t mode, int32_t block, int32_t offset, int32_t length,
@@ -212,26 +228,21 @@ int32_t ModbusTransport::Write(int32_t mode, int32_t block, int32_t offset, int3
         *status = TQX_ERR_REFUSED;
         return 0;
     }
-    if (Clock::now() < m_silentUntil) {
-        *status = TQX_ERR_NO_ANSWER;
-        return 0;
-    }
+    if (Clock::now() < m_silentUntil)
+        return CallFailed(TQX_ERR_NO_ANSWER, status);
     const uint32_t first = t.address / 2;
     const uint32_t last = (t.address + t.bytes - 1) / 2;
     const uint32_t count = last - first + 1;
     std::vector<uint16_t> regs(count);
     int32_t code = TQX_OK;
+    m_retriedInCall = false;
     // Registers only partly inside the range are read first, so their other byte keeps
     // the controller's value.
-    if (t.address % 2 != 0 && !ReadRegisters(first, 1, &regs[0], code)) {
-        *status = code;
-        return 0;
-    }
+    if (t.address % 2 != 0 && !ReadRegisters(first, 1, &regs[0], code))
+        return CallFailed(code, status);
     if ((t.address + t.bytes) % 2 != 0 && !(last == first && t.address % 2 != 0) &&
-        !ReadRegisters(last, 1, &regs[count - 1], code)) {
-        *status = code;
-        return 0;
-    }
+        !ReadRegisters(last, 1, &regs[count - 1], code))
+        return CallFailed(code, status);
     const auto* in = static_cast<const uint8_t*>(buffer);
     for (uint32_t i = 0; i < t.bytes; ++i) {
         const uint32_t a = t.address + i;
@@ -239,11 +250,23 @@ int32_t ModbusTransport::Write(int32_t mode, int32_t block, int32_t offset, int3
         r = a % 2 == 0 ? static_cast<uint16_t>((r & 0xFF00) | in[i])
                        : static_cast<uint16_t>((r & 0x00FF) | (in[i] << 8));
     }
-    if (!WriteRegisters(first, count, regs.data(), code)) {
-        *status = code;
-        return 0;
-    }
-    m_stats.payloadBytes += t.bytes;
+    if (!WriteRegisters(first, count, regs.data(), code))
+        return CallFailed(code, status);
+    return CallDone(t.bytes, status);
+}
+
+int32_t ModbusTransport::CallDone(uint32_t bytes, int32_t* status) {
+    ++m_stats.calls;
+    m_stats.payloadBytes += bytes;
+    if (m_retriedInCall)
+        ++m_stats.retriedCalls;
     *status = TQX_OK;
     return 1;
+}
+
+int32_t ModbusTransport::CallFailed(int32_t code, int32_t* status) {
+    ++m_stats.calls;
+    ++m_stats.failedCalls;
+    *status = code;
+    return 0;
 }

@@ -14,6 +14,9 @@ struct LinkStatistics {
     long transactions = 0; // Modbus requests sent, retries included
     long wireBytes = 0;    // request and answer frames, as the protocol frames them
     long payloadBytes = 0; // bytes the callers asked to move
+    long calls = 0;        // TQXRead/TQXWrite calls that reached the line
+    long retriedCalls = 0; // TQXRead/TQXWrite calls that went through only on a retry
+    long failedCalls = 0;  // calls that failed on the line (refused calls not counted)
 };
 
 // TQXCOMM over Modbus RTU or Modbus TCP with libmodbus. Register r holds controller bytes
@@ -43,11 +46,16 @@ private:
     bool WriteRegisters(uint32_t first, uint32_t count, const uint16_t* in, int32_t& status);
     // One request (function 16 when `write`, else 03), retried once on a bad or lost answer.
     bool Exchange(bool write, uint32_t first, uint32_t count, uint16_t* regs, int32_t& status);
+    // The end of a call that reached the line, with its statistics.
+    int32_t CallDone(uint32_t bytes, int32_t* status);
+    int32_t CallFailed(int32_t code, int32_t* status);
 
     PortSettings m_settings;
     bool m_configured = false;
     modbus_t* m_ctx = nullptr;
     bool m_connected = false;
+    bool m_retriedInCall = false;
+    int m_silentExchanges = 0; // exchanges in a row that got no answer at all
     Clock::time_point m_silentUntil{};
     LinkStatistics m_stats;
 };

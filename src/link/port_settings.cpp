@@ -37,6 +37,8 @@ bool ApplyOption(const std::string& option, bool serial, PortSettings& s) {
     const std::string value = option.substr(eq + 1);
     if (key == "unit")
         return ParseInt(value, 0, 247, s.unit);
+    if (key == "timeout")
+        return ParseInt(value, 10, 10000, s.timeoutMs);
     if (!serial)
         return false;
     if (key == "baud")

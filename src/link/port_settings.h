@@ -3,8 +3,9 @@
 #include <string>
 
 // What port 1 designates, parsed from the TQXCOMM_PORT1 setting:
-//   rtu:DEVICE[,baud=9600][,parity=E|N|O][,stop=1|2][,unit=1]   or just a device path
-//   tcp:HOST:PORT[,unit=1]
+//   rtu:DEVICE[,baud=9600][,parity=E|N|O][,stop=1|2][,unit=1][,timeout=500]   or a device path
+//   tcp:HOST:PORT[,unit=1][,timeout=500]
+// timeout is the response timeout in milliseconds.
 // Empty means the default: the first serial port at 9600 baud 8E1, unit 1.
 struct PortSettings {
     enum class Kind { Rtu, Tcp };
@@ -16,6 +17,7 @@ struct PortSettings {
     std::string host;    // TCP host name or address
     std::string service; // TCP port number as text
     int unit = 1;
+    int timeoutMs = 500;
 };
 
 // Parses a setting; returns false (and leaves `out` at the default) for a malformed one.

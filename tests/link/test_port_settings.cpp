@@ -45,19 +45,34 @@ TEST(PortSettingsTest, ParsesAcceptedSettings) {
     }
 }
 
+TEST(PortSettingsTest, ResponseTimeout) {
+    const struct {
+        const char* text;
+        int timeoutMs;
+    } cases[] = {
+        {"", 500}, {"tcp:127.0.0.1:1502,timeout=40", 40}, {"rtu:/dev/x,timeout=2000,unit=2", 2000}};
+    for (const auto& c : cases) {
+        PortSettings s;
+        ASSERT_TRUE(ParsePortSettings(c.text, s)) << c.text;
+        EXPECT_EQ(s.timeoutMs, c.timeoutMs) << c.text;
+    }
+}
+
 TEST(PortSettingsTest, RefusesMalformedSettingsAndKeepsTheOutput) {
     const char* cases[] = {
-        "rtu:",                       // no device
-        ",baud=9600",                 // no device
-        "rtu:/dev/x,baud=fast",       // not a number
-        "rtu:/dev/x,parity=X",        // no such parity
-        "rtu:/dev/x,stop=3",          // one or two stop bits only
-        "rtu:/dev/x,unit=300",        // beyond the Modbus unit range
-        "rtu:/dev/x,speed=9600",      // unknown option
-        "tcp:127.0.0.1",              // no port
-        "tcp::502",                   // no host
-        "tcp:127.0.0.1:70000",        // port out of range
-        "tcp:127.0.0.1:502,baud=9600" // line options mean nothing over TCP
+        "rtu:",                        // no device
+        ",baud=9600",                  // no device
+        "rtu:/dev/x,baud=fast",        // not a number
+        "rtu:/dev/x,parity=X",         // no such parity
+        "rtu:/dev/x,stop=3",           // one or two stop bits only
+        "rtu:/dev/x,unit=300",         // beyond the Modbus unit range
+        "rtu:/dev/x,speed=9600",       // unknown option
+        "tcp:127.0.0.1",               // no port
+        "tcp::502",                    // no host
+        "tcp:127.0.0.1:70000",         // port out of range
+        "tcp:127.0.0.1:502,baud=9600", // line options mean nothing over TCP
+        "tcp:127.0.0.1:502,timeout=5", // too short to hear any answer
+        "rtu:/dev/x,timeout=60000"     // longer than any controller takes
     };
     for (const char* text : cases) {
         PortSettings s;

@@ -84,6 +84,9 @@ public:
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
 
+    pid_t Pid() const {
+        return m_pid;
+    }
     bool Ready() const {
         return !m_setting.empty();
     }

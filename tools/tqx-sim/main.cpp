@@ -1,19 +1,83 @@
 // tqx-sim: a TQX controller on Modbus TCP or on a pseudo-terminal (Modbus RTU), for
 // demonstrations, tests and anyone without a controller at hand.
 
+#include "editors/image_transfers.h"
+#include "editors/messages.h"
+#include "files/parameter_file_reader.h"
+#include "link/connect_procedure.h"
 #include "link/controller_memory.h"
+#include "link/link_backend.h"
+#include "link/simulated_controller.h"
 #include "sim_options.h"
 #include "sim_server.h"
 
 #include <csignal>
 #include <cstdio>
+#include <string>
 
 namespace {
 
 volatile sig_atomic_t g_stop = 0;
+volatile sig_atomic_t g_dump = 0;
 
 void RequestStop(int) {
     g_stop = 1;
+}
+
+void RequestDump(int) {
+    g_dump = 1;
+}
+
+class StderrMessages : public Messages {
+public:
+    void Show(const std::string& text) override {
+        std::fprintf(stderr, "tqx-sim: %s\n", text.c_str());
+    }
+};
+
+// Puts a parameter file over the memory the way the loader restores one: the controller
+// is read first, the file goes over that image (fields the file does not hold keep the
+// controller's values), and every group is sent through the controller's own write
+// rules, so bytes no group owns keep their contents. The file's WDIS is set last: a
+// write-protected file must not refuse its own groups.
+bool LoadParameterFile(const std::string& path, ControllerMemory& memory) {
+    SimulatedController controller;
+    controller.Memory() = memory;
+    ScopedLinkBackend use(controller);
+    ParameterImage image;
+    SetStartValues(image);
+    if (!ReadWholeController(image).failed.empty())
+        return false;
+    StderrMessages messages;
+    if (!ReadParameterFile(path, image, messages))
+        return false;
+    const uint8_t wdis = image.advanced.WDIS;
+    image.advanced.WDIS = 0;
+    controller.Memory().Data()[ControllerMemory::kWdisAddress] = 0;
+    {
+        for (const GroupSend& group : SendWholeImage(image)) {
+            if (!group.failed.empty()) {
+                std::fprintf(stderr, "tqx-sim: --load: %s could not be stored\n",
+                             group.group.c_str());
+                return false;
+            }
+        }
+    }
+    memory = controller.Memory();
+    memory.Data()[ControllerMemory::kWdisAddress] = wdis;
+    return true;
+}
+
+// Written under a temporary name and renamed, so a reader never sees half a dump.
+bool WriteDump(const std::string& path, const ControllerMemory& memory) {
+    const std::string part = path + ".part";
+    std::FILE* f = std::fopen(part.c_str(), "wb");
+    if (!f)
+        return false;
+    const bool ok = std::fwrite(memory.Data(), 1, memory.Size(), f) == memory.Size();
+    if (std::fclose(f) != 0 || !ok)
+        return false;
+    return std::rename(part.c_str(), path.c_str()) == 0;
 }
 
 } // namespace
@@ -25,17 +89,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tqx-sim: %s\n%s", error.c_str(), kSimUsage);
         return 2;
     }
-    if (!options.load.empty()) {
-        std::fprintf(stderr, "tqx-sim: --load: not yet supported\n");
-        return 2;
-    }
     ControllerMemory memory;
     if (options.model.empty())
         memory.LoadFactoryContents();
     else
         memory.LoadFactoryContents(options.model);
+    if (!options.load.empty() && !LoadParameterFile(options.load, memory))
+        return 2;
     if (options.wdis)
-        memory.Data()[0x0A10] = 1; // WDIS: block 10, byte 16
+        memory.Data()[ControllerMemory::kWdisAddress] = 1;
 
     struct sigaction action {};
     action.sa_handler = RequestStop;
@@ -43,8 +105,20 @@ int main(int argc, char** argv) {
     action.sa_flags = 0; // no SA_RESTART: select returns so the loop sees the request
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    action.sa_handler = RequestDump;
+    sigaction(SIGUSR1, &action, nullptr);
     signal(SIGPIPE, SIG_IGN); // a client that went away must not kill the server
 
-    return options.pty.empty() ? ServeTcp(options, memory, g_stop)
-                               : ServePty(options, memory, g_stop);
+    const IdleWork idle = [&] {
+        if (g_dump && !options.dump.empty()) {
+            g_dump = 0;
+            if (!WriteDump(options.dump, memory))
+                std::fprintf(stderr, "tqx-sim: cannot write %s\n", options.dump.c_str());
+        }
+    };
+    const int status = options.pty.empty() ? ServeTcp(options, memory, g_stop, idle)
+                                           : ServePty(options, memory, g_stop, idle);
+    if (!options.dump.empty() && !WriteDump(options.dump, memory))
+        std::fprintf(stderr, "tqx-sim: cannot write %s\n", options.dump.c_str());
+    return status;
 }

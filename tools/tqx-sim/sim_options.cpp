@@ -6,7 +6,11 @@
 const char* const kSimUsage =
     "usage: tqx-sim (--tcp HOST:PORT | --pty PATH) [--model CODE] [--load FILE] [--wdis 1]\n"
     "               [--unit N] [--drop-every N] [--corrupt-every N] [--latency-ms N]\n"
-    "               [--baud N] [--verbose]\n";
+    "               [--fault-seed S] [--baud N] [--dump FILE] [--verbose]\n"
+    "  --drop-every N, --corrupt-every N  drop (corrupt) every Nth answer; with\n"
+    "               --fault-seed, each answer at random with chance 1 in N\n"
+    "  --load FILE  start from a parameter file (written over the factory contents)\n"
+    "  --dump FILE  write the 64 KiB memory to FILE on SIGUSR1 and at exit\n";
 
 namespace {
 
@@ -43,12 +47,16 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& out, std::string& error)
             out.model = value;
         } else if (arg == "--load") {
             out.load = value;
+        } else if (arg == "--dump") {
+            out.dump = value;
         } else if (isNumber && arg == "--unit") {
             out.unit = number;
         } else if (isNumber && arg == "--drop-every") {
             out.dropEvery = number;
         } else if (isNumber && arg == "--corrupt-every") {
             out.corruptEvery = number;
+        } else if (isNumber && arg == "--fault-seed") {
+            out.faultSeed = number;
         } else if (isNumber && arg == "--latency-ms") {
             out.latencyMs = number;
         } else if (isNumber && arg == "--baud") {

@@ -8,9 +8,11 @@ struct SimOptions {
     std::string pty;   // symbolic link to create for the pty
     std::string model; // model code, empty for the factory default
     std::string load;  // parameter file to start from
+    std::string dump;  // file the memory is written to on SIGUSR1 and at exit
     int unit = 1;      // RTU unit address answered
     int dropEvery = 0; // drop the answer to every Nth request
     int corruptEvery = 0;
+    int faultSeed = -1; // from 0: faults at random, at the same rates, from this seed
     int latencyMs = 0;
     int baud = 0;      // pace RTU answers at this line rate (10 bits per character)
     bool wdis = false; // start write-protected

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <set>
 #include <thread>
 #include <vector>
@@ -27,7 +28,8 @@ namespace {
 class Responder {
 public:
     Responder(const SimOptions& options, ControllerMemory& memory, bool rtu)
-        : m_options(options), m_memory(memory), m_rtu(rtu) {}
+        : m_options(options), m_memory(memory), m_rtu(rtu),
+          m_random(static_cast<std::mt19937::result_type>(std::max(options.faultSeed, 0))) {}
 
     // Answers the request ADU `query` (as modbus_receive returned it) on `fd`.
     void Answer(int fd, const uint8_t* query, int length) {
@@ -56,9 +58,8 @@ public:
                      query[6]};
             frame.insert(frame.end(), pdu.begin(), pdu.end());
         }
-        const bool drop = m_options.dropEvery > 0 && m_requests % m_options.dropEvery == 0;
-        const bool corrupt =
-            !drop && m_options.corruptEvery > 0 && m_requests % m_options.corruptEvery == 0;
+        const bool drop = Fault(m_options.dropEvery);
+        const bool corrupt = Fault(m_options.corruptEvery) && !drop;
         if (corrupt) {
             // RTU: the CRC no longer matches. TCP: the transaction id no longer matches.
             if (m_rtu)
@@ -88,6 +89,16 @@ public:
     }
 
 private:
+    // Every Nth request, or with --fault-seed one in N at random: a fixed period can
+    // line up with a client's retries and hit the same transfer every time.
+    bool Fault(int every) {
+        if (every <= 0)
+            return false;
+        if (m_options.faultSeed < 0)
+            return m_requests % every == 0;
+        return std::uniform_int_distribution<int>(0, every - 1)(m_random) == 0;
+    }
+
     // A real line carries the request, a 3.5-character gap, the answer and another gap,
     // 10 bits per character; a pty or loopback would deliver all of it at once.
     void Pace(int requestChars, size_t answerChars) {
@@ -103,12 +114,14 @@ private:
     const SimOptions& m_options;
     ControllerMemory& m_memory;
     bool m_rtu;
+    std::mt19937 m_random;
     long m_requests = 0;
 };
 
 } // namespace
 
-int ServeTcp(const SimOptions& options, ControllerMemory& memory, volatile sig_atomic_t& stop) {
+int ServeTcp(const SimOptions& options, ControllerMemory& memory, volatile sig_atomic_t& stop,
+             const IdleWork& idle) {
     const std::string hostPort = options.tcp.empty() ? "127.0.0.1:1502" : options.tcp;
     const auto colon = hostPort.rfind(':');
     const std::string host = hostPort.substr(0, colon);
@@ -138,6 +151,7 @@ int ServeTcp(const SimOptions& options, ControllerMemory& memory, volatile sig_a
     std::set<int> clients;
     uint8_t query[MODBUS_TCP_MAX_ADU_LENGTH];
     while (!stop) {
+        idle();
         fd_set readable;
         FD_ZERO(&readable);
         FD_SET(listener, &readable);
@@ -180,7 +194,8 @@ int ServeTcp(const SimOptions& options, ControllerMemory& memory, volatile sig_a
     return 0;
 }
 
-int ServePty(const SimOptions& options, ControllerMemory& memory, volatile sig_atomic_t& stop) {
+int ServePty(const SimOptions& options, ControllerMemory& memory, volatile sig_atomic_t& stop,
+             const IdleWork& idle) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
         std::fprintf(stderr, "tqx-sim: cannot open a pseudo-terminal: %s\n", strerror(errno));
@@ -213,6 +228,7 @@ int ServePty(const SimOptions& options, ControllerMemory& memory, volatile sig_a
     Responder responder(options, memory, true);
     uint8_t query[MODBUS_RTU_MAX_ADU_LENGTH];
     while (!stop) {
+        idle();
         fd_set readable;
         FD_ZERO(&readable);
         FD_SET(master, &readable);

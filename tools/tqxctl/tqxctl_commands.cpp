@@ -1,9 +1,8 @@
 #include "tqxctl_commands.h"
 
-#include "editors/group_transfers.h"
+#include "editors/image_transfers.h"
 #include "editors/messages.h"
 #include "editors/parameter_listing.h"
-#include "editors/pattern_transfers.h"
 #include "files/parameter_file_reader.h"
 #include "files/parameter_file_writer.h"
 #include "link/connect_procedure.h"
@@ -161,15 +160,8 @@ int Restore(const std::vector<std::string>& operands) {
         return kError;
 
     bool allOk = true;
-    PrintResult("system setup", SendSystemSetupBlocks(image.systemSetup), allOk);
-    PrintResult("advanced", SendAdvancedBlocks(image.advanced), allOk);
-    PrintResult("PID groups 1-9", SendPidGroupBlocks(image), allOk);
-    for (int n = 1; n <= ParameterImage::kPatterns; ++n) {
-        // The pattern transfers report each failed write as the editor does.
-        RecordingMessages failures;
-        SendPattern(image, n, failures);
-        PrintResult("pattern " + std::to_string(n), failures.Texts(), allOk);
-    }
+    for (const GroupSend& group : SendWholeImage(image))
+        PrintResult(group.group, group.failed, allOk);
 
     ParameterImage back;
     SetStartValues(back);

@@ -1,0 +1,30 @@
+#include "editors/image_transfers.h"
+
+#include "editors/group_transfers.h"
+#include "editors/messages.h"
+#include "editors/pattern_transfers.h"
+
+GroupSend SendImageGroup(const ParameterImage& image, int index) {
+    switch (index) {
+    case 0:
+        return {"system setup", SendSystemSetupBlocks(image.systemSetup)};
+    case 1:
+        return {"advanced", SendAdvancedBlocks(image.advanced)};
+    case 2:
+        return {"PID groups 1-9", SendPidGroupBlocks(image)};
+    default: {
+        const int n = index - 2;
+        // The pattern writes report each failure as the editor shows it.
+        RecordingMessages failures;
+        SendPattern(image, n, failures);
+        return {"pattern " + std::to_string(n), failures.Texts()};
+    }
+    }
+}
+
+std::vector<GroupSend> SendWholeImage(const ParameterImage& image) {
+    std::vector<GroupSend> sent;
+    for (int index = 0; index < kImageGroups; ++index)
+        sent.push_back(SendImageGroup(image, index));
+    return sent;
+}
