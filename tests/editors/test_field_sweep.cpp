@@ -109,6 +109,11 @@ void Sweep(const SweepSubject& subject, const std::vector<SweepField>& fields,
     }
 }
 
+// Puts a text into a form's working text.
+std::function<void(const std::string&)> Into(std::string& field) {
+    return [&field](const std::string& v) { field = v; };
+}
+
 std::vector<std::string> IntegerTexts() {
     std::vector<std::string> out;
     for (int v : {INT_MIN, -1000, -1, 0, 121, 255, 256, 3201, 10000, 65536, INT_MAX})
@@ -122,6 +127,27 @@ void AddLayout(const std::vector<BlockField<Record>>& layout, const Record& r, S
         const uint16_t raw = b.field.Get(r);
         s[b.field.mnemonic] = b.field.Width() == 2 ? static_cast<int16_t>(raw) : raw;
     }
+}
+
+// A group editor over one record that two block layouts cover.
+template <class Record, class Form>
+SweepSubject RecordSubject(Record& record, const Record& base, Form& form,
+                           RecordingMessages& messages,
+                           const std::vector<BlockField<Record>>& first,
+                           const std::vector<BlockField<Record>>& second) {
+    return {[&] {
+                record = base;
+                form.Show();
+                messages.Clear();
+            },
+            [&] { form.Store(); },
+            [&] {
+                Snapshot s;
+                AddLayout(first, record, s);
+                AddLayout(second, record, s);
+                return s;
+            },
+            &messages};
 }
 
 // K 0 to 1200 degree C; values chosen so that no hostile text can stand for them.
@@ -166,50 +192,38 @@ TEST_P(SystemSetupSweep, EveryField) {
     RecordingMessages messages;
     SystemSetupForm form(record, messages);
     SystemSetupTexts& t = form.Texts();
-    const SweepSubject subject{[&] {
-                                   record = base;
-                                   form.Show();
-                                   messages.Clear();
-                               },
-                               [&] { form.Store(); },
-                               [&] {
-                                   Snapshot s;
-                                   AddLayout(Block12Layout(), record, s);
-                                   AddLayout(Block9Layout(), record, s);
-                                   return s;
-                               },
-                               &messages};
-    auto text = [](std::string& field) { return [&field](const std::string& v) { field = v; }; };
+    const SweepSubject subject =
+        RecordSubject(record, base, form, messages, Block12Layout(), Block9Layout());
     const std::vector<int32_t> noValue = {};
     std::vector<SweepField> fields = {
-        {"TF", "TF", text(t.TF), 0, 9000},
-        {"SFT", "SFT", text(t.SFT), -5001, 5001},
-        {"PSET", "PSET", text(t.PSET), -500, 10500},
-        {"BURN", "BURN", text(t.BURN), -500, 10500},
-        {"A01F", "AO1F", text(t.A01F), -2500, 12500},
-        {"A01B", "AO1B", text(t.A01B), -2500, 12500},
-        {"A02F", "AO2F", text(t.A02F), -2500, 12500},
-        {"A02B", "AO2B", text(t.A02B), -2500, 12500},
-        {"ENDT", "ENDT", text(t.ENDT), 0, 5999},
-        {"GS-T", "GS-T", text(t.GS_T), 0, 5999},
-        {"GS-H", "GS-H", text(t.GS_H), 0, 5000},
-        {"GS-L", "GS-L", text(t.GS_L), 0, 5000},
+        {"TF", "TF", Into(t.TF), 0, 9000},
+        {"SFT", "SFT", Into(t.SFT), -5001, 5001},
+        {"PSET", "PSET", Into(t.PSET), -500, 10500},
+        {"BURN", "BURN", Into(t.BURN), -500, 10500},
+        {"A01F", "AO1F", Into(t.A01F), -2500, 12500},
+        {"A01B", "AO1B", Into(t.A01B), -2500, 12500},
+        {"A02F", "AO2F", Into(t.A02F), -2500, 12500},
+        {"A02B", "AO2B", Into(t.A02B), -2500, 12500},
+        {"ENDT", "ENDT", Into(t.ENDT), 0, 5999},
+        {"GS-T", "GS-T", Into(t.GS_T), 0, 5999},
+        {"GS-H", "GS-H", Into(t.GS_H), 0, 5000},
+        {"GS-L", "GS-L", Into(t.GS_L), 0, 5000},
         // Editable drop-downs: a text that is not in the list keeps the stored value.
-        {"PVT", "PVT", text(t.PVT), 0, 69, noValue, true},
-        {"PVU", "PVU", text(t.PVU), 0, 1, noValue, true},
-        {"PVD", "PVD", text(t.PVD), 0, 3, noValue, true},
-        {"STM", "STM", text(t.STM), 0, 1, noValue, true},
-        {"A01R", "AO1R", text(t.A01R), 0, 2, noValue, true},
-        {"A01T", "AO1T", text(t.A01T), 0, 2, noValue, true},
-        {"A02R", "AO2R", text(t.A02R), 0, 2, noValue, true},
-        {"A02T", "AO2T", text(t.A02T), 0, 2, noValue, true},
-        {"TMU", "TMU", text(t.TMU), 0, 1, noValue, true},
-        {"TMDT", "TMDT", text(t.TMDT), 0, 1, noValue, true},
-        {"STN", "STN", text(t.STN), 0, 31, noValue, true},
+        {"PVT", "PVT", Into(t.PVT), 0, 69, noValue, true},
+        {"PVU", "PVU", Into(t.PVU), 0, 1, noValue, true},
+        {"PVD", "PVD", Into(t.PVD), 0, 3, noValue, true},
+        {"STM", "STM", Into(t.STM), 0, 1, noValue, true},
+        {"A01R", "AO1R", Into(t.A01R), 0, 2, noValue, true},
+        {"A01T", "AO1T", Into(t.A01T), 0, 2, noValue, true},
+        {"A02R", "AO2R", Into(t.A02R), 0, 2, noValue, true},
+        {"A02T", "AO2T", Into(t.A02T), 0, 2, noValue, true},
+        {"TMU", "TMU", Into(t.TMU), 0, 1, noValue, true},
+        {"TMDT", "TMDT", Into(t.TMDT), 0, 1, noValue, true},
+        {"STN", "STN", Into(t.STN), 0, 31, noValue, true},
     };
     for (int k = 0; k < 4; ++k)
         fields.push_back({"AL" + std::to_string(k + 1) + "T", "EV-T" + std::to_string(k + 1),
-                          text(t.ALT[static_cast<size_t>(k)]), 0, 18});
+                          Into(t.ALT[static_cast<size_t>(k)]), 0, 18});
     Sweep(subject, fields, HostileTexts());
 
     // PVF, PVB and CI hold integers; the field itself refuses other texts.
@@ -249,29 +263,17 @@ TEST(AdvancedSweep, EveryField) {
     RecordingMessages messages;
     AdvancedForm form(record, setup, messages);
     AdvancedTexts& t = form.Texts();
-    const SweepSubject subject{[&] {
-                                   record = base;
-                                   form.Show();
-                                   messages.Clear();
-                               },
-                               [&] { form.Store(); },
-                               [&] {
-                                   Snapshot s;
-                                   AddLayout(Block10Layout(), record, s);
-                                   AddLayout(Block13Layout(), record, s);
-                                   return s;
-                               },
-                               &messages};
-    auto text = [](std::string& field) { return [&field](const std::string& v) { field = v; }; };
+    const SweepSubject subject =
+        RecordSubject(record, base, form, messages, Block10Layout(), Block13Layout());
     std::vector<SweepField> fields = {
-        {"SV-H", "SV-H", text(t.SV_H), 0, 10000}, {"SV-L", "SV-L", text(t.SV_L), 0, 10000},
-        {"DMV", "DMV", text(t.DMV), 0, 10500},    {"DVDV", "DV-D", text(t.DVDV), 0, 1},
-        {"TDS", "WDIS", text(t.TDS), 0, 1},       {"ATSV", "SVMOD", text(t.ATSV), 0, 1},
-        {"PID", "PID", text(t.PID), 0, 1},
+        {"SV-H", "SV-H", Into(t.SV_H), 0, 10000}, {"SV-L", "SV-L", Into(t.SV_L), 0, 10000},
+        {"DMV", "DMV", Into(t.DMV), 0, 10500},    {"DVDV", "DV-D", Into(t.DVDV), 0, 1},
+        {"TDS", "WDIS", Into(t.TDS), 0, 1},       {"ATSV", "SVMOD", Into(t.ATSV), 0, 1},
+        {"PID", "PID", Into(t.PID), 0, 1},
     };
     for (int k = 0; k < 4; ++k) {
         const std::string name = "A" + std::to_string(k + 1) + "HS";
-        fields.push_back({name, name, text(t.HS[static_cast<size_t>(k)]), 0, 5001});
+        fields.push_back({name, name, Into(t.HS[static_cast<size_t>(k)]), 0, 5001});
     }
     Sweep(subject, fields, HostileTexts());
 }
@@ -307,17 +309,16 @@ TEST(PidGroupSweep, EveryField) {
                                    return s;
                                },
                                &messages};
-    auto text = [](std::string& field) { return [&field](const std::string& v) { field = v; }; };
     Sweep(subject,
-          {{"P", "g5.P", text(t.P), 0, 9999},
-           {"D", "g5.D", text(t.D), 0, 9999},
-           {"KnL", "g5.KNL", text(t.KnL), -19990, 32767},
-           {"MAN", "g5.MAN", text(t.MAN), -2500, 12500},
-           {"MV-H", "g5.MV_H", text(t.MV_H), -500, 10500},
-           {"MV-L", "g5.MV_L", text(t.MV_L), -500, 10500},
-           {"GAP", "g5.GAP", text(t.GAP), 0, 5001},
-           {"Ar", "g5.ARW", text(t.Ar), 0, 10000},
-           {"REV", "g5.REV", text(t.REV), 0, 1}},
+          {{"P", "g5.P", Into(t.P), 0, 9999},
+           {"D", "g5.D", Into(t.D), 0, 9999},
+           {"KnL", "g5.KNL", Into(t.KnL), -19990, 32767},
+           {"MAN", "g5.MAN", Into(t.MAN), -2500, 12500},
+           {"MV-H", "g5.MV_H", Into(t.MV_H), -500, 10500},
+           {"MV-L", "g5.MV_L", Into(t.MV_L), -500, 10500},
+           {"GAP", "g5.GAP", Into(t.GAP), 0, 5001},
+           {"Ar", "g5.ARW", Into(t.Ar), 0, 10000},
+           {"REV", "g5.REV", Into(t.REV), 0, 1}},
           HostileTexts());
     Sweep(subject, {{"I", "g5.I", [&](const std::string& v) { t.I = std::stoi(v); }, 0, 32000}},
           IntegerTexts());
@@ -388,19 +389,18 @@ TEST(ProgramPatternSweep, EveryField) {
                                },
                                [&] { form.CollectPatternFields(); },
                                [&] { return PatternSnapshot(form.State()); }, &messages};
-    auto text = [](std::string& field) { return [&field](const std::string& v) { field = v; }; };
     std::vector<SweepField> fields = {
-        {"PVSTART", "s1.PVST", text(f.pvstart), 0, 1},
+        {"PVSTART", "s1.PVST", Into(f.pvstart), 0, 1},
         {"CYCLIC", "s1.CYCL", [&](const std::string& v) { f.cyclic = ParseCyclicText(v); }, 0, 99},
-        {"LINK", "s1.LINK", text(f.link), 0, 9},
+        {"LINK", "s1.LINK", Into(f.link), 0, 9},
     };
     for (int s : kSweptSegments) {
         const std::string p = "s" + std::to_string(s) + ".";
         const size_t i = static_cast<size_t>(s - 1);
-        fields.push_back({p + "SV", p + "SV", text(f.sv[i]), -32768, 19999});
-        fields.push_back({p + "TIME", p + "TIME", text(f.time[i]), 0, 5999, {kTimeNotUsed}});
-        fields.push_back({p + "ON", p + "TS1ON", text(f.on[i]), 0, 5999, {kTimeNotUsed}});
-        fields.push_back({p + "OFF", p + "TS1OF", text(f.off[i]), 0, 5999, {kTimeNotUsed}});
+        fields.push_back({p + "SV", p + "SV", Into(f.sv[i]), -32768, 19999});
+        fields.push_back({p + "TIME", p + "TIME", Into(f.time[i]), 0, 5999, {kTimeNotUsed}});
+        fields.push_back({p + "ON", p + "TS1ON", Into(f.on[i]), 0, 5999, {kTimeNotUsed}});
+        fields.push_back({p + "OFF", p + "TS1OF", Into(f.off[i]), 0, 5999, {kTimeNotUsed}});
     }
     // PVSTART, CYCLIC and LINK fill their column of every segment: only segment 1 is the
     // field's own slot, so those three are checked with a pattern whose other rows match.
