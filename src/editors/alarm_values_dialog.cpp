@@ -1,5 +1,6 @@
 #include "editors/alarm_values_dialog.h"
 
+#include "editors/dialog_support_qt.h"
 #include "editors/enter_cancels_qt.h"
 
 #include <QFontMetrics>
@@ -62,20 +63,12 @@ AlarmValuesDialog::AlarmValuesDialog(PatternWorkingState& state, const Parameter
         }
     }
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("OK"));
-    auto* cancel = new QPushButton(QStringLiteral("CANCEL"), this);
-    cancel->setObjectName(QStringLiteral("CANCEL"));
-    connect(ok, &QPushButton::clicked, this, &AlarmValuesDialog::OnOk);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    const OkCancelRow buttons = MakeOkCancelRow(this);
+    connect(buttons.ok, &QPushButton::clicked, this, &AlarmValuesDialog::OnOk);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
 
     PushTexts();
     MakeEnterCancel(this);

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDialog>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -51,4 +53,16 @@ QPushButton* MakeHelpButton(const QString& mnemonic, const std::string& helpText
     QObject::connect(button, &QPushButton::clicked, button,
                      [&messages, helpText] { messages.Show(helpText); });
     return button;
+}
+
+OkCancelRow MakeOkCancelRow(QDialog* dialog) {
+    OkCancelRow r{new QHBoxLayout, new QPushButton(QStringLiteral("OK"), dialog),
+                  new QPushButton(QStringLiteral("CANCEL"), dialog)};
+    r.ok->setObjectName(QStringLiteral("OK"));
+    r.cancel->setObjectName(QStringLiteral("CANCEL"));
+    QObject::connect(r.cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    r.row->addStretch();
+    r.row->addWidget(r.ok);
+    r.row->addWidget(r.cancel);
+    return r;
 }

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class QDialog;
+class QHBoxLayout;
 class QPushButton;
 class QWidget;
 
@@ -35,3 +37,12 @@ void CenterOnPointer(QWidget* window);
 // The button's object name is "help_" followed by the mnemonic.
 QPushButton* MakeHelpButton(const QString& mnemonic, const std::string& helpText,
                             Messages& messages, QWidget* parent);
+
+// The OK and CANCEL buttons of a small dialog, right-aligned in one row (object names "OK"
+// and "CANCEL"); CANCEL rejects the dialog, OK is for the caller to connect.
+struct OkCancelRow {
+    QHBoxLayout* row;
+    QPushButton* ok;
+    QPushButton* cancel;
+};
+OkCancelRow MakeOkCancelRow(QDialog* dialog);

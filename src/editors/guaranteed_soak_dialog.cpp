@@ -54,20 +54,12 @@ GuaranteedSoakDialog::GuaranteedSoakDialog(PatternWorkingState& state, const Par
     }
     grid->setRowMinimumHeight(3, 10);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("OK"));
-    auto* cancel = new QPushButton(QStringLiteral("CANCEL"), this);
-    cancel->setObjectName(QStringLiteral("CANCEL"));
-    connect(ok, &QPushButton::clicked, this, &GuaranteedSoakDialog::OnOk);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    const OkCancelRow buttons = MakeOkCancelRow(this);
+    connect(buttons.ok, &QPushButton::clicked, this, &GuaranteedSoakDialog::OnOk);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
 
     PushTexts();
     MakeEnterCancel(this);

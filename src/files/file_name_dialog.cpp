@@ -34,23 +34,15 @@ FileNameDialog::FileNameDialog(QWidget* parent)
     fields->addWidget(m_drive, 1, 1, Qt::AlignLeft);
     fields->setColumnStretch(2, 1);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    auto* cancel = new QPushButton(QStringLiteral("CANCEL"), this);
-    ok->setObjectName(QStringLiteral("OK"));
-    cancel->setObjectName(QStringLiteral("CANCEL"));
-    ok->setDefault(true); // Enter is OK
-    cancel->setAutoDefault(false);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    const OkCancelRow buttons = MakeOkCancelRow(this);
+    buttons.ok->setDefault(true); // Enter is OK
+    buttons.cancel->setAutoDefault(false);
+    connect(buttons.ok, &QPushButton::clicked, this, &QDialog::accept);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(note);
     layout->addLayout(fields);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     CenterOnPointer(this);
 }
 

@@ -16,22 +16,14 @@ CodeSymbolsDialog::CodeSymbolsDialog(const QString& modelCode, QWidget* parent)
     m_code->setMinimumWidth(m_code->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 16);
 
     auto* label = new QLabel(QStringLiteral("Code Symbols"), this);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    auto* cancel = new QPushButton(QStringLiteral("CANCEL"), this);
-    ok->setObjectName(QStringLiteral("OK"));
-    cancel->setObjectName(QStringLiteral("CANCEL"));
-    ok->setDefault(true);
-    cancel->setAutoDefault(false);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    const OkCancelRow buttons = MakeOkCancelRow(this);
+    buttons.ok->setDefault(true); // Enter is OK
+    buttons.cancel->setAutoDefault(false);
+    connect(buttons.ok, &QPushButton::clicked, this, &QDialog::accept);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addWidget(m_code);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     CenterOnPointer(this);
 }
