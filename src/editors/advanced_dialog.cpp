@@ -1,6 +1,7 @@
 #include "editors/advanced_dialog.h"
 
 #include "editors/dialog_support_qt.h"
+#include "editors/group_dialog_qt.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -14,41 +15,10 @@
 
 namespace {
 
+using namespace groupdialog;
+
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
-}
-
-// An editable drop-down with its items in the sorted list box's order.
-QComboBox* MakeSortedCombo(const QString& name, std::vector<std::string> items, QWidget* parent) {
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(name);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
-        return Q(a).compare(Q(b), Qt::CaseInsensitive) < 0;
-    });
-    for (const auto& item : items)
-        combo->addItem(Q(item));
-    return combo;
-}
-
-QLineEdit* MakeEdit(const QString& name, QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    return edit;
-}
-
-QGroupBox* Box(const QString& title, QGridLayout*& grid, QWidget* parent) {
-    auto* box = new QGroupBox(title, parent);
-    grid = new QGridLayout(box);
-    grid->setColumnStretch(1, 1);
-    return box;
-}
-
-void AddRow(QGridLayout* grid, QWidget* label, QWidget* control) {
-    const int row = grid->rowCount();
-    grid->addWidget(label, row, 0);
-    grid->addWidget(control, row, 1);
 }
 
 } // namespace
@@ -96,17 +66,17 @@ void AdvancedDialog::BuildControls() {
     std::vector<std::string> dvdv = Dvdv();
     dvdv.push_back(std::string());
     AddRow(g, help("DVDV", "DV differential specification.(PV:0,DV:1)"),
-           m_dvdv = MakeSortedCombo("DVDV", dvdv, derivative));
+           m_dvdv = MakeCombo("DVDV", dvdv, true, derivative));
 
     QGroupBox* tuning = Box(QStringLiteral("Auto-tuning"), g, this);
     AddRow(g, help("ATSV", "AT SV mode(standard:0,low:1)"),
-           m_atsv = MakeSortedCombo("ATSV", Atsv(), tuning));
+           m_atsv = MakeCombo("ATSV", Atsv(), true, tuning));
     AddRow(g, help("PID", "AT PID tuning specification(PI:0,PID:1)"),
-           m_pid = MakeSortedCombo("PID", Pid(), tuning));
+           m_pid = MakeCombo("PID", Pid(), true, tuning));
 
     QGroupBox* protect = Box(QStringLiteral("Transmission write protect"), g, this);
     AddRow(g, help("TDS", "Transmission write inhibit(enable:0,disable:1)"),
-           m_tds = MakeSortedCombo("TDS", Tds(), protect));
+           m_tds = MakeCombo("TDS", Tds(), true, protect));
 
     auto* left = new QVBoxLayout;
     left->addWidget(limits);
@@ -122,24 +92,14 @@ void AdvancedDialog::BuildControls() {
     columns->addLayout(left);
     columns->addLayout(right);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto addButton = [&](const char* text, void (AdvancedDialog::*slot)()) {
-        auto* b = new QPushButton(QString::fromLatin1(text), this);
-        b->setObjectName(QString::fromLatin1(text));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, slot);
-        buttons->addWidget(b);
-        return b;
-    };
-    addButton("RETRIEVE", &AdvancedDialog::OnRetrieve);
-    addButton("SEND", &AdvancedDialog::OnSend)->setDefault(true);
-    addButton("OK", &AdvancedDialog::OnOk);
-    addButton("CANCEL", &AdvancedDialog::reject);
+    const TransferButtons buttons = MakeTransferButtons(this, true);
+    connect(buttons.retrieve, &QPushButton::clicked, this, &AdvancedDialog::OnRetrieve);
+    connect(buttons.send, &QPushButton::clicked, this, &AdvancedDialog::OnSend);
+    connect(buttons.ok, &QPushButton::clicked, this, &AdvancedDialog::OnOk);
 
     auto* top = new QVBoxLayout(this);
     top->addLayout(columns);
-    top->addLayout(buttons);
+    top->addLayout(buttons.row);
 }
 
 void AdvancedDialog::TakeTexts() {

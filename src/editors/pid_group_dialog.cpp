@@ -1,6 +1,7 @@
 #include "editors/pid_group_dialog.h"
 
 #include "editors/dialog_support_qt.h"
+#include "editors/group_dialog_qt.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -21,13 +22,6 @@ QString Q(const std::string& text) {
 
 std::string S(const QString& text) {
     return text.toStdString();
-}
-
-QPushButton* MakeBottomButton(const char* name, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromLatin1(name), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    return button;
 }
 
 } // namespace
@@ -90,25 +84,17 @@ PidGroupDialog::PidGroupDialog(ParameterImage& image, Messages& messages, Cursor
     columns->addSpacing(16);
     columns->addLayout(right);
 
-    QPushButton* retrieve = MakeBottomButton("RETRIEVE", this);
-    QPushButton* send = MakeBottomButton("SEND", this);
-    QPushButton* ok = MakeBottomButton("OK", this);
-    QPushButton* cancel = MakeBottomButton("CANCEL", this);
-    send->setDefault(true); // Enter sends
-    auto* bottom = new QHBoxLayout;
-    for (QPushButton* b : {retrieve, send, ok, cancel})
-        bottom->addWidget(b);
+    const groupdialog::TransferButtons buttons = groupdialog::MakeTransferButtons(this, false);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(kind);
     layout->addLayout(columns);
-    layout->addLayout(bottom);
+    layout->addLayout(buttons.row);
 
     connect(m_groups, &QButtonGroup::idClicked, this, &PidGroupDialog::OnGroup);
-    connect(retrieve, &QPushButton::clicked, this, &PidGroupDialog::OnRetrieve);
-    connect(send, &QPushButton::clicked, this, &PidGroupDialog::OnSend);
-    connect(ok, &QPushButton::clicked, this, &PidGroupDialog::OnOk);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttons.retrieve, &QPushButton::clicked, this, &PidGroupDialog::OnRetrieve);
+    connect(buttons.send, &QPushButton::clicked, this, &PidGroupDialog::OnSend);
+    connect(buttons.ok, &QPushButton::clicked, this, &PidGroupDialog::OnOk);
 
     m_form.Open();
     m_groups->button(0)->setChecked(true);

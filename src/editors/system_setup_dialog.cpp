@@ -2,6 +2,7 @@
 
 #include "editors/conversions.h"
 #include "editors/dialog_support_qt.h"
+#include "editors/group_dialog_qt.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -17,51 +18,14 @@
 
 namespace {
 
+using namespace groupdialog;
+
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// An editable drop-down; a sorted one gets its items in the list box's own order.
-QComboBox* MakeCombo(const QString& name, std::vector<std::string> items, bool sorted,
-                     QWidget* parent) {
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(name);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    if (sorted)
-        std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
-            return Q(a).compare(Q(b), Qt::CaseInsensitive) < 0;
-        });
-    for (const auto& item : items)
-        combo->addItem(Q(item));
-    return combo;
-}
-
-QLineEdit* MakeEdit(const QString& name, QWidget* parent, bool integer = false) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    // Wide enough that the store step, not the field, reports values out of range.
-    if (integer)
-        edit->setValidator(new QIntValidator(-99999, 99999, edit));
-    return edit;
-}
-
-// One row of a group box: a plain label or a help button, then its control.
-void AddRow(QGridLayout* grid, QWidget* label, QWidget* control) {
-    const int row = grid->rowCount();
-    grid->addWidget(label, row, 0);
-    grid->addWidget(control, row, 1);
-}
-
 QLabel* Label(const QString& text, QWidget* parent) {
     return new QLabel(text, parent);
-}
-
-QGroupBox* Box(const QString& title, QGridLayout*& grid, QWidget* parent) {
-    auto* box = new QGroupBox(title, parent);
-    grid = new QGridLayout(box);
-    grid->setColumnStretch(1, 1);
-    return box;
 }
 
 void SetText(QLineEdit* edit, const std::string& text) {
@@ -205,24 +169,14 @@ void SystemSetupDialog::BuildControls() {
     columns->addLayout(left, 3);
     columns->addLayout(right, 2);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto addButton = [&](const char* text, void (SystemSetupDialog::*slot)()) {
-        auto* b = new QPushButton(QString::fromLatin1(text), this);
-        b->setObjectName(QString::fromLatin1(text));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, slot);
-        buttons->addWidget(b);
-        return b;
-    };
-    addButton("RETRIEVE", &SystemSetupDialog::OnRetrieve);
-    addButton("SEND", &SystemSetupDialog::OnSend)->setDefault(true);
-    addButton("OK", &SystemSetupDialog::OnOk);
-    addButton("CANCEL", &SystemSetupDialog::reject);
+    const TransferButtons buttons = MakeTransferButtons(this, true);
+    connect(buttons.retrieve, &QPushButton::clicked, this, &SystemSetupDialog::OnRetrieve);
+    connect(buttons.send, &QPushButton::clicked, this, &SystemSetupDialog::OnSend);
+    connect(buttons.ok, &QPushButton::clicked, this, &SystemSetupDialog::OnOk);
 
     auto* top = new QVBoxLayout(this);
     top->addLayout(columns);
-    top->addLayout(buttons);
+    top->addLayout(buttons.row);
 
     // Only the user's edits are guarded; filling the fields uses setText, which does
     // not emit textEdited.
