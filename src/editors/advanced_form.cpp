@@ -32,9 +32,8 @@ using namespace advanced_lists;
 
 void StoreRange(const InputRange& range, const std::string& text, int32_t lo, int32_t hi,
                 int16_t& field, const std::string& message, Messages& messages) {
-    const int32_t v = ParseRangeValue(range, text, messages);
-    if (v != kRangeParseError && v >= lo && v <= hi)
-        field = static_cast<int16_t>(v);
+    if (const std::optional<int32_t> v = RangeValueIn(range, text, lo, hi, messages))
+        field = static_cast<int16_t>(*v);
     else
         messages.Show(message);
 }
@@ -57,12 +56,8 @@ const std::string& ShowChoice(const std::vector<std::string>& list, uint8_t valu
 
 void ReportFailures(const std::string& operation, const std::vector<std::string>& failed,
                     Messages& messages) {
-    if (failed.empty())
-        return;
-    std::string text = operation + " failed: ";
-    for (size_t i = 0; i < failed.size(); ++i)
-        text += (i ? ", " : "") + failed[i];
-    messages.Show(text + ".");
+    if (!failed.empty())
+        messages.Show(TransferFailureText(operation, failed));
 }
 
 } // namespace
@@ -78,9 +73,8 @@ void AdvancedForm::Store() {
 
     StoreRange(SelectInputRange(m_setup), t.SV_H, 0, 10000, r.SV_H, "Parameter SVH is wrong.", m);
     StoreRange(SelectInputRange(m_setup), t.SV_L, 0, 10000, r.SV_L, "Parameter SVL is wrong.", m);
-    const std::optional<int32_t> dmv = ParseOneDecimal(t.DMV);
-    if (dmv && *dmv * 10 >= 0 && *dmv * 10 <= 10500)
-        r.DMV = static_cast<int16_t>(*dmv * 10);
+    if (const std::optional<int32_t> dmv = OneDecimalIn(t.DMV, 10, 0, 10500))
+        r.DMV = static_cast<int16_t>(*dmv);
     else
         m.Show("Parameter DMV is wrong.");
     int16_t* hs[4] = {&r.A1HS, &r.A2HS, &r.A3HS, &r.A4HS};

@@ -112,6 +112,14 @@ int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messag
     return static_cast<int32_t>(s); // toward zero
 }
 
+std::optional<int32_t> RangeValueIn(const InputRange& range, const std::string& text, int32_t lo,
+                                    int32_t hi, Messages& messages) {
+    const int32_t v = ParseRangeValue(range, text, messages);
+    if (v == kRangeParseError || v < lo || v > hi)
+        return std::nullopt;
+    return v;
+}
+
 std::string FormatOneDecimal(int32_t value, int32_t divisor) {
     const int64_t t = static_cast<int64_t>(value) * 10;
     int64_t tenths = t / divisor;
@@ -134,6 +142,17 @@ std::optional<int32_t> ParseOneDecimal(const std::string& text) {
     if (!IsIntegerText(digits))
         return std::nullopt;
     return static_cast<int32_t>(ReadInteger(digits, 100000000));
+}
+
+std::optional<int32_t> OneDecimalIn(const std::string& text, int32_t factor, int32_t lo,
+                                    int32_t hi) {
+    const std::optional<int32_t> tenths = ParseOneDecimal(text);
+    if (!tenths)
+        return std::nullopt;
+    const int64_t v = static_cast<int64_t>(*tenths) * factor;
+    if (v < lo || v > hi)
+        return std::nullopt;
+    return static_cast<int32_t>(v);
 }
 
 std::string FormatTime(int32_t value) {

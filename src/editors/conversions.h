@@ -42,10 +42,18 @@ std::string FormatRangeValue(const InputRange& range, int16_t value);
 // is 0.
 int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messages& messages);
 
+// ParseRangeValue's result when it lies in lo..hi; nothing otherwise (the parser has shown
+// its own messages, the caller shows the parameter's).
+std::optional<int32_t> RangeValueIn(const InputRange& range, const std::string& text, int32_t lo,
+                                    int32_t hi, Messages& messages);
+
 std::string FormatOneDecimal(int32_t value, int32_t divisor);
 // The value in tenths, or nothing unless the text is a number with exactly one digit
 // after its ".".
 std::optional<int32_t> ParseOneDecimal(const std::string& text);
+// ParseOneDecimal times `factor` when it lies in lo..hi; nothing otherwise.
+std::optional<int32_t> OneDecimalIn(const std::string& text, int32_t factor, int32_t lo,
+                                    int32_t hi);
 
 std::string FormatTime(int32_t value);
 struct TimeParts {

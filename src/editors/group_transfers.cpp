@@ -105,3 +105,13 @@ std::vector<std::string> SendPidGroupBlocks(const ParameterImage& image) {
             failed.push_back("write PID group " + std::to_string(g));
     return failed;
 }
+
+std::string TransferFailureText(const std::string& operation,
+                                const std::vector<std::string>& failed) {
+    if (failed.empty())
+        return {};
+    std::string text = operation + " failed: ";
+    for (size_t i = 0; i < failed.size(); ++i)
+        text += (i ? ", " : "") + failed[i];
+    return text + ".";
+}

@@ -18,6 +18,10 @@ std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup);
 std::vector<std::string> RetrieveAdvancedBlocks(AdvancedRecord& advanced);
 std::vector<std::string> SendAdvancedBlocks(const AdvancedRecord& advanced);
 
+// "SEND failed: write block 12, write block 9." for what failed; empty when nothing did.
+std::string TransferFailureText(const std::string& operation,
+                                const std::vector<std::string>& failed);
+
 // The controller block of PID group g (1..9).
 int PidGroupBlock(int g);
 // Writes PID group g (1..9) whole, mode 18; false when the write failed.

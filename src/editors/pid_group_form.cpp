@@ -11,24 +11,19 @@ using R = PidGroupRecord;
 // A one-decimal text scaled by `factor`, stored when it lies in lo..hi.
 bool StoreOneDecimal(PidGroupRecord& record, int word, const std::string& text, int32_t factor,
                      int32_t lo, int32_t hi) {
-    const std::optional<int32_t> tenths = ParseOneDecimal(text);
-    if (!tenths)
-        return false;
-    const int64_t v = static_cast<int64_t>(*tenths) * factor;
-    if (v < lo || v > hi)
-        return false;
-    record.SetSigned(word, static_cast<int16_t>(v));
-    return true;
+    const std::optional<int32_t> v = OneDecimalIn(text, factor, lo, hi);
+    if (v)
+        record.SetSigned(word, static_cast<int16_t>(*v));
+    return v.has_value();
 }
 
 // A difference range value stored when it lies in 0..hi.
 bool StoreRangeValue(PidGroupRecord& record, int word, const InputRange& range,
                      const std::string& text, int32_t hi, Messages& messages) {
-    const int32_t v = ParseRangeValue(range, text, messages);
-    if (v == kRangeParseError || v < 0 || v > hi)
-        return false;
-    record.SetSigned(word, static_cast<int16_t>(v));
-    return true;
+    const std::optional<int32_t> v = RangeValueIn(range, text, 0, hi, messages);
+    if (v)
+        record.SetSigned(word, static_cast<int16_t>(*v));
+    return v.has_value();
 }
 
 } // namespace

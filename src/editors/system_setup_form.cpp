@@ -77,31 +77,11 @@ void ShowFromList(const std::vector<std::string>& list, int value, std::string& 
         text = list[value];
 }
 
-// A one-decimal text times `factor`, if it has its one decimal and lies in lo..hi.
-std::optional<int32_t> OneDecimalIn(const std::string& text, int32_t factor, int32_t lo,
-                                    int32_t hi) {
-    auto tenths = ParseOneDecimal(text);
-    if (!tenths)
-        return std::nullopt;
-    const int64_t v = static_cast<int64_t>(*tenths) * factor;
-    if (v < lo || v > hi)
-        return std::nullopt;
-    return static_cast<int32_t>(v);
-}
-
 std::optional<int32_t> TimeIn(const std::string& text) {
     const TimeParts t = ParseTime(text);
     if (t.first < 0 || t.first > 99 || t.second < 0 || t.second > 59)
         return std::nullopt;
     return t.first * 60 + t.second;
-}
-
-std::optional<int32_t> RangeIn(const InputRange& range, const std::string& text, int32_t lo,
-                               int32_t hi, Messages& messages) {
-    const int32_t v = ParseRangeValue(range, text, messages);
-    if (v == kRangeParseError || v < lo || v > hi)
-        return std::nullopt;
-    return v;
 }
 
 void StoreOr(std::optional<int32_t> v, int16_t& field, const char* message, Messages& messages) {
@@ -129,8 +109,10 @@ void StoreOutputScale(const SystemSetupRecord& r, bool mv, const std::string& fu
                       const std::string& baseText, int16_t& full, int16_t& base,
                       const AnalogueOutputMessages& text, Messages& m) {
     if (!mv) {
-        StoreOr(RangeIn(SelectInputRange(r), fullText, -2500, 12500, m), full, text.rangeFull, m);
-        StoreOr(RangeIn(SelectInputRange(r), baseText, -2500, 12500, m), base, text.rangeBase, m);
+        StoreOr(RangeValueIn(SelectInputRange(r), fullText, -2500, 12500, m), full, text.rangeFull,
+                m);
+        StoreOr(RangeValueIn(SelectInputRange(r), baseText, -2500, 12500, m), base, text.rangeBase,
+                m);
     } else {
         StoreOr(OneDecimalIn(fullText, 10, -2500, 12500), full, text.mvFull, m);
         StoreOr(OneDecimalIn(baseText, 10, -2500, 12500), base, text.mvBase, m);
@@ -186,7 +168,7 @@ void SystemSetupForm::Store() {
 
     // Ranges are selected afresh for each value: PVT, PVU, PVD, PVF and PVB above may
     // just have changed, and the new range applies to the values entered with them.
-    StoreOr(RangeIn(SelectInputRange(r).Difference(), t.SFT, -5001, 5001, m), r.SFT,
+    StoreOr(RangeValueIn(SelectInputRange(r).Difference(), t.SFT, -5001, 5001, m), r.SFT,
             "Parameter SFT is wrong.", m);
     const AnalogueOutputMessages out1 = {"Parameter A01F is wrong.", "Parameter AO1B is wrong.",
                                          "Parameter AO1F is wrong.", "Parameter AO1B is wrong."};
@@ -194,9 +176,9 @@ void SystemSetupForm::Store() {
                                          "Parameter AO2F is wrong.", "Parameter AO2B is wrong."};
     StoreOutputScale(r, OutputIsMv(t.A01T, r.AO1T), t.A01F, t.A01B, r.AO1F, r.AO1B, out1, m);
     StoreOutputScale(r, OutputIsMv(t.A02T, r.AO2T), t.A02F, t.A02B, r.AO2F, r.AO2B, out2, m);
-    StoreOr(RangeIn(SelectInputRange(r).Difference(), t.GS_H, 0, 5000, m), r.GS_H,
+    StoreOr(RangeValueIn(SelectInputRange(r).Difference(), t.GS_H, 0, 5000, m), r.GS_H,
             "Parameter GS-H is wrong.", m);
-    StoreOr(RangeIn(SelectInputRange(r).Difference(), t.GS_L, 0, 5000, m), r.GS_L,
+    StoreOr(RangeValueIn(SelectInputRange(r).Difference(), t.GS_L, 0, 5000, m), r.GS_L,
             "Parameter GS-L is wrong.", m);
 
     if (auto n = StationOf(t.STN))
@@ -288,12 +270,8 @@ void SystemSetupForm::Send(CursorControl& cursor) {
 
 void SystemSetupForm::ReportFailures(const std::string& operation,
                                      const std::vector<std::string>& failed) {
-    if (failed.empty())
-        return;
-    std::string text = operation + " failed: ";
-    for (size_t i = 0; i < failed.size(); ++i)
-        text += (i ? ", " : "") + failed[i];
-    m_messages.Show(text + ".");
+    if (!failed.empty())
+        m_messages.Show(TransferFailureText(operation, failed));
 }
 
 bool SystemSetupForm::GuardScaleEdit(bool upper) {
