@@ -1,5 +1,6 @@
 // The link library over Modbus TCP and Modbus RTU against a real tqx-sim process.
 #include "link/block_map.h"
+#include "link/connect_procedure.h"
 #include "link/controller_memory.h"
 #include "link/modbus_transport.h"
 #include "link/tqxcomm.h"
@@ -25,19 +26,9 @@ struct Read {
 
 // The 57 reads after a confirmed Connect, preceded by the model code read.
 std::vector<Read> ConnectReads() {
-    std::vector<Read> reads{{1, 40, 0, 14}, {1, 0, 0, 6}, {1, 3, 0, 10}};
-    for (int b : {4, 5, 6, 7, 8, 46, 47, 48, 49})
-        reads.push_back({1, b, 0, 24});
-    reads.insert(reads.end(),
-                 {{1, 9, 0, 26}, {1, 10, 0, 17}, {1, 12, 0, 33}, {1, 9, 0, 26}, {1, 13, 0, 12}});
-    for (int n = 1; n <= 9; ++n) {
-        const int a = 20 + 2 * (n - 1);
-        reads.insert(
-            reads.end(),
-            {{17, a, 0, 126}, {17, a, 252, 84}, {17, a + 1, 0, 126}, {17, a + 1, 252, 84}});
-    }
-    reads.insert(reads.end(),
-                 {{1, 40, 0, 14}, {1, 41, 0, 18}, {1, 42, 0, 10}, {1, 43, 0, 12}, {1, 44, 0, 12}});
+    std::vector<Read> reads{{1, 40, 0, 14}}; // the model code, read before the confirmation
+    for (const ConnectRead& r : ConnectReadSequence())
+        reads.push_back({r.mode, r.block, r.offset, r.length});
     return reads;
 }
 
