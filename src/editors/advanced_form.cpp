@@ -54,12 +54,6 @@ const std::string& ShowChoice(const std::vector<std::string>& list, uint8_t valu
     return list[value == 0 ? 0 : 1];
 }
 
-void ReportFailures(const std::string& operation, const std::vector<std::string>& failed,
-                    Messages& messages) {
-    if (!failed.empty())
-        messages.Show(TransferFailureText(operation, failed));
-}
-
 } // namespace
 
 AdvancedForm::AdvancedForm(AdvancedRecord& record, const SystemSetupRecord& setup,
@@ -109,7 +103,7 @@ void AdvancedForm::Retrieve(CursorControl& cursor) {
         failed = RetrieveAdvancedBlocks(m_record); // only blocks that arrived change
         Show();
     }
-    ReportFailures("RETRIEVE", failed, m_messages);
+    ShowTransferFailures("RETRIEVE", failed, m_messages);
 }
 
 void AdvancedForm::Send(CursorControl& cursor) {
@@ -120,5 +114,5 @@ void AdvancedForm::Send(CursorControl& cursor) {
         Show();
         failed = SendAdvancedBlocks(m_record);
     }
-    ReportFailures("SEND", failed, m_messages);
+    ShowTransferFailures("SEND", failed, m_messages);
 }

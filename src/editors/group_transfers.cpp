@@ -106,12 +106,12 @@ std::vector<std::string> SendPidGroupBlocks(const ParameterImage& image) {
     return failed;
 }
 
-std::string TransferFailureText(const std::string& operation,
-                                const std::vector<std::string>& failed) {
+void ShowTransferFailures(const std::string& operation, const std::vector<std::string>& failed,
+                          Messages& messages) {
     if (failed.empty())
-        return {};
+        return;
     std::string text = operation + " failed: ";
     for (size_t i = 0; i < failed.size(); ++i)
         text += (i ? ", " : "") + failed[i];
-    return text + ".";
+    messages.Show(text + ".");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editors/messages.h"
 #include "image/parameter_image.h"
 
 #include <string>
@@ -18,9 +19,10 @@ std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup);
 std::vector<std::string> RetrieveAdvancedBlocks(AdvancedRecord& advanced);
 std::vector<std::string> SendAdvancedBlocks(const AdvancedRecord& advanced);
 
-// "SEND failed: write block 12, write block 9." for what failed; empty when nothing did.
-std::string TransferFailureText(const std::string& operation,
-                                const std::vector<std::string>& failed);
+// Shows "SEND failed: write block 12, write block 9." for what failed; nothing when
+// everything went through.
+void ShowTransferFailures(const std::string& operation, const std::vector<std::string>& failed,
+                          Messages& messages);
 
 // The controller block of PID group g (1..9).
 int PidGroupBlock(int g);

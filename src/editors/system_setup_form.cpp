@@ -252,7 +252,7 @@ void SystemSetupForm::Retrieve(CursorControl& cursor) {
         failed = RetrieveSystemSetupBlocks(m_record);
         Show();
     }
-    ReportFailures("RETRIEVE", failed);
+    ShowTransferFailures("RETRIEVE", failed, m_messages);
 }
 
 void SystemSetupForm::Send(CursorControl& cursor) {
@@ -265,13 +265,7 @@ void SystemSetupForm::Send(CursorControl& cursor) {
         // block that could not be read is not written.
         failed = SendSystemSetupBlocks(m_record);
     }
-    ReportFailures("SEND", failed);
-}
-
-void SystemSetupForm::ReportFailures(const std::string& operation,
-                                     const std::vector<std::string>& failed) {
-    if (!failed.empty())
-        m_messages.Show(TransferFailureText(operation, failed));
+    ShowTransferFailures("SEND", failed, m_messages);
 }
 
 bool SystemSetupForm::GuardScaleEdit(bool upper) {

@@ -60,7 +60,6 @@ public:
 private:
     void StoreAlarmTypes();
     void ShowAlarmTypes();
-    void ReportFailures(const std::string& operation, const std::vector<std::string>& failed);
 
     SystemSetupRecord& m_record;
     Messages& m_messages;
