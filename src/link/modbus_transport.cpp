@@ -52,8 +52,7 @@ int32_t ModbusTransport::Open(int32_t port) {
     if (!ParsePortSettings(env ? env : "", m_settings))
         return 0;
     m_configured = true;
-    m_silentExchanges = 0;
-    m_silentUntil = Clock::time_point{};
+    ClearSilence();
     int32_t status = 0;
     return EnsureConnected(status) ? 1 : 0;
 }
@@ -133,8 +132,7 @@ bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint1
                                                      static_cast<int>(count), regs);
         if (rc == static_cast<int>(count) || (write && rc > 0)) {
             m_stats.wireBytes += answer;
-            m_silentExchanges = 0;
-            m_silentUntil = Clock::time_point{};
+            ClearSilence();
             return true;
         }
         const int error = errno;
@@ -144,8 +142,7 @@ bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint1
                    error == EMBXSFAIL) {
             // The controller refused the request itself; asking again changes nothing.
             status = TQX_ERR_EXCEPTION;
-            m_silentExchanges = 0;
-            m_silentUntil = Clock::time_point{};
+            ClearSilence();
             return false;
         } else {
             status = TQX_ERR_BAD_ANSWER;
@@ -163,13 +160,11 @@ bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint1
     // attempt: on a noisy line two lost answers in a row are common, and giving up on a
     // controller that is there would fail every call after it. One that garbled an
     // answer is there, and the next call must still ask it.
-    if (answered) {
-        m_silentExchanges = 0;
-        m_silentUntil = Clock::time_point{};
-    } else if (status == TQX_ERR_NO_ANSWER && ++m_silentExchanges >= kSilentExchanges) {
+    if (answered)
+        ClearSilence();
+    else if (status == TQX_ERR_NO_ANSWER && ++m_silentExchanges >= kSilentExchanges)
         m_silentUntil =
             Clock::now() + std::chrono::milliseconds(kSilentPauseTimeouts * m_settings.timeoutMs);
-    }
     return false;
 }
 
@@ -253,6 +248,11 @@ int32_t ModbusTransport::Write(int32_t mode, int32_t block, int32_t offset, int3
     if (!WriteRegisters(first, count, regs.data(), code))
         return CallFailed(code, status);
     return CallDone(t.bytes, status);
+}
+
+void ModbusTransport::ClearSilence() {
+    m_silentExchanges = 0;
+    m_silentUntil = Clock::time_point{};
 }
 
 int32_t ModbusTransport::CallDone(uint32_t bytes, int32_t* status) {

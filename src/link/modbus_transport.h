@@ -14,9 +14,10 @@ struct LinkStatistics {
     long transactions = 0; // Modbus requests sent, retries included
     long wireBytes = 0;    // request and answer frames, as the protocol frames them
     long payloadBytes = 0; // bytes the callers asked to move
-    long calls = 0;        // TQXRead/TQXWrite calls that reached the line
-    long retriedCalls = 0; // TQXRead/TQXWrite calls that went through only on a retry
-    long failedCalls = 0;  // calls that failed on the line (refused calls not counted)
+    long calls = 0;        // TQXRead/TQXWrite calls with a valid request, retries not counted
+    long retriedCalls = 0; // of those, calls that went through only on a retry
+    long failedCalls = 0;  // of those, calls that failed: on the line, or at once while the
+                           // controller counts as silent
 };
 
 // TQXCOMM over Modbus RTU or Modbus TCP with libmodbus. Register r holds controller bytes
@@ -46,7 +47,10 @@ private:
     bool WriteRegisters(uint32_t first, uint32_t count, const uint16_t* in, int32_t& status);
     // One request (function 16 when `write`, else 03), retried once on a bad or lost answer.
     bool Exchange(bool write, uint32_t first, uint32_t count, uint16_t* regs, int32_t& status);
-    // The end of a call that reached the line, with its statistics.
+    // Forgets any silence: on a fresh Open, and when the controller answered at all (a
+    // garbled frame or an exception shows it is there).
+    void ClearSilence();
+    // The end of a call with a valid request, with its statistics.
     int32_t CallDone(uint32_t bytes, int32_t* status);
     int32_t CallFailed(int32_t code, int32_t* status);
 

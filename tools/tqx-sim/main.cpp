@@ -54,13 +54,10 @@ bool LoadParameterFile(const std::string& path, ControllerMemory& memory) {
     const uint8_t wdis = image.advanced.WDIS;
     image.advanced.WDIS = 0;
     controller.Memory().Data()[ControllerMemory::kWdisAddress] = 0;
-    {
-        for (const GroupSend& group : SendWholeImage(image)) {
-            if (!group.failed.empty()) {
-                std::fprintf(stderr, "tqx-sim: --load: %s could not be stored\n",
-                             group.group.c_str());
-                return false;
-            }
+    for (const GroupSend& group : SendWholeImage(image)) {
+        if (!group.failed.empty()) {
+            std::fprintf(stderr, "tqx-sim: --load: %s could not be stored\n", group.group.c_str());
+            return false;
         }
     }
     memory = controller.Memory();
