@@ -2,9 +2,9 @@
 // the Code Symbols dialog) against tqx-sim: Modbus TCP on loopback, and Modbus RTU on a
 // pty that the simulator paces at 9600 and 115200 baud, 8N1. Built, not run by the tests.
 #include "../tests/support/sim_process.h"
-#include "link/connect_procedure.h"
 #include "link/modbus_transport.h"
 #include "link/tqxcomm.h"
+#include "transfers/connect_procedure.h"
 
 #include <unistd.h>
 

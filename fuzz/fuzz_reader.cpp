@@ -1,10 +1,10 @@
 // libFuzzer target for the parameter file reader. Every input is read into an image
 // holding start values; a refused file must leave the image exactly as it was and say
 // why, and an accepted file must survive a write and a second read unchanged.
-#include "editors/messages.h"
 #include "files/parameter_file_reader.h"
 #include "files/parameter_file_writer.h"
 #include "image/parameter_image.h"
+#include "operator/messages.h"
 
 #include <cstddef>
 #include <cstdint>

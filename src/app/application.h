@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editors/dialog_support_qt.h"
+#include "widgets/dialog_support_qt.h"
 
 #include <QApplication>
 

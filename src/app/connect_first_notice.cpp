@@ -1,6 +1,6 @@
 #include "app/connect_first_notice.h"
 
-#include "editors/dialog_support_qt.h"
+#include "widgets/dialog_support_qt.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,14 +1,14 @@
 #include "app/document.h"
 
 #include "app/about_dialog.h"
+#include "app/code_symbols_dialog.h"
 #include "app/connect_first_notice.h"
 #include "editors/advanced_dialog.h"
 #include "editors/pid_group_dialog.h"
 #include "editors/program_pattern_dialog.h"
 #include "editors/system_setup_dialog.h"
 #include "files/file_commands_qt.h"
-#include "link/code_symbols_dialog.h"
-#include "link/connect_procedure.h"
+#include "transfers/connect_procedure.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/menu_table.h"
-#include "editors/cursor.h"
-#include "editors/messages.h"
 #include "image/parameter_image.h"
+#include "operator/cursor.h"
+#include "operator/messages.h"
 
 #include <QObject>
 #include <QString>

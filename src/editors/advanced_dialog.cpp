@@ -1,7 +1,7 @@
 #include "editors/advanced_dialog.h"
 
-#include "editors/dialog_support_qt.h"
 #include "editors/group_dialog_qt.h"
+#include "widgets/dialog_support_qt.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -16,10 +16,6 @@
 namespace {
 
 using namespace groupdialog;
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 } // namespace
 

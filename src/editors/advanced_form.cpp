@@ -1,9 +1,9 @@
 #include "editors/advanced_form.h"
 
-#include "editors/conversions.h"
-#include "editors/group_layouts.h"
-#include "editors/group_transfers.h"
+#include "editors/form_fields.h"
 #include "link/tqxcomm.h"
+#include "transfers/group_layouts.h"
+#include "transfers/group_transfers.h"
 
 #include <optional>
 
@@ -30,23 +30,12 @@ namespace {
 
 using namespace advanced_lists;
 
-void StoreRange(const InputRange& range, const std::string& text, int32_t lo, int32_t hi,
-                int16_t& field, const std::string& message, Messages& messages) {
-    if (const std::optional<int32_t> v = RangeValueIn(range, text, lo, hi, messages))
-        field = static_cast<int16_t>(*v);
-    else
-        messages.Show(message);
-}
-
 void StoreChoice(const std::vector<std::string>& list, const std::string& text, uint8_t& field,
                  const char* message, Messages& messages) {
-    for (size_t i = 0; i < list.size(); ++i) {
-        if (list[i] == text) {
-            field = static_cast<uint8_t>(i);
-            return;
-        }
-    }
-    messages.Show(message);
+    if (const std::optional<int> code = CodeOf(list, text))
+        field = static_cast<uint8_t>(*code);
+    else
+        messages.Show(message);
 }
 
 // Zero shows the first text, anything else the second.
@@ -65,16 +54,18 @@ void AdvancedForm::Store() {
     const AdvancedTexts& t = m_texts;
     Messages& m = m_messages;
 
-    StoreRange(SelectInputRange(m_setup), t.SV_H, 0, 10000, r.SV_H, "Parameter SVH is wrong.", m);
-    StoreRange(SelectInputRange(m_setup), t.SV_L, 0, 10000, r.SV_L, "Parameter SVL is wrong.", m);
+    StoreRangeValue(SelectInputRange(m_setup), t.SV_H, 0, 10000, r.SV_H, "Parameter SVH is wrong.",
+                    m);
+    StoreRangeValue(SelectInputRange(m_setup), t.SV_L, 0, 10000, r.SV_L, "Parameter SVL is wrong.",
+                    m);
     if (const std::optional<int32_t> dmv = OneDecimalIn(t.DMV, 10, 0, 10500))
         r.DMV = static_cast<int16_t>(*dmv);
     else
         m.Show("Parameter DMV is wrong.");
     int16_t* hs[4] = {&r.A1HS, &r.A2HS, &r.A3HS, &r.A4HS};
     for (int k = 0; k < 4; ++k)
-        StoreRange(SelectInputRange(m_setup).Difference(), t.HS[k], 0, 5001, *hs[k],
-                   "Parameter A" + std::to_string(k + 1) + "HS is wrong.", m);
+        StoreRangeValue(SelectInputRange(m_setup).Difference(), t.HS[k], 0, 5001, *hs[k],
+                        "Parameter A" + std::to_string(k + 1) + "HS is wrong.", m);
     StoreChoice(Dvdv(), t.DVDV, r.DV_D, "Parameter DVD is wrong.", m);
     StoreChoice(Tds(), t.TDS, r.WDIS, "Parameter WDIS is wrong.", m);
     StoreChoice(Atsv(), t.ATSV, r.SVMOD, "Parameter SVMODE is wrong.", m);

@@ -1,7 +1,7 @@
 #include "editors/alarm_values_dialog.h"
 
-#include "editors/dialog_support_qt.h"
-#include "editors/enter_cancels_qt.h"
+#include "widgets/dialog_support_qt.h"
+#include "widgets/enter_cancels_qt.h"
 
 #include <QFontMetrics>
 #include <QGridLayout>

@@ -1,6 +1,6 @@
 #include "editors/alarm_values_form.h"
 
-#include "editors/conversions.h"
+#include "values/conversions.h"
 
 AlarmValuesForm::AlarmValuesForm(ProgramPatternRecord& workingCopy, const SystemSetupRecord& setup)
     : m_copy(workingCopy), m_setup(setup) {

@@ -50,12 +50,16 @@ void AddRow(QGridLayout* grid, QWidget* label, QWidget* control) {
     grid->addWidget(control, row, 1);
 }
 
+QPushButton* MakeButton(const QString& text, const QString& name, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
 TransferButtons MakeTransferButtons(QDialog* dialog, bool right) {
     auto make = [dialog](const char* text) {
-        auto* b = new QPushButton(QString::fromLatin1(text), dialog);
-        b->setObjectName(QString::fromLatin1(text));
-        b->setAutoDefault(false);
-        return b;
+        return MakeButton(QString::fromLatin1(text), QString::fromLatin1(text), dialog);
     };
     TransferButtons t{new QHBoxLayout, make("RETRIEVE"), make("SEND"), make("OK"), make("CANCEL")};
     t.send->setDefault(true);

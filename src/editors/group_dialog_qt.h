@@ -27,6 +27,9 @@ QComboBox* MakeCombo(const QString& name, std::vector<std::string> items, bool s
 // that the store step, not the field, reports values out of range.
 QLineEdit* MakeEdit(const QString& name, QWidget* parent, bool integer = false);
 
+// A push button that does not take Enter from the default button.
+QPushButton* MakeButton(const QString& text, const QString& name, QWidget* parent);
+
 // A titled box whose grid has its controls in the stretching second column.
 QGroupBox* Box(const QString& title, QGridLayout*& grid, QWidget* parent);
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "editors/guaranteed_soak_form.h"
-#include "editors/messages.h"
 #include "editors/pattern_working_state.h"
+#include "operator/messages.h"
 
 #include <QDialog>
 

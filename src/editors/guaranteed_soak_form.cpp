@@ -1,5 +1,7 @@
 #include "editors/guaranteed_soak_form.h"
 
+#include "editors/form_fields.h"
+
 namespace {
 
 // Text of each code, the code being the position.
@@ -9,14 +11,6 @@ constexpr const char* kBadCode = "NG";
 
 template <size_t N> std::string TextOf(const char* const (&texts)[N], uint16_t code) {
     return code < N ? texts[code] : kBadCode;
-}
-
-template <size_t N>
-std::optional<uint16_t> CodeOf(const char* const (&texts)[N], const std::string& text) {
-    for (size_t i = 0; i < N; ++i)
-        if (text == texts[i])
-            return static_cast<uint16_t>(i);
-    return std::nullopt;
 }
 
 } // namespace

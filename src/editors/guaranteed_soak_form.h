@@ -1,7 +1,7 @@
 #pragma once
 
-#include "editors/messages.h"
 #include "editors/pattern_working_state.h"
+#include "operator/messages.h"
 
 #include <array>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "editors/parameter_listing.h"
 
-#include "editors/conversions.h"
-#include "editors/group_layouts.h"
+#include "transfers/group_layouts.h"
+#include "values/conversions.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "editors/pid_group_dialog.h"
 
-#include "editors/dialog_support_qt.h"
 #include "editors/group_dialog_qt.h"
+#include "widgets/dialog_support_qt.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -15,10 +15,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 std::string S(const QString& text) {
     return text.toStdString();

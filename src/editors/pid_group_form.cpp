@@ -1,8 +1,8 @@
 #include "editors/pid_group_form.h"
 
-#include "editors/conversions.h"
-#include "editors/group_transfers.h"
+#include "editors/form_fields.h"
 #include "link/tqxcomm.h"
+#include "transfers/group_transfers.h"
 
 namespace {
 
@@ -17,13 +17,12 @@ bool StoreOneDecimal(PidGroupRecord& record, int word, const std::string& text, 
     return v.has_value();
 }
 
-// A difference range value stored when it lies in 0..hi.
-bool StoreRangeValue(PidGroupRecord& record, int word, const InputRange& range,
-                     const std::string& text, int32_t hi, Messages& messages) {
-    const std::optional<int32_t> v = RangeValueIn(range, text, 0, hi, messages);
-    if (v)
-        record.SetSigned(word, static_cast<int16_t>(*v));
-    return v.has_value();
+// A difference range value stored when it lies in 0..hi, else the message.
+void StoreRangeWord(PidGroupRecord& record, int word, const InputRange& range,
+                    const std::string& text, int32_t hi, const char* message, Messages& messages) {
+    int16_t value = record.Signed(word);
+    if (StoreRangeValue(range, text, 0, hi, value, message, messages))
+        record.SetSigned(word, value);
 }
 
 } // namespace
@@ -59,10 +58,8 @@ void PidGroupForm::Store() {
     if (!StoreOneDecimal(r, R::MV_L, t.MV_L, 10, -500, 10500))
         m_messages.Show("Parameter MVL is wrong.");
     const InputRange difference = SelectInputRange(m_image.systemSetup).Difference();
-    if (!StoreRangeValue(r, R::GAP, difference, t.GAP, 5001, m_messages))
-        m_messages.Show("Parameter GAP is wrong.");
-    if (!StoreRangeValue(r, R::ARW, difference, t.Ar, 10000, m_messages))
-        m_messages.Show("Parameter ARW is wrong.");
+    StoreRangeWord(r, R::GAP, difference, t.GAP, 5001, "Parameter GAP is wrong.", m_messages);
+    StoreRangeWord(r, R::ARW, difference, t.Ar, 10000, "Parameter ARW is wrong.", m_messages);
     if (t.REV == kNormal)
         r.SetSigned(R::REV, 0);
     else if (t.REV == kReverse)

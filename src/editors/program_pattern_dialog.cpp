@@ -1,10 +1,11 @@
 #include "editors/program_pattern_dialog.h"
 
 #include "editors/alarm_values_dialog.h"
-#include "editors/dialog_support_qt.h"
+#include "editors/group_dialog_qt.h"
 #include "editors/guaranteed_soak_dialog.h"
 #include "editors/pattern_graph_dialog.h"
 #include "editors/segment_pid_dialog.h"
+#include "widgets/dialog_support_qt.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -21,47 +22,25 @@ namespace {
 
 constexpr int kSegments = PatternFields::kSegments;
 
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
 // Segment fields hold at most six characters ("-199.9", "99:59"); twenty of them fit
 // across a dialog about 1200 pixels wide.
 int SegmentFieldWidth(const QWidget* widget) {
     return widget->fontMetrics().horizontalAdvance(QStringLiteral("-0000.0")) + 4;
 }
 
-QLineEdit* MakeEdit(const QString& name, QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    return edit;
-}
-
 QLineEdit* MakeReadOnlyBox(const QString& name, const QString& widest, QWidget* parent) {
-    auto* box = MakeEdit(name, parent);
+    auto* box = groupdialog::MakeEdit(name, parent);
     box->setReadOnly(true);
     box->setFocusPolicy(Qt::NoFocus);
     box->setMinimumWidth(box->fontMetrics().horizontalAdvance(widest) + 16);
     return box;
 }
 
-QComboBox* MakeCombo(const QString& name, const QStringList& items, QWidget* parent) {
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(name);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->addItems(items);
-    return combo;
-}
-
-QPushButton* MakeButton(const QString& text, const QString& name, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 } // namespace
+
+using groupdialog::MakeButton;
+using groupdialog::MakeCombo;
+using groupdialog::MakeEdit;
 
 ProgramPatternDialog::ProgramPatternDialog(ParameterImage& image, Messages& messages,
                                            CursorControl& cursor, QWidget* parent)
@@ -205,15 +184,14 @@ QWidget* ProgramPatternDialog::BuildBottomRow() {
 
     auto* settings = new QGroupBox(QStringLiteral("EDITING PROGRAM PATTERN"), row);
     auto* grid = new QGridLayout(settings);
-    m_pvstart = MakeCombo(QStringLiteral("PVSTART"), {QStringLiteral("YES"), QStringLiteral("NO")},
-                          settings);
+    m_pvstart = MakeCombo(QStringLiteral("PVSTART"), {"YES", "NO"}, false, settings);
     m_cyclic = MakeEdit(QStringLiteral("CYCL"), settings);
     m_cyclic->setFixedWidth(SegmentFieldWidth(m_cyclic));
-    QStringList links;
+    std::vector<std::string> links;
     for (int n = 1; n <= ParameterImage::kPatterns; ++n)
-        links << QString::number(n);
-    links << QStringLiteral("OFF");
-    m_link = MakeCombo(QStringLiteral("LINK"), links, settings);
+        links.push_back(std::to_string(n));
+    links.push_back("OFF");
+    m_link = MakeCombo(QStringLiteral("LINK"), links, false, settings);
     const std::pair<const char*, QWidget*> rows[] = {
         {"PVSTART", m_pvstart}, {"CYCLIC OPERATION", m_cyclic}, {"LINK", m_link}};
     for (int r = 0; r < 3; ++r) {

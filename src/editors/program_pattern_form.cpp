@@ -1,7 +1,7 @@
 #include "editors/program_pattern_form.h"
 
-#include "editors/conversions.h"
-#include "editors/pattern_transfers.h"
+#include "transfers/pattern_transfers.h"
+#include "values/conversions.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "editors/cursor.h"
-#include "editors/messages.h"
 #include "editors/pattern_working_state.h"
 #include "image/parameter_image.h"
+#include "operator/cursor.h"
+#include "operator/messages.h"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "editors/messages.h"
 #include "editors/pattern_working_state.h"
 #include "editors/segment_pid_form.h"
+#include "operator/messages.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
 #include "editors/system_setup_dialog.h"
 
-#include "editors/conversions.h"
-#include "editors/dialog_support_qt.h"
 #include "editors/group_dialog_qt.h"
+#include "values/conversions.h"
+#include "widgets/dialog_support_qt.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -19,10 +19,6 @@
 namespace {
 
 using namespace groupdialog;
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 QLabel* Label(const QString& text, QWidget* parent) {
     return new QLabel(text, parent);

@@ -1,9 +1,9 @@
 #include "editors/system_setup_form.h"
 
-#include "editors/conversions.h"
-#include "editors/group_layouts.h"
-#include "editors/group_transfers.h"
+#include "editors/form_fields.h"
 #include "link/tqxcomm.h"
+#include "transfers/group_layouts.h"
+#include "transfers/group_transfers.h"
 
 namespace setup_lists {
 const std::vector<std::string>& Pvu() {
@@ -43,12 +43,6 @@ const std::vector<std::string>& Stn() {
         return v;
     }();
     return l;
-}
-std::optional<int> CodeOf(const std::vector<std::string>& list, const std::string& text) {
-    for (size_t i = 0; i < list.size(); ++i)
-        if (list[i] == text)
-            return static_cast<int>(i);
-    return std::nullopt;
 }
 } // namespace setup_lists
 
@@ -109,10 +103,8 @@ void StoreOutputScale(const SystemSetupRecord& r, bool mv, const std::string& fu
                       const std::string& baseText, int16_t& full, int16_t& base,
                       const AnalogueOutputMessages& text, Messages& m) {
     if (!mv) {
-        StoreOr(RangeValueIn(SelectInputRange(r), fullText, -2500, 12500, m), full, text.rangeFull,
-                m);
-        StoreOr(RangeValueIn(SelectInputRange(r), baseText, -2500, 12500, m), base, text.rangeBase,
-                m);
+        StoreRangeValue(SelectInputRange(r), fullText, -2500, 12500, full, text.rangeFull, m);
+        StoreRangeValue(SelectInputRange(r), baseText, -2500, 12500, base, text.rangeBase, m);
     } else {
         StoreOr(OneDecimalIn(fullText, 10, -2500, 12500), full, text.mvFull, m);
         StoreOr(OneDecimalIn(baseText, 10, -2500, 12500), base, text.mvBase, m);
@@ -168,18 +160,18 @@ void SystemSetupForm::Store() {
 
     // Ranges are selected afresh for each value: PVT, PVU, PVD, PVF and PVB above may
     // just have changed, and the new range applies to the values entered with them.
-    StoreOr(RangeValueIn(SelectInputRange(r).Difference(), t.SFT, -5001, 5001, m), r.SFT,
-            "Parameter SFT is wrong.", m);
+    StoreRangeValue(SelectInputRange(r).Difference(), t.SFT, -5001, 5001, r.SFT,
+                    "Parameter SFT is wrong.", m);
     const AnalogueOutputMessages out1 = {"Parameter A01F is wrong.", "Parameter AO1B is wrong.",
                                          "Parameter AO1F is wrong.", "Parameter AO1B is wrong."};
     const AnalogueOutputMessages out2 = {"Parameter AO2F is wrong.", "Parameter AO2B is wrong.",
                                          "Parameter AO2F is wrong.", "Parameter AO2B is wrong."};
     StoreOutputScale(r, OutputIsMv(t.A01T, r.AO1T), t.A01F, t.A01B, r.AO1F, r.AO1B, out1, m);
     StoreOutputScale(r, OutputIsMv(t.A02T, r.AO2T), t.A02F, t.A02B, r.AO2F, r.AO2B, out2, m);
-    StoreOr(RangeValueIn(SelectInputRange(r).Difference(), t.GS_H, 0, 5000, m), r.GS_H,
-            "Parameter GS-H is wrong.", m);
-    StoreOr(RangeValueIn(SelectInputRange(r).Difference(), t.GS_L, 0, 5000, m), r.GS_L,
-            "Parameter GS-L is wrong.", m);
+    StoreRangeValue(SelectInputRange(r).Difference(), t.GS_H, 0, 5000, r.GS_H,
+                    "Parameter GS-H is wrong.", m);
+    StoreRangeValue(SelectInputRange(r).Difference(), t.GS_L, 0, 5000, r.GS_L,
+                    "Parameter GS-L is wrong.", m);
 
     if (auto n = StationOf(t.STN))
         r.STN = static_cast<uint8_t>(*n);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "editors/cursor.h"
-#include "editors/messages.h"
 #include "image/records.h"
+#include "operator/cursor.h"
+#include "operator/messages.h"
 
 #include <array>
 #include <optional>
@@ -19,8 +19,6 @@ const std::vector<std::string>& Aot();  // analogue output source
 const std::vector<std::string>& Tmu();  // time unit
 const std::vector<std::string>& Tmdt(); // time display
 const std::vector<std::string>& Stn();  // the station numbers the drop-down offers, "1".."31"
-// The position of `text` in `list`, if it is there.
-std::optional<int> CodeOf(const std::vector<std::string>& list, const std::string& text);
 } // namespace setup_lists
 
 // The working texts of the system setup dialog, one per control; PVF, PVB and CI are

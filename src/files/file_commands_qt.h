@@ -1,8 +1,8 @@
 #pragma once
 
-#include "editors/cursor.h"
-#include "editors/messages.h"
 #include "image/parameter_image.h"
+#include "operator/cursor.h"
+#include "operator/messages.h"
 
 class QWidget;
 

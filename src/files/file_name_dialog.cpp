@@ -1,6 +1,6 @@
 #include "files/file_name_dialog.h"
 
-#include "editors/dialog_support_qt.h"
+#include "widgets/dialog_support_qt.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

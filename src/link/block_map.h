@@ -12,6 +12,9 @@ constexpr uint32_t kPatternBase = 0xC000; // byte 0 of pattern 1
 constexpr uint32_t kPatternBytes = 840;   // one pattern: blocks A and B
 constexpr uint32_t kPatternBlockBytes = 420;
 
+// The blocks of PID groups 1 to 9, in group order.
+constexpr int32_t kPidBlocks[9] = {4, 5, 6, 7, 8, 46, 47, 48, 49};
+
 // Length in bytes of a block the controller knows, 0 for an unknown block.
 int BlockLength(int32_t block);
 

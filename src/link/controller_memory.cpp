@@ -181,9 +181,8 @@ void ControllerMemory::LoadFactoryContents(const std::string& modelCode) {
     le::PutI16(at(13, 10), 60);
 
     // Nine PID groups: P (tenths of %), I and D (s), GAP, KNL, ARW, MAN, MV-H, MV-L, REV.
-    const int pidBlocks[9] = {4, 5, 6, 7, 8, 46, 47, 48, 49};
     for (int g = 0; g < 9; ++g) {
-        uint8_t* p = at(pidBlocks[g], 0);
+        uint8_t* p = at(blockmap::kPidBlocks[g], 0);
         const uint16_t words[12] = {static_cast<uint16_t>(50 + 10 * g),
                                     static_cast<uint16_t>(240 + 20 * g),
                                     static_cast<uint16_t>(60 + 5 * g),

@@ -46,12 +46,8 @@ ModbusTransport::~ModbusTransport() {
 int32_t ModbusTransport::Open(int32_t port) {
     Disconnect();
     m_configured = false;
-    if (port != 1)
+    if (port != 1 || !Configure())
         return 0;
-    const char* env = std::getenv("TQXCOMM_PORT1");
-    if (!ParsePortSettings(env ? env : "", m_settings))
-        return 0;
-    m_configured = true;
     ClearSilence();
     int32_t status = 0;
     return EnsureConnected(status) ? 1 : 0;
@@ -61,6 +57,12 @@ int32_t ModbusTransport::Close() {
     Disconnect();
     m_configured = false;
     return 1;
+}
+
+bool ModbusTransport::Configure() {
+    const char* env = std::getenv("TQXCOMM_PORT1");
+    m_configured = ParsePortSettings(env ? env : "", m_settings);
+    return m_configured;
 }
 
 void ModbusTransport::Disconnect() {
@@ -73,14 +75,10 @@ void ModbusTransport::Disconnect() {
 }
 
 bool ModbusTransport::EnsureConnected(int32_t& status) {
-    if (!m_configured) {
-        // A transfer without Open still talks to port 1.
-        const char* env = std::getenv("TQXCOMM_PORT1");
-        if (!ParsePortSettings(env ? env : "", m_settings)) {
-            status = TQX_ERR_NO_PORT;
-            return false;
-        }
-        m_configured = true;
+    // A transfer without Open still talks to port 1.
+    if (!m_configured && !Configure()) {
+        status = TQX_ERR_NO_PORT;
+        return false;
     }
     if (m_connected)
         return true;

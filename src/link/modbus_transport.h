@@ -40,6 +40,8 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
+    // Reads port 1's setting from TQXCOMM_PORT1; false for a malformed one.
+    bool Configure();
     bool EnsureConnected(int32_t& status);
     void Disconnect();
     // Reads registers [first, first + count) in pieces of at most 125.

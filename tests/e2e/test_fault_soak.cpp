@@ -6,13 +6,13 @@
 //
 // TQX_SOAK_ROUNDS sets the number of rounds (1 by default; scripts/soak runs 100).
 
-#include "editors/image_transfers.h"
-#include "link/connect_procedure.h"
 #include "link/link_backend.h"
 #include "link/modbus_transport.h"
 #include "link/simulated_controller.h"
 #include "link/tqxcomm.h"
 #include "support/sim_process.h"
+#include "transfers/connect_procedure.h"
+#include "transfers/image_transfers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // A program pattern edited, sent to tqx-sim over Modbus TCP and read back as Connect does.
 
-#include "editors/pattern_transfers.h"
 #include "editors/program_pattern_form.h"
-#include "link/connect_procedure.h"
 #include "link/tqxcomm.h"
 #include "support/sim_process.h"
+#include "transfers/connect_procedure.h"
+#include "transfers/pattern_transfers.h"
 
 #include <gtest/gtest.h>
 

@@ -4,12 +4,12 @@
 #include "files/file_test_support.h"
 #include "files/parameter_file_reader.h"
 #include "files/parameter_file_writer.h"
-#include "link/connect_procedure.h"
 #include "link/controller_memory.h"
 #include "link/link_backend.h"
 #include "link/simulated_controller.h"
 #include "link/tqxcomm.h"
 #include "support/sim_process.h"
+#include "transfers/connect_procedure.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "editors/advanced_form.h"
-#include "editors/group_layouts.h"
 #include "link/link_backend.h"
+#include "transfers/group_layouts.h"
 
 #include <gtest/gtest.h>
 

@@ -5,13 +5,13 @@
 
 #include "editors/advanced_form.h"
 #include "editors/alarm_values_form.h"
-#include "editors/conversions.h"
-#include "editors/group_layouts.h"
 #include "editors/guaranteed_soak_form.h"
 #include "editors/pid_group_form.h"
 #include "editors/program_pattern_form.h"
 #include "editors/segment_pid_form.h"
 #include "editors/system_setup_form.h"
+#include "transfers/group_layouts.h"
+#include "values/conversions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "editors/alarm_values_form.h"
-#include "editors/conversions.h"
 #include "editors/guaranteed_soak_form.h"
 #include "editors/segment_pid_form.h"
+#include "values/conversions.h"
 
 #include <gtest/gtest.h>
 

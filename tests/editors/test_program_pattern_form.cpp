@@ -1,7 +1,7 @@
-#include "editors/conversions.h"
-#include "editors/pattern_transfers.h"
 #include "editors/program_pattern_form.h"
 #include "link/simulated_controller.h"
+#include "transfers/pattern_transfers.h"
+#include "values/conversions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "editors/conversions.h"
 #include "editors/system_setup_dialog.h"
 #include "link/link_backend.h"
+#include "values/conversions.h"
 
 #include <QComboBox>
 #include <QLineEdit>

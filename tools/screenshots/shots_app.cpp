@@ -1,11 +1,11 @@
 #include "shot_registry.h"
 
 #include "app/about_dialog.h"
+#include "app/code_symbols_dialog.h"
 #include "app/connect_first_notice.h"
 #include "app/document.h"
 #include "app/main_frame.h"
-#include "editors/cursor.h"
-#include "link/code_symbols_dialog.h"
+#include "operator/cursor.h"
 
 #include <QApplication>
 #include <QDir>

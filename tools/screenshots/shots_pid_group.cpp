@@ -1,7 +1,7 @@
 #include "shot_registry.h"
 
-#include "editors/cursor.h"
 #include "editors/pid_group_dialog.h"
+#include "operator/cursor.h"
 
 TQX_SHOT("pid_group") {
     ParameterImage image;

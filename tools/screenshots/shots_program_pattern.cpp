@@ -1,7 +1,7 @@
 #include "shot_registry.h"
 
-#include "editors/cursor.h"
 #include "editors/program_pattern_dialog.h"
+#include "operator/cursor.h"
 
 #include <QRadioButton>
 

@@ -1,15 +1,15 @@
 // tqx-sim: a TQX controller on Modbus TCP or on a pseudo-terminal (Modbus RTU), for
 // demonstrations, tests and anyone without a controller at hand.
 
-#include "editors/image_transfers.h"
-#include "editors/messages.h"
 #include "files/parameter_file_reader.h"
-#include "link/connect_procedure.h"
 #include "link/controller_memory.h"
 #include "link/link_backend.h"
 #include "link/simulated_controller.h"
+#include "operator/messages.h"
 #include "sim_options.h"
 #include "sim_server.h"
+#include "transfers/connect_procedure.h"
+#include "transfers/image_transfers.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,12 +1,12 @@
 #include "tqxctl_commands.h"
 
-#include "editors/image_transfers.h"
-#include "editors/messages.h"
 #include "editors/parameter_listing.h"
 #include "files/parameter_file_reader.h"
 #include "files/parameter_file_writer.h"
-#include "link/connect_procedure.h"
 #include "link/tqxcomm.h"
+#include "operator/messages.h"
+#include "transfers/connect_procedure.h"
+#include "transfers/image_transfers.h"
 
 #include <unistd.h>
 
@@ -76,9 +76,7 @@ public:
 bool ReadController(ParameterImage& image, const char* verb = "reading") {
     const bool code = ReadModelCode(image);
     ReadReport report = ReadWholeController(image, TerminalProgress(verb));
-    ++report.reads;
-    if (!code)
-        report.failed.insert(report.failed.begin(), "model code (block 40)");
+    CountModelCodeRead(code, report);
     if (report.failed.empty())
         return true;
     std::fprintf(stderr, "tqxctl: %s\n", ConnectFailureText(report).c_str());

@@ -1,14 +1,21 @@
 #pragma once
 
-#include "editors/cursor.h"
-#include "editors/messages.h"
+#include "operator/cursor.h"
+#include "operator/messages.h"
 
 #include <QString>
+
+#include <string>
 
 class QDialog;
 class QHBoxLayout;
 class QPushButton;
 class QWidget;
+
+// A text of the pure side as the toolkit's string.
+inline QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 // The application title every message box is captioned with.
 inline constexpr const char* kMessageCaption = "TQXLOADER961114";

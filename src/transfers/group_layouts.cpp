@@ -1,4 +1,4 @@
-#include "editors/group_layouts.h"
+#include "transfers/group_layouts.h"
 
 #include "image/little_endian.h"
 

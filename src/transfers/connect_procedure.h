@@ -1,8 +1,8 @@
 #pragma once
 
-#include "editors/cursor.h"
-#include "editors/messages.h"
 #include "image/parameter_image.h"
+#include "operator/cursor.h"
+#include "operator/messages.h"
 
 #include <cstdint>
 #include <functional>
@@ -48,6 +48,9 @@ ReadReport ReadWholeController(ParameterImage& image, const ConnectProgress& pro
 // Reads block 40 into characters 1 to 14 of the model code. False when the read failed
 // (the model code then keeps its value).
 bool ReadModelCode(ParameterImage& image);
+
+// The model code is read before the sequence but counts among its reads, first.
+void CountModelCodeRead(bool codeRead, ReadReport& report);
 
 // What Connect needs from its surroundings besides messages and the cursor.
 class ConnectUi {

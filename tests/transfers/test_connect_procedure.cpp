@@ -1,6 +1,6 @@
-#include "link/connect_procedure.h"
 #include "link/link_backend.h"
 #include "link/simulated_controller.h"
+#include "transfers/connect_procedure.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "editors/messages.h"
 #include "image/parameter_image.h"
+#include "operator/messages.h"
 
 #include <string>
 #include <vector>

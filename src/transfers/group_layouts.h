@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editors/field_ref.h"
+#include "image/field_ref.h"
 #include "image/records.h"
 
 #include <array>

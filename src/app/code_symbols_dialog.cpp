@@ -1,6 +1,6 @@
-#include "link/code_symbols_dialog.h"
+#include "app/code_symbols_dialog.h"
 
-#include "editors/dialog_support_qt.h"
+#include "widgets/dialog_support_qt.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "editors/pattern_transfers.h"
+#include "transfers/pattern_transfers.h"
 
 #include "link/tqxcomm.h"
 

@@ -1,4 +1,4 @@
-#include "editors/dialog_support_qt.h"
+#include "widgets/dialog_support_qt.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,7 +1,8 @@
-#include "editors/group_transfers.h"
+#include "transfers/group_transfers.h"
 
-#include "editors/group_layouts.h"
+#include "link/block_map.h"
 #include "link/tqxcomm.h"
+#include "transfers/group_layouts.h"
 
 namespace {
 
@@ -88,8 +89,7 @@ std::vector<std::string> SendAdvancedBlocks(const AdvancedRecord& advanced) {
 }
 
 int PidGroupBlock(int g) {
-    static const int kBlocks[ParameterImage::kPidGroups] = {4, 5, 6, 7, 8, 46, 47, 48, 49};
-    return kBlocks[g - 1];
+    return blockmap::kPidBlocks[g - 1];
 }
 
 bool SendPidGroupBlock(const ParameterImage& image, int g) {

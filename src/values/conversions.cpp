@@ -1,4 +1,4 @@
-#include "editors/conversions.h"
+#include "values/conversions.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "editors/enter_cancels_qt.h"
+#include "widgets/enter_cancels_qt.h"
 
 #include <QDialog>
 #include <QEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "editors/messages.h"
 #include "image/records.h"
+#include "operator/messages.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,8 @@
-#include "link/connect_procedure.h"
+#include "transfers/connect_procedure.h"
 
-#include "editors/group_layouts.h"
+#include "link/block_map.h"
 #include "link/tqxcomm.h"
+#include "transfers/group_layouts.h"
 
 #include <algorithm>
 #include <array>
@@ -11,15 +12,13 @@ namespace {
 
 using D = ConnectRead::Destination;
 
-constexpr int kPidBlocks[ParameterImage::kPidGroups] = {4, 5, 6, 7, 8, 46, 47, 48, 49};
-
 std::vector<ConnectRead> BuildSequence() {
     std::vector<ConnectRead> reads;
     reads.push_back({1, 0, 0, 6, D::RawBlock0, 0, "block 0"});
     reads.push_back({1, 3, 0, 10, D::RawBlock3, 0, "block 3"});
     for (int g = 0; g < ParameterImage::kPidGroups; ++g)
-        reads.push_back(
-            {1, kPidBlocks[g], 0, 24, D::PidGroup, g, "PID group " + std::to_string(g + 1)});
+        reads.push_back({1, blockmap::kPidBlocks[g], 0, 24, D::PidGroup, g,
+                         "PID group " + std::to_string(g + 1)});
     reads.push_back({1, 9, 0, kBlock9Bytes, D::Discard, 0, "block 9"});
     reads.push_back({1, 10, 0, kBlock10Bytes, D::Advanced10, 0, "advanced parameters (block 10)"});
     reads.push_back({1, 12, 0, kBlock12Bytes, D::Setup12, 0, "system setup (block 12)"});
@@ -129,6 +128,12 @@ ReadReport ReadWholeController(ParameterImage& image, const ConnectProgress& pro
     return report;
 }
 
+void CountModelCodeRead(bool codeRead, ReadReport& report) {
+    ++report.reads;
+    if (!codeRead)
+        report.failed.insert(report.failed.begin(), "model code (block 40)");
+}
+
 std::string ConnectFailureText(const ReadReport& report) {
     if (report.failed.empty())
         return {};
@@ -161,10 +166,7 @@ void RunConnect(ParameterImage& image, ConnectUi& ui, Messages& messages, Cursor
         report = ReadWholeController(image, [&ui](int index, int total, const ConnectRead& read) {
             ui.Progress(index, total, read);
         });
-        // The model code read before the dialog counts among Connect's reads.
-        ++report.reads;
-        if (!codeRead)
-            report.failed.insert(report.failed.begin(), "model code (block 40)");
+        CountModelCodeRead(codeRead, report);
     }
     ui.Finished();
     const std::string failure = ConnectFailureText(report);

@@ -1,8 +1,8 @@
-#include "editors/image_transfers.h"
+#include "transfers/image_transfers.h"
 
-#include "editors/group_transfers.h"
-#include "editors/messages.h"
-#include "editors/pattern_transfers.h"
+#include "operator/messages.h"
+#include "transfers/group_transfers.h"
+#include "transfers/pattern_transfers.h"
 
 GroupSend SendImageGroup(const ParameterImage& image, int index) {
     switch (index) {
