@@ -10,6 +10,7 @@
 #include "link/simulated_controller.h"
 #include "sim_options.h"
 #include "sim_server.h"
+#include "tqx_version.h"
 
 #include <csignal>
 #include <cstdio>
@@ -85,6 +86,10 @@ int main(int argc, char** argv) {
     if (!ParseSimOptions(argc, argv, options, error)) {
         std::fprintf(stderr, "tqx-sim: %s\n%s", error.c_str(), kSimUsage);
         return 2;
+    }
+    if (options.version) {
+        std::puts("tqx-sim " TQX_VERSION);
+        return 0;
     }
     ControllerMemory memory;
     if (options.model.empty())
