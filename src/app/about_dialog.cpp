@@ -1,5 +1,7 @@
 #include "app/about_dialog.h"
 
+#include "tqx_version.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -13,6 +15,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* maker = new QLabel(
         QStringLiteral("Parameter loader for TQX program controllers, by the tqxloader team"),
         this);
+    // The version of this build, as --version prints it.
+    auto* build = new QLabel(QStringLiteral("tqxloader " TQX_VERSION), this);
+    build->setObjectName(QStringLiteral("buildVersion"));
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("OK"));
     ok->setDefault(true);
@@ -21,6 +26,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* text = new QVBoxLayout;
     text->addWidget(version);
     text->addWidget(maker);
+    text->addWidget(build);
     auto* row = new QHBoxLayout;
     row->addLayout(text, 1);
     row->addWidget(ok, 0, Qt::AlignTop);

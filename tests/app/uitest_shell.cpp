@@ -3,6 +3,7 @@
 #include "link/link_backend.h"
 #include "link/simulated_controller.h"
 #include "support/modal_driver.h"
+#include "tqx_version.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -158,14 +159,22 @@ TEST_F(ShellFixture, CancelledConnectLeavesTheGateClosed) {
 TEST_F(ShellFixture, AboutBoxShowsTheVersion) {
     ModalDriver driver;
     QString version;
+    QStringList lines;
     driver.Then([&](QWidget* modal) {
         auto* label = modal->findChild<QLabel*>("version");
         ASSERT_NE(label, nullptr);
         version = label->text();
+        for (QLabel* line : modal->findChildren<QLabel*>())
+            lines << line->text();
         Click(modal, "OK");
     });
     ActionFor(57664)->trigger();
     EXPECT_EQ(version, "TQXLOADER ver.1.6");
+    // The build's version comes on a line of its own, after the box's own two.
+    EXPECT_EQ(lines, QStringList({"TQXLOADER ver.1.6",
+                                  "Parameter loader for TQX program controllers, by the "
+                                  "tqxloader team",
+                                  "tqxloader " TQX_VERSION}));
 }
 
 } // namespace

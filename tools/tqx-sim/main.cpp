@@ -8,6 +8,7 @@
 #include "operator/messages.h"
 #include "sim_options.h"
 #include "sim_server.h"
+#include "tqx_version.h"
 #include "transfers/connect_procedure.h"
 #include "transfers/image_transfers.h"
 
@@ -85,6 +86,10 @@ int main(int argc, char** argv) {
     if (!ParseSimOptions(argc, argv, options, error)) {
         std::fprintf(stderr, "tqx-sim: %s\n%s", error.c_str(), kSimUsage);
         return 2;
+    }
+    if (options.version) {
+        std::puts("tqx-sim " TQX_VERSION);
+        return 0;
     }
     ControllerMemory memory;
     if (options.model.empty())

@@ -7,6 +7,7 @@ const char* const kSimUsage =
     "usage: tqx-sim (--tcp HOST:PORT | --pty PATH) [--model CODE] [--load FILE] [--wdis 1]\n"
     "               [--unit N] [--drop-every N] [--corrupt-every N] [--latency-ms N]\n"
     "               [--fault-seed S] [--baud N] [--dump FILE] [--verbose]\n"
+    "       tqx-sim --version\n"
     "  --drop-every N, --corrupt-every N  drop (corrupt) every Nth answer; with\n"
     "               --fault-seed, each answer at random with chance 1 in N\n"
     "  --load FILE  start from a parameter file (written over the factory contents)\n"
@@ -28,6 +29,10 @@ bool ToInt(const char* text, int& out) {
 bool ParseSimOptions(int argc, char** argv, SimOptions& out, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--version") {
+            out.version = true;
+            return true; // nothing else matters
+        }
         if (arg == "--verbose") {
             out.verbose = true;
             continue;

@@ -17,6 +17,7 @@ struct SimOptions {
     int baud = 0;      // pace RTU answers at this line rate (10 bits per character)
     bool wdis = false; // start write-protected
     bool verbose = false;
+    bool version = false; // print the version and exit
 };
 
 // Parses argv; on error returns false with a message in `error`.

@@ -3,6 +3,8 @@
 
 #include "tqxctl_commands.h"
 
+#include "tqx_version.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +28,7 @@ const char kUsage[] =
     "                         rtu:DEVICE[,baud=9600][,parity=E][,stop=1][,unit=1],\n"
     "                         a device path, or tcp:HOST:PORT[,unit=1]\n"
     "  --help                 this text; 'tqxctl COMMAND --help' for one command\n"
+    "  --version              print the version and exit\n"
     "\n"
     "exit status: 0 success (diff: equal), 1 diff found differences, 2 error\n";
 
@@ -58,6 +61,10 @@ int main(int argc, char** argv) {
         return Usage(stderr, 2);
     if (rest[0] == "--help" || rest[0] == "-h" || rest[0] == "help")
         return Usage(stdout, 0);
+    if (rest[0] == "--version") {
+        std::puts("tqxctl " TQX_VERSION);
+        return 0;
+    }
     if (!port.empty())
         setenv("TQXCOMM_PORT1", port.c_str(), 1);
 
