@@ -6,9 +6,18 @@
 #include "editors/advanced_dialog.h"
 #include "editors/pid_group_dialog.h"
 #include "editors/program_pattern_dialog.h"
+#include "editors/report_content.h"
+#include "editors/report_qt.h"
 #include "editors/system_setup_dialog.h"
 #include "files/file_commands_qt.h"
 #include "transfers/connect_procedure.h"
+
+#include <QDateTime>
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include <cstdlib>
 
 namespace {
 
@@ -20,7 +29,8 @@ public:
     bool ConfirmModelCode(const std::string& code) override {
         CodeSymbolsDialog dialog(QString::fromLatin1(code.data(), static_cast<int>(code.size())),
                                  m_window);
-        return dialog.exec() == QDialog::Accepted;
+        confirmed = dialog.exec() == QDialog::Accepted;
+        return confirmed;
     }
     void Progress(int index, int total, const ConnectRead& read) override {
         if (m_status)
@@ -31,6 +41,8 @@ public:
         if (m_status)
             m_status->ClearConnectProgress();
     }
+
+    bool confirmed = false;
 
 private:
     QWidget* m_window;
@@ -68,6 +80,10 @@ void CTQXLOADER961114Doc::Run(Command command) {
         return OnConnectStart();
     case Command::About:
         return OnAbout();
+    case Command::FilePrint:
+        return OnFilePrint();
+    case Command::FileExportPdf:
+        return OnFileExportPdf();
     }
 }
 
@@ -87,7 +103,9 @@ template <class Dialog> void CTQXLOADER961114Doc::RunEditor() {
 }
 
 void CTQXLOADER961114Doc::OnFileRead() {
-    FileReadCommand(m_image, m_messages, m_cursor, m_window);
+    const std::string path = FileReadCommand(m_image, m_messages, m_cursor, m_window);
+    if (!path.empty())
+        m_source = path;
 }
 
 void CTQXLOADER961114Doc::OnFileWrite() {
@@ -113,9 +131,63 @@ void CTQXLOADER961114Doc::OnAdvancedUsage() {
 void CTQXLOADER961114Doc::OnConnectStart() {
     WindowConnectUi ui(m_window, m_status);
     RunConnect(m_image, ui, m_messages, m_cursor);
+    if (ui.confirmed) {
+        const char* port = std::getenv("TQXCOMM_PORT1");
+        m_source = ControllerSource(port ? port : "");
+    }
 }
 
 void CTQXLOADER961114Doc::OnAbout() {
     CAboutDlg about(m_window);
     about.exec();
+}
+
+ReportContent CTQXLOADER961114Doc::Report() const {
+    ReportOptions options;
+    options.source = m_source;
+    options.fromController = m_source.rfind("controller", 0) == 0;
+    options.created =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
+    return BuildReport(m_image, options);
+}
+
+bool CTQXLOADER961114Doc::ExportReportPdf(const std::string& path) {
+    std::string error;
+    bool written = false;
+    {
+        WaitCursor wait(m_cursor);
+        written = WriteReportPdf(Report(), m_image, path, error);
+    }
+    if (!written)
+        m_messages.Show("The report could not be written to " + path + ": " + error);
+    return written;
+}
+
+void CTQXLOADER961114Doc::OnFileExportPdf() {
+    if (!PassGate())
+        return;
+    QString path = QFileDialog::getSaveFileName(m_window, QStringLiteral("Export PDF"), QString(),
+                                                QStringLiteral("PDF files (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        path += QStringLiteral(".pdf");
+    ExportReportPdf(path.toStdString());
+}
+
+void CTQXLOADER961114Doc::OnFilePrint() {
+    if (!PassGate())
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, m_window);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    bool printed = false;
+    {
+        WaitCursor wait(m_cursor);
+        printed = PaintReport(Report(), m_image, printer);
+    }
+    if (!printed)
+        m_messages.Show("The report could not be printed");
 }

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "app/menu_table.h"
+#include "editors/report_content.h"
 #include "image/parameter_image.h"
 #include "operator/cursor.h"
 #include "operator/messages.h"
 
 #include <QObject>
 #include <QString>
+
+#include <string>
 
 class QWidget;
 
@@ -38,6 +41,14 @@ public:
     void OnAdvancedUsage();
     void OnConnectStart();
     void OnAbout();
+    void OnFilePrint();
+    void OnFileExportPdf();
+
+    // Writes the parameter report of the image to `path`; a failure is shown as a message.
+    bool ExportReportPdf(const std::string& path);
+    // What the report's header names as the image's source: the controller at port 1 after
+    // Connect, the file's path after File > Read.
+    const std::string& Source() const { return m_source; }
 
     ParameterImage& Image() { return m_image; }
 
@@ -45,10 +56,12 @@ private:
     // The connection gate: true when connected; otherwise shows the Connect-first notice.
     bool PassGate();
     template <class Dialog> void RunEditor();
+    ReportContent Report() const;
 
     ParameterImage& m_image;
     Messages& m_messages;
     CursorControl& m_cursor;
     QWidget* m_window = nullptr;
     ConnectStatus* m_status = nullptr;
+    std::string m_source;
 };

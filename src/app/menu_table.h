@@ -12,6 +12,8 @@ enum class Command {
     AdvancedUsage = 32775,
     ConnectStart = 32771,
     About = 57664,
+    FilePrint = 32800,
+    FileExportPdf = 32801,
 };
 
 struct MenuItemSpec {
@@ -26,6 +28,9 @@ inline const std::vector<MenuItemSpec>& MenuBarItems() {
     static const std::vector<MenuItemSpec> items = {
         {"File", "Read", Command::FileRead, "Copy file data  on disk or floppy to Loader"},
         {"File", "Write", Command::FileWrite, "Copy Loader data to file on disk or floppy"},
+        {"File", "Print...", Command::FilePrint, "Print the parameter report"},
+        {"File", "Export PDF...", Command::FileExportPdf,
+         "Save the parameter report as a PDF file"},
         {"Parameter setting", "Program pattern", Command::ProgramPattern, ""},
         {"Parameter setting", "PID group", Command::PidGroup, ""},
         {"Parameter setting", "Setting up", Command::SettingUp, ""},

@@ -1,6 +1,7 @@
 #include "editors/advanced_dialog.h"
 
 #include "editors/group_dialog_qt.h"
+#include "values/help_texts.h"
 #include "widgets/dialog_support_qt.h"
 
 #include <QComboBox>
@@ -31,48 +32,35 @@ AdvancedDialog::AdvancedDialog(ParameterImage& image, Messages& messages, Cursor
 
 void AdvancedDialog::BuildControls() {
     using namespace advanced_lists;
-    auto help = [this](const QString& mnemonic, const std::string& text) {
-        return MakeHelpButton(mnemonic, text, m_messages, this);
+    auto help = [this](const QString& mnemonic) {
+        return MakeHelpButton(mnemonic, HelpText(mnemonic.toStdString()), m_messages, this);
     };
     QGridLayout* g = nullptr;
 
     QGroupBox* limits = Box(QStringLiteral("Set Value Upper and Lower limits"), g, this);
-    AddRow(g,
-           help("SV-H", "Set value upper limit. Range:0 to 100% of the input range. Unit "
-                        "Engineering unit"),
-           m_svh = MakeEdit("SV-H", limits));
-    AddRow(g,
-           help("SV-L", "Set value lower limit. Range:0 to 100% of the input range. Unit "
-                        "Engineering unit"),
-           m_svl = MakeEdit("SV-L", limits));
+    AddRow(g, help("SV-H"), m_svh = MakeEdit("SV-H", limits));
+    AddRow(g, help("SV-L"), m_svl = MakeEdit("SV-L", limits));
 
     QGroupBox* dmv = Box(QString(), g, this);
-    AddRow(g, help("DMV", "MV variation limit. Range:0 to 105%. Unit 0.1%.For example:10%->10.0"),
-           m_dmv = MakeEdit("DMV", dmv));
+    AddRow(g, help("DMV"), m_dmv = MakeEdit("DMV", dmv));
 
     QGroupBox* hysteresis = Box(QStringLiteral("Setting of alarm hysteresis allowances"), g, this);
     for (int k = 0; k < 4; ++k) {
         const QString name = QStringLiteral("A%1HS").arg(k + 1);
-        const std::string text = "Alarm " + std::to_string(k + 1) +
-                                 " hysteresis width setting. Range:0 to 50%. Unit:Engineering unit";
-        AddRow(g, help(name, text), m_hs[k] = MakeEdit(name, hysteresis));
+        AddRow(g, help(name), m_hs[k] = MakeEdit(name, hysteresis));
     }
 
     QGroupBox* derivative = Box(QString(), g, this);
     std::vector<std::string> dvdv = Dvdv();
     dvdv.push_back(std::string());
-    AddRow(g, help("DVDV", "DV differential specification.(PV:0,DV:1)"),
-           m_dvdv = MakeCombo("DVDV", dvdv, true, derivative));
+    AddRow(g, help("DVDV"), m_dvdv = MakeCombo("DVDV", dvdv, true, derivative));
 
     QGroupBox* tuning = Box(QStringLiteral("Auto-tuning"), g, this);
-    AddRow(g, help("ATSV", "AT SV mode(standard:0,low:1)"),
-           m_atsv = MakeCombo("ATSV", Atsv(), true, tuning));
-    AddRow(g, help("PID", "AT PID tuning specification(PI:0,PID:1)"),
-           m_pid = MakeCombo("PID", Pid(), true, tuning));
+    AddRow(g, help("ATSV"), m_atsv = MakeCombo("ATSV", Atsv(), true, tuning));
+    AddRow(g, help("PID"), m_pid = MakeCombo("PID", Pid(), true, tuning));
 
     QGroupBox* protect = Box(QStringLiteral("Transmission write protect"), g, this);
-    AddRow(g, help("TDS", "Transmission write inhibit(enable:0,disable:1)"),
-           m_tds = MakeCombo("TDS", Tds(), true, protect));
+    AddRow(g, help("TDS"), m_tds = MakeCombo("TDS", Tds(), true, protect));
 
     auto* left = new QVBoxLayout;
     left->addWidget(limits);

@@ -1,6 +1,7 @@
 #include "editors/pid_group_dialog.h"
 
 #include "editors/group_dialog_qt.h"
+#include "values/help_texts.h"
 #include "widgets/dialog_support_qt.h"
 
 #include <QButtonGroup>
@@ -38,27 +39,17 @@ PidGroupDialog::PidGroupDialog(ParameterImage& image, Messages& messages, Cursor
     }
 
     auto* left = new QGridLayout;
-    m_p = AddField(left, 0, "P",
-                   "Proportional zone. Range:0.0 to 999.9. Unit:0.1%. For example:10%->10.0");
-    m_i = AddField(left, 1, "I", "Integral time.Range: 0 to 3200 . Unit:1 second");
+    m_p = AddField(left, 0, "P");
+    m_i = AddField(left, 1, "I");
     // Integers only; the range itself is the store step's check, with its message.
     m_i->setValidator(new QIntValidator(-99999, 99999, m_i));
-    m_d = AddField(left, 2, "D",
-                   "Differntial Time 0.0 to 999.9  . Unit:0.1 second. For example:10 sec ->10.0");
-    m_gap = AddField(left, 3, "GAP",
-                     "Dead zone. Range: 0 to 50% of input range. Unit:Engineering unit");
-    m_mvH = AddField(left, 4, "MV-H",
-                     "Manipulating value Upper limit. Range:-5.0 to 105.0%. Unit: 0.1%. For "
-                     "example:10%->10.0");
-    m_mvL = AddField(left, 5, "MV-L",
-                     "Manipulating value Lower limit. Range:-5.0 to 105.0%. Unit: 0.1%. For "
-                     "example:10%->10.0");
+    m_d = AddField(left, 2, "D");
+    m_gap = AddField(left, 3, "GAP");
+    m_mvH = AddField(left, 4, "MV-H");
+    m_mvL = AddField(left, 5, "MV-L");
 
     auto* right = new QGridLayout;
-    right->addWidget(MakeHelpButton(QStringLiteral("REV"),
-                                    "Reverse operation assignment(normal:0,reverse:1)", messages,
-                                    this),
-                     0, 0);
+    right->addWidget(MakeHelpButton(QStringLiteral("REV"), HelpText("REV"), messages, this), 0, 0);
     m_rev = new QComboBox(this);
     m_rev->setObjectName(QStringLiteral("REV"));
     m_rev->setEditable(true);
@@ -67,12 +58,9 @@ PidGroupDialog::PidGroupDialog(ParameterImage& image, Messages& messages, Cursor
         {QString::fromLatin1(PidGroupForm::kNormal), QString::fromLatin1(PidGroupForm::kReverse)});
     m_rev->setMinimumContentsLength(20);
     right->addWidget(m_rev, 0, 1);
-    m_knl = AddField(right, 1, "KnL",
-                     "Non-linear gain. Range: -199.9 to 327.7%. Unit:0.1%. For example:10%->10.0");
-    m_ar = AddField(right, 2, "Ar",
-                    "Integral break point. Range:0 to 100% of input range. Unit Engineering unit");
-    m_man = AddField(right, 3, "MAN",
-                     "Manual reset. Range:-25.0 to 125.0%. Unit: 0.1%. For example:10%->10.0");
+    m_knl = AddField(right, 1, "KnL");
+    m_ar = AddField(right, 2, "Ar");
+    m_man = AddField(right, 3, "MAN");
     right->setRowStretch(4, 1);
 
     auto* columns = new QHBoxLayout;
@@ -97,9 +85,10 @@ PidGroupDialog::PidGroupDialog(ParameterImage& image, Messages& messages, Cursor
     FillControls();
 }
 
-QLineEdit* PidGroupDialog::AddField(QGridLayout* grid, int row, const char* mnemonic,
-                                    const char* help) {
-    grid->addWidget(MakeHelpButton(QString::fromLatin1(mnemonic), help, m_messages, this), row, 0);
+QLineEdit* PidGroupDialog::AddField(QGridLayout* grid, int row, const char* mnemonic) {
+    grid->addWidget(
+        MakeHelpButton(QString::fromLatin1(mnemonic), HelpText(mnemonic), m_messages, this), row,
+        0);
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::fromLatin1(mnemonic));
     grid->addWidget(edit, row, 1);

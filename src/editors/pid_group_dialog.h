@@ -24,7 +24,7 @@ public:
     const PidGroupForm& Form() const { return m_form; }
 
 private:
-    QLineEdit* AddField(class QGridLayout* grid, int row, const char* mnemonic, const char* help);
+    QLineEdit* AddField(class QGridLayout* grid, int row, const char* mnemonic);
     void TakeTexts();
     void FillControls();
     void OnGroup(int group);

@@ -4,7 +4,9 @@
 #include "editors/group_dialog_qt.h"
 #include "editors/guaranteed_soak_dialog.h"
 #include "editors/pattern_graph_dialog.h"
+#include "editors/profile_dialog.h"
 #include "editors/segment_pid_dialog.h"
+#include "values/help_texts.h"
 #include "widgets/dialog_support_qt.h"
 
 #include <QButtonGroup>
@@ -114,14 +116,11 @@ QWidget* ProgramPatternDialog::BuildSetValueGroup() {
     grid->addWidget(new QLabel(QStringLiteral("SEG."), group), 0, 0);
     for (int s = 1; s <= kSegments; ++s)
         grid->addWidget(new QLabel(QString::number(s), group), 0, s, Qt::AlignHCenter);
-    AddFieldRow(
-        grid, 1,
-        MakeHelpButton(QStringLiteral("SV"), ProgramPatternForm::kSvHelp, m_messages, group),
-        QStringLiteral("SV"), m_sv);
-    AddFieldRow(
-        grid, 2,
-        MakeHelpButton(QStringLiteral("TIME"), ProgramPatternForm::kTimeHelp, m_messages, group),
-        QStringLiteral("TIME"), m_time);
+    AddFieldRow(grid, 1, MakeHelpButton(QStringLiteral("SV"), HelpText("SV"), m_messages, group),
+                QStringLiteral("SV"), m_sv);
+    AddFieldRow(grid, 2,
+                MakeHelpButton(QStringLiteral("TIME"), HelpText("TIME"), m_messages, group),
+                QStringLiteral("TIME"), m_time);
     return group;
 }
 
@@ -207,6 +206,7 @@ QWidget* ProgramPatternDialog::BuildBottomRow() {
         void (ProgramPatternDialog::*slot)();
         int row, column;
     } actionButtons[] = {{"VIEW", &ProgramPatternDialog::OnView, 0, 0},
+                         {"PROFILE", &ProgramPatternDialog::OnProfile, 0, 1},
                          {"RETRIEVE", &ProgramPatternDialog::OnRetrieve, 1, 0},
                          {"SEND", &ProgramPatternDialog::OnSend, 1, 1},
                          {"OK", &ProgramPatternDialog::OnOk, 2, 0},
@@ -288,6 +288,11 @@ void ProgramPatternDialog::OnOk() {
 // refreshed when they close.
 void ProgramPatternDialog::OnView() {
     PatternGraphDialog dialog(m_form.State(), m_form.Image(), m_messages, this);
+    dialog.exec();
+}
+
+void ProgramPatternDialog::OnProfile() {
+    ProfileDialog dialog(m_form.State(), m_form.Image(), this);
     dialog.exec();
 }
 

@@ -44,6 +44,7 @@ private:
     void OnSend();
     void OnOk();
     void OnView();
+    void OnProfile(); // the working copy against real time
     void OnSegmentPid();
     void OnAlarmValues();
     void OnGuaranteedSoak();

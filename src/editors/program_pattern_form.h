@@ -34,11 +34,6 @@ std::string CyclicText(const std::optional<int32_t>& cyclic);
 // state, the texts <-> working state steps with their messages, and the buttons.
 class ProgramPatternForm {
 public:
-    static constexpr const char* kSvHelp =
-        "SV:Setting value. See Range box and Decimal position box.";
-    static constexpr const char* kTimeHelp =
-        "Time:Setting value. Range:00:00 to 99:59.  See Time unit box. ";
-
     ProgramPatternForm(ParameterImage& image, Messages& messages, CursorControl& cursor);
 
     // What the sub-editors and the graph work on while the editor is open.

@@ -2,6 +2,7 @@
 
 #include "editors/group_dialog_qt.h"
 #include "values/conversions.h"
+#include "values/help_texts.h"
 #include "widgets/dialog_support_qt.h"
 
 #include <QComboBox>
@@ -58,8 +59,8 @@ SystemSetupDialog::SystemSetupDialog(ParameterImage& image, Messages& messages,
 void SystemSetupDialog::BuildControls() {
     using namespace setup_lists;
     Messages& msg = m_messages;
-    auto help = [&](const char* mnemonic, const char* text) {
-        return MakeHelpButton(QString::fromLatin1(mnemonic), text, msg, this);
+    auto help = [&](const char* mnemonic) {
+        return MakeHelpButton(QString::fromLatin1(mnemonic), HelpText(mnemonic), msg, this);
     };
 
     QGridLayout* g = nullptr;
@@ -73,28 +74,15 @@ void SystemSetupDialog::BuildControls() {
     AddRow(g, Label("PVT", input), m_pvt);
     AddRow(g, Label("PVU", input), m_pvu = MakeCombo("PVU", Pvu(), true, input));
     AddRow(g, Label("PVD", input), m_pvd = MakeCombo("PVD", Pvd(), true, input));
-    AddRow(g, help("PVF", "PV full scale -999 to 9999 Remark:PVF>PVB"),
-           m_pvf = MakeEdit("PVF", input, true));
-    AddRow(g, help("PVB", "PV base scale -999 to 9999 Remark:PVF>PVB"),
-           m_pvb = MakeEdit("PVB", input, true));
-    AddRow(g,
-           help("TF", "Time constant of filter. Range:0.0 to 900.0 . Unit:0.1 second.  For "
-                      "example:10 sec->10.0"),
-           m_tf = MakeEdit("TF", input));
-    AddRow(g,
-           help("SFT", "PV shift. Range:-50.0 to 50.0% of the input range. Unit:Engineering unit"),
-           m_sft = MakeEdit("SFT", input));
+    AddRow(g, help("PVF"), m_pvf = MakeEdit("PVF", input, true));
+    AddRow(g, help("PVB"), m_pvb = MakeEdit("PVB", input, true));
+    AddRow(g, help("TF"), m_tf = MakeEdit("TF", input));
+    AddRow(g, help("SFT"), m_sft = MakeEdit("SFT", input));
 
     QGroupBox* mv = Box(QString(), g, this);
-    AddRow(g, help("CI", "MV proportional period. Range:1 to 120 . Unit:1 second"),
-           m_ci = MakeEdit("CI", mv, true));
-    AddRow(g,
-           help("PSET", "Preset MV value. Range -5.0 to 105.0. Unit:0.1%. For example:10%->10.0"),
-           m_pset = MakeEdit("PSET", mv));
-    AddRow(g,
-           help("BURN", "MV set value at burnout. Range:-5.0 to 105.0 . Unit:0.1%.  For "
-                        "example:10%->10.0"),
-           m_burn = MakeEdit("BURN", mv));
+    AddRow(g, help("CI"), m_ci = MakeEdit("CI", mv, true));
+    AddRow(g, help("PSET"), m_pset = MakeEdit("PSET", mv));
+    AddRow(g, help("BURN"), m_burn = MakeEdit("BURN", mv));
 
     std::vector<std::string> alarmTypes;
     for (int code = 0; code < AlarmTypeCount(); ++code)
@@ -109,14 +97,8 @@ void SystemSetupDialog::BuildControls() {
     QGroupBox* output = Box(QStringLiteral("OUTPUT"), g, this);
     AddRow(g, Label("A01T", output), m_a01t = MakeCombo("A01T", Aot(), true, output));
     AddRow(g, Label("A01R", output), m_a01r = MakeCombo("A01R", Aor(), true, output));
-    AddRow(g,
-           help("A01F", "AO 1 full scale. Range:0.0 to 100.0% of the input range. "
-                        "Unit:Engineering unit"),
-           m_a01f = MakeEdit("A01F", output));
-    AddRow(g,
-           help("A01B", "AO 1 base scale. Range:0.0 to 100.0% of the input range. "
-                        "Unit:Engineering unit"),
-           m_a01b = MakeEdit("A01B", output));
+    AddRow(g, help("A01F"), m_a01f = MakeEdit("A01F", output));
+    AddRow(g, help("A01B"), m_a01b = MakeEdit("A01B", output));
     AddRow(g, Label("A02T", output), m_a02t = MakeCombo("A02T", Aot(), true, output));
     AddRow(g, Label("A02R", output), m_a02r = MakeCombo("A02R", Aor(), true, output));
     AddRow(g, Label("A02F", output), m_a02f = MakeEdit("A02F", output));
@@ -130,20 +112,12 @@ void SystemSetupDialog::BuildControls() {
     AddRow(g, Label("STM", start), m_stm = MakeCombo("STM", Stm(), true, start));
 
     QGroupBox* end = Box(QString(), g, this);
-    AddRow(g, help("ENDT", "End signal output time. Range:00:00 to 99:59 .Unit:=>TMU"),
-           m_endt = MakeEdit("ENDT", end));
+    AddRow(g, help("ENDT"), m_endt = MakeEdit("ENDT", end));
 
     QGroupBox* soak = Box(QStringLiteral("GUARANTEE SOAK"), g, this);
-    AddRow(g,
-           help("GS-H", "Guarantee soak upper limit. Range:0 to 50% of the input range. "
-                        "Unit:Engineering unit"),
-           m_gsh = MakeEdit("GS-H", soak));
-    AddRow(g,
-           help("GS-L", "Guarantee soak lower limit. Range:0 to 50%.of the input range. "
-                        "Unit:Engineering unit"),
-           m_gsl = MakeEdit("GS-L", soak));
-    AddRow(g, help("GS-T", "Guarantee soak max.wait time. Range:00:00 to 99:59 . Unit:=>TMU"),
-           m_gst = MakeEdit("GS-T", soak));
+    AddRow(g, help("GS-H"), m_gsh = MakeEdit("GS-H", soak));
+    AddRow(g, help("GS-L"), m_gsl = MakeEdit("GS-L", soak));
+    AddRow(g, help("GS-T"), m_gst = MakeEdit("GS-T", soak));
 
     QGroupBox* station = Box(QStringLiteral("STATION NO."), g, this);
     AddRow(g, Label("STN", station), m_stn = MakeCombo("STN", Stn(), false, station));

@@ -43,11 +43,13 @@ void FileWriteCommand(ParameterImage& image, Messages& messages, CursorControl& 
                     [&](Messages& held) { WriteParameterFile(image, *path, held); });
 }
 
-void FileReadCommand(ParameterImage& image, Messages& messages, CursorControl& cursor,
-                     QWidget* parent) {
+std::string FileReadCommand(ParameterImage& image, Messages& messages, CursorControl& cursor,
+                            QWidget* parent) {
     const std::optional<std::string> path = AskForPath(parent);
     if (!path)
-        return;
+        return std::string();
+    bool read = false;
     UnderWaitCursor(cursor, messages,
-                    [&](Messages& held) { ReadParameterFile(*path, image, held); });
+                    [&](Messages& held) { read = ReadParameterFile(*path, image, held); });
+    return read ? *path : std::string();
 }

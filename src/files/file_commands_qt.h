@@ -4,11 +4,14 @@
 #include "operator/cursor.h"
 #include "operator/messages.h"
 
+#include <string>
+
 class QWidget;
 
 // File > Write: asks for a name, writes the whole image as a parameter file.
 void FileWriteCommand(ParameterImage& image, Messages& messages, CursorControl& cursor,
                       QWidget* parent);
-// File > Read: asks for a name, loads a parameter file into the image.
-void FileReadCommand(ParameterImage& image, Messages& messages, CursorControl& cursor,
-                     QWidget* parent);
+// File > Read: asks for a name, loads a parameter file into the image. Returns the path
+// of a file that was read, or the empty text.
+std::string FileReadCommand(ParameterImage& image, Messages& messages, CursorControl& cursor,
+                            QWidget* parent);

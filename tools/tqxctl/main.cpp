@@ -22,6 +22,7 @@ const char kUsage[] =
     "  diff A B               compare two parameter sets; A and B are files or 'controller'\n"
     "  show SOURCE [GROUP]    print a parameter set (a file or 'controller'), or one group:\n"
     "                         system, advanced, pid 1..9, pattern 1..9\n"
+    "  report SOURCE OUT.pdf  write the parameter report of a file or 'controller' as PDF\n"
     "\n"
     "options:\n"
     "  --port SPEC            port 1 of the link, as TQXCOMM_PORT1 takes it:\n"

@@ -49,6 +49,10 @@ const std::map<std::string, std::string>& CommandHelp() {
         {"show", "usage: tqxctl [--port SPEC] show FILE|controller [GROUP]\n"
                  "Prints every parameter, or one group (system, advanced, pid N,\n"
                  "pattern N), in engineering units as the editors show them.\n"},
+        {"report", "usage: tqxctl [--port SPEC] report FILE|controller OUT.pdf\n"
+                   "Writes the parameter report of a parameter set (a file or 'controller')\n"
+                   "to OUT.pdf: every group with values and help texts, each pattern's\n"
+                   "segments and its profile against elapsed time. Needs no display.\n"},
     };
     return help;
 }
@@ -249,6 +253,14 @@ int Show(const std::vector<std::string>& operands) {
 
 } // namespace
 
+bool LoadParameterSource(const std::string& source, ParameterImage& image) {
+    bool linkOpen = false;
+    const bool loaded = LoadSource(source, image, linkOpen);
+    if (linkOpen)
+        TQXCloseSerialPort();
+    return loaded;
+}
+
 int RunTqxctlCommand(const std::string& command, const std::vector<std::string>& operands) {
     const auto help = CommandHelp().find(command);
     if (help == CommandHelp().end()) {
@@ -266,5 +278,7 @@ int RunTqxctlCommand(const std::string& command, const std::vector<std::string>&
         return Restore(operands);
     if (command == "diff")
         return Diff(operands);
+    if (command == "report")
+        return Report(operands);
     return Show(operands);
 }

@@ -1,7 +1,16 @@
 #pragma once
 
+#include "image/parameter_image.h"
+
 #include <string>
 #include <vector>
 
 // Runs one tqxctl command; returns the process exit status.
 int RunTqxctlCommand(const std::string& command, const std::vector<std::string>& operands);
+
+// Loads a parameter set from a parameter file or from "controller" (the controller on port
+// 1, read whole); false after the errors are printed on stderr.
+bool LoadParameterSource(const std::string& source, ParameterImage& image);
+
+// tqxctl report FILE|controller OUT.pdf (tqxctl_report.cpp).
+int Report(const std::vector<std::string>& operands);

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "image/parameter_image.h"
+
+#include <string>
+#include <vector>
+
+// What the parameter report holds, page by page, as texts: the system setup, advanced and
+// PID groups as tables of mnemonic, engineering value and help text (or unit), and one
+// page per program pattern with its segment table; the pattern pages end with the
+// pattern's profile (profile_geometry.h). The painter (report_qt.h) only lays it out.
+
+struct ReportTable {
+    std::vector<std::string> header;
+    std::vector<double> widths; // relative column widths
+    std::vector<std::vector<std::string>> rows;
+};
+
+struct ReportPage {
+    std::string title;              // "SYSTEM SETUP", "PROGRAM PATTERN 3"
+    std::vector<std::string> notes; // lines under the title
+    ReportTable table;
+    int pattern = 0; // 1..9: the page ends with this pattern's profile
+};
+
+struct ReportContent {
+    std::string modelCode;
+    std::string source; // "controller at port 1 (...)" or the file's path
+    std::string created;
+    std::vector<ReportPage> pages;
+
+    // The line at the top of page `index` (0-based): model code, source, date, page n of m.
+    std::string HeaderLine(int index) const;
+};
+
+struct ReportOptions {
+    std::string source;
+    std::string created;         // date and time, as the caller formats it
+    bool fromController = false; // the advanced fields a file does not hold are known
+};
+
+ReportContent BuildReport(const ParameterImage& image, const ReportOptions& options);
+
+// The text an unused segment's SV cell shows in the segment table; its other cells are
+// empty but TIME, which shows "----".
+constexpr const char* kUnusedSegment = "unused";
+
+// How the header names a controller: "controller at port 1", with port 1's setting when
+// one is given.
+std::string ControllerSource(const std::string& portSetting);

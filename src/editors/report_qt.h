@@ -1,0 +1,29 @@
+#pragma once
+
+#include "editors/profile_geometry.h"
+#include "editors/report_content.h"
+
+#include <string>
+
+class QPagedPaintDevice;
+class QPainter;
+class QRectF;
+
+// The parameter report painted onto pages: a header on every page, the parameter tables,
+// and each pattern's profile. One renderer for the printer, the PDF file and tqxctl.
+
+// A4 landscape with 12 mm margins.
+void UseReportPageLayout(QPagedPaintDevice& device);
+
+// Paints every page; false when the device cannot be painted on.
+bool PaintReport(const ReportContent& report, const ParameterImage& image,
+                 QPagedPaintDevice& device);
+
+// Writes the report to a PDF file, replacing it only once complete; false with the reason
+// in `error` otherwise.
+bool WriteReportPdf(const ReportContent& report, const ParameterImage& image,
+                    const std::string& path, std::string& error);
+
+// A profile (set value against elapsed time, segment boundaries, the end of the program and
+// the time-signal bars) drawn into `area`, in the painter's units of points.
+void PaintProfile(QPainter& painter, const QRectF& area, const ProfileGeometry& profile);

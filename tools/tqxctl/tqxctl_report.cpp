@@ -1,0 +1,51 @@
+// tqxctl report: the parameter report as PDF, painted with Qt without a display.
+
+#include "tqxctl_commands.h"
+
+#include "editors/report_content.h"
+#include "editors/report_qt.h"
+
+#include <QDateTime>
+#include <QGuiApplication>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+int Report(const std::vector<std::string>& operands) {
+    if (operands.size() != 2) {
+        std::fputs("usage: tqxctl [--port SPEC] report FILE|controller OUT.pdf\n", stderr);
+        return 2;
+    }
+    ParameterImage image;
+    if (!LoadParameterSource(operands[0], image))
+        return 2;
+
+    // Fonts need a GUI application; with no display, Qt's offscreen platform serves.
+    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") &&
+        !std::getenv("WAYLAND_DISPLAY"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int argc = 1;
+    static char name[] = "tqxctl";
+    static char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+
+    ReportOptions options;
+    const bool controller = operands[0] == "controller";
+    const char* port = std::getenv("TQXCOMM_PORT1");
+    options.source = controller ? ControllerSource(port ? port : "") : operands[0];
+    options.fromController = controller;
+    options.created =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
+
+    const auto start = std::chrono::steady_clock::now();
+    std::string error;
+    if (!WriteReportPdf(BuildReport(image, options), image, operands[1], error)) {
+        std::fprintf(stderr, "tqxctl: cannot write %s: %s\n", operands[1].c_str(), error.c_str());
+        return 2;
+    }
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::printf("wrote %s (rendered in %.0f ms)\n", operands[1].c_str(), ms);
+    return 0;
+}
