@@ -47,10 +47,9 @@ ProfileGeometry BuildProfile(const ProgramPatternRecord& pattern, const SystemSe
         for (int k = 1; k <= g.timeSignals; ++k) {
             const uint16_t on = seg.TsOn(k);
             const uint16_t off = seg.TsOff(k);
-            // As the graph: an unset (or zero) on time, or an off time before the on time,
-            // draws no bar in the segment.
-            if (on == kTimeNotUsed || on == 0 || off == kTimeNotUsed || off <= on ||
-                seg.TIME() == 0)
+            // An on time of 00:00 switches at the segment's start (the table shows it so);
+            // an unset time, or an off time not after the on time, draws no bar.
+            if (on == kTimeNotUsed || off == kTimeNotUsed || off <= on)
                 continue;
             g.bars.push_back({k, t + on, t + off});
         }
@@ -83,7 +82,8 @@ std::string TimeAxisTitle(int tmu) {
 std::vector<double> TimeTicks(double end, int maxTicks) {
     static const double kSteps[] = {1,   2,   5,   10,   15,   30,   60,   120,   180,  240,
                                     360, 480, 720, 1440, 2880, 4320, 7200, 14400, 28800};
-    double step = kSteps[sizeof(kSteps) / sizeof(kSteps[0]) - 1];
+    // Beyond the list (only a program of many long segments): whole days.
+    double step = std::max(1.0, std::ceil(end / std::max(maxTicks, 1) / 1440.0)) * 1440.0;
     for (double s : kSteps)
         if (end / s <= maxTicks) {
             step = s;

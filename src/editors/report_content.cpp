@@ -5,6 +5,7 @@
 #include "values/conversions.h"
 #include "values/help_texts.h"
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -33,37 +34,47 @@ ReportPage ParameterPage(const std::string& title, const std::vector<ParameterEn
                          const SystemSetupRecord& setup) {
     ReportPage page;
     page.title = title;
-    page.table.header = {"Parameter", "Value", "Help text / unit"};
-    page.table.widths = {1.2, 4.8, 8.0};
+    ReportTable table;
+    table.header = {"Parameter", "Value", "Help text / unit"};
+    table.widths = {1.2, 4.8, 8.0};
     for (const ParameterEntry& e : entries)
-        page.table.rows.push_back({e.mnemonic, e.text, HelpOrUnit(e, setup)});
+        table.rows.push_back({e.mnemonic, e.text, HelpOrUnit(e, setup)});
+    page.tables.push_back(std::move(table));
     return page;
 }
 
-// PID groups side by side: one row per parameter, one column per group.
+// PID groups side by side, groups 1-5 above 6-9: one row per parameter, one column per
+// group, so that every value fits its column.
 ReportPage PidPage(const std::vector<ParameterEntry>& entries) {
     ReportPage page;
     page.title = "PID GROUPS";
-    page.table.header = {"Parameter"};
-    page.table.widths = {1.2};
-    for (int g = 1; g <= ParameterImage::kPidGroups; ++g) {
-        page.table.header.push_back("Group " + std::to_string(g));
-        page.table.widths.push_back(1.0);
-    }
-    page.table.header.push_back("Help text / unit");
-    page.table.widths.push_back(4.0);
-    std::map<std::string, size_t> rowOf;
-    for (const ParameterEntry& e : entries) {
-        auto [it, added] = rowOf.try_emplace(e.mnemonic, page.table.rows.size());
-        if (added) {
-            std::vector<std::string> row(page.table.header.size());
-            row[0] = e.mnemonic;
-            std::string help = HelpText(e.mnemonic);
-            row.back() = help.empty() ? "stored value" : help;
-            page.table.rows.push_back(row);
+    for (int first : {1, 6}) {
+        const int last = std::min(first + 4, ParameterImage::kPidGroups);
+        ReportTable table;
+        table.header = {"Parameter"};
+        table.widths = {0.8};
+        for (int g = first; g <= last; ++g) {
+            table.header.push_back("Group " + std::to_string(g));
+            table.widths.push_back(1.3);
         }
-        const int g = std::stoi(e.group.substr(4));
-        page.table.rows[it->second][g] = e.text;
+        table.header.push_back("Help text / unit");
+        table.widths.push_back(4.0 + 1.3 * (4 - (last - first)));
+        std::map<std::string, size_t> rowOf;
+        for (const ParameterEntry& e : entries) {
+            const int g = std::stoi(e.group.substr(4));
+            if (g < first || g > last)
+                continue;
+            auto [it, added] = rowOf.try_emplace(e.mnemonic, table.rows.size());
+            if (added) {
+                std::vector<std::string> row(table.header.size());
+                row[0] = e.mnemonic;
+                const std::string help = HelpText(e.mnemonic);
+                row.back() = help.empty() ? "stored value" : help;
+                table.rows.push_back(row);
+            }
+            table.rows[it->second][static_cast<size_t>(g - first + 1)] = e.text;
+        }
+        page.tables.push_back(std::move(table));
     }
     return page;
 }
@@ -79,18 +90,19 @@ ReportPage PatternPage(int n, const ParameterImage& image,
     ReportPage page;
     page.title = "PROGRAM PATTERN " + std::to_string(n);
     page.pattern = n;
-    page.table.header = {"Segment"};
-    page.table.widths = {1.3};
+    ReportTable table;
+    table.header = {"Segment"};
+    table.widths = {1.3};
     for (int s = 1; s <= ProgramPatternRecord::kSegments; ++s) {
-        page.table.header.push_back(std::to_string(s));
-        page.table.widths.push_back(1.0);
+        table.header.push_back(std::to_string(s));
+        table.widths.push_back(1.0);
     }
     std::map<std::string, size_t> rowOf;
     for (const char* mnemonic : kPatternRows) {
-        rowOf[mnemonic] = page.table.rows.size();
-        std::vector<std::string> row(page.table.header.size());
+        rowOf[mnemonic] = table.rows.size();
+        std::vector<std::string> row(table.header.size());
         row[0] = mnemonic;
-        page.table.rows.push_back(row);
+        table.rows.push_back(row);
     }
     std::string pvst, cycl, link;
     for (const ParameterEntry& e : entries) {
@@ -106,8 +118,9 @@ ReportPage PatternPage(int n, const ParameterImage& image,
         std::string text = e.text;
         if (e.segment > used)
             text = e.mnemonic == "SV" ? kUnusedSegment : e.mnemonic == "TIME" ? "----" : "";
-        page.table.rows[it->second][e.segment] = text;
+        table.rows[it->second][e.segment] = text;
     }
+    page.tables.push_back(std::move(table));
     const SystemSetupRecord& setup = image.systemSetup;
     const auto range = RangeBoxText(setup);
     const auto decimals = DecimalPointBoxText(setup.PVD);

@@ -19,7 +19,7 @@ struct ReportTable {
 struct ReportPage {
     std::string title;              // "SYSTEM SETUP", "PROGRAM PATTERN 3"
     std::vector<std::string> notes; // lines under the title
-    ReportTable table;
+    std::vector<ReportTable> tables;
     int pattern = 0; // 1..9: the page ends with this pattern's profile
 };
 

@@ -21,10 +21,15 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-QFont Font(double points, bool bold = false) {
+// A font of `points` in the painter's units, which are points scaled to the device: the
+// device resolves point sizes at its own resolution, so the size is taken back by it.
+QFont Font(const QPainter& p, double points, bool bold = false) {
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPointSizeF(points);
+    font.setPointSizeF(points * 72.0 / p.device()->logicalDpiY());
     font.setBold(bold);
+    // Without shaping there are no ligatures: "fi" stays two letters, so a text copied or
+    // searched in the PDF reads as written.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 
@@ -39,8 +44,8 @@ double PaintTable(QPainter& p, const ReportTable& table, double top, double widt
 
     const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
     auto paintRow = [&](const std::vector<std::string>& cells, double y, bool header) {
-        p.setFont(Font(points, header));
-        const QFontMetricsF metrics(p.font());
+        p.setFont(Font(p, points, header));
+        const QFontMetricsF metrics(p.font(), p.device());
         double height = metrics.height();
         for (size_t c = 0; c < cells.size() && c + 1 < x.size(); ++c) {
             const QRectF box(0, 0, x[c + 1] - x[c] - 2 * kCellPad, 1000);
@@ -72,29 +77,30 @@ void PaintPage(QPainter& p, const QRectF& page, const ReportContent& report, int
                const ParameterImage& image) {
     const ReportPage& content = report.pages[static_cast<size_t>(index)];
     p.setPen(Qt::black);
-    p.setFont(Font(8));
+    p.setFont(Font(p, 8));
     p.drawText(QRectF(0, 0, page.width(), kHeaderHeight), Qt::AlignLeft | Qt::AlignVCenter,
                Q(report.HeaderLine(index)));
     p.setPen(QPen(Qt::black, 0.6));
     p.drawLine(QPointF(0, kHeaderHeight), QPointF(page.width(), kHeaderHeight));
 
     double y = kHeaderHeight + 6;
-    p.setFont(Font(12, true));
+    p.setFont(Font(p, 12, true));
     p.drawText(QRectF(0, y, page.width(), 18), Qt::AlignLeft | Qt::AlignVCenter, Q(content.title));
     y += 20;
-    p.setFont(Font(8));
+    p.setFont(Font(p, 8));
     for (const std::string& note : content.notes) {
         p.drawText(QRectF(0, y, page.width(), 12), Qt::AlignLeft | Qt::AlignVCenter, Q(note));
         y += 12;
     }
     y += 4;
     const bool pattern = content.pattern > 0;
-    y = PaintTable(p, content.table, y, page.width(), pattern ? 6.5 : 8.0);
+    for (const ReportTable& table : content.tables)
+        y = PaintTable(p, table, y, page.width(), pattern ? 6.5 : 8.0) + 8;
     if (pattern) {
         const ProfileGeometry profile =
             BuildProfile(image.pattern[static_cast<size_t>(content.pattern - 1)], image.systemSetup,
                          HasTimeSignalOption(image));
-        PaintProfile(p, QRectF(0, y + 8, page.width(), page.height() - y - 8), profile);
+        PaintProfile(p, QRectF(0, y, page.width(), page.height() - y), profile);
     }
 }
 
@@ -173,9 +179,9 @@ void PaintProfile(QPainter& p, const QRectF& area, const ProfileGeometry& g) {
                          : top + plot.height() / 2;
     };
 
-    const QFont small = Font(6.5);
+    const QFont small = Font(p, 6.5);
     p.setFont(small);
-    const QFontMetricsF metrics(small);
+    const QFontMetricsF metrics(small, p.device());
     const QPen grid(QColor(210, 210, 210), 0.4);
     const QPen text(Qt::black);
 

@@ -105,23 +105,28 @@ TEST(ProfileGeometry, TimeSignalBarsFollowTheirSegment) {
     ProgramPatternRecord p = Pattern({60, 60, 60}, {0, 0, 0});
     p.Segment(2).SetTsOn(1, 15); // on 75..105
     p.Segment(2).SetTsOff(1, 45);
-    p.Segment(3).SetTsOn(2, 0); // on time 0: no bar
+    p.Segment(3).SetTsOn(2, kTimeNotUsed); // "----": no bar
     p.Segment(3).SetTsOff(2, 30);
+    p.Segment(1).SetTsOn(4, 0); // on at the segment's start: 0..20
+    p.Segment(1).SetTsOff(4, 20);
     p.Segment(3).SetTsOn(3, 40); // off before on: no bar
     p.Segment(3).SetTsOff(3, 20);
     p.Segment(1).SetTsOn(5, 10); // needs the time-signal option
     p.Segment(1).SetTsOff(5, 20);
     const ProfileGeometry standard = BuildProfile(p, Range(36, 0, 1), false);
-    ASSERT_EQ(standard.bars.size(), 1u);
+    ASSERT_EQ(standard.bars.size(), 2u);
     EXPECT_EQ(standard.timeSignals, 4);
-    EXPECT_EQ(standard.bars[0].signal, 1);
-    EXPECT_DOUBLE_EQ(standard.bars[0].on, 75);
-    EXPECT_DOUBLE_EQ(standard.bars[0].off, 105);
+    EXPECT_EQ(standard.bars[0].signal, 4);
+    EXPECT_DOUBLE_EQ(standard.bars[0].on, 0);
+    EXPECT_DOUBLE_EQ(standard.bars[0].off, 20);
+    EXPECT_EQ(standard.bars[1].signal, 1);
+    EXPECT_DOUBLE_EQ(standard.bars[1].on, 75);
+    EXPECT_DOUBLE_EQ(standard.bars[1].off, 105);
     const ProfileGeometry option = BuildProfile(p, Range(36, 0, 1), true);
     EXPECT_EQ(option.timeSignals, 6);
-    ASSERT_EQ(option.bars.size(), 2u);
-    EXPECT_EQ(option.bars[0].signal, 5);
-    EXPECT_DOUBLE_EQ(option.bars[0].on, 10);
+    ASSERT_EQ(option.bars.size(), 3u);
+    EXPECT_EQ(option.bars[1].signal, 5);
+    EXPECT_DOUBLE_EQ(option.bars[1].on, 10);
 }
 
 TEST(ProfileGeometry, ElapsedTimeInThePatternsUnit) {
