@@ -166,4 +166,27 @@ TEST(Tqxctl, ErrorsNameWhatWasWrong) {
     EXPECT_EQ(Tqxctl("restore --help").status, 0);
 }
 
+// The report needs no display: tqxctl picks Qt's offscreen platform itself.
+TEST(Tqxctl, ReportOfTheControllerWithoutADisplay) {
+    SimProcess sim({"--tcp", "127.0.0.1:0"});
+    ASSERT_TRUE(sim.Ready()) << sim.ReadyLine();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        unsetenv(name);
+    const std::string pdf = TempPath("report.pdf");
+    const Result report = Tqxctl("--port " + sim.PortSetting() + " report controller " + pdf);
+    ASSERT_EQ(report.status, 0) << report.out;
+    FILE* pipe = popen(("pdftotext -l 1 -layout " + pdf + " -").c_str(), "r");
+    std::string first;
+    std::array<char, 4096> buffer{};
+    for (size_t n; pipe && (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+        first.append(buffer.data(), n);
+    if (pipe)
+        pclose(pipe);
+    EXPECT_NE(first.find("controller at port 1 (" + sim.PortSetting() + ")"), std::string::npos)
+        << first;
+    EXPECT_NE(first.find("Page 1 of 12"), std::string::npos) << first;
+    std::filesystem::remove(pdf);
+    EXPECT_EQ(Tqxctl("report controller").status, 2);
+}
+
 } // namespace

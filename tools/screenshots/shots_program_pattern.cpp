@@ -1,6 +1,9 @@
 #include "shot_registry.h"
 
+#include "editors/profile_dialog.h"
 #include "editors/program_pattern_dialog.h"
+#include "editors/report_content.h"
+#include "editors/report_qt.h"
 #include "operator/cursor.h"
 
 #include <QRadioButton>
@@ -50,4 +53,26 @@ TQX_SHOT("program_pattern") {
     NoCursor cursor;
     ProgramPatternDialog dialog(image, messages, cursor);
     ctx.save(&dialog, QStringLiteral("program_pattern"));
+}
+
+TQX_SHOT("profile") {
+    ParameterImage image;
+    FillDemo(image);
+    PatternWorkingState state;
+    LoadPattern(image, 1, state);
+    ProfileDialog dialog(state, image);
+    ctx.save(&dialog, QStringLiteral("profile"));
+}
+
+// The parameter report of the same image; scripts/screenshots turns pages of it into PNGs.
+TQX_SHOT("report") {
+    ParameterImage image;
+    FillDemo(image);
+    ReportOptions options;
+    options.source = ControllerSource("/dev/ttyUSB0");
+    options.created = "2024-05-06 07:08";
+    std::string error;
+    if (!WriteReportPdf(BuildReport(image, options), image,
+                        (ctx.outputDir + QStringLiteral("/report.pdf")).toStdString(), error))
+        qWarning("report: %s", error.c_str());
 }
