@@ -6,11 +6,13 @@
 #include "tqx_version.h"
 
 #include <QDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -56,6 +58,8 @@ TEST_F(ShellFixture, MenuBarHasItsMenusItemsIdsAndPromptsInOrder) {
     const Item expected[] = {
         {"File", "Read", 32780, "Copy file data  on disk or floppy to Loader"},
         {"File", "Write", 32781, "Copy Loader data to file on disk or floppy"},
+        {"File", "Print...", 32800, "Print the parameter report"},
+        {"File", "Export PDF...", 32801, "Save the parameter report as a PDF file"},
         {"Parameter setting", "Program pattern", 32772, ""},
         {"Parameter setting", "PID group", 32773, ""},
         {"Parameter setting", "Setting up", 32774, ""},
@@ -146,6 +150,20 @@ TEST_F(ShellFixture, ConnectThroughTheMenuIgnoresEditsOfTheCode) {
     EXPECT_EQ(image.connected, 1);
     EXPECT_EQ(sim.Calls().size(), 58u);
     EXPECT_TRUE(messages.Texts().empty());
+    EXPECT_EQ(document.Source().rfind("controller at port 1", 0), 0u) << document.Source();
+}
+
+TEST_F(ShellFixture, ExportPdfWritesTheReportOrSaysWhyNot) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("r.pdf")).toStdString();
+    EXPECT_TRUE(document.ExportReportPdf(path));
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(path)).size() > 1000);
+    EXPECT_TRUE(messages.Texts().empty());
+    EXPECT_FALSE(document.ExportReportPdf("/nonexistent/r.pdf"));
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_EQ(
+        messages.Texts()[0].rfind("The report could not be written to /nonexistent/r.pdf: ", 0),
+        0u);
 }
 
 TEST_F(ShellFixture, CancelledConnectLeavesTheGateClosed) {
