@@ -117,19 +117,16 @@ void PidGroupDialog::TakeTexts() {
     t.Ar = S(m_ar->text());
     t.MAN = S(m_man->text());
     t.REV = S(m_rev->currentText());
-    // A text that is not a whole integer is refused: the previous integer stays.
+    // A text that is not a whole integer gives nothing: the store step refuses it.
     bool isInteger = false;
     const int i = m_i->text().trimmed().toInt(&isInteger);
-    if (isInteger)
-        t.I = i;
-    else
-        m_i->setText(QString::number(t.I));
+    t.I = isInteger ? std::optional<int32_t>(i) : std::nullopt;
 }
 
 void PidGroupDialog::FillControls() {
     const PidGroupTexts& t = m_form.Texts();
     m_p->setText(Q(t.P));
-    m_i->setText(QString::number(t.I));
+    m_i->setText(t.I ? QString::number(*t.I) : QString());
     m_d->setText(Q(t.D));
     m_gap->setText(Q(t.GAP));
     m_mvH->setText(Q(t.MV_H));

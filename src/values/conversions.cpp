@@ -103,13 +103,15 @@ int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messag
     double n = static_cast<double>(ReadInteger(digits, int64_t(1) << 40));
     if (range.dc)
         n *= static_cast<double>(kPow10[d]);
-    const float q = static_cast<float>(n - static_cast<double>(range.base) * 10000.0);
-    const float s = q / range.span;
-    if (!std::isfinite(s) || s < -32767.0f || s >= 20000.0f) {
+    // The nearest stored step, halves away from zero: truncating would read many shown
+    // texts back one step lower, so that OK without typing would lower the value.
+    const double q = n - static_cast<double>(range.base) * 10000.0;
+    const double s = std::round(q / static_cast<double>(range.span));
+    if (!std::isfinite(s) || s < -32767.0 || s >= 20000.0) {
         messages.Show("The value is outside the input range");
         return kRangeParseError;
     }
-    return static_cast<int32_t>(s); // toward zero
+    return static_cast<int32_t>(s);
 }
 
 std::optional<int32_t> RangeValueIn(const InputRange& range, const std::string& text, int32_t lo,
@@ -169,6 +171,24 @@ std::string FormatTime(int32_t value) {
     text += static_cast<char>('0' + m / 10);
     text += static_cast<char>('0' + m % 10);
     return text;
+}
+
+std::optional<int32_t> ParseTimeValue(const std::string& text) {
+    // Only digits and one colon are read as a time; "ab" or "1O:30" would otherwise be
+    // read as 00:00 or 01:30.
+    size_t colons = 0;
+    for (const char c : text) {
+        if (c == ':')
+            ++colons;
+        else if (c < '0' || c > '9')
+            return std::nullopt;
+    }
+    if (colons > 1)
+        return std::nullopt;
+    const TimeParts t = ParseTime(text);
+    if (t.first < 0 || t.first > 99 || t.second < 0 || t.second > 59)
+        return std::nullopt;
+    return t.first * 60 + t.second;
 }
 
 TimeParts ParseTime(const std::string& text) {

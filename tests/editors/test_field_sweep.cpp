@@ -227,7 +227,7 @@ TEST_P(SystemSetupSweep, EveryField) {
     Sweep(subject, fields, HostileTexts());
 
     // PVF, PVB and CI hold integers; the field itself refuses other texts.
-    auto integer = [](int& field) {
+    auto integer = [](std::optional<int>& field) {
         return [&field](const std::string& v) { field = std::stoi(v); };
     };
     Sweep(subject,
