@@ -36,8 +36,7 @@ std::string IntegerRefusal(const std::string& message, const std::string& field,
 // the parser's own messages, which name none.
 class NamedMessages : public Messages {
 public:
-    NamedMessages(Messages& inner, std::string field)
-        : m_inner(inner), m_field(std::move(field)) {}
+    NamedMessages(Messages& inner, std::string field) : m_inner(inner), m_field(std::move(field)) {}
     void Show(const std::string& text) override { m_inner.Show(text + "\n" + m_field); }
 
 private:

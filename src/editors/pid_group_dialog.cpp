@@ -117,9 +117,12 @@ void PidGroupDialog::TakeTexts() {
     t.Ar = S(m_ar->text());
     t.MAN = S(m_man->text());
     t.REV = S(m_rev->currentText());
-    // A text that is not a whole integer gives nothing: the store step refuses it.
+    // A text that is not a whole integer gives nothing, which the store step refuses with
+    // the field's message; the field shows the previous integer again.
     bool isInteger = false;
     const int i = m_i->text().trimmed().toInt(&isInteger);
+    if (!isInteger && t.I)
+        m_i->setText(QString::number(*t.I));
     t.I = isInteger ? std::optional<int32_t>(i) : std::nullopt;
 }
 
