@@ -40,17 +40,22 @@ bool IsIntegerText(const std::string& text) {
     return true;
 }
 
+// The engineering value of a stored range value times 10000 (for DC inputs in displayed
+// units), truncated toward zero.
+int64_t ScaledValue(const InputRange& range, int d, double value) {
+    double x = value * static_cast<double>(range.span) + static_cast<double>(range.base) * 10000.0;
+    if (range.dc)
+        x /= static_cast<double>(kPow10[d]);
+    return static_cast<int64_t>(x); // toward zero
+}
+
 } // namespace
 
 std::string FormatRangeValue(const InputRange& range, int16_t value) {
     if (value == kNoValue)
         return "----";
     const int d = std::min(std::max(range.decimals, 0), 3);
-    double x = static_cast<double>(value) * static_cast<double>(range.span) +
-               static_cast<double>(range.base) * 10000.0;
-    if (range.dc)
-        x /= static_cast<double>(kPow10[d]);
-    const int64_t n = static_cast<int64_t>(x); // toward zero
+    const int64_t n = ScaledValue(range, d, value);
     int64_t a = n < 0 ? -n : n;
     // Round half up at the digit of weight 10^(3 - d), then drop the last 4 - d digits.
     if ((a / kPow10[3 - d]) % 10 >= 5)
@@ -106,7 +111,22 @@ int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messag
     // The nearest stored step, halves away from zero: truncating would read many shown
     // texts back one step lower, so that OK without typing would lower the value.
     const double q = n - static_cast<double>(range.base) * 10000.0;
-    const double s = std::round(q / static_cast<double>(range.span));
+    double s = std::round(q / static_cast<double>(range.span));
+    // Zero is shown as "0" on its positive side and as "-0" on its negative side: a zero
+    // text takes the step nearest to zero on the side its sign names. FormatRangeValue
+    // writes the "-" from -1 (in ten-thousandths of a shown unit) downward.
+    if (n == 0.0 && std::isfinite(s)) {
+        const bool negative = digits.find('-') != std::string::npos;
+        if ((ScaledValue(range, d, s) < 0) != negative) {
+            const double unit = range.dc ? static_cast<double>(kPow10[d]) : 1.0;
+            const double edge = (-unit - static_cast<double>(range.base) * 10000.0) /
+                                static_cast<double>(range.span);
+            const double toward = (negative == (range.span > 0)) ? -1.0 : 1.0;
+            s = std::round(edge) - 2.0 * toward;
+            for (int i = 0; i < 6 && (ScaledValue(range, d, s) < 0) != negative; ++i)
+                s += toward;
+        }
+    }
     if (!std::isfinite(s) || s < -32767.0 || s >= 20000.0) {
         messages.Show("The value is outside the input range");
         return kRangeParseError;
