@@ -151,6 +151,22 @@ void ProgramPatternForm::ShowPatternFields() {
     m_fields.pvstart = PvStartText(table.At(1, SegmentByteTable::PVST));
     m_fields.cyclic = table.At(1, SegmentByteTable::CYCL);
     m_fields.link = LinkText(table.At(1, SegmentByteTable::LINK));
+    // The three settings show segment 1; a pattern whose segments differ keeps its rows
+    // while the texts are unchanged, instead of taking segment 1's value everywhere.
+    const std::pair<SegmentByteTable::Column, std::string> settings[] = {
+        {SegmentByteTable::PVST, m_fields.pvstart},
+        {SegmentByteTable::CYCL, CyclicText(m_fields.cyclic)},
+        {SegmentByteTable::LINK, m_fields.link}};
+    for (const auto& [column, text] : settings) {
+        bool same = true;
+        for (int s = 2; s <= kSegments; ++s)
+            same = same && table.At(s, column) == table.At(1, column);
+        const std::string key = "column" + std::to_string(column);
+        if (same)
+            u.Forget(key);
+        else
+            u.Remember(key, text);
+    }
 }
 
 // A time the row showed empty (6000 or more) is kept while its field stays empty; any
@@ -211,6 +227,11 @@ void ProgramPatternForm::CollectPatternSettings() {
 }
 
 void ProgramPatternForm::FillColumn(SegmentByteTable::Column column, uint16_t value) {
+    const std::string shown = column == SegmentByteTable::PVST   ? m_fields.pvstart
+                              : column == SegmentByteTable::CYCL ? CyclicText(m_fields.cyclic)
+                                                                 : m_fields.link;
+    if (m_unshown.Untouched("column" + std::to_string(column), shown))
+        return;
     for (int s = 1; s <= kSegments; ++s)
         m_state.segmentBytes.At(s, column) = value;
 }
