@@ -149,7 +149,9 @@ std::string FormatOneDecimal(int32_t value, int32_t divisor) {
     if (2 * (rest < 0 ? -rest : rest) >= divisor)
         tenths += t < 0 ? -1 : 1;
     const int64_t a = tenths < 0 ? -tenths : tenths;
-    return std::string(value < 0 ? "-" : "") + std::to_string(a / 10) + "." +
+    // A value that rounds to zero tenths shows "0.0": "-0.0" would read back as 0 and show
+    // another text after OK without typing.
+    return std::string(tenths < 0 ? "-" : "") + std::to_string(a / 10) + "." +
            std::to_string(a % 10);
 }
 
