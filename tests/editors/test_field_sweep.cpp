@@ -10,11 +10,13 @@
 #include "editors/program_pattern_form.h"
 #include "editors/segment_pid_form.h"
 #include "editors/system_setup_form.h"
+#include "link/simulated_controller.h"
 #include "transfers/group_layouts.h"
 #include "values/conversions.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <functional>
@@ -711,3 +713,89 @@ TEST(UntouchedSweep, PatternEditorAndSubEditors) {
 }
 
 } // namespace
+
+// SEND without typing, through the recording simulated controller: each editor writes
+// back exactly the bytes RETRIEVE read, except inside fields shown coarser than stored.
+TEST(UntouchedSweep, SendWritesBackWhatRetrieveRead) {
+    SimulatedController controller;
+    ScopedLinkBackend link(controller);
+    std::mt19937 rng(961114);
+    uint8_t* memory = controller.Memory().Data();
+    for (int i = 0; i < 200; ++i) {
+        for (size_t a = 0; a < 0x10000; ++a)
+            memory[a] = static_cast<uint8_t>(rng());
+        std::uniform_int_distribution<int> pick(0, InputTypeCount() - 1);
+        if (i % 5)
+            memory[0x0C01] = static_cast<uint8_t>(InputTypeCodeAt(pick(rng))); // PVT
+        memory[0x0C02] = static_cast<uint8_t>(i % 7 ? i % 2 : 200);            // PVU
+        memory[0x0C03] = static_cast<uint8_t>(i % 9 ? i % 4 : 9);              // PVD
+        memory[0x0A10] = 0;                                                    // WDIS
+        ParameterImage image;
+        RecordingMessages messages;
+        NoCursor cursor;
+        SystemSetupForm setup(image.systemSetup, messages);
+        AdvancedForm advanced(image.advanced, image.systemSetup, messages);
+        PidGroupForm pid(image, messages);
+        ProgramPatternForm pattern(image, messages, cursor);
+        setup.Retrieve(cursor);
+        advanced.Retrieve(cursor);
+        for (int g = 0; g < ParameterImage::kPidGroups; ++g) {
+            pid.SelectGroup(g);
+            pid.Retrieve(cursor);
+        }
+        const int n = i % ParameterImage::kPatterns + 1;
+        pattern.Open();
+        pattern.SelectPattern(n);
+        pattern.Retrieve();
+        const std::vector<uint8_t> before(memory, memory + 0x10000);
+
+        // The bytes of the fields a window shows coarser than it stores.
+        std::vector<bool> coarse(0x10000, false);
+        const auto mark = [&](uint32_t address, int width) {
+            for (int b = 0; b < width; ++b)
+                coarse[address + static_cast<uint32_t>(b)] = true;
+        };
+        const bool range = RangeIsCoarse(image.systemSetup);
+        const auto markLayout = [&](const auto& layout, uint32_t block,
+                                    const std::set<std::string>& names) {
+            for (const auto& b : layout)
+                if (names.count(b.field.mnemonic))
+                    mark(0x100 * block + static_cast<uint32_t>(b.offset), b.field.Width());
+        };
+        std::set<std::string> names = {"PSET", "BURN", "AO2F", "AO2B", "AO1F", "AO1B"};
+        if (range)
+            names.insert({"SFT", "GS-H", "GS-L"});
+        markLayout(Block12Layout(), 12, names);
+        markLayout(Block9Layout(), 9, names);
+        names = {"DMV"};
+        if (range)
+            names.insert({"SV-H", "SV-L", "A1HS", "A2HS", "A3HS", "A4HS"});
+        markLayout(Block10Layout(), 10, names);
+        const int g = i % ParameterImage::kPidGroups;
+        for (int w :
+             {PidGroupRecord::I, PidGroupRecord::KNL, PidGroupRecord::MAN, PidGroupRecord::MV_H,
+              PidGroupRecord::MV_L, PidGroupRecord::GAP, PidGroupRecord::ARW})
+            if (range || (w != PidGroupRecord::GAP && w != PidGroupRecord::ARW))
+                mark(0x100 * static_cast<uint32_t>(PidGroupForm::BlockOf(g)) +
+                         2 * static_cast<uint32_t>(w),
+                     2);
+        if (range)
+            for (int s = 1; s <= ProgramPatternRecord::kSegments; ++s)
+                mark(0xC000 + 840 * static_cast<uint32_t>(n - 1) +
+                         static_cast<uint32_t>(SegmentRecord::kBytes * (s - 1) + seg::SV),
+                     2);
+
+        setup.Send(cursor);
+        advanced.Send(cursor);
+        pid.SelectGroup(g);
+        pid.Send(cursor);
+        pattern.Send();
+        ASSERT_TRUE(std::any_of(controller.Calls().begin(), controller.Calls().end(),
+                                [](const LinkCall& c) { return c.write && c.ok; }));
+        for (uint32_t a = 0; a < 0x10000; ++a)
+            if (memory[a] != before[a] && !coarse[a])
+                ADD_FAILURE() << "image " << i << " block byte 0x" << std::hex << a << " "
+                              << int(before[a]) << " -> " << int(memory[a]);
+        controller.ClearCalls();
+    }
+}
