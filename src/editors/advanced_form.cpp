@@ -30,17 +30,33 @@ namespace {
 
 using namespace advanced_lists;
 
-void StoreChoice(const std::vector<std::string>& list, const std::string& text, uint8_t& field,
+// The list's texts, for the second line of a refusal: "PV differentitation or DV ...".
+std::string ChoiceTexts(const std::vector<std::string>& list) {
+    return list[0] + " or " + list[1];
+}
+
+// A stored code other than 0 and 1 is shown as the second text but kept while that text
+// is unchanged: reading it back would turn it into 1.
+void StoreChoice(const UnshownValues& unshown, const char* label,
+                 const std::vector<std::string>& list, const std::string& text, uint8_t& field,
                  const char* message, Messages& messages) {
+    if (unshown.Untouched(label, text))
+        return;
     if (const std::optional<int> code = CodeOf(list, text))
         field = static_cast<uint8_t>(*code);
     else
-        messages.Show(message);
+        messages.Show(Refusal(message, label, ChoiceTexts(list)));
 }
 
 // Zero shows the first text, anything else the second.
-const std::string& ShowChoice(const std::vector<std::string>& list, uint8_t value) {
-    return list[value == 0 ? 0 : 1];
+std::string ShowChoice(UnshownValues& unshown, const char* label,
+                       const std::vector<std::string>& list, uint8_t value) {
+    const std::string& text = list[value == 0 ? 0 : 1];
+    if (value > 1)
+        unshown.Remember(label, text);
+    else
+        unshown.Forget(label);
+    return text;
 }
 
 } // namespace
@@ -52,24 +68,31 @@ AdvancedForm::AdvancedForm(AdvancedRecord& record, const SystemSetupRecord& setu
 void AdvancedForm::Store() {
     AdvancedRecord& r = m_record;
     const AdvancedTexts& t = m_texts;
+    const UnshownValues& u = m_unshown;
     Messages& m = m_messages;
 
-    StoreRangeValue(SelectInputRange(m_setup), t.SV_H, 0, 10000, r.SV_H, "Parameter SVH is wrong.",
-                    m);
-    StoreRangeValue(SelectInputRange(m_setup), t.SV_L, 0, 10000, r.SV_L, "Parameter SVL is wrong.",
-                    m);
+    const InputRange range = SelectInputRange(m_setup);
+    RefuseEmptyScale(range, m);
+    StoreRangeValue(range, t.SV_H, 0, 10000, r.SV_H,
+                    RangeRefusal(range, "Parameter SVH is wrong.", "SV-H", 0, 10000), m);
+    StoreRangeValue(range, t.SV_L, 0, 10000, r.SV_L,
+                    RangeRefusal(range, "Parameter SVL is wrong.", "SV-L", 0, 10000), m);
     if (const std::optional<int32_t> dmv = OneDecimalIn(t.DMV, 10, 0, 10500))
         r.DMV = static_cast<int16_t>(*dmv);
     else
-        m.Show("Parameter DMV is wrong.");
+        m.Show(OneDecimalRefusal("Parameter DMV is wrong.", "DMV", 0, 10500, 100));
     int16_t* hs[4] = {&r.A1HS, &r.A2HS, &r.A3HS, &r.A4HS};
-    for (int k = 0; k < 4; ++k)
-        StoreRangeValue(SelectInputRange(m_setup).Difference(), t.HS[k], 0, 5001, *hs[k],
-                        "Parameter A" + std::to_string(k + 1) + "HS is wrong.", m);
-    StoreChoice(Dvdv(), t.DVDV, r.DV_D, "Parameter DVD is wrong.", m);
-    StoreChoice(Tds(), t.TDS, r.WDIS, "Parameter WDIS is wrong.", m);
-    StoreChoice(Atsv(), t.ATSV, r.SVMOD, "Parameter SVMODE is wrong.", m);
-    StoreChoice(Pid(), t.PID, r.PID, "Parameter PID is wrong.", m);
+    const InputRange difference = range.Difference();
+    for (int k = 0; k < 4; ++k) {
+        const std::string name = "A" + std::to_string(k + 1) + "HS";
+        StoreRangeValue(difference, t.HS[k], 0, 5001, *hs[k],
+                        RangeRefusal(difference, "Parameter " + name + " is wrong.", name, 0, 5001),
+                        m);
+    }
+    StoreChoice(u, "DVDV", Dvdv(), t.DVDV, r.DV_D, "Parameter DVD is wrong.", m);
+    StoreChoice(u, "TDS", Tds(), t.TDS, r.WDIS, "Parameter WDIS is wrong.", m);
+    StoreChoice(u, "ATSV", Atsv(), t.ATSV, r.SVMOD, "Parameter SVMODE is wrong.", m);
+    StoreChoice(u, "PID", Pid(), t.PID, r.PID, "Parameter PID is wrong.", m);
 }
 
 void AdvancedForm::Show() {
@@ -81,10 +104,10 @@ void AdvancedForm::Show() {
     const int16_t hs[4] = {r.A1HS, r.A2HS, r.A3HS, r.A4HS};
     for (int k = 0; k < 4; ++k)
         t.HS[k] = FormatRangeValue(SelectInputRange(m_setup).Difference(), hs[k]);
-    t.DVDV = ShowChoice(Dvdv(), r.DV_D);
-    t.TDS = ShowChoice(Tds(), r.WDIS);
-    t.ATSV = ShowChoice(Atsv(), r.SVMOD);
-    t.PID = ShowChoice(Pid(), r.PID);
+    t.DVDV = ShowChoice(m_unshown, "DVDV", Dvdv(), r.DV_D);
+    t.TDS = ShowChoice(m_unshown, "TDS", Tds(), r.WDIS);
+    t.ATSV = ShowChoice(m_unshown, "ATSV", Atsv(), r.SVMOD);
+    t.PID = ShowChoice(m_unshown, "PID", Pid(), r.PID);
 }
 
 void AdvancedForm::Retrieve(CursorControl& cursor) {

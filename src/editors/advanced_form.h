@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editors/form_fields.h"
 #include "image/records.h"
 #include "operator/cursor.h"
 #include "operator/messages.h"
@@ -45,4 +46,5 @@ private:
     const SystemSetupRecord& m_setup; // the input range the values are measured in
     Messages& m_messages;
     AdvancedTexts m_texts;
+    UnshownValues m_unshown;
 };

@@ -1,5 +1,6 @@
 #include "editors/alarm_values_form.h"
 
+#include "editors/form_fields.h"
 #include "values/conversions.h"
 
 AlarmValuesForm::AlarmValuesForm(ProgramPatternRecord& workingCopy, const SystemSetupRecord& setup)
@@ -16,9 +17,15 @@ void AlarmValuesForm::Show() {
 
 void AlarmValuesForm::Collect(Messages& messages) {
     const InputRange range = SelectInputRange(m_setup);
+    if (RefuseEmptyScale(range, messages))
+        return;
     for (int s = 1; s <= kSegments; ++s) {
         for (int k = 1; k <= kAlarms; ++k) {
-            const int32_t r = ParseRangeValue(range, Text(k, s), messages);
+            // The parser's messages name no field; the second line says which of the
+            // eighty it is.
+            NamedMessages named(messages,
+                                "ALARM" + std::to_string(k) + ", segment " + std::to_string(s));
+            const int32_t r = ParseRangeValue(range, Text(k, s), named);
             // 20000 and above is the parser's refusal; it never yields less than -32768.
             if (r >= kNoValue && r < kRangeParseError)
                 m_copy.Segment(s).SetAlarm(k, static_cast<int16_t>(r));

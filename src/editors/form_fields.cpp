@@ -1,11 +1,56 @@
 #include "editors/form_fields.h"
 
+std::string Refusal(const std::string& message, const std::string& field,
+                    const std::string& takes) {
+    return message + "\n" + field + ": " + takes;
+}
+
+std::string RangeRefusal(const InputRange& range, const std::string& message,
+                         const std::string& field, int32_t lo, int32_t hi) {
+    return Refusal(message, field,
+                   FormatRangeValue(range, static_cast<int16_t>(lo)) + " to " +
+                       FormatRangeValue(range, static_cast<int16_t>(hi)));
+}
+
+std::string OneDecimalRefusal(const std::string& message, const std::string& field, int32_t lo,
+                              int32_t hi, int32_t divisor) {
+    return Refusal(message, field,
+                   FormatOneDecimal(lo, divisor) + " to " + FormatOneDecimal(hi, divisor));
+}
+
+std::string TimeRefusal(const std::string& message, const std::string& field) {
+    return Refusal(message, field, "00:00 to 99:59");
+}
+
+std::string IntegerRefusal(const std::string& message, const std::string& field, int32_t lo,
+                           int32_t hi) {
+    return Refusal(message, field, std::to_string(lo) + " to " + std::to_string(hi));
+}
+
+bool RefuseEmptyScale(const InputRange& range, Messages& messages) {
+    if (!range.Empty())
+        return false;
+    messages.Show(kEmptyScaleMessage);
+    return true;
+}
+
 bool StoreRangeValue(const InputRange& range, const std::string& text, int32_t lo, int32_t hi,
                      int16_t& field, const std::string& message, Messages& messages) {
+    if (range.Empty())
+        return false;
     if (const std::optional<int32_t> v = RangeValueIn(range, text, lo, hi, messages)) {
         field = static_cast<int16_t>(*v);
         return true;
     }
     messages.Show(message);
     return false;
+}
+
+std::string UnshownValues::ShowTime(const std::string& field, int32_t value,
+                                    std::optional<int32_t> marker) {
+    if ((value < 0 || value > 5999) && value != marker)
+        Remember(field, FormatTime(value));
+    else
+        Forget(field);
+    return FormatTime(value);
 }

@@ -4,6 +4,7 @@
 #include "values/conversions.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -20,7 +21,71 @@ template <class List> std::optional<int> CodeOf(const List& list, const std::str
     return std::nullopt;
 }
 
+// A refusal as the operator reads it: the parameter's own message, then which field it is
+// and what it takes ("Parameter SVH is wrong." and "SV-H: 0.0 to 1200.0").
+std::string Refusal(const std::string& message, const std::string& field, const std::string& takes);
+std::string RangeRefusal(const InputRange& range, const std::string& message,
+                         const std::string& field, int32_t lo, int32_t hi);
+std::string OneDecimalRefusal(const std::string& message, const std::string& field, int32_t lo,
+                              int32_t hi, int32_t divisor);
+std::string TimeRefusal(const std::string& message, const std::string& field);
+std::string IntegerRefusal(const std::string& message, const std::string& field, int32_t lo,
+                           int32_t hi);
+
+// Passes every text on with a second line that names the field ("ALARM2, segment 7"), for
+// the parser's own messages, which name none.
+class NamedMessages : public Messages {
+public:
+    NamedMessages(Messages& inner, std::string field) : m_inner(inner), m_field(std::move(field)) {}
+    void Show(const std::string& text) override { m_inner.Show(text + "\n" + m_field); }
+
+private:
+    Messages& m_inner;
+    std::string m_field;
+};
+
+// Shown once per store step when a DC scale has PVF equal to PVB; the range fields then
+// keep their values.
+constexpr const char* kEmptyScaleMessage =
+    "The input scale is empty: PVF equals PVB. The range values are kept.";
+// True (after the message) when `range` is such a scale.
+bool RefuseEmptyScale(const InputRange& range, Messages& messages);
+
 // Stores a range value typed as `text` when it lies in lo..hi; otherwise shows `message`
-// (after the parser's own) and keeps `field`. True when stored.
+// (after the parser's own) and keeps `field`. An empty scale keeps `field` silently (the
+// store step has said so once). True when stored.
 bool StoreRangeValue(const InputRange& range, const std::string& text, int32_t lo, int32_t hi,
                      int16_t& field, const std::string& message, Messages& messages);
+
+// The texts a form showed for values its window cannot show: a time of 6000 or more or a
+// negative one other than the not-used marker (shown empty or "----"), a code outside its
+// list (its text left as it was). While such a text is unchanged the store step keeps the
+// stored value instead of reading the text; every other field is read from its text.
+class UnshownValues {
+public:
+    void Remember(const std::string& field, const std::string& text) { m_texts[field] = text; }
+    void Forget(const std::string& field) { m_texts.erase(field); }
+    // True when `field` showed a value it cannot show and still holds the text it showed.
+    bool Untouched(const std::string& field, const std::string& text) const {
+        const auto it = m_texts.find(field);
+        return it != m_texts.end() && it->second == text;
+    }
+
+    // FormatTime(value); remembered when the value is outside 0..5999 and is not
+    // `marker` (a value the field reads back from "----").
+    std::string ShowTime(const std::string& field, int32_t value, std::optional<int32_t> marker);
+    // The text of `code` in `list`; a code outside it leaves `text` as it was and is
+    // remembered.
+    template <class List>
+    void ShowCode(const std::string& field, const List& list, int code, std::string& text) {
+        if (code >= 0 && code < static_cast<int>(std::size(list))) {
+            text = list[static_cast<size_t>(code)];
+            Forget(field);
+        } else {
+            Remember(field, text);
+        }
+    }
+
+private:
+    std::map<std::string, std::string> m_texts;
+};

@@ -106,19 +106,19 @@ void PidGroupDialog::TakeTexts() {
     t.Ar = S(m_ar->text());
     t.MAN = S(m_man->text());
     t.REV = S(m_rev->currentText());
-    // A text that is not a whole integer is refused: the previous integer stays.
+    // A text that is not a whole integer gives nothing, which the store step refuses with
+    // the field's message; the field shows the previous integer again.
     bool isInteger = false;
     const int i = m_i->text().trimmed().toInt(&isInteger);
-    if (isInteger)
-        t.I = i;
-    else
-        m_i->setText(QString::number(t.I));
+    if (!isInteger && t.I)
+        m_i->setText(QString::number(*t.I));
+    t.I = isInteger ? std::optional<int32_t>(i) : std::nullopt;
 }
 
 void PidGroupDialog::FillControls() {
     const PidGroupTexts& t = m_form.Texts();
     m_p->setText(Q(t.P));
-    m_i->setText(QString::number(t.I));
+    m_i->setText(t.I ? QString::number(*t.I) : QString());
     m_d->setText(Q(t.D));
     m_gap->setText(Q(t.GAP));
     m_mvH->setText(Q(t.MV_H));

@@ -19,7 +19,8 @@ bool StoreOneDecimal(PidGroupRecord& record, int word, const std::string& text, 
 
 // A difference range value stored when it lies in 0..hi, else the message.
 void StoreRangeWord(PidGroupRecord& record, int word, const InputRange& range,
-                    const std::string& text, int32_t hi, const char* message, Messages& messages) {
+                    const std::string& text, int32_t hi, const std::string& message,
+                    Messages& messages) {
     int16_t value = record.Signed(word);
     if (StoreRangeValue(range, text, 0, hi, value, message, messages))
         record.SetSigned(word, value);
@@ -37,35 +38,45 @@ int32_t PidGroupForm::BlockOf(int group) {
 void PidGroupForm::Store() {
     PidGroupRecord& r = Record();
     const PidGroupTexts& t = m_texts;
+    Messages& m = m_messages;
     if (!StoreOneDecimal(r, R::P, t.P, 1, 0, 9999))
-        m_messages.Show("Parameter P is wrong.");
-    if (t.I >= 0 && t.I <= 3200)
-        r.SetWord(R::I, static_cast<uint16_t>(t.I * 10));
+        m.Show(OneDecimalRefusal("Parameter P is wrong.", "P", 0, 9999, 10));
+    // A field that holds no integer (empty, or a sign alone) is refused, not passed over.
+    if (t.I && *t.I >= 0 && *t.I <= 3200)
+        r.SetWord(R::I, static_cast<uint16_t>(*t.I * 10));
     else
-        m_messages.Show("Parameter I is wrong.");
+        m.Show(IntegerRefusal("Parameter I is wrong.", "I", 0, 3200));
     if (!StoreOneDecimal(r, R::D, t.D, 1, 0, 9999))
-        m_messages.Show("Parameter D is wrong.");
+        m.Show(OneDecimalRefusal("Parameter D is wrong.", "D", 0, 9999, 10));
     // 327.7 % would be 32770, which does not fit: it is stored as the largest word.
     if (const std::optional<int32_t> k = ParseOneDecimal(t.KnL);
         k && *k * 10 >= -19990 && *k * 10 <= 32770)
         r.SetSigned(R::KNL, static_cast<int16_t>(*k * 10 == 32770 ? 32767 : *k * 10));
     else
-        m_messages.Show("Parameter KnL is wrong.");
+        m.Show(OneDecimalRefusal("Parameter KnL is wrong.", "KnL", -19990, 32767, 100));
     if (!StoreOneDecimal(r, R::MAN, t.MAN, 10, -2500, 12500))
-        m_messages.Show("Parameter MAN is wrong.");
+        m.Show(OneDecimalRefusal("Parameter MAN is wrong.", "MAN", -2500, 12500, 100));
     if (!StoreOneDecimal(r, R::MV_H, t.MV_H, 10, -500, 10500))
-        m_messages.Show("Parameter MVH is wrong.");
+        m.Show(OneDecimalRefusal("Parameter MVH is wrong.", "MV-H", -500, 10500, 100));
     if (!StoreOneDecimal(r, R::MV_L, t.MV_L, 10, -500, 10500))
-        m_messages.Show("Parameter MVL is wrong.");
+        m.Show(OneDecimalRefusal("Parameter MVL is wrong.", "MV-L", -500, 10500, 100));
     const InputRange difference = SelectInputRange(m_image.systemSetup).Difference();
-    StoreRangeWord(r, R::GAP, difference, t.GAP, 5001, "Parameter GAP is wrong.", m_messages);
-    StoreRangeWord(r, R::ARW, difference, t.Ar, 10000, "Parameter ARW is wrong.", m_messages);
+    RefuseEmptyScale(difference, m);
+    StoreRangeWord(r, R::GAP, difference, t.GAP, 5001,
+                   RangeRefusal(difference, "Parameter GAP is wrong.", "GAP", 0, 5001), m);
+    StoreRangeWord(r, R::ARW, difference, t.Ar, 10000,
+                   RangeRefusal(difference, "Parameter ARW is wrong.", "Ar", 0, 10000), m);
+    // A stored direction other than 0 and 1 shows as reverse but is kept while that text
+    // is unchanged.
+    if (m_unshown.Untouched("REV", t.REV))
+        return;
     if (t.REV == kNormal)
         r.SetSigned(R::REV, 0);
     else if (t.REV == kReverse)
         r.SetSigned(R::REV, 1);
     else
-        m_messages.Show("Parameter REV is wrong.");
+        m.Show(Refusal("Parameter REV is wrong.", "REV",
+                       std::string(kNormal) + " or " + std::string(kReverse)));
 }
 
 void PidGroupForm::Show() {
@@ -80,7 +91,12 @@ void PidGroupForm::Show() {
     const InputRange difference = SelectInputRange(m_image.systemSetup).Difference();
     m_texts.GAP = FormatRangeValue(difference, r.Signed(R::GAP));
     m_texts.Ar = FormatRangeValue(difference, r.Signed(R::ARW));
-    m_texts.REV = r.Signed(R::REV) == 0 ? kNormal : kReverse;
+    const int16_t rev = r.Signed(R::REV);
+    m_texts.REV = rev == 0 ? kNormal : kReverse;
+    if (rev != 0 && rev != 1)
+        m_unshown.Remember("REV", m_texts.REV);
+    else
+        m_unshown.Forget("REV");
 }
 
 void PidGroupForm::SelectGroup(int group) {

@@ -1,18 +1,20 @@
 #pragma once
 
+#include "editors/form_fields.h"
 #include "image/parameter_image.h"
 #include "operator/cursor.h"
 #include "operator/messages.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // The working texts of the PID group dialog. I is held as whole seconds: its field takes
-// integers only.
+// integers only; nothing when it holds none (empty, or a sign alone).
 struct PidGroupTexts {
     std::string P, D, GAP, KnL, Ar, MAN, MV_H, MV_L, REV;
-    int32_t I = 0;
+    std::optional<int32_t> I = 0;
 };
 
 // The rules of the PID group editor: one group shown at a time, its store and show steps,
@@ -47,5 +49,6 @@ private:
     ParameterImage& m_image;
     Messages& m_messages;
     PidGroupTexts m_texts;
+    UnshownValues m_unshown;
     int m_group = 0;
 };

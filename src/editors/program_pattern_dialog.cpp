@@ -261,7 +261,9 @@ void ProgramPatternDialog::OnPattern(int n) {
 }
 
 void ProgramPatternDialog::OnTimeSignal(int k) {
-    // A refused choice puts the check back on the time signal still selected.
+    // A refused choice puts the check back on the time signal still selected and keeps
+    // what was typed; an accepted one reloads the pattern.
+    ReadControls();
     m_form.SelectTimeSignal(k);
     PushControls();
 }

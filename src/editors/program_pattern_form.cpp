@@ -1,5 +1,6 @@
 #include "editors/program_pattern_form.h"
 
+#include "editors/form_fields.h"
 #include "transfers/pattern_transfers.h"
 #include "values/conversions.h"
 
@@ -36,12 +37,10 @@ std::string PvStartText(uint16_t pvst) {
 uint16_t ParsePatternTime(const std::string& text, uint16_t previous, Messages& messages) {
     if (text == "----")
         return kTimeNotUsed;
-    const TimeParts parts = ParseTime(text);
-    if (parts.first < 0 || parts.first > 99 || parts.second < 0 || parts.second > 59) {
-        messages.Show("Parameter TM is wrong.");
-        return previous;
-    }
-    return static_cast<uint16_t>(parts.first * 60 + parts.second);
+    if (const std::optional<int32_t> time = ParseTimeValue(text))
+        return static_cast<uint16_t>(*time);
+    messages.Show("Parameter TM is wrong.");
+    return previous;
 }
 
 std::optional<int32_t> ParseCyclicText(const std::string& text) {
@@ -85,7 +84,7 @@ void ProgramPatternForm::Open() {
     m_rangeBox = range.value_or(std::string());
     if (!range)
         m_messages.Show("Parameter PVU is wrong");
-    const std::optional<std::string> decimals = DecimalPointBoxText(setup.PVD);
+    const std::optional<std::string> decimals = DecimalPointBoxText(EffectiveDecimals(setup));
     m_decimalBox = decimals.value_or(std::string());
     if (!decimals)
         m_messages.Show("Parameter PVD is wrong");
@@ -139,34 +138,66 @@ void ProgramPatternForm::Ok() {
 void ProgramPatternForm::ShowPatternFields() {
     const InputRange range = SelectInputRange(m_image.systemSetup);
     const int k = m_state.selectedTimeSignal;
+    UnshownValues& u = m_unshown;
     for (int s = 1; s <= kSegments; ++s) {
         const SegmentRecord segment = m_state.workingCopy.Segment(s);
+        const std::string n = std::to_string(s);
         m_fields.sv[s - 1] = FormatRangeValue(range, segment.SV());
-        m_fields.time[s - 1] = FormatTime(segment.TIME());
-        m_fields.on[s - 1] = FormatTime(segment.TsOn(k));
-        m_fields.off[s - 1] = FormatTime(segment.TsOff(k));
+        m_fields.time[s - 1] = u.ShowTime("TIME" + n, segment.TIME(), kTimeNotUsed);
+        m_fields.on[s - 1] = u.ShowTime("ON" + n, segment.TsOn(k), kTimeNotUsed);
+        m_fields.off[s - 1] = u.ShowTime("OFF" + n, segment.TsOff(k), kTimeNotUsed);
     }
     const SegmentByteTable& table = m_state.segmentBytes;
     m_fields.pvstart = PvStartText(table.At(1, SegmentByteTable::PVST));
     m_fields.cyclic = table.At(1, SegmentByteTable::CYCL);
     m_fields.link = LinkText(table.At(1, SegmentByteTable::LINK));
+    // The three settings show segment 1; a pattern whose segments differ keeps its rows
+    // while the texts are unchanged, instead of taking segment 1's value everywhere.
+    const std::pair<SegmentByteTable::Column, std::string> settings[] = {
+        {SegmentByteTable::PVST, m_fields.pvstart},
+        {SegmentByteTable::CYCL, CyclicText(m_fields.cyclic)},
+        {SegmentByteTable::LINK, m_fields.link}};
+    for (const auto& [column, text] : settings) {
+        bool same = true;
+        for (int s = 2; s <= kSegments; ++s)
+            same = same && table.At(s, column) == table.At(1, column);
+        const std::string key = "column" + std::to_string(column);
+        if (same)
+            u.Forget(key);
+        else
+            u.Remember(key, text);
+    }
+}
+
+// A time the row showed empty (6000 or more) is kept while its field stays empty; any
+// other text is read, and a refused one keeps `previous`. The message names the row.
+uint16_t ProgramPatternForm::CollectTime(const std::string& row, int s, const std::string& key,
+                                         const std::string& text, uint16_t previous) {
+    if (m_unshown.Untouched(key + std::to_string(s), text))
+        return previous;
+    NamedMessages named(m_messages, row + ", segment " + std::to_string(s));
+    return ParsePatternTime(text, previous, named);
 }
 
 void ProgramPatternForm::CollectPatternFields() {
     const InputRange range = SelectInputRange(m_image.systemSetup);
+    const bool emptyScale = RefuseEmptyScale(range, m_messages);
     for (int s = 1; s <= kSegments; ++s) {
         SegmentRecord segment = m_state.workingCopy.Segment(s);
         // Not checked against the input range: the Range box only guides the operator.
-        const int32_t sv = ParseRangeValue(range, m_fields.sv[s - 1], m_messages);
-        if (sv < kRangeParseError)
-            segment.SetSV(static_cast<int16_t>(sv));
-        segment.SetTIME(ParsePatternTime(m_fields.time[s - 1], segment.TIME(), m_messages));
+        if (!emptyScale) {
+            NamedMessages named(m_messages, "SV, segment " + std::to_string(s));
+            const int32_t sv = ParseRangeValue(range, m_fields.sv[s - 1], named);
+            if (sv < kRangeParseError)
+                segment.SetSV(static_cast<int16_t>(sv));
+        }
+        segment.SetTIME(CollectTime("TIME", s, "TIME", m_fields.time[s - 1], segment.TIME()));
     }
     const int k = m_state.selectedTimeSignal;
     for (int s = 1; s <= kSegments; ++s) {
         SegmentRecord segment = m_state.workingCopy.Segment(s);
-        segment.SetTsOn(k, ParsePatternTime(m_fields.on[s - 1], segment.TsOn(k), m_messages));
-        segment.SetTsOff(k, ParsePatternTime(m_fields.off[s - 1], segment.TsOff(k), m_messages));
+        segment.SetTsOn(k, CollectTime("ON time", s, "ON", m_fields.on[s - 1], segment.TsOn(k)));
+        segment.SetTsOff(k, CollectTime("OFF", s, "OFF", m_fields.off[s - 1], segment.TsOff(k)));
     }
     CollectPatternSettings();
 }
@@ -179,23 +210,28 @@ void ProgramPatternForm::CollectPatternSettings() {
     } else if (m_fields.pvstart == "NO") {
         FillColumn(SegmentByteTable::PVST, 0);
     } else {
-        m_messages.Show("PVSTART is wrong");
+        m_messages.Show(Refusal("PVSTART is wrong", "PVSTART", "YES or NO"));
         return;
     }
     if (!m_fields.cyclic || *m_fields.cyclic < 0 || *m_fields.cyclic >= 100) {
-        m_messages.Show("CYCLE is wrong.");
+        m_messages.Show(IntegerRefusal("CYCLE is wrong.", "CYCLIC OPERATION", 0, 99));
         return;
     }
     FillColumn(SegmentByteTable::CYCL, static_cast<uint16_t>(*m_fields.cyclic));
     const std::optional<uint16_t> link = LinkCode(m_fields.link);
     if (!link) {
-        m_messages.Show("LINK is wrong.");
+        m_messages.Show(Refusal("LINK is wrong.", "LINK", "OFF or 1 to 9"));
         return;
     }
     FillColumn(SegmentByteTable::LINK, *link);
 }
 
 void ProgramPatternForm::FillColumn(SegmentByteTable::Column column, uint16_t value) {
+    const std::string shown = column == SegmentByteTable::PVST   ? m_fields.pvstart
+                              : column == SegmentByteTable::CYCL ? CyclicText(m_fields.cyclic)
+                                                                 : m_fields.link;
+    if (m_unshown.Untouched("column" + std::to_string(column), shown))
+        return;
     for (int s = 1; s <= kSegments; ++s)
         m_state.segmentBytes.At(s, column) = value;
 }

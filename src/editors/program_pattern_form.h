@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editors/form_fields.h"
 #include "editors/pattern_working_state.h"
 #include "image/parameter_image.h"
 #include "operator/cursor.h"
@@ -22,7 +23,8 @@ struct PatternFields {
 
 // A pattern time text as the editor takes it: "----" is the not-used marker 0x8000;
 // otherwise HH from the first two characters and MM from the last two give HH x 60 + MM.
-// HH outside 0..99 or MM outside 0..59 shows "Parameter TM is wrong." and gives `previous`.
+// HH outside 0..99 or MM outside 0..59, or a text with any character besides digits and
+// one colon, shows "Parameter TM is wrong." and gives `previous`.
 uint16_t ParsePatternTime(const std::string& text, uint16_t previous, Messages& messages);
 
 // The CYCLIC OPERATION field: an optionally signed decimal integer, blanks around it
@@ -69,6 +71,8 @@ public:
 
 private:
     void CollectPatternSettings();
+    uint16_t CollectTime(const std::string& row, int s, const std::string& key,
+                         const std::string& text, uint16_t previous);
     void FillColumn(SegmentByteTable::Column column, uint16_t value);
 
     ParameterImage& m_image;
@@ -76,5 +80,6 @@ private:
     CursorControl& m_cursor;
     PatternWorkingState m_state;
     PatternFields m_fields;
+    UnshownValues m_unshown;
     std::string m_rangeBox, m_decimalBox, m_timeUnitBox;
 };

@@ -37,12 +37,15 @@ std::string Text(const QLineEdit* edit) {
 std::string Text(const QComboBox* combo) {
     return combo->currentText().toStdString();
 }
-// A field that holds no integer leaves the form's integer as it was.
-void TakeInt(const QLineEdit* edit, int& value) {
+// A field that holds no integer (empty, or a sign alone) gives nothing: the store step
+// refuses it with the field's message.
+void TakeInt(const QLineEdit* edit, std::optional<int>& value) {
     bool ok = false;
     const int v = edit->text().toInt(&ok);
-    if (ok)
-        value = v;
+    value = ok ? std::optional<int>(v) : std::nullopt;
+}
+std::string IntText(const std::optional<int>& value) {
+    return value ? std::to_string(*value) : std::string();
 }
 
 } // namespace
@@ -191,9 +194,9 @@ void SystemSetupDialog::FillControls() {
     SetText(m_pvt, t.PVT);
     SetText(m_pvu, t.PVU);
     SetText(m_pvd, t.PVD);
-    SetText(m_pvf, std::to_string(t.PVF));
-    SetText(m_pvb, std::to_string(t.PVB));
-    SetText(m_ci, std::to_string(t.CI));
+    SetText(m_pvf, IntText(t.PVF));
+    SetText(m_pvb, IntText(t.PVB));
+    SetText(m_ci, IntText(t.CI));
     SetText(m_tf, t.TF);
     SetText(m_sft, t.SFT);
     SetText(m_pset, t.PSET);

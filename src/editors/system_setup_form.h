@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editors/form_fields.h"
 #include "image/records.h"
 #include "operator/cursor.h"
 #include "operator/messages.h"
@@ -22,10 +23,11 @@ const std::vector<std::string>& Stn();  // the station numbers the drop-down off
 } // namespace setup_lists
 
 // The working texts of the system setup dialog, one per control; PVF, PVB and CI are
-// integers because their fields accept integers only.
+// integers because their fields accept integers only, nothing when the field holds none
+// (empty, or a sign alone).
 struct SystemSetupTexts {
     std::string PVT, PVU, PVD;
-    int PVF = 0, PVB = 0, CI = 0;
+    std::optional<int> PVF = 0, PVB = 0, CI = 0;
     std::string TF, SFT, PSET, BURN;
     std::array<std::string, 4> ALT; // AL1T..AL4T
     std::string A01T, A01R, A01F, A01B, A02T, A02R, A02F, A02B;
@@ -62,4 +64,5 @@ private:
     SystemSetupRecord& m_record;
     Messages& m_messages;
     SystemSetupTexts m_texts;
+    UnshownValues m_unshown;
 };

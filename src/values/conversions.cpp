@@ -40,17 +40,22 @@ bool IsIntegerText(const std::string& text) {
     return true;
 }
 
+// The engineering value of a stored range value times 10000 (for DC inputs in displayed
+// units), truncated toward zero.
+int64_t ScaledValue(const InputRange& range, int d, double value) {
+    double x = value * static_cast<double>(range.span) + static_cast<double>(range.base) * 10000.0;
+    if (range.dc)
+        x /= static_cast<double>(kPow10[d]);
+    return static_cast<int64_t>(x); // toward zero
+}
+
 } // namespace
 
 std::string FormatRangeValue(const InputRange& range, int16_t value) {
     if (value == kNoValue)
         return "----";
     const int d = std::min(std::max(range.decimals, 0), 3);
-    double x = static_cast<double>(value) * static_cast<double>(range.span) +
-               static_cast<double>(range.base) * 10000.0;
-    if (range.dc)
-        x /= static_cast<double>(kPow10[d]);
-    const int64_t n = static_cast<int64_t>(x); // toward zero
+    const int64_t n = ScaledValue(range, d, value);
     int64_t a = n < 0 ? -n : n;
     // Round half up at the digit of weight 10^(3 - d), then drop the last 4 - d digits.
     if ((a / kPow10[3 - d]) % 10 >= 5)
@@ -103,13 +108,30 @@ int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messag
     double n = static_cast<double>(ReadInteger(digits, int64_t(1) << 40));
     if (range.dc)
         n *= static_cast<double>(kPow10[d]);
-    const float q = static_cast<float>(n - static_cast<double>(range.base) * 10000.0);
-    const float s = q / range.span;
-    if (!std::isfinite(s) || s < -32767.0f || s >= 20000.0f) {
+    // The nearest stored step, halves away from zero: truncating would read many shown
+    // texts back one step lower, so that OK without typing would lower the value.
+    const double q = n - static_cast<double>(range.base) * 10000.0;
+    double s = std::round(q / static_cast<double>(range.span));
+    // Zero is shown as "0" on its positive side and as "-0" on its negative side: a zero
+    // text takes the step nearest to zero on the side its sign names. FormatRangeValue
+    // writes the "-" from -1 (in ten-thousandths of a shown unit) downward.
+    if (n == 0.0 && std::isfinite(s)) {
+        const bool negative = digits.find('-') != std::string::npos;
+        if ((ScaledValue(range, d, s) < 0) != negative) {
+            const double unit = range.dc ? static_cast<double>(kPow10[d]) : 1.0;
+            const double edge = (-unit - static_cast<double>(range.base) * 10000.0) /
+                                static_cast<double>(range.span);
+            const double toward = (negative == (range.span > 0)) ? -1.0 : 1.0;
+            s = std::round(edge) - 2.0 * toward;
+            for (int i = 0; i < 6 && (ScaledValue(range, d, s) < 0) != negative; ++i)
+                s += toward;
+        }
+    }
+    if (!std::isfinite(s) || s < -32767.0 || s >= 20000.0) {
         messages.Show("The value is outside the input range");
         return kRangeParseError;
     }
-    return static_cast<int32_t>(s); // toward zero
+    return static_cast<int32_t>(s);
 }
 
 std::optional<int32_t> RangeValueIn(const InputRange& range, const std::string& text, int32_t lo,
@@ -127,7 +149,9 @@ std::string FormatOneDecimal(int32_t value, int32_t divisor) {
     if (2 * (rest < 0 ? -rest : rest) >= divisor)
         tenths += t < 0 ? -1 : 1;
     const int64_t a = tenths < 0 ? -tenths : tenths;
-    return std::string(value < 0 ? "-" : "") + std::to_string(a / 10) + "." +
+    // A value that rounds to zero tenths shows "0.0": "-0.0" would read back as 0 and show
+    // another text after OK without typing.
+    return std::string(tenths < 0 ? "-" : "") + std::to_string(a / 10) + "." +
            std::to_string(a % 10);
 }
 
@@ -169,6 +193,24 @@ std::string FormatTime(int32_t value) {
     text += static_cast<char>('0' + m / 10);
     text += static_cast<char>('0' + m % 10);
     return text;
+}
+
+std::optional<int32_t> ParseTimeValue(const std::string& text) {
+    // Only digits and one colon are read as a time; "ab" or "1O:30" would otherwise be
+    // read as 00:00 or 01:30.
+    size_t colons = 0;
+    for (const char c : text) {
+        if (c == ':')
+            ++colons;
+        else if (c < '0' || c > '9')
+            return std::nullopt;
+    }
+    if (colons > 1)
+        return std::nullopt;
+    const TimeParts t = ParseTime(text);
+    if (t.first < 0 || t.first > 99 || t.second < 0 || t.second > 59)
+        return std::nullopt;
+    return t.first * 60 + t.second;
 }
 
 TimeParts ParseTime(const std::string& text) {

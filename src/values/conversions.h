@@ -22,6 +22,9 @@ struct InputRange {
     bool dc = false;  // DC input (or a code outside the table): values in scale units
     int pvd = 0;      // the stored decimal position, to report a PVD above 3
 
+    // A DC scale whose PVF equals PVB: every value shows the same text and none can be read.
+    bool Empty() const { return span == 0.0f; }
+
     // The same range measured from 0, for difference values (shift, band, deviation).
     InputRange Difference() const {
         InputRange r = *this;
@@ -61,6 +64,10 @@ struct TimeParts {
     int32_t second = 0;
 };
 TimeParts ParseTime(const std::string& text);
+// A time text as the editors take it: digits and at most one colon, read by ParseTime,
+// first part 0..99 and second part 0..59; the value first x 60 + second, or nothing.
+// The empty text is 0.
+std::optional<int32_t> ParseTimeValue(const std::string& text);
 
 // Input type table: list text, range texts, span and base.
 int InputTypeCount();           // 37
@@ -77,5 +84,7 @@ int AlarmTypeCode(const std::string& text); // -1 when the text is not in the ta
 // Texts of the pattern editor's three read-only boxes; nothing when the stored value is
 // outside the list (the caller shows the matching message).
 std::optional<std::string> RangeBoxText(const SystemSetupRecord& setup);
-std::optional<std::string> DecimalPointBoxText(int pvd);
+// By the decimals the range fields use (EffectiveDecimals), not PVD alone: the box tells
+// the operator how many decimals to type.
+std::optional<std::string> DecimalPointBoxText(int decimals);
 std::optional<std::string> TimeUnitBoxText(int tmu);

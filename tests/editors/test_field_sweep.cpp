@@ -10,15 +10,21 @@
 #include "editors/program_pattern_form.h"
 #include "editors/segment_pid_form.h"
 #include "editors/system_setup_form.h"
+#include "link/simulated_controller.h"
 #include "transfers/group_layouts.h"
 #include "values/conversions.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <functional>
 #include <map>
+#include <random>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -227,7 +233,7 @@ TEST_P(SystemSetupSweep, EveryField) {
     Sweep(subject, fields, HostileTexts());
 
     // PVF, PVB and CI hold integers; the field itself refuses other texts.
-    auto integer = [](int& field) {
+    auto integer = [](std::optional<int>& field) {
         return [&field](const std::string& v) { field = std::stoi(v); };
     };
     Sweep(subject,
@@ -475,3 +481,321 @@ TEST(PatternSubEditorSweep, SegmentPidAndGuaranteedSoak) {
 }
 
 } // namespace
+
+// Show, then store without edits, over random images with hostile values: a value moves
+// only where its field shows it coarser than it is stored, and then only to a value that
+// shows the same text; every shown text is the same after the second show.
+namespace {
+
+struct Hostile {
+    std::mt19937 rng;
+    int In(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
+    int16_t Word() {
+        static const int16_t special[] = {-32768, -1, 0, 5999, 6000, 10000, 19999, 20000, 32767};
+        switch (In(0, 3)) {
+        case 0:
+            return static_cast<int16_t>(In(0, 10000));
+        case 1:
+            return static_cast<int16_t>(In(-32768, 32767));
+        case 2:
+            return special[In(0, 8)];
+        default:
+            return static_cast<int16_t>(In(0, 5999));
+        }
+    }
+    uint8_t Byte() { return static_cast<uint8_t>(In(0, 1) ? In(0, 3) : In(0, 255)); }
+    SystemSetupRecord Setup() {
+        SystemSetupRecord r;
+        for (const auto* layout : {&Block12Layout(), &Block9Layout()})
+            for (const auto& b : *layout)
+                b.field.Set(r, b.field.Width() == 2 ? static_cast<uint16_t>(Word()) : Byte());
+        r.PVT =
+            static_cast<uint8_t>(In(0, 4) ? InputTypeCodeAt(In(0, InputTypeCount() - 1)) : Byte());
+        r.PVU = static_cast<uint8_t>(In(0, 5) ? In(0, 1) : Byte());
+        r.PVD = static_cast<uint8_t>(In(0, 5) ? In(0, 3) : Byte());
+        r.PVF = static_cast<int16_t>(In(0, 3) ? In(-999, 9999) : Word());
+        r.PVB = static_cast<int16_t>(In(0, 5) ? In(-999, 9999) : r.PVF);
+        return r;
+    }
+};
+
+// Whether range values of this setup are shown coarser than they are stored.
+bool RangeIsCoarse(const SystemSetupRecord& setup) {
+    const InputRange range = SelectInputRange(setup);
+    const double lastDigits = range.dc ? 1.0 : std::pow(10.0, range.decimals);
+    return std::abs(range.span) / 10000.0 * lastDigits <= 1.0;
+}
+
+struct Property {
+    std::function<void()> show, store;
+    std::function<std::vector<std::string>()> texts;
+    std::function<Snapshot()> snapshot;
+};
+
+void CheckUntouched(const Property& p, const std::set<std::string>& coarse,
+                    const std::string& where) {
+    p.show();
+    const std::vector<std::string> shown = p.texts();
+    const Snapshot before = p.snapshot();
+    p.store();
+    const Snapshot after = p.snapshot();
+    p.show();
+    EXPECT_EQ(p.texts(), shown) << where;
+    for (const auto& [slot, value] : before) {
+        if (after.at(slot) != value) {
+            EXPECT_EQ(coarse.count(slot), 1u)
+                << where << " " << slot << " " << value << " -> " << after.at(slot);
+        }
+    }
+}
+
+constexpr int kImages = 1500;
+
+TEST(UntouchedSweep, GroupEditors) {
+    Hostile h{std::mt19937(18)};
+    for (int i = 0; i < kImages; ++i) {
+        const std::string where = "image " + std::to_string(i);
+        ParameterImage image;
+        image.systemSetup = h.Setup();
+        for (const auto& b : Block10Layout())
+            b.field.Set(image.advanced,
+                        b.field.Width() == 2 ? static_cast<uint16_t>(h.Word()) : h.Byte());
+        for (const auto& b : Block13Layout())
+            b.field.Set(image.advanced,
+                        b.field.Width() == 2 ? static_cast<uint16_t>(h.Word()) : h.Byte());
+        for (auto& g : image.pid)
+            for (int w = 0; w < PidGroupRecord::kWords; ++w)
+                g.SetSigned(w, h.Word());
+        const bool range = RangeIsCoarse(image.systemSetup);
+        RecordingMessages messages;
+
+        SystemSetupForm setup(image.systemSetup, messages);
+        std::set<std::string> coarse = {"PSET", "BURN"};
+        if (range)
+            coarse.insert({"SFT", "GS-H", "GS-L"});
+        for (const auto& [t, f, b] : {std::tuple{image.systemSetup.AO1T, "AO1F", "AO1B"},
+                                      std::tuple{image.systemSetup.AO2T, "AO2F", "AO2B"}})
+            if (t == 2 || range)
+                coarse.insert({f, b});
+        CheckUntouched({[&] { setup.Show(); }, [&] { setup.Store(); },
+                        [&] {
+                            const SystemSetupTexts& t = setup.Texts();
+                            std::vector<std::string> v = {
+                                t.PVT,  t.PVU,  t.PVD,  t.TF,   t.SFT,  t.PSET, t.BURN, t.A01T,
+                                t.A01R, t.A01F, t.A01B, t.A02T, t.A02R, t.A02F, t.A02B, t.TMU,
+                                t.TMDT, t.STM,  t.ENDT, t.GS_H, t.GS_L, t.GS_T, t.STN};
+                            v.insert(v.end(), t.ALT.begin(), t.ALT.end());
+                            for (const auto& n : {t.PVF, t.PVB, t.CI})
+                                v.push_back(std::to_string(n.value_or(-99999)));
+                            return v;
+                        },
+                        [&] {
+                            Snapshot s;
+                            AddLayout(Block12Layout(), image.systemSetup, s);
+                            AddLayout(Block9Layout(), image.systemSetup, s);
+                            return s;
+                        }},
+                       coarse, where + " setup");
+
+        AdvancedForm advanced(image.advanced, image.systemSetup, messages);
+        coarse = {"DMV"};
+        if (range)
+            coarse.insert({"SV-H", "SV-L", "A1HS", "A2HS", "A3HS", "A4HS"});
+        CheckUntouched({[&] { advanced.Show(); }, [&] { advanced.Store(); },
+                        [&] {
+                            const AdvancedTexts& t = advanced.Texts();
+                            std::vector<std::string> v = {t.SV_H, t.SV_L, t.DMV, t.DVDV,
+                                                          t.TDS,  t.ATSV, t.PID};
+                            v.insert(v.end(), t.HS.begin(), t.HS.end());
+                            return v;
+                        },
+                        [&] {
+                            Snapshot s;
+                            AddLayout(Block10Layout(), image.advanced, s);
+                            AddLayout(Block13Layout(), image.advanced, s);
+                            return s;
+                        }},
+                       coarse, where + " advanced");
+
+        PidGroupForm pid(image, messages);
+        const int g = i % ParameterImage::kPidGroups;
+        coarse = {"I", "KNL", "MAN", "MV_H", "MV_L"};
+        if (range)
+            coarse.insert({"GAP", "ARW"});
+        CheckUntouched({[&] { pid.SelectGroup(g); }, [&] { pid.Store(); },
+                        [&] {
+                            const PidGroupTexts& t = pid.Texts();
+                            return std::vector<std::string>{
+                                t.P,   t.D,    t.GAP,  t.KnL, t.Ar,
+                                t.MAN, t.MV_H, t.MV_L, t.REV, std::to_string(t.I.value_or(-1))};
+                        },
+                        [&] {
+                            Snapshot s;
+                            for (int w = 0; w < PidGroupRecord::kWords; ++w)
+                                s[kPidWords[w]] = image.pid[static_cast<size_t>(g)].Signed(w);
+                            return s;
+                        }},
+                       coarse, where + " PID group " + std::to_string(g + 1));
+    }
+}
+
+TEST(UntouchedSweep, PatternEditorAndSubEditors) {
+    Hostile h{std::mt19937(1996)};
+    for (int i = 0; i < kImages; ++i) {
+        const std::string where = "image " + std::to_string(i);
+        ParameterImage image;
+        image.systemSetup = h.Setup();
+        const int n = i % ParameterImage::kPatterns + 1;
+        ProgramPatternRecord& p = image.pattern[static_cast<size_t>(n - 1)];
+        for (size_t b = 0; b < p.bytes.size(); b += 2) {
+            const uint16_t w = static_cast<uint16_t>(h.Word());
+            p.bytes[b] = static_cast<uint8_t>(w);
+            p.bytes[b + 1] = static_cast<uint8_t>(w >> 8);
+        }
+        for (int s = 1; s <= ProgramPatternRecord::kSegments; ++s)
+            for (int b = seg::PIDNO; b <= seg::LINK; ++b)
+                p.Segment(s).SetByte(b, h.In(0, 2) ? static_cast<uint8_t>(h.In(0, 9)) : h.Byte());
+        std::set<std::string> coarse;
+        if (RangeIsCoarse(image.systemSetup))
+            for (int s = 1; s <= ProgramPatternRecord::kSegments; ++s) {
+                coarse.insert("s" + std::to_string(s) + ".SV");
+                for (int k = 1; k <= 4; ++k)
+                    coarse.insert("s" + std::to_string(s) + ".ALM" + std::to_string(k));
+            }
+        RecordingMessages messages;
+        NoCursor cursor;
+        ProgramPatternForm form(image, messages, cursor);
+        form.SelectPattern(n);
+        PatternWorkingState& state = form.State();
+        const auto snapshot = [&] { return PatternSnapshot(state); };
+        CheckUntouched({[&] { form.ShowPatternFields(); }, [&] { form.CollectPatternFields(); },
+                        [&] {
+                            const PatternFields& f = form.Fields();
+                            std::vector<std::string> v = {f.pvstart, CyclicText(f.cyclic), f.link};
+                            for (const auto* row : {&f.sv, &f.time, &f.on, &f.off})
+                                v.insert(v.end(), row->begin(), row->end());
+                            return v;
+                        },
+                        snapshot},
+                       coarse, where + " pattern");
+        AlarmValuesForm alarms(state.workingCopy, image.systemSetup);
+        CheckUntouched({[&] { alarms.Show(); }, [&] { alarms.Collect(messages); },
+                        [&] {
+                            std::vector<std::string> v;
+                            for (int k = 1; k <= 4; ++k)
+                                for (int s = 1; s <= ProgramPatternRecord::kSegments; ++s)
+                                    v.push_back(alarms.Text(k, s));
+                            return v;
+                        },
+                        snapshot},
+                       coarse, where + " alarm values");
+        SegmentPidForm pidNo(state.segmentBytes);
+        GuaranteedSoakForm soak(state.segmentBytes);
+        CheckUntouched({[&] { pidNo.Show(); }, [&] { pidNo.Collect(messages); },
+                        [&] {
+                            std::vector<std::string> v;
+                            for (int s = 1; s <= ProgramPatternRecord::kSegments; ++s)
+                                v.push_back(pidNo.Text(s));
+                            return v;
+                        },
+                        snapshot},
+                       {}, where + " PID numbers");
+        CheckUntouched({[&] { soak.Show(); }, [&] { soak.Collect(messages); },
+                        [&] {
+                            std::vector<std::string> v;
+                            for (int s = 1; s <= ProgramPatternRecord::kSegments; ++s)
+                                v.insert(v.end(), {soak.OnOffText(s), soak.TypeText(s)});
+                            return v;
+                        },
+                        snapshot},
+                       {}, where + " guaranteed soak");
+    }
+}
+
+} // namespace
+
+// SEND without typing, through the recording simulated controller: each editor writes
+// back exactly the bytes RETRIEVE read, except inside fields shown coarser than stored.
+TEST(UntouchedSweep, SendWritesBackWhatRetrieveRead) {
+    SimulatedController controller;
+    ScopedLinkBackend link(controller);
+    std::mt19937 rng(961114);
+    uint8_t* memory = controller.Memory().Data();
+    for (int i = 0; i < 200; ++i) {
+        for (size_t a = 0; a < 0x10000; ++a)
+            memory[a] = static_cast<uint8_t>(rng());
+        std::uniform_int_distribution<int> pick(0, InputTypeCount() - 1);
+        if (i % 5)
+            memory[0x0C01] = static_cast<uint8_t>(InputTypeCodeAt(pick(rng))); // PVT
+        memory[0x0C02] = static_cast<uint8_t>(i % 7 ? i % 2 : 200);            // PVU
+        memory[0x0C03] = static_cast<uint8_t>(i % 9 ? i % 4 : 9);              // PVD
+        memory[0x0A10] = 0;                                                    // WDIS
+        ParameterImage image;
+        RecordingMessages messages;
+        NoCursor cursor;
+        SystemSetupForm setup(image.systemSetup, messages);
+        AdvancedForm advanced(image.advanced, image.systemSetup, messages);
+        PidGroupForm pid(image, messages);
+        ProgramPatternForm pattern(image, messages, cursor);
+        setup.Retrieve(cursor);
+        advanced.Retrieve(cursor);
+        for (int g = 0; g < ParameterImage::kPidGroups; ++g) {
+            pid.SelectGroup(g);
+            pid.Retrieve(cursor);
+        }
+        const int n = i % ParameterImage::kPatterns + 1;
+        pattern.Open();
+        pattern.SelectPattern(n);
+        pattern.Retrieve();
+        const std::vector<uint8_t> before(memory, memory + 0x10000);
+
+        // The bytes of the fields a window shows coarser than it stores.
+        std::vector<bool> coarse(0x10000, false);
+        const auto mark = [&](uint32_t address, int width) {
+            for (int b = 0; b < width; ++b)
+                coarse[address + static_cast<uint32_t>(b)] = true;
+        };
+        const bool range = RangeIsCoarse(image.systemSetup);
+        const auto markLayout = [&](const auto& layout, uint32_t block,
+                                    const std::set<std::string>& names) {
+            for (const auto& b : layout)
+                if (names.count(b.field.mnemonic))
+                    mark(0x100 * block + static_cast<uint32_t>(b.offset), b.field.Width());
+        };
+        std::set<std::string> names = {"PSET", "BURN", "AO2F", "AO2B", "AO1F", "AO1B"};
+        if (range)
+            names.insert({"SFT", "GS-H", "GS-L"});
+        markLayout(Block12Layout(), 12, names);
+        markLayout(Block9Layout(), 9, names);
+        names = {"DMV"};
+        if (range)
+            names.insert({"SV-H", "SV-L", "A1HS", "A2HS", "A3HS", "A4HS"});
+        markLayout(Block10Layout(), 10, names);
+        const int g = i % ParameterImage::kPidGroups;
+        for (int w :
+             {PidGroupRecord::I, PidGroupRecord::KNL, PidGroupRecord::MAN, PidGroupRecord::MV_H,
+              PidGroupRecord::MV_L, PidGroupRecord::GAP, PidGroupRecord::ARW})
+            if (range || (w != PidGroupRecord::GAP && w != PidGroupRecord::ARW))
+                mark(0x100 * static_cast<uint32_t>(PidGroupForm::BlockOf(g)) +
+                         2 * static_cast<uint32_t>(w),
+                     2);
+        if (range)
+            for (int s = 1; s <= ProgramPatternRecord::kSegments; ++s)
+                mark(0xC000 + 840 * static_cast<uint32_t>(n - 1) +
+                         static_cast<uint32_t>(SegmentRecord::kBytes * (s - 1) + seg::SV),
+                     2);
+
+        setup.Send(cursor);
+        advanced.Send(cursor);
+        pid.SelectGroup(g);
+        pid.Send(cursor);
+        pattern.Send();
+        ASSERT_TRUE(std::any_of(controller.Calls().begin(), controller.Calls().end(),
+                                [](const LinkCall& c) { return c.write && c.ok; }));
+        for (uint32_t a = 0; a < 0x10000; ++a)
+            if (memory[a] != before[a] && !coarse[a])
+                ADD_FAILURE() << "image " << i << " block byte 0x" << std::hex << a << " "
+                              << int(before[a]) << " -> " << int(memory[a]);
+        controller.ClearCalls();
+    }
+}

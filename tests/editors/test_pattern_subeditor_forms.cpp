@@ -1,6 +1,7 @@
 #include "editors/alarm_values_form.h"
 #include "editors/guaranteed_soak_form.h"
 #include "editors/segment_pid_form.h"
+#include "support/first_lines.h"
 #include "values/conversions.h"
 
 #include <gtest/gtest.h>
@@ -237,7 +238,7 @@ TEST(AlarmValuesForm, RefusedFieldKeepsItsValueAndTheOthersAreStored) {
     form.Text(3, 11) = "12.5";
     RecordingMessages messages;
     form.Collect(messages);
-    EXPECT_EQ(messages.Texts(), Texts{"Input no decimal position data"});
+    EXPECT_EQ(FirstLines(messages), Texts{"Input no decimal position data"});
     for (int s = 1; s <= kSegments; ++s)
         for (int k = 1; k <= 4; ++k)
             EXPECT_EQ(copy.Segment(s).Alarm(k), (s == 11 && k == 3) ? 111 : 2500)
@@ -252,7 +253,7 @@ TEST(AlarmValuesForm, ParsesSegmentBySegmentAlarmsWithin) {
     form.Text(1, 2) = "1.5";   // segment 2, alarm 1: a decimal point too many
     RecordingMessages messages;
     form.Collect(messages);
-    EXPECT_EQ(messages.Texts(),
+    EXPECT_EQ(FirstLines(messages),
               (Texts{"The value is outside the input range", "Input no decimal position data"}));
     EXPECT_EQ(copy.Segment(1).Alarm(3), 0);
     EXPECT_EQ(copy.Segment(2).Alarm(1), 0);

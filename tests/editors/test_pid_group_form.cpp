@@ -1,5 +1,6 @@
 #include "editors/pid_group_form.h"
 #include "link/link_backend.h"
+#include "support/first_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -162,7 +163,7 @@ TEST(PidGroupForm, StoreStep) {
         const int32_t stored =
             c.word == R::I ? image.pid[2].Word(c.word) : image.pid[2].Signed(c.word);
         EXPECT_EQ(stored, c.expected) << c.name;
-        EXPECT_EQ(messages.Texts(), c.messages) << c.name;
+        EXPECT_EQ(FirstLines(messages), c.messages) << c.name;
         EXPECT_EQ(image.pid[2].Word(R::NO_USE1), 1111) << c.name;
         EXPECT_EQ(image.pid[2].Word(R::NO_USE2), 1111) << c.name;
         EXPECT_EQ(image.pid[1].Word(R::P), 0) << c.name; // other groups untouched
@@ -185,7 +186,7 @@ TEST(PidGroupForm, MessagesInFieldOrder) {
         "Parameter MVL is wrong.", "Input the first decimal position data",
         "Parameter GAP is wrong.", "Input the first decimal position data",
         "Parameter ARW is wrong.", "Parameter REV is wrong."};
-    EXPECT_EQ(messages.Texts(), expected);
+    EXPECT_EQ(FirstLines(messages), expected);
     EXPECT_EQ(image.pid[0], PidGroupRecord{});
 }
 

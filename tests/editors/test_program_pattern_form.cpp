@@ -1,5 +1,6 @@
 #include "editors/program_pattern_form.h"
 #include "link/simulated_controller.h"
+#include "support/first_lines.h"
 #include "transfers/pattern_transfers.h"
 #include "values/conversions.h"
 
@@ -54,12 +55,12 @@ TEST(ParsePatternTime, TakesTheFirstAndLastTwoCharacters) {
         {"5", 305, false},      {"", 0, false},        {"100:00", 600, false},
         {"99:59", 5999, false}, {"00:00", 0, false},   {"----", 0x8000, false},
         {"99:60", 1234, true},  {"-1:00", 1234, true}, {"12:-5", 1234, true},
-        {"xx:yy", 0, false}, // no digits read as 0, as atoi does
+        {"xx:yy", 1234, true}, // only digits and one colon are read as a time
     };
     for (const auto& c : cases) {
         RecordingMessages messages;
         EXPECT_EQ(ParsePatternTime(c.text, 1234, messages), c.expected) << c.text;
-        EXPECT_EQ(messages.Texts(), c.refused ? Texts{"Parameter TM is wrong."} : Texts{})
+        EXPECT_EQ(FirstLines(messages), c.refused ? Texts{"Parameter TM is wrong."} : Texts{})
             << c.text;
     }
 }
@@ -151,7 +152,7 @@ TEST(ProgramPatternForm, BadSettingsLeaveTheirBoxEmptyAndSaySo) {
     f.image.systemSetup.TMU = 1;
     f.form.Open();
     EXPECT_EQ(f.form.RangeBox(), "K 32 to 752 degree F");
-    EXPECT_EQ(f.form.DecimalBox(), "0.001");
+    EXPECT_EQ(f.form.DecimalBox(), "0.1"); // a sensor at PVD 3 takes one decimal
     EXPECT_EQ(f.form.TimeUnitBox(), "Minute. Second");
 }
 
@@ -183,7 +184,7 @@ TEST(ProgramPatternForm, OkStoresTimesAndSetValues) {
         e.form.Open();
         (c.sv ? e.form.Fields().sv : e.form.Fields().time)[4] = c.text;
         e.form.Ok();
-        EXPECT_EQ(e.messages.Texts(), c.messages) << c.name;
+        EXPECT_EQ(FirstLines(e.messages), c.messages) << c.name;
         const SegmentRecord stored = e.Stored(1, 5);
         EXPECT_EQ(c.sv ? static_cast<uint16_t>(stored.SV()) : stored.TIME(), c.stored) << c.name;
         e.form.ShowPatternFields();
@@ -199,7 +200,7 @@ TEST(ProgramPatternForm, OkStoresOnlyTheSelectedTimeSignal) {
     e.form.Fields().off[19] = "2:00";
     e.form.Fields().on[0] = "99:99";
     e.form.Ok();
-    EXPECT_EQ(e.messages.Texts(), Texts{"Parameter TM is wrong."});
+    EXPECT_EQ(FirstLines(e.messages), Texts{"Parameter TM is wrong."});
     EXPECT_EQ(e.Stored(1, 20).TsOn(3), 0x8000);
     EXPECT_EQ(e.Stored(1, 20).TsOff(3), 120);
     EXPECT_EQ(e.Stored(1, 1).TsOn(3), 3);
@@ -240,7 +241,7 @@ TEST(ProgramPatternForm, PatternSettingsStopAtTheFirstWrongOne) {
         e.form.Fields().cyclic = c.cyclic;
         e.form.Fields().link = c.link;
         e.form.Ok();
-        EXPECT_EQ(e.messages.Texts(), c.messages) << c.name;
+        EXPECT_EQ(FirstLines(e.messages), c.messages) << c.name;
         for (int s = 1; s <= kSegments; ++s) {
             EXPECT_EQ(e.Stored(1, s).Byte(seg::PVST), c.pvst) << c.name << " segment " << s;
             EXPECT_EQ(e.Stored(1, s).Byte(seg::CYCL), c.cycl) << c.name << " segment " << s;
@@ -261,7 +262,7 @@ TEST(ProgramPatternForm, UnknownPvStartShowsNoneAndOkStillStoresTheRest) {
     e.form.Fields().cyclic = 9;
     e.form.Fields().link = "OFF";
     e.form.Ok();
-    EXPECT_EQ(e.messages.Texts(), Texts{"PVSTART is wrong"});
+    EXPECT_EQ(FirstLines(e.messages), Texts{"PVSTART is wrong"});
     EXPECT_EQ(e.Stored(1, 1).SV(), 5000);
     EXPECT_EQ(e.Stored(1, 1).TIME(), 120);
     EXPECT_EQ(e.Stored(1, 1).TsOn(1), 30);
@@ -276,7 +277,7 @@ TEST(ProgramPatternForm, StoredLinkAboveNineIsShownAndRefusedNotChanged) {
     e.form.Open();
     EXPECT_EQ(e.form.Fields().link, "12");
     e.form.Ok();
-    EXPECT_EQ(e.messages.Texts(), Texts{"LINK is wrong."});
+    EXPECT_EQ(FirstLines(e.messages), Texts{"LINK is wrong."});
     EXPECT_EQ(e.Stored(1, 1).Byte(seg::LINK), 12);
     EXPECT_EQ(e.Stored(1, 2).Byte(seg::LINK), 2);
 }

@@ -1,5 +1,6 @@
 #include "editors/advanced_dialog.h"
 #include "link/link_backend.h"
+#include "support/first_lines.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -82,7 +83,7 @@ TEST(AdvancedDialog, OkStoresAndRefuses) {
     Type(dialog, "DMV", "105.0");
     Find<QComboBox>(dialog, "DVDV")->setCurrentIndex(0); // the empty entry
     Find<QPushButton>(dialog, "OK")->click();
-    EXPECT_EQ(messages.Texts(),
+    EXPECT_EQ(FirstLines(messages),
               (std::vector<std::string>{"Parameter SVH is wrong.", "Parameter DVD is wrong."}));
     EXPECT_EQ(image.advanced.SV_H, 10000);
     EXPECT_EQ(image.advanced.A1HS, 5000);

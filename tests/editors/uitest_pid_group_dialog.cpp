@@ -1,5 +1,6 @@
 #include "editors/pid_group_dialog.h"
 #include "link/link_backend.h"
+#include "support/first_lines.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -92,7 +93,7 @@ TEST(PidGroupDialog, SendStoresTheTypedTextsAndWritesAllGroups) {
     EXPECT_EQ(f.image.pid[0].Signed(R::P), 125);
     EXPECT_EQ(f.image.pid[0].Signed(R::REV), 1);
     EXPECT_EQ(f.image.pid[0].Signed(R::MV_H), 0);
-    EXPECT_EQ(f.messages.Texts(), std::vector<std::string>{"Parameter MVH is wrong."});
+    EXPECT_EQ(FirstLines(f.messages), std::vector<std::string>{"Parameter MVH is wrong."});
     EXPECT_EQ(f.Edit(dialog, "MV-H")->text(), "0.0");
     EXPECT_EQ(backend.written, (std::vector<int32_t>{4, 5, 6, 7, 8, 46, 47, 48, 49}));
 }
@@ -104,7 +105,8 @@ TEST(PidGroupDialog, NonIntegerIKeepsThePreviousInteger) {
     f.Click(dialog, "OK");
     EXPECT_EQ(f.image.pid[0].Word(R::I), 2400);
     EXPECT_EQ(f.Edit(dialog, "I")->text(), "240");
-    EXPECT_TRUE(f.messages.Texts().empty());
+    // An empty field is refused with the field's message, not passed over silently.
+    EXPECT_EQ(f.messages.Texts(), std::vector<std::string>{"Parameter I is wrong.\nI: 0 to 3200"});
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 

@@ -1,5 +1,6 @@
 #include "editors/program_pattern_dialog.h"
 #include "link/simulated_controller.h"
+#include "support/first_lines.h"
 #include "support/modal_driver.h"
 
 #include <QApplication>
@@ -153,7 +154,7 @@ TEST(ProgramPatternDialog, EnterInAFieldSendsAndTheDialogStaysOpen) {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     QApplication::sendEvent(field, &press);
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(f.messages.Texts(), Texts{"Parameter TM is wrong."});
+    EXPECT_EQ(FirstLines(f.messages), Texts{"Parameter TM is wrong."});
     EXPECT_EQ(Text(&dialog, QStringLiteral("TIME_6")), QStringLiteral("00:00")); // kept value
     ASSERT_EQ(controller.Calls().size(), 7u);
     EXPECT_EQ(controller.Calls()[0].block, 25);

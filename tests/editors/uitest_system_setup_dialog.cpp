@@ -1,5 +1,6 @@
 #include "editors/system_setup_dialog.h"
 #include "link/link_backend.h"
+#include "support/first_lines.h"
 #include "values/conversions.h"
 
 #include <QComboBox>
@@ -100,7 +101,7 @@ TEST(SystemSetupDialog, OkStoresTypedValuesAndReportsRefusedOnes) {
     EXPECT_EQ(image.systemSetup.PSET, 0);
     EXPECT_EQ(image.systemSetup.AO1F, 5000);
     EXPECT_EQ(image.systemSetup.STN, 31);
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Parameter PSET is wrong."});
+    EXPECT_EQ(FirstLines(messages), std::vector<std::string>{"Parameter PSET is wrong."});
 }
 
 TEST(SystemSetupDialog, ScaleGuardRestoresPvfForPt100) {
@@ -134,7 +135,7 @@ TEST(SystemSetupDialog, SendWritesBothBlocksAndShowsTheRecord) {
     SystemSetupDialog dialog(image, messages, cursor);
     Type(dialog, "ENDT", "99:60");
     Find<QPushButton>(dialog, "SEND")->click();
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Parameter ENDT is wrong."});
+    EXPECT_EQ(FirstLines(messages), std::vector<std::string>{"Parameter ENDT is wrong."});
     EXPECT_EQ(Find<QLineEdit>(dialog, "ENDT")->text(), "00:00");
     EXPECT_EQ(controller.writes, 2);
     EXPECT_EQ(controller.blocks[12][0], 0xEE);

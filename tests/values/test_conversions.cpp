@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <iterator>
+#include <vector>
+
 namespace {
 
 SystemSetupRecord Input(int pvt, int pvu, int pvd, int pvf = 0, int pvb = 0) {
@@ -232,6 +236,65 @@ TEST(Conversions, HostileTextsNeverCrash) {
             ParseTime(t);
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+class NullMessages : public Messages {
+public:
+    void Show(const std::string&) override { ++m_count; }
+    int m_count = 0;
+};
+
+// Every input type, unit, decimal position and stored value 0..10000: a shown text reads
+// back to a value that shows the same text, and where the display step is finer than the
+// stored step the value itself comes back. The steps are worked out here from the table's
+// spans, not by the conversions.
+TEST(RangeValueRoundTrip, EveryTypeUnitDecimalAndValue) {
+    struct Scale {
+        int pvf, pvb;
+    };
+    const Scale dcScales[] = {{1000, 0}, {100, -100}, {-50, 50}, {10998, 0}, {1, 0}};
+    const Scale noScale[] = {{0, 0}};
+    long checked = 0, exact = 0;
+    for (int i = 0; i < InputTypeCount(); ++i) {
+        const int pvt = InputTypeCodeAt(i);
+        const bool dc = IsDcInput(pvt);
+        for (const Scale& scale : dc ? std::vector<Scale>(std::begin(dcScales), std::end(dcScales))
+                                     : std::vector<Scale>(std::begin(noScale), std::end(noScale)))
+            for (int pvu = 0; pvu <= 1; ++pvu)
+                for (int pvd = 0; pvd <= 3; ++pvd) {
+                    const SystemSetupRecord setup = Input(pvt, pvu, pvd, scale.pvf, scale.pvb);
+                    const InputRange range = SelectInputRange(setup);
+                    // Display step and stored step, both in units of the last shown digit.
+                    const int d = dc || pvd < 2 ? pvd : 1;
+                    const double stored =
+                        std::abs(range.span) / 10000.0 * (dc ? 1 : std::pow(10, d));
+                    const bool finer = stored > 1.0;
+                    NullMessages none;
+                    for (int s = 0; s <= 10000; ++s) {
+                        const std::string shown = FormatRangeValue(range, static_cast<int16_t>(s));
+                        const int32_t back = ParseRangeValue(range, shown, none);
+                        ASSERT_LT(back, kRangeParseError)
+                            << pvt << "/" << pvu << "/" << pvd << " " << s;
+                        ASSERT_EQ(FormatRangeValue(range, static_cast<int16_t>(back)), shown)
+                            << "type " << pvt << " unit " << pvu << " PVD " << pvd << " scale "
+                            << scale.pvf << "/" << scale.pvb << " S " << s;
+                        if (finer) {
+                            ASSERT_EQ(back, s)
+                                << "type " << pvt << " unit " << pvu << " PVD " << pvd << " scale "
+                                << scale.pvf << "/" << scale.pvb << " text " << shown;
+                            ++exact;
+                        }
+                        ++checked;
+                    }
+                    ASSERT_EQ(none.m_count, 0);
+                }
+    }
+    EXPECT_EQ(checked, (31 * 8 + 6 * 5 * 8) * 10001L);
+    EXPECT_GT(exact, 0);
 }
 
 } // namespace
