@@ -4,6 +4,7 @@
 #include "image/parameter_image.h"
 #include "operator/cursor.h"
 #include "operator/messages.h"
+#include "transfers/connect_procedure.h"
 
 #include <QObject>
 #include <QString>
@@ -37,7 +38,13 @@ public:
     void OnSettingUp();
     void OnAdvancedUsage();
     void OnConnectStart();
+    void OnRetryFailedReads();
+    void OnCommunication();
     void OnAbout();
+
+    // False for a command that cannot run now ("Retry failed reads" without failed reads).
+    bool CanRun(Command command) const;
+    const ReadReport& LastConnectReport() const { return m_lastConnect; }
 
     ParameterImage& Image() { return m_image; }
 
@@ -51,4 +58,5 @@ private:
     CursorControl& m_cursor;
     QWidget* m_window = nullptr;
     ConnectStatus* m_status = nullptr;
+    ReadReport m_lastConnect; // of the last Connect or retry: what still failed
 };

@@ -12,6 +12,8 @@ enum class Command {
     AdvancedUsage = 32775,
     ConnectStart = 32771,
     About = 57664,
+    RetryFailedReads = 32782,
+    Communication = 32783,
 };
 
 struct MenuItemSpec {
@@ -31,6 +33,10 @@ inline const std::vector<MenuItemSpec>& MenuBarItems() {
         {"Parameter setting", "Setting up", Command::SettingUp, ""},
         {"Parameter setting", "Advanced usage", Command::AdvancedUsage, ""},
         {"Connect", "Start", Command::ConnectStart, "Loading data from TQX to Loader"},
+        {"Connect", "Retry failed reads", Command::RetryFailedReads,
+         "Read again what the last Connect could not read"},
+        {"Connect", "Communication", Command::Communication,
+         "Port 1, link statistics and the last transfers"},
         {"Version", "TQXLOADER ver.1.6", Command::About, "TQXLOADER version"},
     };
     return items;

@@ -3,6 +3,7 @@
 #include "editors/parameter_listing.h"
 #include "files/parameter_file_reader.h"
 #include "files/parameter_file_writer.h"
+#include "link/link_failure.h"
 #include "link/tqxcomm.h"
 #include "operator/messages.h"
 #include "transfers/connect_procedure.h"
@@ -18,6 +19,8 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kDiffers = 1;
 constexpr int kError = 2;
+
+int g_retries = 2;
 
 // What the file and link code report goes to stderr, one line each.
 class StderrMessages : public Messages {
@@ -74,9 +77,19 @@ public:
 // Reads the whole controller into `image`; false (with the failures on stderr) when any
 // read failed.
 bool ReadController(ParameterImage& image, const char* verb = "reading") {
+    BeginLinkCommand();
     const bool code = ReadModelCode(image);
+    const std::string codeFailure = code ? std::string() : LinkFailureText();
     ReadReport report = ReadWholeController(image, TerminalProgress(verb));
     CountModelCodeRead(code, report);
+    if (!codeFailure.empty() && report.causes.empty())
+        report.causes.push_back(codeFailure);
+    const int reads = report.reads;
+    for (int pass = 0; pass < g_retries && !report.failed.empty(); ++pass) {
+        std::fprintf(stderr, "tqxctl: %zu of %d reads failed; retry pass %d of %d\n",
+                     report.failed.size(), reads, pass + 1, g_retries);
+        report = RetryFailedReads(image, report, TerminalProgress("retrying"));
+    }
     if (report.failed.empty())
         return true;
     std::fprintf(stderr, "tqxctl: %s\n", ConnectFailureText(report).c_str());
@@ -141,6 +154,7 @@ void PrintResult(const std::string& group, const std::vector<std::string>& faile
     for (const std::string& f : failed)
         what += (what.empty() ? "" : ", ") + f;
     std::printf("%-18s FAILED (%s)\n", group.c_str(), what.c_str());
+    std::printf("%-18s %s\n", "", LinkFailureText().c_str());
 }
 
 int Restore(const std::vector<std::string>& operands) {
@@ -248,6 +262,10 @@ int Show(const std::vector<std::string>& operands) {
 }
 
 } // namespace
+
+void SetTqxctlRetries(int passes) {
+    g_retries = passes;
+}
 
 int RunTqxctlCommand(const std::string& command, const std::vector<std::string>& operands) {
     const auto help = CommandHelp().find(command);
