@@ -92,6 +92,7 @@ bool ReadController(ParameterImage& image, const char* verb = "reading") {
     }
     if (report.failed.empty())
         return true;
+    report.reads = reads; // "N of 58 reads failed", after every pass
     std::fprintf(stderr, "tqxctl: %s\n", ConnectFailureText(report).c_str());
     return false;
 }
