@@ -48,7 +48,8 @@ CommunicationDialog::CommunicationDialog(QWidget* parent)
     layout->addWidget(m_statistics);
     layout->addWidget(m_transfers, 1);
     layout->addLayout(buttons);
-    resize(720, 480);
+    setMinimumSize(700, 480);
+    m_transfers->verticalHeader()->setDefaultSectionSize(m_transfers->fontMetrics().height() + 6);
     Refresh();
 }
 

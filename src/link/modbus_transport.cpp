@@ -432,6 +432,10 @@ bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint1
             }
             return true;
         }
+        if (m_trace) {
+            const std::string line = "-- " + DescribeLinkFailure(m_failure);
+            Trace(line.c_str(), nullptr, 0);
+        }
         if (outcome == Outcome::Exception) {
             // The controller refused the request itself; asking again changes nothing.
             ClearSilence();
