@@ -1,11 +1,17 @@
 // Times the complete Connect read sequence (the model code read and the 57 reads after
 // the Code Symbols dialog) against tqx-sim: Modbus TCP on loopback, and Modbus RTU on a
-// pty that the simulator paces at 9600 and 115200 baud, 8N1. Built, not run by the tests.
+// pty that the simulator paces at 9600 and 115200 baud, 8N1. Then times how long a Connect
+// takes to give up on port 1 with nothing useful attached (default 500 ms timeout): a
+// missing device, a refused TCP port, a silent serial line, and a TCP listener that accepts
+// but never answers. Built, not run by the tests.
 #include "../tests/support/sim_process.h"
+#include "link/link_failure.h"
 #include "link/modbus_transport.h"
 #include "link/tqxcomm.h"
 #include "transfers/connect_procedure.h"
 
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -75,6 +81,60 @@ int Run(const Config& config) {
     return failed ? 1 : 0;
 }
 
+// A loopback TCP port that listens (the kernel accepts) or is closed.
+int LoopbackPort(bool listen, int& fd) {
+    fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::listen(fd, 4);
+    socklen_t length = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
+    if (!listen) {
+        ::close(fd);
+        fd = -1;
+    }
+    return ntohs(a.sin_port);
+}
+
+// A confirmed Connect's reads (model code and the 57 after it) against a dead port 1.
+int GiveUp(const char* name, const std::string& setting, double limitSeconds) {
+    ::setenv("TQXCOMM_PORT1", setting.c_str(), 1);
+    const auto start = std::chrono::steady_clock::now();
+    TQXOpenSerialPort(1);
+    BeginLinkCommand();
+    ParameterImage image;
+    SetStartValues(image);
+    const bool code = ReadModelCode(image);
+    ReadReport report = ReadWholeController(image);
+    CountModelCodeRead(code, report);
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const std::string cause = LinkFailureText();
+    TQXCloseSerialPort();
+    std::printf("%-30s Connect gave up in %6.3f s (%zu of %d reads failed)  %s\n  %s\n", name, wall,
+                report.failed.size(), report.reads, wall <= limitSeconds ? "ok" : "TOO SLOW",
+                cause.c_str());
+    return wall <= limitSeconds ? 0 : 1;
+}
+
+int GiveUps() {
+    int rc = 0;
+    rc |= GiveUp("missing serial device", "rtu:/dev/tqx-no-such-device", 1.5);
+    int fd = -1;
+    const int closed = LoopbackPort(false, fd);
+    rc |= GiveUp("refused TCP port", "tcp:127.0.0.1:" + std::to_string(closed), 1.5);
+    const int silent = LoopbackPort(true, fd);
+    rc |= GiveUp("TCP listener, never answers", "tcp:127.0.0.1:" + std::to_string(silent), 1.5);
+    ::close(fd);
+    const std::string pty = "/tmp/tqx-bench-silent-" + std::to_string(::getpid()) + ".pty";
+    SimProcess sim({"--pty", pty, "--drop-every", "1"});
+    if (sim.Ready())
+        rc |= GiveUp("silent serial line", "rtu:" + pty + ",parity=N", 1.5);
+    return rc;
+}
+
 } // namespace
 
 int main() {
@@ -84,5 +144,6 @@ int main() {
     int rc = 0;
     for (const Config& c : configs)
         rc |= Run(c);
+    rc |= GiveUps();
     return rc;
 }

@@ -8,8 +8,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CodeSymbolsDialog::CodeSymbolsDialog(const QString& modelCode, QWidget* parent)
-    : QDialog(parent), m_code(new QLineEdit(modelCode, this)) {
+CodeSymbolsDialog::CodeSymbolsDialog(const QString& modelCode, const QString& readFailure,
+                                     QWidget* parent)
+    : QDialog(parent), m_code(new QLineEdit(readFailure.isEmpty() ? modelCode : QString(), this)) {
     setWindowTitle(QStringLiteral("CONNECT"));
     setObjectName(QStringLiteral("CodeSymbolsDialog"));
     m_code->setObjectName(QStringLiteral("code"));
@@ -24,6 +25,13 @@ CodeSymbolsDialog::CodeSymbolsDialog(const QString& modelCode, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addWidget(m_code);
+    if (!readFailure.isEmpty()) {
+        auto* failure =
+            new QLabel(QStringLiteral("The model code could not be read.\n") + readFailure, this);
+        failure->setObjectName(QStringLiteral("codeFailure"));
+        failure->setWordWrap(true);
+        layout->addWidget(failure);
+    }
     layout->addLayout(buttons.row);
     CenterOnPointer(this);
 }

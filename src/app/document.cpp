@@ -2,6 +2,7 @@
 
 #include "app/about_dialog.h"
 #include "app/code_symbols_dialog.h"
+#include "app/communication_dialog.h"
 #include "app/connect_first_notice.h"
 #include "editors/advanced_dialog.h"
 #include "editors/pid_group_dialog.h"
@@ -26,9 +27,9 @@ class WindowConnectUi : public ConnectUi {
 public:
     WindowConnectUi(QWidget* window, ConnectStatus* status) : m_window(window), m_status(status) {}
 
-    bool ConfirmModelCode(const std::string& code) override {
+    bool ConfirmModelCode(const std::string& code, const std::string& failure) override {
         CodeSymbolsDialog dialog(QString::fromLatin1(code.data(), static_cast<int>(code.size())),
-                                 m_window);
+                                 QString::fromStdString(failure), m_window);
         confirmed = dialog.exec() == QDialog::Accepted;
         return confirmed;
     }
@@ -84,7 +85,15 @@ void CTQXLOADER961114Doc::Run(Command command) {
         return OnFilePrint();
     case Command::FileExportPdf:
         return OnFileExportPdf();
+    case Command::RetryFailedReads:
+        return OnRetryFailedReads();
+    case Command::Communication:
+        return OnCommunication();
     }
+}
+
+bool CTQXLOADER961114Doc::CanRun(Command command) const {
+    return command != Command::RetryFailedReads || !m_lastConnect.failedReads.empty();
 }
 
 bool CTQXLOADER961114Doc::PassGate() {
@@ -130,11 +139,23 @@ void CTQXLOADER961114Doc::OnAdvancedUsage() {
 
 void CTQXLOADER961114Doc::OnConnectStart() {
     WindowConnectUi ui(m_window, m_status);
-    RunConnect(m_image, ui, m_messages, m_cursor);
+    m_lastConnect = RunConnect(m_image, ui, m_messages, m_cursor);
     if (ui.confirmed) {
         const char* port = std::getenv("TQXCOMM_PORT1");
         m_source = ControllerSource(port ? port : "");
     }
+}
+
+void CTQXLOADER961114Doc::OnRetryFailedReads() {
+    if (!CanRun(Command::RetryFailedReads))
+        return;
+    WindowConnectUi ui(m_window, m_status);
+    m_lastConnect = RunRetryFailedReads(m_image, m_lastConnect, ui, m_messages, m_cursor);
+}
+
+void CTQXLOADER961114Doc::OnCommunication() {
+    CommunicationDialog dialog(m_window);
+    dialog.exec();
 }
 
 void CTQXLOADER961114Doc::OnAbout() {

@@ -5,6 +5,7 @@
 #include "image/parameter_image.h"
 #include "operator/cursor.h"
 #include "operator/messages.h"
+#include "transfers/connect_procedure.h"
 
 #include <QObject>
 #include <QString>
@@ -40,6 +41,8 @@ public:
     void OnSettingUp();
     void OnAdvancedUsage();
     void OnConnectStart();
+    void OnRetryFailedReads();
+    void OnCommunication();
     void OnAbout();
     void OnFilePrint();
     void OnFileExportPdf();
@@ -49,6 +52,10 @@ public:
     // What the report's header names as the image's source: the controller at port 1 after
     // Connect, the file's path after File > Read.
     const std::string& Source() const { return m_source; }
+
+    // False for a command that cannot run now ("Retry failed reads" without failed reads).
+    bool CanRun(Command command) const;
+    const ReadReport& LastConnectReport() const { return m_lastConnect; }
 
     ParameterImage& Image() { return m_image; }
 
@@ -64,4 +71,5 @@ private:
     QWidget* m_window = nullptr;
     ConnectStatus* m_status = nullptr;
     std::string m_source;
+    ReadReport m_lastConnect; // of the last Connect or retry: what still failed
 };

@@ -25,6 +25,13 @@ void CMainFrame::CreateMenus() {
         if (!menu || title != QLatin1String(spec.menu)) {
             title = QLatin1String(spec.menu);
             menu = menuBar()->addMenu(title);
+            // Items that cannot run now are greyed each time the menu opens.
+            QMenu* opened = menu;
+            connect(menu, &QMenu::aboutToShow, this, [this, opened] {
+                for (QAction* a : opened->actions())
+                    a->setEnabled(
+                        m_document.CanRun(static_cast<Command>(a->property("commandId").toInt())));
+            });
         }
         QAction* action = menu->addAction(QLatin1String(spec.item));
         action->setProperty("commandId", static_cast<int>(spec.command));

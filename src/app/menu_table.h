@@ -14,6 +14,8 @@ enum class Command {
     About = 57664,
     FilePrint = 32800,
     FileExportPdf = 32801,
+    RetryFailedReads = 32782,
+    Communication = 32783,
 };
 
 struct MenuItemSpec {
@@ -36,6 +38,10 @@ inline const std::vector<MenuItemSpec>& MenuBarItems() {
         {"Parameter setting", "Setting up", Command::SettingUp, ""},
         {"Parameter setting", "Advanced usage", Command::AdvancedUsage, ""},
         {"Connect", "Start", Command::ConnectStart, "Loading data from TQX to Loader"},
+        {"Connect", "Retry failed reads", Command::RetryFailedReads,
+         "Read again what the last Connect could not read"},
+        {"Connect", "Communication", Command::Communication,
+         "Port 1, link statistics and the last transfers"},
         {"Version", "TQXLOADER ver.1.6", Command::About, "TQXLOADER version"},
     };
     return items;

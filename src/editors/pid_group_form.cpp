@@ -1,6 +1,7 @@
 #include "editors/pid_group_form.h"
 
 #include "editors/form_fields.h"
+#include "link/link_failure.h"
 #include "link/tqxcomm.h"
 #include "transfers/group_transfers.h"
 
@@ -108,11 +109,12 @@ void PidGroupForm::SelectGroup(int group) {
 
 void PidGroupForm::Retrieve(CursorControl& cursor) {
     WaitCursor wait(cursor);
+    BeginLinkCommand();
     int32_t status = 0;
     // The record is the block's exact image; a failed read leaves it unchanged.
     if (TQXRead(TQX_MODE_READ_WORDS, BlockOf(m_group), 0, PidGroupRecord::kWords,
                 Record().bytes.data(), &status) == 0)
-        m_messages.Show("false");
+        m_messages.Show(WithLinkCause("false"));
     Show();
 }
 
@@ -120,8 +122,9 @@ void PidGroupForm::Send(CursorControl& cursor) {
     WaitCursor wait(cursor);
     Store();
     Show();
+    BeginLinkCommand();
     // Every group is written; each failed write says "false" and the next still runs.
     for (int g = 1; g <= ParameterImage::kPidGroups; ++g)
         if (!SendPidGroupBlock(m_image, g))
-            m_messages.Show("false");
+            m_messages.Show(WithLinkCause("false"));
 }

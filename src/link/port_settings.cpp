@@ -68,14 +68,34 @@ PortSettings DefaultPortSettings() {
 }
 
 bool ParsePortSettings(const std::string& text, PortSettings& out) {
+    std::string problem;
+    return ParsePortSettings(text, out, problem);
+}
+
+std::string DescribePortSettings(const PortSettings& s) {
+    std::string text;
+    if (s.kind == PortSettings::Kind::Tcp)
+        text = "tcp:" + s.host + ":" + s.service;
+    else
+        text = "rtu:" + s.device + " " + std::to_string(s.baud) + " 8" + s.parity +
+               std::to_string(s.stopBits);
+    text += ", unit " + std::to_string(s.unit);
+    if (s.timeoutMs != PortSettings{}.timeoutMs)
+        text += ", timeout " + std::to_string(s.timeoutMs) + " ms";
+    return text;
+}
+
+bool ParsePortSettings(const std::string& text, PortSettings& out, std::string& problem) {
     PortSettings s = DefaultPortSettings();
     if (text.empty()) {
         out = s;
         return true;
     }
     const std::vector<std::string> parts = Split(text, ',');
-    if (parts.empty() || parts[0].empty())
+    if (parts.empty() || parts[0].empty()) {
+        problem = "no device or tcp:HOST:PORT before the first comma";
         return false;
+    }
     const std::string& head = parts[0];
     const bool tcp = head.rfind("tcp:", 0) == 0;
     if (tcp) {
@@ -83,19 +103,25 @@ bool ParsePortSettings(const std::string& text, PortSettings& out) {
         const auto colon = rest.rfind(':');
         int port = 0;
         if (colon == std::string::npos || colon == 0 ||
-            !ParseInt(rest.substr(colon + 1), 1, 65535, port))
+            !ParseInt(rest.substr(colon + 1), 1, 65535, port)) {
+            problem = "\"" + head + "\" is not tcp:HOST:PORT with a port from 1 to 65535";
             return false;
+        }
         s.kind = PortSettings::Kind::Tcp;
         s.host = rest.substr(0, colon);
         s.service = rest.substr(colon + 1);
     } else {
         s.device = head.rfind("rtu:", 0) == 0 ? head.substr(4) : head;
-        if (s.device.empty())
+        if (s.device.empty()) {
+            problem = "no device after rtu:";
             return false;
+        }
     }
     for (size_t i = 1; i < parts.size(); ++i)
-        if (!ApplyOption(parts[i], !tcp, s))
+        if (!ApplyOption(parts[i], !tcp, s)) {
+            problem = "\"" + parts[i] + "\"";
             return false;
+        }
     out = s;
     return true;
 }

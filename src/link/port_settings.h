@@ -20,8 +20,14 @@ struct PortSettings {
     int timeoutMs = 500;
 };
 
-// Parses a setting; returns false (and leaves `out` at the default) for a malformed one.
+// Parses a setting; returns false (and leaves `out` as it was) for a malformed one.
 bool ParsePortSettings(const std::string& text, PortSettings& out);
+// The same, saying in `problem` which part is malformed ("baud=fast").
+bool ParsePortSettings(const std::string& text, PortSettings& out, std::string& problem);
+
+// The settings as a person reads them: "rtu:/dev/ttyS0 9600 8E1, unit 1",
+// "tcp:gateway:502, unit 1"; the response timeout only when it is not the default.
+std::string DescribePortSettings(const PortSettings& settings);
 
 // The default port: /dev/ttyS0 (COM1 on Windows) at 9600 8E1, unit 1.
 PortSettings DefaultPortSettings();

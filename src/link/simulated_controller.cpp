@@ -36,15 +36,24 @@ int32_t SimulatedController::Transfer(int32_t mode, int32_t block, int32_t offse
     const blockmap::Transfer range = blockmap::Resolve(mode, block, offset, length);
     if (!range.ok || range.write != write || (write ? !writeBuffer : !readBuffer)) {
         result = TQX_ERR_REFUSED;
+        m_failure = LinkFailure{};
+        m_failure.cause = LinkCause::BadRequest;
         return 0;
     }
     if (m_fail && m_fail(call, index)) {
         result = TQX_ERR_NO_ANSWER;
+        m_failure = LinkFailure{};
+        m_failure.cause = LinkCause::NoAnswer;
+        m_failure.timeoutMs = 500;
         return 0;
     }
     if (write) {
         if (!m_memory.Write(range.address, static_cast<const uint8_t*>(writeBuffer), range.bytes)) {
             result = TQX_ERR_EXCEPTION;
+            m_failure = LinkFailure{};
+            m_failure.cause = LinkCause::Exception;
+            m_failure.write = true;
+            m_failure.exception = 4;
             return 0;
         }
     } else {

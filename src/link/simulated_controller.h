@@ -47,6 +47,11 @@ public:
     int32_t Write(int32_t mode, int32_t block, int32_t offset, int32_t length, const void* buffer,
                   int32_t* status) override;
 
+    // A failed call was refused (BadRequest), made to fail (NoAnswer) or refused by the
+    // controller's write rules (Exception).
+    LinkFailure LastFailure() const override { return m_failure; }
+    std::string PortText() const override { return "simulated controller"; }
+
 private:
     int32_t Transfer(int32_t mode, int32_t block, int32_t offset, int32_t length, bool write,
                      void* readBuffer, const void* writeBuffer, int32_t* status);
@@ -57,4 +62,5 @@ private:
     int m_opens = 0;
     int m_closes = 0;
     int32_t m_lastOpenPort = 0;
+    LinkFailure m_failure;
 };

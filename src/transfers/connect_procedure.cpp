@@ -1,12 +1,15 @@
 #include "transfers/connect_procedure.h"
 
 #include "link/block_map.h"
+#include "link/link_failure.h"
 #include "link/tqxcomm.h"
 #include "transfers/group_layouts.h"
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -67,19 +70,40 @@ bool ReadModelCode(ParameterImage& image) {
     return true;
 }
 
-ReadReport ReadWholeController(ParameterImage& image, const ConnectProgress& progress) {
-    const std::vector<ConnectRead>& sequence = ConnectReadSequence();
-    ReadReport report;
-    // Blocks 12 and 9 start as the image's own fields, so a block whose read failed
-    // leaves its fields as they were.
-    Block12 block12{};
-    Block9 block9{};
-    SystemSetupIntoBlocks(image.systemSetup, block12, block9);
+namespace {
 
-    for (size_t i = 0; i < sequence.size(); ++i) {
-        const ConnectRead& read = sequence[i];
+void NoteFailure(ReadReport& report, int index, const std::string& what) {
+    report.failed.push_back(what);
+    report.failedReads.push_back(index);
+    const std::string cause = LinkFailureText();
+    if (!cause.empty() &&
+        std::find(report.causes.begin(), report.causes.end(), cause) == report.causes.end())
+        report.causes.push_back(cause);
+}
+
+// Performs the reads at `indices` of the sequence, each landing in the image only when it
+// succeeded. `patient`: wait out a silent controller as RetryFailedReads says.
+void RunReads(ParameterImage& image, const std::vector<int>& indices,
+              const ConnectProgress& progress, bool patient, ReadReport& report) {
+    const std::vector<ConnectRead>& sequence = ConnectReadSequence();
+    bool progressSinceWait = true;
+    for (size_t k = 0; k < indices.size(); ++k) {
+        const int i = indices[k];
+        if (patient && progressSinceWait && LinkSilentMs() > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(LinkSilentMs()));
+            progressSinceWait = false;
+        }
+        if (i == kModelCodeRead) {
+            ++report.reads;
+            if (ReadModelCode(image))
+                progressSinceWait = true;
+            else
+                NoteFailure(report, i, "model code (block 40)");
+            continue;
+        }
+        const ConnectRead& read = sequence[static_cast<size_t>(i)];
         if (progress)
-            progress(static_cast<int>(i), static_cast<int>(sequence.size()), read);
+            progress(static_cast<int>(k), static_cast<int>(indices.size()), read);
         // Every read lands in scratch first and reaches the image only when it succeeded.
         std::array<uint8_t, 2 * TQX_MAX_UNITS> scratch{};
         int32_t status = 0;
@@ -87,10 +111,16 @@ ReadReport ReadWholeController(ParameterImage& image, const ConnectProgress& pro
             TQXRead(read.mode, read.block, read.offset, read.length, scratch.data(), &status) != 0;
         ++report.reads;
         if (!ok) {
-            report.failed.push_back(read.what);
+            NoteFailure(report, i, read.what);
             continue;
         }
+        progressSinceWait = true;
         const uint8_t* data = scratch.data();
+        // Blocks 12 and 9 start as the image's own fields, so the block not read here
+        // keeps its fields as they are.
+        Block12 block12{};
+        Block9 block9{};
+        SystemSetupIntoBlocks(image.systemSetup, block12, block9);
         switch (read.destination) {
         case D::RawBlock0:
             image.rawBlock0 = Take<6>(data);
@@ -125,51 +155,108 @@ ReadReport ReadWholeController(ParameterImage& image, const ConnectProgress& pro
         if (read.destination == D::Setup9 || read.destination == D::Setup12)
             SystemSetupFromBlocks(block12, block9, image.systemSetup);
     }
+}
+
+} // namespace
+
+const char* const kRetryMenuHint = "Connect > Retry failed reads repeats them.";
+
+ReadReport ReadWholeController(ParameterImage& image, const ConnectProgress& progress) {
+    std::vector<int> all(ConnectReadSequence().size());
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = static_cast<int>(i);
+    ReadReport report;
+    RunReads(image, all, progress, false, report);
+    return report;
+}
+
+ReadReport RetryFailedReads(ParameterImage& image, const ReadReport& last,
+                            const ConnectProgress& progress) {
+    ReadReport report;
+    RunReads(image, last.failedReads, progress, true, report);
     return report;
 }
 
 void CountModelCodeRead(bool codeRead, ReadReport& report) {
     ++report.reads;
-    if (!codeRead)
+    if (!codeRead) {
         report.failed.insert(report.failed.begin(), "model code (block 40)");
+        report.failedReads.insert(report.failedReads.begin(), kModelCodeRead);
+    }
 }
 
-std::string ConnectFailureText(const ReadReport& report) {
+std::string ConnectFailureText(const ReadReport& report, const std::string& title,
+                               const std::string& retryHint) {
     if (report.failed.empty())
         return {};
     const size_t failed = report.failed.size();
-    std::string text = "Connect: " + std::to_string(failed) + " of " +
+    std::string text = title + ": " + std::to_string(failed) + " of " +
                        std::to_string(report.reads) + " reads failed";
-    if (failed == static_cast<size_t>(report.reads))
-        return text + ". The controller did not answer; the loader keeps its previous values.";
-    text += " (";
-    const size_t listed = std::min<size_t>(failed, 8);
-    for (size_t i = 0; i < listed; ++i)
-        text += (i ? ", " : "") + report.failed[i];
-    if (listed < failed)
-        text += ", ...";
-    return text + "). Those values were not changed.";
+    if (failed == static_cast<size_t>(report.reads)) {
+        text += "; the loader keeps its previous values.";
+    } else {
+        text += " (";
+        const size_t listed = std::min<size_t>(failed, 8);
+        for (size_t i = 0; i < listed; ++i)
+            text += (i ? ", " : "") + report.failed[i];
+        if (listed < failed)
+            text += ", ...";
+        text += "). Those values were not changed.";
+    }
+    for (const std::string& cause : report.causes)
+        text += "\n" + cause;
+    if (!retryHint.empty())
+        text += "\n" + retryHint;
+    return text;
 }
 
-void RunConnect(ParameterImage& image, ConnectUi& ui, Messages& messages, CursorControl& cursor) {
+ReadReport RunConnect(ParameterImage& image, ConnectUi& ui, Messages& messages,
+                      CursorControl& cursor) {
+    BeginLinkCommand();
     bool codeRead = false;
+    std::string codeFailure;
     {
         WaitCursor wait(cursor);
         codeRead = ReadModelCode(image);
+        if (!codeRead)
+            codeFailure = LinkFailureText();
     }
-    if (!ui.ConfirmModelCode(image.ModelCode()))
-        return;
-    image.connected = 1;
     ReadReport report;
+    if (!ui.ConfirmModelCode(image.ModelCode(), codeRead ? std::string() : codeFailure))
+        return report;
+    image.connected = 1;
     {
         WaitCursor wait(cursor);
         report = ReadWholeController(image, [&ui](int index, int total, const ConnectRead& read) {
             ui.Progress(index, total, read);
         });
         CountModelCodeRead(codeRead, report);
+        if (!codeRead && !codeFailure.empty() &&
+            std::find(report.causes.begin(), report.causes.end(), codeFailure) ==
+                report.causes.end())
+            report.causes.insert(report.causes.begin(), codeFailure);
     }
     ui.Finished();
-    const std::string failure = ConnectFailureText(report);
+    const std::string failure = ConnectFailureText(report, "Connect", kRetryMenuHint);
     if (!failure.empty())
         messages.Show(failure);
+    return report;
+}
+
+ReadReport RunRetryFailedReads(ParameterImage& image, const ReadReport& last, ConnectUi& ui,
+                               Messages& messages, CursorControl& cursor) {
+    BeginLinkCommand();
+    ReadReport report;
+    {
+        WaitCursor wait(cursor);
+        report =
+            RetryFailedReads(image, last, [&ui](int index, int total, const ConnectRead& read) {
+                ui.Progress(index, total, read);
+            });
+    }
+    ui.Finished();
+    const std::string failure = ConnectFailureText(report, "Retry failed reads", kRetryMenuHint);
+    if (!failure.empty())
+        messages.Show(failure);
+    return report;
 }

@@ -37,13 +37,25 @@ const std::vector<ConnectRead>& ConnectReadSequence();
 struct ReadReport {
     int reads = 0;
     std::vector<std::string> failed; // what each failed read was fetching, in order
+    // Which reads failed: positions in ConnectReadSequence(), kModelCodeRead for block 40.
+    std::vector<int> failedReads;
+    std::vector<std::string> causes; // the link's reasons (LinkFailureText), each once
 };
+
+constexpr int kModelCodeRead = -1;
 
 // Called before each read with its index (0-based), the total and the read itself.
 using ConnectProgress = std::function<void(int index, int total, const ConnectRead& read)>;
 
 // Reads every group of the controller into the image. A read that fails changes nothing.
 ReadReport ReadWholeController(ParameterImage& image, const ConnectProgress& progress = {});
+
+// Repeats the reads that failed in `last` (the model code among them), storing those that
+// succeed as Connect would; returns what still failed. A controller held silent by the
+// link is waited for before the pass, and again whenever reads went through since the
+// last wait, so a lossy line completes while a dead one fails at once.
+ReadReport RetryFailedReads(ParameterImage& image, const ReadReport& last,
+                            const ConnectProgress& progress = {});
 
 // Reads block 40 into characters 1 to 14 of the model code. False when the read failed
 // (the model code then keeps its value).
@@ -56,15 +68,28 @@ void CountModelCodeRead(bool codeRead, ReadReport& report);
 class ConnectUi {
 public:
     virtual ~ConnectUi() = default;
-    // Shows the model code for confirmation; true for OK.
-    virtual bool ConfirmModelCode(const std::string& code) = 0;
+    // Shows the model code for confirmation; true for OK. `failure` is empty when the code
+    // was read, else why it could not be.
+    virtual bool ConfirmModelCode(const std::string& code, const std::string& failure) = 0;
     virtual void Progress(int index, int total, const ConnectRead& read) = 0;
     virtual void Finished() = 0;
 };
 
 // Connect Start: model code, confirmation, connected flag, the whole read sequence, and
-// one message naming the reads that failed (none when all succeeded).
-void RunConnect(ParameterImage& image, ConnectUi& ui, Messages& messages, CursorControl& cursor);
+// one message naming the reads that failed (none when all succeeded). Returns the report
+// (no reads after a cancelled confirmation).
+ReadReport RunConnect(ParameterImage& image, ConnectUi& ui, Messages& messages,
+                      CursorControl& cursor);
 
-// The one message that reports failed reads; empty when nothing failed.
-std::string ConnectFailureText(const ReadReport& report);
+// Connect's "Retry failed reads": the reads that failed in `last` once more, reported as
+// Connect reports; returns what still failed.
+ReadReport RunRetryFailedReads(ParameterImage& image, const ReadReport& last, ConnectUi& ui,
+                               Messages& messages, CursorControl& cursor);
+
+// The one message that reports failed reads, with the link's reasons; empty when nothing
+// failed. `retryHint` adds where the failed reads can be repeated.
+std::string ConnectFailureText(const ReadReport& report, const std::string& title = "Connect",
+                               const std::string& retryHint = {});
+
+// The hint the loader's Connect message ends with.
+extern const char* const kRetryMenuHint;

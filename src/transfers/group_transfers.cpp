@@ -1,6 +1,7 @@
 #include "transfers/group_transfers.h"
 
 #include "link/block_map.h"
+#include "link/link_failure.h"
 #include "link/tqxcomm.h"
 #include "transfers/group_layouts.h"
 
@@ -25,6 +26,7 @@ template <class Block> bool WriteBlock(int block, const Block& data) {
 } // namespace
 
 std::vector<std::string> RetrieveSystemSetupBlocks(SystemSetupRecord& setup) {
+    BeginLinkCommand();
     std::vector<std::string> failed;
     Block12 b12{};
     Block9 b9{};
@@ -44,6 +46,7 @@ std::vector<std::string> RetrieveSystemSetupBlocks(SystemSetupRecord& setup) {
 }
 
 std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup) {
+    BeginLinkCommand();
     std::vector<std::string> failed;
     Block12 b12{};
     Block9 b9{};
@@ -62,6 +65,7 @@ std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup) {
 }
 
 std::vector<std::string> RetrieveAdvancedBlocks(AdvancedRecord& advanced) {
+    BeginLinkCommand();
     std::vector<std::string> failed;
     Block10 b10{};
     Block13 b13{};
@@ -77,6 +81,7 @@ std::vector<std::string> RetrieveAdvancedBlocks(AdvancedRecord& advanced) {
 }
 
 std::vector<std::string> SendAdvancedBlocks(const AdvancedRecord& advanced) {
+    BeginLinkCommand();
     std::vector<std::string> failed;
     Block10 b10{};
     Block13 b13{};
@@ -99,6 +104,7 @@ bool SendPidGroupBlock(const ParameterImage& image, int g) {
 }
 
 std::vector<std::string> SendPidGroupBlocks(const ParameterImage& image) {
+    BeginLinkCommand();
     std::vector<std::string> failed;
     for (int g = 1; g <= ParameterImage::kPidGroups; ++g)
         if (!SendPidGroupBlock(image, g))
@@ -113,5 +119,5 @@ void ShowTransferFailures(const std::string& operation, const std::vector<std::s
     std::string text = operation + " failed: ";
     for (size_t i = 0; i < failed.size(); ++i)
         text += (i ? ", " : "") + failed[i];
-    messages.Show(text + ".");
+    messages.Show(WithLinkCause(text + "."));
 }

@@ -19,8 +19,8 @@ std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup);
 std::vector<std::string> RetrieveAdvancedBlocks(AdvancedRecord& advanced);
 std::vector<std::string> SendAdvancedBlocks(const AdvancedRecord& advanced);
 
-// Shows "SEND failed: write block 12, write block 9." for what failed; nothing when
-// everything went through.
+// Shows "SEND failed: write block 12, write block 9." for what failed, with the link's
+// reason for the last failure on the next line; nothing when everything went through.
 void ShowTransferFailures(const std::string& operation, const std::vector<std::string>& failed,
                           Messages& messages);
 

@@ -1,5 +1,6 @@
 #include "transfers/pattern_transfers.h"
 
+#include "link/link_failure.h"
 #include "link/tqxcomm.h"
 
 #include <array>
@@ -42,6 +43,7 @@ int32_t PatternAddress(int n) {
 int RetrievePattern(ParameterImage& image, int n, Messages& messages) {
     ProgramPatternRecord& record = image.pattern[n - 1];
     int failures = 0;
+    BeginLinkCommand();
     for (int k = 0; k < 4; ++k) {
         const PatternRead& read = kReads[k];
         const int block = read.secondBlock ? PatternBlockB(n) : PatternBlockA(n);
@@ -51,7 +53,7 @@ int RetrievePattern(ParameterImage& image, int n, Messages& messages) {
         if (TQXRead(TQX_MODE_READ_WORDS, block, read.offset, read.words, scratch.data(), &status) ==
             0) {
             ++failures;
-            messages.Show("false Retrieve" + std::to_string(k + 1));
+            messages.Show(WithLinkCause("false Retrieve" + std::to_string(k + 1)));
             continue;
         }
         std::memcpy(&record.bytes[read.recordOffset], scratch.data(),
@@ -63,6 +65,7 @@ int RetrievePattern(ParameterImage& image, int n, Messages& messages) {
 int SendPattern(const ParameterImage& image, int n, Messages& messages) {
     const uint8_t* record = image.pattern[n - 1].bytes.data();
     int failures = 0;
+    BeginLinkCommand();
     for (int k = 0; k < kWrites; ++k) {
         const int32_t offset = kWriteBytes * k;
         const int32_t length = k < kWrites - 1 ? kWriteBytes : kLastWriteBytes;
@@ -70,7 +73,7 @@ int SendPattern(const ParameterImage& image, int n, Messages& messages) {
         if (TQXWrite(TQX_MODE_WRITE_ABSOLUTE, PatternBlockB(n), PatternAddress(n) + offset, length,
                      record + offset, &status) == 0) {
             ++failures;
-            messages.Show("falseSEND" + std::to_string(k + 1));
+            messages.Show(WithLinkCause("falseSEND" + std::to_string(k + 1)));
         }
     }
     return failures;

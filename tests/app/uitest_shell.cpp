@@ -65,6 +65,8 @@ TEST_F(ShellFixture, MenuBarHasItsMenusItemsIdsAndPromptsInOrder) {
         {"Parameter setting", "Setting up", 32774, ""},
         {"Parameter setting", "Advanced usage", 32775, ""},
         {"Connect", "Start", 32771, "Loading data from TQX to Loader"},
+        {"Connect", "Retry failed reads", 32782, "Read again what the last Connect could not read"},
+        {"Connect", "Communication", 32783, "Port 1, link statistics and the last transfers"},
         {"Version", "TQXLOADER ver.1.6", 57664, "TQXLOADER version"},
     };
     QStringList menus;
@@ -172,6 +174,38 @@ TEST_F(ShellFixture, CancelledConnectLeavesTheGateClosed) {
     ActionFor(32771)->trigger();
     EXPECT_EQ(image.connected, 0);
     EXPECT_EQ(sim.Calls().size(), 1u);
+}
+
+// Block 40 fails: the dialog says the code could not be read instead of showing the start
+// value; the failed reads can then be repeated from the Connect menu, and only then.
+TEST_F(ShellFixture, RetryFailedReadsRepeatsWhatConnectCouldNotRead) {
+    EXPECT_FALSE(document.CanRun(Command::RetryFailedReads));
+    bool failOnce = true;
+    sim.FailCalls([&](const LinkCall& call, int) { return failOnce && call.block == 40; });
+    ModalDriver driver;
+    QString shown;
+    QString said;
+    driver.Then([&](QWidget* modal) {
+        shown = modal->findChild<QLineEdit*>("code")->text();
+        auto* failure = modal->findChild<QLabel*>("codeFailure");
+        said = failure ? failure->text() : QString();
+        Click(modal, "OK");
+    });
+    ActionFor(32771)->trigger();
+    EXPECT_EQ(shown, "");
+    EXPECT_EQ(said, "The model code could not be read.\nPort 1 (simulated controller): no answer "
+                    "within 500 ms.");
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_NE(messages.Texts()[0].find("Connect > Retry failed reads"), std::string::npos);
+    ASSERT_TRUE(document.CanRun(Command::RetryFailedReads));
+
+    failOnce = false;
+    sim.ClearCalls();
+    ActionFor(32782)->trigger();
+    ASSERT_EQ(sim.Calls().size(), 2u); // block 40 in the model code read and at the end
+    EXPECT_EQ(image.ModelCode(), "PXT4TEY1T-00121");
+    EXPECT_EQ(messages.Texts().size(), 1u);
+    EXPECT_FALSE(document.CanRun(Command::RetryFailedReads));
 }
 
 TEST_F(ShellFixture, AboutBoxShowsTheVersion) {

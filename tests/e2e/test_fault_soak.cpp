@@ -42,31 +42,21 @@ bool SameImage(const ParameterImage& a, const ParameterImage& b) {
            a.rawBlock3 == b.rawBlock3;
 }
 
-// Connect, repeated as an operator would after its failure message until every read has
-// gone through once: a failed read keeps what the image held, so the image is whole
-// then. Returns the Connects it took, 0 when it never got there.
+// Connect, then Connect > Retry failed reads, as an operator would after the failure
+// message, until every read has gone through once: a failed read keeps what the image
+// held, so the image is whole then. Returns the passes it took, 0 when it never got there.
 int ConnectUntilComplete(ParameterImage& image) {
     image = ParameterImage{};
     SetStartValues(image);
-    bool model = false;
-    std::set<std::string> missing;
-    for (const ConnectRead& read : ConnectReadSequence())
-        missing.insert(read.what);
+    const bool model = ReadModelCode(image);
+    ReadReport report = ReadWholeController(image);
+    CountModelCodeRead(model, report);
     for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
-        model = ReadModelCode(image) || model;
-        const ReadReport report = ReadWholeController(image);
-        std::set<std::string> still;
-        for (const std::string& what : report.failed)
-            if (missing.count(what))
-                still.insert(what);
-        missing = still;
         if (std::getenv("TQX_SOAK_DEBUG"))
-            std::printf("connect %d: model %d, %zu failed, %zu still missing: %s\n", attempt, model,
-                        report.failed.size(), missing.size(),
-                        missing.empty() ? "" : missing.begin()->c_str());
-        if (model && missing.empty())
+            std::printf("connect pass %d: %zu failed\n", attempt, report.failed.size());
+        if (report.failed.empty())
             return attempt;
-        OperatorPause();
+        report = RetryFailedReads(image, report);
     }
     return 0;
 }

@@ -12,8 +12,9 @@ namespace {
 class ScriptedConnectUi : public ConnectUi {
 public:
     explicit ScriptedConnectUi(bool confirm) : m_confirm(confirm) {}
-    bool ConfirmModelCode(const std::string& code) override {
+    bool ConfirmModelCode(const std::string& code, const std::string& failure) override {
         shownCode = code;
+        shownFailure = failure;
         return m_confirm;
     }
     void Progress(int index, int total, const ConnectRead&) override {
@@ -23,6 +24,7 @@ public:
     void Finished() override { finished = true; }
 
     std::string shownCode;
+    std::string shownFailure;
     std::vector<int> progress;
     int total = 0;
     bool finished = false;
@@ -167,7 +169,9 @@ TEST_F(ConnectFixture, AFailedReadChangesNothingAndIsReportedOnce) {
     EXPECT_EQ(0, std::memcmp(&image.pattern[3].bytes[252], Mem(0xC000 + 3 * 840 + 252), 168));
     ASSERT_EQ(messages.Texts().size(), 1u);
     EXPECT_EQ(messages.Texts()[0], "Connect: 2 of 58 reads failed (PID group 2, program pattern 4 "
-                                   "part 1). Those values were not changed.");
+                                   "part 1). Those values were not changed.\n"
+                                   "Port 1 (simulated controller): no answer within 500 ms.\n"
+                                   "Connect > Retry failed reads repeats them.");
 }
 
 TEST_F(ConnectFixture, FailedSystemSetupBlockKeepsItsFieldsOnly) {
@@ -186,12 +190,48 @@ TEST_F(ConnectFixture, NothingAttachedStillConnectsAndSaysSo) {
     ScriptedConnectUi ui(true);
     RunConnect(image, ui, messages, cursor);
     EXPECT_EQ(ui.shownCode, std::string(15, '1'));
+    EXPECT_EQ(ui.shownFailure, "Port 1 (simulated controller): no answer within 500 ms.");
     EXPECT_EQ(image.connected, 1);
     EXPECT_EQ(image.pattern, before.pattern);
     EXPECT_EQ(image.systemSetup, before.systemSetup);
     ASSERT_EQ(messages.Texts().size(), 1u);
-    EXPECT_EQ(messages.Texts()[0], "Connect: 58 of 58 reads failed. The controller did not "
-                                   "answer; the loader keeps its previous values.");
+    EXPECT_EQ(messages.Texts()[0], "Connect: 58 of 58 reads failed; the loader keeps its previous "
+                                   "values.\nPort 1 (simulated controller): no answer within 500 "
+                                   "ms.\nConnect > Retry failed reads repeats them.");
+}
+
+// Retry passes over a line that fails calls at random: each pass repeats only what failed,
+// and the image ends equal to a clean Connect's, the model code included.
+TEST_F(ConnectFixture, RetryPassesCompleteALossyConnect) {
+    ParameterImage clean = image;
+    {
+        ScriptedConnectUi ui(true);
+        RunConnect(clean, ui, messages, cursor);
+    }
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        unsigned state = seed;
+        sim.FailCalls([&state](const LinkCall&, int) {
+            state = state * 1103515245u + 12345u;
+            return (state >> 16) % 3 == 0;
+        });
+        ParameterImage lossy;
+        SetStartValues(lossy);
+        ScriptedConnectUi ui(true);
+        ReadReport report = RunConnect(lossy, ui, messages, cursor);
+        for (int pass = 0; pass < 30 && !report.failed.empty(); ++pass) {
+            sim.ClearCalls();
+            const ReadReport again = RetryFailedReads(lossy, report);
+            ASSERT_EQ(sim.Calls().size(), report.failedReads.size()) << "seed " << seed;
+            report = again;
+        }
+        sim.FailNone();
+        ASSERT_TRUE(report.failed.empty()) << "seed " << seed;
+        EXPECT_EQ(lossy.ModelCode(), clean.ModelCode()) << "seed " << seed;
+        EXPECT_EQ(lossy.pid, clean.pid) << "seed " << seed;
+        EXPECT_EQ(lossy.pattern, clean.pattern) << "seed " << seed;
+        EXPECT_EQ(lossy.systemSetup, clean.systemSetup) << "seed " << seed;
+        EXPECT_EQ(lossy.advanced, clean.advanced) << "seed " << seed;
+    }
 }
 
 } // namespace

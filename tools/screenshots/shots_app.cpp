@@ -73,6 +73,13 @@ TQX_SHOT("about_box") {
 }
 
 TQX_SHOT("code_symbols") {
-    CodeSymbolsDialog dialog(QStringLiteral("PXT4TEY1T-00121"));
+    CodeSymbolsDialog dialog(QStringLiteral("PXT4TEY1T-00121"), QString());
     ctx.save(&dialog, QStringLiteral("code_symbols"));
+}
+
+TQX_SHOT("code_symbols_unread") {
+    CodeSymbolsDialog dialog(QStringLiteral("111111111111111"),
+                             QStringLiteral("Port 1 (rtu:/dev/ttyUSB0 9600 8E1, unit 1): no answer "
+                                            "within 500 ms."));
+    ctx.save(&dialog, QStringLiteral("code_symbols_unread"));
 }

@@ -91,6 +91,10 @@ int main(int argc, char** argv) {
         std::puts("tqx-sim " TQX_VERSION);
         return 0;
     }
+    if (options.help) {
+        std::fputs(kSimUsage, stdout);
+        return 0;
+    }
     ControllerMemory memory;
     if (options.model.empty())
         memory.LoadFactoryContents();

@@ -2,14 +2,19 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 const char* const kSimUsage =
     "usage: tqx-sim (--tcp HOST:PORT | --pty PATH) [--model CODE] [--load FILE] [--wdis 1]\n"
     "               [--unit N] [--drop-every N] [--corrupt-every N] [--latency-ms N]\n"
-    "               [--fault-seed S] [--baud N] [--dump FILE] [--verbose]\n"
+    "               [--fault-seed S] [--late-every N --late-ms MIN:MAX] [--twice-every N]\n"
+    "               [--baud N] [--dump FILE] [--verbose] [--help]\n"
     "       tqx-sim --version\n"
     "  --drop-every N, --corrupt-every N  drop (corrupt) every Nth answer; with\n"
     "               --fault-seed, each answer at random with chance 1 in N\n"
+    "  --late-every N --late-ms MIN:MAX  answer every Nth request (with --fault-seed,\n"
+    "               one in N at random) after a latency drawn from MIN..MAX ms\n"
+    "  --twice-every N  send every Nth answer twice, back to back\n"
     "  --load FILE  start from a parameter file (written over the factory contents)\n"
     "  --dump FILE  write the 64 KiB memory to FILE on SIGUSR1 and at exit\n";
 
@@ -37,6 +42,10 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& out, std::string& error)
             out.verbose = true;
             continue;
         }
+        if (arg == "--help" || arg == "-h") {
+            out.help = true;
+            return true;
+        }
         if (i + 1 >= argc) {
             error = "missing value after " + arg;
             return false;
@@ -62,6 +71,20 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& out, std::string& error)
             out.corruptEvery = number;
         } else if (isNumber && arg == "--fault-seed") {
             out.faultSeed = number;
+        } else if (isNumber && arg == "--late-every") {
+            out.lateEvery = number;
+        } else if (isNumber && arg == "--twice-every") {
+            out.twiceEvery = number;
+        } else if (arg == "--late-ms") {
+            const std::string range = value;
+            const auto colon = range.find(':');
+            if (colon == std::string::npos ||
+                !ToInt(range.substr(0, colon).c_str(), out.lateMinMs) ||
+                !ToInt(range.substr(colon + 1).c_str(), out.lateMaxMs) ||
+                out.lateMaxMs < out.lateMinMs) {
+                error = "--late-ms takes MIN:MAX in milliseconds";
+                return false;
+            }
         } else if (isNumber && arg == "--latency-ms") {
             out.latencyMs = number;
         } else if (isNumber && arg == "--baud") {

@@ -14,13 +14,18 @@ struct SimOptions {
     int corruptEvery = 0;
     int faultSeed = -1; // from 0: faults at random, at the same rates, from this seed
     int latencyMs = 0;
-    int baud = 0;      // pace RTU answers at this line rate (10 bits per character)
-    bool wdis = false; // start write-protected
+    int lateEvery = 0; // delay the answer to every Nth request (at random with a seed) by
+    int lateMinMs = 0; // a latency drawn evenly from [lateMinMs, lateMaxMs]
+    int lateMaxMs = 0;
+    int twiceEvery = 0; // send the answer to every Nth request twice, back to back
+    int baud = 0;       // pace RTU answers at this line rate (10 bits per character)
+    bool wdis = false;  // start write-protected
     bool verbose = false;
     bool version = false; // print the version and exit
+    bool help = false;
 };
 
-// Parses argv; on error returns false with a message in `error`.
+// Parses argv; on error returns false with a message in `error`. --help sets `help`.
 bool ParseSimOptions(int argc, char** argv, SimOptions& out, std::string& error);
 
 extern const char* const kSimUsage;

@@ -12,6 +12,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -77,6 +78,17 @@ public:
         if (drop)
             return;
         Pace(length, frame.size());
+        if (Fault(m_options.lateEvery))
+            std::this_thread::sleep_for(
+                std::chrono::microseconds(std::uniform_int_distribution<long>(
+                    1000L * m_options.lateMinMs, 1000L * m_options.lateMaxMs)(m_random)));
+        // Both copies go out in one write, back to back, as a device that answers twice.
+        if (Fault(m_options.twiceEvery)) {
+            std::vector<uint8_t> twice(2 * frame.size());
+            std::copy(frame.begin(), frame.end(), twice.begin());
+            std::copy(frame.begin(), frame.end(), twice.begin() + static_cast<long>(frame.size()));
+            frame.swap(twice);
+        }
         size_t sent = 0;
         while (sent < frame.size()) {
             const ssize_t n = write(fd, frame.data() + sent, frame.size() - sent);

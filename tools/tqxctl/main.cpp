@@ -28,6 +28,9 @@ const char kUsage[] =
     "  --port SPEC            port 1 of the link, as TQXCOMM_PORT1 takes it:\n"
     "                         rtu:DEVICE[,baud=9600][,parity=E][,stop=1][,unit=1],\n"
     "                         a device path, or tcp:HOST:PORT[,unit=1]\n"
+    "  --retries N            after reading the controller, repeat the reads that failed\n"
+    "                         in up to N more passes (default 2)\n"
+    "  --trace FILE           append every Modbus frame sent and received to FILE\n"
     "  --help                 this text; 'tqxctl COMMAND --help' for one command\n"
     "  --version              print the version and exit\n"
     "\n"
@@ -54,6 +57,23 @@ int main(int argc, char** argv) {
             port = args[++i];
         } else if (arg.rfind("--port=", 0) == 0) {
             port = arg.substr(7);
+        } else if (arg == "--retries" || arg == "--trace") {
+            if (i + 1 >= args.size()) {
+                std::fprintf(stderr, "tqxctl: %s needs a value\n", arg.c_str());
+                return 2;
+            }
+            const std::string value = args[++i];
+            if (arg == "--trace") {
+                setenv("TQXCOMM_TRACE", value.c_str(), 1);
+                continue;
+            }
+            char* end = nullptr;
+            const long passes = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end || passes < 0 || passes > 100) {
+                std::fprintf(stderr, "tqxctl: --retries takes a number from 0 to 100\n");
+                return 2;
+            }
+            SetTqxctlRetries(static_cast<int>(passes));
         } else {
             rest.push_back(arg);
         }

@@ -3,6 +3,7 @@
 #include "editors/parameter_listing.h"
 #include "files/parameter_file_reader.h"
 #include "files/parameter_file_writer.h"
+#include "link/link_failure.h"
 #include "link/tqxcomm.h"
 #include "operator/messages.h"
 #include "transfers/connect_procedure.h"
@@ -18,6 +19,8 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kDiffers = 1;
 constexpr int kError = 2;
+
+int g_retries = 2;
 
 // What the file and link code report goes to stderr, one line each.
 class StderrMessages : public Messages {
@@ -78,11 +81,22 @@ public:
 // Reads the whole controller into `image`; false (with the failures on stderr) when any
 // read failed.
 bool ReadController(ParameterImage& image, const char* verb = "reading") {
+    BeginLinkCommand();
     const bool code = ReadModelCode(image);
+    const std::string codeFailure = code ? std::string() : LinkFailureText();
     ReadReport report = ReadWholeController(image, TerminalProgress(verb));
     CountModelCodeRead(code, report);
+    if (!codeFailure.empty() && report.causes.empty())
+        report.causes.push_back(codeFailure);
+    const int reads = report.reads;
+    for (int pass = 0; pass < g_retries && !report.failed.empty(); ++pass) {
+        std::fprintf(stderr, "tqxctl: %zu of %d reads failed; retry pass %d of %d\n",
+                     report.failed.size(), reads, pass + 1, g_retries);
+        report = RetryFailedReads(image, report, TerminalProgress("retrying"));
+    }
     if (report.failed.empty())
         return true;
+    report.reads = reads; // "N of 58 reads failed", after every pass
     std::fprintf(stderr, "tqxctl: %s\n", ConnectFailureText(report).c_str());
     return false;
 }
@@ -145,6 +159,7 @@ void PrintResult(const std::string& group, const std::vector<std::string>& faile
     for (const std::string& f : failed)
         what += (what.empty() ? "" : ", ") + f;
     std::printf("%-18s FAILED (%s)\n", group.c_str(), what.c_str());
+    std::printf("%-18s %s\n", "", LinkFailureText().c_str());
 }
 
 int Restore(const std::vector<std::string>& operands) {
@@ -259,6 +274,10 @@ bool LoadParameterSource(const std::string& source, ParameterImage& image) {
     if (linkOpen)
         TQXCloseSerialPort();
     return loaded;
+}
+
+void SetTqxctlRetries(int passes) {
+    g_retries = passes;
 }
 
 int RunTqxctlCommand(const std::string& command, const std::vector<std::string>& operands) {
