@@ -4,8 +4,8 @@
 #include "app/main_frame.h"
 
 CTQXLOADER961114App::CTQXLOADER961114App(int& argc, char** argv) : QApplication(argc, argv) {
+    // No display name: the platform would append it to every window title.
     setApplicationName(QStringLiteral("TQXLOADER961114"));
-    setApplicationDisplayName(QStringLiteral("TQXLOADER"));
 }
 
 CTQXLOADER961114App::~CTQXLOADER961114App() {

@@ -14,12 +14,12 @@ CodeSymbolsDialog::CodeSymbolsDialog(const QString& modelCode, const QString& re
     setWindowTitle(QStringLiteral("CONNECT"));
     setObjectName(QStringLiteral("CodeSymbolsDialog"));
     m_code->setObjectName(QStringLiteral("code"));
+    m_code->setAccessibleName(QStringLiteral("Code Symbols"));
     m_code->setMinimumWidth(m_code->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 16);
 
     auto* label = new QLabel(QStringLiteral("Code Symbols"), this);
     const OkCancelRow buttons = MakeOkCancelRow(this);
     buttons.ok->setDefault(true); // Enter is OK
-    buttons.cancel->setAutoDefault(false);
     connect(buttons.ok, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);

@@ -21,10 +21,12 @@ CMainFrame::CMainFrame(CTQXLOADER961114Doc& document, QWidget* parent)
 void CMainFrame::CreateMenus() {
     QMenu* menu = nullptr;
     QString title;
+    std::set<char> titleKeys, itemKeys;
     for (const MenuItemSpec& spec : MenuBarItems()) {
         if (!menu || title != QLatin1String(spec.menu)) {
             title = QLatin1String(spec.menu);
-            menu = menuBar()->addMenu(title);
+            menu = menuBar()->addMenu(QString::fromStdString(WithAccessKey(spec.menu, titleKeys)));
+            itemKeys.clear();
             // Items that cannot run now are greyed each time the menu opens.
             QMenu* opened = menu;
             connect(menu, &QMenu::aboutToShow, this, [this, opened] {
@@ -33,7 +35,8 @@ void CMainFrame::CreateMenus() {
                         m_document.CanRun(static_cast<Command>(a->property("commandId").toInt())));
             });
         }
-        QAction* action = menu->addAction(QLatin1String(spec.item));
+        QAction* action =
+            menu->addAction(QString::fromStdString(WithAccessKey(spec.item, itemKeys)));
         action->setProperty("commandId", static_cast<int>(spec.command));
         action->setStatusTip(QLatin1String(spec.prompt));
         const Command command = spec.command;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cctype>
+#include <set>
+#include <string>
 #include <vector>
 
 // The commands of the main window's menu bar, with their command identifiers.
@@ -45,4 +48,17 @@ inline const std::vector<MenuItemSpec>& MenuBarItems() {
         {"Version", "TQXLOADER ver.1.6", Command::About, "TQXLOADER version"},
     };
     return items;
+}
+
+// `text` with an access key ("&File"): its first letter or digit that no earlier entry of
+// the same menu (or of the menu bar, for the titles) has taken; `taken` collects them.
+// Unchanged when every character is taken.
+inline std::string WithAccessKey(const std::string& text, std::set<char>& taken) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (!std::isalnum(c) || !taken.insert(static_cast<char>(std::tolower(c))).second)
+            continue;
+        return text.substr(0, i) + "&" + text.substr(i);
+    }
+    return text;
 }

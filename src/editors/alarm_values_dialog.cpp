@@ -57,6 +57,7 @@ AlarmValuesDialog::AlarmValuesDialog(PatternWorkingState& state, const Parameter
         for (int s = 1; s <= AlarmValuesForm::kSegments; ++s) {
             auto* field = new QLineEdit(this);
             field->setObjectName(QStringLiteral("ALM%1_%2").arg(k).arg(s));
+            field->setAccessibleName(QStringLiteral("ALARM%1, segment %2").arg(k).arg(s));
             field->setFixedWidth(fieldWidth);
             grid->addWidget(field, RowOfAlarm(k), kFirstFieldColumn + s - 1);
             m_fields[k - 1][s - 1] = field;

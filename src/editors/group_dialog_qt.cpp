@@ -1,5 +1,7 @@
 #include "editors/group_dialog_qt.h"
 
+#include "widgets/dialog_support_qt.h"
+
 #include <QComboBox>
 #include <QDialog>
 #include <QGridLayout>
@@ -15,10 +17,7 @@ namespace groupdialog {
 
 QComboBox* MakeCombo(const QString& name, std::vector<std::string> items, bool sorted,
                      QWidget* parent) {
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(name);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
+    QComboBox* combo = MakeEditableCombo(name, name, parent);
     if (sorted)
         std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
             return QString::fromStdString(a).compare(QString::fromStdString(b),
@@ -32,6 +31,7 @@ QComboBox* MakeCombo(const QString& name, std::vector<std::string> items, bool s
 QLineEdit* MakeEdit(const QString& name, QWidget* parent, bool integer) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
+    edit->setAccessibleName(name);
     if (integer)
         edit->setValidator(new QIntValidator(-99999, 99999, edit));
     return edit;
@@ -53,7 +53,7 @@ void AddRow(QGridLayout* grid, QWidget* label, QWidget* control) {
 QPushButton* MakeButton(const QString& text, const QString& name, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
-    button->setAutoDefault(false);
+    button->setAutoDefault(true); // Enter on a focused button presses that button
     return button;
 }
 

@@ -27,7 +27,8 @@ QComboBox* MakeCombo(const QString& name, std::vector<std::string> items, bool s
 // that the store step, not the field, reports values out of range.
 QLineEdit* MakeEdit(const QString& name, QWidget* parent, bool integer = false);
 
-// A push button that does not take Enter from the default button.
+// A push button; Enter presses it while it has the focus, and the default button again
+// once the focus is back in a field.
 QPushButton* MakeButton(const QString& text, const QString& name, QWidget* parent);
 
 // A titled box whose grid has its controls in the stretching second column.
@@ -36,8 +37,8 @@ QGroupBox* Box(const QString& title, QGridLayout*& grid, QWidget* parent);
 // One row of a box: a plain label or a help button, then its control.
 void AddRow(QGridLayout* grid, QWidget* label, QWidget* control);
 
-// RETRIEVE, SEND (the default button: Enter sends), OK and CANCEL, which rejects the
-// dialog; none of them takes Enter from another. Right-aligned when `right` is set.
+// RETRIEVE, SEND (the default button: Enter in a field sends), OK and CANCEL, which
+// rejects the dialog; Enter on a focused one presses that one. Right-aligned when `right` is set.
 struct TransferButtons {
     QHBoxLayout* row;
     QPushButton *retrieve, *send, *ok, *cancel;

@@ -15,11 +15,11 @@ namespace {
 constexpr int kPerBlock = 10; // segments 1-10 above, 11-20 below
 
 template <size_t N>
-QComboBox* MakeField(const QString& name, const std::array<const char*, N>& list, QWidget* parent) {
-    auto* field = new QComboBox(parent);
-    field->setObjectName(name);
-    field->setEditable(true);
-    field->setInsertPolicy(QComboBox::NoInsert); // the list stays as offered
+QComboBox* MakeField(const char* mnemonic, int segment, const std::array<const char*, N>& list,
+                     QWidget* parent) {
+    QComboBox* field = MakeEditableCombo(
+        QStringLiteral("%1_%2").arg(QLatin1String(mnemonic)).arg(segment),
+        QStringLiteral("%1, segment %2").arg(QLatin1String(mnemonic)).arg(segment), parent);
     for (const char* text : list)
         field->addItem(QString::fromLatin1(text));
     field->setMinimumContentsLength(4);
@@ -46,8 +46,8 @@ GuaranteedSoakDialog::GuaranteedSoakDialog(PatternWorkingState& state, const Par
             auto* heading = new QLabel(QString::number(s), this);
             heading->setAlignment(Qt::AlignCenter);
             grid->addWidget(heading, top, column);
-            m_onOff[s - 1] = MakeField(QStringLiteral("GSORK_%1").arg(s), GsorkListTexts(), this);
-            m_type[s - 1] = MakeField(QStringLiteral("GSTYP_%1").arg(s), GstypListTexts(), this);
+            m_onOff[s - 1] = MakeField("GSORK", s, GsorkListTexts(), this);
+            m_type[s - 1] = MakeField("GSTYP", s, GstypListTexts(), this);
             grid->addWidget(m_onOff[s - 1], top + 1, column);
             grid->addWidget(m_type[s - 1], top + 2, column);
         }

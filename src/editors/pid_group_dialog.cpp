@@ -50,10 +50,7 @@ PidGroupDialog::PidGroupDialog(ParameterImage& image, Messages& messages, Cursor
 
     auto* right = new QGridLayout;
     right->addWidget(MakeHelpButton(QStringLiteral("REV"), HelpText("REV"), messages, this), 0, 0);
-    m_rev = new QComboBox(this);
-    m_rev->setObjectName(QStringLiteral("REV"));
-    m_rev->setEditable(true);
-    m_rev->setInsertPolicy(QComboBox::InsertAlphabetically);
+    m_rev = MakeEditableCombo(QStringLiteral("REV"), QStringLiteral("REV"), this);
     m_rev->addItems(
         {QString::fromLatin1(PidGroupForm::kNormal), QString::fromLatin1(PidGroupForm::kReverse)});
     m_rev->setMinimumContentsLength(20);
@@ -127,6 +124,11 @@ void PidGroupDialog::FillControls() {
     m_ar->setText(Q(t.Ar));
     m_man->setText(Q(t.MAN));
     m_rev->setEditText(Q(t.REV));
+    // A screen reader says which group a field belongs to: "P, PID group 4".
+    const QString group = QStringLiteral(", PID group %1").arg(m_form.Group() + 1);
+    for (QWidget* field : std::initializer_list<QWidget*>{m_p, m_i, m_d, m_gap, m_mvH, m_mvL, m_knl,
+                                                          m_ar, m_man, m_rev})
+        field->setAccessibleName(field->objectName() + group);
 }
 
 void PidGroupDialog::OnGroup(int group) {

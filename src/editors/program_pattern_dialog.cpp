@@ -88,6 +88,7 @@ QWidget* ProgramPatternDialog::BuildTopRow() {
     const std::pair<const char*, QLineEdit*> boxes[] = {
         {"Range", m_rangeBox}, {"Decimal point", m_decimalBox}, {"Time unit", m_timeUnitBox}};
     for (const auto& [label, box] : boxes) {
+        box->setAccessibleName(QString::fromLatin1(label));
         layout->addWidget(new QLabel(QString::fromLatin1(label), row));
         layout->addWidget(box);
         layout->addSpacing(8);
@@ -102,6 +103,7 @@ void ProgramPatternDialog::AddFieldRow(QGridLayout* grid, int row, QWidget* labe
     for (int s = 1; s <= kSegments; ++s) {
         QLineEdit* field =
             MakeEdit(QStringLiteral("%1_%2").arg(prefix).arg(s), label->parentWidget());
+        field->setAccessibleName(QStringLiteral("%1, segment %2").arg(prefix).arg(s));
         field->setFixedWidth(SegmentFieldWidth(field));
         fields[s - 1] = field;
         grid->addWidget(field, row, s);

@@ -26,10 +26,8 @@ SegmentPidDialog::SegmentPidDialog(PatternWorkingState& state, const ParameterIm
         heading->setAlignment(Qt::AlignCenter);
         grid->addWidget(heading, 0, s);
 
-        auto* field = new QComboBox(this);
-        field->setObjectName(QStringLiteral("PIDNO_%1").arg(s));
-        field->setEditable(true);
-        field->setInsertPolicy(QComboBox::NoInsert); // the list stays as offered
+        QComboBox* field = MakeEditableCombo(QStringLiteral("PIDNO_%1").arg(s),
+                                             QStringLiteral("PIDNO, segment %1").arg(s), this);
         for (const char* text : PidNumberListTexts())
             field->addItem(QString::fromLatin1(text));
         field->setFixedWidth(fieldWidth);

@@ -23,8 +23,10 @@ FileNameDialog::FileNameDialog(QWidget* parent)
 
     const int em = fontMetrics().horizontalAdvance(QLatin1Char('W'));
     m_name->setObjectName(QStringLiteral("FILE_NAME"));
+    m_name->setAccessibleName(QStringLiteral("FILE_NAME"));
     m_name->setMinimumWidth(16 * em);
     m_drive->setObjectName(QStringLiteral("DRIVE"));
+    m_drive->setAccessibleName(QStringLiteral("DRIVE"));
     m_drive->setFixedWidth(3 * em);
 
     auto* fields = new QGridLayout;
@@ -36,7 +38,6 @@ FileNameDialog::FileNameDialog(QWidget* parent)
 
     const OkCancelRow buttons = MakeOkCancelRow(this);
     buttons.ok->setDefault(true); // Enter is OK
-    buttons.cancel->setAutoDefault(false);
     connect(buttons.ok, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);

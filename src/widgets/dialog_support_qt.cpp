@@ -1,6 +1,8 @@
 #include "widgets/dialog_support_qt.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QCompleter>
 #include <QCursor>
 #include <QDialog>
 #include <QGuiApplication>
@@ -48,11 +50,21 @@ QPushButton* MakeHelpButton(const QString& mnemonic, const std::string& helpText
                             Messages& messages, QWidget* parent) {
     auto* button = new QPushButton(mnemonic, parent);
     button->setObjectName(QStringLiteral("help_") + mnemonic);
-    button->setAutoDefault(false);
-    button->setDefault(false);
+    button->setAccessibleName(mnemonic);
+    button->setAccessibleDescription(QStringLiteral("Help"));
     QObject::connect(button, &QPushButton::clicked, button,
                      [&messages, helpText] { messages.Show(helpText); });
     return button;
+}
+
+QComboBox* MakeEditableCombo(const QString& name, const QString& accessibleName, QWidget* parent) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setAccessibleName(accessibleName);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    return combo;
 }
 
 OkCancelRow MakeOkCancelRow(QDialog* dialog) {

@@ -7,6 +7,7 @@
 
 #include <string>
 
+class QComboBox;
 class QDialog;
 class QHBoxLayout;
 class QPushButton;
@@ -44,6 +45,11 @@ void CenterOnPointer(QWidget* window);
 // The button's object name is "help_" followed by the mnemonic.
 QPushButton* MakeHelpButton(const QString& mnemonic, const std::string& helpText,
                             Messages& messages, QWidget* parent);
+
+// An editable drop-down as every window uses it: typed texts never enter its list, and
+// completion keeps the case of what is typed ("yes" stays "yes"). `name` is its object
+// name, `accessibleName` what a screen reader says ("PIDNO, segment 3").
+QComboBox* MakeEditableCombo(const QString& name, const QString& accessibleName, QWidget* parent);
 
 // The OK and CANCEL buttons of a small dialog, right-aligned in one row (object names "OK"
 // and "CANCEL"); CANCEL rejects the dialog, OK is for the caller to connect.

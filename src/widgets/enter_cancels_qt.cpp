@@ -1,5 +1,6 @@
 #include "widgets/enter_cancels_qt.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QEvent>
 #include <QKeyEvent>
@@ -8,7 +9,9 @@
 namespace {
 
 // Watches the dialog and every control in it: an editable drop-down's line edit takes
-// Enter for itself, so the key is caught before any control sees it.
+// Enter for itself, so the key is caught before any control sees it. A focused push
+// button keeps Enter (it presses the button), and so does an open drop-down list (Enter
+// picks the item).
 class EnterCancelsFilter : public QObject {
 public:
     explicit EnterCancelsFilter(QDialog* dialog) : QObject(dialog), m_dialog(dialog) {}
@@ -17,7 +20,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+                !qobject_cast<QPushButton*>(watched) && !QApplication::activePopupWidget()) {
                 m_dialog->reject();
                 return true;
             }
@@ -37,7 +41,7 @@ void MakeEnterCancel(QDialog* dialog) {
     for (QWidget* child : dialog->findChildren<QWidget*>())
         child->installEventFilter(filter);
     for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
-        button->setAutoDefault(false);
+        button->setAutoDefault(true); // Enter presses the focused button
         button->setDefault(false);
     }
 }

@@ -2,7 +2,8 @@
 
 class QDialog;
 
-// Makes Enter and Return close `dialog` like CANCEL, whichever of its controls has the
-// focus, and keeps its push buttons from becoming the default button. Call it once all
-// controls exist. Used by the per-segment sub-editors, which have no default button.
+// Makes Enter and Return in a field of `dialog` close it like CANCEL; on a focused push
+// button Enter presses that button, and in an open drop-down list it picks the item. The
+// dialog has no default button. Call it once all controls exist. Used by the per-segment
+// sub-editors.
 void MakeEnterCancel(QDialog* dialog);

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -69,14 +70,27 @@ TEST_F(ShellFixture, MenuBarHasItsMenusItemsIdsAndPromptsInOrder) {
         {"Connect", "Communication", 32783, "Port 1, link statistics and the last transfers"},
         {"Version", "TQXLOADER ver.1.6", 57664, "TQXLOADER version"},
     };
+    // Every title and item has an access key of its own within its menu.
+    auto plain = [](QAction* a) { return QString(a->text()).remove(QLatin1Char('&')); };
+    auto key = [](QAction* a) {
+        const int at = a->text().indexOf(QLatin1Char('&'));
+        return at < 0 ? QChar() : a->text().at(at + 1).toLower();
+    };
     QStringList menus;
+    QSet<QChar> titleKeys;
     size_t i = 0;
     for (QAction* top : frame->menuBar()->actions()) {
-        menus << top->text();
+        menus << plain(top);
+        EXPECT_FALSE(key(top).isNull()) << plain(top).toStdString();
+        EXPECT_TRUE(!titleKeys.contains(key(top))) << plain(top).toStdString();
+        titleKeys << key(top);
+        QSet<QChar> itemKeys;
         for (QAction* item : top->menu()->actions()) {
             ASSERT_LT(i, std::size(expected));
-            EXPECT_EQ(top->text(), expected[i].menu) << i;
-            EXPECT_EQ(item->text(), expected[i].item) << i;
+            EXPECT_EQ(plain(top), expected[i].menu) << i;
+            EXPECT_EQ(plain(item), expected[i].item) << i;
+            EXPECT_FALSE(key(item).isNull() || itemKeys.contains(key(item))) << i;
+            itemKeys << key(item);
             EXPECT_EQ(item->property("commandId").toInt(), expected[i].id) << i;
             EXPECT_EQ(item->statusTip(), expected[i].prompt) << i;
             ++i;
