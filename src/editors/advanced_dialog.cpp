@@ -3,6 +3,7 @@
 #include "editors/group_dialog_qt.h"
 #include "values/help_texts.h"
 #include "widgets/dialog_support_qt.h"
+#include "widgets/enter_cancels_qt.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -28,6 +29,7 @@ AdvancedDialog::AdvancedDialog(ParameterImage& image, Messages& messages, Cursor
     BuildControls();
     m_form.Open();
     FillControls();
+    MakeEnterInDropDownsPressDefault(this);
 }
 
 void AdvancedDialog::BuildControls() {

@@ -3,6 +3,7 @@
 #include "editors/group_dialog_qt.h"
 #include "values/help_texts.h"
 #include "widgets/dialog_support_qt.h"
+#include "widgets/enter_cancels_qt.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -80,6 +81,7 @@ PidGroupDialog::PidGroupDialog(ParameterImage& image, Messages& messages, Cursor
     m_form.Open();
     m_groups->button(0)->setChecked(true);
     FillControls();
+    MakeEnterInDropDownsPressDefault(this);
 }
 
 QLineEdit* PidGroupDialog::AddField(QGridLayout* grid, int row, const char* mnemonic) {
@@ -128,7 +130,7 @@ void PidGroupDialog::FillControls() {
     const QString group = QStringLiteral(", PID group %1").arg(m_form.Group() + 1);
     for (QWidget* field : std::initializer_list<QWidget*>{m_p, m_i, m_d, m_gap, m_mvH, m_mvL, m_knl,
                                                           m_ar, m_man, m_rev})
-        field->setAccessibleName(field->objectName() + group);
+        NameControl(field, field->objectName() + group);
 }
 
 void PidGroupDialog::OnGroup(int group) {

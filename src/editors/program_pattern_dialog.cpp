@@ -8,6 +8,7 @@
 #include "editors/segment_pid_dialog.h"
 #include "values/help_texts.h"
 #include "widgets/dialog_support_qt.h"
+#include "widgets/enter_cancels_qt.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -59,6 +60,7 @@ ProgramPatternDialog::ProgramPatternDialog(ParameterImage& image, Messages& mess
 
     m_form.Open();
     PushControls();
+    MakeEnterInDropDownsPressDefault(this);
 }
 
 QWidget* ProgramPatternDialog::BuildTopRow() {

@@ -4,6 +4,7 @@
 #include "values/conversions.h"
 #include "values/help_texts.h"
 #include "widgets/dialog_support_qt.h"
+#include "widgets/enter_cancels_qt.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -57,6 +58,7 @@ SystemSetupDialog::SystemSetupDialog(ParameterImage& image, Messages& messages,
     BuildControls();
     m_form.Open();
     FillControls();
+    MakeEnterInDropDownsPressDefault(this);
 }
 
 void SystemSetupDialog::BuildControls() {

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -57,11 +58,17 @@ QPushButton* MakeHelpButton(const QString& mnemonic, const std::string& helpText
     return button;
 }
 
+void NameControl(QWidget* control, const QString& accessibleName) {
+    control->setAccessibleName(accessibleName);
+    if (auto* combo = qobject_cast<QComboBox*>(control); combo && combo->lineEdit())
+        combo->lineEdit()->setAccessibleName(accessibleName);
+}
+
 QComboBox* MakeEditableCombo(const QString& name, const QString& accessibleName, QWidget* parent) {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(name);
-    combo->setAccessibleName(accessibleName);
     combo->setEditable(true);
+    NameControl(combo, accessibleName);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->completer()->setCaseSensitivity(Qt::CaseSensitive);
     return combo;

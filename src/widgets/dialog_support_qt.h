@@ -46,6 +46,10 @@ void CenterOnPointer(QWidget* window);
 QPushButton* MakeHelpButton(const QString& mnemonic, const std::string& helpText,
                             Messages& messages, QWidget* parent);
 
+// Names a control for screen readers; an editable drop-down's own edit field gets the
+// same name, since that is what has the focus while the operator types.
+void NameControl(QWidget* control, const QString& accessibleName);
+
 // An editable drop-down as every window uses it: typed texts never enter its list, and
 // completion keeps the case of what is typed ("yes" stays "yes"). `name` is its object
 // name, `accessibleName` what a screen reader says ("PIDNO, segment 3").
