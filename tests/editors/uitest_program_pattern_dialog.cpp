@@ -88,8 +88,7 @@ TEST(ProgramPatternDialog, HasItsControls) {
     EXPECT_TRUE(Find<QPushButton>(&dialog, QStringLiteral("SEND"))->isDefault());
     // Enter on a focused button presses that button, not SEND.
     for (const char* other : {"RETRIEVE", "OK", "CANCEL", "VIEW", "help_SV", "help_TIME"})
-        EXPECT_TRUE(Find<QPushButton>(&dialog, QString::fromLatin1(other))->autoDefault())
-            << other;
+        EXPECT_TRUE(Find<QPushButton>(&dialog, QString::fromLatin1(other))->autoDefault()) << other;
 
     Click(&dialog, QStringLiteral("help_SV"));
     Click(&dialog, QStringLiteral("help_TIME"));
