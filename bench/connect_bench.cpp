@@ -3,12 +3,19 @@
 // pty that the simulator paces at 9600 and 115200 baud, 8N1. Then times how long a Connect
 // takes to give up on port 1 with nothing useful attached (default 500 ms timeout): a
 // missing device, a refused TCP port, a silent serial line, and a TCP listener that accepts
-// but never answers. Built, not run by the tests.
+// but never answers. Last, times tqxctl's restore of a whole parameter file at 9600 baud
+// 8N1 (read what the file lacks, send, read back) against the line-rate limit of the
+// payload it moves, beside a restore done the simple way (whole read, sends that pre-read,
+// whole read back). Built, not run by the tests.
 #include "../tests/support/sim_process.h"
+#include "files/parameter_file_reader.h"
+#include "files/parameter_file_writer.h"
 #include "link/link_failure.h"
 #include "link/modbus_transport.h"
 #include "link/tqxcomm.h"
 #include "transfers/connect_procedure.h"
+#include "transfers/image_transfers.h"
+#include "transfers/restore_procedure.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -135,9 +142,74 @@ int GiveUps() {
     return rc;
 }
 
+void PrintLine(const char* name, double wall, const LinkStatistics& stats, int baud) {
+    const double limit = stats.payloadBytes * 10.0 / baud;
+    const double frameLimit = stats.wireBytes * 10.0 / baud;
+    std::printf("%-22s wall %7.3f s  transactions %3ld  frame bytes %6ld  payload bytes %5ld"
+                "  payload limit %6.3f s  ratio %.3f  (frames alone %.3f)\n",
+                name, wall, stats.transactions, stats.wireBytes, stats.payloadBytes, limit,
+                wall / limit, frameLimit / limit);
+}
+
+int Restores() {
+    const int baud = 9600;
+    const std::string pty = "/tmp/tqx-bench-restore-" + std::to_string(::getpid()) + ".pty";
+    SimProcess sim({"--pty", pty, "--baud", std::to_string(baud)});
+    if (!sim.Ready()) {
+        std::printf("restore: simulator did not start: %s\n", sim.ReadyLine().c_str());
+        return 1;
+    }
+    const std::string setting =
+        "rtu:" + sim.PortSetting() + ",baud=" + std::to_string(baud) + ",parity=N";
+    ::setenv("TQXCOMM_PORT1", setting.c_str(), 1);
+    TQXOpenSerialPort(1);
+    ParameterImage source;
+    SetStartValues(source);
+    ReadWholeController(source);
+    const std::string text = BuildParameterFileText(source);
+    RecordingMessages messages;
+    const auto applyFile = [&](ParameterImage& onto) {
+        return ReadParameterFileText(text, onto, messages);
+    };
+
+    // The simple way: a whole read, the sends (system setup reading its blocks again),
+    // a whole read back.
+    TheModbusTransport().ResetStatistics();
+    auto start = std::chrono::steady_clock::now();
+    ParameterImage image;
+    SetStartValues(image);
+    ReadModelCode(image);
+    ReadWholeController(image);
+    applyFile(image);
+    SendWholeImage(image);
+    ParameterImage back;
+    SetStartValues(back);
+    ReadModelCode(back);
+    ReadWholeController(back);
+    PrintLine("restore, simple",
+              std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+              TheModbusTransport().Statistics(), baud);
+
+    TheModbusTransport().ResetStatistics();
+    start = std::chrono::steady_clock::now();
+    SetStartValues(image);
+    const RestoreReport report = RestoreImage(image, applyFile, RestoreOptions{});
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const LinkStatistics stats = TheModbusTransport().Statistics();
+    PrintLine("restore", wall, stats, baud);
+    TQXCloseSerialPort();
+    const double limit = stats.payloadBytes * 10.0 / baud;
+    const bool ok = report.Ok() && wall <= 1.35 * limit;
+    std::printf("restore within 1.35 x its payload limit: %s\n", ok ? "ok" : "NO");
+    return ok ? 0 : 1;
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--restore")
+        return Restores();
     const Config configs[] = {{"Modbus TCP loopback", true, 0},
                               {"Modbus RTU 9600 8N1", false, 9600},
                               {"Modbus RTU 115200 8N1", false, 115200}};
@@ -145,5 +217,6 @@ int main() {
     for (const Config& c : configs)
         rc |= Run(c);
     rc |= GiveUps();
+    rc |= Restores();
     return rc;
 }

@@ -11,6 +11,7 @@
 #include "editors/report_qt.h"
 #include "editors/system_setup_dialog.h"
 #include "files/file_commands_qt.h"
+#include "files/file_path.h"
 #include "transfers/connect_procedure.h"
 
 #include <QDateTime>
@@ -113,12 +114,18 @@ template <class Dialog> void CTQXLOADER961114Doc::RunEditor() {
 
 void CTQXLOADER961114Doc::OnFileRead() {
     const std::string path = FileReadCommand(m_image, m_messages, m_cursor, m_window);
-    if (!path.empty())
-        m_source = path;
+    if (path.empty())
+        return;
+    m_source = path;
+    if (m_status)
+        m_status->ShowFileDone(QStringLiteral("Read ") + QString::fromStdString(FullPath(path)));
 }
 
 void CTQXLOADER961114Doc::OnFileWrite() {
-    FileWriteCommand(m_image, m_messages, m_cursor, m_window);
+    const std::string path = FileWriteCommand(m_image, m_messages, m_cursor, m_window);
+    if (!path.empty() && m_status)
+        m_status->ShowFileDone(QStringLiteral("Written to ") +
+                               QString::fromStdString(FullPath(path)));
 }
 
 void CTQXLOADER961114Doc::OnProgramPattern() {

@@ -20,6 +20,8 @@ public:
     virtual ~ConnectStatus() = default;
     virtual void ShowConnectProgress(int done, int total, const QString& what) = 0;
     virtual void ClearConnectProgress() = 0;
+    // Where a File Write or File Read went, in the status bar.
+    virtual void ShowFileDone(const QString& /*text*/) {}
 };
 
 // The single document: it gives the parameter image its start values and carries the

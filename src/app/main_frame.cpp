@@ -61,7 +61,12 @@ void CMainFrame::CreateStatusBar() {
     m_progress->hide();
 }
 
+void CMainFrame::ShowFileDone(const QString& text) {
+    statusBar()->showMessage(text);
+}
+
 void CMainFrame::ShowConnectProgress(int done, int total, const QString& what) {
+    statusBar()->clearMessage();
     m_idle->hide();
     m_activity->setText(what);
     m_activity->show();

@@ -15,6 +15,7 @@ public:
 
     void ShowConnectProgress(int done, int total, const QString& what) override;
     void ClearConnectProgress() override;
+    void ShowFileDone(const QString& text) override;
 
 private:
     void CreateMenus();

@@ -12,8 +12,8 @@
 namespace {
 
 // Asks for the file; no path when the operator cancels or leaves the name empty.
-std::optional<std::string> AskForPath(QWidget* parent) {
-    FileNameDialog dialog(parent);
+std::optional<std::string> AskForPath(QWidget* parent, bool forWriting) {
+    FileNameDialog dialog(parent, forWriting);
     if (dialog.exec() != QDialog::Accepted || dialog.FileName().isEmpty())
         return std::nullopt;
     return HostPathFor(dialog.Drive().toStdString(), dialog.FileName().toStdString());
@@ -34,18 +34,20 @@ void UnderWaitCursor(CursorControl& cursor, Messages& messages,
 
 } // namespace
 
-void FileWriteCommand(ParameterImage& image, Messages& messages, CursorControl& cursor,
-                      QWidget* parent) {
-    const std::optional<std::string> path = AskForPath(parent);
+std::string FileWriteCommand(ParameterImage& image, Messages& messages, CursorControl& cursor,
+                             QWidget* parent) {
+    const std::optional<std::string> path = AskForPath(parent, true);
     if (!path)
-        return;
+        return std::string();
+    bool written = false;
     UnderWaitCursor(cursor, messages,
-                    [&](Messages& held) { WriteParameterFile(image, *path, held); });
+                    [&](Messages& held) { written = WriteParameterFile(image, *path, held); });
+    return written ? *path : std::string();
 }
 
 std::string FileReadCommand(ParameterImage& image, Messages& messages, CursorControl& cursor,
                             QWidget* parent) {
-    const std::optional<std::string> path = AskForPath(parent);
+    const std::optional<std::string> path = AskForPath(parent, false);
     if (!path)
         return std::string();
     bool read = false;

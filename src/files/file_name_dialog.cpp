@@ -1,6 +1,10 @@
 #include "files/file_name_dialog.h"
 
+#include "files/file_path.h"
 #include "widgets/dialog_support_qt.h"
+
+#include <QDir>
+#include <QFileDialog>
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -9,8 +13,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-FileNameDialog::FileNameDialog(QWidget* parent)
-    : QDialog(parent), m_name(new QLineEdit(this)), m_drive(new QLineEdit(this)) {
+FileNameDialog::FileNameDialog(QWidget* parent, bool forWriting, Browse browse)
+    : QDialog(parent), m_name(new QLineEdit(this)), m_drive(new QLineEdit(this)),
+      m_forWriting(forWriting), m_browse(std::move(browse)) {
     setWindowTitle(QStringLiteral("FILE NAME"));
     setObjectName(QStringLiteral("FileNameDialog"));
 
@@ -34,6 +39,12 @@ FileNameDialog::FileNameDialog(QWidget* parent)
     fields->addWidget(m_name, 0, 1, 1, 2);
     fields->addWidget(new QLabel(QStringLiteral("DRIVE(A,C..) "), this), 1, 0);
     fields->addWidget(m_drive, 1, 1, Qt::AlignLeft);
+    auto* browseButton = new QPushButton(QStringLiteral("Browse..."), this);
+    browseButton->setObjectName(QStringLiteral("Browse"));
+    browseButton->setAccessibleName(QStringLiteral("Browse..."));
+    browseButton->setAutoDefault(false);
+    connect(browseButton, &QPushButton::clicked, this, &FileNameDialog::OnBrowse);
+    fields->addWidget(browseButton, 1, 2, Qt::AlignRight);
     fields->setColumnStretch(2, 1);
 
     const OkCancelRow buttons = MakeOkCancelRow(this);
@@ -45,6 +56,31 @@ FileNameDialog::FileNameDialog(QWidget* parent)
     layout->addLayout(fields);
     layout->addLayout(buttons.row);
     CenterOnPointer(this);
+}
+
+void FileNameDialog::OnBrowse() {
+    QString picked;
+    if (m_browse)
+        picked = m_browse(this);
+    else if (m_forWriting)
+        picked =
+            QFileDialog::getSaveFileName(this, windowTitle(), QString(),
+                                         QStringLiteral("SYLK files (*.slk *.SLK);;All files (*)"));
+    else
+        picked =
+            QFileDialog::getOpenFileName(this, windowTitle(), QString(),
+                                         QStringLiteral("SYLK files (*.slk *.SLK);;All files (*)"));
+    if (picked.isEmpty())
+        return;
+#ifdef _WIN32
+    const bool driveLetters = true;
+#else
+    const bool driveLetters = false;
+#endif
+    const DriveAndName split =
+        SplitPickedPath(QDir::toNativeSeparators(picked).toStdString(), driveLetters);
+    m_drive->setText(QString::fromStdString(split.drive));
+    m_name->setText(QString::fromStdString(split.name));
 }
 
 QString FileNameDialog::FileName() const {

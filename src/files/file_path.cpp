@@ -1,6 +1,9 @@
 #include "files/file_path.h"
 
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
 
 std::string BuildFilePath(const std::string& drive, const std::string& name) {
     return drive + ":\\" + name;
@@ -27,4 +30,21 @@ std::string HostPathFor(const std::string& drive, const std::string& name) {
     const size_t start = std::min(file.find_first_not_of('/'), file.size());
     return folder + file.substr(start);
 #endif
+}
+
+DriveAndName SplitPickedPath(const std::string& path, bool driveLetters) {
+    const bool lettered = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+                          path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+    if (!driveLetters || !lettered)
+        return {std::string(), path};
+    std::string rest = path.substr(3);
+    std::replace(rest.begin(), rest.end(), '/', '\\');
+    return {path.substr(0, 1), rest};
+}
+
+std::string FullPath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path full =
+        std::filesystem::absolute(std::filesystem::u8path(path), error);
+    return error ? path : full.lexically_normal().u8string();
 }

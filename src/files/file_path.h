@@ -12,3 +12,15 @@ std::string BuildFilePath(const std::string& drive, const std::string& name);
 // unless it is absolute; a longer drive text is taken as a directory standing for the
 // drive's root, so the name (leading separators dropped) lies inside it.
 std::string HostPathFor(const std::string& drive, const std::string& name);
+
+// The two texts for a path picked in the system file dialog. With drive letters
+// ("C:/dir/x.slk" or "C:\\dir\\x.slk") the drive is the letter and the name the rest after
+// the separator; elsewhere the drive is empty and the name the whole path.
+struct DriveAndName {
+    std::string drive;
+    std::string name;
+};
+DriveAndName SplitPickedPath(const std::string& path, bool driveLetters);
+
+// `path` made absolute against the current folder, for telling the operator where a file is.
+std::string FullPath(const std::string& path);

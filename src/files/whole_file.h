@@ -1,12 +1,20 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Files moved whole. Both return an empty text on success, else a short reason.
 
-// Writes `text` to a new file beside `path` in one write, then renames it over `path`.
-// On any failure the temporary file is removed and an existing `path` is left as it was.
+// A parameter file is about 100 KB; File Read takes nothing larger than this.
+constexpr std::uintmax_t kMaxReadBytes = 4u * 1024 * 1024;
+
+// Writes `text` to a new file beside `path`, syncs it, renames it over `path` and syncs
+// the folder. A file whose permission bits give its owner no write access is refused
+// ("it is read-only") and left alone. On any failure the temporary file is removed and an
+// existing `path` is left as it was.
 std::string WriteWholeFile(const std::string& path, const std::string& text);
 
-// Reads the whole file at `path` into `text` (bytes as they stand, no line-end changes).
+// Reads the regular file at `path` into `text` (bytes as they stand, no line-end changes).
+// A folder, FIFO or device is refused without being read, and so is a file larger than
+// kMaxReadBytes; `text` is then unchanged.
 std::string ReadWholeFile(const std::string& path, std::string& text);

@@ -170,6 +170,13 @@ ReadReport ReadWholeController(ParameterImage& image, const ConnectProgress& pro
     return report;
 }
 
+ReadReport ReadSequenceReads(ParameterImage& image, const std::vector<int>& indices,
+                             const ConnectProgress& progress) {
+    ReadReport report;
+    RunReads(image, indices, progress, false, report);
+    return report;
+}
+
 ReadReport RetryFailedReads(ParameterImage& image, const ReadReport& last,
                             const ConnectProgress& progress) {
     ReadReport report;

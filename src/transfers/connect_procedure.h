@@ -50,6 +50,10 @@ using ConnectProgress = std::function<void(int index, int total, const ConnectRe
 // Reads every group of the controller into the image. A read that fails changes nothing.
 ReadReport ReadWholeController(ParameterImage& image, const ConnectProgress& progress = {});
 
+// The reads at `indices` of ConnectReadSequence(), each stored as Connect stores it.
+ReadReport ReadSequenceReads(ParameterImage& image, const std::vector<int>& indices,
+                             const ConnectProgress& progress = {});
+
 // Repeats the reads that failed in `last` (the model code among them), storing those that
 // succeed as Connect would; returns what still failed. A controller held silent by the
 // link is waited for before the pass, and again whenever reads went through since the

@@ -5,22 +5,24 @@
 #include "link/tqxcomm.h"
 #include "transfers/group_layouts.h"
 
+#include <array>
+
 namespace {
 
 std::string BlockText(const char* what, int block) {
     return std::string(what) + " block " + std::to_string(block);
 }
 
-template <class Block> bool ReadBlock(int block, Block& data) {
+template <class Block> bool ReadBlock(int block, Block& data, int32_t offset = 0) {
     int32_t status = 0;
-    return TQXRead(TQX_MODE_READ_BYTES, block, 0, static_cast<int32_t>(data.size()), data.data(),
-                   &status) != 0;
+    return TQXRead(TQX_MODE_READ_BYTES, block, offset, static_cast<int32_t>(data.size()),
+                   data.data(), &status) != 0;
 }
 
-template <class Block> bool WriteBlock(int block, const Block& data) {
+template <class Block> bool WriteBlock(int block, const Block& data, int32_t offset = 0) {
     int32_t status = 0;
-    return TQXWrite(TQX_MODE_WRITE_BYTES, block, 0, static_cast<int32_t>(data.size()), data.data(),
-                    &status) != 0;
+    return TQXWrite(TQX_MODE_WRITE_BYTES, block, offset, static_cast<int32_t>(data.size()),
+                    data.data(), &status) != 0;
 }
 
 } // namespace
@@ -42,6 +44,17 @@ std::vector<std::string> RetrieveSystemSetupBlocks(SystemSetupRecord& setup) {
     else
         failed.push_back(BlockText("read", 9));
     SystemSetupFromBlocks(b12, b9, setup);
+    return failed;
+}
+
+std::vector<std::string> WriteSystemSetupOnto(const SystemSetupRecord& setup, Block12 b12,
+                                              Block9 b9) {
+    std::vector<std::string> failed;
+    SystemSetupIntoBlocks(setup, b12, b9);
+    if (!WriteBlock(12, b12))
+        failed.push_back(BlockText("write", 12));
+    if (!WriteBlock(9, b9))
+        failed.push_back(BlockText("write", 9));
     return failed;
 }
 
@@ -86,11 +99,34 @@ std::vector<std::string> SendAdvancedBlocks(const AdvancedRecord& advanced) {
     Block10 b10{};
     Block13 b13{};
     AdvancedIntoBlocks(advanced, b10, b13);
+    // Block 10 carries WDIS: once it says Write Inhibit the controller refuses block 13,
+    // so a locking SEND writes block 13 first. An unlocking one writes block 10 first.
+    const bool locks = advanced.WDIS == 1;
+    if (locks && !WriteBlock(13, b13))
+        failed.push_back(BlockText("write", 13));
     if (!WriteBlock(10, b10))
         failed.push_back(BlockText("write", 10));
-    if (!WriteBlock(13, b13))
+    if (!locks && !WriteBlock(13, b13))
         failed.push_back(BlockText("write", 13));
     return failed;
+}
+
+bool ReadBlockBytes(int block, uint8_t* data, int32_t length) {
+    int32_t status = 0;
+    return TQXRead(TQX_MODE_READ_BYTES, block, 0, length, data, &status) != 0;
+}
+
+bool ReadWdis(uint8_t& wdis) {
+    std::array<uint8_t, 1> byte{};
+    if (!ReadBlock(10, byte, kWdisOffset))
+        return false;
+    wdis = byte[0];
+    return true;
+}
+
+bool WriteWdis(uint8_t wdis) {
+    const std::array<uint8_t, 1> byte{wdis};
+    return WriteBlock(10, byte, kWdisOffset);
 }
 
 int PidGroupBlock(int g) {

@@ -2,6 +2,7 @@
 
 #include "image/parameter_image.h"
 #include "operator/messages.h"
+#include "transfers/group_layouts.h"
 
 #include <string>
 #include <vector>
@@ -16,8 +17,22 @@ std::vector<std::string> RetrieveSystemSetupBlocks(SystemSetupRecord& setup);
 // is not written.
 std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup);
 
+// Writes the owned fields into blocks 12 and 9 as read before (no reads of its own).
+std::vector<std::string> WriteSystemSetupOnto(const SystemSetupRecord& setup, Block12 b12,
+                                              Block9 b9);
+
 std::vector<std::string> RetrieveAdvancedBlocks(AdvancedRecord& advanced);
+// Writes blocks 10 and 13; block 13 first when the record's WDIS is 1, since the
+// controller refuses it once block 10 has set Write Inhibit.
 std::vector<std::string> SendAdvancedBlocks(const AdvancedRecord& advanced);
+
+// One read of `length` bytes of `block` from its start, mode 1; false when it failed.
+bool ReadBlockBytes(int block, uint8_t* data, int32_t length);
+
+// WDIS alone: byte 16 of block 10, 1 while the controller refuses every write but block 10.
+constexpr int32_t kWdisOffset = 16;
+bool ReadWdis(uint8_t& wdis);
+bool WriteWdis(uint8_t wdis);
 
 // Shows "SEND failed: write block 12, write block 9." for what failed, with the link's
 // reason for the last failure on the next line; nothing when everything went through.

@@ -4,20 +4,33 @@
 #include "transfers/group_transfers.h"
 #include "transfers/pattern_transfers.h"
 
+std::string ImageGroupName(int index) {
+    switch (index) {
+    case 0:
+        return "system setup";
+    case 1:
+        return "advanced";
+    case 2:
+        return "PID groups 1-9";
+    default:
+        return "pattern " + std::to_string(index - 2);
+    }
+}
+
 GroupSend SendImageGroup(const ParameterImage& image, int index) {
     switch (index) {
     case 0:
-        return {"system setup", SendSystemSetupBlocks(image.systemSetup)};
+        return {ImageGroupName(index), SendSystemSetupBlocks(image.systemSetup)};
     case 1:
-        return {"advanced", SendAdvancedBlocks(image.advanced)};
+        return {ImageGroupName(index), SendAdvancedBlocks(image.advanced)};
     case 2:
-        return {"PID groups 1-9", SendPidGroupBlocks(image)};
+        return {ImageGroupName(index), SendPidGroupBlocks(image)};
     default: {
         const int n = index - 2;
         // The pattern writes report each failure as the editor shows it.
         RecordingMessages failures;
         SendPattern(image, n, failures);
-        return {"pattern " + std::to_string(n), failures.Texts()};
+        return {ImageGroupName(index), failures.Texts()};
     }
     }
 }

@@ -15,6 +15,9 @@ struct GroupSend {
 // (its WDIS decides whether the controller takes the rest), PID groups 1-9, patterns 1-9.
 constexpr int kImageGroups = 3 + ParameterImage::kPatterns;
 
+// The name of group `index` as GroupSend gives it.
+std::string ImageGroupName(int index);
+
 // Sends group `index` (0 .. kImageGroups - 1) as its editor's SEND does.
 GroupSend SendImageGroup(const ParameterImage& image, int index);
 

@@ -4,12 +4,14 @@
 #include "files/parameter_file_writer.h"
 #include "link/tqxcomm.h"
 #include "support/sim_process.h"
+#include "transfers/group_transfers.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sys/wait.h>
 
@@ -91,22 +93,93 @@ TEST(Tqxctl, BackupRestoreOntoAnotherControllerThenNoDifference) {
     std::remove(fileB.c_str());
 }
 
-TEST(Tqxctl, RestoreOntoAWriteProtectedControllerFails) {
-    SimProcess source({"--tcp", "127.0.0.1:0"});
-    SimProcess locked({"--tcp", "127.0.0.1:0", "--wdis", "1"});
-    ASSERT_TRUE(source.Ready() && locked.Ready());
-    const std::string file = TempPath("locked.slk");
-    ASSERT_EQ(Tqxctl("--port " + source.PortSetting() + " backup " + file).status, 0);
-    // Only block 10 may be written while WDIS is 1. The system setup goes first and is
-    // refused; the advanced group then writes the file's WDIS 0, which lifts the
-    // protection for the groups after it, as on a real controller.
-    Result restore = Tqxctl("--port " + locked.PortSetting() + " restore " + file);
-    EXPECT_EQ(restore.status, 2) << restore.out;
-    EXPECT_NE(restore.out.find("system setup       FAILED (write block 12, write block 9)"),
+// A file that locks: WDIS 1 and values other than the simulator's own.
+std::string LockingFile() {
+    ParameterImage image;
+    SetStartValues(image);
+    image.systemSetup.CI = 20;
+    image.advanced.SVMOD = 1;
+    image.pid[3].SetWord(2, 55);
+    image.pattern[8].Segment(20).SetTIME(90);
+    image.advanced.WDIS = 1;
+    RecordingMessages messages;
+    const std::string file = TempPath("locking.slk");
+    EXPECT_TRUE(WriteParameterFile(image, file, messages));
+    return file;
+}
+
+// The controller as a file, and whether it equals `file`.
+bool Holds(const SimProcess& sim, const std::string& file) {
+    const std::string now = TempPath("now.slk");
+    EXPECT_EQ(Tqxctl("--port " + sim.PortSetting() + " backup " + now).status, 0);
+    const bool same = Tqxctl("diff " + file + " " + now).status == 0;
+    std::remove(now.c_str());
+    return same;
+}
+
+TEST(Tqxctl, RestoreNeverLeavesAControllerHalfLocked) {
+    const std::string file = LockingFile();
+    const char* groups[] = {"system setup", "advanced", "PID groups 1-9", "pattern 1", "pattern 9"};
+
+    // Unlocked: every group goes in with WDIS 0, the file's WDIS 1 last.
+    SimProcess open({"--tcp", "127.0.0.1:0"});
+    ASSERT_TRUE(open.Ready());
+    Result restore = Tqxctl("--port " + open.PortSetting() + " restore " + file);
+    EXPECT_EQ(restore.status, 0) << restore.out;
+    for (const char* group : groups)
+        EXPECT_NE(
+            restore.out.find(std::string(group) + std::string(18 - strlen(group), ' ') + " sent"),
+            std::string::npos)
+            << group << "\n"
+            << restore.out;
+    EXPECT_NE(restore.out.find("WDIS 1             written last\nverify             ok"),
               std::string::npos)
         << restore.out;
-    EXPECT_NE(restore.out.find("advanced           sent"), std::string::npos) << restore.out;
+    EXPECT_TRUE(Holds(open, file));
+
+    // Locked (now, and from the start): nothing is written without --unlock.
+    SimProcess locked({"--tcp", "127.0.0.1:0", "--wdis", "1"});
+    ASSERT_TRUE(locked.Ready());
+    for (const SimProcess* sim : {&open, &locked}) {
+        restore = Tqxctl("--port " + sim->PortSetting() + " restore " + file);
+        EXPECT_EQ(restore.status, 2) << restore.out;
+        EXPECT_NE(restore.out.find("tqxctl: restore stopped: the controller is write-inhibited "
+                                   "(WDIS 1); nothing was written."),
+                  std::string::npos)
+            << restore.out;
+        EXPECT_EQ(restore.out.find(" sent"), std::string::npos) << restore.out;
+    }
+    EXPECT_FALSE(Holds(locked, file));
+
+    restore = Tqxctl("--port " + locked.PortSetting() + " restore --unlock " + file);
+    EXPECT_EQ(restore.status, 0) << restore.out;
+    EXPECT_EQ(restore.out.rfind("WDIS 0             written first", 0), 0u) << restore.out;
+    EXPECT_NE(restore.out.find("verify             ok"), std::string::npos) << restore.out;
+    EXPECT_TRUE(Holds(locked, file));
     std::remove(file.c_str());
+}
+
+// The advanced editor's SEND that sets Write Inhibit still gets block 13 in; the SEND that
+// lifts it gets both in too.
+TEST(Tqxctl, AdvancedSendThatLocksWritesBothBlocks) {
+    SimProcess sim({"--tcp", "127.0.0.1:0"});
+    ASSERT_TRUE(sim.Ready());
+    setenv("TQXCOMM_PORT1", sim.PortSetting().c_str(), 1);
+    TQXOpenSerialPort(1);
+    ParameterImage image;
+    SetStartValues(image);
+    for (const uint8_t wdis : {1, 0}) {
+        AdvancedRecord sent = image.advanced;
+        sent.WDIS = wdis;
+        sent.SVMOD = 1 - wdis;
+        sent.PD = static_cast<int16_t>(700 + wdis);
+        sent.SV_H = static_cast<int16_t>(9000 + wdis);
+        EXPECT_TRUE(SendAdvancedBlocks(sent).empty()) << int(wdis);
+        AdvancedRecord back;
+        EXPECT_TRUE(RetrieveAdvancedBlocks(back).empty());
+        EXPECT_EQ(back, sent) << int(wdis);
+    }
+    TQXCloseSerialPort();
 }
 
 TEST(Tqxctl, BackupThroughALossyLineIsComplete) {
@@ -156,6 +229,11 @@ TEST(Tqxctl, ErrorsNameWhatWasWrong) {
         {"diff onlyone", "usage: tqxctl [--port SPEC] diff A B"},
         {"show /nonexistent/file.slk", "/nonexistent/file.slk"},
         {"show /dev/null pid 12", "no group 'pid 12'"},
+        {"--port rtu:/dev/ttyS0,baud=fast backup x.slk",
+         "--port 'rtu:/dev/ttyS0,baud=fast' is not a port setting (\"baud=fast\" is wrong)"},
+        {"help frobnicate", "no command 'frobnicate'"},
+        {"show --file controller", "The file ./controller could not be read"},
+        {"restore /dev/zero", "it is a device, not a regular file"},
     };
     for (const auto& c : cases) {
         Result r = Tqxctl(c.args);
@@ -164,6 +242,15 @@ TEST(Tqxctl, ErrorsNameWhatWasWrong) {
     }
     EXPECT_EQ(Tqxctl("--help").status, 0);
     EXPECT_EQ(Tqxctl("restore --help").status, 0);
+    for (const char* command : {"backup", "restore"}) {
+        const Result help = Tqxctl(std::string("help ") + command);
+        EXPECT_EQ(help.status, 0);
+        EXPECT_EQ(help.out.rfind(std::string("usage: tqxctl [--port SPEC] ") + command, 0), 0u)
+            << help.out;
+        EXPECT_NE(help.out.find("does not carry: the advanced GAP, MAX, PP, PI and PD"),
+                  std::string::npos)
+            << help.out;
+    }
 }
 
 // The report needs no display: tqxctl picks Qt's offscreen platform itself.

@@ -40,3 +40,28 @@ TEST(HostPathFor, MapsDriveLetterPathsOntoThisHost) {
         EXPECT_EQ(HostPathFor(c.drive, c.name), c.path) << c.drive << "|" << c.name;
 }
 #endif
+
+TEST(SplitPickedPath, DriveLetterOnlyWhereTheHostHasThem) {
+    const struct {
+        const char* path;
+        bool driveLetters;
+        const char* drive;
+        const char* name;
+    } cases[] = {
+        {"C:\\data\\kiln\\P1.SLK", true, "C", "data\\kiln\\P1.SLK"},
+        {"d:/data/P1.SLK", true, "d", "data\\P1.SLK"},
+        {"\\\\server\\share\\P1.SLK", true, "", "\\\\server\\share\\P1.SLK"}, // no letter
+        {"/home/op/kiln/P1.SLK", false, "", "/home/op/kiln/P1.SLK"},
+        {"C:/kiln/P1.SLK", false, "", "C:/kiln/P1.SLK"}, // a folder named C: here
+    };
+    for (const auto& c : cases) {
+        const DriveAndName split = SplitPickedPath(c.path, c.driveLetters);
+        EXPECT_EQ(split.drive, c.drive) << c.path;
+        EXPECT_EQ(split.name, c.name) << c.path;
+#ifndef _WIN32
+        if (!c.driveLetters) { // the path rule takes the whole path back as it was picked
+            EXPECT_EQ(HostPathFor(split.drive, split.name), c.path);
+        }
+#endif
+    }
+}

@@ -4,6 +4,7 @@
 #include "files/parameter_file_writer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using filetest::BusyImage;
 using filetest::Spit;
@@ -220,13 +221,29 @@ TEST(ReadParameterFile, FromDisk) {
     EXPECT_EQ(image.connected, 1);
     EXPECT_EQ(image.systemSetup, written.systemSetup);
 
-    // A missing file and a folder are refused, naming the path, the image unchanged.
-    for (const std::string& bad : {folder.File("missing.SLK"), folder.Path().string()}) {
+    // Only regular files of at most 4 MiB are read: anything else is refused without
+    // waiting on it or reading it whole, naming the path and why, the image unchanged.
+    const std::string fifo = folder.File("fifo.SLK");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string huge = folder.File("huge.SLK");
+    Spit(huge, BuildParameterFileText(written) + std::string(5 * 1024 * 1024, ' '));
+    const struct {
+        std::string path;
+        std::string reason;
+    } refusals[] = {
+        {folder.File("missing.SLK"), "it does not exist"},
+        {folder.Path().string(), "it is a folder"},
+        {fifo, "it is a FIFO, not a regular file"},
+        {"/dev/zero", "it is a device, not a regular file"},
+        {huge, "it is larger than 4 MiB, so it is no parameter file"},
+    };
+    for (const auto& bad : refusals) {
         ParameterImage untouched = StartImage();
         RecordingMessages refused;
-        EXPECT_FALSE(ReadParameterFile(bad, untouched, refused)) << bad;
-        ASSERT_EQ(refused.Texts().size(), 1u);
-        EXPECT_NE(refused.Texts()[0].find(bad), std::string::npos) << refused.Texts()[0];
+        EXPECT_FALSE(ReadParameterFile(bad.path, untouched, refused)) << bad.path;
+        EXPECT_EQ(refused.Texts(),
+                  std::vector<std::string>{"The file " + bad.path + " could not be read (" +
+                                           bad.reason + ")."});
         ExpectSameImage(untouched, StartImage());
     }
 }

@@ -260,3 +260,22 @@ TEST(WriteParameterFile, AFailedWriteKeepsTheOldFile) {
     EXPECT_EQ(Slurp(path), "old contents");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
 }
+
+// The owner's write bit decides, also for root, who could write anyway.
+TEST(WriteParameterFile, AReadOnlyTargetIsRefusedAndKept) {
+    TempFolder folder;
+    const std::string path = folder.File("KEEP.SLK");
+    Spit(path, "made read-only on purpose");
+    namespace fs = std::filesystem;
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    RecordingMessages messages;
+    EXPECT_FALSE(WriteParameterFile(BusyImage(), path, messages));
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"The file " + path +
+                                                         " could not be written (it is "
+                                                         "read-only). Nothing was changed on "
+                                                         "disk."});
+    EXPECT_EQ(Slurp(path), "made read-only on purpose");
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), {}), 1);
+}

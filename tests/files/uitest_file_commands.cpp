@@ -80,6 +80,24 @@ TEST(FileNameDialog, Controls) {
     EXPECT_TRUE(dialog.findChild<QPushButton*>(QStringLiteral("CANCEL"))->autoDefault());
 }
 
+// Browse... fills both fields from the picked path; a cancelled pick keeps them.
+TEST(FileNameDialog, BrowseFillsTheFields) {
+    QString picked = QStringLiteral("/srv/kiln/PARAM 1.SLK");
+    FileNameDialog dialog(nullptr, true, [&](QWidget*) { return picked; });
+    auto* browse = dialog.findChild<QPushButton*>(QStringLiteral("Browse"));
+    ASSERT_TRUE(browse);
+    EXPECT_EQ(browse->text(), QStringLiteral("Browse..."));
+    EXPECT_EQ(browse->accessibleName(), QStringLiteral("Browse..."));
+    dialog.findChild<QLineEdit*>(QStringLiteral("DRIVE"))->setText(QStringLiteral("A"));
+    browse->click();
+    EXPECT_EQ(dialog.Drive(), QString());
+    EXPECT_EQ(dialog.FileName(), picked);
+    picked.clear();
+    browse->click();
+    EXPECT_EQ(dialog.FileName(), QStringLiteral("/srv/kiln/PARAM 1.SLK"));
+    EXPECT_FALSE(browse->isDefault());
+}
+
 TEST(FileCommands, WriteThenReadThroughTheDialog) {
     TempFolder folder;
     const QString drive = QString::fromStdString(folder.Path().string());

@@ -3,6 +3,7 @@
 
 #include "tqxctl_commands.h"
 
+#include "link/port_settings.h"
 #include "tqx_version.h"
 
 #include <cstdio>
@@ -18,16 +19,23 @@ const char kUsage[] =
     "\n"
     "commands:\n"
     "  backup FILE            read the whole controller and save it as a parameter file\n"
-    "  restore FILE           send a parameter file to the controller and verify it\n"
+    "  restore [--unlock] FILE\n"
+    "                         send a parameter file to the controller and verify it\n"
     "  diff A B               compare two parameter sets; A and B are files or 'controller'\n"
     "  show SOURCE [GROUP]    print a parameter set (a file or 'controller'), or one group:\n"
     "                         system, advanced, pid 1..9, pattern 1..9\n"
     "  report SOURCE OUT.pdf  write the parameter report of a file or 'controller' as PDF\n"
+    "  help [COMMAND]         this text, or the help of one command\n"
+    "\n"
+    "A file named controller is given as ./controller, or as --file controller.\n"
     "\n"
     "options:\n"
     "  --port SPEC            port 1 of the link, as TQXCOMM_PORT1 takes it:\n"
-    "                         rtu:DEVICE[,baud=9600][,parity=E][,stop=1][,unit=1],\n"
-    "                         a device path, or tcp:HOST:PORT[,unit=1]\n"
+    "                         rtu:DEVICE[,baud=9600][,parity=E][,stop=1][,unit=1]\n"
+    "                         [,timeout=500], a device path, or\n"
+    "                         tcp:HOST:PORT[,unit=1][,timeout=500]; timeout is the\n"
+    "                         response timeout in ms (10 to 10000)\n"
+    "  --file NAME            NAME is a parameter file, even when it is 'controller'\n"
     "  --retries N            after reading the controller, repeat the reads that failed\n"
     "                         in up to N more passes (default 2)\n"
     "  --trace FILE           append every Modbus frame sent and received to FILE\n"
@@ -35,6 +43,13 @@ const char kUsage[] =
     "  --version              print the version and exit\n"
     "\n"
     "exit status: 0 success (diff: equal), 1 diff found differences, 2 error\n";
+
+// A relative name gets "./", so "controller" names the file, not the controller.
+std::string AsFileName(const std::string& name) {
+    if (name.empty() || name[0] == '/')
+        return name;
+    return "./" + name;
+}
 
 int Usage(FILE* out, int status) {
     std::fputs(kUsage, out);
@@ -57,6 +72,12 @@ int main(int argc, char** argv) {
             port = args[++i];
         } else if (arg.rfind("--port=", 0) == 0) {
             port = arg.substr(7);
+        } else if (arg == "--file") {
+            if (i + 1 >= args.size()) {
+                std::fprintf(stderr, "tqxctl: --file needs a NAME\n");
+                return 2;
+            }
+            rest.push_back(AsFileName(args[++i]));
         } else if (arg == "--retries" || arg == "--trace") {
             if (i + 1 >= args.size()) {
                 std::fprintf(stderr, "tqxctl: %s needs a value\n", arg.c_str());
@@ -80,11 +101,28 @@ int main(int argc, char** argv) {
     }
     if (rest.empty())
         return Usage(stderr, 2);
-    if (rest[0] == "--help" || rest[0] == "-h" || rest[0] == "help")
-        return Usage(stdout, 0);
+    if (rest[0] == "--help" || rest[0] == "-h" || rest[0] == "help") {
+        if (rest.size() < 2)
+            return Usage(stdout, 0);
+        if (PrintCommandHelp(rest[1]))
+            return 0;
+        std::fprintf(stderr, "tqxctl: no command '%s' (try tqxctl --help)\n", rest[1].c_str());
+        return 2;
+    }
     if (rest[0] == "--version") {
         std::puts("tqxctl " TQX_VERSION);
         return 0;
+    }
+    // The port setting is checked before anything else is done.
+    const char* fromEnvironment = std::getenv("TQXCOMM_PORT1");
+    const std::string setting = !port.empty() ? port : fromEnvironment ? fromEnvironment : "";
+    PortSettings parsed;
+    std::string problem;
+    if (!setting.empty() && !ParsePortSettings(setting, parsed, problem)) {
+        std::fprintf(stderr,
+                     "tqxctl: %s '%s' is not a port setting (%s is wrong); see tqxctl --help\n",
+                     port.empty() ? "TQXCOMM_PORT1" : "--port", setting.c_str(), problem.c_str());
+        return 2;
     }
     if (!port.empty())
         setenv("TQXCOMM_PORT1", port.c_str(), 1);

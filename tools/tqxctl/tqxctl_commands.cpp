@@ -3,11 +3,13 @@
 #include "editors/parameter_listing.h"
 #include "files/parameter_file_reader.h"
 #include "files/parameter_file_writer.h"
+#include "files/whole_file.h"
 #include "link/link_failure.h"
 #include "link/tqxcomm.h"
 #include "operator/messages.h"
 #include "transfers/connect_procedure.h"
 #include "transfers/image_transfers.h"
+#include "transfers/restore_procedure.h"
 
 #include <unistd.h>
 
@@ -35,27 +37,46 @@ private:
     int m_count = 0;
 };
 
+// What a parameter file does not carry, for the help of backup and restore.
+const char kNotInFile[] =
+    "A parameter file does not carry: the advanced GAP, MAX, PP, PI and PD, the model\n"
+    "code, the bytes of blocks 9 and 12 that no group owns, blocks 0, 3 and 41-44, and\n"
+    "PVST, CYCL and LINK of segments 2-20 (a pattern takes segment 1's for all twenty).\n";
+
 const std::map<std::string, std::string>& CommandHelp() {
     static const std::map<std::string, std::string> help = {
-        {"backup", "usage: tqxctl [--port SPEC] backup FILE\n"
-                   "Reads every parameter group of the controller on port 1 (as Connect does)\n"
-                   "and writes them to FILE as a parameter file. Prints the model code.\n"},
-        {"restore", "usage: tqxctl [--port SPEC] restore FILE\n"
-                    "Reads the controller first (so what a file does not hold keeps the\n"
-                    "controller's own values), loads FILE, sends every group (system setup,\n"
-                    "advanced, PID groups 1-9, patterns 1-9), reads everything back and\n"
-                    "verifies it byte for byte. Exits 2 when a transfer or the check fails.\n"},
+        {"backup", std::string("usage: tqxctl [--port SPEC] backup FILE\n"
+                               "Reads every parameter group of the controller on port 1 (as "
+                               "Connect does)\n"
+                               "and writes them to FILE as a parameter file. Prints the model "
+                               "code.\n") +
+                       kNotInFile},
+        {"restore",
+         std::string("usage: tqxctl [--port SPEC] restore [--unlock] FILE\n"
+                     "Loads FILE and sends it to the controller on port 1, then reads back\n"
+                     "everything sent and verifies it byte for byte.\n"
+                     "First it reads WDIS and only what the file does not carry, which keeps\n"
+                     "the controller's own values. A write-inhibited controller (WDIS 1) is\n"
+                     "left untouched unless --unlock is given, which writes WDIS 0 first.\n"
+                     "Every group is sent with WDIS 0 (system setup, advanced, PID groups\n"
+                     "1-9, patterns 1-9); the file's WDIS is written last, on its own, and\n"
+                     "only when every group went through. Exits 2 when anything failed, naming\n"
+                     "the groups that were written and those that were not.\n") +
+             kNotInFile},
         {"diff", "usage: tqxctl [--port SPEC] diff A B\n"
                  "Compares two parameter sets, each a parameter file or 'controller', and\n"
                  "prints the parameters that differ with stored value and engineering text\n"
-                 "on both sides. Exits 0 when equal, 1 when they differ, 2 on error.\n"},
+                 "on both sides. Exits 0 when equal, 1 when they differ, 2 on error.\n"
+                 "A file named controller is ./controller (or --file controller).\n"},
         {"show", "usage: tqxctl [--port SPEC] show FILE|controller [GROUP]\n"
                  "Prints every parameter, or one group (system, advanced, pid N,\n"
-                 "pattern N), in engineering units as the editors show them.\n"},
+                 "pattern N), in engineering units as the editors show them.\n"
+                 "A file named controller is ./controller (or --file controller).\n"},
         {"report", "usage: tqxctl [--port SPEC] report FILE|controller OUT.pdf\n"
                    "Writes the parameter report of a parameter set (a file or 'controller')\n"
                    "to OUT.pdf: every group with values and help texts, each pattern's\n"
-                   "segments and its profile against elapsed time. Needs no display.\n"},
+                   "segments and its profile against elapsed time. Needs no display.\n"
+                   "A file named controller is ./controller (or --file controller).\n"},
     };
     return help;
 }
@@ -133,68 +154,83 @@ int Backup(const std::vector<std::string>& operands) {
     return kOk;
 }
 
-// Compares what was sent with what the controller holds now, group by group.
-std::vector<std::string> VerifyGroups(const ParameterImage& sent, const ParameterImage& back) {
-    std::vector<std::string> wrong;
-    if (!(sent.systemSetup == back.systemSetup))
-        wrong.push_back("system setup");
-    if (!(sent.advanced == back.advanced))
-        wrong.push_back("advanced");
-    for (int g = 0; g < ParameterImage::kPidGroups; ++g)
-        if (sent.pid[g] != back.pid[g])
-            wrong.push_back("PID group " + std::to_string(g + 1));
-    for (int n = 0; n < ParameterImage::kPatterns; ++n)
-        if (sent.pattern[n] != back.pattern[n])
-            wrong.push_back("program pattern " + std::to_string(n + 1));
-    return wrong;
-}
-
-void PrintResult(const std::string& group, const std::vector<std::string>& failed, bool& allOk) {
-    if (failed.empty()) {
-        std::printf("%-18s sent\n", group.c_str());
-        return;
-    }
-    allOk = false;
-    std::string what;
-    for (const std::string& f : failed)
-        what += (what.empty() ? "" : ", ") + f;
-    std::printf("%-18s FAILED (%s)\n", group.c_str(), what.c_str());
-    std::printf("%-18s %s\n", "", LinkFailureText().c_str());
+std::string Joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items)
+        text += (text.empty() ? "" : ", ") + item;
+    return text.empty() ? "none" : text;
 }
 
 int Restore(const std::vector<std::string>& operands) {
-    if (operands.size() != 1) {
+    RestoreOptions options;
+    std::vector<std::string> files;
+    for (const std::string& operand : operands) {
+        if (operand == "--unlock")
+            options.unlock = true;
+        else
+            files.push_back(operand);
+    }
+    if (files.size() != 1) {
         std::fputs(CommandHelp().at("restore").c_str(), stderr);
         return kError;
     }
+    // The file is read and checked before the link is opened.
+    StderrMessages messages;
+    std::string text;
+    const std::string unread = ReadWholeFile(files[0], text);
+    if (!unread.empty()) {
+        messages.Show("The file " + files[0] + " could not be read (" + unread + ").");
+        return kError;
+    }
+    ParameterImage check;
+    SetStartValues(check);
+    if (!ReadParameterFileText(text, check, messages))
+        return kError;
+    options.retryPasses = g_retries;
+    options.progress = TerminalProgress("verifying");
+
     Link link;
     ParameterImage image;
     SetStartValues(image);
-    if (!ReadController(image))
-        return kError;
-    StderrMessages messages;
-    if (!ReadParameterFile(operands[0], image, messages))
-        return kError;
-
-    bool allOk = true;
-    for (const GroupSend& group : SendWholeImage(image))
-        PrintResult(group.group, group.failed, allOk);
-
-    ParameterImage back;
-    SetStartValues(back);
-    if (!ReadController(back, "verifying")) {
-        std::printf("verify             FAILED (read back incomplete)\n");
+    const RestoreReport report = RestoreImage(
+        image, [&](ParameterImage& onto) { return ReadParameterFileText(text, onto, messages); },
+        options);
+    if (!report.stopped.empty()) {
+        std::fprintf(stderr, "tqxctl: restore stopped: %s\n", report.stopped.c_str());
         return kError;
     }
-    const std::vector<std::string> wrong = VerifyGroups(image, back);
-    if (wrong.empty()) {
+    if (report.unlocked)
+        std::printf("%-18s written first (the controller was write-inhibited)\n", "WDIS 0");
+    for (const GroupSend& group : report.sends) {
+        if (group.failed.empty())
+            std::printf("%-18s sent\n", group.group.c_str());
+        else
+            std::printf("%-18s FAILED (%s)\n", group.group.c_str(), Joined(group.failed).c_str());
+    }
+    const std::string wdis = "WDIS " + std::to_string(report.wdis);
+    if (report.wdisWritten)
+        std::printf("%-18s written last\n", wdis.c_str());
+    else if (report.wdisFailed)
+        std::printf("%-18s FAILED (%s)\n", wdis.c_str(), LinkFailureText().c_str());
+    else
+        std::printf("%-18s not written (a group failed); the controller is write-enabled\n",
+                    wdis.c_str());
+    const std::vector<std::string> notWritten = report.NotWritten();
+    if (!notWritten.empty()) {
+        std::printf("%-18s %s\n", "written:", Joined(report.Written()).c_str());
+        std::printf("%-18s %s\n", "not written:", Joined(notWritten).c_str());
+        std::printf("%-18s %s\n", "", LinkFailureText().c_str());
+    }
+    if (!report.readBack.failed.empty()) {
+        std::printf("verify             FAILED (read back incomplete)\n");
+        std::fprintf(stderr, "tqxctl: %s\n", ConnectFailureText(report.readBack, "verify").c_str());
+    } else if (report.differs.empty()) {
         std::printf("verify             ok, the controller holds the file's values\n");
     } else {
-        allOk = false;
-        for (const std::string& group : wrong)
+        for (const std::string& group : report.differs)
             std::printf("verify             FAILED: %s differs\n", group.c_str());
     }
-    return allOk ? kOk : kError;
+    return report.Ok() ? kOk : kError;
 }
 
 int Diff(const std::vector<std::string>& operands) {
@@ -278,6 +314,14 @@ bool LoadParameterSource(const std::string& source, ParameterImage& image) {
 
 void SetTqxctlRetries(int passes) {
     g_retries = passes;
+}
+
+bool PrintCommandHelp(const std::string& command) {
+    const auto help = CommandHelp().find(command);
+    if (help == CommandHelp().end())
+        return false;
+    std::fputs(help->second.c_str(), stdout);
+    return true;
 }
 
 int RunTqxctlCommand(const std::string& command, const std::vector<std::string>& operands) {

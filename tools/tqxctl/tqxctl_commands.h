@@ -8,6 +8,9 @@
 // Retry passes over the reads that failed, after each whole-controller read (default 2).
 void SetTqxctlRetries(int passes);
 
+// Prints the help of one command on stdout; false for an unknown command.
+bool PrintCommandHelp(const std::string& command);
+
 // Runs one tqxctl command; returns the process exit status.
 int RunTqxctlCommand(const std::string& command, const std::vector<std::string>& operands);
 
