@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSet>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -180,6 +181,23 @@ TEST_F(ShellFixture, ExportPdfWritesTheReportOrSaysWhyNot) {
     EXPECT_EQ(
         messages.Texts()[0].rfind("The report could not be written to /nonexistent/r.pdf: ", 0),
         0u);
+}
+
+// After File Write and File Read the status bar says where the file is, in full.
+TEST_F(ShellFixture, FileCommandsSayTheFullPathInTheStatusBar) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("P1.SLK"));
+    for (const auto& [id, said] : {std::pair{32781, "Written to "}, std::pair{32780, "Read "}}) {
+        ModalDriver driver;
+        driver.Then([&](QWidget* modal) {
+            modal->findChild<QLineEdit*>("FILE_NAME")->setText(path);
+            Click(modal, "OK");
+        });
+        ActionFor(id)->trigger();
+        EXPECT_TRUE(driver.Done());
+        EXPECT_EQ(frame->statusBar()->currentMessage(), QString::fromLatin1(said) + path);
+    }
+    EXPECT_TRUE(messages.Texts().empty());
 }
 
 TEST_F(ShellFixture, CancelledConnectLeavesTheGateClosed) {
