@@ -230,7 +230,7 @@ TEST(Tqxctl, ErrorsNameWhatWasWrong) {
         {"show /nonexistent/file.slk", "/nonexistent/file.slk"},
         {"show /dev/null pid 12", "no group 'pid 12'"},
         {"--port rtu:/dev/ttyS0,baud=fast backup x.slk",
-         "--port 'rtu:/dev/ttyS0,baud=fast' is not a port setting (\"baud=fast\" is wrong)"},
+         "--port 'rtu:/dev/ttyS0,baud=fast' is not a port setting: \"baud=fast\" is wrong;"},
         {"help frobnicate", "no command 'frobnicate'"},
         {"show --file controller", "The file ./controller could not be read"},
         {"restore /dev/zero", "it is a device, not a regular file"},

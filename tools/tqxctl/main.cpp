@@ -119,8 +119,10 @@ int main(int argc, char** argv) {
     PortSettings parsed;
     std::string problem;
     if (!setting.empty() && !ParsePortSettings(setting, parsed, problem)) {
-        std::fprintf(stderr,
-                     "tqxctl: %s '%s' is not a port setting (%s is wrong); see tqxctl --help\n",
+        // An option alone comes back quoted; a longer problem says itself what is wrong.
+        if (problem.find(' ') == std::string::npos)
+            problem += " is wrong";
+        std::fprintf(stderr, "tqxctl: %s '%s' is not a port setting: %s; see tqxctl --help\n",
                      port.empty() ? "TQXCOMM_PORT1" : "--port", setting.c_str(), problem.c_str());
         return 2;
     }

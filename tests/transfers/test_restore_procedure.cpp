@@ -1,0 +1,98 @@
+#include "files/parameter_file_reader.h"
+#include "files/parameter_file_writer.h"
+#include "link/simulated_controller.h"
+#include "transfers/group_transfers.h"
+#include "transfers/pattern_transfers.h"
+#include "transfers/restore_procedure.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+bool IsWdis(const LinkCall& c) {
+    return c.block == 10 && c.offset == kWdisOffset && c.length == 1;
+}
+
+// One restore of a locking file onto the simulated controller, as each case sets it up.
+TEST(RestoreImage, NeverLeavesTheControllerHalfLocked) {
+    ParameterImage file;
+    SetStartValues(file);
+    file.systemSetup.CI = 20;
+    file.pid[2].SetWord(4, 77);
+    file.advanced.WDIS = 1;
+    const std::string text = BuildParameterFileText(file);
+
+    const struct {
+        const char* name;
+        uint8_t lockedBefore;
+        bool unlock;
+        std::function<bool(const LinkCall&, int)> fail;
+        std::vector<std::string> notWritten; // empty: every group and WDIS 1 last
+        const char* stopped;                 // the start of why nothing was written
+    } cases[] = {
+        {"unlocked", 0, false, nullptr, {}, ""},
+        {"locked, unlocked first", 1, true, nullptr, {}, ""},
+        {"locked", 1, false, nullptr, {}, "the controller is write-inhibited"},
+        {"block 12 unreadable",
+         0,
+         false,
+         [](const LinkCall& c, int) { return !c.write && c.block == 12; },
+         {},
+         "block 12 could"},
+        {"pattern 5 refused",
+         0,
+         false,
+         [](const LinkCall& c, int) { return c.write && c.block == PatternBlockB(5); },
+         {"pattern 5"},
+         ""},
+    };
+    for (const auto& c : cases) {
+        SimulatedController sim;
+        sim.Memory().LoadFactoryContents();
+        sim.Memory().Data()[ControllerMemory::kWdisAddress] = c.lockedBefore;
+        ScopedLinkBackend scoped(sim);
+        AdvancedRecord controller;
+        RetrieveAdvancedBlocks(controller);
+        sim.ClearCalls();
+        sim.FailCalls(c.fail);
+
+        ParameterImage image;
+        SetStartValues(image);
+        RecordingMessages messages;
+        RestoreOptions options;
+        options.unlock = c.unlock;
+        const RestoreReport report = RestoreImage(
+            image,
+            [&](ParameterImage& onto) { return ReadParameterFileText(text, onto, messages); },
+            options);
+
+        std::vector<LinkCall> writes;
+        std::copy_if(sim.Calls().begin(), sim.Calls().end(), std::back_inserter(writes),
+                     [](const LinkCall& call) { return call.write; });
+        const uint8_t wdisNow = sim.Memory().Data()[ControllerMemory::kWdisAddress];
+        if (*c.stopped) {
+            EXPECT_EQ(report.stopped.rfind(c.stopped, 0), 0u) << c.name << ": " << report.stopped;
+            EXPECT_TRUE(writes.empty()) << c.name;
+            EXPECT_EQ(wdisNow, c.lockedBefore) << c.name;
+            continue;
+        }
+        EXPECT_EQ(report.NotWritten(), c.notWritten) << c.name;
+        EXPECT_EQ(report.Written().size() + c.notWritten.size(), size_t{kImageGroups}) << c.name;
+        ASSERT_FALSE(writes.empty()) << c.name;
+        // A controller that was locked is unlocked by the first write and nothing else.
+        EXPECT_EQ(IsWdis(writes.front()), c.unlock) << c.name;
+        // WDIS 1 goes in last and only when every group went in; else it stays open.
+        EXPECT_EQ(IsWdis(writes.back()), c.notWritten.empty()) << c.name;
+        EXPECT_EQ(wdisNow, c.notWritten.empty() ? 1 : 0) << c.name;
+        EXPECT_EQ(report.Ok(), c.notWritten.empty()) << c.name;
+        // Fields the file does not carry keep the controller's values.
+        EXPECT_EQ(image.advanced.GAP, controller.GAP) << c.name;
+        EXPECT_EQ(image.advanced.PD, controller.PD) << c.name;
+        EXPECT_EQ(image.systemSetup.CI, 20) << c.name;
+    }
+}
+
+} // namespace
