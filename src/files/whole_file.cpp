@@ -52,12 +52,18 @@ std::string WriteAndSync(int fd, const std::string& text) {
     return {};
 }
 
-std::string WriteTemporary(const fs::path& temporary, const std::string& text, fs::perms perms) {
+std::string WriteTemporary(const fs::path& temporary, const std::string& text, fs::perms perms,
+                           bool keepExactly) {
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                           static_cast<mode_t>(perms & fs::perms::mask));
     if (fd < 0)
         return "cannot create a file in its folder";
-    std::string failure = WriteAndSync(fd, text);
+    // The rights exactly as the replaced file had them, whatever the umask takes away.
+    std::string failure;
+    if (keepExactly && ::fchmod(fd, static_cast<mode_t>(perms & fs::perms::mask)) != 0)
+        failure = std::string("cannot set its access rights: ") + std::strerror(errno);
+    if (failure.empty())
+        failure = WriteAndSync(fd, text);
     if (::close(fd) != 0 && failure.empty())
         failure = std::string("writing failed: ") + std::strerror(errno);
     return failure;
@@ -77,7 +83,7 @@ void SyncFolder(const fs::path& target) {
 
 #else
 
-std::string WriteTemporary(const fs::path& temporary, const std::string& text, fs::perms) {
+std::string WriteTemporary(const fs::path& temporary, const std::string& text, fs::perms, bool) {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out)
         return "cannot create a file in its folder";
@@ -115,7 +121,7 @@ std::string WriteWholeFile(const std::string& path, const std::string& text) {
                                          fs::perms::group_read | fs::perms::group_write |
                                          fs::perms::others_read | fs::perms::others_write;
     const fs::path temporary = TemporaryBeside(target);
-    std::string failure = WriteTemporary(temporary, text, perms);
+    std::string failure = WriteTemporary(temporary, text, perms, exists);
     if (failure.empty()) {
         fs::rename(temporary, target, error);
         if (error)
