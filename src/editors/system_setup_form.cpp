@@ -280,15 +280,18 @@ void SystemSetupForm::Retrieve(CursorControl& cursor) {
 
 void SystemSetupForm::Send(CursorControl& cursor) {
     std::vector<std::string> failed;
+    StationChange station;
     {
         WaitCursor wait(cursor);
         Store();
         Show();
         // The bytes this system does not own keep what the controller holds, and a
         // block that could not be read is not written.
-        failed = SendSystemSetupBlocks(m_record);
+        failed = SendSystemSetupBlocks(m_record, &station);
     }
     ShowTransferFailures("SEND", failed, m_messages);
+    if (station.changed)
+        m_messages.Show(StationChangeMessage(station));
 }
 
 bool SystemSetupForm::GuardScaleEdit(bool upper) {

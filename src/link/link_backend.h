@@ -40,6 +40,10 @@ public:
     // A new operator command: a port that could not be opened may be tried again.
     virtual void BeginCommand() {}
     virtual int SilentMs() const { return 0; }
+    // The Modbus unit port 1 asks; 0 where the backend has none.
+    virtual int Unit() const { return 0; }
+    // From now on ask `unit` on the same line (the controller's station moved).
+    virtual void MoveUnit(int) {}
 };
 
 // Installs a backend for the whole process; nullptr restores the Modbus transport.

@@ -1,7 +1,10 @@
 #include "link/modbus_transport.h"
 
 #include "link/block_map.h"
+#include "link/bus_scan.h"
 #include "link/link_errors.h"
+#include "link/port1.h"
+#include "link/tqxcomm.h"
 
 #include <modbus.h>
 
@@ -117,18 +120,110 @@ int32_t ModbusTransport::Close() {
     return 1;
 }
 
+bool ModbusTransport::Resolve(PortSettings& out, std::string& text, std::string& problem) const {
+    const char* env = m_ownSettingsOnly ? nullptr : std::getenv("TQXCOMM_PORT1");
+    text = env ? env : "";
+    bool ok = true;
+    if (!text.empty())
+        ok = ParsePortSettings(text, out, problem);
+    else
+        out = m_given ? m_givenSettings : DefaultPortSettings();
+    if (ok && m_movedUnit > 0)
+        out.unit = m_movedUnit;
+    return ok;
+}
+
 std::string ModbusTransport::PortText() const {
     if (!m_badSetting.empty())
         return "TQXCOMM_PORT1=\"" + m_settingText + "\"";
     if (!m_configured) {
-        const char* env = std::getenv("TQXCOMM_PORT1");
         PortSettings s;
-        std::string problem;
-        if (!ParsePortSettings(env ? env : "", s, problem))
-            return std::string("TQXCOMM_PORT1=\"") + env + "\"";
+        std::string text, problem;
+        if (!Resolve(s, text, problem))
+            return "TQXCOMM_PORT1=\"" + text + "\"";
         return DescribePortSettings(s);
     }
     return DescribePortSettings(m_settings);
+}
+
+PortSettings ModbusTransport::Settings() const {
+    if (m_configured)
+        return m_settings;
+    PortSettings s;
+    std::string text, problem;
+    if (!Resolve(s, text, problem))
+        return DefaultPortSettings();
+    return s;
+}
+
+void ModbusTransport::UseSettings(const PortSettings& settings) {
+    PortSettings line = settings, before = Settings();
+    line.unit = before.unit;
+    line.timeoutMs = before.timeoutMs;
+    if (line != before)
+        m_lastAnsweredUnit = 0; // another line
+    m_given = true;
+    m_givenSettings = settings;
+    m_movedUnit = 0;
+    Disconnect();
+    m_configured = false;
+    m_openFailed = false;
+    m_failure = LinkFailure{};
+    ClearSilence();
+}
+
+void ModbusTransport::MoveUnit(int unit) {
+    m_movedUnit = unit;
+    if (m_configured)
+        m_settings.unit = unit;
+    ClearSilence();
+}
+
+bool ModbusTransport::ProbeModelCode(int unit, int timeoutMs, std::string& modelCode) {
+    if (!EnsureConnected())
+        return false;
+    const int keptTimeout = m_settings.timeoutMs;
+    m_settings.timeoutMs = timeoutMs;
+    const blockmap::Transfer t = blockmap::Resolve(TQX_MODE_READ_BYTES, 40, 0, 14);
+    uint16_t regs[7] = {};
+    ModbusRequest request;
+    request.tcp = m_settings.kind == PortSettings::Kind::Tcp;
+    request.unit = static_cast<uint8_t>(unit);
+    request.transaction = ++m_transaction;
+    request.first = static_cast<uint16_t>(t.address / 2);
+    request.count = 7;
+    Clock::time_point sent;
+    const Outcome outcome = Attempt(request, regs, sent);
+    if (outcome == Outcome::Garbled || outcome == Outcome::WrongUnit) {
+        Clock::time_point late;
+        WaitQuiet(late);
+    } else if (outcome == Outcome::Lost) {
+        Disconnect();
+    }
+    m_settings.timeoutMs = keptTimeout;
+    if (outcome != Outcome::Ok)
+        return false;
+    modelCode.clear();
+    for (uint16_t r : regs) {
+        modelCode += static_cast<char>(r & 0xFF);
+        modelCode += static_cast<char>(r >> 8);
+    }
+    return true;
+}
+
+void ModbusTransport::CheckOtherUnit() {
+    const int other = m_lastAnsweredUnit;
+    if (other <= 0 || other == m_settings.unit || m_fd < 0)
+        return;
+    const LinkFailure failure = m_failure;
+    std::string code;
+    if (ProbeModelCode(other, m_settings.timeoutMs, code)) {
+        Fail(LinkCause::WrongUnit, 0,
+             "unit " + std::to_string(other) + " answers, unit " + std::to_string(m_settings.unit) +
+                 " does not");
+        return;
+    }
+    m_failure = failure;
 }
 
 int ModbusTransport::SilentMs() const {
@@ -136,11 +231,9 @@ int ModbusTransport::SilentMs() const {
 }
 
 bool ModbusTransport::Configure() {
-    const char* env = std::getenv("TQXCOMM_PORT1");
-    m_settingText = env ? env : "";
     m_badSetting.clear();
     std::string problem;
-    m_configured = ParsePortSettings(m_settingText, m_settings, problem);
+    m_configured = Resolve(m_settings, m_settingText, problem);
     if (!m_configured)
         m_badSetting = problem.empty() ? m_settingText : problem;
     const char* trace = std::getenv("TQXCOMM_TRACE");
@@ -425,6 +518,7 @@ bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint1
         const Outcome outcome = Attempt(request, regs, sent);
         if (outcome == Outcome::Ok) {
             ClearSilence();
+            m_lastAnsweredUnit = m_settings.unit;
             if (attempt > 0) {
                 // The first attempt's answer may still be on its way.
                 Clock::time_point late;
@@ -463,9 +557,11 @@ bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint1
     // One call whose two attempts both got nothing at all: the controller is not there,
     // and the next calls fail at once for a while. A garbled or late answer shows it is
     // there, and the next call must still ask it.
+    if (!answered && m_failure.cause == LinkCause::NoAnswer)
+        CheckOtherUnit();
     if (answered)
         ClearSilence();
-    else if (m_failure.cause == LinkCause::NoAnswer)
+    else if (m_failure.cause == LinkCause::NoAnswer || m_failure.cause == LinkCause::WrongUnit)
         m_silentUntil = Clock::now() + milliseconds(kSilentPauseTimeouts * m_settings.timeoutMs);
     return false;
 }
@@ -596,4 +692,73 @@ int32_t ModbusTransport::CallFailed(int32_t* status) {
         break;
     }
     return 0;
+}
+
+void UsePort1Settings(const PortSettings& settings) {
+    TheModbusTransport().UseSettings(settings);
+}
+
+bool Port1FromEnvironment(std::string* text) {
+    const char* env = std::getenv("TQXCOMM_PORT1");
+    if (!env || !*env)
+        return false;
+    if (text)
+        *text = env;
+    return true;
+}
+
+PortSettings Port1Settings() {
+    return TheModbusTransport().Settings();
+}
+
+void MovePort1Unit(int unit) {
+    CurrentLinkBackend().MoveUnit(unit);
+}
+
+int Port1Unit() {
+    return CurrentLinkBackend().Unit();
+}
+
+bool TestPortSettings(const PortSettings& settings, std::string& modelCode, std::string& reason) {
+    ModbusTransport transport(true);
+    transport.UseSettings(settings);
+    char code[14] = {};
+    int32_t status = 0;
+    if (!transport.Read(TQX_MODE_READ_BYTES, 40, 0, 14, code, &status)) {
+        reason = DescribeLinkFailure(transport.LastFailure());
+        return false;
+    }
+    modelCode.assign(code, sizeof code);
+    return true;
+}
+
+namespace {
+
+class ModbusScanPort : public ScanPort {
+public:
+    bool Open(const PortSettings& settings, LinkFailure& why) override {
+        m_transport = std::make_unique<ModbusTransport>(true);
+        m_transport->UseSettings(settings);
+        if (m_transport->OpenLine())
+            return true;
+        why = m_transport->LastFailure();
+        return false;
+    }
+    ScanProbe Probe(int unit, int timeoutMs) override {
+        ScanProbe probe;
+        probe.answered = m_transport->ProbeModelCode(unit, timeoutMs, probe.modelCode);
+        if (!probe.answered)
+            probe.failure = m_transport->LastFailure();
+        return probe;
+    }
+    void Close() override { m_transport.reset(); }
+
+private:
+    std::unique_ptr<ModbusTransport> m_transport;
+};
+
+} // namespace
+
+std::unique_ptr<ScanPort> MakeModbusScanPort() {
+    return std::make_unique<ModbusScanPort>();
 }

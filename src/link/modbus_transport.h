@@ -20,7 +20,9 @@ typedef struct _modbus modbus_t;
 // TQXCOMM_TRACE=FILE appends every frame sent and received to FILE, in hex, with times.
 class ModbusTransport : public LinkBackend {
 public:
-    ModbusTransport() = default;
+    // `ownSettingsOnly`: a transport for one purpose (a Test, a scan) that uses the settings
+    // it is given and never TQXCOMM_PORT1.
+    explicit ModbusTransport(bool ownSettingsOnly = false) : m_ownSettingsOnly(ownSettingsOnly) {}
     ~ModbusTransport() override;
 
     int32_t Open(int32_t port) override;
@@ -38,6 +40,17 @@ public:
 
     void ResetStatistics() { m_stats = LinkStatistics{}; }
 
+    // Port 1's settings when TQXCOMM_PORT1 is not set; the line reopens at the next call.
+    void UseSettings(const PortSettings& settings);
+    // The settings in use, or those the next call will use.
+    PortSettings Settings() const;
+    int Unit() const override { return Settings().unit; }
+    void MoveUnit(int unit) override;
+    // Opens the line now; false with LastFailure() saying why.
+    bool OpenLine() { return EnsureConnected(); }
+    // One read of the model code at `unit` with `timeoutMs`: no retry, no silence after it.
+    bool ProbeModelCode(int unit, int timeoutMs, std::string& modelCode);
+
 private:
     using Clock = std::chrono::steady_clock;
 
@@ -47,6 +60,12 @@ private:
     // Reads port 1's setting from TQXCOMM_PORT1 (and TQXCOMM_TRACE); false for a
     // malformed one.
     bool Configure();
+    // The settings TQXCOMM_PORT1 or UseSettings give; false (with the malformed part) for
+    // a malformed TQXCOMM_PORT1.
+    bool Resolve(PortSettings& out, std::string& text, std::string& problem) const;
+    // After two silent attempts at this unit: does the unit that answered last still
+    // answer on this line? Then the cause is the unit, not the line.
+    void CheckOtherUnit();
     // False, at once, while a port that could not be opened waits for the next command.
     bool EnsureConnected();
     bool Connect();
@@ -73,7 +92,12 @@ private:
     int32_t CallFailed(int32_t* status);
 
     PortSettings m_settings;
-    std::string m_badSetting; // the malformed part, while TQXCOMM_PORT1 is malformed
+    bool m_ownSettingsOnly = false;
+    bool m_given = false; // UseSettings was called
+    PortSettings m_givenSettings;
+    int m_movedUnit = 0;        // MoveUnit's unit, 0 for none
+    int m_lastAnsweredUnit = 0; // on this line
+    std::string m_badSetting;   // the malformed part, while TQXCOMM_PORT1 is malformed
     std::string m_settingText;
     bool m_configured = false;
     modbus_t* m_ctx = nullptr;

@@ -125,3 +125,29 @@ bool ParsePortSettings(const std::string& text, PortSettings& out, std::string& 
     out = s;
     return true;
 }
+
+std::string FormatPortSettings(const PortSettings& s) {
+    std::string text;
+    if (s.kind == PortSettings::Kind::Tcp)
+        text = "tcp:" + s.host + ":" + s.service;
+    else
+        text = "rtu:" + s.device + ",baud=" + std::to_string(s.baud) + ",parity=" + s.parity +
+               ",stop=" + std::to_string(s.stopBits);
+    return text + ",unit=" + std::to_string(s.unit) + ",timeout=" + std::to_string(s.timeoutMs);
+}
+
+std::string ShortPortText(const PortSettings& s) {
+    if (s.kind == PortSettings::Kind::Tcp)
+        return "tcp " + s.host + ":" + s.service + " unit " + std::to_string(s.unit);
+    return s.device + " " + std::to_string(s.baud) + " 8" + s.parity + std::to_string(s.stopBits) +
+           " unit " + std::to_string(s.unit);
+}
+
+bool operator==(const PortSettings& a, const PortSettings& b) {
+    if (a.kind != b.kind || a.unit != b.unit || a.timeoutMs != b.timeoutMs)
+        return false;
+    if (a.kind == PortSettings::Kind::Tcp)
+        return a.host == b.host && a.service == b.service;
+    return a.device == b.device && a.baud == b.baud && a.parity == b.parity &&
+           a.stopBits == b.stopBits;
+}

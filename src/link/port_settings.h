@@ -31,3 +31,15 @@ std::string DescribePortSettings(const PortSettings& settings);
 
 // The default port: /dev/ttyS0 (COM1 on Windows) at 9600 8E1, unit 1.
 PortSettings DefaultPortSettings();
+
+// The setting text that ParsePortSettings reads back as `settings`, every option spelled
+// out: "rtu:/dev/ttyUSB0,baud=9600,parity=E,stop=1,unit=3,timeout=500".
+std::string FormatPortSettings(const PortSettings& settings);
+
+// Port 1 in a status bar: "/dev/ttyUSB0 9600 8E1 unit 3", "tcp gateway:502 unit 1".
+std::string ShortPortText(const PortSettings& settings);
+
+bool operator==(const PortSettings& a, const PortSettings& b);
+inline bool operator!=(const PortSettings& a, const PortSettings& b) {
+    return !(a == b);
+}

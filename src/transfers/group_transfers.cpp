@@ -2,12 +2,15 @@
 
 #include "link/block_map.h"
 #include "link/link_failure.h"
+#include "link/port1.h"
 #include "link/tqxcomm.h"
 #include "transfers/group_layouts.h"
 
 #include <array>
 
 namespace {
+
+constexpr size_t kStationByte = 30; // STN, in block 12
 
 std::string BlockText(const char* what, int block) {
     return std::string(what) + " block " + std::to_string(block);
@@ -58,23 +61,54 @@ std::vector<std::string> WriteSystemSetupOnto(const SystemSetupRecord& setup, Bl
     return failed;
 }
 
-std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup) {
+std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup,
+                                               StationChange* change) {
     BeginLinkCommand();
     std::vector<std::string> failed;
     Block12 b12{};
     Block9 b9{};
     const bool ok12 = ReadBlock(12, b12);
     const bool ok9 = ReadBlock(9, b9);
+    const int oldStation = b12[kStationByte];
     SystemSetupIntoBlocks(setup, b12, b9);
-    if (!ok12)
+    StationChange moved;
+    if (!ok12) {
         failed.push_back(BlockText("read", 12));
-    else if (!WriteBlock(12, b12))
+    } else if (!WriteBlock(12, b12)) {
         failed.push_back(BlockText("write", 12));
+    } else if (b12[kStationByte] != oldStation) {
+        moved.changed = true;
+        moved.from = oldStation;
+        moved.to = b12[kStationByte];
+        if (moved.to != 0 && Port1Unit() == moved.from) {
+            MovePort1Unit(moved.to);
+            moved.followed = true;
+        }
+    }
+    moved.portUnit = Port1Unit();
+    if (change)
+        *change = moved;
     if (!ok9)
         failed.push_back(BlockText("read", 9));
     else if (!WriteBlock(9, b9))
         failed.push_back(BlockText("write", 9));
     return failed;
+}
+
+std::string StationChangeMessage(const StationChange& c) {
+    const std::string unit = std::to_string(c.portUnit);
+    if (c.to == 0)
+        return "STN 0 is the broadcast address, which no controller answers: the controller is "
+               "out of reach over the link until its station is set again on its front panel. "
+               "Port 1 still asks unit " +
+               unit + ".";
+    std::string text = "The controller answers at station " + std::to_string(c.to) +
+                       " from now on (it was " + std::to_string(c.from) + ").";
+    if (c.followed)
+        return text + " Port 1 now asks unit " + unit + ".";
+    if (c.portUnit > 0)
+        return text + " Port 1 still asks unit " + unit + ".";
+    return text;
 }
 
 std::vector<std::string> RetrieveAdvancedBlocks(AdvancedRecord& advanced) {

@@ -15,7 +15,19 @@ std::vector<std::string> RetrieveSystemSetupBlocks(SystemSetupRecord& setup);
 // Reads blocks 12 and 9, puts the owned fields in, writes them back; the bytes this
 // system does not own keep the controller's values, and a block that could not be read
 // is not written.
-std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup);
+// A SEND that changes STN moves the controller to the new station at once: when port 1
+// asked the old station, it follows to the new one (never to 0, the broadcast address no
+// controller answers), before block 9 is written. `change` says what happened.
+struct StationChange {
+    bool changed = false; // block 12 was written with another STN than the controller's
+    int from = 0, to = 0;
+    bool followed = false; // port 1 now asks `to`
+    int portUnit = 0;      // the unit port 1 asks after the SEND
+};
+std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup,
+                                               StationChange* change = nullptr);
+// What the operator is told after a SEND that changed STN.
+std::string StationChangeMessage(const StationChange& change);
 
 // Writes the owned fields into blocks 12 and 9 as read before (no reads of its own).
 std::vector<std::string> WriteSystemSetupOnto(const SystemSetupRecord& setup, Block12 b12,

@@ -15,8 +15,11 @@
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
+
+constexpr uint32_t kStationAddress = 0x0C00 + 30; // STN: block 12, byte 30
 
 volatile sig_atomic_t g_stop = 0;
 volatile sig_atomic_t g_dump = 0;
@@ -95,15 +98,26 @@ int main(int argc, char** argv) {
         std::fputs(kSimUsage, stdout);
         return 0;
     }
-    ControllerMemory memory;
-    if (options.model.empty())
-        memory.LoadFactoryContents();
-    else
-        memory.LoadFactoryContents(options.model);
-    if (!options.load.empty() && !LoadParameterFile(options.load, memory))
-        return 2;
-    if (options.wdis)
-        memory.Data()[ControllerMemory::kWdisAddress] = 1;
+    std::vector<SimUnit> units = options.units;
+    if (units.empty())
+        units.push_back({options.unit, {}, {}});
+    std::vector<ControllerMemory> memories(units.size());
+    for (size_t i = 0; i < units.size(); ++i) {
+        ControllerMemory& memory = memories[i];
+        const std::string model = units[i].model.empty() ? options.model : units[i].model;
+        const std::string load = units[i].load.empty() ? options.load : units[i].load;
+        if (model.empty())
+            memory.LoadFactoryContents();
+        else
+            memory.LoadFactoryContents(model);
+        if (!load.empty() && !LoadParameterFile(load, memory))
+            return 2;
+        if (!options.units.empty())
+            memory.Data()[kStationAddress] = static_cast<uint8_t>(units[i].unit);
+        if (options.wdis)
+            memory.Data()[ControllerMemory::kWdisAddress] = 1;
+    }
+    ControllerMemory& memory = memories[0];
 
     struct sigaction action {};
     action.sa_handler = RequestStop;
@@ -122,8 +136,8 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "tqx-sim: cannot write %s\n", options.dump.c_str());
         }
     };
-    const int status = options.pty.empty() ? ServeTcp(options, memory, g_stop, idle)
-                                           : ServePty(options, memory, g_stop, idle);
+    const int status = options.pty.empty() ? ServeTcp(options, memories, g_stop, idle)
+                                           : ServePty(options, memories, g_stop, idle);
     if (!options.dump.empty() && !WriteDump(options.dump, memory))
         std::fprintf(stderr, "tqx-sim: cannot write %s\n", options.dump.c_str());
     return status;

@@ -1,12 +1,14 @@
 #include "sim_options.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 const char* const kSimUsage =
     "usage: tqx-sim (--tcp HOST:PORT | --pty PATH) [--model CODE] [--load FILE] [--wdis 1]\n"
-    "               [--unit N] [--drop-every N] [--corrupt-every N] [--latency-ms N]\n"
+    "               [--unit N | --units LIST] [--drop-every N] [--corrupt-every N] [--latency-ms "
+    "N]\n"
     "               [--fault-seed S] [--late-every N --late-ms MIN:MAX] [--twice-every N]\n"
     "               [--baud N] [--dump FILE] [--verbose] [--help]\n"
     "       tqx-sim --version\n"
@@ -16,7 +18,11 @@ const char* const kSimUsage =
     "               one in N at random) after a latency drawn from MIN..MAX ms\n"
     "  --twice-every N  send every Nth answer twice, back to back\n"
     "  --load FILE  start from a parameter file (written over the factory contents)\n"
-    "  --dump FILE  write the 64 KiB memory to FILE on SIGUSR1 and at exit\n";
+    "  --dump FILE  write the 64 KiB memory to FILE on SIGUSR1 and at exit (of the first\n"
+    "               controller with --units)\n"
+    "  --units LIST several controllers on one line, each with its own memory, as\n"
+    "               UNIT[:MODEL[:FILE]],... (e.g. 1,2:PXT9A1Y2N-0D1R,3); each answers only\n"
+    "               at the station its STN holds, which starts at its unit\n";
 
 namespace {
 
@@ -27,6 +33,32 @@ bool ToInt(const char* text, int& out) {
         return false;
     out = static_cast<int>(v);
     return true;
+}
+
+// UNIT[:MODEL[:FILE]],...
+bool ParseUnits(const std::string& list, std::vector<SimUnit>& out) {
+    size_t start = 0;
+    while (start <= list.size()) {
+        const size_t comma = std::min(list.find(',', start), list.size());
+        const std::string item = list.substr(start, comma - start);
+        SimUnit u;
+        const size_t c1 = item.find(':');
+        if (!ToInt(item.substr(0, c1).c_str(), u.unit) || u.unit < 1 || u.unit > 247)
+            return false;
+        if (c1 != std::string::npos) {
+            const size_t c2 = item.find(':', c1 + 1);
+            u.model =
+                item.substr(c1 + 1, c2 == std::string::npos ? std::string::npos : c2 - c1 - 1);
+            if (c2 != std::string::npos)
+                u.load = item.substr(c2 + 1);
+        }
+        for (const SimUnit& other : out)
+            if (other.unit == u.unit)
+                return false;
+        out.push_back(u);
+        start = comma + 1;
+    }
+    return !out.empty();
 }
 
 } // namespace
@@ -65,6 +97,11 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& out, std::string& error)
             out.dump = value;
         } else if (isNumber && arg == "--unit") {
             out.unit = number;
+        } else if (arg == "--units") {
+            if (!ParseUnits(value, out.units)) {
+                error = "--units takes UNIT[:MODEL[:FILE]],... with distinct units 1..247";
+                return false;
+            }
         } else if (isNumber && arg == "--drop-every") {
             out.dropEvery = number;
         } else if (isNumber && arg == "--corrupt-every") {

@@ -1,6 +1,15 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+// One controller of --units: its unit (its STN at start), and its own model code and
+// parameter file (empty: those of --model and --load).
+struct SimUnit {
+    int unit = 1;
+    std::string model;
+    std::string load;
+};
 
 // Command line of tqx-sim.
 struct SimOptions {
@@ -10,6 +19,8 @@ struct SimOptions {
     std::string load;  // parameter file to start from
     std::string dump;  // file the memory is written to on SIGUSR1 and at exit
     int unit = 1;      // RTU unit address answered
+    // --units: several controllers on the line, each answering at the station its STN holds
+    std::vector<SimUnit> units;
     int dropEvery = 0; // drop the answer to every Nth request
     int corruptEvery = 0;
     int faultSeed = -1; // from 0: faults at random, at the same rates, from this seed

@@ -28,8 +28,8 @@ namespace {
 // Fault injection and pacing shared by both transports.
 class Responder {
 public:
-    Responder(const SimOptions& options, ControllerMemory& memory, bool rtu)
-        : m_options(options), m_memory(memory), m_rtu(rtu),
+    Responder(const SimOptions& options, std::vector<ControllerMemory>& memories, bool rtu)
+        : m_options(options), m_memories(memories), m_rtu(rtu),
           m_random(static_cast<std::mt19937::result_type>(std::max(options.faultSeed, 0))) {}
 
     // Answers the request ADU `query` (as modbus_receive returned it) on `fd`.
@@ -38,9 +38,25 @@ public:
         const int pduLength = length - header - (m_rtu ? 2 : 0);
         if (pduLength < 1)
             return;
+        ControllerMemory* memory = &m_memories[0];
+        if (!m_options.units.empty()) {
+            // Only the controller at this station answers; on RS-485 the others keep quiet.
+            const uint8_t unit = query[m_rtu ? 0 : 6];
+            memory = nullptr;
+            for (ControllerMemory& m : m_memories)
+                if (m.Data()[kStationAddress] == unit && unit != 0)
+                    memory = &m;
+            if (!memory) {
+                if (m_options.verbose) {
+                    std::printf("tqx-sim: request for unit %u: no controller there\n", unit);
+                    std::fflush(stdout);
+                }
+                return;
+            }
+        }
         ++m_requests;
         std::string summary;
-        std::vector<uint8_t> pdu = AnswerRequest(m_memory, query + header, pduLength, summary);
+        std::vector<uint8_t> pdu = AnswerRequest(*memory, query + header, pduLength, summary);
         std::vector<uint8_t> frame;
         if (m_rtu) {
             frame.push_back(query[0]);
@@ -123,17 +139,35 @@ private:
             std::this_thread::sleep_for(std::chrono::microseconds(micros));
     }
 
+    static constexpr uint32_t kStationAddress = 0x0C00 + 30; // STN: block 12, byte 30
+
     const SimOptions& m_options;
-    ControllerMemory& m_memory;
+    std::vector<ControllerMemory>& m_memories;
     bool m_rtu;
     std::mt19937 m_random;
     long m_requests = 0;
 };
 
+// The length of the RTU request frame libmodbus received whole but ignored because it is
+// addressed to another unit than its own; 0 when the frame is not a sound request.
+int OtherUnitFrame(const uint8_t* frame) {
+    int length = 0;
+    if (frame[1] == 0x03 || frame[1] == 0x06)
+        length = 8;
+    else if (frame[1] == 0x10)
+        length = 9 + frame[6];
+    if (length == 0)
+        return 0;
+    const uint16_t crc = ModbusCrc(frame, length - 2);
+    if (frame[length - 2] != (crc & 0xFF) || frame[length - 1] != (crc >> 8))
+        return 0;
+    return length;
+}
+
 } // namespace
 
-int ServeTcp(const SimOptions& options, ControllerMemory& memory, volatile sig_atomic_t& stop,
-             const IdleWork& idle) {
+int ServeTcp(const SimOptions& options, std::vector<ControllerMemory>& memories,
+             volatile sig_atomic_t& stop, const IdleWork& idle) {
     const std::string hostPort = options.tcp.empty() ? "127.0.0.1:1502" : options.tcp;
     const auto colon = hostPort.rfind(':');
     const std::string host = hostPort.substr(0, colon);
@@ -159,7 +193,7 @@ int ServeTcp(const SimOptions& options, ControllerMemory& memory, volatile sig_a
     std::printf("tqx-sim: listening on tcp %s:%d\n", host.c_str(), port);
     std::fflush(stdout);
 
-    Responder responder(options, memory, false);
+    Responder responder(options, memories, false);
     std::set<int> clients;
     uint8_t query[MODBUS_TCP_MAX_ADU_LENGTH];
     while (!stop) {
@@ -206,8 +240,8 @@ int ServeTcp(const SimOptions& options, ControllerMemory& memory, volatile sig_a
     return 0;
 }
 
-int ServePty(const SimOptions& options, ControllerMemory& memory, volatile sig_atomic_t& stop,
-             const IdleWork& idle) {
+int ServePty(const SimOptions& options, std::vector<ControllerMemory>& memories,
+             volatile sig_atomic_t& stop, const IdleWork& idle) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
         std::fprintf(stderr, "tqx-sim: cannot open a pseudo-terminal: %s\n", strerror(errno));
@@ -231,13 +265,13 @@ int ServePty(const SimOptions& options, ControllerMemory& memory, volatile sig_a
     }
     modbus_t* ctx =
         modbus_new_rtu(slaveName.c_str(), options.baud > 0 ? options.baud : 9600, 'N', 8, 1);
-    modbus_set_slave(ctx, options.unit);
+    modbus_set_slave(ctx, options.units.empty() ? options.unit : options.units[0].unit);
     modbus_set_socket(ctx, master);
     modbus_set_response_timeout(ctx, 0, 1000); // exceptions go back at once
     std::printf("tqx-sim: serving pty %s\n", options.pty.c_str());
     std::fflush(stdout);
 
-    Responder responder(options, memory, true);
+    Responder responder(options, memories, true);
     uint8_t query[MODBUS_RTU_MAX_ADU_LENGTH];
     while (!stop) {
         idle();
@@ -247,7 +281,9 @@ int ServePty(const SimOptions& options, ControllerMemory& memory, volatile sig_a
         timeval tick{0, 200000};
         if (select(master + 1, &readable, nullptr, nullptr, &tick) <= 0)
             continue;
-        const int length = modbus_receive(ctx, query);
+        int length = modbus_receive(ctx, query);
+        if (length == 0 && !options.units.empty())
+            length = OtherUnitFrame(query); // libmodbus filters out all but one unit
         if (length > 0)
             responder.Answer(master, query, length);
         else if (length < 0)
