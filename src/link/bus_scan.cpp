@@ -1,6 +1,8 @@
 #include "link/bus_scan.h"
+#include "link/serial_ports.h"
 
 #include <algorithm>
+#include <utility>
 
 int ScanProbeTimeoutMs(const PortSettings& s) {
     if (s.kind == PortSettings::Kind::Tcp)
@@ -10,11 +12,16 @@ int ScanProbeTimeoutMs(const PortSettings& s) {
     return 2 * frameMs + 40;
 }
 
-std::vector<PortSettings> ScanLines(const PortSettings& base, bool allRates) {
-    if (!allRates || base.kind == PortSettings::Kind::Tcp)
+const std::vector<int>& CommonScanBauds() {
+    static const std::vector<int> bauds = {9600, 19200, 38400};
+    return bauds;
+}
+
+std::vector<PortSettings> ScanLines(const PortSettings& base, const std::vector<int>& bauds) {
+    if (bauds.empty() || base.kind == PortSettings::Kind::Tcp)
         return {base};
     std::vector<PortSettings> lines;
-    for (int baud : {9600, 19200, 38400})
+    for (int baud : bauds)
         for (char parity : {'E', 'N'}) {
             PortSettings s = base;
             s.baud = baud;
@@ -24,9 +31,8 @@ std::vector<PortSettings> ScanLines(const PortSettings& base, bool allRates) {
     return lines;
 }
 
-BusScan::BusScan(ScanPort& port, const PortSettings& base, int firstUnit, int lastUnit,
-                 bool allRates)
-    : m_port(port), m_lines(ScanLines(base, allRates)), m_first(std::clamp(firstUnit, 1, 247)),
+BusScan::BusScan(ScanPort& port, std::vector<PortSettings> lines, int firstUnit, int lastUnit)
+    : m_port(port), m_lines(std::move(lines)), m_first(std::clamp(firstUnit, 1, 247)),
       m_last(std::clamp(lastUnit, m_first, 247)) {}
 
 PortSettings BusScan::Current() const {
@@ -69,4 +75,14 @@ std::string DescribeScanFound(const ScanFound& f) {
         line += std::to_string(f.settings.baud) + " 8" + f.settings.parity +
                 std::to_string(f.settings.stopBits) + "  ";
     return line + f.modelCode;
+}
+
+std::string DescribeSerialPort(const SerialPortEntry& p) {
+    std::string about;
+    for (const std::string& part :
+         {p.description, p.manufacturer,
+          p.serialNumber.empty() ? std::string() : "serial " + p.serialNumber})
+        if (!part.empty())
+            about += (about.empty() ? "" : ", ") + part;
+    return about.empty() ? p.device : p.device + "  " + about;
 }

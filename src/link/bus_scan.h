@@ -33,9 +33,11 @@ std::unique_ptr<ScanPort> MakeModbusScanPort();
 // and 40 ms for the controller to turn round; 300 ms through TCP.
 int ScanProbeTimeoutMs(const PortSettings& settings);
 
-// The line settings a scan tries, in order: the base's own, or 9600, 19200 and 38400 baud
-// each with even and no parity (stop bits as the base). TCP has one line.
-std::vector<PortSettings> ScanLines(const PortSettings& base, bool allRates);
+// The line settings a scan tries, in order: the base's own when `bauds` is empty, else each
+// baud rate with even, then no parity (stop bits as the base). TCP has one line.
+std::vector<PortSettings> ScanLines(const PortSettings& base, const std::vector<int>& bauds);
+// The rates a scan "at every rate" tries: 9600, 19200, 38400.
+const std::vector<int>& CommonScanBauds();
 
 struct ScanFound {
     PortSettings settings; // unit included
@@ -45,7 +47,7 @@ struct ScanFound {
 // A scan, one probe per Step, so a window can show its progress and stop it.
 class BusScan {
 public:
-    BusScan(ScanPort& port, const PortSettings& base, int firstUnit, int lastUnit, bool allRates);
+    BusScan(ScanPort& port, std::vector<PortSettings> lines, int firstUnit, int lastUnit);
 
     // Probes the next candidate; false once every candidate was probed (or a line could
     // not be opened: Error() says why). Found() grows as controllers answer.

@@ -263,11 +263,15 @@ int ServePty(const SimOptions& options, std::vector<ControllerMemory>& memories,
                      slaveName.c_str(), strerror(errno));
         return 1;
     }
-    modbus_t* ctx =
-        modbus_new_rtu(slaveName.c_str(), options.baud > 0 ? options.baud : 9600, 'N', 8, 1);
-    modbus_set_slave(ctx, options.units.empty() ? options.unit : options.units[0].unit);
-    modbus_set_socket(ctx, master);
-    modbus_set_response_timeout(ctx, 0, 1000); // exceptions go back at once
+    const auto newContext = [&] {
+        modbus_t* c =
+            modbus_new_rtu(slaveName.c_str(), options.baud > 0 ? options.baud : 9600, 'N', 8, 1);
+        modbus_set_slave(c, options.units.empty() ? options.unit : options.units[0].unit);
+        modbus_set_socket(c, master);
+        modbus_set_response_timeout(c, 0, 1000); // exceptions go back at once
+        return c;
+    };
+    modbus_t* ctx = newContext();
     std::printf("tqx-sim: serving pty %s\n", options.pty.c_str());
     std::fflush(stdout);
 
@@ -282,8 +286,14 @@ int ServePty(const SimOptions& options, std::vector<ControllerMemory>& memories,
         if (select(master + 1, &readable, nullptr, nullptr, &tick) <= 0)
             continue;
         int length = modbus_receive(ctx, query);
-        if (length == 0 && !options.units.empty())
-            length = OtherUnitFrame(query); // libmodbus filters out all but one unit
+        if (length == 0) {
+            // A request for another unit. libmodbus would now swallow the next frame as
+            // that unit's answer; on a line of controllers it is the next request.
+            modbus_free(ctx);
+            ctx = newContext();
+            if (!options.units.empty())
+                length = OtherUnitFrame(query); // libmodbus lets one unit through
+        }
         if (length > 0)
             responder.Answer(master, query, length);
         else if (length < 0)

@@ -304,6 +304,11 @@ int Show(const std::vector<std::string>& operands) {
 
 } // namespace
 
+bool ReadControllerForBackup(ParameterImage& image) {
+    SetStartValues(image);
+    return ReadController(image);
+}
+
 bool LoadParameterSource(const std::string& source, ParameterImage& image) {
     bool linkOpen = false;
     const bool loaded = LoadSource(source, image, linkOpen);
@@ -325,6 +330,8 @@ bool PrintCommandHelp(const std::string& command) {
 }
 
 int RunTqxctlCommand(const std::string& command, const std::vector<std::string>& operands) {
+    if (IsBusCommand(command, operands))
+        return RunBusCommand(command, operands);
     const auto help = CommandHelp().find(command);
     if (help == CommandHelp().end()) {
         std::fprintf(stderr, "tqxctl: unknown command '%s' (try tqxctl --help)\n", command.c_str());

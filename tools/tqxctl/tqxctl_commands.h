@@ -20,3 +20,11 @@ bool LoadParameterSource(const std::string& source, ParameterImage& image);
 
 // tqxctl report FILE|controller OUT.pdf (tqxctl_report.cpp).
 int Report(const std::vector<std::string>& operands);
+
+// Reads the whole controller on port 1 into `image` with the retry passes; false after the
+// failures are printed on stderr.
+bool ReadControllerForBackup(ParameterImage& image);
+
+// tqxctl ports, scan and backup --all (tqxctl_bus.cpp).
+bool IsBusCommand(const std::string& command, const std::vector<std::string>& operands);
+int RunBusCommand(const std::string& command, const std::vector<std::string>& operands);

@@ -1,0 +1,217 @@
+// tqxctl ports, scan and backup --all: the serial ports of the machine and the
+// controllers on one line.
+
+#include "tqxctl_commands.h"
+
+#include "app/serial_ports_qt.h"
+#include "files/parameter_file_writer.h"
+#include "link/bus_scan.h"
+#include "link/link_failure.h"
+#include "link/port1.h"
+#include "link/tqxcomm.h"
+#include "operator/messages.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kError = 2;
+
+const char kScanUsage[] =
+    "usage: tqxctl [--port SPEC] scan [--units A-B] [--bauds LIST]\n"
+    "       tqxctl [--port SPEC] backup --all DIR [--units A-B] [--bauds LIST]\n"
+    "Looks for controllers on port 1's line: units A to B (default 1-31, at most 1-247),\n"
+    "at port 1's line settings or at each baud rate of LIST (e.g. 9600,19200,38400) with\n"
+    "even and no parity. One read of the model code per unit, with a short timeout.\n"
+    "backup --all writes every controller found to DIR/unit-NN-MODEL.slk and prints a\n"
+    "table. Exits 2 when the line cannot be opened, nothing is found, or a backup fails.\n";
+
+const char kPortsUsage[] = "usage: tqxctl ports\nLists the serial ports of this machine.\n";
+
+class StderrMessages : public Messages {
+public:
+    void Show(const std::string& text) override {
+        std::fprintf(stderr, "tqxctl: %s\n", text.c_str());
+    }
+};
+
+struct ScanOptions {
+    int first = 1, last = 31;
+    std::vector<int> bauds;
+    std::string dir; // backup --all
+};
+
+bool ParseScanOptions(const std::vector<std::string>& operands, bool backup, ScanOptions& o) {
+    for (size_t i = 0; i < operands.size(); ++i) {
+        const std::string& a = operands[i];
+        if (i + 1 >= operands.size())
+            return false;
+        const std::string value = operands[++i];
+        if (a == "--units") {
+            int first = 0, last = 0;
+            char dash = 0, rest = 0;
+            const int n = std::sscanf(value.c_str(), "%d%c%d%c", &first, &dash, &last, &rest);
+            if (n == 1)
+                last = first;
+            else if (n != 3 || dash != '-')
+                return false;
+            if (first < 1 || last > 247 || last < first)
+                return false;
+            o.first = first;
+            o.last = last;
+        } else if (a == "--bauds") {
+            o.bauds.clear();
+            size_t start = 0;
+            while (start <= value.size()) {
+                const size_t comma = std::min(value.find(',', start), value.size());
+                const int baud = std::atoi(value.substr(start, comma - start).c_str());
+                if (baud < 50 || baud > 4000000)
+                    return false;
+                o.bauds.push_back(baud);
+                start = comma + 1;
+            }
+        } else if (backup && a == "--all") {
+            o.dir = value;
+        } else {
+            return false;
+        }
+    }
+    return !backup || !o.dir.empty();
+}
+
+// Scans, printing each controller as it answers; false when a line could not be opened.
+bool RunScan(const ScanOptions& o, std::vector<ScanFound>& found) {
+    const PortSettings base = Port1Settings();
+    std::unique_ptr<ScanPort> port = MakeModbusScanPort();
+    BusScan scan(*port, ScanLines(base, o.bauds), o.first, o.last);
+    size_t shown = 0;
+    while (!scan.Finished()) {
+        scan.Step();
+        for (; shown < scan.Found().size(); ++shown) {
+            std::printf("%s\n", DescribeScanFound(scan.Found()[shown]).c_str());
+            std::fflush(stdout);
+        }
+    }
+    found = scan.Found();
+    if (!scan.Error().empty()) {
+        std::fprintf(stderr, "tqxctl: %s\n", scan.Error().c_str());
+        return false;
+    }
+    return true;
+}
+
+int Scan(const std::vector<std::string>& operands) {
+    ScanOptions o;
+    if (!ParseScanOptions(operands, false, o)) {
+        std::fputs(kScanUsage, stderr);
+        return kError;
+    }
+    std::vector<ScanFound> found;
+    if (!RunScan(o, found))
+        return kError;
+    std::printf("%zu controller%s found\n", found.size(), found.size() == 1 ? "" : "s");
+    return kOk;
+}
+
+// A file name from a model code: letters, digits and '-' kept, anything else '_'.
+std::string FileNameOf(const ScanFound& f) {
+    char unit[16];
+    std::snprintf(unit, sizeof unit, "unit-%02d-", f.settings.unit);
+    std::string name = unit;
+    for (char c : f.modelCode)
+        name += (std::isalnum(static_cast<unsigned char>(c)) || c == '-') ? c : '_';
+    return name + ".slk";
+}
+
+int BackupAll(const std::vector<std::string>& operands) {
+    ScanOptions o;
+    if (!ParseScanOptions(operands, true, o)) {
+        std::fputs(kScanUsage, stderr);
+        return kError;
+    }
+    ::mkdir(o.dir.c_str(), 0777);
+    std::vector<ScanFound> found;
+    if (!RunScan(o, found))
+        return kError;
+    if (found.empty()) {
+        std::fprintf(stderr, "tqxctl: no controller answered on %s\n",
+                     ShortPortText(Port1Settings()).c_str());
+        return kError;
+    }
+    struct Row {
+        ScanFound found;
+        std::string result;
+    };
+    std::vector<Row> rows;
+    bool allOk = true;
+    for (const ScanFound& f : found) {
+        // Port 1 becomes this controller for the whole backup.
+        setenv("TQXCOMM_PORT1", FormatPortSettings(f.settings).c_str(), 1);
+        const std::string path = o.dir + "/" + FileNameOf(f);
+        TQXOpenSerialPort(1);
+        ParameterImage image;
+        std::string result;
+        if (!ReadControllerForBackup(image)) {
+            result = "FAILED: " + LinkFailureText();
+        } else {
+            StderrMessages messages;
+            result =
+                WriteParameterFile(image, path, messages) ? path : "FAILED: cannot write " + path;
+        }
+        TQXCloseSerialPort();
+        allOk = allOk && result.rfind("FAILED", 0) != 0;
+        rows.push_back({f, result});
+    }
+    std::printf("\n%-5s %-22s %-15s %s\n", "unit", "line", "model code", "file");
+    for (const Row& r : rows)
+        std::printf("%-5d %-30s %-15s %s\n", r.found.settings.unit,
+                    ShortPortText(r.found.settings).c_str(), r.found.modelCode.c_str(),
+                    r.result.c_str());
+    std::printf("%zu of %zu controllers backed up\n",
+                static_cast<size_t>(
+                    std::count_if(rows.begin(), rows.end(),
+                                  [](const Row& r) { return r.result.rfind("FAILED", 0) != 0; })),
+                rows.size());
+    return allOk ? kOk : kError;
+}
+
+int Ports(const std::vector<std::string>& operands) {
+    if (!operands.empty()) {
+        std::fputs(kPortsUsage, stderr);
+        return kError;
+    }
+    SystemPortEnumerator enumerator;
+    const std::vector<SerialPortEntry> ports = enumerator.Ports();
+    for (const SerialPortEntry& p : ports)
+        std::printf("%s\n", DescribeSerialPort(p).c_str());
+    if (ports.empty())
+        std::printf("no serial ports found\n");
+    return kOk;
+}
+
+} // namespace
+
+bool IsBusCommand(const std::string& command, const std::vector<std::string>& operands) {
+    if (command == "ports" || command == "scan")
+        return true;
+    return command == "backup" && !operands.empty() && operands[0] == "--all";
+}
+
+int RunBusCommand(const std::string& command, const std::vector<std::string>& operands) {
+    for (const std::string& operand : operands)
+        if (operand == "--help" || operand == "-h") {
+            std::fputs(command == "ports" ? kPortsUsage : kScanUsage, stdout);
+            return kOk;
+        }
+    if (command == "ports")
+        return Ports(operands);
+    if (command == "scan")
+        return Scan(operands);
+    return BackupAll(operands);
+}
