@@ -2,6 +2,8 @@
 
 #include "app/document.h"
 #include "app/main_frame.h"
+#include "link/port1.h"
+#include "widgets/saved_settings_qt.h"
 
 CTQXLOADER961114App::CTQXLOADER961114App(int& argc, char** argv) : QApplication(argc, argv) {
     // No display name: the platform would append it to every window title.
@@ -15,6 +17,11 @@ CTQXLOADER961114App::~CTQXLOADER961114App() {
 }
 
 int CTQXLOADER961114App::Run() {
+    // Port 1 as the operator last saved it; TQXCOMM_PORT1 still wins.
+    PortSettings saved;
+    const std::string text = SavedSettings().Port1();
+    if (!text.empty() && ParsePortSettings(text, saved))
+        UsePort1Settings(saved);
     m_document = std::make_unique<CTQXLOADER961114Doc>(TheImage(), m_messages, m_cursor);
     m_frame = std::make_unique<CMainFrame>(*m_document);
     m_frame->show();

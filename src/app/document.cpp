@@ -4,6 +4,8 @@
 #include "app/code_symbols_dialog.h"
 #include "app/communication_dialog.h"
 #include "app/connect_first_notice.h"
+#include "app/port_settings_dialog.h"
+#include "app/serial_ports_qt.h"
 #include "editors/advanced_dialog.h"
 #include "editors/pid_group_dialog.h"
 #include "editors/program_pattern_dialog.h"
@@ -12,7 +14,9 @@
 #include "editors/system_setup_dialog.h"
 #include "files/file_commands_qt.h"
 #include "files/file_path.h"
+#include "link/port1.h"
 #include "transfers/connect_procedure.h"
+#include "widgets/saved_settings_qt.h"
 
 #include <QDateTime>
 #include <QFileDialog>
@@ -90,6 +94,8 @@ void CTQXLOADER961114Doc::Run(Command command) {
         return OnRetryFailedReads();
     case Command::Communication:
         return OnCommunication();
+    case Command::PortSettings:
+        return OnPortSettings();
     }
 }
 
@@ -138,6 +144,35 @@ void CTQXLOADER961114Doc::OnPidGroup() {
 
 void CTQXLOADER961114Doc::OnSettingUp() {
     RunEditor<SystemSetupDialog>();
+    SaveMovedUnit();
+}
+
+void CTQXLOADER961114Doc::SaveMovedUnit() {
+    if (Port1FromEnvironment())
+        return;
+    SavedSettings saved;
+    PortSettings kept = DefaultPortSettings();
+    if (!saved.Port1().empty() && !ParsePortSettings(saved.Port1(), kept))
+        return;
+    const int unit = Port1Unit();
+    if (unit <= 0 || unit == kept.unit)
+        return;
+    kept.unit = unit;
+    saved.SetPort1(FormatPortSettings(kept));
+}
+
+void CTQXLOADER961114Doc::OnPortSettings() {
+    SystemPortEnumerator ports;
+    SavedSettings saved;
+    PortSettingsDialog dialog(ports, saved, m_window);
+    dialog.exec();
+}
+
+std::string CTQXLOADER961114Doc::PortPaneText() const {
+    const bool fromFile = !m_source.empty() && m_source.rfind("controller", 0) != 0;
+    const std::string code = m_image.ModelCode().substr(0, 14);
+    return Port1PaneText(Port1Settings(), m_image.connected == 1, code,
+                         fromFile ? m_source : std::string());
 }
 
 void CTQXLOADER961114Doc::OnAdvancedUsage() {

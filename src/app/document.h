@@ -45,6 +45,7 @@ public:
     void OnConnectStart();
     void OnRetryFailedReads();
     void OnCommunication();
+    void OnPortSettings();
     void OnAbout();
     void OnFilePrint();
     void OnFileExportPdf();
@@ -57,6 +58,8 @@ public:
 
     // False for a command that cannot run now ("Retry failed reads" without failed reads).
     bool CanRun(Command command) const;
+    // The status bar's port 1 pane: port 1 as it is and what the image came from.
+    std::string PortPaneText() const;
     const ReadReport& LastConnectReport() const { return m_lastConnect; }
 
     ParameterImage& Image() { return m_image; }
@@ -66,6 +69,8 @@ private:
     bool PassGate();
     template <class Dialog> void RunEditor();
     ReportContent Report() const;
+    // After a SEND moved port 1 to another unit, the saved settings follow.
+    void SaveMovedUnit();
 
     ParameterImage& m_image;
     Messages& m_messages;

@@ -40,7 +40,10 @@ void CMainFrame::CreateMenus() {
         action->setProperty("commandId", static_cast<int>(spec.command));
         action->setStatusTip(QLatin1String(spec.prompt));
         const Command command = spec.command;
-        connect(action, &QAction::triggered, this, [this, command] { m_document.Run(command); });
+        connect(action, &QAction::triggered, this, [this, command] {
+            m_document.Run(command);
+            UpdatePortPane();
+        });
     }
 }
 
@@ -57,8 +60,17 @@ void CMainFrame::CreateStatusBar() {
     statusBar()->addWidget(m_idle, 1);
     statusBar()->addWidget(m_activity, 1);
     statusBar()->addPermanentWidget(m_progress);
+    m_port = new QLabel(this);
+    m_port->setObjectName(QStringLiteral("port1"));
+    m_port->setAccessibleName(QStringLiteral("Port 1"));
+    statusBar()->addPermanentWidget(m_port);
     m_activity->hide();
     m_progress->hide();
+    UpdatePortPane();
+}
+
+void CMainFrame::UpdatePortPane() {
+    m_port->setText(QString::fromStdString(m_document.PortPaneText()));
 }
 
 void CMainFrame::ShowFileDone(const QString& text) {

@@ -16,6 +16,8 @@ public:
     void ShowConnectProgress(int done, int total, const QString& what) override;
     void ClearConnectProgress() override;
     void ShowFileDone(const QString& text) override;
+    // Shows port 1 and its state in the permanent pane after the message pane.
+    void UpdatePortPane();
 
 private:
     void CreateMenus();
@@ -25,4 +27,5 @@ private:
     QLabel* m_idle = nullptr;
     QLabel* m_activity = nullptr;
     QProgressBar* m_progress = nullptr;
+    QLabel* m_port = nullptr;
 };

@@ -19,6 +19,7 @@ enum class Command {
     FileExportPdf = 32801,
     RetryFailedReads = 32782,
     Communication = 32783,
+    PortSettings = 32784,
 };
 
 struct MenuItemSpec {
@@ -41,6 +42,8 @@ inline const std::vector<MenuItemSpec>& MenuBarItems() {
         {"Parameter setting", "Setting up", Command::SettingUp, ""},
         {"Parameter setting", "Advanced usage", Command::AdvancedUsage, ""},
         {"Connect", "Start", Command::ConnectStart, "Loading data from TQX to Loader"},
+        {"Connect", "Port settings...", Command::PortSettings,
+         "Choose, test and scan the port the controller is on"},
         {"Connect", "Retry failed reads", Command::RetryFailedReads,
          "Read again what the last Connect could not read"},
         {"Connect", "Communication", Command::Communication,

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "link/bus_scan.h"
+#include "link/port_settings.h"
+#include "link/serial_ports.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTableWidget;
+class QTimer;
+class SavedSettings;
+
+// "Port settings": what port 1 is. A serial line (a port of this machine's list, line
+// settings, Modbus unit, response timeout) or a Modbus TCP gateway. Test reads the model
+// code at the settings shown; Scan looks for controllers on the line, one probe at a time,
+// and a controller found fills in the settings. OK applies the settings to port 1 at once
+// and saves them; while TQXCOMM_PORT1 is set it wins, and the window only shows it.
+class PortSettingsDialog : public QDialog {
+    Q_OBJECT
+public:
+    using ScanPortMaker = std::function<std::unique_ptr<ScanPort>()>;
+    PortSettingsDialog(const PortEnumerator& ports, SavedSettings& saved, QWidget* parent = nullptr,
+                       ScanPortMaker makeScanPort = MakeModbusScanPort);
+    ~PortSettingsDialog() override;
+
+    PortSettings Settings() const;
+    void SetSettings(const PortSettings& settings);
+    // Reads the model code at the settings shown; the result line says what came back.
+    void Test();
+    void StartScan();
+    void StopScan();
+    bool Scanning() const;
+    QString ResultText() const;
+
+    void accept() override;
+
+private:
+    void ScanStep();
+    void UpdateKind();
+
+    SavedSettings& m_saved;
+    ScanPortMaker m_makeScanPort;
+    bool m_fromEnvironment = false;
+    QLineEdit* m_environment = nullptr;
+    QRadioButton* m_serial = nullptr;
+    QRadioButton* m_tcp = nullptr;
+    QTableWidget* m_ports = nullptr;
+    QComboBox* m_device = nullptr;
+    QComboBox* m_baud = nullptr;
+    QComboBox* m_parity = nullptr;
+    QComboBox* m_stop = nullptr;
+    QLineEdit* m_host = nullptr;
+    QSpinBox* m_tcpPort = nullptr;
+    QSpinBox* m_unit = nullptr;
+    QSpinBox* m_timeout = nullptr;
+    QLabel* m_result = nullptr;
+    QSpinBox* m_firstUnit = nullptr;
+    QSpinBox* m_lastUnit = nullptr;
+    QCheckBox* m_allRates = nullptr;
+    QPushButton* m_scan = nullptr;
+    QPushButton* m_stopScan = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QListWidget* m_found = nullptr;
+    QTimer* m_timer = nullptr;
+    std::unique_ptr<ScanPort> m_scanPort;
+    std::unique_ptr<BusScan> m_busScan;
+    std::vector<ScanFound> m_foundSettings;
+};
