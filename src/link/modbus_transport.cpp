@@ -500,9 +500,7 @@ ModbusTransport::Outcome ModbusTransport::Attempt(const ModbusRequest& request, 
 
 bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint16_t* regs) {
     ModbusRequest request;
-    request.tcp = m_settings.kind == PortSettings::Kind::Tcp;
     request.write = write;
-    request.unit = static_cast<uint8_t>(m_settings.unit);
     request.first = static_cast<uint16_t>(first);
     request.count = static_cast<uint16_t>(count);
     request.values = regs;
@@ -513,6 +511,9 @@ bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint1
             m_retriedInCall = true;
         if (!EnsureConnected())
             return false;
+        // A call without Open learns what port 1 is as it connects.
+        request.tcp = m_settings.kind == PortSettings::Kind::Tcp;
+        request.unit = static_cast<uint8_t>(m_settings.unit);
         request.transaction = ++m_transaction;
         Clock::time_point sent;
         const Outcome outcome = Attempt(request, regs, sent);

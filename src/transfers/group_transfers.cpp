@@ -11,6 +11,7 @@
 namespace {
 
 constexpr size_t kStationByte = 30; // STN, in block 12
+constexpr int kMaxStation = 31;
 
 std::string BlockText(const char* what, int block) {
     return std::string(what) + " block " + std::to_string(block);
@@ -71,12 +72,36 @@ std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup,
     const bool ok9 = ReadBlock(9, b9);
     const int oldStation = b12[kStationByte];
     SystemSetupIntoBlocks(setup, b12, b9);
+    // A new station takes effect as block 12 lands: block 9 goes first then, while the
+    // controller still answers where port 1 asks.
+    // A controller that answered holds a station of 1..31; any other byte there is not
+    // where it answers.
+    const bool moves =
+        ok12 && b12[kStationByte] != oldStation && oldStation >= 1 && oldStation <= kMaxStation;
+    bool wrote12 = false;
+    const auto send12 = [&] {
+        if (!ok12)
+            failed.push_back(BlockText("read", 12));
+        else if (!WriteBlock(12, b12))
+            failed.push_back(BlockText("write", 12));
+        else
+            wrote12 = true;
+    };
+    const auto send9 = [&] {
+        if (!ok9)
+            failed.push_back(BlockText("read", 9));
+        else if (!WriteBlock(9, b9))
+            failed.push_back(BlockText("write", 9));
+    };
+    if (moves) {
+        send9();
+        send12();
+    } else {
+        send12();
+        send9();
+    }
     StationChange moved;
-    if (!ok12) {
-        failed.push_back(BlockText("read", 12));
-    } else if (!WriteBlock(12, b12)) {
-        failed.push_back(BlockText("write", 12));
-    } else if (b12[kStationByte] != oldStation) {
+    if (moves && wrote12) {
         moved.changed = true;
         moved.from = oldStation;
         moved.to = b12[kStationByte];
@@ -88,10 +113,6 @@ std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup,
     moved.portUnit = Port1Unit();
     if (change)
         *change = moved;
-    if (!ok9)
-        failed.push_back(BlockText("read", 9));
-    else if (!WriteBlock(9, b9))
-        failed.push_back(BlockText("write", 9));
     return failed;
 }
 

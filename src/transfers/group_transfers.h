@@ -17,7 +17,8 @@ std::vector<std::string> RetrieveSystemSetupBlocks(SystemSetupRecord& setup);
 // is not written.
 // A SEND that changes STN moves the controller to the new station at once: when port 1
 // asked the old station, it follows to the new one (never to 0, the broadcast address no
-// controller answers), before block 9 is written. `change` says what happened.
+// controller answers). Block 9 is then written before block 12, while the controller still
+// answers at the old station. `change` says what happened.
 struct StationChange {
     bool changed = false; // block 12 was written with another STN than the controller's
     int from = 0, to = 0;

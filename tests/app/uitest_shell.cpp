@@ -67,6 +67,8 @@ TEST_F(ShellFixture, MenuBarHasItsMenusItemsIdsAndPromptsInOrder) {
         {"Parameter setting", "Setting up", 32774, ""},
         {"Parameter setting", "Advanced usage", 32775, ""},
         {"Connect", "Start", 32771, "Loading data from TQX to Loader"},
+        {"Connect", "Port settings...", 32784,
+         "Choose, test and scan the port the controller is on"},
         {"Connect", "Retry failed reads", 32782, "Read again what the last Connect could not read"},
         {"Connect", "Communication", 32783, "Port 1, link statistics and the last transfers"},
         {"Version", "TQXLOADER ver.1.6", 57664, "TQXLOADER version"},
