@@ -109,7 +109,10 @@ PortSettingsDialog::PortSettingsDialog(const PortEnumerator& ports, SavedSetting
             m_ports->setItem(static_cast<int>(i), c, new QTableWidgetItem(Q(cells[c])));
     }
     m_ports->resizeColumnsToContents();
-    m_ports->setMaximumHeight(140);
+    m_ports->verticalHeader()->setDefaultSectionSize(m_ports->fontMetrics().height() + 6);
+    m_ports->setMinimumHeight(4 * (m_ports->fontMetrics().height() + 6) + 24);
+    m_ports->setMaximumHeight(160);
+    setMinimumWidth(760);
     layout->addWidget(m_ports);
 
     auto* line = new QGroupBox(QStringLiteral("Line"), this);
@@ -179,6 +182,7 @@ PortSettingsDialog::PortSettingsDialog(const PortEnumerator& ports, SavedSetting
     m_progress->setObjectName(QStringLiteral("scanProgress"));
     NameControl(m_progress, QStringLiteral("Scan progress"));
     m_progress->setFormat(QStringLiteral("%v of %m"));
+    m_progress->setRange(0, 31);
     m_progress->setValue(0);
     m_found = new QListWidget(scanBox);
     m_found->setObjectName(QStringLiteral("found"));
