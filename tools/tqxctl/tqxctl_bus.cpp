@@ -197,6 +197,12 @@ int Ports(const std::vector<std::string>& operands) {
 
 } // namespace
 
+const char* BusCommandHelp(const std::string& command) {
+    if (command == "ports")
+        return kPortsUsage;
+    return command == "scan" ? kScanUsage : nullptr;
+}
+
 bool IsBusCommand(const std::string& command, const std::vector<std::string>& operands) {
     if (command == "ports" || command == "scan")
         return true;

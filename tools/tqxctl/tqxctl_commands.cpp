@@ -322,6 +322,10 @@ void SetTqxctlRetries(int passes) {
 }
 
 bool PrintCommandHelp(const std::string& command) {
+    if (const char* bus = BusCommandHelp(command)) {
+        std::fputs(bus, stdout);
+        return true;
+    }
     const auto help = CommandHelp().find(command);
     if (help == CommandHelp().end())
         return false;

@@ -28,3 +28,5 @@ bool ReadControllerForBackup(ParameterImage& image);
 // tqxctl ports, scan and backup --all (tqxctl_bus.cpp).
 bool IsBusCommand(const std::string& command, const std::vector<std::string>& operands);
 int RunBusCommand(const std::string& command, const std::vector<std::string>& operands);
+// The help of ports and scan (backup --all with scan); nullptr for other commands.
+const char* BusCommandHelp(const std::string& command);
