@@ -18,6 +18,7 @@ struct SimOptions {
     int lateMinMs = 0; // a latency drawn evenly from [lateMinMs, lateMaxMs]
     int lateMaxMs = 0;
     int twiceEvery = 0; // send the answer to every Nth request twice, back to back
+    int forgetEvery = 0; // acknowledge every Nth write request without storing it
     int baud = 0;       // pace RTU answers at this line rate (10 bits per character)
     bool wdis = false;  // start write-protected
     bool verbose = false;
