@@ -247,8 +247,7 @@ void CTQXLOADER961114Doc::OnFileWrite() {
 void CTQXLOADER961114Doc::ShowDifferences(const ParameterImage& other,
                                           const ListingOptions& options, const QString& title,
                                           const std::string& otherName) {
-    const std::vector<ParameterDifference> differences =
-        DiffParameters(m_image, other, options);
+    const std::vector<ParameterDifference> differences = DiffParameters(m_image, other, options);
     CompareDialog dialog(title, differences, QString::fromStdString(otherName), m_window);
     dialog.exec();
 }
@@ -264,10 +263,10 @@ void CTQXLOADER961114Doc::OnCompareController() {
         WaitCursor wait(m_cursor);
         BeginLinkCommand();
         WindowConnectUi ui(m_window, m_status);
-        report = ReadWholeController(controller, [&ui](int index, int total,
-                                                       const ConnectRead& read) {
-            ui.Progress(index, total, read);
-        });
+        report =
+            ReadWholeController(controller, [&ui](int index, int total, const ConnectRead& read) {
+                ui.Progress(index, total, read);
+            });
         ui.Finished();
     }
     if (!report.failed.empty()) {

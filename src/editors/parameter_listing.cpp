@@ -227,9 +227,9 @@ std::string DifferencesText(const std::vector<ParameterDifference>& differences,
         text += "  " + DifferenceLabel(d) + ": " + d.a.text + " (" + std::to_string(d.a.stored) +
                 ") | " + d.b.text + " (" + std::to_string(d.b.stored) + ")\n";
     }
-    text += differences.empty() ? std::string("no differences\n")
-                                : std::to_string(differences.size()) +
-                                      (differences.size() == 1 ? " parameter differs\n"
-                                                               : " parameters differ\n");
+    text += differences.empty()
+                ? std::string("no differences\n")
+                : std::to_string(differences.size()) +
+                      (differences.size() == 1 ? " parameter differs\n" : " parameters differ\n");
     return text;
 }

@@ -213,6 +213,5 @@ void GroupStates::ComparedWithController(const std::vector<int>& differing,
 }
 
 bool GroupStates::HasUnsentEdits() const {
-    return std::any_of(m_entries.begin(), m_entries.end(),
-                       [](const Entry& e) { return e.unsent; });
+    return std::any_of(m_entries.begin(), m_entries.end(), [](const Entry& e) { return e.unsent; });
 }

@@ -56,8 +56,7 @@ public:
     // seen holds an edit.
     void Observe(const ParameterImage& image, const std::string& when);
     void Retrieved(const ParameterImage& image, int group, bool ok, const std::string& when);
-    void Sent(const ParameterImage& image, int group, SendOutcome outcome,
-              const std::string& when);
+    void Sent(const ParameterImage& image, int group, SendOutcome outcome, const std::string& when);
     // A Compare with the controller: `differing` lists the groups with differences.
     void ComparedWithController(const std::vector<int>& differing, const std::string& when);
 

@@ -11,8 +11,12 @@
 constexpr int kSetGroups = 20;
 constexpr int kSystemSetupGroup = 0;
 constexpr int kAdvancedGroup = 1;
-constexpr int PidGroupIndex(int g) { return 1 + g; }      // g 1..9
-constexpr int PatternGroupIndex(int n) { return 10 + n; } // n 1..9
+constexpr int PidGroupIndex(int g) {
+    return 1 + g;
+} // g 1..9
+constexpr int PatternGroupIndex(int n) {
+    return 10 + n;
+} // n 1..9
 
 enum class SendOutcome {
     Failed,   // a write (or the read a SEND needs first) failed
