@@ -22,8 +22,10 @@ CompareDialog::CompareDialog(const QString& title,
     const QString count =
         differences.empty()
             ? QStringLiteral("No parameter differs between Loader and %1.").arg(otherName)
-            : QStringLiteral("%1 parameter(s) differ between Loader and %2.")
+            : QStringLiteral("%1 %2 between Loader and %3.")
                   .arg(differences.size())
+                  .arg(differences.size() == 1 ? QStringLiteral("parameter differs")
+                                               : QStringLiteral("parameters differ"))
                   .arg(otherName);
     auto* summary = new QLabel(count, this);
     summary->setObjectName(QStringLiteral("count"));
@@ -31,9 +33,10 @@ CompareDialog::CompareDialog(const QString& title,
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("differences"));
     NameControl(m_list, QStringLiteral("Differences"));
-    m_list->setHeaderLabels({QStringLiteral("Parameter"), QStringLiteral("Loader"),
-                             otherName.size() > 24 ? QStringLiteral("File") : otherName,
-                             QStringLiteral("Stored (Loader)"), QStringLiteral("Stored (other)")});
+    const QString other = otherName.size() > 24 ? QStringLiteral("File") : otherName;
+    m_list->setHeaderLabels({QStringLiteral("Parameter"), QStringLiteral("Loader"), other,
+                             QStringLiteral("Stored (Loader)"),
+                             QStringLiteral("Stored (%1)").arg(other)});
     QTreeWidgetItem* group = nullptr;
     QString groupTitle;
     for (const ParameterDifference& d : differences) {
@@ -68,5 +71,5 @@ CompareDialog::CompareDialog(const QString& title,
     layout->addWidget(summary);
     layout->addWidget(m_list, 1);
     layout->addLayout(buttons);
-    resize(640, 420);
+    setMinimumSize(620, 380);
 }

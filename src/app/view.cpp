@@ -43,6 +43,11 @@ CTQXLOADER961114View::CTQXLOADER961114View(ParameterImage& image, QWidget* paren
     m_groups->setSelectionMode(QAbstractItemView::SingleSelection);
     m_groups->horizontalHeader()->setStretchLastSection(true);
     m_groups->setTabKeyNavigation(false);
+    // Compact rows, and room for most of the twenty groups without scrolling.
+    const int row = m_groups->fontMetrics().height() + 6;
+    m_groups->verticalHeader()->setDefaultSectionSize(row);
+    m_groups->setMinimumHeight(12 * row);
+    m_groups->setMinimumWidth(520);
     for (int g = 0; g < kSetGroups; ++g)
         for (int c = 0; c < 4; ++c)
             m_groups->setItem(g, c, new QTableWidgetItem);
