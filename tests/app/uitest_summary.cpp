@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <modbus.h>
 
@@ -131,5 +132,28 @@ TEST(Summary, ShowsEditsSendsAndWhatDiffersFromTheController) {
     EXPECT_FALSE(frame->close());
     ASSERT_EQ(stay.Asked().size(), 1u);
     EXPECT_NE(stay.Asked()[0].find("Advanced"), std::string::npos);
+
+    // Written to a file, the edit is kept: closing no longer asks; the file compares as
+    // equal to the loader, the controller's change aside.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("OVEN3.SLK"));
+    auto name = [&](QWidget* modal) {
+        modal->findChild<QLineEdit*>("DRIVE")->clear();
+        modal->findChild<QLineEdit*>("FILE_NAME")->setText(path);
+        Click(modal, "OK");
+    };
+    driver.Then(name);
+    document.Run(Command::FileWrite);
+    EXPECT_EQ(state(kAdvancedGroup), "edited, written to file, not sent");
+    QString fromFile;
+    driver.Then(name);
+    driver.Then([&](QWidget* modal) {
+        fromFile = static_cast<CompareDialog*>(modal)->Text();
+        Click(modal, "close");
+    });
+    document.Run(Command::CompareFile);
+    EXPECT_TRUE(fromFile.endsWith("\nno differences\n")) << fromFile.toStdString();
+    EXPECT_TRUE(frame->close());
+    EXPECT_EQ(stay.Asked().size(), 1u);
     EXPECT_TRUE(driver.Done());
 }
