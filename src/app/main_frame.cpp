@@ -2,6 +2,7 @@
 
 #include "app/view.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,8 +15,24 @@ CMainFrame::CMainFrame(CTQXLOADER961114Doc& document, QWidget* parent)
     setWindowTitle(QStringLiteral("TQXLOADER"));
     CreateMenus();
     CreateStatusBar();
-    setCentralWidget(new CTQXLOADER961114View(document.Image(), this));
+    m_view = new CTQXLOADER961114View(document.Image(), this);
+    setCentralWidget(m_view);
     m_document.SetWindow(this, this);
+    connect(&m_document, &CTQXLOADER961114Doc::Changed, this, &CMainFrame::ShowSummary);
+    connect(m_view, &CTQXLOADER961114View::GroupActivated, this,
+            [this](int group) { m_document.OpenGroup(group); });
+    ShowSummary();
+}
+
+void CMainFrame::ShowSummary() {
+    m_view->ShowSummary(m_document.Header(), m_document.States());
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_document.MayClose())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void CMainFrame::CreateMenus() {
@@ -30,15 +47,22 @@ void CMainFrame::CreateMenus() {
             // Items that cannot run now are greyed each time the menu opens.
             QMenu* opened = menu;
             connect(menu, &QMenu::aboutToShow, this, [this, opened] {
-                for (QAction* a : opened->actions())
-                    a->setEnabled(
-                        m_document.CanRun(static_cast<Command>(a->property("commandId").toInt())));
+                for (QAction* a : opened->actions()) {
+                    const auto command = static_cast<Command>(a->property("commandId").toInt());
+                    a->setEnabled(m_document.CanRun(command));
+                    if (a->isCheckable())
+                        a->setChecked(m_document.IsChecked(command));
+                }
             });
         }
         QAction* action =
             menu->addAction(QString::fromStdString(WithAccessKey(spec.item, itemKeys)));
         action->setProperty("commandId", static_cast<int>(spec.command));
         action->setStatusTip(QLatin1String(spec.prompt));
+        if (spec.checkable) {
+            action->setCheckable(true);
+            action->setChecked(m_document.IsChecked(spec.command));
+        }
         const Command command = spec.command;
         connect(action, &QAction::triggered, this, [this, command] {
             m_document.Run(command);

@@ -20,6 +20,9 @@ enum class Command {
     RetryFailedReads = 32782,
     Communication = 32783,
     PortSettings = 32784,
+    CompareController = 32785,
+    CompareFile = 32786,
+    VerifyAfterSend = 32787,
 };
 
 struct MenuItemSpec {
@@ -27,6 +30,7 @@ struct MenuItemSpec {
     const char* item;
     Command command;
     const char* prompt; // status-bar prompt while highlighted; empty for none
+    bool checkable = false;
 };
 
 // The menu bar, menus and items in their order.
@@ -37,6 +41,8 @@ inline const std::vector<MenuItemSpec>& MenuBarItems() {
         {"File", "Print...", Command::FilePrint, "Print the parameter report"},
         {"File", "Export PDF...", Command::FileExportPdf,
          "Save the parameter report as a PDF file"},
+        {"File", "Compare with file...", Command::CompareFile,
+         "List the parameters that differ between Loader and a parameter file"},
         {"Parameter setting", "Program pattern", Command::ProgramPattern, ""},
         {"Parameter setting", "PID group", Command::PidGroup, ""},
         {"Parameter setting", "Setting up", Command::SettingUp, ""},
@@ -48,6 +54,10 @@ inline const std::vector<MenuItemSpec>& MenuBarItems() {
          "Read again what the last Connect could not read"},
         {"Connect", "Communication", Command::Communication,
          "Port 1, link statistics and the last transfers"},
+        {"Connect", "Compare with controller", Command::CompareController,
+         "List the parameters that differ between Loader and TQX"},
+        {"Connect", "Verify after SEND", Command::VerifyAfterSend,
+         "Read back what SEND wrote and report any difference", true},
         {"Version", "TQXLOADER ver.1.6", Command::About, "TQXLOADER version"},
     };
     return items;

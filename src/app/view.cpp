@@ -1,21 +1,60 @@
 #include "app/view.h"
 
+#include "app/document.h"
 #include "link/tqxcomm.h"
+#include "widgets/dialog_support_qt.h"
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+#include <QVBoxLayout>
 
 CTQXLOADER961114View::CTQXLOADER961114View(ParameterImage& image, QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("View"));
-    // The form is 272 x 117 dialog units in a 12-point serif font.
+    // At least the form's 272 x 117 dialog units in a 12-point serif font.
     QFont font(QStringLiteral("Serif"), 12);
     font.setStyleHint(QFont::Serif);
-    setFont(font);
     const QFontMetrics metrics(font);
-    const int unitX = metrics.averageCharWidth();
-    const int unitY = metrics.height();
-    setMinimumSize(272 * unitX / 4, 117 * unitY / 8);
+    setMinimumSize(272 * metrics.averageCharWidth() / 4, 117 * metrics.height() / 8);
+
+    auto* layout = new QVBoxLayout(this);
+    auto label = [this, layout](const char* name) {
+        auto* l = new QLabel(this);
+        l->setObjectName(QLatin1String(name));
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        layout->addWidget(l);
+        return l;
+    };
+    m_port = label("port");
+    m_model = label("model");
+    m_source = label("source");
+
+    m_groups = new QTableWidget(kSetGroups, 4, this);
+    m_groups->setObjectName(QStringLiteral("groups"));
+    NameControl(m_groups, QStringLiteral("Parameter groups"));
+    m_groups->setHorizontalHeaderLabels({QStringLiteral("Group"), QStringLiteral("State"),
+                                         QStringLiteral("When"), QStringLiteral("Unsent edit")});
+    m_groups->verticalHeader()->hide();
+    m_groups->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_groups->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_groups->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_groups->horizontalHeader()->setStretchLastSection(true);
+    m_groups->setTabKeyNavigation(false);
+    // Compact rows, and room for most of the twenty groups without scrolling.
+    const int row = m_groups->fontMetrics().height() + 6;
+    m_groups->verticalHeader()->setDefaultSectionSize(row);
+    m_groups->setMinimumHeight(12 * row);
+    m_groups->setMinimumWidth(520);
+    for (int g = 0; g < kSetGroups; ++g)
+        for (int c = 0; c < 4; ++c)
+            m_groups->setItem(g, c, new QTableWidgetItem);
+    layout->addWidget(m_groups, 1);
+    // Enter and double-click both activate a row.
+    connect(m_groups, &QTableWidget::activated, this,
+            [this](const QModelIndex& index) { emit GroupActivated(index.row()); });
 
     image.connected = 0;
     TQXOpenSerialPort(1); // a port that cannot be opened is retried at the first transfer
@@ -23,4 +62,18 @@ CTQXLOADER961114View::CTQXLOADER961114View(ParameterImage& image, QWidget* paren
 
 CTQXLOADER961114View::~CTQXLOADER961114View() {
     TQXCloseSerialPort();
+}
+
+void CTQXLOADER961114View::ShowSummary(const SummaryHeader& header, const GroupStates& states) {
+    m_port->setText(Q(header.port));
+    m_model->setText(Q(header.model));
+    m_source->setText(Q(header.source));
+    for (int g = 0; g < kSetGroups; ++g) {
+        const GroupStates::Entry& e = states.At(g);
+        m_groups->item(g, 0)->setText(Q(GroupTitle(g)));
+        m_groups->item(g, 1)->setText(QString::fromLatin1(GroupStateText(e.state)));
+        m_groups->item(g, 2)->setText(Q(e.when));
+        m_groups->item(g, 3)->setText(e.unsent ? QStringLiteral("yes") : QString());
+    }
+    m_groups->resizeColumnsToContents();
 }

@@ -1,6 +1,7 @@
 #include "editors/parameter_listing.h"
 
 #include "transfers/group_layouts.h"
+#include "transfers/group_states.h"
 #include "values/conversions.h"
 
 namespace {
@@ -203,4 +204,32 @@ std::vector<std::string> ParameterGroupNames() {
     for (int n = 1; n <= ParameterImage::kPatterns; ++n)
         names.push_back("pattern " + std::to_string(n));
     return names;
+}
+
+std::string DifferenceGroupTitle(const ParameterDifference& d) {
+    const int group = GroupOfListing(d.a.group);
+    return group < 0 ? d.a.group : GroupTitle(group);
+}
+
+std::string DifferenceLabel(const ParameterDifference& d) {
+    return (d.a.segment ? "segment " + std::to_string(d.a.segment) + " " : std::string()) +
+           d.a.mnemonic;
+}
+
+std::string DifferencesText(const std::vector<ParameterDifference>& differences,
+                            const std::string& aName, const std::string& bName) {
+    std::string text = aName + " | " + bName + "\n";
+    std::string group;
+    for (const ParameterDifference& d : differences) {
+        const std::string title = DifferenceGroupTitle(d);
+        if (title != group)
+            text += (group = title) + "\n";
+        text += "  " + DifferenceLabel(d) + ": " + d.a.text + " (" + std::to_string(d.a.stored) +
+                ") | " + d.b.text + " (" + std::to_string(d.b.stored) + ")\n";
+    }
+    text += differences.empty()
+                ? std::string("no differences\n")
+                : std::to_string(differences.size()) +
+                      (differences.size() == 1 ? " parameter differs\n" : " parameters differ\n");
+    return text;
 }

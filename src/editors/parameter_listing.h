@@ -41,3 +41,14 @@ std::vector<ParameterDifference> DiffParameters(const ParameterImage& a, const P
 // The group names ListParameters uses, for selecting one: "system", "advanced",
 // "pid 1".."pid 9", "pattern 1".."pattern 9".
 std::vector<std::string> ParameterGroupNames();
+
+// Where a difference is shown: the group's title ("PID group 3") and the parameter's
+// label within it ("segment 4 SV", "KNL").
+std::string DifferenceGroupTitle(const ParameterDifference& d);
+std::string DifferenceLabel(const ParameterDifference& d);
+
+// The differences as text, grouped by group, one line a parameter:
+//   "  segment 4 SV: 250.0 (1234) | 260.0 (1300)"
+// `aName` and `bName` head the two sides.
+std::string DifferencesText(const std::vector<ParameterDifference>& differences,
+                            const std::string& aName, const std::string& bName);

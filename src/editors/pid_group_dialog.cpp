@@ -133,6 +133,12 @@ void PidGroupDialog::FillControls() {
         NameControl(field, field->objectName() + group);
 }
 
+void PidGroupDialog::ShowGroup(int group) {
+    if (QAbstractButton* button = m_groups->button(group))
+        button->setChecked(true);
+    OnGroup(group);
+}
+
 void PidGroupDialog::OnGroup(int group) {
     TakeTexts();
     m_form.SelectGroup(group);

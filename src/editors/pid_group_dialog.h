@@ -22,6 +22,8 @@ public:
                    QWidget* parent = nullptr);
 
     const PidGroupForm& Form() const { return m_form; }
+    // Shows group 0..8, as its radio button does.
+    void ShowGroup(int group);
 
 private:
     QLineEdit* AddField(class QGridLayout* grid, int row, const char* mnemonic);

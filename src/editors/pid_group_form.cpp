@@ -110,10 +110,7 @@ void PidGroupForm::SelectGroup(int group) {
 void PidGroupForm::Retrieve(CursorControl& cursor) {
     WaitCursor wait(cursor);
     BeginLinkCommand();
-    int32_t status = 0;
-    // The record is the block's exact image; a failed read leaves it unchanged.
-    if (TQXRead(TQX_MODE_READ_WORDS, BlockOf(m_group), 0, PidGroupRecord::kWords,
-                Record().bytes.data(), &status) == 0)
+    if (!RetrievePidGroupBlock(m_image, m_group + 1))
         m_messages.Show(WithLinkCause("false"));
     Show();
 }
@@ -123,8 +120,11 @@ void PidGroupForm::Send(CursorControl& cursor) {
     Store();
     Show();
     BeginLinkCommand();
-    // Every group is written; each failed write says "false" and the next still runs.
+    // Every group is written; each failed write says "false" and the next still runs. What
+    // the read-back after SEND found is told once, at the end.
+    std::vector<std::string> readBack;
     for (int g = 1; g <= ParameterImage::kPidGroups; ++g)
-        if (!SendPidGroupBlock(m_image, g))
+        if (!SendPidGroupBlock(m_image, g, readBack))
             m_messages.Show(WithLinkCause("false"));
+    ShowTransferFailures("SEND", readBack, m_messages);
 }

@@ -24,6 +24,8 @@ public:
                          QWidget* parent = nullptr);
 
     const ProgramPatternForm& Form() const { return m_form; }
+    // Shows pattern n (1..9), as its pattern button does.
+    void ShowPattern(int n) { OnPattern(n); }
 
 private:
     using Row = std::array<QLineEdit*, PatternFields::kSegments>;

@@ -5,6 +5,7 @@
 #include "link/port1.h"
 #include "link/tqxcomm.h"
 #include "transfers/group_layouts.h"
+#include "transfers/transfer_notes.h"
 
 #include <array>
 
@@ -29,6 +30,42 @@ template <class Block> bool WriteBlock(int block, const Block& data, int32_t off
                     data.data(), &status) != 0;
 }
 
+// After a write that went through: reads the block back when verify is on. Adds what went
+// wrong to `failed` and returns the outcome of this block.
+template <class Block>
+SendOutcome CheckWritten(int block, const Block& written, std::vector<std::string>& failed) {
+    if (!VerifyAfterSend())
+        return SendOutcome::Sent;
+    Block back{};
+    if (!ReadBlock(block, back)) {
+        failed.push_back(ReadBackFailed(block));
+        return SendOutcome::Sent;
+    }
+    if (back != written) {
+        failed.push_back(ReadBackDiffers(block));
+        return SendOutcome::Differs;
+    }
+    return SendOutcome::Verified;
+}
+
+// The outcome of a group of blocks: the worst of its blocks.
+SendOutcome Worse(SendOutcome a, SendOutcome b) {
+    auto rank = [](SendOutcome o) {
+        switch (o) {
+        case SendOutcome::Failed:
+            return 3;
+        case SendOutcome::Differs:
+            return 2;
+        case SendOutcome::Sent:
+            return 1;
+        case SendOutcome::Verified:
+            return 0;
+        }
+        return 3;
+    };
+    return rank(a) >= rank(b) ? a : b;
+}
+
 } // namespace
 
 std::vector<std::string> RetrieveSystemSetupBlocks(SystemSetupRecord& setup) {
@@ -48,6 +85,7 @@ std::vector<std::string> RetrieveSystemSetupBlocks(SystemSetupRecord& setup) {
     else
         failed.push_back(BlockText("read", 9));
     SystemSetupFromBlocks(b12, b9, setup);
+    NoteRetrieved(kSystemSetupGroup, failed.empty());
     return failed;
 }
 
@@ -113,6 +151,16 @@ std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup,
     moved.portUnit = Port1Unit();
     if (change)
         *change = moved;
+    SendOutcome outcome = SendOutcome::Failed;
+    if (failed.empty()) {
+        // A controller that moved to a station port 1 did not follow is out of reach for
+        // the read-back: what was written stays unverified.
+        if (moved.changed && !moved.followed)
+            outcome = SendOutcome::Sent;
+        else
+            outcome = Worse(CheckWritten(12, b12, failed), CheckWritten(9, b9, failed));
+    }
+    NoteSent(kSystemSetupGroup, outcome);
     return failed;
 }
 
@@ -145,6 +193,7 @@ std::vector<std::string> RetrieveAdvancedBlocks(AdvancedRecord& advanced) {
         AdvancedFromBlock13(b13, advanced);
     else
         failed.push_back(BlockText("read", 13));
+    NoteRetrieved(kAdvancedGroup, failed.empty());
     return failed;
 }
 
@@ -157,12 +206,22 @@ std::vector<std::string> SendAdvancedBlocks(const AdvancedRecord& advanced) {
     // Block 10 carries WDIS: once it says Write Inhibit the controller refuses block 13,
     // so a locking SEND writes block 13 first. An unlocking one writes block 10 first.
     const bool locks = advanced.WDIS == 1;
-    if (locks && !WriteBlock(13, b13))
+    bool wrote13 = false;
+    if (locks && !(wrote13 = WriteBlock(13, b13)))
         failed.push_back(BlockText("write", 13));
-    if (!WriteBlock(10, b10))
+    const bool wrote10 = WriteBlock(10, b10);
+    if (!wrote10)
         failed.push_back(BlockText("write", 10));
-    if (!locks && !WriteBlock(13, b13))
+    if (!locks && !(wrote13 = WriteBlock(13, b13)))
         failed.push_back(BlockText("write", 13));
+    SendOutcome outcome = SendOutcome::Verified;
+    if (wrote10)
+        outcome = Worse(outcome, CheckWritten(10, b10, failed));
+    if (wrote13)
+        outcome = Worse(outcome, CheckWritten(13, b13, failed));
+    if (!wrote10 || !wrote13)
+        outcome = SendOutcome::Failed;
+    NoteSent(kAdvancedGroup, outcome);
     return failed;
 }
 
@@ -188,17 +247,45 @@ int PidGroupBlock(int g) {
     return blockmap::kPidBlocks[g - 1];
 }
 
-bool SendPidGroupBlock(const ParameterImage& image, int g) {
+bool SendPidGroupBlock(const ParameterImage& image, int g, std::vector<std::string>& readBack) {
+    const PidGroupRecord& record = image.pid[static_cast<size_t>(g - 1)];
     int32_t status = 0;
-    return TQXWrite(TQX_MODE_WRITE_WORDS, PidGroupBlock(g), 0, PidGroupRecord::kWords,
-                    image.pid[static_cast<size_t>(g - 1)].bytes.data(), &status) != 0;
+    if (TQXWrite(TQX_MODE_WRITE_WORDS, PidGroupBlock(g), 0, PidGroupRecord::kWords,
+                 record.bytes.data(), &status) == 0) {
+        NoteSent(PidGroupIndex(g), SendOutcome::Failed);
+        return false;
+    }
+    SendOutcome outcome = SendOutcome::Sent;
+    if (VerifyAfterSend()) {
+        std::array<uint8_t, PidGroupRecord::kBytes> back{};
+        if (TQXRead(TQX_MODE_READ_WORDS, PidGroupBlock(g), 0, PidGroupRecord::kWords, back.data(),
+                    &status) == 0) {
+            readBack.push_back(ReadBackFailed(PidGroupBlock(g)));
+        } else if (back != record.bytes) {
+            readBack.push_back(ReadBackDiffers(PidGroupBlock(g)));
+            outcome = SendOutcome::Differs;
+        } else {
+            outcome = SendOutcome::Verified;
+        }
+    }
+    NoteSent(PidGroupIndex(g), outcome);
+    return true;
+}
+
+bool RetrievePidGroupBlock(ParameterImage& image, int g) {
+    int32_t status = 0;
+    // The record is the block's exact image; a failed read leaves it unchanged.
+    const bool ok = TQXRead(TQX_MODE_READ_WORDS, PidGroupBlock(g), 0, PidGroupRecord::kWords,
+                            image.pid[static_cast<size_t>(g - 1)].bytes.data(), &status) != 0;
+    NoteRetrieved(PidGroupIndex(g), ok);
+    return ok;
 }
 
 std::vector<std::string> SendPidGroupBlocks(const ParameterImage& image) {
     BeginLinkCommand();
     std::vector<std::string> failed;
     for (int g = 1; g <= ParameterImage::kPidGroups; ++g)
-        if (!SendPidGroupBlock(image, g))
+        if (!SendPidGroupBlock(image, g, failed))
             failed.push_back("write PID group " + std::to_string(g));
     return failed;
 }

@@ -54,7 +54,10 @@ void ShowTransferFailures(const std::string& operation, const std::vector<std::s
 
 // The controller block of PID group g (1..9).
 int PidGroupBlock(int g);
-// Writes PID group g (1..9) whole, mode 18; false when the write failed.
-bool SendPidGroupBlock(const ParameterImage& image, int g);
+// Writes PID group g (1..9) whole, mode 18; false when the write failed. With verify on,
+// reads the block back and adds a difference or a failed read-back to `readBack`.
+bool SendPidGroupBlock(const ParameterImage& image, int g, std::vector<std::string>& readBack);
+// Reads PID group g (1..9) whole, mode 17; false (record unchanged) when the read failed.
+bool RetrievePidGroupBlock(ParameterImage& image, int g);
 // Writes all nine PID groups in block order, mode 18.
 std::vector<std::string> SendPidGroupBlocks(const ParameterImage& image);

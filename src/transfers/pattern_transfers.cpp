@@ -2,7 +2,10 @@
 
 #include "link/link_failure.h"
 #include "link/tqxcomm.h"
+#include "transfers/group_transfers.h"
+#include "transfers/transfer_notes.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -26,6 +29,10 @@ constexpr int kWrites = 7;
 constexpr int32_t kWriteBytes = 126;
 constexpr int32_t kLastWriteBytes = ProgramPatternRecord::kBytes - 6 * kWriteBytes;
 
+// The four mode-17 reads of pattern n into `record`; false as soon as one fails (the
+// record then holds what arrived before it).
+bool ReadPatternInto(int n, ProgramPatternRecord& record, int& failedBlock);
+
 } // namespace
 
 int PatternBlockA(int n) {
@@ -39,6 +46,42 @@ int PatternBlockB(int n) {
 int32_t PatternAddress(int n) {
     return kPatternMemory + ProgramPatternRecord::kBytes * (n - 1);
 }
+
+namespace {
+
+bool ReadPatternInto(int n, ProgramPatternRecord& record, int& failedBlock) {
+    for (const PatternRead& read : kReads) {
+        const int block = read.secondBlock ? PatternBlockB(n) : PatternBlockA(n);
+        int32_t status = 0;
+        if (TQXRead(TQX_MODE_READ_WORDS, block, read.offset, read.words,
+                    &record.bytes[static_cast<size_t>(read.recordOffset)], &status) == 0) {
+            failedBlock = block;
+            return false;
+        }
+    }
+    return true;
+}
+
+// Reads pattern n back after its writes and names what is wrong; empty when it matches.
+std::vector<std::string> CheckPatternWritten(const ProgramPatternRecord& written, int n,
+                                             SendOutcome& outcome) {
+    ProgramPatternRecord back;
+    int failedBlock = 0;
+    if (!ReadPatternInto(n, back, failedBlock)) {
+        outcome = SendOutcome::Sent;
+        return {ReadBackFailed(failedBlock)};
+    }
+    std::vector<std::string> wrong;
+    constexpr size_t kHalf = ProgramPatternRecord::kBytes / 2;
+    if (!std::equal(back.bytes.begin(), back.bytes.begin() + kHalf, written.bytes.begin()))
+        wrong.push_back(ReadBackDiffers(PatternBlockA(n)));
+    if (!std::equal(back.bytes.begin() + kHalf, back.bytes.end(), written.bytes.begin() + kHalf))
+        wrong.push_back(ReadBackDiffers(PatternBlockB(n)));
+    outcome = wrong.empty() ? SendOutcome::Verified : SendOutcome::Differs;
+    return wrong;
+}
+
+} // namespace
 
 int RetrievePattern(ParameterImage& image, int n, Messages& messages) {
     ProgramPatternRecord& record = image.pattern[n - 1];
@@ -59,6 +102,7 @@ int RetrievePattern(ParameterImage& image, int n, Messages& messages) {
         std::memcpy(&record.bytes[read.recordOffset], scratch.data(),
                     static_cast<size_t>(2 * read.words));
     }
+    NoteRetrieved(PatternGroupIndex(n), failures == 0);
     return failures;
 }
 
@@ -76,5 +120,13 @@ int SendPattern(const ParameterImage& image, int n, Messages& messages) {
             messages.Show(WithLinkCause("falseSEND" + std::to_string(k + 1)));
         }
     }
+    SendOutcome outcome = failures ? SendOutcome::Failed : SendOutcome::Sent;
+    if (failures == 0 && VerifyAfterSend()) {
+        const std::vector<std::string> wrong =
+            CheckPatternWritten(image.pattern[n - 1], n, outcome);
+        ShowTransferFailures("SEND", wrong, messages);
+        failures += static_cast<int>(wrong.size());
+    }
+    NoteSent(PatternGroupIndex(n), outcome);
     return failures;
 }

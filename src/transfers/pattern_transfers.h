@@ -20,5 +20,7 @@ int RetrievePattern(ParameterImage& image, int n, Messages& messages);
 
 // The seven mode-12 writes of record n: six pieces of 126 bytes, then 84 bytes. Each
 // failed write shows "falseSEND1" .. "falseSEND7"; every write is attempted. Returns the
-// number of writes that failed.
+// number of writes that failed. With verify on and every write through, the pattern is
+// read back; each block that differs (or a read-back that fails) is one more failure,
+// told in one message naming the block.
 int SendPattern(const ParameterImage& image, int n, Messages& messages);

@@ -19,6 +19,13 @@ void QtMessages::Show(const std::string& text) {
     box.exec();
 }
 
+bool QtQuestions::Ask(const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageCaption),
+                    QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void QtCursor::BeginWait() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -2,6 +2,7 @@
 
 #include "operator/cursor.h"
 #include "operator/messages.h"
+#include "operator/questions.h"
 
 #include <QString>
 
@@ -26,6 +27,17 @@ class QtMessages : public Messages {
 public:
     explicit QtMessages(QWidget* parent = nullptr) : m_parent(parent) {}
     void Show(const std::string& text) override;
+
+private:
+    QWidget* m_parent;
+};
+
+// The question box: Yes and No, No the default, no icon.
+class QtQuestions : public Questions {
+public:
+    explicit QtQuestions(QWidget* parent = nullptr) : m_parent(parent) {}
+    void SetParent(QWidget* parent) { m_parent = parent; }
+    bool Ask(const std::string& text) override;
 
 private:
     QWidget* m_parent;

@@ -62,6 +62,8 @@ TEST_F(ShellFixture, MenuBarHasItsMenusItemsIdsAndPromptsInOrder) {
         {"File", "Write", 32781, "Copy Loader data to file on disk or floppy"},
         {"File", "Print...", 32800, "Print the parameter report"},
         {"File", "Export PDF...", 32801, "Save the parameter report as a PDF file"},
+        {"File", "Compare with file...", 32786,
+         "List the parameters that differ between Loader and a parameter file"},
         {"Parameter setting", "Program pattern", 32772, ""},
         {"Parameter setting", "PID group", 32773, ""},
         {"Parameter setting", "Setting up", 32774, ""},
@@ -71,6 +73,10 @@ TEST_F(ShellFixture, MenuBarHasItsMenusItemsIdsAndPromptsInOrder) {
          "Choose, test and scan the port the controller is on"},
         {"Connect", "Retry failed reads", 32782, "Read again what the last Connect could not read"},
         {"Connect", "Communication", 32783, "Port 1, link statistics and the last transfers"},
+        {"Connect", "Compare with controller", 32785,
+         "List the parameters that differ between Loader and TQX"},
+        {"Connect", "Verify after SEND", 32787,
+         "Read back what SEND wrote and report any difference"},
         {"Version", "TQXLOADER ver.1.6", 57664, "TQXLOADER version"},
     };
     // Every title and item has an access key of its own within its menu.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -43,5 +44,6 @@ private:
 
     QTimer m_timer;
     std::deque<Action> m_actions;
-    QWidget* m_last = nullptr;
+    // Cleared when that window is destroyed: the next one may be built at the same address.
+    QPointer<QWidget> m_last;
 };

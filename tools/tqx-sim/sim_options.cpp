@@ -10,13 +10,14 @@ const char* const kSimUsage =
     "               [--unit N | --units LIST] [--drop-every N] [--corrupt-every N] [--latency-ms "
     "N]\n"
     "               [--fault-seed S] [--late-every N --late-ms MIN:MAX] [--twice-every N]\n"
-    "               [--baud N] [--dump FILE] [--verbose] [--help]\n"
+    "               [--forget-writes N] [--baud N] [--dump FILE] [--verbose] [--help]\n"
     "       tqx-sim --version\n"
     "  --drop-every N, --corrupt-every N  drop (corrupt) every Nth answer; with\n"
     "               --fault-seed, each answer at random with chance 1 in N\n"
     "  --late-every N --late-ms MIN:MAX  answer every Nth request (with --fault-seed,\n"
     "               one in N at random) after a latency drawn from MIN..MAX ms\n"
     "  --twice-every N  send every Nth answer twice, back to back\n"
+    "  --forget-writes N  acknowledge every Nth write (1: every write) without storing it\n"
     "  --load FILE  start from a parameter file (written over the factory contents)\n"
     "  --dump FILE  write the 64 KiB memory to FILE on SIGUSR1 and at exit (of the first\n"
     "               controller with --units)\n"
@@ -112,6 +113,8 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& out, std::string& error)
             out.lateEvery = number;
         } else if (isNumber && arg == "--twice-every") {
             out.twiceEvery = number;
+        } else if (isNumber && arg == "--forget-writes") {
+            out.forgetEvery = number;
         } else if (arg == "--late-ms") {
             const std::string range = value;
             const auto colon = range.find(':');

@@ -28,9 +28,10 @@ struct SimOptions {
     int lateEvery = 0; // delay the answer to every Nth request (at random with a seed) by
     int lateMinMs = 0; // a latency drawn evenly from [lateMinMs, lateMaxMs]
     int lateMaxMs = 0;
-    int twiceEvery = 0; // send the answer to every Nth request twice, back to back
-    int baud = 0;       // pace RTU answers at this line rate (10 bits per character)
-    bool wdis = false;  // start write-protected
+    int twiceEvery = 0;  // send the answer to every Nth request twice, back to back
+    int forgetEvery = 0; // acknowledge every Nth write request without storing it
+    int baud = 0;        // pace RTU answers at this line rate (10 bits per character)
+    bool wdis = false;   // start write-protected
     bool verbose = false;
     bool version = false; // print the version and exit
     bool help = false;

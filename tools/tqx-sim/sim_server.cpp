@@ -56,7 +56,19 @@ public:
         }
         ++m_requests;
         std::string summary;
+        // A controller that acknowledges a write and keeps its old values: the memory is
+        // put back after the write was answered.
+        const uint8_t function = query[header];
+        const bool forget = (function == 0x06 || function == 0x10) && m_options.forgetEvery > 0 &&
+                            ++m_writes % m_options.forgetEvery == 0;
+        std::vector<uint8_t> kept;
+        if (forget)
+            kept.assign(memory->Data(), memory->Data() + memory->Size());
         std::vector<uint8_t> pdu = AnswerRequest(*memory, query + header, pduLength, summary);
+        if (forget) {
+            std::copy(kept.begin(), kept.end(), memory->Data());
+            summary += ", forgotten";
+        }
         std::vector<uint8_t> frame;
         if (m_rtu) {
             frame.push_back(query[0]);
@@ -146,6 +158,7 @@ private:
     bool m_rtu;
     std::mt19937 m_random;
     long m_requests = 0;
+    long m_writes = 0; // write requests, for --forget-writes
 };
 
 // The length of the RTU request frame libmodbus received whole but ignored because it is
