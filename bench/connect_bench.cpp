@@ -7,6 +7,7 @@
 // 8N1 (read what the file lacks, send, read back) against the line-rate limit of the
 // payload it moves, beside a restore done the simple way (whole read, sends that pre-read,
 // whole read back). Built, not run by the tests.
+#include "../tests/support/loopback_port.h"
 #include "../tests/support/sim_process.h"
 #include "files/parameter_file_reader.h"
 #include "files/parameter_file_writer.h"
@@ -86,23 +87,6 @@ int Run(const Config& config) {
     }
     std::printf("%s\n", failed ? "  FAILED READS" : "");
     return failed ? 1 : 0;
-}
-
-// A loopback TCP port that listens (the kernel accepts) or is closed.
-int LoopbackPort(bool listen, int& fd) {
-    fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(fd, 4);
-    socklen_t length = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
-    if (!listen) {
-        ::close(fd);
-        fd = -1;
-    }
-    return ntohs(a.sin_port);
 }
 
 // A confirmed Connect's reads (model code and the 57 after it) against a dead port 1.

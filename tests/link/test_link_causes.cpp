@@ -2,6 +2,7 @@
 // gives its own message naming port 1 as configured.
 #include "link/link_failure.h"
 #include "link/tqxcomm.h"
+#include "support/loopback_port.h"
 #include "support/sim_process.h"
 
 #include <gtest/gtest.h>
@@ -17,23 +18,6 @@
 #include <vector>
 
 namespace {
-
-// A loopback TCP port: listening (the kernel accepts, nobody answers) or closed again.
-int LoopbackPort(bool keepListening, int& fd) {
-    fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(fd, 4);
-    socklen_t length = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
-    if (!keepListening) {
-        ::close(fd);
-        fd = -1;
-    }
-    return ntohs(a.sin_port);
-}
 
 struct Case {
     const char* name;

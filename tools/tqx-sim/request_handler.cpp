@@ -26,17 +26,6 @@ std::string Describe(const char* what, unsigned address, unsigned count, const c
 
 } // namespace
 
-uint16_t ModbusCrc(const uint8_t* data, int length) {
-    uint16_t crc = 0xFFFF;
-    for (int i = 0; i < length; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001)
-                            : static_cast<uint16_t>(crc >> 1);
-    }
-    return crc;
-}
-
 std::vector<uint8_t> AnswerRequest(ControllerMemory& memory, const uint8_t* pdu, int length,
                                    std::string& summary) {
     if (length < 1) {

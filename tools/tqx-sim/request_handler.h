@@ -11,6 +11,3 @@
 // anything else is an illegal function. `summary` describes the request for --verbose.
 std::vector<uint8_t> AnswerRequest(ControllerMemory& memory, const uint8_t* pdu, int length,
                                    std::string& summary);
-
-// Modbus RTU CRC of `length` bytes (transmitted low byte first).
-uint16_t ModbusCrc(const uint8_t* data, int length);

@@ -1,5 +1,6 @@
 #include "sim_server.h"
 
+#include "link/modbus_frames.h"
 #include "request_handler.h"
 
 #include <modbus.h>
@@ -73,7 +74,7 @@ public:
         if (m_rtu) {
             frame.push_back(query[0]);
             frame.insert(frame.end(), pdu.begin(), pdu.end());
-            const uint16_t crc = ModbusCrc(frame.data(), static_cast<int>(frame.size()));
+            const uint16_t crc = ModbusCrc16(frame.data(), frame.size());
             frame.push_back(static_cast<uint8_t>(crc & 0xFF));
             frame.push_back(static_cast<uint8_t>(crc >> 8));
         } else {
@@ -171,7 +172,7 @@ int OtherUnitFrame(const uint8_t* frame) {
         length = 9 + frame[6];
     if (length == 0)
         return 0;
-    const uint16_t crc = ModbusCrc(frame, length - 2);
+    const uint16_t crc = ModbusCrc16(frame, static_cast<size_t>(length - 2));
     if (frame[length - 2] != (crc & 0xFF) || frame[length - 1] != (crc >> 8))
         return 0;
     return length;
