@@ -24,8 +24,11 @@ CMainFrame::CMainFrame(CTQXLOADER961114Doc& document, QWidget* parent)
     ShowSummary();
 }
 
+// The summary and the port 1 pane follow every change of the parameter set or the link,
+// whether it came through a menu or through a group opened from the summary.
 void CMainFrame::ShowSummary() {
     m_view->ShowSummary(m_document.Header(), m_document.States());
+    UpdatePortPane();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
