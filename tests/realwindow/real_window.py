@@ -406,7 +406,7 @@ def _():
 def main():
     started = time.time()
     try:
-        if not wait_for(lambda: window_now("TQXLOADER"), 20):
+        if not wait_for(lambda: window_now("TQXLOADER"), 40):
             print("FAIL  the loader did not show")
             print("0 passed, 1 failed")
             return 1
