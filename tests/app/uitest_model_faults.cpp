@@ -1,0 +1,178 @@
+// Where the parameter set came from and what each group holds, after the sequences of
+// commands that used to make the summary, the port 1 pane and Retry say something wrong.
+#include "app/document.h"
+#include "app/main_frame.h"
+#include "app/view.h"
+#include "link/link_backend.h"
+#include "link/simulated_controller.h"
+#include "support/modal_driver.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+struct Loader : ::testing::Test {
+    Loader() : link(sim) {
+        ::unsetenv("TQXCOMM_PORT1");
+        ::setenv("XDG_CONFIG_HOME", qPrintable(config.path()), 1);
+        sim.Memory().LoadFactoryContents("PXT4TEY1T-0012");
+        document.SetQuestions(&answers);
+        frame = std::make_unique<CMainFrame>(document);
+    }
+
+    static void Click(QWidget* dialog, const char* button) {
+        auto* b = dialog->findChild<QPushButton*>(QString::fromLatin1(button));
+        ASSERT_NE(b, nullptr) << button;
+        b->click();
+    }
+    // Connect Start, answering the Code Symbols dialog with `button`.
+    void Connect(const char* button = "OK") {
+        ModalDriver driver;
+        driver.Then([button](QWidget* modal) { Click(modal, button); });
+        document.Run(Command::ConnectStart);
+    }
+    // File Write or File Read of `path`, typed whole into FILE_NAME.
+    void File(Command command, const QString& path) {
+        ModalDriver driver;
+        driver.Then([&](QWidget* modal) {
+            modal->findChild<QLineEdit*>("FILE_NAME")->setText(path);
+            Click(modal, "OK");
+        });
+        document.Run(command);
+    }
+    std::string Label(const char* name) const {
+        return frame->View()->findChild<QLabel*>(name)->text().toStdString();
+    }
+    // Fails every read of `block` while `failing` is set.
+    void FailBlock(int block) {
+        sim.FailCalls([this, block](const LinkCall& call, int) {
+            return failing && call.block == block;
+        });
+    }
+
+    QTemporaryDir config;
+    SimulatedController sim;
+    ScopedLinkBackend link;
+    ParameterImage image;
+    RecordingMessages messages;
+    NoCursor cursor;
+    AnsweringQuestions answers{false};
+    CTQXLOADER961114Doc document{image, messages, cursor};
+    std::unique_ptr<CMainFrame> frame;
+    bool failing = true;
+};
+
+// A file whose name begins with "controller" is still a file.
+TEST_F(Loader, AFileNamedControllerIsAFile) {
+    QTemporaryDir dir;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path()); // the name as typed, with an empty drive
+    File(Command::FileWrite, QStringLiteral("controller1.slk"));
+    File(Command::FileRead, QStringLiteral("controller1.slk"));
+    QDir::setCurrent(before);
+    EXPECT_EQ(document.PortPaneText().find("connected to model code"), std::string::npos)
+        << document.PortPaneText();
+    EXPECT_NE(document.PortPaneText().find("controller1.slk"), std::string::npos);
+}
+
+// When block 40 was never read, no model code is shown as the controller's.
+TEST_F(Loader, AModelCodeNotReadIsNeverShownAsRead) {
+    sim.FailCalls([](const LinkCall&, int) { return true; });
+    Connect();
+    for (const std::string& said : {document.PortPaneText(), Label("model")}) {
+        EXPECT_EQ(said.find("1111"), std::string::npos) << said;
+        EXPECT_NE(said.find("not read"), std::string::npos) << said;
+    }
+}
+
+// The summary, the pane and the header show the fourteen characters the controller holds.
+TEST_F(Loader, TheModelCodeIsTheFourteenCharactersRead) {
+    Connect();
+    EXPECT_EQ(Label("model"), "model code PXT4TEY1T-0012");
+    EXPECT_NE(document.PortPaneText().find("PXT4TEY1T-0012"), std::string::npos);
+    EXPECT_EQ(document.PortPaneText().find("PXT4TEY1T-00121"), std::string::npos);
+}
+
+// Port settings OK: the summary's header follows at once, as the pane does.
+TEST_F(Loader, TheHeaderFollowsPortSettings) {
+    ModalDriver driver;
+    driver.Then([](QWidget* modal) {
+        modal->findChild<QSpinBox*>("unit")->setValue(7);
+        Click(modal, "OK");
+    });
+    document.Run(Command::PortSettings);
+    EXPECT_TRUE(driver.Done());
+    EXPECT_NE(Label("port").find("unit 7"), std::string::npos) << Label("port");
+}
+
+// Retry after a File Read would put the controller's values over the file's.
+TEST_F(Loader, RetryNeverReplacesWhatAFileReadBrought) {
+    FailBlock(4); // PID group 1
+    Connect();
+    ASSERT_TRUE(document.CanRun(Command::RetryFailedReads));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.slk"));
+    image.pid[0].SetWord(PidGroupRecord::P, 321);
+    File(Command::FileWrite, path);
+    image.pid[0].SetWord(PidGroupRecord::P, 0);
+    File(Command::FileRead, path);
+    failing = false;
+    EXPECT_FALSE(document.CanRun(Command::RetryFailedReads));
+    document.Run(Command::RetryFailedReads);
+    EXPECT_EQ(image.pid[0].Word(PidGroupRecord::P), 321);
+}
+
+// An edit typed into a group whose read failed is the operator's, not the controller's.
+TEST_F(Loader, RetryNeverOverwritesAnEdit) {
+    FailBlock(4);
+    Connect();
+    ModalDriver driver;
+    driver.Then([](QWidget* modal) {
+        modal->findChild<QLineEdit*>("P")->setText(QStringLiteral("12.3"));
+        Click(modal, "OK");
+    });
+    document.Run(Command::PidGroup);
+    ASSERT_EQ(image.pid[0].Word(PidGroupRecord::P), 123);
+    failing = false;
+    document.Run(Command::RetryFailedReads);
+    EXPECT_EQ(image.pid[0].Word(PidGroupRecord::P), 123);
+    EXPECT_FALSE(document.MayClose()); // still unsent: the question is asked
+}
+
+// A Connect whose read of a group failed leaves that group's unsent edit marked.
+TEST_F(Loader, AFailedReadKeepsTheUnsentMark) {
+    Connect();
+    ModalDriver driver;
+    driver.Then([](QWidget* modal) {
+        modal->findChild<QLineEdit*>("DMV")->setText(QStringLiteral("12.3"));
+        Click(modal, "OK");
+    });
+    document.Run(Command::AdvancedUsage);
+    FailBlock(10);
+    Connect();
+    EXPECT_FALSE(document.MayClose());
+    ASSERT_EQ(answers.Asked().size(), 1u);
+    EXPECT_NE(answers.Asked()[0].find("Advanced"), std::string::npos);
+}
+
+// A cancelled Connect changes nothing about what the Connect before it could not read.
+TEST_F(Loader, ACancelledConnectKeepsThePreviousFailures) {
+    FailBlock(4);
+    Connect();
+    const std::string port = Label("port");
+    ASSERT_NE(port.find("reads failed"), std::string::npos) << port;
+    Connect("CANCEL");
+    EXPECT_EQ(Label("port"), port);
+    EXPECT_TRUE(document.CanRun(Command::RetryFailedReads));
+}
+
+} // namespace
