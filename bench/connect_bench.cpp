@@ -94,18 +94,16 @@ int GiveUp(const char* name, const std::string& setting, double limitSeconds) {
     ::setenv("TQXCOMM_PORT1", setting.c_str(), 1);
     const auto start = std::chrono::steady_clock::now();
     TQXOpenSerialPort(1);
-    BeginLinkCommand();
+    TransferContext link;
     ParameterImage image;
     SetStartValues(image);
-    const bool code = ReadModelCode(image);
-    ReadReport report = ReadWholeController(image);
-    CountModelCodeRead(code, report);
+    const TransferResult report = ReadWholeController(link, image);
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const std::string cause = LinkFailureText();
+    const std::string cause = link.FailureText();
     TQXCloseSerialPort();
     std::printf("%-30s Connect gave up in %6.3f s (%zu of %d reads failed)  %s\n  %s\n", name, wall,
-                report.failed.size(), report.reads, wall <= limitSeconds ? "ok" : "TOO SLOW",
+                report.failed.size(), report.calls, wall <= limitSeconds ? "ok" : "TOO SLOW",
                 cause.c_str());
     return wall <= limitSeconds ? 0 : 1;
 }
@@ -147,9 +145,10 @@ int Restores() {
         "rtu:" + sim.PortSetting() + ",baud=" + std::to_string(baud) + ",parity=N";
     ::setenv("TQXCOMM_PORT1", setting.c_str(), 1);
     TQXOpenSerialPort(1);
+    TransferContext link;
     ParameterImage source;
     SetStartValues(source);
-    ReadWholeController(source);
+    ReadWholeController(link, source);
     const std::string text = BuildParameterFileText(source);
     RecordingMessages messages;
     const auto applyFile = [&](ParameterImage& onto) {
@@ -162,14 +161,12 @@ int Restores() {
     auto start = std::chrono::steady_clock::now();
     ParameterImage image;
     SetStartValues(image);
-    ReadModelCode(image);
-    ReadWholeController(image);
+    ReadWholeController(link, image);
     applyFile(image);
-    SendWholeImage(image);
+    SendWholeImage(link, image);
     ParameterImage back;
     SetStartValues(back);
-    ReadModelCode(back);
-    ReadWholeController(back);
+    ReadWholeController(link, back);
     PrintLine("restore, simple",
               std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
               TheModbusTransport().Statistics(), baud);
@@ -177,7 +174,7 @@ int Restores() {
     TheModbusTransport().ResetStatistics();
     start = std::chrono::steady_clock::now();
     SetStartValues(image);
-    const RestoreReport report = RestoreImage(image, applyFile, RestoreOptions{});
+    const RestoreReport report = RestoreImage(link, image, applyFile, RestoreOptions{});
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const LinkStatistics stats = TheModbusTransport().Statistics();

@@ -26,7 +26,7 @@ bool Save(const std::string& path, const std::string& text) {
 ParameterImage BusyImage() {
     ParameterImage image;
     SetStartValues(image);
-    for (int e = 0; e < kFileValues; ++e)
+    for (int e = 0; e < FileValueCount(); ++e)
         SetEntry(image, e, static_cast<uint16_t>((e * 7919u + 13u) & 0xFFFFu));
     SpreadPatternBytes(image);
     return image;
@@ -86,7 +86,7 @@ std::string SpreadsheetText(const std::string& written) {
 std::string ByPositionText(const ParameterImage& image) {
     std::string text = "ID;PCALCOOO32\nP;PGeneral\nF;DG0G10\n";
     std::vector<Cell> cells;
-    for (int e = 0; e < kFileValues; ++e) {
+    for (int e = 0; e < FileValueCount(); ++e) {
         const FileCell at = CellOfEntry(e);
         cells.push_back({at.row, at.column, std::to_string(GetEntry(image, e))});
     }

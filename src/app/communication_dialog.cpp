@@ -3,6 +3,7 @@
 #include "link/link_backend.h"
 #include "link/link_failure.h"
 #include "link/link_journal.h"
+#include "transfers/transfer_context.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,8 +12,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-CommunicationDialog::CommunicationDialog(QWidget* parent)
-    : QDialog(parent), m_port(new QLabel(this)), m_statistics(new QLabel(this)),
+CommunicationDialog::CommunicationDialog(const TransferContext& link, QWidget* parent)
+    : QDialog(parent), m_link(link), m_port(new QLabel(this)), m_statistics(new QLabel(this)),
       m_transfers(new QTableWidget(this)) {
     setWindowTitle(QStringLiteral("Communication"));
     setObjectName(QStringLiteral("CommunicationDialog"));
@@ -54,11 +55,11 @@ CommunicationDialog::CommunicationDialog(QWidget* parent)
 }
 
 void CommunicationDialog::Refresh() {
-    m_port->setText(QStringLiteral("Port 1: ") + QString::fromStdString(LinkPortText()));
-    const LinkJournal& journal = TheLinkJournal();
+    m_port->setText(QStringLiteral("Port 1: ") + QString::fromStdString(m_link.Backend().PortText()));
+    const LinkJournal& journal = m_link.Journal();
     QString statistics;
     for (const std::string& line :
-         LinkStatisticsLines(CurrentLinkBackend().Statistics(), journal.lastError))
+         LinkStatisticsLines(m_link.Backend().Statistics(), journal.lastError))
         statistics += (statistics.isEmpty() ? QString() : QStringLiteral("\n")) +
                       QString::fromStdString(line);
     m_statistics->setText(statistics);

@@ -40,7 +40,7 @@ CompareDialog::CompareDialog(const QString& title,
     QTreeWidgetItem* group = nullptr;
     QString groupTitle;
     for (const ParameterDifference& d : differences) {
-        const QString title = Q(DifferenceGroupTitle(d));
+        const QString title = Q(GroupTitle(d.a.group));
         if (!group || title != groupTitle) {
             group = new QTreeWidgetItem(m_list, {title});
             group->setFirstColumnSpanned(true);

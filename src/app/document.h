@@ -1,127 +1,102 @@
 #pragma once
 
+#include "app/command_handler.h"
 #include "app/menu_table.h"
-#include "editors/parameter_listing.h"
-#include "editors/report_content.h"
+#include "image/group_id.h"
 #include "image/parameter_image.h"
 #include "operator/cursor.h"
+#include "operator/file_prompts.h"
 #include "operator/messages.h"
 #include "operator/questions.h"
-#include "transfers/connect_procedure.h"
-#include "transfers/group_states.h"
-#include "transfers/transfer_notes.h"
+#include "transfers/parameter_set.h"
+#include "transfers/transfer_context.h"
 
 #include <QObject>
 #include <QString>
 
+#include <map>
+#include <memory>
 #include <string>
 
 class QWidget;
 
-// Where Connect reports its progress: the main window's status bar.
-class ConnectStatus {
+// Where the shell shows how a command goes: the main window's status bar.
+class ShellStatus {
 public:
-    virtual ~ConnectStatus() = default;
-    virtual void ShowConnectProgress(int done, int total, const QString& what) = 0;
-    virtual void ClearConnectProgress() = 0;
-    // Where a File Write or File Read went, in the status bar.
+    virtual ~ShellStatus() = default;
+    virtual void ShowProgress(int done, int total, const QString& what) = 0;
+    virtual void ClearProgress() = 0;
+    // Where a File Write or File Read went.
     virtual void ShowFileDone(const QString& /*text*/) {}
 };
 
-// What the summary's header says: port 1 and its state, the model code, the source.
-struct SummaryHeader {
-    std::string port;
-    std::string model;
-    std::string source;
-};
-
-// The single document: it gives the parameter image its start values, carries the menu
-// commands and keeps track of each group's state for the summary.
+// The single document: it holds the parameter set (the image with its start values, the
+// state of each group, where it came from) and the link the transfers go through, and
+// hands each menu command to its handler.
 class CTQXLOADER961114Doc : public QObject, public TransferListener {
     Q_OBJECT
 public:
     CTQXLOADER961114Doc(ParameterImage& image, Messages& messages, CursorControl& cursor);
     ~CTQXLOADER961114Doc() override;
 
-    // The window dialogs are centred on and the status bar Connect reports to.
-    void SetWindow(QWidget* window, ConnectStatus* status);
+    // The window dialogs are centred on, and its status bar.
+    void SetWindow(QWidget* window, ShellStatus* status);
 
     void Run(Command command);
-
-    void OnFileRead();
-    void OnFileWrite();
-    void OnProgramPattern();
-    void OnPidGroup();
-    void OnSettingUp();
-    void OnAdvancedUsage();
-    void OnConnectStart();
-    void OnRetryFailedReads();
-    void OnCommunication();
-    void OnPortSettings();
-    void OnAbout();
-    void OnFilePrint();
-    void OnFileExportPdf();
-    void OnCompareController();
-    void OnCompareFile();
-    void OnVerifyAfterSend();
-
-    // Opens the editor of `group` (see transfers/transfer_notes.h) on that group, behind
-    // the same gate as the menu.
-    void OpenGroup(int group);
+    bool CanRun(Command command) const;
+    bool IsChecked(Command command) const;
+    // Opens the editor of `group` on that group, behind the same gate as the menu.
+    void OpenGroup(GroupId group);
     // Closing: true when nothing would be lost, or the operator chose to close anyway.
     bool MayClose();
-    // The question seam; the toolkit's box unless a test sets its own.
-    void SetQuestions(Questions* questions) { m_questions = questions; }
 
-    const GroupStates& States() const { return m_states; }
+    // The question and file dialog seams; the toolkit's own unless a test sets its own.
+    void SetQuestions(Questions* questions) { m_questions = questions; }
+    Questions& Ask() { return *m_questions; }
+    void SetFilePrompts(FilePrompts* prompts) { m_prompts = prompts; }
+    FilePrompts& Prompts() { return *m_prompts; }
+
+    ParameterImage& Image() { return m_set.Image(); }
+    ParameterSet& Set() { return m_set; }
+    const GroupStates& States() const { return m_set.States(); }
     SummaryHeader Header() const;
-    bool IsChecked(Command command) const;
+    // The status bar's port 1 pane: port 1 as it is and what the set came from.
+    std::string PortPaneText() const;
+
+    TransferContext& Link() { return m_link; }
     // Read back after SEND, saved with port 1's settings unless `save` is false.
     void SetVerifyAfterSend(bool on, bool save = true);
 
-    void GroupRetrieved(int group, bool ok) override;
-    void GroupSent(int group, SendOutcome outcome) override;
+    // Writes the parameter report of the set to `path`; a failure is shown as a message.
+    bool ExportReportPdf(const std::string& path);
+
+    Messages& Tell() { return m_messages; }
+    CursorControl& Cursor() { return m_cursor; }
+    QWidget* Window() const { return m_window; }
+    ShellStatus* Status() const { return m_status; }
+    // The time a state is stamped with in the summary.
+    std::string Now() const;
+    // The set or the link changed: the summary and the pane show them again.
+    void NotifyChanged() { emit Changed(); }
+
+    void GroupRetrieved(GroupId group, bool ok) override;
+    void GroupSent(GroupId group, TransferOutcome outcome) override;
 
 signals:
-    // The states or the header changed: the summary shows them again.
     void Changed();
 
-public:
-    // Writes the parameter report of the image to `path`; a failure is shown as a message.
-    bool ExportReportPdf(const std::string& path);
-    // What the report's header names as the image's source: the controller at port 1 after
-    // Connect, the file's path after File > Read.
-    const std::string& Source() const { return m_source; }
-
-    // False for a command that cannot run now ("Retry failed reads" without failed reads).
-    bool CanRun(Command command) const;
-    // The status bar's port 1 pane: port 1 as it is and what the image came from.
-    std::string PortPaneText() const;
-    const ReadReport& LastConnectReport() const { return m_lastConnect; }
-
-    ParameterImage& Image() { return m_image; }
-
 private:
-    // The connection gate: true when connected; otherwise shows the Connect-first notice.
-    bool PassGate();
-    template <class Dialog> void RunEditor();
-    template <class Dialog, class Setup> void RunEditor(const Setup& setup);
-    void ShowDifferences(const ParameterImage& other, const ListingOptions& options,
-                         const QString& title, const std::string& otherName);
-    ReportContent Report() const;
-    // After a SEND moved port 1 to another unit, the saved settings follow.
-    void SaveMovedUnit();
+    CommandHandler& HandlerFor(Command command) const;
 
-    ParameterImage& m_image;
+    ParameterSet m_set;
+    TransferContext m_link;
     Messages& m_messages;
     CursorControl& m_cursor;
     QWidget* m_window = nullptr;
-    ConnectStatus* m_status = nullptr;
-    std::string m_source;
-    ReadReport m_lastConnect; // of the last Connect or retry: what still failed
-    GroupStates m_states;
-    std::string m_summarySource = "start values";
-    bool m_connectedOnce = false;
-    Questions* m_questions = nullptr;
-    TransferListener* m_previousListener = nullptr;
+    ShellStatus* m_status = nullptr;
+    std::unique_ptr<Questions> m_ownQuestions;
+    std::unique_ptr<FilePrompts> m_ownPrompts;
+    Questions* m_questions;
+    FilePrompts* m_prompts;
+    std::map<Handler, std::unique_ptr<CommandHandler>> m_handlers;
 };

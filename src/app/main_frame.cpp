@@ -20,7 +20,7 @@ CMainFrame::CMainFrame(CTQXLOADER961114Doc& document, QWidget* parent)
     m_document.SetWindow(this, this);
     connect(&m_document, &CTQXLOADER961114Doc::Changed, this, &CMainFrame::ShowSummary);
     connect(m_view, &CTQXLOADER961114View::GroupActivated, this,
-            [this](int group) { m_document.OpenGroup(group); });
+            [this](int row) { m_document.OpenGroup(GroupId::FromIndex(row)); });
     ShowSummary();
 }
 
@@ -42,7 +42,7 @@ void CMainFrame::CreateMenus() {
     QMenu* menu = nullptr;
     QString title;
     std::set<char> titleKeys, itemKeys;
-    for (const MenuItemSpec& spec : MenuBarItems()) {
+    for (const MenuItem& spec : MenuBarItems()) {
         if (!menu || title != QLatin1String(spec.menu)) {
             title = QLatin1String(spec.menu);
             menu = menuBar()->addMenu(QString::fromStdString(WithAccessKey(spec.menu, titleKeys)));
@@ -104,7 +104,7 @@ void CMainFrame::ShowFileDone(const QString& text) {
     statusBar()->showMessage(text);
 }
 
-void CMainFrame::ShowConnectProgress(int done, int total, const QString& what) {
+void CMainFrame::ShowProgress(int done, int total, const QString& what) {
     statusBar()->clearMessage();
     m_idle->hide();
     m_activity->setText(what);
@@ -116,7 +116,7 @@ void CMainFrame::ShowConnectProgress(int done, int total, const QString& what) {
     statusBar()->repaint();
 }
 
-void CMainFrame::ClearConnectProgress() {
+void CMainFrame::ClearProgress() {
     m_activity->hide();
     m_progress->hide();
     m_idle->show();

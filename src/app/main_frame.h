@@ -9,13 +9,13 @@ class QProgressBar;
 class CTQXLOADER961114View;
 
 // The main window: menu bar, status bar, and the view with the summary.
-class CMainFrame : public QMainWindow, public ConnectStatus {
+class CMainFrame : public QMainWindow, public ShellStatus {
     Q_OBJECT
 public:
     CMainFrame(CTQXLOADER961114Doc& document, QWidget* parent = nullptr);
 
-    void ShowConnectProgress(int done, int total, const QString& what) override;
-    void ClearConnectProgress() override;
+    void ShowProgress(int done, int total, const QString& what) override;
+    void ClearProgress() override;
     void ShowFileDone(const QString& text) override;
     // Shows port 1 and its state in the permanent pane after the message pane.
     void UpdatePortPane();

@@ -25,42 +25,56 @@ enum class Command {
     VerifyAfterSend = 32787,
 };
 
-struct MenuItemSpec {
+// Which of the shell's handlers carries a command.
+enum class Handler { Files, Editors, Connect, Compare, Report, Port, About };
+
+struct MenuItem {
     const char* menu;
     const char* item;
     Command command;
     const char* prompt; // status-bar prompt while highlighted; empty for none
+    Handler handler;
     bool checkable = false;
 };
 
-// The menu bar, menus and items in their order.
-inline const std::vector<MenuItemSpec>& MenuBarItems() {
-    static const std::vector<MenuItemSpec> items = {
-        {"File", "Read", Command::FileRead, "Copy file data  on disk or floppy to Loader"},
-        {"File", "Write", Command::FileWrite, "Copy Loader data to file on disk or floppy"},
-        {"File", "Print...", Command::FilePrint, "Print the parameter report"},
+// The menu bar, menus and items in their order, each with the handler that carries it.
+inline const std::vector<MenuItem>& MenuBarItems() {
+    using H = Handler;
+    static const std::vector<MenuItem> items = {
+        {"File", "Read", Command::FileRead, "Copy file data  on disk or floppy to Loader", H::Files},
+        {"File", "Write", Command::FileWrite, "Copy Loader data to file on disk or floppy",
+         H::Files},
+        {"File", "Print...", Command::FilePrint, "Print the parameter report", H::Report},
         {"File", "Export PDF...", Command::FileExportPdf,
-         "Save the parameter report as a PDF file"},
+         "Save the parameter report as a PDF file", H::Report},
         {"File", "Compare with file...", Command::CompareFile,
-         "List the parameters that differ between Loader and a parameter file"},
-        {"Parameter setting", "Program pattern", Command::ProgramPattern, ""},
-        {"Parameter setting", "PID group", Command::PidGroup, ""},
-        {"Parameter setting", "Setting up", Command::SettingUp, ""},
-        {"Parameter setting", "Advanced usage", Command::AdvancedUsage, ""},
-        {"Connect", "Start", Command::ConnectStart, "Loading data from TQX to Loader"},
+         "List the parameters that differ between Loader and a parameter file", H::Compare},
+        {"Parameter setting", "Program pattern", Command::ProgramPattern, "", H::Editors},
+        {"Parameter setting", "PID group", Command::PidGroup, "", H::Editors},
+        {"Parameter setting", "Setting up", Command::SettingUp, "", H::Editors},
+        {"Parameter setting", "Advanced usage", Command::AdvancedUsage, "", H::Editors},
+        {"Connect", "Start", Command::ConnectStart, "Loading data from TQX to Loader", H::Connect},
         {"Connect", "Port settings...", Command::PortSettings,
-         "Choose, test and scan the port the controller is on"},
+         "Choose, test and scan the port the controller is on", H::Port},
         {"Connect", "Retry failed reads", Command::RetryFailedReads,
-         "Read again what the last Connect could not read"},
+         "Read again what the last Connect could not read", H::Connect},
         {"Connect", "Communication", Command::Communication,
-         "Port 1, link statistics and the last transfers"},
+         "Port 1, link statistics and the last transfers", H::Port},
         {"Connect", "Compare with controller", Command::CompareController,
-         "List the parameters that differ between Loader and TQX"},
+         "List the parameters that differ between Loader and TQX", H::Compare},
         {"Connect", "Verify after SEND", Command::VerifyAfterSend,
-         "Read back what SEND wrote and report any difference", true},
-        {"Version", "TQXLOADER ver.1.6", Command::About, "TQXLOADER version"},
+         "Read back what SEND wrote and report any difference", H::Port, true},
+        {"Version", "TQXLOADER ver.1.6", Command::About, "TQXLOADER version", H::About},
     };
     return items;
+}
+
+// The handler of `command`.
+inline Handler HandlerOf(Command command) {
+    for (const MenuItem& item : MenuBarItems())
+        if (item.command == command)
+            return item.handler;
+    return Handler::About;
 }
 
 // `text` with an access key ("&File"): its first letter or digit that no earlier entry of

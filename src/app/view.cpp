@@ -32,7 +32,7 @@ CTQXLOADER961114View::CTQXLOADER961114View(ParameterImage& image, QWidget* paren
     m_model = label("model");
     m_source = label("source");
 
-    m_groups = new QTableWidget(kSetGroups, 4, this);
+    m_groups = new QTableWidget(kGroupCount, 4, this);
     m_groups->setObjectName(QStringLiteral("groups"));
     NameControl(m_groups, QStringLiteral("Parameter groups"));
     m_groups->setHorizontalHeaderLabels({QStringLiteral("Group"), QStringLiteral("State"),
@@ -48,7 +48,7 @@ CTQXLOADER961114View::CTQXLOADER961114View(ParameterImage& image, QWidget* paren
     m_groups->verticalHeader()->setDefaultSectionSize(row);
     m_groups->setMinimumHeight(12 * row);
     m_groups->setMinimumWidth(520);
-    for (int g = 0; g < kSetGroups; ++g)
+    for (int g = 0; g < kGroupCount; ++g)
         for (int c = 0; c < 4; ++c)
             m_groups->setItem(g, c, new QTableWidgetItem);
     layout->addWidget(m_groups, 1);
@@ -68,9 +68,10 @@ void CTQXLOADER961114View::ShowSummary(const SummaryHeader& header, const GroupS
     m_port->setText(Q(header.port));
     m_model->setText(Q(header.model));
     m_source->setText(Q(header.source));
-    for (int g = 0; g < kSetGroups; ++g) {
-        const GroupStates::Entry& e = states.At(g);
-        m_groups->item(g, 0)->setText(Q(GroupTitle(g)));
+    for (GroupId group : AllGroups()) {
+        const int g = group.Index();
+        const GroupStates::Entry& e = states.At(group);
+        m_groups->item(g, 0)->setText(Q(GroupTitle(group)));
         m_groups->item(g, 1)->setText(QString::fromLatin1(GroupStateText(e.state)));
         m_groups->item(g, 2)->setText(Q(e.when));
         m_groups->item(g, 3)->setText(e.unsent ? QStringLiteral("yes") : QString());

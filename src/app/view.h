@@ -23,8 +23,8 @@ public:
     void ShowSummary(const SummaryHeader& header, const GroupStates& states);
 
 signals:
-    // Double-click or Enter on a group's row.
-    void GroupActivated(int group);
+    // Double-click or Enter on a group's row (its GroupId::Index()).
+    void GroupActivated(int row);
 
 private:
     QLabel* m_port = nullptr;

@@ -1,7 +1,7 @@
 #include "editors/advanced_dialog.h"
 
 #include "editors/group_dialog_qt.h"
-#include "values/help_texts.h"
+#include "image/parameter_catalogue.h"
 #include "widgets/dialog_support_qt.h"
 #include "widgets/enter_cancels_qt.h"
 
@@ -22,10 +22,12 @@ using namespace groupdialog;
 } // namespace
 
 AdvancedDialog::AdvancedDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
-                               QWidget* parent)
+                               QWidget* parent, TransferContext* link)
     : QDialog(parent), m_messages(messages), m_cursor(cursor),
       m_form(image.advanced, image.systemSetup, messages) {
     setWindowTitle(QStringLiteral("EXPERT PARAMETER"));
+    if (link)
+        m_form.UseLink(*link);
     BuildControls();
     m_form.Open();
     FillControls();
@@ -33,36 +35,37 @@ AdvancedDialog::AdvancedDialog(ParameterImage& image, Messages& messages, Cursor
 }
 
 void AdvancedDialog::BuildControls() {
-    using namespace advanced_lists;
-    auto help = [this](const QString& mnemonic) {
-        return MakeHelpButton(mnemonic, HelpText(mnemonic.toStdString()), m_messages, this);
-    };
     QGridLayout* g = nullptr;
+    // One row of a box: the parameter's help button and its field, from its catalogue row.
+    auto add = [&](const char* label, QWidget* box) {
+        const ParameterRow& row = *FindRow(GroupId::Kind::Advanced, label);
+        QWidget* help = MakeHelpButton(QLatin1String(label), row.help ? row.help : "", m_messages,
+                                       this);
+        if (row.encoding != Encoding::Choice) {
+            AddRow(g, help, m_edits[label] = MakeEdit(QLatin1String(label), box));
+            return;
+        }
+        std::vector<std::string> items(row.choices.begin(), row.choices.end());
+        if (std::string(label) == "DVDV")
+            items.push_back(std::string()); // the list's empty entry
+        AddRow(g, help, m_combos[label] = MakeCombo(QLatin1String(label), items, true, box));
+    };
 
     QGroupBox* limits = Box(QStringLiteral("Set Value Upper and Lower limits"), g, this);
-    AddRow(g, help("SV-H"), m_svh = MakeEdit("SV-H", limits));
-    AddRow(g, help("SV-L"), m_svl = MakeEdit("SV-L", limits));
-
+    add("SV-H", limits);
+    add("SV-L", limits);
     QGroupBox* dmv = Box(QString(), g, this);
-    AddRow(g, help("DMV"), m_dmv = MakeEdit("DMV", dmv));
-
+    add("DMV", dmv);
     QGroupBox* hysteresis = Box(QStringLiteral("Setting of alarm hysteresis allowances"), g, this);
-    for (int k = 0; k < 4; ++k) {
-        const QString name = QStringLiteral("A%1HS").arg(k + 1);
-        AddRow(g, help(name), m_hs[k] = MakeEdit(name, hysteresis));
-    }
-
+    for (const char* label : {"A1HS", "A2HS", "A3HS", "A4HS"})
+        add(label, hysteresis);
     QGroupBox* derivative = Box(QString(), g, this);
-    std::vector<std::string> dvdv = Dvdv();
-    dvdv.push_back(std::string());
-    AddRow(g, help("DVDV"), m_dvdv = MakeCombo("DVDV", dvdv, true, derivative));
-
+    add("DVDV", derivative);
     QGroupBox* tuning = Box(QStringLiteral("Auto-tuning"), g, this);
-    AddRow(g, help("ATSV"), m_atsv = MakeCombo("ATSV", Atsv(), true, tuning));
-    AddRow(g, help("PID"), m_pid = MakeCombo("PID", Pid(), true, tuning));
-
+    add("ATSV", tuning);
+    add("PID", tuning);
     QGroupBox* protect = Box(QStringLiteral("Transmission write protect"), g, this);
-    AddRow(g, help("TDS"), m_tds = MakeCombo("TDS", Tds(), true, protect));
+    add("TDS", protect);
 
     auto* left = new QVBoxLayout;
     left->addWidget(limits);
@@ -90,28 +93,18 @@ void AdvancedDialog::BuildControls() {
 
 void AdvancedDialog::TakeTexts() {
     AdvancedTexts& t = m_form.Texts();
-    t.SV_H = m_svh->text().toStdString();
-    t.SV_L = m_svl->text().toStdString();
-    t.DMV = m_dmv->text().toStdString();
-    for (int k = 0; k < 4; ++k)
-        t.HS[k] = m_hs[k]->text().toStdString();
-    t.DVDV = m_dvdv->currentText().toStdString();
-    t.ATSV = m_atsv->currentText().toStdString();
-    t.PID = m_pid->currentText().toStdString();
-    t.TDS = m_tds->currentText().toStdString();
+    for (const auto& [label, edit] : m_edits)
+        t[label] = edit->text().toStdString();
+    for (const auto& [label, combo] : m_combos)
+        t[label] = combo->currentText().toStdString();
 }
 
 void AdvancedDialog::FillControls() {
     const AdvancedTexts& t = m_form.Texts();
-    m_svh->setText(Q(t.SV_H));
-    m_svl->setText(Q(t.SV_L));
-    m_dmv->setText(Q(t.DMV));
-    for (int k = 0; k < 4; ++k)
-        m_hs[k]->setText(Q(t.HS[k]));
-    m_dvdv->setCurrentText(Q(t.DVDV));
-    m_atsv->setCurrentText(Q(t.ATSV));
-    m_pid->setCurrentText(Q(t.PID));
-    m_tds->setCurrentText(Q(t.TDS));
+    for (const auto& [label, edit] : m_edits)
+        edit->setText(Q(t.At(label)));
+    for (const auto& [label, combo] : m_combos)
+        combo->setCurrentText(Q(t.At(label)));
 }
 
 void AdvancedDialog::OnRetrieve() {

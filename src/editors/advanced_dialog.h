@@ -7,16 +7,20 @@
 
 #include <QDialog>
 
+#include <map>
+#include <string>
+
 class QComboBox;
 class QLineEdit;
+class QWidget;
 
-// "EXPERT PARAMETER": a view over AdvancedForm. Controls are named by their mnemonics
-// as the dialog labels them ("SV-H", "A1HS", "DVDV", "ATSV", "PID", "TDS", ...).
+// "EXPERT PARAMETER": a view over AdvancedForm. Controls are named by their labels in the
+// window ("SV-H", "A1HS", "DVDV", "ATSV", "PID", "TDS", ...).
 class AdvancedDialog : public QDialog {
     Q_OBJECT
 public:
     AdvancedDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
-                   QWidget* parent = nullptr);
+                   QWidget* parent = nullptr, TransferContext* link = nullptr);
 
 private:
     void BuildControls();
@@ -30,7 +34,7 @@ private:
     CursorControl& m_cursor;
     AdvancedForm m_form;
 
-    QLineEdit *m_svh = nullptr, *m_svl = nullptr, *m_dmv = nullptr;
-    QLineEdit* m_hs[4] = {};
-    QComboBox *m_dvdv = nullptr, *m_atsv = nullptr, *m_pid = nullptr, *m_tds = nullptr;
+    // By label: the edit field or the drop-down of each shown parameter.
+    std::map<std::string, QLineEdit*> m_edits;
+    std::map<std::string, QComboBox*> m_combos;
 };

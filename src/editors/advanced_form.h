@@ -5,28 +5,19 @@
 #include "operator/cursor.h"
 #include "operator/messages.h"
 
-#include <array>
 #include <string>
 #include <vector>
 
-// Value lists of the advanced drop-downs; the stored code is the position.
-namespace advanced_lists {
-const std::vector<std::string>& Dvdv(); // "PV differentitation", "DV differentitation"
-const std::vector<std::string>& Tds();  // "Write enable", "Write Inhibit"
-const std::vector<std::string>& Atsv(); // "Standard", "Low PV type"
-const std::vector<std::string>& Pid();  // "PI tuning", "PID tuning"
-} // namespace advanced_lists
+// The working texts of the advanced dialog, one per edit field and drop-down, by the
+// window's labels ("SV-H", "A1HS", "DVDV", "TDS", "ATSV", "PID").
+using AdvancedTexts = FieldTexts;
 
-// The working texts of the advanced dialog, one per edit field and drop-down.
-struct AdvancedTexts {
-    std::string SV_H, SV_L, DMV;
-    std::array<std::string, 4> HS; // A1HS..A4HS
-    std::string DVDV, TDS, ATSV, PID;
-};
+// The rows the advanced dialog shows, in the order of its store step.
+std::vector<const ParameterRow*> AdvancedShownRows();
 
 // The rules of the advanced editor and the transfers of blocks 10 and 13. MVLT, GAP,
 // MAX, PP, PI and PD are carried through unchanged.
-class AdvancedForm {
+class AdvancedForm : public FormLink {
 public:
     AdvancedForm(AdvancedRecord& record, const SystemSetupRecord& setup, Messages& messages);
 

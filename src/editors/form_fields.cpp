@@ -54,3 +54,80 @@ std::string UnshownValues::ShowTime(const std::string& field, int32_t value,
         Forget(field);
     return FormatTime(value);
 }
+
+namespace {
+
+// A two-text choice: zero shows the first text, anything else the second; a code other
+// than 0 and 1 is kept while the second text is unchanged.
+bool StoreChoice(const ParameterRow& row, const std::string& text, uint16_t& value,
+                 const UnshownValues& unshown, Messages& messages) {
+    if (unshown.Untouched(row.Label(), text))
+        return false;
+    if (const std::optional<int> code = CodeOf(row.choices, text)) {
+        value = static_cast<uint16_t>(*code);
+        return true;
+    }
+    if (row.message)
+        messages.Show(Refusal(row.message, row.Label(),
+                              std::string(row.choices[0]) + " or " + row.choices[1]));
+    return false;
+}
+
+} // namespace
+
+bool StoreField(const ParameterRow& row, const std::string& text, uint16_t& value,
+                const InputRange& range, const UnshownValues& unshown, Messages& messages) {
+    switch (row.encoding) {
+    case Encoding::RangeAbsolute:
+    case Encoding::RangeDifference: {
+        const InputRange r =
+            row.encoding == Encoding::RangeDifference ? range.Difference() : range;
+        int16_t field = static_cast<int16_t>(value);
+        const bool stored = StoreRangeValue(
+            r, text, row.lo, row.hi, field,
+            RangeRefusal(r, row.message, row.Label(), row.lo, row.hi), messages);
+        value = static_cast<uint16_t>(field);
+        return stored;
+    }
+    case Encoding::OneDecimal: {
+        const std::optional<int32_t> tenths = ParseOneDecimal(text);
+        const int32_t v = tenths ? *tenths * (row.divisor / 10) : 0;
+        // KnL's 327.7 % is stored as the largest word.
+        const int32_t stored = std::string(row.mnemonic) == "KNL" ? ClampedKnl(v) : v;
+        if (tenths && stored >= row.lo && stored <= row.hi) {
+            value = static_cast<uint16_t>(stored);
+            return true;
+        }
+        messages.Show(OneDecimalRefusal(row.message, row.Label(), row.lo, row.hi, row.divisor));
+        return false;
+    }
+    case Encoding::Choice:
+        return StoreChoice(row, text, value, unshown, messages);
+    default:
+        return false;
+    }
+}
+
+std::string ShowField(const ParameterRow& row, uint16_t value, const InputRange& range,
+                      UnshownValues& unshown) {
+    const auto signedValue = static_cast<int16_t>(value);
+    switch (row.encoding) {
+    case Encoding::RangeAbsolute:
+        return FormatRangeValue(range, signedValue);
+    case Encoding::RangeDifference:
+        return FormatRangeValue(range.Difference(), signedValue);
+    case Encoding::OneDecimal:
+        return FormatOneDecimal(signedValue, row.divisor);
+    case Encoding::Choice: {
+        const int32_t code = row.width == FieldWidth::I16 ? signedValue : value;
+        const std::string text = row.choices[code == 0 ? 0 : 1];
+        if (code != 0 && code != 1)
+            unshown.Remember(row.Label(), text);
+        else
+            unshown.Forget(row.Label());
+        return text;
+    }
+    default:
+        return std::to_string(value);
+    }
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "operator/messages.h"
+#include "transfers/transfer_context.h"
 #include "values/conversions.h"
 
 #include <cstdint>
@@ -9,6 +10,18 @@
 #include <string>
 
 // Store-step pieces the group forms share.
+
+// The link a form's RETRIEVE and SEND go through: its own plain one (TQXCOMM, no
+// listener, no read-back) until the caller gives it the program's.
+class FormLink {
+public:
+    void UseLink(TransferContext& link) { m_link = &link; }
+    TransferContext& Link() { return *m_link; }
+
+private:
+    TransferContext m_plain;
+    TransferContext* m_link = &m_plain;
+};
 
 // Position of `text` in `list` (any sequence of texts), nothing when it is not there.
 template <class List> std::optional<int> CodeOf(const List& list, const std::string& text) {
@@ -56,6 +69,33 @@ bool RefuseEmptyScale(const InputRange& range, Messages& messages);
 // store step has said so once). True when stored.
 bool StoreRangeValue(const InputRange& range, const std::string& text, int32_t lo, int32_t hi,
                      int16_t& field, const std::string& message, Messages& messages);
+
+class UnshownValues;
+
+// The texts of a window's fields by the catalogue's labels ("SV-H", "TDS").
+class FieldTexts {
+public:
+    std::string& operator[](const std::string& label) { return m_texts[label]; }
+    std::string At(const std::string& label) const {
+        const auto it = m_texts.find(label);
+        return it == m_texts.end() ? std::string() : it->second;
+    }
+
+private:
+    std::map<std::string, std::string> m_texts;
+};
+
+// One row's store step from its text: a range value (absolute, or a difference: measured
+// from 0), a one-decimal value, or a choice from the row's list. `value` is the field's
+// stored 16-bit pattern; it changes only when the text is accepted, else the row's refusal
+// is shown (a range value on an empty scale is kept silently: the store step said so once).
+// A choice the window showed for a code outside its list is kept while its text is
+// unchanged. True when stored.
+bool StoreField(const ParameterRow& row, const std::string& text, uint16_t& value,
+                const InputRange& range, const UnshownValues& unshown, Messages& messages);
+// The row's text for `value`, as the window shows it.
+std::string ShowField(const ParameterRow& row, uint16_t value, const InputRange& range,
+                      UnshownValues& unshown);
 
 // The texts a form showed for values its window cannot show: a time of 6000 or more or a
 // negative one other than the not-used marker (shown empty or "----"), a code outside its

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "image/group_id.h"
+#include "image/parameter_catalogue.h"
 #include "image/parameter_image.h"
 
 #include <cstdint>
@@ -7,15 +9,16 @@
 #include <vector>
 
 // Every parameter of a parameter set, with its stored integer and its text as the editors
-// show it; used to print and to compare whole parameter sets.
+// show it, in the catalogue's order; used to print and to compare whole parameter sets.
 struct ParameterEntry {
-    std::string group; // "system", "advanced", "pid 3", "pattern 7"
-    int segment = 0;   // 1..20 for segment fields of a pattern, else 0
-    std::string mnemonic;
+    GroupId group;
+    int segment = 0; // 1..20 for segment fields of a pattern, else 0
+    const ParameterRow* row = nullptr;
+    std::string name;   // the row's name, "AO1T (A01T)"; the two PID NO USE words numbered
     int32_t stored = 0; // signed or unsigned as the field is
-    std::string text;   // engineering text
+    std::string text;   // engineering text, with its unit
 
-    // "pattern 7 segment 3 SV", "pid 2 KNL", "system PVT"
+    // "pattern 7 segment 3 SV", "pid 2 KNL (KnL)", "system PVT"
     std::string Name() const;
 };
 
@@ -28,6 +31,9 @@ struct ListingOptions {
 
 std::vector<ParameterEntry> ListParameters(const ParameterImage& image,
                                            const ListingOptions& options = {});
+// One group's entries.
+std::vector<ParameterEntry> ListGroup(const ParameterImage& image, GroupId group,
+                                      const ListingOptions& options = {});
 
 struct ParameterDifference {
     ParameterEntry a;
@@ -37,14 +43,11 @@ struct ParameterDifference {
 // The parameters whose stored values differ between two sets, in listing order.
 std::vector<ParameterDifference> DiffParameters(const ParameterImage& a, const ParameterImage& b,
                                                 const ListingOptions& options = {});
-
-// The group names ListParameters uses, for selecting one: "system", "advanced",
-// "pid 1".."pid 9", "pattern 1".."pattern 9".
-std::vector<std::string> ParameterGroupNames();
+// The groups those differences fall in, each once, in order.
+std::vector<GroupId> DifferingGroups(const std::vector<ParameterDifference>& differences);
 
 // Where a difference is shown: the group's title ("PID group 3") and the parameter's
-// label within it ("segment 4 SV", "KNL").
-std::string DifferenceGroupTitle(const ParameterDifference& d);
+// label within it ("segment 4 SV", "KNL (KnL)").
 std::string DifferenceLabel(const ParameterDifference& d);
 
 // The differences as text, grouped by group, one line a parameter:

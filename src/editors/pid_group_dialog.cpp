@@ -1,7 +1,7 @@
 #include "editors/pid_group_dialog.h"
 
 #include "editors/group_dialog_qt.h"
-#include "values/help_texts.h"
+#include "image/parameter_catalogue.h"
 #include "widgets/dialog_support_qt.h"
 #include "widgets/enter_cancels_qt.h"
 
@@ -25,9 +25,11 @@ std::string S(const QString& text) {
 } // namespace
 
 PidGroupDialog::PidGroupDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
-                               QWidget* parent)
+                               QWidget* parent, TransferContext* link)
     : QDialog(parent), m_form(image, messages), m_messages(messages), m_cursor(cursor) {
     setWindowTitle(QStringLiteral("SETTING OF PID GROUP"));
+    if (link)
+        m_form.UseLink(*link);
 
     auto* kind = new QGroupBox(QStringLiteral("Kind of PID"), this);
     auto* kindRow = new QHBoxLayout(kind);
@@ -52,8 +54,8 @@ PidGroupDialog::PidGroupDialog(ParameterImage& image, Messages& messages, Cursor
     auto* right = new QGridLayout;
     right->addWidget(MakeHelpButton(QStringLiteral("REV"), HelpText("REV"), messages, this), 0, 0);
     m_rev = MakeEditableCombo(QStringLiteral("REV"), QStringLiteral("REV"), this);
-    m_rev->addItems(
-        {QString::fromLatin1(PidGroupForm::kNormal), QString::fromLatin1(PidGroupForm::kReverse)});
+    for (const char* direction : FindRow(GroupId::Kind::PidGroup, "REV")->choices)
+        m_rev->addItem(QString::fromLatin1(direction));
     m_rev->setMinimumContentsLength(20);
     right->addWidget(m_rev, 0, 1);
     m_knl = AddField(right, 1, "KnL");

@@ -19,7 +19,7 @@ class PidGroupDialog : public QDialog {
     Q_OBJECT
 public:
     PidGroupDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
-                   QWidget* parent = nullptr);
+                   QWidget* parent = nullptr, TransferContext* link = nullptr);
 
     const PidGroupForm& Form() const { return m_form; }
     // Shows group 0..8, as its radio button does.

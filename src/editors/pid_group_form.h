@@ -19,11 +19,8 @@ struct PidGroupTexts {
 
 // The rules of the PID group editor: one group shown at a time, its store and show steps,
 // and the transfers of the nine group blocks (4..8, 46..49), each one whole record.
-class PidGroupForm {
+class PidGroupForm : public FormLink {
 public:
-    static constexpr const char* kNormal = "1.Normal operation";
-    static constexpr const char* kReverse = "2.Reverse operation";
-
     PidGroupForm(ParameterImage& image, Messages& messages);
 
     // The controller block of group index 0..8.

@@ -6,7 +6,7 @@
 #include "editors/pattern_graph_dialog.h"
 #include "editors/profile_dialog.h"
 #include "editors/segment_pid_dialog.h"
-#include "values/help_texts.h"
+#include "image/parameter_catalogue.h"
 #include "widgets/dialog_support_qt.h"
 #include "widgets/enter_cancels_qt.h"
 
@@ -46,9 +46,11 @@ using groupdialog::MakeCombo;
 using groupdialog::MakeEdit;
 
 ProgramPatternDialog::ProgramPatternDialog(ParameterImage& image, Messages& messages,
-                                           CursorControl& cursor, QWidget* parent)
+                                           CursorControl& cursor, QWidget* parent, TransferContext* link)
     : QDialog(parent), m_form(image, messages, cursor), m_messages(messages) {
     setWindowTitle(QStringLiteral("Program Pattern"));
+    if (link)
+        m_form.UseLink(*link);
     m_labelColumnWidth = fontMetrics().horizontalAdvance(QStringLiteral("ON time")) + 24;
 
     auto* layout = new QVBoxLayout(this);

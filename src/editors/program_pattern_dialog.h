@@ -21,7 +21,7 @@ class ProgramPatternDialog : public QDialog {
     Q_OBJECT
 public:
     ProgramPatternDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
-                         QWidget* parent = nullptr);
+                         QWidget* parent = nullptr, TransferContext* link = nullptr);
 
     const ProgramPatternForm& Form() const { return m_form; }
     // Shows pattern n (1..9), as its pattern button does.

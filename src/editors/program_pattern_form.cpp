@@ -115,7 +115,7 @@ bool ProgramPatternForm::SelectTimeSignal(int k) {
 void ProgramPatternForm::Retrieve() {
     WaitCursor wait(m_cursor);
     const int n = m_state.selectedPattern;
-    RetrievePattern(m_image, n, m_messages);
+    RetrievePattern(Link(), m_image, n, m_messages);
     LoadPattern(m_image, n, m_state);
     ShowPatternFields();
 }
@@ -127,7 +127,7 @@ void ProgramPatternForm::Send() {
     ShowPatternFields();
     const int n = m_state.selectedPattern;
     StorePattern(m_state, n, m_image);
-    SendPattern(m_image, n, m_messages);
+    SendPattern(Link(), m_image, n, m_messages);
 }
 
 void ProgramPatternForm::Ok() {

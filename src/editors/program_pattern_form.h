@@ -34,7 +34,7 @@ std::string CyclicText(const std::optional<int32_t>& cyclic);
 
 // The rules of the program pattern editor: one pattern at a time through its working
 // state, the texts <-> working state steps with their messages, and the buttons.
-class ProgramPatternForm {
+class ProgramPatternForm : public FormLink {
 public:
     ProgramPatternForm(ParameterImage& image, Messages& messages, CursorControl& cursor);
 

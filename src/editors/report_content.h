@@ -1,5 +1,6 @@
 #pragma once
 
+#include "image/image_source.h"
 #include "image/parameter_image.h"
 
 #include <string>
@@ -24,8 +25,8 @@ struct ReportPage {
 };
 
 struct ReportContent {
-    std::string modelCode;
-    std::string source; // "controller at port 1 (...)" or the file's path
+    std::string modelCode; // as read, or "not read"
+    std::string source;    // what ImageSource::Describe says
     std::string created;
     std::vector<ReportPage> pages;
 
@@ -34,9 +35,8 @@ struct ReportContent {
 };
 
 struct ReportOptions {
-    std::string source;
-    std::string created;         // date and time, as the caller formats it
-    bool fromController = false; // the advanced fields a file does not hold are known
+    ImageSource source;
+    std::string created; // date and time, as the caller formats it
 };
 
 ReportContent BuildReport(const ParameterImage& image, const ReportOptions& options);
@@ -44,7 +44,3 @@ ReportContent BuildReport(const ParameterImage& image, const ReportOptions& opti
 // The text an unused segment's SV cell shows in the segment table; its other cells are
 // empty but TIME, which shows "----".
 constexpr const char* kUnusedSegment = "unused";
-
-// How the header names a controller: "controller at port 1", with port 1's setting when
-// one is given.
-std::string ControllerSource(const std::string& portSetting);

@@ -2,7 +2,7 @@
 
 #include "editors/group_dialog_qt.h"
 #include "values/conversions.h"
-#include "values/help_texts.h"
+#include "image/parameter_catalogue.h"
 #include "widgets/dialog_support_qt.h"
 #include "widgets/enter_cancels_qt.h"
 
@@ -52,9 +52,11 @@ std::string IntText(const std::optional<int>& value) {
 } // namespace
 
 SystemSetupDialog::SystemSetupDialog(ParameterImage& image, Messages& messages,
-                                     CursorControl& cursor, QWidget* parent)
+                                     CursorControl& cursor, QWidget* parent, TransferContext* link)
     : QDialog(parent), m_messages(messages), m_cursor(cursor), m_form(image.systemSetup, messages) {
     setWindowTitle(QStringLiteral("SYSTEM PARAMETER"));
+    if (link)
+        m_form.UseLink(*link);
     BuildControls();
     m_form.Open();
     FillControls();

@@ -16,7 +16,7 @@ class SystemSetupDialog : public QDialog {
     Q_OBJECT
 public:
     SystemSetupDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
-                      QWidget* parent = nullptr);
+                      QWidget* parent = nullptr, TransferContext* link = nullptr);
 
 private:
     void BuildControls();

@@ -1,44 +1,49 @@
 #include "editors/system_setup_form.h"
 
 #include "editors/form_fields.h"
-#include "link/tqxcomm.h"
 #include "transfers/group_layouts.h"
 #include "transfers/group_transfers.h"
 
 namespace setup_lists {
+namespace {
+// The texts of a drop-down, as the catalogue lists them for its row.
+std::vector<std::string> ListOf(const char* mnemonic) {
+    const auto& choices = FindRow(GroupId::Kind::SystemSetup, mnemonic)->choices;
+    return std::vector<std::string>(choices.begin(), choices.end());
+}
+} // namespace
 const std::vector<std::string>& Pvu() {
-    static const std::vector<std::string> l = {"0.C", "1.F"};
+    static const std::vector<std::string> l = ListOf("PVU");
     return l;
 }
 const std::vector<std::string>& Pvd() {
-    static const std::vector<std::string> l = {"0.1", "1.0.1", "2.0.01", "3.0.001"};
+    static const std::vector<std::string> l = ListOf("PVD");
     return l;
 }
 const std::vector<std::string>& Stm() {
-    static const std::vector<std::string> l = {"Continuous start", "Reset start"};
+    static const std::vector<std::string> l = ListOf("STM");
     return l;
 }
 const std::vector<std::string>& Aor() {
-    static const std::vector<std::string> l = {"1-5V", "0-5V", "0-10V"};
+    static const std::vector<std::string> l = ListOf("AO1R");
     return l;
 }
 const std::vector<std::string>& Aot() {
-    static const std::vector<std::string> l = {"PV", "SV", "MV"};
+    static const std::vector<std::string> l = ListOf("AO1T");
     return l;
 }
 const std::vector<std::string>& Tmu() {
-    static const std::vector<std::string> l = {"hr:min", "min:sec"};
+    static const std::vector<std::string> l = ListOf("TMU");
     return l;
 }
 const std::vector<std::string>& Tmdt() {
-    static const std::vector<std::string> l = {"Remaining time indication",
-                                               "Lapsed time indication"};
+    static const std::vector<std::string> l = ListOf("TMDT");
     return l;
 }
 const std::vector<std::string>& Stn() {
     static const std::vector<std::string> l = [] {
         std::vector<std::string> v;
-        for (int n = 1; n <= 31; ++n)
+        for (int n = 1; n <= kMaxStation; ++n)
             v.push_back(std::to_string(n));
         return v;
     }();
@@ -49,8 +54,6 @@ const std::vector<std::string>& Stn() {
 namespace {
 
 using namespace setup_lists;
-
-constexpr int kMaxStation = 31;
 
 // Station numbers 0..31 as plain decimal texts ("07" is not one).
 std::optional<int> StationOf(const std::string& text) {
@@ -109,8 +112,8 @@ struct AnalogueOutputMessages {
 // values while the output stays on MV would store a wrong scale.
 bool OutputIsMv(const std::string& sourceText, uint8_t storedSource) {
     if (auto code = CodeOf(Aot(), sourceText))
-        return *code == 2;
-    return storedSource == 2;
+        return *code == kAnalogueSourceMv;
+    return storedSource == kAnalogueSourceMv;
 }
 
 void StoreOutputScale(const SystemSetupRecord& r, bool mv, const std::string& fullText,
@@ -269,17 +272,17 @@ void SystemSetupForm::ShowAlarmTypes() {
 }
 
 void SystemSetupForm::Retrieve(CursorControl& cursor) {
-    std::vector<std::string> failed;
+    TransferResult result;
     {
         WaitCursor wait(cursor);
-        failed = RetrieveSystemSetupBlocks(m_record);
+        result = RetrieveSystemSetup(Link(), m_record);
         Show();
     }
-    ShowTransferFailures("RETRIEVE", failed, m_messages);
+    ShowTransferFailures("RETRIEVE", result, m_messages);
 }
 
 void SystemSetupForm::Send(CursorControl& cursor) {
-    std::vector<std::string> failed;
+    TransferResult result;
     StationChange station;
     {
         WaitCursor wait(cursor);
@@ -287,9 +290,9 @@ void SystemSetupForm::Send(CursorControl& cursor) {
         Show();
         // The bytes this system does not own keep what the controller holds, and a
         // block that could not be read is not written.
-        failed = SendSystemSetupBlocks(m_record, &station);
+        result = SendSystemSetup(Link(), m_record, &station);
     }
-    ShowTransferFailures("SEND", failed, m_messages);
+    ShowTransferFailures("SEND", result, m_messages);
     if (station.changed)
         m_messages.Show(StationChangeMessage(station));
 }

@@ -36,7 +36,7 @@ struct SystemSetupTexts {
 
 // The rules of the system setup editor: the texts <-> record steps with their messages,
 // and the transfers of blocks 12 and 9.
-class SystemSetupForm {
+class SystemSetupForm : public FormLink {
 public:
     SystemSetupForm(SystemSetupRecord& record, Messages& messages);
 

@@ -12,8 +12,8 @@
 namespace {
 
 // Asks for the file; no path when the operator cancels or leaves the name empty.
-std::optional<std::string> AskForPath(QWidget* parent, bool forWriting) {
-    FileNameDialog dialog(parent, forWriting);
+std::optional<std::string> AskForPath(QWidget* parent, bool forWriting, FilePrompts* prompts) {
+    FileNameDialog dialog(parent, forWriting, prompts);
     if (dialog.exec() != QDialog::Accepted || dialog.FileName().isEmpty())
         return std::nullopt;
     return HostPathFor(dialog.Drive().toStdString(), dialog.FileName().toStdString());
@@ -35,8 +35,8 @@ void UnderWaitCursor(CursorControl& cursor, Messages& messages,
 } // namespace
 
 std::string FileWriteCommand(ParameterImage& image, Messages& messages, CursorControl& cursor,
-                             QWidget* parent) {
-    const std::optional<std::string> path = AskForPath(parent, true);
+                             QWidget* parent, FilePrompts* prompts) {
+    const std::optional<std::string> path = AskForPath(parent, true, prompts);
     if (!path)
         return std::string();
     bool written = false;
@@ -46,8 +46,8 @@ std::string FileWriteCommand(ParameterImage& image, Messages& messages, CursorCo
 }
 
 std::string FileReadCommand(ParameterImage& image, Messages& messages, CursorControl& cursor,
-                            QWidget* parent) {
-    const std::optional<std::string> path = AskForPath(parent, false);
+                            QWidget* parent, FilePrompts* prompts) {
+    const std::optional<std::string> path = AskForPath(parent, false, prompts);
     if (!path)
         return std::string();
     bool read = false;

@@ -1,88 +1,116 @@
 #include "files/file_layout.h"
 
+#include <algorithm>
+
 namespace {
-using AR = AdvancedRecord;
-using SS = SystemSetupRecord;
-constexpr int kFirstByteField = 18; // PIDNO; fields 18..23 are bytes 36..41
 
-uint16_t GetSegmentField(const ProgramPatternRecord& pattern, int s, int r) {
-    const SegmentRecord segment = pattern.Segment(s);
-    if (r < kFirstByteField)
-        return segment.Word(2 * r);
-    return segment.Byte(seg::PIDNO + (r - kFirstByteField));
+using Kind = GroupId::Kind;
+
+std::vector<const ParameterRow*> Filed(Kind kind) {
+    std::vector<const ParameterRow*> rows;
+    for (const ParameterRow& row : RowsOf(kind))
+        if (row.fileRow > 0)
+            rows.push_back(&row);
+    std::sort(rows.begin(), rows.end(),
+              [](const ParameterRow* a, const ParameterRow* b) { return a->fileRow < b->fileRow; });
+    return rows;
 }
 
-void SetSegmentField(ProgramPatternRecord& pattern, int s, int r, uint16_t value) {
-    SegmentRecord segment = pattern.Segment(s);
-    if (r < kFirstByteField)
-        segment.SetWord(2 * r, value);
-    else
-        segment.SetByte(seg::PIDNO + (r - kFirstByteField), static_cast<uint8_t>(value & 0xFF));
+int Count(Kind kind) {
+    return static_cast<int>(FileRows(kind).size());
 }
+
+// The first entry of each section.
+int FirstSystemEntry() {
+    return Count(Kind::Advanced);
+}
+int FirstPidEntry() {
+    return FirstSystemEntry() + Count(Kind::SystemSetup);
+}
+int PidWords() {
+    return Count(Kind::PidGroup);
+}
+int SegmentFields() {
+    return Count(Kind::Pattern);
+}
+int FirstPatternEntry() {
+    return FirstPidEntry() + ParameterImage::kPidGroups * PidWords();
+}
+int PatternEntries() {
+    return ProgramPatternRecord::kSegments * SegmentFields();
+}
+
 } // namespace
 
-const std::vector<FieldRef<AR>>& FileAdvancedFields() {
-    static const std::vector<FieldRef<AR>> fields = {
-        {"SV-H", &AR::SV_H}, {"SV-L", &AR::SV_L}, {"DMV", &AR::DMV},     {"A1HS", &AR::A1HS},
-        {"A2HS", &AR::A2HS}, {"A3HS", &AR::A3HS}, {"A4HS", &AR::A4HS},   {"DV-D", &AR::DV_D},
-        {"MVLT", &AR::MVLT}, {"WDIS", &AR::WDIS}, {"SVMOD", &AR::SVMOD}, {"PID", &AR::PID},
-    };
-    return fields;
+const std::vector<const ParameterRow*>& FileRows(GroupId::Kind kind) {
+    static const std::vector<const ParameterRow*> rows[] = {
+        Filed(Kind::SystemSetup), Filed(Kind::Advanced), Filed(Kind::PidGroup),
+        Filed(Kind::Pattern)};
+    return rows[static_cast<int>(kind)];
 }
 
-const std::vector<FieldRef<SS>>& FileSystemFields() {
-    static const std::vector<FieldRef<SS>> fields = {
-        {"PVT", &SS::PVT},     {"PVU", &SS::PVU},     {"PVD", &SS::PVD},     {"PVF", &SS::PVF},
-        {"PVB", &SS::PVB},     {"SFT", &SS::SFT},     {"STM", &SS::STM},     {"CI", &SS::CI},
-        {"PSET", &SS::PSET},   {"BURN", &SS::BURN},   {"AO1R", &SS::AO1R},   {"AO1T", &SS::AO1T},
-        {"AO1F", &SS::AO1F},   {"AO1B", &SS::AO1B},   {"AO2R", &SS::AO2R},   {"AO2T", &SS::AO2T},
-        {"AO2F", &SS::AO2F},   {"AO2B", &SS::AO2B},   {"TMDT", &SS::TMDT},   {"TMU", &SS::TMU},
-        {"STN", &SS::STN},     {"TF", &SS::TF},       {"GS-H", &SS::GS_H},   {"GS-L", &SS::GS_L},
-        {"GS-T", &SS::GS_T},   {"EV-T1", &SS::EV_T1}, {"EV-T2", &SS::EV_T2}, {"EV-T3", &SS::EV_T3},
-        {"EV-T4", &SS::EV_T4}, {"ENDT", &SS::ENDT},
-    };
-    return fields;
+int FileValueCount() {
+    return FirstPatternEntry() + ParameterImage::kPatterns * PatternEntries();
 }
 
-const char* const kPidRowLabels[12] = {"P",   "I",    "D",    "GAP", "KNL",    "ARW",
-                                       "MAN", "MV-H", "MV-L", "REV", "NO USE", "NO USE"};
+int PidEntry(int g, int k) {
+    return FirstPidEntry() + PidWords() * (g - 1) + k;
+}
 
-const char* const kSegmentRowLabels[kSegmentFields] = {
-    "SV",    "TIME",  "ALM1",  "ALM2",  "ALM3",  "ALM4",  "TS1ON", "TS1OF",
-    "TS2ON", "TS2OF", "TS3ON", "TS3OF", "TS4ON", "TS4OF", "TS5ON", "TS5OF",
-    "TS6ON", "TS6OF", "PIDNO", "GSORK", "GSTYP", "PVST",  "CYCL",  "LINK"};
+int SegmentEntry(int n, int s, int r) {
+    return FirstPatternEntry() + PatternEntries() * (n - 1) + SegmentFields() * (s - 1) + r;
+}
+
+FileField FieldOfEntry(int e) {
+    if (e < FirstSystemEntry())
+        return {GroupId::Advanced(), FileRows(Kind::Advanced)[static_cast<size_t>(e)]};
+    if (e < FirstPidEntry())
+        return {GroupId::SystemSetup(),
+                FileRows(Kind::SystemSetup)[static_cast<size_t>(e - FirstSystemEntry())]};
+    if (e < FirstPatternEntry()) {
+        const int p = e - FirstPidEntry();
+        return {GroupId::Pid(p / PidWords() + 1),
+                FileRows(Kind::PidGroup)[static_cast<size_t>(p % PidWords())]};
+    }
+    const int p = e - FirstPatternEntry();
+    return {GroupId::Pattern(p / PatternEntries() + 1),
+            FileRows(Kind::Pattern)[static_cast<size_t>(p % SegmentFields())],
+            (p % PatternEntries()) / SegmentFields() + 1};
+}
 
 FileCell CellOfEntry(int e) {
-    if (e < kFirstSystemEntry)
-        return {kAdvancedFirstRow + e, 2};
-    if (e < kFirstPidEntry)
-        return {kSystemFirstRow + (e - kFirstSystemEntry), 2};
-    if (e < kFirstPatternEntry) {
-        const int g = (e - kFirstPidEntry) / 12 + 1;
-        const int k = (e - kFirstPidEntry) % 12;
-        return {kPidFirstRow + k, 2 * g};
+    const FileField f = FieldOfEntry(e);
+    switch (f.group.kind()) {
+    case Kind::Advanced:
+    case Kind::SystemSetup:
+        return {f.row->fileRow, 2};
+    case Kind::PidGroup:
+        return {f.row->fileRow, 2 * f.group.number()};
+    case Kind::Pattern:
+        break;
     }
-    const int p = e - kFirstPatternEntry;
-    const int n = p / kPatternEntries + 1;
-    const int s = (p % kPatternEntries) / kSegmentFields + 1;
-    const int r = p % kSegmentFields;
-    return {PatternBaseRow(n) + 2 + r, s + 1};
+    return {PatternBaseRow(f.group.number()) + f.row->fileRow, f.segment + 1};
 }
 
 int EntryAtCell(int row, int column) {
-    if (row >= kAdvancedFirstRow && row < kAdvancedFirstRow + kAdvancedEntries)
-        return column == 2 ? row - kAdvancedFirstRow : -1;
-    if (row >= kSystemFirstRow && row < kSystemFirstRow + kSystemEntries)
-        return column == 2 ? kFirstSystemEntry + (row - kSystemFirstRow) : -1;
-    if (row >= kPidFirstRow && row < kPidFirstRow + 12) {
-        if (column < 2 || column > 18 || column % 2 != 0)
-            return -1;
-        return PidEntry(column / 2, row - kPidFirstRow);
+    for (Kind kind : {Kind::Advanced, Kind::SystemSetup}) {
+        const auto& rows = FileRows(kind);
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (rows[i]->fileRow == row)
+                return column == 2 ? (kind == Kind::Advanced ? 0 : FirstSystemEntry()) +
+                                         static_cast<int>(i)
+                                   : -1;
     }
-    if (row < kPatternFirstRow || row >= PatternBaseRow(10))
+    const auto& pid = FileRows(Kind::PidGroup);
+    if (row >= pid.front()->fileRow && row <= pid.back()->fileRow) {
+        if (column < 2 || column > 2 * ParameterImage::kPidGroups || column % 2 != 0)
+            return -1;
+        return PidEntry(column / 2, row - pid.front()->fileRow);
+    }
+    if (row < kPatternFirstRow || row >= PatternBaseRow(ParameterImage::kPatterns + 1))
         return -1;
     const int n = (row - kPatternFirstRow) / kPatternRows + 1;
-    const int r = row - PatternBaseRow(n) - 2;
+    const int r = row - PatternBaseRow(n) - FileRows(Kind::Pattern).front()->fileRow;
     const int s = column - 1;
     if (r < 0 || s < 1 || s > ProgramPatternRecord::kSegments)
         return -1;
@@ -90,49 +118,38 @@ int EntryAtCell(int row, int column) {
 }
 
 int EntryOfSpreadsheetIndex(int i) {
-    if (i < kFirstPidEntry)
+    if (i < FirstPidEntry())
         return i;
-    if (i < kFirstPatternEntry) {
-        const int k = (i - kFirstPidEntry) / 9;
-        const int g = (i - kFirstPidEntry) % 9 + 1;
+    if (i < FirstPatternEntry()) {
+        const int k = (i - FirstPidEntry()) / ParameterImage::kPidGroups;
+        const int g = (i - FirstPidEntry()) % ParameterImage::kPidGroups + 1;
         return PidEntry(g, k);
     }
-    const int p = i - kFirstPatternEntry;
-    const int n = p / kPatternEntries + 1;
-    const int r = (p % kPatternEntries) / ProgramPatternRecord::kSegments;
+    const int p = i - FirstPatternEntry();
+    const int n = p / PatternEntries() + 1;
+    const int r = (p % PatternEntries()) / ProgramPatternRecord::kSegments;
     const int s = p % ProgramPatternRecord::kSegments + 1;
     return SegmentEntry(n, s, r);
 }
 
 uint16_t GetEntry(const ParameterImage& image, int e) {
-    if (e < kFirstSystemEntry)
-        return FileAdvancedFields()[e].Get(image.advanced);
-    if (e < kFirstPidEntry)
-        return FileSystemFields()[e - kFirstSystemEntry].Get(image.systemSetup);
-    if (e < kFirstPatternEntry)
-        return image.pid[(e - kFirstPidEntry) / 12].Word((e - kFirstPidEntry) % 12);
-    const int p = e - kFirstPatternEntry;
-    return GetSegmentField(image.pattern[p / kPatternEntries],
-                           (p % kPatternEntries) / kSegmentFields + 1, p % kSegmentFields);
+    const FileField f = FieldOfEntry(e);
+    return RawValue(image, f.group, *f.row, f.segment);
 }
 
 void SetEntry(ParameterImage& image, int e, uint16_t value) {
-    if (e < kFirstSystemEntry)
-        return FileAdvancedFields()[e].Set(image.advanced, value);
-    if (e < kFirstPidEntry)
-        return FileSystemFields()[e - kFirstSystemEntry].Set(image.systemSetup, value);
-    if (e < kFirstPatternEntry)
-        return image.pid[(e - kFirstPidEntry) / 12].SetWord((e - kFirstPidEntry) % 12, value);
-    const int p = e - kFirstPatternEntry;
-    SetSegmentField(image.pattern[p / kPatternEntries], (p % kPatternEntries) / kSegmentFields + 1,
-                    p % kSegmentFields, value);
+    const FileField f = FieldOfEntry(e);
+    SetRawValue(image, f.group, *f.row, value, f.segment);
 }
 
 void SpreadPatternBytes(ParameterImage& image) {
-    for (int n = 1; n <= ParameterImage::kPatterns; ++n)
-        for (int r : {kPvstField, kCyclField, kLinkField}) {
-            const uint16_t first = GetEntry(image, SegmentEntry(n, 1, r));
+    for (const char* name : {"PVST", "CYCL", "LINK"}) {
+        const ParameterRow& row = *FindRow(Kind::Pattern, name);
+        for (int n = 1; n <= ParameterImage::kPatterns; ++n) {
+            const GroupId pattern = GroupId::Pattern(n);
+            const uint16_t first = RawValue(image, pattern, row, 1);
             for (int s = 2; s <= ProgramPatternRecord::kSegments; ++s)
-                SetEntry(image, SegmentEntry(n, s, r), first);
+                SetRawValue(image, pattern, row, first, s);
         }
+    }
 }

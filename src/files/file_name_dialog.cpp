@@ -4,7 +4,6 @@
 #include "widgets/dialog_support_qt.h"
 
 #include <QDir>
-#include <QFileDialog>
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -13,9 +12,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-FileNameDialog::FileNameDialog(QWidget* parent, bool forWriting, Browse browse)
+FileNameDialog::FileNameDialog(QWidget* parent, bool forWriting, FilePrompts* prompts)
     : QDialog(parent), m_name(new QLineEdit(this)), m_drive(new QLineEdit(this)),
-      m_forWriting(forWriting), m_browse(std::move(browse)) {
+      m_forWriting(forWriting), m_prompts(prompts) {
     setWindowTitle(QStringLiteral("FILE NAME"));
     setObjectName(QStringLiteral("FileNameDialog"));
 
@@ -59,17 +58,11 @@ FileNameDialog::FileNameDialog(QWidget* parent, bool forWriting, Browse browse)
 }
 
 void FileNameDialog::OnBrowse() {
-    QString picked;
-    if (m_browse)
-        picked = m_browse(this);
-    else if (m_forWriting)
-        picked =
-            QFileDialog::getSaveFileName(this, windowTitle(), QString(),
-                                         QStringLiteral("SYLK files (*.slk *.SLK);;All files (*)"));
-    else
-        picked =
-            QFileDialog::getOpenFileName(this, windowTitle(), QString(),
-                                         QStringLiteral("SYLK files (*.slk *.SLK);;All files (*)"));
+    QtFilePrompts system(this);
+    FilePrompts& prompts = m_prompts ? *m_prompts : system;
+    const QString picked = QString::fromStdString(prompts.PickPath(
+        m_forWriting ? FilePrompts::Purpose::Save : FilePrompts::Purpose::Open,
+        windowTitle().toStdString(), "SYLK files (*.slk *.SLK);;All files (*)"));
     if (picked.isEmpty())
         return;
 #ifdef _WIN32

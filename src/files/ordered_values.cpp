@@ -34,7 +34,7 @@ OrderedValues CollectOrderedValues(const std::string& text) {
         if (text[p] != ';' || text[p + 1] != 'K' || text[p + 2] == '"' || p == skip)
             continue;
         result.values.push_back(FiveCharacterValue(text, p + 2));
-        if (static_cast<int>(result.values.size()) == kFileValues)
+        if (static_cast<int>(result.values.size()) == FileValueCount())
             break;
     }
     return result;

@@ -10,13 +10,13 @@ namespace {
 bool ReadLoaderFile(const std::string& text, ParameterImage& image, Messages& messages) {
     const OrderedValues found = CollectOrderedValues(text);
     const int count = static_cast<int>(found.values.size());
-    if (count < kFileValues) {
+    if (count < FileValueCount()) {
         messages.Show("This file holds " + std::to_string(count) + " values instead of " +
-                      std::to_string(kFileValues) + ". Nothing was loaded.");
+                      std::to_string(FileValueCount()) + ". Nothing was loaded.");
         return false;
     }
     ParameterImage loaded = image;
-    for (int i = 0; i < kFileValues; ++i)
+    for (int i = 0; i < FileValueCount(); ++i)
         SetEntry(loaded, found.spreadsheetOrder ? EntryOfSpreadsheetIndex(i) : i, found.values[i]);
     SpreadPatternBytes(loaded);
     image = loaded;

@@ -33,21 +33,14 @@ private:
     int m_entry = 0;
 };
 
-void LabelledRows(SylkText& out, int firstRow, int labelColumn, const char* const* labels,
-                  int count) {
-    for (int i = 0; i < count; ++i) {
-        const std::string row = Number(firstRow + i);
-        out.Text(row, Number(labelColumn), labels[i]);
+// A section's rows: the label in `labelColumn`, the value cell beside it.
+void LabelledRows(SylkText& out, const std::vector<const ParameterRow*>& rows, int firstRow,
+                  int labelColumn) {
+    for (const ParameterRow* field : rows) {
+        const std::string row = Number(firstRow + field->fileRow);
+        out.Text(row, Number(labelColumn), field->mnemonic);
         out.Value(row, Number(labelColumn + 1));
     }
-}
-
-template <class Record>
-std::vector<const char*> Labels(const std::vector<FieldRef<Record>>& fields) {
-    std::vector<const char*> labels;
-    for (const auto& field : fields)
-        labels.push_back(field.mnemonic);
-    return labels;
 }
 
 void Pattern(SylkText& out, int n) {
@@ -55,7 +48,8 @@ void Pattern(SylkText& out, int n) {
     const std::string title = "Program Pattern" + Number(n);
     out.Text(Number(base), "1", title);
     out.Text(Number(base + 1), "2", "seg.1");
-    LabelledRows(out, base + 2, 1, kSegmentRowLabels, kSegmentFields);
+    const std::vector<const ParameterRow*>& fields = FileRows(GroupId::Kind::Pattern);
+    LabelledRows(out, fields, base, 1);
 
     // Segments 2 to 20: pattern 1 pads its rows to three digits, patterns 2 to 9 also pad
     // columns and segment numbers to two.
@@ -64,8 +58,8 @@ void Pattern(SylkText& out, int n) {
         const std::string column = Number(s + 1, wide);
         out.Text(Number(base, n == 1 ? 3 : 0), "1", title);
         out.Text(Number(base + 1, 3), column, "seg." + Number(s, wide));
-        for (int r = 0; r < kSegmentFields; ++r)
-            out.Value(Number(base + 2 + r, 3), column);
+        for (const ParameterRow* field : fields)
+            out.Value(Number(base + field->fileRow, 3), column);
     }
 }
 
@@ -84,16 +78,14 @@ std::string BuildParameterFileText(const ParameterImage& image) {
     out.Line("ID;PWXL;N;E");
 
     out.Text("1", "1", "Advanced usage parameters");
-    const auto advanced = Labels(FileAdvancedFields());
-    LabelledRows(out, kAdvancedFirstRow, 1, advanced.data(), kAdvancedEntries);
+    LabelledRows(out, FileRows(GroupId::Kind::Advanced), 0, 1);
 
     out.Text(Number(kSystemTitleRow), "1", "System Setup parameters");
-    const auto system = Labels(FileSystemFields());
-    LabelledRows(out, kSystemFirstRow, 1, system.data(), kSystemEntries);
+    LabelledRows(out, FileRows(GroupId::Kind::SystemSetup), 0, 1);
 
     for (int g = 1; g <= ParameterImage::kPidGroups; ++g) {
         out.Text(Number(kPidHeaderRow), Number(2 * g), "PID" + Number(g));
-        LabelledRows(out, kPidFirstRow, 2 * g - 1, kPidRowLabels, 12);
+        LabelledRows(out, FileRows(GroupId::Kind::PidGroup), 0, 2 * g - 1);
     }
 
     for (int n = 1; n <= ParameterImage::kPatterns; ++n)

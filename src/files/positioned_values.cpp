@@ -50,7 +50,7 @@ bool ParseWholeNumber(const std::string& text, uint16_t& value) {
 }
 
 bool ReadPositionedFile(const std::string& text, ParameterImage& image, Messages& messages) {
-    std::vector<ValueCell> cells(kFileValues);
+    std::vector<ValueCell> cells(FileValueCount());
     ForEachSylkCell(text, [&](const SylkCell& cell) {
         const int entry = EntryAtCell(cell.row, cell.column);
         if (entry < 0 || !cell.hasValue)
@@ -61,8 +61,8 @@ bool ReadPositionedFile(const std::string& text, ParameterImage& image, Messages
     });
 
     // Checked row by row, so the message names the first cell the operator will find.
-    std::vector<int> entries(kFileValues);
-    for (int i = 0; i < kFileValues; ++i)
+    std::vector<int> entries(FileValueCount());
+    for (int i = 0; i < FileValueCount(); ++i)
         entries[i] = EntryOfSpreadsheetIndex(i);
     ParameterImage loaded = image;
     for (int entry : entries) {

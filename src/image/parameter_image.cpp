@@ -6,6 +6,12 @@ std::string ParameterImage::ModelCode() const {
     return std::string(modelCode.data(), strnlen(modelCode.data(), modelCode.size()));
 }
 
+bool ParameterImage::operator==(const ParameterImage& o) const {
+    return systemSetup == o.systemSetup && advanced == o.advanced && pid == o.pid &&
+           pattern == o.pattern && modelCode == o.modelCode && connected == o.connected &&
+           rawBlock0 == o.rawBlock0 && rawBlock3 == o.rawBlock3;
+}
+
 void SetStartValues(ParameterImage& image) {
     image.systemSetup = SystemSetupRecord{};
     image.advanced = AdvancedRecord{};

@@ -23,6 +23,10 @@ struct ParameterImage {
 
     // The model code as a string, up to its first NUL.
     std::string ModelCode() const;
+
+    // Every member alike: the groups, the model code, the flag and the raw copies.
+    bool operator==(const ParameterImage& o) const;
+    bool operator!=(const ParameterImage& o) const { return !(*this == o); }
 };
 
 // Start values: every group field 0, each pattern's first SV 0x8000, the model code

@@ -122,7 +122,6 @@ constexpr int TsOff(int k) {
 class SegmentRecord {
 public:
     static constexpr int kBytes = 42;
-    static constexpr int kWordFields = 18; // words 0..17; bytes 36..41 are byte fields
     explicit SegmentRecord(uint8_t* p) : m_p(p) {}
 
     uint16_t Word(int offset) const { return le::Get16(m_p + offset); }

@@ -4,44 +4,6 @@
 
 namespace blockmap {
 
-int BlockLength(int32_t block) {
-    switch (block) {
-    case 0:
-        return 6;
-    case 3:
-        return 10;
-    case 4:
-    case 5:
-    case 6:
-    case 7:
-    case 8:
-    case 46:
-    case 47:
-    case 48:
-    case 49:
-        return 24;
-    case 9:
-        return 26;
-    case 10:
-        return 17;
-    case 12:
-        return 33;
-    case 13:
-        return 12;
-    case 40:
-        return 14;
-    case 41:
-        return 18;
-    case 42:
-        return 10;
-    case 43:
-    case 44:
-        return 12;
-    default:
-        return (block >= 20 && block <= 37) ? static_cast<int>(kPatternBlockBytes) : 0;
-    }
-}
-
 uint32_t BlockBase(int32_t block) {
     if (block >= 20 && block <= 37)
         return kPatternBase + kPatternBlockBytes * static_cast<uint32_t>(block - 20);

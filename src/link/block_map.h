@@ -1,5 +1,7 @@
 #pragma once
 
+#include "image/controller_blocks.h"
+
 #include <cstdint>
 
 // Where each controller block lives in the controller's 64 KiB byte memory, and which
@@ -10,13 +12,15 @@ namespace blockmap {
 constexpr uint32_t kMemoryBytes = 0x10000;
 constexpr uint32_t kPatternBase = 0xC000; // byte 0 of pattern 1
 constexpr uint32_t kPatternBytes = 840;   // one pattern: blocks A and B
-constexpr uint32_t kPatternBlockBytes = 420;
+constexpr uint32_t kPatternBlockBytes = blocks::kPatternBlockBytes;
 
 // The blocks of PID groups 1 to 9, in group order.
-constexpr int32_t kPidBlocks[9] = {4, 5, 6, 7, 8, 46, 47, 48, 49};
+using blocks::kPidBlocks;
 
 // Length in bytes of a block the controller knows, 0 for an unknown block.
-int BlockLength(int32_t block);
+constexpr int BlockLength(int32_t block) {
+    return blocks::Bytes(block);
+}
 
 // Byte address of byte 0 of a known block.
 uint32_t BlockBase(int32_t block);

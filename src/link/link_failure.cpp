@@ -116,11 +116,15 @@ std::string LinkPortText() {
     return CurrentLinkBackend().PortText();
 }
 
-std::string LinkFailureText() {
-    const LinkFailure failure = CurrentLinkBackend().LastFailure();
+std::string LinkFailureText(const LinkBackend& backend) {
+    const LinkFailure failure = backend.LastFailure();
     if (failure.cause == LinkCause::None)
         return {};
-    return "Port 1 (" + LinkPortText() + "): " + DescribeLinkFailure(failure) + ".";
+    return "Port 1 (" + backend.PortText() + "): " + DescribeLinkFailure(failure) + ".";
+}
+
+std::string LinkFailureText() {
+    return LinkFailureText(CurrentLinkBackend());
 }
 
 void BeginLinkCommand() {

@@ -42,8 +42,12 @@ const char* LinkCauseName(LinkCause cause);
 // The cause in words, without the port: "connection refused", "no answer within 500 ms".
 std::string DescribeLinkFailure(const LinkFailure& failure);
 
+class LinkBackend;
+
 // "Port 1 (tcp:127.0.0.1:1502, unit 1): connection refused." for the last failed call of
-// the installed link; empty when no call has failed since port 1 was opened.
+// `backend` (or of the installed link); empty when no call has failed since port 1 was
+// opened.
+std::string LinkFailureText(const LinkBackend& backend);
 std::string LinkFailureText();
 
 // Port 1 as configured, e.g. "rtu:/dev/ttyS0 9600 8E1, unit 1".

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-// The last few hundred TQXRead/TQXWrite calls, whatever backend served them, for the
-// Communication window.
+// The last few hundred calls a transfer context made, whatever backend served them, for
+// the Communication window.
 struct TransferEntry {
     int64_t wallMs = 0; // when the call began, milliseconds since the epoch
     int32_t mode = 0;
@@ -26,9 +26,6 @@ struct LinkJournal {
     std::deque<TransferEntry> recent; // oldest first
     std::string lastError;            // LinkFailureText() after the last failed call
 };
-
-const LinkJournal& TheLinkJournal();
-void ClearLinkJournal();
 
 struct LinkStatistics;
 

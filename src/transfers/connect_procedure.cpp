@@ -1,9 +1,9 @@
 #include "transfers/connect_procedure.h"
 
-#include "link/block_map.h"
-#include "link/link_failure.h"
+#include "image/controller_blocks.h"
 #include "link/tqxcomm.h"
 #include "transfers/group_layouts.h"
+#include "transfers/pattern_transfers.h"
 
 #include <algorithm>
 #include <array>
@@ -15,32 +15,35 @@ namespace {
 
 using D = ConnectRead::Destination;
 
+ConnectRead Whole(int32_t block, D destination, GroupId group, std::string what) {
+    return {TQX_MODE_READ_BYTES, block, 0, blocks::Bytes(block), destination, group, 0,
+            std::move(what)};
+}
+
 std::vector<ConnectRead> BuildSequence() {
-    std::vector<ConnectRead> reads;
-    reads.push_back({1, 0, 0, 6, D::RawBlock0, 0, "block 0"});
-    reads.push_back({1, 3, 0, 10, D::RawBlock3, 0, "block 3"});
-    for (int g = 0; g < ParameterImage::kPidGroups; ++g)
-        reads.push_back({1, blockmap::kPidBlocks[g], 0, 24, D::PidGroup, g,
-                         "PID group " + std::to_string(g + 1)});
-    reads.push_back({1, 9, 0, kBlock9Bytes, D::Discard, 0, "block 9"});
-    reads.push_back({1, 10, 0, kBlock10Bytes, D::Advanced10, 0, "advanced parameters (block 10)"});
-    reads.push_back({1, 12, 0, kBlock12Bytes, D::Setup12, 0, "system setup (block 12)"});
-    reads.push_back({1, 9, 0, kBlock9Bytes, D::Setup9, 0, "system setup (block 9)"});
-    reads.push_back({1, 13, 0, kBlock13Bytes, D::Advanced13, 0, "advanced parameters (block 13)"});
-    // Each pattern block is read as 126 words from byte 0 and 84 words from byte 252.
-    for (int n = 1; n <= ParameterImage::kPatterns; ++n) {
-        const int a = 20 + 2 * (n - 1);
-        const int pieces[4][3] = {{a, 0, 126}, {a, 252, 84}, {a + 1, 0, 126}, {a + 1, 252, 84}};
-        const int recordOffset[4] = {0, 252, 420, 672};
-        for (int k = 0; k < 4; ++k)
-            reads.push_back(
-                {17, pieces[k][0], pieces[k][1], pieces[k][2], D::PatternPiece,
-                 ProgramPatternRecord::kBytes * (n - 1) + recordOffset[k],
-                 "program pattern " + std::to_string(n) + " part " + std::to_string(k + 1)});
-    }
-    const int tail[5][2] = {{40, 14}, {41, 18}, {42, 10}, {43, 12}, {44, 12}};
-    for (const auto& t : tail)
-        reads.push_back({1, t[0], 0, t[1], D::Discard, 0, "block " + std::to_string(t[0])});
+    const GroupId none;
+    std::vector<ConnectRead> reads = {Whole(0, D::RawBlock0, none, "block 0"),
+                                      Whole(3, D::RawBlock3, none, "block 3")};
+    for (int g = 1; g <= ParameterImage::kPidGroups; ++g)
+        reads.push_back(Whole(blocks::kPidBlocks[g - 1], D::Group, GroupId::Pid(g),
+                              "PID group " + std::to_string(g)));
+    reads.push_back(Whole(blocks::kSystemSetupB, D::Discard, none, "block 9"));
+    reads.push_back(Whole(blocks::kAdvancedA, D::Group, GroupId::Advanced(),
+                          "advanced parameters (block 10)"));
+    reads.push_back(Whole(blocks::kSystemSetupA, D::Group, GroupId::SystemSetup(),
+                          "system setup (block 12)"));
+    reads.push_back(Whole(blocks::kSystemSetupB, D::Group, GroupId::SystemSetup(),
+                          "system setup (block 9)"));
+    reads.push_back(Whole(blocks::kAdvancedB, D::Group, GroupId::Advanced(),
+                          "advanced parameters (block 13)"));
+    for (int n = 1; n <= ParameterImage::kPatterns; ++n)
+        for (int k = 0; k < 4; ++k) {
+            const PatternPiece piece = PatternRead(n, k);
+            reads.push_back({TQX_MODE_READ_WORDS, piece.block, piece.offset, piece.words, D::Group,
+                             GroupId::Pattern(n), k, PatternPartText(n, k)});
+        }
+    for (int32_t block : {blocks::kModelCode, 41, 42, 43, 44})
+        reads.push_back(Whole(block, D::Discard, none, "block " + std::to_string(block)));
     return reads;
 }
 
@@ -48,10 +51,55 @@ int32_t ByteCount(const ConnectRead& read) {
     return read.mode == TQX_MODE_READ_WORDS ? 2 * read.length : read.length;
 }
 
-template <size_t N> std::array<uint8_t, N> Take(const uint8_t* data) {
-    std::array<uint8_t, N> block{};
-    std::memcpy(block.data(), data, N);
-    return block;
+// Puts what a read brought into the image. Blocks 12 and 9 start as the image's own
+// fields, so the block not read here keeps its fields as they are.
+void Store(const ConnectRead& read, const uint8_t* data, ParameterImage& image) {
+    switch (read.destination) {
+    case D::RawBlock0:
+        std::memcpy(image.rawBlock0.data(), data, image.rawBlock0.size());
+        return;
+    case D::RawBlock3:
+        std::memcpy(image.rawBlock3.data(), data, image.rawBlock3.size());
+        return;
+    case D::Discard:
+        return;
+    case D::Group:
+        break;
+    }
+    const auto i = static_cast<size_t>(read.group.number() - 1);
+    switch (read.group.kind()) {
+    case GroupId::Kind::PidGroup:
+        std::memcpy(image.pid[i].bytes.data(), data, PidGroupRecord::kBytes);
+        return;
+    case GroupId::Kind::Pattern:
+        std::memcpy(&image.pattern[i].bytes[static_cast<size_t>(
+                        PatternRead(read.group.number(), read.piece).recordOffset)],
+                    data, static_cast<size_t>(ByteCount(read)));
+        return;
+    case GroupId::Kind::Advanced: {
+        Block10 b10{};
+        Block13 b13{};
+        AdvancedIntoBlocks(image.advanced, b10, b13);
+        if (read.block == blocks::kAdvancedA)
+            std::memcpy(b10.data(), data, b10.size());
+        else
+            std::memcpy(b13.data(), data, b13.size());
+        AdvancedFromBlock10(b10, image.advanced);
+        AdvancedFromBlock13(b13, image.advanced);
+        return;
+    }
+    case GroupId::Kind::SystemSetup: {
+        Block12 b12{};
+        Block9 b9{};
+        SystemSetupIntoBlocks(image.systemSetup, b12, b9);
+        if (read.block == blocks::kSystemSetupA)
+            std::memcpy(b12.data(), data, b12.size());
+        else
+            std::memcpy(b9.data(), data, b9.size());
+        SystemSetupFromBlocks(b12, b9, image.systemSetup);
+        return;
+    }
+    }
 }
 
 } // namespace
@@ -61,209 +109,175 @@ const std::vector<ConnectRead>& ConnectReadSequence() {
     return sequence;
 }
 
-bool ReadModelCode(ParameterImage& image) {
+std::vector<int> WholeReadPositions() {
+    std::vector<int> positions = {kModelCodeRead};
+    for (size_t i = 0; i < ConnectReadSequence().size(); ++i)
+        positions.push_back(static_cast<int>(i));
+    return positions;
+}
+
+std::optional<GroupId> GroupOfRead(int position) {
+    const std::vector<ConnectRead>& sequence = ConnectReadSequence();
+    if (position < 0 || position >= static_cast<int>(sequence.size()))
+        return std::nullopt; // the model code belongs to no group
+    const ConnectRead& read = sequence[static_cast<size_t>(position)];
+    if (read.destination != D::Group)
+        return std::nullopt;
+    return read.group;
+}
+
+std::vector<GroupId> GroupsOfFailedReads(const TransferResult& result) {
+    std::vector<GroupId> groups;
+    for (int position : result.failedReads)
+        if (const auto group = GroupOfRead(position))
+            if (std::find(groups.begin(), groups.end(), *group) == groups.end())
+                groups.push_back(*group);
+    return groups;
+}
+
+bool ReadModelCode(TransferContext& link, ParameterImage& image) {
     std::array<uint8_t, 14> code{};
-    int32_t status = 0;
-    if (!TQXRead(TQX_MODE_READ_BYTES, 40, 0, 14, code.data(), &status))
+    if (!link.Read(TQX_MODE_READ_BYTES, blocks::kModelCode, 0, 14, code.data()))
         return false;
     std::memcpy(image.modelCode.data(), code.data(), code.size());
     return true;
 }
 
-namespace {
-
-void NoteFailure(ReadReport& report, int index, const std::string& what) {
-    report.failed.push_back(what);
-    report.failedReads.push_back(index);
-    const std::string cause = LinkFailureText();
-    if (!cause.empty() &&
-        std::find(report.causes.begin(), report.causes.end(), cause) == report.causes.end())
-        report.causes.push_back(cause);
-}
-
-// Performs the reads at `indices` of the sequence, each landing in the image only when it
-// succeeded. `patient`: wait out a silent controller as RetryFailedReads says.
-void RunReads(ParameterImage& image, const std::vector<int>& indices,
-              const ConnectProgress& progress, bool patient, ReadReport& report) {
+TransferResult ReadPositions(TransferContext& link, ParameterImage& image,
+                             const std::vector<int>& positions, bool patient) {
     const std::vector<ConnectRead>& sequence = ConnectReadSequence();
+    TransferResult result;
     bool progressSinceWait = true;
-    for (size_t k = 0; k < indices.size(); ++k) {
-        const int i = indices[k];
-        if (patient && progressSinceWait && LinkSilentMs() > 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(LinkSilentMs()));
+    for (size_t k = 0; k < positions.size(); ++k) {
+        if (link.Cancelled()) {
+            // What was not read is still to be read: Retry can complete it.
+            result.failedReads.insert(result.failedReads.end(), positions.begin() + k,
+                                      positions.end());
+            result.Worsen(TransferOutcome::Cancelled);
+            break;
+        }
+        const int i = positions[k];
+        if (patient && progressSinceWait && link.SilentMs() > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(link.SilentMs()));
             progressSinceWait = false;
         }
+        ++result.calls;
         if (i == kModelCodeRead) {
-            ++report.reads;
-            if (ReadModelCode(image))
+            link.Step("Reading the model code (block 40)", static_cast<int>(k),
+                      static_cast<int>(positions.size()));
+            if (ReadModelCode(link, image)) {
                 progressSinceWait = true;
-            else
-                NoteFailure(report, i, "model code (block 40)");
+            } else {
+                result.Fail(blocks::kModelCode, "model code (block 40)", link.FailureText());
+                result.failedReads.push_back(i);
+            }
             continue;
         }
         const ConnectRead& read = sequence[static_cast<size_t>(i)];
-        if (progress)
-            progress(static_cast<int>(k), static_cast<int>(indices.size()), read);
+        link.Step("Reading " + read.what, static_cast<int>(k), static_cast<int>(positions.size()));
         // Every read lands in scratch first and reaches the image only when it succeeded.
         std::array<uint8_t, 2 * TQX_MAX_UNITS> scratch{};
-        int32_t status = 0;
-        const bool ok =
-            TQXRead(read.mode, read.block, read.offset, read.length, scratch.data(), &status) != 0;
-        ++report.reads;
-        if (!ok) {
-            NoteFailure(report, i, read.what);
+        if (!link.Read(read.mode, read.block, read.offset, read.length, scratch.data())) {
+            result.Fail(read.block, read.what, link.FailureText());
+            result.failedReads.push_back(i);
             continue;
         }
         progressSinceWait = true;
-        const uint8_t* data = scratch.data();
-        // Blocks 12 and 9 start as the image's own fields, so the block not read here
-        // keeps its fields as they are.
-        Block12 block12{};
-        Block9 block9{};
-        SystemSetupIntoBlocks(image.systemSetup, block12, block9);
-        switch (read.destination) {
-        case D::RawBlock0:
-            image.rawBlock0 = Take<6>(data);
-            break;
-        case D::RawBlock3:
-            image.rawBlock3 = Take<10>(data);
-            break;
-        case D::PidGroup:
-            image.pid[read.index].bytes = Take<PidGroupRecord::kBytes>(data);
-            break;
-        case D::Advanced10:
-            AdvancedFromBlock10(Take<kBlock10Bytes>(data), image.advanced);
-            break;
-        case D::Setup12:
-            block12 = Take<kBlock12Bytes>(data);
-            break;
-        case D::Setup9:
-            block9 = Take<kBlock9Bytes>(data);
-            break;
-        case D::Advanced13:
-            AdvancedFromBlock13(Take<kBlock13Bytes>(data), image.advanced);
-            break;
-        case D::PatternPiece: {
-            const int n = read.index / ProgramPatternRecord::kBytes;
-            const int offset = read.index % ProgramPatternRecord::kBytes;
-            std::memcpy(&image.pattern[n].bytes[offset], data, ByteCount(read));
-            break;
-        }
-        case D::Discard:
-            break;
-        }
-        if (read.destination == D::Setup9 || read.destination == D::Setup12)
-            SystemSetupFromBlocks(block12, block9, image.systemSetup);
+        Store(read, scratch.data(), image);
     }
+    return result;
 }
 
-} // namespace
+TransferResult ReadWholeController(TransferContext& link, ParameterImage& image,
+                                   int retryPasses) {
+    link.BeginCommand();
+    TransferResult result = ReadPositions(link, image, WholeReadPositions());
+    const int reads = result.calls;
+    for (int pass = 0; pass < retryPasses && !result.failed.empty() &&
+                       result.outcome != TransferOutcome::Cancelled;
+         ++pass) {
+        TransferResult again = RetryFailedReads(link, image, result);
+        const bool noneAnswered = again.failed.size() == static_cast<size_t>(again.calls);
+        result = std::move(again);
+        if (noneAnswered)
+            break;
+    }
+    result.calls = reads; // "N of 58 reads failed", after every pass
+    return result;
+}
+
+TransferResult RetryFailedReads(TransferContext& link, ParameterImage& image,
+                                const TransferResult& last) {
+    return ReadPositions(link, image, last.failedReads, true);
+}
 
 const char* const kRetryMenuHint = "Connect > Retry failed reads repeats them.";
 
-ReadReport ReadWholeController(ParameterImage& image, const ConnectProgress& progress) {
-    std::vector<int> all(ConnectReadSequence().size());
-    for (size_t i = 0; i < all.size(); ++i)
-        all[i] = static_cast<int>(i);
-    ReadReport report;
-    RunReads(image, all, progress, false, report);
-    return report;
-}
-
-ReadReport ReadSequenceReads(ParameterImage& image, const std::vector<int>& indices,
-                             const ConnectProgress& progress) {
-    ReadReport report;
-    RunReads(image, indices, progress, false, report);
-    return report;
-}
-
-ReadReport RetryFailedReads(ParameterImage& image, const ReadReport& last,
-                            const ConnectProgress& progress) {
-    ReadReport report;
-    RunReads(image, last.failedReads, progress, true, report);
-    return report;
-}
-
-void CountModelCodeRead(bool codeRead, ReadReport& report) {
-    ++report.reads;
-    if (!codeRead) {
-        report.failed.insert(report.failed.begin(), "model code (block 40)");
-        report.failedReads.insert(report.failedReads.begin(), kModelCodeRead);
-    }
-}
-
-std::string ConnectFailureText(const ReadReport& report, const std::string& title,
+std::string ConnectFailureText(const TransferResult& result, const std::string& title,
                                const std::string& retryHint) {
-    if (report.failed.empty())
+    if (result.failed.empty())
         return {};
-    const size_t failed = report.failed.size();
+    const size_t failed = result.failed.size();
     std::string text = title + ": " + std::to_string(failed) + " of " +
-                       std::to_string(report.reads) + " reads failed";
-    if (failed == static_cast<size_t>(report.reads)) {
+                       std::to_string(result.calls) + " reads failed";
+    if (failed == static_cast<size_t>(result.calls)) {
         text += "; the loader keeps its previous values.";
     } else {
         text += " (";
         const size_t listed = std::min<size_t>(failed, 8);
         for (size_t i = 0; i < listed; ++i)
-            text += (i ? ", " : "") + report.failed[i];
+            text += (i ? ", " : "") + result.failed[i].what;
         if (listed < failed)
             text += ", ...";
         text += "). Those values were not changed.";
     }
-    for (const std::string& cause : report.causes)
+    for (const std::string& cause : result.causes)
         text += "\n" + cause;
     if (!retryHint.empty())
         text += "\n" + retryHint;
     return text;
 }
 
-ReadReport RunConnect(ParameterImage& image, ConnectUi& ui, Messages& messages,
-                      CursorControl& cursor) {
-    BeginLinkCommand();
-    bool codeRead = false;
-    std::string codeFailure;
+TransferResult RunConnect(TransferContext& link, ParameterImage& image, ConnectUi& ui,
+                          Messages& messages, CursorControl& cursor) {
+    link.BeginCommand();
+    TransferResult result;
     {
         WaitCursor wait(cursor);
-        codeRead = ReadModelCode(image);
-        if (!codeRead)
-            codeFailure = LinkFailureText();
+        result = ReadPositions(link, image, {kModelCodeRead});
     }
-    ReadReport report;
-    if (!ui.ConfirmModelCode(image.ModelCode(), codeRead ? std::string() : codeFailure))
-        return report;
+    const std::string codeFailure =
+        result.causes.empty() ? std::string() : result.causes.front();
+    if (!ui.ConfirmModelCode(image.ModelCode(), codeFailure)) {
+        result.Worsen(TransferOutcome::Cancelled);
+        return result;
+    }
     image.connected = 1;
     {
         WaitCursor wait(cursor);
-        report = ReadWholeController(image, [&ui](int index, int total, const ConnectRead& read) {
-            ui.Progress(index, total, read);
-        });
-        CountModelCodeRead(codeRead, report);
-        if (!codeRead && !codeFailure.empty() &&
-            std::find(report.causes.begin(), report.causes.end(), codeFailure) ==
-                report.causes.end())
-            report.causes.insert(report.causes.begin(), codeFailure);
+        std::vector<int> sequence = WholeReadPositions();
+        sequence.erase(sequence.begin()); // the model code was read before the confirmation
+        result.Merge(ReadPositions(link, image, sequence));
     }
     ui.Finished();
-    const std::string failure = ConnectFailureText(report, "Connect", kRetryMenuHint);
+    const std::string failure = ConnectFailureText(result, "Connect", kRetryMenuHint);
     if (!failure.empty())
         messages.Show(failure);
-    return report;
+    return result;
 }
 
-ReadReport RunRetryFailedReads(ParameterImage& image, const ReadReport& last, ConnectUi& ui,
-                               Messages& messages, CursorControl& cursor) {
-    BeginLinkCommand();
-    ReadReport report;
+TransferResult RunRetryFailedReads(TransferContext& link, ParameterImage& image,
+                                   const std::vector<int>& positions, ConnectUi& ui,
+                                   Messages& messages, CursorControl& cursor) {
+    link.BeginCommand();
+    TransferResult result;
     {
         WaitCursor wait(cursor);
-        report =
-            RetryFailedReads(image, last, [&ui](int index, int total, const ConnectRead& read) {
-                ui.Progress(index, total, read);
-            });
+        result = ReadPositions(link, image, positions, true);
     }
     ui.Finished();
-    const std::string failure = ConnectFailureText(report, "Retry failed reads", kRetryMenuHint);
+    const std::string failure = ConnectFailureText(result, "Retry failed reads", kRetryMenuHint);
     if (!failure.empty())
         messages.Show(failure);
-    return report;
+    return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "image/field_ref.h"
+#include "image/controller_blocks.h"
+#include "image/parameter_catalogue.h"
 #include "image/records.h"
 
 #include <array>
@@ -8,22 +9,21 @@
 #include <vector>
 
 // The controller block layouts of the system setup group (blocks 12 and 9) and of the
-// advanced group (blocks 10 and 13). Connect, RETRIEVE and SEND all use these.
+// advanced group (blocks 10 and 13), made from the parameter catalogue. Connect,
+// RETRIEVE, SEND and the restore all use these.
 
-constexpr int kBlock12Bytes = 33;
-constexpr int kBlock9Bytes = 26;
-constexpr int kBlock10Bytes = 17;
-constexpr int kBlock13Bytes = 12;
+constexpr int kBlock12Bytes = blocks::Bytes(blocks::kSystemSetupA);
+constexpr int kBlock9Bytes = blocks::Bytes(blocks::kSystemSetupB);
+constexpr int kBlock10Bytes = blocks::Bytes(blocks::kAdvancedA);
+constexpr int kBlock13Bytes = blocks::Bytes(blocks::kAdvancedB);
 
 using Block12 = std::array<uint8_t, kBlock12Bytes>;
 using Block9 = std::array<uint8_t, kBlock9Bytes>;
 using Block10 = std::array<uint8_t, kBlock10Bytes>;
 using Block13 = std::array<uint8_t, kBlock13Bytes>;
 
-const std::vector<BlockField<SystemSetupRecord>>& Block12Layout();
-const std::vector<BlockField<SystemSetupRecord>>& Block9Layout();
-const std::vector<BlockField<AdvancedRecord>>& Block10Layout();
-const std::vector<BlockField<AdvancedRecord>>& Block13Layout();
+// The catalogue's rows of `kind` that live in controller block `block`, in offset order.
+std::vector<const ParameterRow*> RowsInBlock(GroupId::Kind kind, int32_t block);
 
 // Copies the owned fields out of the blocks; bytes no field owns are not looked at.
 void SystemSetupFromBlocks(const Block12& b12, const Block9& b9, SystemSetupRecord& setup);

@@ -1,5 +1,7 @@
 #include "transfers/group_states.h"
 
+#include "transfers/connect_procedure.h"
+
 #include <algorithm>
 
 const char* GroupStateText(GroupState state) {
@@ -30,122 +32,45 @@ const char* GroupStateText(GroupState state) {
     return "";
 }
 
-std::string GroupTitle(int group) {
-    if (group == kSystemSetupGroup)
-        return "System setup";
-    if (group == kAdvancedGroup)
-        return "Advanced";
-    if (group < PatternGroupIndex(1))
-        return "PID group " + std::to_string(group - 1);
-    return "Program pattern " + std::to_string(group - 10);
-}
-
-std::string ListingGroupOf(int group) {
-    if (group == kSystemSetupGroup)
-        return "system";
-    if (group == kAdvancedGroup)
-        return "advanced";
-    if (group < PatternGroupIndex(1))
-        return "pid " + std::to_string(group - 1);
-    return "pattern " + std::to_string(group - 10);
-}
-
-int GroupOfListing(const std::string& listingGroup) {
-    for (int g = 0; g < kSetGroups; ++g)
-        if (ListingGroupOf(g) == listingGroup)
-            return g;
-    return -1;
-}
-
-bool SameGroup(const ParameterImage& a, const ParameterImage& b, int group) {
-    if (group == kSystemSetupGroup)
-        return a.systemSetup == b.systemSetup;
-    if (group == kAdvancedGroup)
-        return a.advanced == b.advanced;
-    if (group < PatternGroupIndex(1))
-        return a.pid[static_cast<size_t>(group - 2)] == b.pid[static_cast<size_t>(group - 2)];
-    return a.pattern[static_cast<size_t>(group - 11)] == b.pattern[static_cast<size_t>(group - 11)];
-}
-
-std::vector<int> GroupsOfFailedReads(const ReadReport& report) {
-    std::vector<int> groups;
-    const std::vector<ConnectRead>& sequence = ConnectReadSequence();
-    for (int index : report.failedReads) {
-        if (index < 0 || index >= static_cast<int>(sequence.size()))
-            continue; // the model code belongs to no group
-        const ConnectRead& read = sequence[static_cast<size_t>(index)];
-        int group = -1;
-        switch (read.destination) {
-        case ConnectRead::PidGroup:
-            group = PidGroupIndex(read.index + 1);
-            break;
-        case ConnectRead::Advanced10:
-        case ConnectRead::Advanced13:
-            group = kAdvancedGroup;
-            break;
-        case ConnectRead::Setup12:
-        case ConnectRead::Setup9:
-            group = kSystemSetupGroup;
-            break;
-        case ConnectRead::PatternPiece:
-            group = PatternGroupIndex(read.index / ProgramPatternRecord::kBytes + 1);
-            break;
-        default:
-            break;
-        }
-        if (group >= 0 && std::find(groups.begin(), groups.end(), group) == groups.end())
-            groups.push_back(group);
-    }
-    return groups;
-}
-
 GroupStates::GroupStates() {
     SetStartValues(m_seen);
 }
 
-void GroupStates::Set(int group, GroupState state, const std::string& when) {
-    Entry& e = m_entries[static_cast<size_t>(group)];
+void GroupStates::Set(GroupId group, GroupState state, const std::string& when) {
+    Entry& e = EntryOf(group);
     e.state = state;
     e.when = when;
 }
 
-void GroupStates::Take(const ParameterImage& image, int group) {
-    if (group == kSystemSetupGroup)
-        m_seen.systemSetup = image.systemSetup;
-    else if (group == kAdvancedGroup)
-        m_seen.advanced = image.advanced;
-    else if (group < PatternGroupIndex(1))
-        m_seen.pid[static_cast<size_t>(group - 2)] = image.pid[static_cast<size_t>(group - 2)];
-    else
-        m_seen.pattern[static_cast<size_t>(group - 11)] =
-            image.pattern[static_cast<size_t>(group - 11)];
-}
-
-void GroupStates::Connected(const ParameterImage& image, const ReadReport& report, bool retry,
-                            const std::string& when) {
-    const std::vector<int> failed = GroupsOfFailedReads(report);
-    for (int g = 0; g < kSetGroups; ++g) {
-        const bool stillFailed = std::find(failed.begin(), failed.end(), g) != failed.end();
+void GroupStates::Connected(const ParameterImage& image, const TransferResult& result,
+                            bool retry, const std::string& when) {
+    const std::vector<GroupId> failed = GroupsOfFailedReads(result);
+    for (GroupId g : AllGroups()) {
         if (retry && At(g).state != GroupState::ReadFailed)
             continue; // not read again
-        Take(image, g);
-        m_entries[static_cast<size_t>(g)].unsent = false; // Connect replaced any edit
-        Set(g, stillFailed ? GroupState::ReadFailed : GroupState::ReadFromController, when);
+        CopyGroup(image, m_seen, g);
+        if (std::find(failed.begin(), failed.end(), g) != failed.end()) {
+            // A failed read changed nothing of what it would have brought: an edit stays.
+            Set(g, GroupState::ReadFailed, when);
+            continue;
+        }
+        EntryOf(g).unsent = false; // Connect replaced any edit
+        Set(g, GroupState::ReadFromController, when);
     }
 }
 
 void GroupStates::FileRead(const ParameterImage& image, const std::string& when) {
-    for (int g = 0; g < kSetGroups; ++g) {
-        Take(image, g);
-        m_entries[static_cast<size_t>(g)].unsent = false;
+    for (GroupId g : AllGroups()) {
+        CopyGroup(image, m_seen, g);
+        EntryOf(g).unsent = false;
         Set(g, GroupState::LoadedFromFile, when);
     }
 }
 
 void GroupStates::FileWritten(const ParameterImage& image, const std::string& when) {
     Observe(image, when);
-    for (int g = 0; g < kSetGroups; ++g) {
-        Entry& e = m_entries[static_cast<size_t>(g)];
+    for (GroupId g : AllGroups()) {
+        Entry& e = EntryOf(g);
         if (!e.unsent)
             continue;
         e.unsent = false;
@@ -153,60 +78,63 @@ void GroupStates::FileWritten(const ParameterImage& image, const std::string& wh
     }
 }
 
-void GroupStates::Observe(const ParameterImage& image, const std::string& when) {
-    for (int g = 0; g < kSetGroups; ++g) {
+bool GroupStates::Observe(const ParameterImage& image, const std::string& when) {
+    bool edited = false;
+    for (GroupId g : AllGroups()) {
         if (SameGroup(image, m_seen, g))
             continue;
-        Take(image, g);
-        m_entries[static_cast<size_t>(g)].unsent = true;
+        CopyGroup(image, m_seen, g);
+        EntryOf(g).unsent = true;
         Set(g, GroupState::Edited, when);
+        edited = true;
     }
+    return edited;
 }
 
-void GroupStates::Retrieved(const ParameterImage& image, int group, bool ok,
+void GroupStates::Retrieved(const ParameterImage& image, GroupId group, bool ok,
                             const std::string& when) {
     // What a RETRIEVE brings is the controller's, never an edit; a failed one keeps the
     // group's state, an edit it held included.
-    Take(image, group);
+    CopyGroup(image, m_seen, group);
     if (!ok)
         return;
-    m_entries[static_cast<size_t>(group)].unsent = false;
+    EntryOf(group).unsent = false;
     Set(group, GroupState::ReadFromController, when);
 }
 
-void GroupStates::Sent(const ParameterImage& image, int group, SendOutcome outcome,
+void GroupStates::Sent(const ParameterImage& image, GroupId group, TransferOutcome outcome,
                        const std::string& when) {
-    Entry& e = m_entries[static_cast<size_t>(group)];
+    Entry& e = EntryOf(group);
     if (!SameGroup(image, m_seen, group)) {
         e.unsent = true; // the store step of this SEND changed the record
-        Take(image, group);
+        CopyGroup(image, m_seen, group);
     }
     switch (outcome) {
-    case SendOutcome::Failed:
+    case TransferOutcome::Failed:
+    case TransferOutcome::Cancelled:
         Set(group, GroupState::SendFailed, when);
         return; // an edit stays unsent
-    case SendOutcome::Differs:
+    case TransferOutcome::Differs:
         Set(group, GroupState::DiffersFromController, when);
         return; // the controller does not hold the edit
-    case SendOutcome::Sent:
+    case TransferOutcome::Done:
         e.unsent = false;
         Set(group, GroupState::Sent, when);
         return;
-    case SendOutcome::Verified:
+    case TransferOutcome::Verified:
         e.unsent = false;
         Set(group, GroupState::SentVerified, when);
         return;
     }
 }
 
-void GroupStates::ComparedWithController(const std::vector<int>& differing,
+void GroupStates::ComparedWithController(const std::vector<GroupId>& differing,
                                          const std::string& when) {
-    for (int g = 0; g < kSetGroups; ++g) {
-        const bool differs = std::find(differing.begin(), differing.end(), g) != differing.end();
-        if (differs) {
+    for (GroupId g : AllGroups()) {
+        if (std::find(differing.begin(), differing.end(), g) != differing.end()) {
             Set(g, GroupState::DiffersFromController, when);
         } else {
-            m_entries[static_cast<size_t>(g)].unsent = false; // the controller holds it
+            EntryOf(g).unsent = false; // the controller holds it
             Set(g, GroupState::MatchesController, when);
         }
     }
@@ -214,4 +142,23 @@ void GroupStates::ComparedWithController(const std::vector<int>& differing,
 
 bool GroupStates::HasUnsentEdits() const {
     return std::any_of(m_entries.begin(), m_entries.end(), [](const Entry& e) { return e.unsent; });
+}
+
+std::vector<GroupId> GroupStates::UnsentGroups() const {
+    std::vector<GroupId> groups;
+    for (GroupId g : AllGroups())
+        if (At(g).unsent)
+            groups.push_back(g);
+    return groups;
+}
+
+std::vector<int> GroupStates::RetryablePositions(const TransferResult& last) const {
+    std::vector<int> positions;
+    for (int position : last.failedReads) {
+        const std::optional<GroupId> group = GroupOfRead(position);
+        if (group && (At(*group).state != GroupState::ReadFailed || At(*group).unsent))
+            continue;
+        positions.push_back(position);
+    }
+    return positions;
 }

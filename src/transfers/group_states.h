@@ -1,8 +1,8 @@
 #pragma once
 
+#include "image/group_id.h"
 #include "image/parameter_image.h"
-#include "transfers/connect_procedure.h"
-#include "transfers/transfer_notes.h"
+#include "transfers/transfer_result.h"
 
 #include <array>
 #include <string>
@@ -27,14 +27,6 @@ enum class GroupState {
 };
 
 const char* GroupStateText(GroupState state);
-// "System setup", "Advanced", "PID group 3", "Program pattern 7"
-std::string GroupTitle(int group);
-// The group as ListParameters names it: "system", "advanced", "pid 3", "pattern 7".
-std::string ListingGroupOf(int group);
-int GroupOfListing(const std::string& listingGroup); // -1 when unknown
-bool SameGroup(const ParameterImage& a, const ParameterImage& b, int group);
-// The groups the failed reads of a Connect (or its retry) belong to.
-std::vector<int> GroupsOfFailedReads(const ReadReport& report);
 
 class GroupStates {
 public:
@@ -47,26 +39,32 @@ public:
     GroupStates();
 
     // A confirmed Connect, or the retry of its failed reads (`retry`: only the groups that
-    // had failed are read again).
-    void Connected(const ParameterImage& image, const ReadReport& report, bool retry,
+    // had failed are read again). A group whose read failed keeps its unsent edit.
+    void Connected(const ParameterImage& image, const TransferResult& result, bool retry,
                    const std::string& when);
     void FileRead(const ParameterImage& image, const std::string& when);
     void FileWritten(const ParameterImage& image, const std::string& when);
     // After an editor's store step: every group whose record differs from what was last
-    // seen holds an edit.
-    void Observe(const ParameterImage& image, const std::string& when);
-    void Retrieved(const ParameterImage& image, int group, bool ok, const std::string& when);
-    void Sent(const ParameterImage& image, int group, SendOutcome outcome, const std::string& when);
+    // seen holds an edit. True when one was found.
+    bool Observe(const ParameterImage& image, const std::string& when);
+    void Retrieved(const ParameterImage& image, GroupId group, bool ok, const std::string& when);
+    void Sent(const ParameterImage& image, GroupId group, TransferOutcome outcome,
+              const std::string& when);
     // A Compare with the controller: `differing` lists the groups with differences.
-    void ComparedWithController(const std::vector<int>& differing, const std::string& when);
+    void ComparedWithController(const std::vector<GroupId>& differing, const std::string& when);
 
-    const Entry& At(int group) const { return m_entries[static_cast<size_t>(group)]; }
+    const Entry& At(GroupId group) const { return m_entries[static_cast<size_t>(group.Index())]; }
     bool HasUnsentEdits() const;
+    std::vector<GroupId> UnsentGroups() const;
+    // Of the reads that failed in `last` (a Connect or its retry), those Retry may still
+    // repeat: the model code, and the reads of groups that still could not be read and
+    // hold no edit. Nothing newer is ever overwritten by a retry.
+    std::vector<int> RetryablePositions(const TransferResult& last) const;
 
 private:
-    void Set(int group, GroupState state, const std::string& when);
-    void Take(const ParameterImage& image, int group);
+    Entry& EntryOf(GroupId group) { return m_entries[static_cast<size_t>(group.Index())]; }
+    void Set(GroupId group, GroupState state, const std::string& when);
 
-    std::array<Entry, kSetGroups> m_entries{};
+    std::array<Entry, kGroupCount> m_entries{};
     ParameterImage m_seen; // each group's records as last seen
 };

@@ -1,135 +1,122 @@
 #include "transfers/group_transfers.h"
 
-#include "link/block_map.h"
-#include "link/link_failure.h"
-#include "link/port1.h"
 #include "link/tqxcomm.h"
-#include "transfers/group_layouts.h"
-#include "transfers/transfer_notes.h"
 
 #include <array>
 
 namespace {
 
 constexpr size_t kStationByte = 30; // STN, in block 12
-constexpr int kMaxStation = 31;
 
-std::string BlockText(const char* what, int block) {
+std::string BlockText(const char* what, int32_t block) {
     return std::string(what) + " block " + std::to_string(block);
 }
 
-template <class Block> bool ReadBlock(int block, Block& data, int32_t offset = 0) {
-    int32_t status = 0;
-    return TQXRead(TQX_MODE_READ_BYTES, block, offset, static_cast<int32_t>(data.size()),
-                   data.data(), &status) != 0;
-}
-
-template <class Block> bool WriteBlock(int block, const Block& data, int32_t offset = 0) {
-    int32_t status = 0;
-    return TQXWrite(TQX_MODE_WRITE_BYTES, block, offset, static_cast<int32_t>(data.size()),
-                    data.data(), &status) != 0;
-}
-
-// After a write that went through: reads the block back when verify is on. Adds what went
-// wrong to `failed` and returns the outcome of this block.
 template <class Block>
-SendOutcome CheckWritten(int block, const Block& written, std::vector<std::string>& failed) {
-    if (!VerifyAfterSend())
-        return SendOutcome::Sent;
+bool ReadBlock(TransferContext& link, int32_t block, Block& data, int32_t offset = 0) {
+    return link.Read(TQX_MODE_READ_BYTES, block, offset, static_cast<int32_t>(data.size()),
+                     data.data());
+}
+
+template <class Block>
+bool WriteBlock(TransferContext& link, int32_t block, const Block& data, int32_t offset = 0) {
+    return link.Write(TQX_MODE_WRITE_BYTES, block, offset, static_cast<int32_t>(data.size()),
+                      data.data());
+}
+
+// One call of a transfer: counted, and noted with the link's reason when it failed.
+bool Noted(TransferContext& link, TransferResult& result, bool ok, int32_t block,
+           const std::string& what) {
+    ++result.calls;
+    if (!ok)
+        result.Fail(block, what, link.FailureText());
+    return ok;
+}
+
+// After a write that went through: reads the block back when verify is on, and notes in
+// `result` a difference or a read-back that failed.
+template <class Block>
+void CheckWritten(TransferContext& link, int32_t block, const Block& written,
+                  TransferResult& result) {
+    if (!link.Verify())
+        return;
     Block back{};
-    if (!ReadBlock(block, back)) {
-        failed.push_back(ReadBackFailed(block));
-        return SendOutcome::Sent;
+    ++result.calls;
+    if (!ReadBlock(link, block, back)) {
+        result.failed.push_back({block, ReadBackFailed(block)});
+        result.AddCause(link.FailureText());
+        return;
     }
     if (back != written) {
-        failed.push_back(ReadBackDiffers(block));
-        return SendOutcome::Differs;
+        result.failed.push_back({block, ReadBackDiffers(block)});
+        result.Worsen(TransferOutcome::Differs);
     }
-    return SendOutcome::Verified;
 }
 
-// The outcome of a group of blocks: the worst of its blocks.
-SendOutcome Worse(SendOutcome a, SendOutcome b) {
-    auto rank = [](SendOutcome o) {
-        switch (o) {
-        case SendOutcome::Failed:
-            return 3;
-        case SendOutcome::Differs:
-            return 2;
-        case SendOutcome::Sent:
-            return 1;
-        case SendOutcome::Verified:
-            return 0;
-        }
-        return 3;
-    };
-    return rank(a) >= rank(b) ? a : b;
+// A SEND that wrote everything is Verified when verify found nothing wrong.
+void Conclude(TransferContext& link, TransferResult& result) {
+    if (result.outcome == TransferOutcome::Done && result.failed.empty() && link.Verify())
+        result.outcome = TransferOutcome::Verified;
 }
 
 } // namespace
 
-std::vector<std::string> RetrieveSystemSetupBlocks(SystemSetupRecord& setup) {
-    BeginLinkCommand();
-    std::vector<std::string> failed;
+TransferResult RetrieveSystemSetup(TransferContext& link, SystemSetupRecord& setup) {
+    link.BeginCommand();
+    TransferResult result;
     Block12 b12{};
     Block9 b9{};
     SystemSetupIntoBlocks(setup, b12, b9); // a block that fails keeps the record's fields
     Block12 read12{};
     Block9 read9{};
-    if (ReadBlock(12, read12))
+    if (Noted(link, result, ReadBlock(link, 12, read12), 12, BlockText("read", 12)))
         b12 = read12;
-    else
-        failed.push_back(BlockText("read", 12));
-    if (ReadBlock(9, read9))
+    if (Noted(link, result, ReadBlock(link, 9, read9), 9, BlockText("read", 9)))
         b9 = read9;
-    else
-        failed.push_back(BlockText("read", 9));
     SystemSetupFromBlocks(b12, b9, setup);
-    NoteRetrieved(kSystemSetupGroup, failed.empty());
-    return failed;
+    link.NoteRetrieved(GroupId::SystemSetup(), result.Ok());
+    return result;
 }
 
-std::vector<std::string> WriteSystemSetupOnto(const SystemSetupRecord& setup, Block12 b12,
-                                              Block9 b9) {
-    std::vector<std::string> failed;
+TransferResult WriteSystemSetupOnto(TransferContext& link, const SystemSetupRecord& setup,
+                                    Block12 b12, Block9 b9) {
+    TransferResult result;
     SystemSetupIntoBlocks(setup, b12, b9);
-    if (!WriteBlock(12, b12))
-        failed.push_back(BlockText("write", 12));
-    if (!WriteBlock(9, b9))
-        failed.push_back(BlockText("write", 9));
-    return failed;
+    Noted(link, result, WriteBlock(link, 12, b12), 12, BlockText("write", 12));
+    Noted(link, result, WriteBlock(link, 9, b9), 9, BlockText("write", 9));
+    return result;
 }
 
-std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup,
-                                               StationChange* change) {
-    BeginLinkCommand();
-    std::vector<std::string> failed;
+TransferResult SendSystemSetup(TransferContext& link, const SystemSetupRecord& setup,
+                               StationChange* change) {
+    link.BeginCommand();
+    TransferResult result;
     Block12 b12{};
     Block9 b9{};
-    const bool ok12 = ReadBlock(12, b12);
-    const bool ok9 = ReadBlock(9, b9);
+    const bool ok12 = ReadBlock(link, 12, b12);
+    const std::string cause12 = ok12 ? std::string() : link.FailureText();
+    const bool ok9 = ReadBlock(link, 9, b9);
+    const std::string cause9 = ok9 ? std::string() : link.FailureText();
+    result.calls += 2;
     const int oldStation = b12[kStationByte];
     SystemSetupIntoBlocks(setup, b12, b9);
     // A new station takes effect as block 12 lands: block 9 goes first then, while the
-    // controller still answers where port 1 asks.
-    // A controller that answered holds a station of 1..31; any other byte there is not
-    // where it answers.
+    // controller still answers where port 1 asks. A controller that answered holds a
+    // station of 1..31; any other byte there is not where it answers.
     const bool moves =
         ok12 && b12[kStationByte] != oldStation && oldStation >= 1 && oldStation <= kMaxStation;
     bool wrote12 = false;
     const auto send12 = [&] {
         if (!ok12)
-            failed.push_back(BlockText("read", 12));
-        else if (!WriteBlock(12, b12))
-            failed.push_back(BlockText("write", 12));
+            result.Fail(12, BlockText("read", 12), cause12);
         else
-            wrote12 = true;
+            wrote12 = Noted(link, result, WriteBlock(link, 12, b12), 12, BlockText("write", 12));
     };
     const auto send9 = [&] {
         if (!ok9)
-            failed.push_back(BlockText("read", 9));
-        else if (!WriteBlock(9, b9))
-            failed.push_back(BlockText("write", 9));
+            result.Fail(9, BlockText("read", 9), cause9);
+        else
+            Noted(link, result, WriteBlock(link, 9, b9), 9, BlockText("write", 9));
     };
     if (moves) {
         send9();
@@ -143,25 +130,23 @@ std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup,
         moved.changed = true;
         moved.from = oldStation;
         moved.to = b12[kStationByte];
-        if (moved.to != 0 && Port1Unit() == moved.from) {
-            MovePort1Unit(moved.to);
+        if (moved.to != 0 && link.Unit() == moved.from) {
+            link.MoveUnit(moved.to);
             moved.followed = true;
         }
     }
-    moved.portUnit = Port1Unit();
+    moved.portUnit = link.Unit();
     if (change)
         *change = moved;
-    SendOutcome outcome = SendOutcome::Failed;
-    if (failed.empty()) {
-        // A controller that moved to a station port 1 did not follow is out of reach for
-        // the read-back: what was written stays unverified.
-        if (moved.changed && !moved.followed)
-            outcome = SendOutcome::Sent;
-        else
-            outcome = Worse(CheckWritten(12, b12, failed), CheckWritten(9, b9, failed));
+    // A controller that moved to a station port 1 did not follow is out of reach for the
+    // read-back: what was written stays unverified.
+    if (result.Ok() && !(moved.changed && !moved.followed)) {
+        CheckWritten(link, 12, b12, result);
+        CheckWritten(link, 9, b9, result);
+        Conclude(link, result);
     }
-    NoteSent(kSystemSetupGroup, outcome);
-    return failed;
+    link.NoteSent(GroupId::SystemSetup(), result.outcome);
+    return result;
 }
 
 std::string StationChangeMessage(const StationChange& c) {
@@ -180,26 +165,22 @@ std::string StationChangeMessage(const StationChange& c) {
     return text;
 }
 
-std::vector<std::string> RetrieveAdvancedBlocks(AdvancedRecord& advanced) {
-    BeginLinkCommand();
-    std::vector<std::string> failed;
+TransferResult RetrieveAdvanced(TransferContext& link, AdvancedRecord& advanced) {
+    link.BeginCommand();
+    TransferResult result;
     Block10 b10{};
     Block13 b13{};
-    if (ReadBlock(10, b10))
+    if (Noted(link, result, ReadBlock(link, 10, b10), 10, BlockText("read", 10)))
         AdvancedFromBlock10(b10, advanced);
-    else
-        failed.push_back(BlockText("read", 10));
-    if (ReadBlock(13, b13))
+    if (Noted(link, result, ReadBlock(link, 13, b13), 13, BlockText("read", 13)))
         AdvancedFromBlock13(b13, advanced);
-    else
-        failed.push_back(BlockText("read", 13));
-    NoteRetrieved(kAdvancedGroup, failed.empty());
-    return failed;
+    link.NoteRetrieved(GroupId::Advanced(), result.Ok());
+    return result;
 }
 
-std::vector<std::string> SendAdvancedBlocks(const AdvancedRecord& advanced) {
-    BeginLinkCommand();
-    std::vector<std::string> failed;
+TransferResult SendAdvanced(TransferContext& link, const AdvancedRecord& advanced) {
+    link.BeginCommand();
+    TransferResult result;
     Block10 b10{};
     Block13 b13{};
     AdvancedIntoBlocks(advanced, b10, b13);
@@ -207,95 +188,89 @@ std::vector<std::string> SendAdvancedBlocks(const AdvancedRecord& advanced) {
     // so a locking SEND writes block 13 first. An unlocking one writes block 10 first.
     const bool locks = advanced.WDIS == 1;
     bool wrote13 = false;
-    if (locks && !(wrote13 = WriteBlock(13, b13)))
-        failed.push_back(BlockText("write", 13));
-    const bool wrote10 = WriteBlock(10, b10);
-    if (!wrote10)
-        failed.push_back(BlockText("write", 10));
-    if (!locks && !(wrote13 = WriteBlock(13, b13)))
-        failed.push_back(BlockText("write", 13));
-    SendOutcome outcome = SendOutcome::Verified;
+    if (locks)
+        wrote13 = Noted(link, result, WriteBlock(link, 13, b13), 13, BlockText("write", 13));
+    const bool wrote10 = Noted(link, result, WriteBlock(link, 10, b10), 10, BlockText("write", 10));
+    if (!locks)
+        wrote13 = Noted(link, result, WriteBlock(link, 13, b13), 13, BlockText("write", 13));
     if (wrote10)
-        outcome = Worse(outcome, CheckWritten(10, b10, failed));
+        CheckWritten(link, 10, b10, result);
     if (wrote13)
-        outcome = Worse(outcome, CheckWritten(13, b13, failed));
-    if (!wrote10 || !wrote13)
-        outcome = SendOutcome::Failed;
-    NoteSent(kAdvancedGroup, outcome);
-    return failed;
+        CheckWritten(link, 13, b13, result);
+    Conclude(link, result);
+    link.NoteSent(GroupId::Advanced(), result.outcome);
+    return result;
 }
 
-bool ReadBlockBytes(int block, uint8_t* data, int32_t length) {
-    int32_t status = 0;
-    return TQXRead(TQX_MODE_READ_BYTES, block, 0, length, data, &status) != 0;
+bool ReadBlockBytes(TransferContext& link, int32_t block, uint8_t* data, int32_t length) {
+    return link.Read(TQX_MODE_READ_BYTES, block, 0, length, data);
 }
 
-bool ReadWdis(uint8_t& wdis) {
+bool ReadWdis(TransferContext& link, uint8_t& wdis) {
     std::array<uint8_t, 1> byte{};
-    if (!ReadBlock(10, byte, kWdisOffset))
+    if (!ReadBlock(link, blocks::kAdvancedA, byte, kWdisOffset))
         return false;
     wdis = byte[0];
     return true;
 }
 
-bool WriteWdis(uint8_t wdis) {
+bool WriteWdis(TransferContext& link, uint8_t wdis) {
     const std::array<uint8_t, 1> byte{wdis};
-    return WriteBlock(10, byte, kWdisOffset);
+    return WriteBlock(link, blocks::kAdvancedA, byte, kWdisOffset);
 }
 
-int PidGroupBlock(int g) {
-    return blockmap::kPidBlocks[g - 1];
+int32_t PidGroupBlock(int g) {
+    return blocks::kPidBlocks[g - 1];
 }
 
-bool SendPidGroupBlock(const ParameterImage& image, int g, std::vector<std::string>& readBack) {
+TransferResult SendPidGroup(TransferContext& link, const ParameterImage& image, int g) {
     const PidGroupRecord& record = image.pid[static_cast<size_t>(g - 1)];
-    int32_t status = 0;
-    if (TQXWrite(TQX_MODE_WRITE_WORDS, PidGroupBlock(g), 0, PidGroupRecord::kWords,
-                 record.bytes.data(), &status) == 0) {
-        NoteSent(PidGroupIndex(g), SendOutcome::Failed);
-        return false;
-    }
-    SendOutcome outcome = SendOutcome::Sent;
-    if (VerifyAfterSend()) {
+    const int32_t block = PidGroupBlock(g);
+    TransferResult result;
+    if (Noted(link, result,
+              link.Write(TQX_MODE_WRITE_WORDS, block, 0, PidGroupRecord::kWords,
+                         record.bytes.data()),
+              block, "write PID group " + std::to_string(g)) &&
+        link.Verify()) {
         std::array<uint8_t, PidGroupRecord::kBytes> back{};
-        if (TQXRead(TQX_MODE_READ_WORDS, PidGroupBlock(g), 0, PidGroupRecord::kWords, back.data(),
-                    &status) == 0) {
-            readBack.push_back(ReadBackFailed(PidGroupBlock(g)));
+        ++result.calls;
+        if (!link.Read(TQX_MODE_READ_WORDS, block, 0, PidGroupRecord::kWords, back.data())) {
+            result.failed.push_back({block, ReadBackFailed(block)});
+            result.AddCause(link.FailureText());
         } else if (back != record.bytes) {
-            readBack.push_back(ReadBackDiffers(PidGroupBlock(g)));
-            outcome = SendOutcome::Differs;
-        } else {
-            outcome = SendOutcome::Verified;
+            result.failed.push_back({block, ReadBackDiffers(block)});
+            result.Worsen(TransferOutcome::Differs);
         }
+        Conclude(link, result);
     }
-    NoteSent(PidGroupIndex(g), outcome);
-    return true;
+    link.NoteSent(GroupId::Pid(g), result.outcome);
+    return result;
 }
 
-bool RetrievePidGroupBlock(ParameterImage& image, int g) {
-    int32_t status = 0;
+TransferResult RetrievePidGroup(TransferContext& link, ParameterImage& image, int g) {
+    TransferResult result;
+    const int32_t block = PidGroupBlock(g);
     // The record is the block's exact image; a failed read leaves it unchanged.
-    const bool ok = TQXRead(TQX_MODE_READ_WORDS, PidGroupBlock(g), 0, PidGroupRecord::kWords,
-                            image.pid[static_cast<size_t>(g - 1)].bytes.data(), &status) != 0;
-    NoteRetrieved(PidGroupIndex(g), ok);
-    return ok;
+    std::array<uint8_t, PidGroupRecord::kBytes> read{};
+    if (Noted(link, result,
+              link.Read(TQX_MODE_READ_WORDS, block, 0, PidGroupRecord::kWords, read.data()),
+              block, "read PID group " + std::to_string(g)))
+        image.pid[static_cast<size_t>(g - 1)].bytes = read;
+    link.NoteRetrieved(GroupId::Pid(g), result.Ok());
+    return result;
 }
 
-std::vector<std::string> SendPidGroupBlocks(const ParameterImage& image) {
-    BeginLinkCommand();
-    std::vector<std::string> failed;
+TransferResult SendPidGroups(TransferContext& link, const ParameterImage& image) {
+    link.BeginCommand();
+    TransferResult result;
     for (int g = 1; g <= ParameterImage::kPidGroups; ++g)
-        if (!SendPidGroupBlock(image, g, failed))
-            failed.push_back("write PID group " + std::to_string(g));
-    return failed;
+        result.Merge(SendPidGroup(link, image, g));
+    return result;
 }
 
-void ShowTransferFailures(const std::string& operation, const std::vector<std::string>& failed,
+void ShowTransferFailures(const std::string& operation, const TransferResult& result,
                           Messages& messages) {
-    if (failed.empty())
-        return;
-    std::string text = operation + " failed: ";
-    for (size_t i = 0; i < failed.size(); ++i)
-        text += (i ? ", " : "") + failed[i];
-    messages.Show(WithLinkCause(text + "."));
+    const std::string text = FailureText(operation, result);
+    if (!text.empty())
+        messages.Show(text);
 }

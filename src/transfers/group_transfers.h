@@ -3,15 +3,17 @@
 #include "image/parameter_image.h"
 #include "operator/messages.h"
 #include "transfers/group_layouts.h"
+#include "transfers/transfer_context.h"
+#include "transfers/transfer_result.h"
 
 #include <string>
-#include <vector>
 
-// The block transfers of each group, as the editors' RETRIEVE and SEND and the
-// command-line tool run them. Each returns what failed ("read block 12", ...), empty
-// when everything went through. A failed read changes nothing in the image.
+// The block transfers of the system setup, advanced and PID groups, as the editors'
+// RETRIEVE and SEND, the restore and Send all run them. A failed read changes nothing in
+// the image. Each tells the context's listener what it did, and with verify on a SEND
+// reads back what it wrote.
 
-std::vector<std::string> RetrieveSystemSetupBlocks(SystemSetupRecord& setup);
+TransferResult RetrieveSystemSetup(TransferContext& link, SystemSetupRecord& setup);
 // Reads blocks 12 and 9, puts the owned fields in, writes them back; the bytes this
 // system does not own keep the controller's values, and a block that could not be read
 // is not written.
@@ -25,39 +27,40 @@ struct StationChange {
     bool followed = false; // port 1 now asks `to`
     int portUnit = 0;      // the unit port 1 asks after the SEND
 };
-std::vector<std::string> SendSystemSetupBlocks(const SystemSetupRecord& setup,
-                                               StationChange* change = nullptr);
+TransferResult SendSystemSetup(TransferContext& link, const SystemSetupRecord& setup,
+                               StationChange* change = nullptr);
 // What the operator is told after a SEND that changed STN.
 std::string StationChangeMessage(const StationChange& change);
 
 // Writes the owned fields into blocks 12 and 9 as read before (no reads of its own).
-std::vector<std::string> WriteSystemSetupOnto(const SystemSetupRecord& setup, Block12 b12,
-                                              Block9 b9);
+// `stopAtFirst`: a refused write ends it (the restore); else both are written.
+TransferResult WriteSystemSetupOnto(TransferContext& link, const SystemSetupRecord& setup,
+                                    Block12 b12, Block9 b9);
 
-std::vector<std::string> RetrieveAdvancedBlocks(AdvancedRecord& advanced);
+TransferResult RetrieveAdvanced(TransferContext& link, AdvancedRecord& advanced);
 // Writes blocks 10 and 13; block 13 first when the record's WDIS is 1, since the
 // controller refuses it once block 10 has set Write Inhibit.
-std::vector<std::string> SendAdvancedBlocks(const AdvancedRecord& advanced);
+TransferResult SendAdvanced(TransferContext& link, const AdvancedRecord& advanced);
 
-// One read of `length` bytes of `block` from its start, mode 1; false when it failed.
-bool ReadBlockBytes(int block, uint8_t* data, int32_t length);
+// One read of a whole block from its start, mode 1; false when it failed.
+bool ReadBlockBytes(TransferContext& link, int32_t block, uint8_t* data, int32_t length);
 
 // WDIS alone: byte 16 of block 10, 1 while the controller refuses every write but block 10.
 constexpr int32_t kWdisOffset = 16;
-bool ReadWdis(uint8_t& wdis);
-bool WriteWdis(uint8_t wdis);
+bool ReadWdis(TransferContext& link, uint8_t& wdis);
+bool WriteWdis(TransferContext& link, uint8_t wdis);
 
 // Shows "SEND failed: write block 12, write block 9." for what failed, with the link's
-// reason for the last failure on the next line; nothing when everything went through.
-void ShowTransferFailures(const std::string& operation, const std::vector<std::string>& failed,
+// reason on the next line; nothing when everything went through.
+void ShowTransferFailures(const std::string& operation, const TransferResult& result,
                           Messages& messages);
 
 // The controller block of PID group g (1..9).
-int PidGroupBlock(int g);
-// Writes PID group g (1..9) whole, mode 18; false when the write failed. With verify on,
-// reads the block back and adds a difference or a failed read-back to `readBack`.
-bool SendPidGroupBlock(const ParameterImage& image, int g, std::vector<std::string>& readBack);
-// Reads PID group g (1..9) whole, mode 17; false (record unchanged) when the read failed.
-bool RetrievePidGroupBlock(ParameterImage& image, int g);
-// Writes all nine PID groups in block order, mode 18.
-std::vector<std::string> SendPidGroupBlocks(const ParameterImage& image);
+int32_t PidGroupBlock(int g);
+// Writes PID group g (1..9) whole, mode 18. With verify on, reads the block back; a
+// difference or a failed read-back is in the result (the write itself went through).
+TransferResult SendPidGroup(TransferContext& link, const ParameterImage& image, int g);
+// Reads PID group g (1..9) whole, mode 17; the record is unchanged when the read failed.
+TransferResult RetrievePidGroup(TransferContext& link, ParameterImage& image, int g);
+// Writes all nine PID groups in block order, mode 18; every group is attempted.
+TransferResult SendPidGroups(TransferContext& link, const ParameterImage& image);

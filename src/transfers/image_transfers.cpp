@@ -2,42 +2,28 @@
 
 #include "operator/messages.h"
 #include "transfers/group_transfers.h"
-#include "transfers/pattern_transfers.h"
 
-std::string ImageGroupName(int index) {
-    switch (index) {
-    case 0:
-        return "system setup";
-    case 1:
-        return "advanced";
-    case 2:
-        return "PID groups 1-9";
-    default:
-        return "pattern " + std::to_string(index - 2);
+TransferResult SendGroup(TransferContext& link, const ParameterImage& image, GroupId group,
+                         PatternWrites writes) {
+    switch (group.kind()) {
+    case GroupId::Kind::SystemSetup:
+        return SendSystemSetup(link, image.systemSetup);
+    case GroupId::Kind::Advanced:
+        return SendAdvanced(link, image.advanced);
+    case GroupId::Kind::PidGroup:
+        link.BeginCommand();
+        return SendPidGroup(link, image, group.number());
+    case GroupId::Kind::Pattern:
+        break;
     }
+    // The result names each failed write; nobody is shown a box.
+    RecordingMessages unseen;
+    return SendPattern(link, image, group.number(), unseen, writes);
 }
 
-GroupSend SendImageGroup(const ParameterImage& image, int index) {
-    switch (index) {
-    case 0:
-        return {ImageGroupName(index), SendSystemSetupBlocks(image.systemSetup)};
-    case 1:
-        return {ImageGroupName(index), SendAdvancedBlocks(image.advanced)};
-    case 2:
-        return {ImageGroupName(index), SendPidGroupBlocks(image)};
-    default: {
-        const int n = index - 2;
-        // The pattern writes report each failure as the editor shows it.
-        RecordingMessages failures;
-        SendPattern(image, n, failures);
-        return {ImageGroupName(index), failures.Texts()};
-    }
-    }
-}
-
-std::vector<GroupSend> SendWholeImage(const ParameterImage& image) {
+std::vector<GroupSend> SendWholeImage(TransferContext& link, const ParameterImage& image) {
     std::vector<GroupSend> sent;
-    for (int index = 0; index < kImageGroups; ++index)
-        sent.push_back(SendImageGroup(image, index));
+    for (GroupId group : AllGroups())
+        sent.push_back({group, SendGroup(link, image, group)});
     return sent;
 }

@@ -1,25 +1,25 @@
 #pragma once
 
+#include "image/group_id.h"
 #include "image/parameter_image.h"
+#include "transfers/pattern_transfers.h"
+#include "transfers/transfer_context.h"
+#include "transfers/transfer_result.h"
 
 #include <string>
 #include <vector>
 
-// One group of a whole-image SEND and what failed of it (empty when it went through).
+// One group of a whole-set SEND and what came of it.
 struct GroupSend {
-    std::string group; // "system setup", "advanced", "PID groups 1-9", "pattern 1" ..
-    std::vector<std::string> failed;
+    GroupId group;
+    TransferResult result;
 };
 
-// The groups of a whole image in the order they are sent: system setup, then advanced
-// (its WDIS decides whether the controller takes the rest), PID groups 1-9, patterns 1-9.
-constexpr int kImageGroups = 3 + ParameterImage::kPatterns;
+// Sends one group as its editor's SEND does its part: system setup blocks 12 and 9,
+// advanced blocks 10 and 13, a PID group's own block, a pattern's seven writes.
+TransferResult SendGroup(TransferContext& link, const ParameterImage& image, GroupId group,
+                         PatternWrites writes = PatternWrites::All);
 
-// The name of group `index` as GroupSend gives it.
-std::string ImageGroupName(int index);
-
-// Sends group `index` (0 .. kImageGroups - 1) as its editor's SEND does.
-GroupSend SendImageGroup(const ParameterImage& image, int index);
-
-// Sends every group in order; every group is attempted.
-std::vector<GroupSend> SendWholeImage(const ParameterImage& image);
+// Sends every group in the summary's order (system setup first, then advanced: its WDIS
+// decides whether the controller takes the rest); every group is attempted.
+std::vector<GroupSend> SendWholeImage(TransferContext& link, const ParameterImage& image);

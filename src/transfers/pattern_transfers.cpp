@@ -1,28 +1,16 @@
 #include "transfers/pattern_transfers.h"
 
-#include "link/link_failure.h"
+#include "image/controller_blocks.h"
 #include "link/tqxcomm.h"
 #include "transfers/group_transfers.h"
-#include "transfers/transfer_notes.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <string>
 
 namespace {
 
 constexpr int32_t kPatternMemory = 0xC000;
-
-// One read of a pattern block: mode-17 length in words, offset in bytes.
-struct PatternRead {
-    bool secondBlock;
-    int32_t offset;
-    int32_t words;
-    int recordOffset;
-};
-constexpr PatternRead kReads[] = {
-    {false, 0, 126, 0}, {false, 252, 84, 252}, {true, 0, 126, 420}, {true, 252, 84, 672}};
 
 // Seven writes: 126 bytes at 0, 126, ..., 630, then the last 84 bytes at 756.
 constexpr int kWrites = 7;
@@ -31,102 +19,121 @@ constexpr int32_t kLastWriteBytes = ProgramPatternRecord::kBytes - 6 * kWriteByt
 
 // The four mode-17 reads of pattern n into `record`; false as soon as one fails (the
 // record then holds what arrived before it).
-bool ReadPatternInto(int n, ProgramPatternRecord& record, int& failedBlock);
-
-} // namespace
-
-int PatternBlockA(int n) {
-    return 20 + 2 * (n - 1);
-}
-
-int PatternBlockB(int n) {
-    return PatternBlockA(n) + 1;
-}
-
-int32_t PatternAddress(int n) {
-    return kPatternMemory + ProgramPatternRecord::kBytes * (n - 1);
-}
-
-namespace {
-
-bool ReadPatternInto(int n, ProgramPatternRecord& record, int& failedBlock) {
-    for (const PatternRead& read : kReads) {
-        const int block = read.secondBlock ? PatternBlockB(n) : PatternBlockA(n);
-        int32_t status = 0;
-        if (TQXRead(TQX_MODE_READ_WORDS, block, read.offset, read.words,
-                    &record.bytes[static_cast<size_t>(read.recordOffset)], &status) == 0) {
-            failedBlock = block;
+bool ReadPatternInto(TransferContext& link, int n, ProgramPatternRecord& record,
+                     int32_t& failedBlock) {
+    for (int k = 0; k < 4; ++k) {
+        const PatternPiece piece = PatternRead(n, k);
+        if (!link.Read(TQX_MODE_READ_WORDS, piece.block, piece.offset, piece.words,
+                       &record.bytes[static_cast<size_t>(piece.recordOffset)])) {
+            failedBlock = piece.block;
             return false;
         }
     }
     return true;
 }
 
-// Reads pattern n back after its writes and names what is wrong; empty when it matches.
-std::vector<std::string> CheckPatternWritten(const ProgramPatternRecord& written, int n,
-                                             SendOutcome& outcome) {
+// Reads pattern n back after its writes and notes in `result` what is wrong.
+void CheckPatternWritten(TransferContext& link, const ProgramPatternRecord& written, int n,
+                         TransferResult& result) {
     ProgramPatternRecord back;
-    int failedBlock = 0;
-    if (!ReadPatternInto(n, back, failedBlock)) {
-        outcome = SendOutcome::Sent;
-        return {ReadBackFailed(failedBlock)};
+    int32_t failedBlock = 0;
+    result.calls += 4;
+    if (!ReadPatternInto(link, n, back, failedBlock)) {
+        result.failed.push_back({failedBlock, ReadBackFailed(failedBlock)});
+        result.AddCause(link.FailureText());
+        return;
     }
-    std::vector<std::string> wrong;
     constexpr size_t kHalf = ProgramPatternRecord::kBytes / 2;
-    if (!std::equal(back.bytes.begin(), back.bytes.begin() + kHalf, written.bytes.begin()))
-        wrong.push_back(ReadBackDiffers(PatternBlockA(n)));
-    if (!std::equal(back.bytes.begin() + kHalf, back.bytes.end(), written.bytes.begin() + kHalf))
-        wrong.push_back(ReadBackDiffers(PatternBlockB(n)));
-    outcome = wrong.empty() ? SendOutcome::Verified : SendOutcome::Differs;
-    return wrong;
+    const int32_t halves[2] = {PatternBlockA(n), PatternBlockB(n)};
+    for (size_t h = 0; h < 2; ++h)
+        if (!std::equal(back.bytes.begin() + h * kHalf, back.bytes.begin() + (h + 1) * kHalf,
+                        written.bytes.begin() + h * kHalf)) {
+            result.failed.push_back({halves[h], ReadBackDiffers(halves[h])});
+            result.Worsen(TransferOutcome::Differs);
+        }
+    if (result.failed.empty())
+        result.outcome = TransferOutcome::Verified;
 }
 
 } // namespace
 
-int RetrievePattern(ParameterImage& image, int n, Messages& messages) {
-    ProgramPatternRecord& record = image.pattern[n - 1];
-    int failures = 0;
-    BeginLinkCommand();
-    for (int k = 0; k < 4; ++k) {
-        const PatternRead& read = kReads[k];
-        const int block = read.secondBlock ? PatternBlockB(n) : PatternBlockA(n);
-        // A read lands in scratch first, so a failed one cannot leave garbage in the record.
-        std::array<uint8_t, 2 * TQX_MAX_UNITS> scratch{};
-        int32_t status = 0;
-        if (TQXRead(TQX_MODE_READ_WORDS, block, read.offset, read.words, scratch.data(), &status) ==
-            0) {
-            ++failures;
-            messages.Show(WithLinkCause("false Retrieve" + std::to_string(k + 1)));
-            continue;
-        }
-        std::memcpy(&record.bytes[read.recordOffset], scratch.data(),
-                    static_cast<size_t>(2 * read.words));
-    }
-    NoteRetrieved(PatternGroupIndex(n), failures == 0);
-    return failures;
+int32_t PatternBlockA(int n) {
+    return blocks::PatternA(n);
 }
 
-int SendPattern(const ParameterImage& image, int n, Messages& messages) {
-    const uint8_t* record = image.pattern[n - 1].bytes.data();
-    int failures = 0;
-    BeginLinkCommand();
+int32_t PatternBlockB(int n) {
+    return blocks::PatternB(n);
+}
+
+int32_t PatternAddress(int n) {
+    return kPatternMemory + ProgramPatternRecord::kBytes * (n - 1);
+}
+
+PatternPiece PatternRead(int n, int k) {
+    // Each block is read as 126 words from byte 0 and 84 words from byte 252.
+    const int32_t block = k < 2 ? PatternBlockA(n) : PatternBlockB(n);
+    const bool second = k % 2 == 1;
+    return {block, second ? 252 : 0, second ? 84 : 126, 420 * (k / 2) + (second ? 252 : 0)};
+}
+
+std::string PatternPartText(int n, int k) {
+    return "program pattern " + std::to_string(n) + " part " + std::to_string(k + 1);
+}
+
+TransferResult RetrievePattern(TransferContext& link, ParameterImage& image, int n,
+                               Messages& messages) {
+    ProgramPatternRecord& record = image.pattern[static_cast<size_t>(n - 1)];
+    TransferResult result;
+    link.BeginCommand();
+    for (int k = 0; k < 4 && !link.Cancelled(); ++k) {
+        const PatternPiece piece = PatternRead(n, k);
+        // A read lands in scratch first, so a failed one cannot leave garbage in the record.
+        std::array<uint8_t, 2 * TQX_MAX_UNITS> scratch{};
+        ++result.calls;
+        if (!link.Read(TQX_MODE_READ_WORDS, piece.block, piece.offset, piece.words,
+                       scratch.data())) {
+            result.Fail(piece.block, PatternPartText(n, k), link.FailureText());
+            messages.Show(link.WithCause("false Retrieve" + std::to_string(k + 1)));
+            continue;
+        }
+        std::memcpy(&record.bytes[static_cast<size_t>(piece.recordOffset)], scratch.data(),
+                    static_cast<size_t>(2 * piece.words));
+    }
+    if (link.Cancelled())
+        result.Worsen(TransferOutcome::Cancelled);
+    link.NoteRetrieved(GroupId::Pattern(n), result.Ok());
+    return result;
+}
+
+TransferResult SendPattern(TransferContext& link, const ParameterImage& image, int n,
+                           Messages& messages, PatternWrites writes) {
+    const uint8_t* record = image.pattern[static_cast<size_t>(n - 1)].bytes.data();
+    TransferResult result;
+    link.BeginCommand();
     for (int k = 0; k < kWrites; ++k) {
+        if (link.Cancelled() ||
+            (writes == PatternWrites::StopAtFirstFailure && !result.failed.empty()))
+            break;
         const int32_t offset = kWriteBytes * k;
         const int32_t length = k < kWrites - 1 ? kWriteBytes : kLastWriteBytes;
-        int32_t status = 0;
-        if (TQXWrite(TQX_MODE_WRITE_ABSOLUTE, PatternBlockB(n), PatternAddress(n) + offset, length,
-                     record + offset, &status) == 0) {
-            ++failures;
-            messages.Show(WithLinkCause("falseSEND" + std::to_string(k + 1)));
+        ++result.calls;
+        if (!link.Write(TQX_MODE_WRITE_ABSOLUTE, PatternBlockB(n), PatternAddress(n) + offset,
+                        length, record + offset)) {
+            result.Fail(PatternBlockB(n), "write " + std::to_string(k + 1) + " of pattern " +
+                                              std::to_string(n),
+                        link.FailureText());
+            messages.Show(link.WithCause("falseSEND" + std::to_string(k + 1)));
         }
     }
-    SendOutcome outcome = failures ? SendOutcome::Failed : SendOutcome::Sent;
-    if (failures == 0 && VerifyAfterSend()) {
-        const std::vector<std::string> wrong =
-            CheckPatternWritten(image.pattern[n - 1], n, outcome);
-        ShowTransferFailures("SEND", wrong, messages);
-        failures += static_cast<int>(wrong.size());
+    if (link.Cancelled())
+        result.Worsen(TransferOutcome::Cancelled);
+    else if (result.Ok() && link.Verify()) {
+        TransferResult check;
+        CheckPatternWritten(link, image.pattern[static_cast<size_t>(n - 1)], n, check);
+        ShowTransferFailures("SEND", check, messages);
+        result.Merge(check);
+        result.outcome = check.outcome;
     }
-    NoteSent(PatternGroupIndex(n), outcome);
-    return failures;
+    link.NoteSent(GroupId::Pattern(n), result.outcome);
+    return result;
 }

@@ -1,6 +1,5 @@
 #include "transfers/restore_procedure.h"
 
-#include "link/link_failure.h"
 #include "transfers/group_layouts.h"
 #include "transfers/group_transfers.h"
 
@@ -9,79 +8,67 @@
 
 namespace {
 
-using D = ConnectRead::Destination;
-
 // Tries `read` up to 1 + passes times; the link's reason for the last failure, or empty.
-std::string Patiently(int passes, const std::function<bool()>& read) {
+std::string Patiently(TransferContext& link, int passes, const std::function<bool()>& read) {
     for (int i = 0; i <= passes; ++i) {
         // A controller the link holds silent is waited for before the next try.
-        if (i > 0 && LinkSilentMs() > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(LinkSilentMs()));
+        if (i > 0 && link.SilentMs() > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(link.SilentMs()));
         if (read())
             return {};
     }
-    const std::string cause = LinkFailureText();
+    const std::string cause = link.FailureText();
     return cause.empty() ? "no answer" : cause;
 }
 
-// The Connect reads of every group that is sent: all but blocks 0 and 3 and the reads
-// whose data Connect discards.
-std::vector<int> ReadBackIndices() {
-    std::vector<int> indices;
-    const std::vector<ConnectRead>& sequence = ConnectReadSequence();
-    for (size_t i = 0; i < sequence.size(); ++i) {
-        const D d = sequence[i].destination;
-        if (d != D::RawBlock0 && d != D::RawBlock3 && d != D::Discard)
-            indices.push_back(static_cast<int>(i));
-    }
-    return indices;
+// The Connect reads of every group that is sent: those that fill a group.
+std::vector<int> ReadBackPositions() {
+    std::vector<int> positions;
+    for (size_t i = 0; i < ConnectReadSequence().size(); ++i)
+        if (GroupOfRead(static_cast<int>(i)))
+            positions.push_back(static_cast<int>(i));
+    return positions;
 }
 
 } // namespace
 
-std::vector<std::string> RestoreReport::Written() const {
-    std::vector<std::string> groups;
+std::vector<GroupId> RestoreReport::Written() const {
+    std::vector<GroupId> groups;
     for (const GroupSend& send : sends)
-        if (send.failed.empty())
+        if (send.result.failed.empty())
             groups.push_back(send.group);
     return groups;
 }
 
-std::vector<std::string> RestoreReport::NotWritten() const {
-    std::vector<std::string> groups;
-    for (int index = 0; index < kImageGroups; ++index) {
-        const bool sent = static_cast<size_t>(index) < sends.size();
-        if (!sent || !sends[static_cast<size_t>(index)].failed.empty())
-            groups.push_back(sent ? sends[static_cast<size_t>(index)].group
-                                  : ImageGroupName(index));
+std::vector<GroupId> RestoreReport::NotWritten() const {
+    std::vector<GroupId> groups;
+    for (GroupId group : AllGroups()) {
+        bool written = false;
+        for (const GroupSend& send : sends)
+            written = written || (send.group == group && send.result.failed.empty());
+        if (!written)
+            groups.push_back(group);
     }
     return groups;
 }
 
-std::vector<std::string> DifferingGroups(const ParameterImage& sent, const ParameterImage& back) {
-    std::vector<std::string> wrong;
-    if (!(sent.systemSetup == back.systemSetup))
-        wrong.push_back("system setup");
-    if (!(sent.advanced == back.advanced))
-        wrong.push_back("advanced");
-    for (int g = 0; g < ParameterImage::kPidGroups; ++g)
-        if (sent.pid[g] != back.pid[g])
-            wrong.push_back("PID group " + std::to_string(g + 1));
-    for (int n = 0; n < ParameterImage::kPatterns; ++n)
-        if (sent.pattern[n] != back.pattern[n])
-            wrong.push_back("pattern " + std::to_string(n + 1));
+std::vector<GroupId> DifferingGroups(const ParameterImage& sent, const ParameterImage& back) {
+    std::vector<GroupId> wrong;
+    for (GroupId group : AllGroups())
+        if (!SameGroup(sent, back, group))
+            wrong.push_back(group);
     return wrong;
 }
 
-RestoreReport RestoreImage(ParameterImage& image,
+RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
                            const std::function<bool(ParameterImage&)>& applyFile,
                            const RestoreOptions& options) {
     RestoreReport report;
-    BeginLinkCommand();
+    link.BeginCommand();
     const int passes = options.retryPasses;
 
     uint8_t wdis = 0;
-    std::string failure = Patiently(passes, [&] { return ReadWdis(wdis); });
+    std::string failure = Patiently(link, passes, [&] { return ReadWdis(link, wdis); });
     if (!failure.empty()) {
         report.stopped = "WDIS (block 10) could not be read: " + failure;
         return report;
@@ -101,13 +88,13 @@ RestoreReport RestoreImage(ParameterImage& image,
         const char* what;
         std::function<bool()> read;
     } preReads[] = {
-        {"model code (block 40)", [&] { return ReadModelCode(image); }},
-        {"block 13", [&] { return ReadBlockBytes(13, b13.data(), kBlock13Bytes); }},
-        {"block 12", [&] { return ReadBlockBytes(12, b12.data(), kBlock12Bytes); }},
-        {"block 9", [&] { return ReadBlockBytes(9, b9.data(), kBlock9Bytes); }},
+        {"model code (block 40)", [&] { return ReadModelCode(link, image); }},
+        {"block 13", [&] { return ReadBlockBytes(link, 13, b13.data(), kBlock13Bytes); }},
+        {"block 12", [&] { return ReadBlockBytes(link, 12, b12.data(), kBlock12Bytes); }},
+        {"block 9", [&] { return ReadBlockBytes(link, 9, b9.data(), kBlock9Bytes); }},
     };
     for (const auto& pre : preReads) {
-        failure = Patiently(passes, pre.read);
+        failure = Patiently(link, passes, pre.read);
         if (!failure.empty()) {
             report.stopped =
                 std::string(pre.what) + " could not be read: " + failure + "; nothing was written.";
@@ -123,9 +110,9 @@ RestoreReport RestoreImage(ParameterImage& image,
     report.wdis = image.advanced.WDIS;
 
     if (report.wasLocked) {
-        if (!WriteWdis(0)) {
+        if (!WriteWdis(link, 0)) {
             report.stopped =
-                "WDIS 0 could not be written: " + LinkFailureText() + "; nothing else was written.";
+                "WDIS 0 could not be written: " + link.FailureText() + "; nothing else was written.";
             return report;
         }
         report.unlocked = true;
@@ -134,26 +121,26 @@ RestoreReport RestoreImage(ParameterImage& image,
     // Every group with WDIS 0, so the controller takes all of them.
     ParameterImage unlocked = image;
     unlocked.advanced.WDIS = 0;
-    for (int index = 0; index < kImageGroups; ++index) {
-        if (index == 0)
+    for (GroupId group : AllGroups()) {
+        if (group == GroupId::SystemSetup())
             report.sends.push_back(
-                {ImageGroupName(0), WriteSystemSetupOnto(image.systemSetup, b12, b9)});
+                {group, WriteSystemSetupOnto(link, image.systemSetup, b12, b9)});
         else
-            report.sends.push_back(SendImageGroup(unlocked, index));
+            report.sends.push_back({group, SendGroup(link, unlocked, group)});
     }
     if (report.NotWritten().empty()) {
-        report.wdisWritten = WriteWdis(report.wdis);
+        report.wdisWritten = WriteWdis(link, report.wdis);
         report.wdisFailed = !report.wdisWritten;
     }
 
     // Read back what was sent, over a copy so a failed read cannot pass as equal.
     ParameterImage back = image;
     back.advanced.WDIS = report.wdisWritten ? report.wdis : 0;
-    report.readBack = ReadSequenceReads(back, ReadBackIndices(), options.progress);
-    const int reads = report.readBack.reads;
+    report.readBack = ReadPositions(link, back, ReadBackPositions());
+    const int reads = report.readBack.calls;
     for (int pass = 0; pass < passes && !report.readBack.failed.empty(); ++pass)
-        report.readBack = RetryFailedReads(back, report.readBack, options.progress);
-    report.readBack.reads = reads;
+        report.readBack = RetryFailedReads(link, back, report.readBack);
+    report.readBack.calls = reads;
     if (report.readBack.failed.empty()) {
         ParameterImage expected = image;
         expected.advanced.WDIS = report.wdisWritten ? report.wdis : 0;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "image/group_id.h"
 #include "image/parameter_image.h"
 #include "transfers/connect_procedure.h"
 #include "transfers/image_transfers.h"
+#include "transfers/transfer_context.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,9 +19,8 @@
 // own, and only once every group went through. Then everything sent is read back.
 
 struct RestoreOptions {
-    bool unlock = false;      // a write-inhibited controller: write WDIS 0 first
-    int retryPasses = 2;      // passes over the pre-reads and read-backs that failed
-    ConnectProgress progress; // before each read-back read
+    bool unlock = false; // a write-inhibited controller: write WDIS 0 first
+    int retryPasses = 2; // passes over the pre-reads and read-backs that failed
 };
 
 struct RestoreReport {
@@ -33,11 +34,11 @@ struct RestoreReport {
     bool wdisWritten = false;
     bool wdisFailed = false;
     // Read-back: reads that failed, and the groups that differ from what was sent.
-    ReadReport readBack;
-    std::vector<std::string> differs;
+    TransferResult readBack;
+    std::vector<GroupId> differs;
 
-    std::vector<std::string> Written() const; // groups that went through, in send order
-    std::vector<std::string> NotWritten() const;
+    std::vector<GroupId> Written() const; // groups that went through, in send order
+    std::vector<GroupId> NotWritten() const;
     bool Ok() const {
         return stopped.empty() && NotWritten().empty() && !wdisFailed && readBack.failed.empty() &&
                differs.empty();
@@ -46,9 +47,9 @@ struct RestoreReport {
 
 // `applyFile` puts the file's values into the image after the pre-reads (false stops the
 // restore, nothing written). `image` ends as what was sent.
-RestoreReport RestoreImage(ParameterImage& image,
+RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
                            const std::function<bool(ParameterImage&)>& applyFile,
                            const RestoreOptions& options);
 
 // The groups of `sent` that differ in `back`.
-std::vector<std::string> DifferingGroups(const ParameterImage& sent, const ParameterImage& back);
+std::vector<GroupId> DifferingGroups(const ParameterImage& sent, const ParameterImage& back);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "image/parameter_catalogue.h"
 #include "image/records.h"
 #include "operator/messages.h"
 
@@ -11,8 +12,6 @@
 // and types. Range values are hundredths of a percent of the input span.
 
 constexpr int32_t kRangeParseError = 20000; // ParseRangeValue's error result; never stored
-constexpr int16_t kNoValue = -32768;        // shown as "----"
-constexpr uint16_t kTimeNotUsed = 0x8000;   // a pattern time that is not used, "----"
 
 // Span and base of the input range, with what the two range conversions need besides.
 struct InputRange {

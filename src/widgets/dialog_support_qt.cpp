@@ -5,6 +5,7 @@
 #include <QCompleter>
 #include <QCursor>
 #include <QDialog>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -17,6 +18,15 @@ void QtMessages::Show(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageCaption),
                     QString::fromStdString(text), QMessageBox::Ok, m_parent);
     box.exec();
+}
+
+std::string QtFilePrompts::PickPath(Purpose purpose, const std::string& title,
+                                    const std::string& filters) {
+    const QString path =
+        purpose == Purpose::Save
+            ? QFileDialog::getSaveFileName(m_parent, Q(title), QString(), Q(filters))
+            : QFileDialog::getOpenFileName(m_parent, Q(title), QString(), Q(filters));
+    return path.toStdString();
 }
 
 bool QtQuestions::Ask(const std::string& text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "operator/cursor.h"
+#include "operator/file_prompts.h"
 #include "operator/messages.h"
 #include "operator/questions.h"
 
@@ -36,8 +37,18 @@ private:
 class QtQuestions : public Questions {
 public:
     explicit QtQuestions(QWidget* parent = nullptr) : m_parent(parent) {}
-    void SetParent(QWidget* parent) { m_parent = parent; }
     bool Ask(const std::string& text) override;
+
+private:
+    QWidget* m_parent;
+};
+
+// The system's file dialog over `parent`.
+class QtFilePrompts : public FilePrompts {
+public:
+    explicit QtFilePrompts(QWidget* parent = nullptr) : m_parent(parent) {}
+    std::string PickPath(Purpose purpose, const std::string& title,
+                         const std::string& filters) override;
 
 private:
     QWidget* m_parent;

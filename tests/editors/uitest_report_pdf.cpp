@@ -2,7 +2,7 @@
 #include "editors/report_content.h"
 #include "editors/report_qt.h"
 #include "values/conversions.h"
-#include "values/help_texts.h"
+#include "image/parameter_catalogue.h"
 
 #include <QTemporaryDir>
 

@@ -58,7 +58,7 @@ TQX_SHOT("connect_progress") {
     Shell shell;
     shell.frame.resize(640, 360);
     shell.frame.show();
-    shell.frame.ShowConnectProgress(20, 57, QStringLiteral("Reading program pattern 3 part 2"));
+    shell.frame.ShowProgress(20, 57, QStringLiteral("Reading program pattern 3 part 2"));
     ctx.save(&shell.frame, QStringLiteral("connect_progress"));
 }
 

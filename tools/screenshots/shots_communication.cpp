@@ -25,14 +25,11 @@ TQX_SHOT("communication") {
     ::setenv("TQXCOMM_PORT1", setting.c_str(), 1);
     ::setenv("TQXCOMM_TRACE", trace.c_str(), 1);
     TQXOpenSerialPort(1);
+    TransferContext link;
     ParameterImage image;
     SetStartValues(image);
-    const bool code = ReadModelCode(image);
-    ReadReport report = ReadWholeController(image);
-    CountModelCodeRead(code, report);
-    if (!report.failed.empty())
-        RetryFailedReads(image, report);
-    CommunicationDialog dialog;
+    ReadWholeController(link, image, 1);
+    CommunicationDialog dialog(link);
     ctx.save(&dialog, QStringLiteral("communication"));
     TQXCloseSerialPort();
     ::unsetenv("TQXCOMM_TRACE");

@@ -69,7 +69,9 @@ TQX_SHOT("report") {
     ParameterImage image;
     FillDemo(image);
     ReportOptions options;
-    options.source = ControllerSource("/dev/ttyUSB0");
+    options.source = ImageSource::Controller("rtu:/dev/ttyUSB0 9600 8E1, unit 1", 1, "07:08");
+    options.source.modelCodeRead = true;
+    options.source.modelCode = FourteenCharacters(image.modelCode.data());
     options.created = "2024-05-06 07:08";
     std::string error;
     if (!WriteReportPdf(BuildReport(image, options), image,

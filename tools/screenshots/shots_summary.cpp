@@ -50,18 +50,18 @@ TQX_SHOT("summary") {
         Press(modal, "SEND");
         Press(modal, "CANCEL");
     });
-    document.OpenGroup(PidGroupIndex(3));
+    document.OpenGroup(GroupId::Pid(3));
     driver.Then([](QWidget* modal) {
         Type(modal, "SV_1", "120");
         Press(modal, "SEND");
         Press(modal, "CANCEL");
     });
-    document.OpenGroup(PatternGroupIndex(2));
+    document.OpenGroup(GroupId::Pattern(2));
     driver.Then([](QWidget* modal) {
         Type(modal, "DMV", "12.3");
         Press(modal, "OK");
     });
-    document.OpenGroup(kAdvancedGroup);
+    document.OpenGroup(GroupId::Advanced());
     ctx.save(&frame, QStringLiteral("summary_edited"));
 
     // A second client changes segment 1's SV of pattern 3 in the controller.

@@ -2,6 +2,7 @@
 
 #include "editors/advanced_dialog.h"
 #include "editors/system_setup_dialog.h"
+#include "image/parameter_catalogue.h"
 
 namespace {
 
@@ -30,7 +31,10 @@ ParameterImage DemoImage() {
     s.ENDT = 1;
     s.STN = 1;
     AdvancedRecord& a = image.advanced;
-    a.SV_H = 10000;
+    // The set value limits at the two ends of the input range.
+    for (const ParameterRow& row : AdvancedRows())
+        if (row.encoding == Encoding::RangeAbsolute)
+            SetRawValue(a, row, static_cast<uint16_t>(row.offset == 0 ? row.hi : row.lo));
     a.DMV = 10000;
     a.A1HS = 17;
     a.A2HS = 17;

@@ -47,10 +47,10 @@ public:
 bool LoadParameterFile(const std::string& path, ControllerMemory& memory) {
     SimulatedController controller;
     controller.Memory() = memory;
-    ScopedLinkBackend use(controller);
+    TransferContext link(controller);
     ParameterImage image;
     SetStartValues(image);
-    if (!ReadWholeController(image).failed.empty())
+    if (!ReadWholeController(link, image).failed.empty())
         return false;
     StderrMessages messages;
     if (!ReadParameterFile(path, image, messages))
@@ -58,9 +58,10 @@ bool LoadParameterFile(const std::string& path, ControllerMemory& memory) {
     const uint8_t wdis = image.advanced.WDIS;
     image.advanced.WDIS = 0;
     controller.Memory().Data()[ControllerMemory::kWdisAddress] = 0;
-    for (const GroupSend& group : SendWholeImage(image)) {
-        if (!group.failed.empty()) {
-            std::fprintf(stderr, "tqx-sim: --load: %s could not be stored\n", group.group.c_str());
+    for (const GroupSend& group : SendWholeImage(link, image)) {
+        if (!group.result.failed.empty()) {
+            std::fprintf(stderr, "tqx-sim: --load: %s could not be stored\n",
+                         GroupTitle(group.group).c_str());
             return false;
         }
     }

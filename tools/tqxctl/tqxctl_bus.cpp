@@ -8,7 +8,7 @@
 #include "link/bus_scan.h"
 #include "link/link_failure.h"
 #include "link/port1.h"
-#include "link/tqxcomm.h"
+#include "link/modbus_transport.h"
 #include "operator/messages.h"
 
 #include <algorithm>
@@ -152,19 +152,19 @@ int BackupAll(const std::vector<std::string>& operands) {
     bool allOk = true;
     for (const ScanFound& f : found) {
         // Port 1 becomes this controller for the whole backup.
-        setenv("TQXCOMM_PORT1", FormatPortSettings(f.settings).c_str(), 1);
+        ModbusTransport transport(true);
+        transport.UseSettings(f.settings);
+        TransferContext link(transport);
         const std::string path = o.dir + "/" + FileNameOf(f);
-        TQXOpenSerialPort(1);
         ParameterImage image;
         std::string result;
-        if (!ReadControllerForBackup(image)) {
-            result = "FAILED: " + LinkFailureText();
+        if (!ReadControllerForBackup(link, image)) {
+            result = "FAILED: " + link.FailureText();
         } else {
             StderrMessages messages;
             result =
                 WriteParameterFile(image, path, messages) ? path : "FAILED: cannot write " + path;
         }
-        TQXCloseSerialPort();
         allOk = allOk && result.rfind("FAILED", 0) != 0;
         rows.push_back({f, result});
     }

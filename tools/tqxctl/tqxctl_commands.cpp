@@ -4,8 +4,8 @@
 #include "files/parameter_file_reader.h"
 #include "files/parameter_file_writer.h"
 #include "files/whole_file.h"
+#include "link/link_backend.h"
 #include "link/link_failure.h"
-#include "link/tqxcomm.h"
 #include "operator/messages.h"
 #include "transfers/connect_procedure.h"
 #include "transfers/image_transfers.h"
@@ -14,7 +14,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -82,43 +84,40 @@ const std::map<std::string, std::string>& CommandHelp() {
 }
 
 // Progress of a read sequence, on stderr while it is a terminal.
-ConnectProgress TerminalProgress(const char* verb) {
-    if (!isatty(STDERR_FILENO))
-        return {};
-    return [verb](int index, int total, const ConnectRead& read) {
-        std::fprintf(stderr, "\r\033[K%s %d/%d %s", verb, index + 1, total, read.what.c_str());
-        if (index + 1 == total)
+class TerminalProgress : public TransferProgress {
+public:
+    TerminalProgress(TransferContext& link, const char* verb) : m_link(link), m_verb(verb) {
+        if (isatty(STDERR_FILENO))
+            m_link.SetProgress(this);
+    }
+    ~TerminalProgress() override { m_link.SetProgress(nullptr); }
+    void Step(const std::string& what, int done, int total) override {
+        std::fprintf(stderr, "\r\033[K%s %d/%d %s", m_verb, done + 1, total, what.c_str());
+        if (done + 1 == total)
             std::fputs("\r\033[K", stderr);
         std::fflush(stderr);
-    };
-}
+    }
+
+private:
+    TransferContext& m_link;
+    const char* m_verb;
+};
 
 class Link {
 public:
-    Link() { TQXOpenSerialPort(1); }
-    ~Link() { TQXCloseSerialPort(); }
+    Link() { TqxctlLink().Backend().Open(1); }
+    ~Link() { TqxctlLink().Backend().Close(); }
 };
 
-// Reads the whole controller into `image`; false (with the failures on stderr) when any
-// read failed.
-bool ReadController(ParameterImage& image, const char* verb = "reading") {
-    BeginLinkCommand();
-    const bool code = ReadModelCode(image);
-    const std::string codeFailure = code ? std::string() : LinkFailureText();
-    ReadReport report = ReadWholeController(image, TerminalProgress(verb));
-    CountModelCodeRead(code, report);
-    if (!codeFailure.empty() && report.causes.empty())
-        report.causes.push_back(codeFailure);
-    const int reads = report.reads;
-    for (int pass = 0; pass < g_retries && !report.failed.empty(); ++pass) {
-        std::fprintf(stderr, "tqxctl: %zu of %d reads failed; retry pass %d of %d\n",
-                     report.failed.size(), reads, pass + 1, g_retries);
-        report = RetryFailedReads(image, report, TerminalProgress("retrying"));
-    }
-    if (report.failed.empty())
+// Reads the whole controller into `image`, with the retry passes; false (with the
+// failures on stderr) when any read still failed.
+bool ReadController(ParameterImage& image, const char* verb = "reading",
+                    TransferContext& link = TqxctlLink()) {
+    TerminalProgress progress(link, verb);
+    const TransferResult result = ReadWholeController(link, image, g_retries);
+    if (result.failed.empty())
         return true;
-    report.reads = reads; // "N of 58 reads failed", after every pass
-    std::fprintf(stderr, "tqxctl: %s\n", ConnectFailureText(report).c_str());
+    std::fprintf(stderr, "tqxctl: %s\n", ConnectFailureText(result).c_str());
     return false;
 }
 
@@ -127,7 +126,7 @@ bool LoadSource(const std::string& source, ParameterImage& image, bool& linkOpen
     SetStartValues(image);
     if (source == "controller") {
         if (!linkOpen) {
-            TQXOpenSerialPort(1);
+            TqxctlLink().Backend().Open(1);
             linkOpen = true;
         }
         return ReadController(image);
@@ -152,6 +151,13 @@ int Backup(const std::vector<std::string>& operands) {
     std::printf("model code %s\n", image.ModelCode().c_str());
     std::printf("saved %s\n", operands[0].c_str());
     return kOk;
+}
+
+std::vector<std::string> Names(const std::vector<GroupId>& groups) {
+    std::vector<std::string> names;
+    for (GroupId group : groups)
+        names.push_back(GroupCommandName(group));
+    return names;
 }
 
 std::string Joined(const std::vector<std::string>& items) {
@@ -187,14 +193,14 @@ int Restore(const std::vector<std::string>& operands) {
     if (!ReadParameterFileText(text, check, messages))
         return kError;
     options.retryPasses = g_retries;
-    options.progress = TerminalProgress("verifying");
 
     Link link;
+    TerminalProgress progress(TqxctlLink(), "verifying");
     ParameterImage image;
     SetStartValues(image);
     const RestoreReport report = RestoreImage(
-        image, [&](ParameterImage& onto) { return ReadParameterFileText(text, onto, messages); },
-        options);
+        TqxctlLink(), image,
+        [&](ParameterImage& onto) { return ReadParameterFileText(text, onto, messages); }, options);
     if (!report.stopped.empty()) {
         std::fprintf(stderr, "tqxctl: restore stopped: %s\n", report.stopped.c_str());
         return kError;
@@ -202,24 +208,26 @@ int Restore(const std::vector<std::string>& operands) {
     if (report.unlocked)
         std::printf("%-18s written first (the controller was write-inhibited)\n", "WDIS 0");
     for (const GroupSend& group : report.sends) {
-        if (group.failed.empty())
-            std::printf("%-18s sent\n", group.group.c_str());
+        const std::string name = GroupCommandName(group.group);
+        if (group.result.failed.empty())
+            std::printf("%-18s sent\n", name.c_str());
         else
-            std::printf("%-18s FAILED (%s)\n", group.group.c_str(), Joined(group.failed).c_str());
+            std::printf("%-18s FAILED (%s)\n", name.c_str(),
+                        Joined(group.result.What()).c_str());
     }
     const std::string wdis = "WDIS " + std::to_string(report.wdis);
     if (report.wdisWritten)
         std::printf("%-18s written last\n", wdis.c_str());
     else if (report.wdisFailed)
-        std::printf("%-18s FAILED (%s)\n", wdis.c_str(), LinkFailureText().c_str());
+        std::printf("%-18s FAILED (%s)\n", wdis.c_str(), TqxctlLink().FailureText().c_str());
     else
         std::printf("%-18s not written (a group failed); the controller is write-enabled\n",
                     wdis.c_str());
-    const std::vector<std::string> notWritten = report.NotWritten();
+    const std::vector<GroupId> notWritten = report.NotWritten();
     if (!notWritten.empty()) {
-        std::printf("%-18s %s\n", "written:", Joined(report.Written()).c_str());
-        std::printf("%-18s %s\n", "not written:", Joined(notWritten).c_str());
-        std::printf("%-18s %s\n", "", LinkFailureText().c_str());
+        std::printf("%-18s %s\n", "written:", Joined(Names(report.Written())).c_str());
+        std::printf("%-18s %s\n", "not written:", Joined(Names(notWritten)).c_str());
+        std::printf("%-18s %s\n", "", TqxctlLink().FailureText().c_str());
     }
     if (!report.readBack.failed.empty()) {
         std::printf("verify             FAILED (read back incomplete)\n");
@@ -227,8 +235,9 @@ int Restore(const std::vector<std::string>& operands) {
     } else if (report.differs.empty()) {
         std::printf("verify             ok, the controller holds the file's values\n");
     } else {
-        for (const std::string& group : report.differs)
-            std::printf("verify             FAILED: %s differs\n", group.c_str());
+        for (GroupId group : report.differs)
+            std::printf("verify             FAILED: %s differs\n",
+                        GroupCommandName(group).c_str());
     }
     return report.Ok() ? kOk : kError;
 }
@@ -244,7 +253,7 @@ int Diff(const std::vector<std::string>& operands) {
     const bool loaded =
         LoadSource(operands[0], a, linkOpen) && LoadSource(operands[1], b, linkOpen);
     if (linkOpen)
-        TQXCloseSerialPort();
+        TqxctlLink().Backend().Close();
     if (!loaded)
         return kError;
     // A file holds neither the advanced GAP, MAX, PP, PI, PD nor PVST, CYCL and LINK per
@@ -273,11 +282,9 @@ int Show(const std::vector<std::string>& operands) {
     std::string group;
     for (size_t i = 1; i < operands.size(); ++i)
         group += (i > 1 ? " " : "") + operands[i];
+    const std::optional<GroupId> only = GroupOfCommandName(group);
     if (!group.empty()) {
-        bool known = false;
-        for (const std::string& name : ParameterGroupNames())
-            known = known || name == group;
-        if (!known) {
+        if (!only) {
             std::fprintf(stderr,
                          "tqxctl: no group '%s'; groups are system, advanced, pid 1..9, "
                          "pattern 1..9\n",
@@ -289,7 +296,7 @@ int Show(const std::vector<std::string>& operands) {
     ParameterImage image;
     const bool loaded = LoadSource(operands[0], image, linkOpen);
     if (linkOpen)
-        TQXCloseSerialPort();
+        TqxctlLink().Backend().Close();
     if (!loaded)
         return kError;
     if (operands[0] == "controller")
@@ -297,24 +304,42 @@ int Show(const std::vector<std::string>& operands) {
     ListingOptions options;
     options.unfiledAdvanced = operands[0] == "controller";
     for (const ParameterEntry& e : ListParameters(image, options))
-        if (group.empty() || e.group == group)
+        if (!only || e.group == *only)
             std::printf("%-32s %-12s (%d)\n", e.Name().c_str(), e.text.c_str(), e.stored);
     return kOk;
 }
 
 } // namespace
 
-bool ReadControllerForBackup(ParameterImage& image) {
+bool ReadControllerForBackup(TransferContext& link, ParameterImage& image) {
     SetStartValues(image);
-    return ReadController(image);
+    return ReadController(image, "reading", link);
 }
 
-bool LoadParameterSource(const std::string& source, ParameterImage& image) {
+bool LoadParameterSource(const std::string& source, ParameterImage& image, ImageSource* from) {
     bool linkOpen = false;
     const bool loaded = LoadSource(source, image, linkOpen);
     if (linkOpen)
-        TQXCloseSerialPort();
+        TqxctlLink().Backend().Close();
+    if (loaded && from) {
+        if (source == "controller") {
+            char when[8] = "";
+            const std::time_t now = std::time(nullptr);
+            std::strftime(when, sizeof when, "%H:%M", std::localtime(&now));
+            *from = ImageSource::Controller(TqxctlLink().Backend().PortText(),
+                                            TqxctlLink().Unit(), when);
+            from->modelCodeRead = true; // every read went through
+            from->modelCode = FourteenCharacters(image.modelCode.data());
+        } else {
+            *from = ImageSource::File(source);
+        }
+    }
     return loaded;
+}
+
+TransferContext& TqxctlLink() {
+    static TransferContext link;
+    return link;
 }
 
 void SetTqxctlRetries(int passes) {

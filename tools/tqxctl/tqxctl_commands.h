@@ -1,9 +1,14 @@
 #pragma once
 
+#include "image/image_source.h"
 #include "image/parameter_image.h"
+#include "transfers/transfer_context.h"
 
 #include <string>
 #include <vector>
+
+// The link every command talks through: port 1, as --port or TQXCOMM_PORT1 gives it.
+TransferContext& TqxctlLink();
 
 // Retry passes over the reads that failed, after each whole-controller read (default 2).
 void SetTqxctlRetries(int passes);
@@ -16,14 +21,16 @@ int RunTqxctlCommand(const std::string& command, const std::vector<std::string>&
 
 // Loads a parameter set from a parameter file or from "controller" (the controller on port
 // 1, read whole); false after the errors are printed on stderr.
-bool LoadParameterSource(const std::string& source, ParameterImage& image);
+// `from` receives where it came from.
+bool LoadParameterSource(const std::string& source, ParameterImage& image,
+                         ImageSource* from = nullptr);
 
 // tqxctl report FILE|controller OUT.pdf (tqxctl_report.cpp).
 int Report(const std::vector<std::string>& operands);
 
-// Reads the whole controller on port 1 into `image` with the retry passes; false after the
+// Reads the whole controller on `link` into `image` with the retry passes; false after the
 // failures are printed on stderr.
-bool ReadControllerForBackup(ParameterImage& image);
+bool ReadControllerForBackup(TransferContext& link, ParameterImage& image);
 
 // tqxctl ports, scan and backup --all (tqxctl_bus.cpp).
 bool IsBusCommand(const std::string& command, const std::vector<std::string>& operands);

@@ -18,7 +18,8 @@ int Report(const std::vector<std::string>& operands) {
         return 2;
     }
     ParameterImage image;
-    if (!LoadParameterSource(operands[0], image))
+    ReportOptions options;
+    if (!LoadParameterSource(operands[0], image, &options.source))
         return 2;
 
     // Fonts need a GUI application; with no display, Qt's offscreen platform serves.
@@ -30,11 +31,6 @@ int Report(const std::vector<std::string>& operands) {
     static char* argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
 
-    ReportOptions options;
-    const bool controller = operands[0] == "controller";
-    const char* port = std::getenv("TQXCOMM_PORT1");
-    options.source = controller ? ControllerSource(port ? port : "") : operands[0];
-    options.fromController = controller;
     options.created =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
 

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "app/command_handler.h"
+#include "image/group_id.h"
+
+class CTQXLOADER961114Doc;
+
+// The four editors, behind the connection gate: from the menu, or on one group from the
+// summary. An editor works on the set through the document's link; its edits become
+// unsent edits of the set when it closes.
+class EditorCommands : public CommandHandler {
+public:
+    explicit EditorCommands(CTQXLOADER961114Doc& document) : m_document(document) {}
+
+    void Run(Command command) override;
+    void OpenGroup(GroupId group);
+
+private:
+    // The connection gate: true when connected; otherwise shows the Connect-first notice.
+    bool PassGate();
+    template <class Dialog, class Setup> void RunEditor(const Setup& setup);
+    // After a SEND moved port 1 to another unit, the saved settings follow.
+    void SaveMovedUnit();
+
+    CTQXLOADER961114Doc& m_document;
+};

@@ -1,0 +1,39 @@
+#include "app/file_menu_commands.h"
+
+#include "app/document.h"
+#include "files/file_commands_qt.h"
+#include "files/file_path.h"
+
+void FileMenuCommands::Run(Command command) {
+    if (command == Command::FileRead)
+        Read();
+    else if (command == Command::FileWrite)
+        Write();
+}
+
+void FileMenuCommands::Read() {
+    CTQXLOADER961114Doc& d = m_document;
+    d.Set().Observe(d.Now());
+    const std::string path =
+        FileReadCommand(d.Image(), d.Tell(), d.Cursor(), d.Window(), &d.Prompts());
+    if (path.empty())
+        return;
+    if (d.Status())
+        d.Status()->ShowFileDone(QStringLiteral("Read ") + QString::fromStdString(FullPath(path)));
+    d.Set().FileRead(path, d.Now());
+    d.NotifyChanged();
+}
+
+void FileMenuCommands::Write() {
+    CTQXLOADER961114Doc& d = m_document;
+    d.Set().Observe(d.Now());
+    const std::string path =
+        FileWriteCommand(d.Image(), d.Tell(), d.Cursor(), d.Window(), &d.Prompts());
+    if (path.empty())
+        return;
+    if (d.Status())
+        d.Status()->ShowFileDone(QStringLiteral("Written to ") +
+                                 QString::fromStdString(FullPath(path)));
+    d.Set().FileWritten(d.Now());
+    d.NotifyChanged();
+}

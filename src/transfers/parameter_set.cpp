@@ -1,0 +1,107 @@
+#include "transfers/parameter_set.h"
+
+#include "transfers/connect_procedure.h"
+
+#include <algorithm>
+
+void ParameterSet::Connected(const TransferResult& result, ImageSource controller,
+                             const std::string& when) {
+    m_lastConnect = result;
+    m_connectedOnce = true;
+    const auto& failed = result.failedReads;
+    controller.modelCodeRead =
+        std::find(failed.begin(), failed.end(), kModelCodeRead) == failed.end();
+    if (controller.modelCodeRead)
+        controller.modelCode = FourteenCharacters(m_image.modelCode.data());
+    m_source = controller;
+    m_states.Connected(m_image, result, false, when);
+}
+
+void ParameterSet::Retried(const TransferResult& result, const std::string& when) {
+    const bool codeWasMissing = std::count(m_lastConnect.failedReads.begin(),
+                                           m_lastConnect.failedReads.end(), kModelCodeRead) > 0;
+    const bool codeStillMissing =
+        std::count(result.failedReads.begin(), result.failedReads.end(), kModelCodeRead) > 0;
+    if (m_source.IsController() && codeWasMissing && !codeStillMissing) {
+        m_source.modelCodeRead = true;
+        m_source.modelCode = FourteenCharacters(m_image.modelCode.data());
+    }
+    m_lastConnect = result;
+    m_states.Connected(m_image, result, true, when);
+}
+
+void ParameterSet::FileRead(const std::string& path, const std::string& when) {
+    m_source = ImageSource::File(path);
+    m_lastConnect = TransferResult{}; // nothing the controller left unread is wanted now
+    m_states.FileRead(m_image, when);
+}
+
+void ParameterSet::FileWritten(const std::string& when) {
+    Observe(when);
+    m_states.FileWritten(m_image, when);
+}
+
+void ParameterSet::Observe(const std::string& when) {
+    if (m_states.Observe(m_image, when))
+        m_source.editedSince = true;
+}
+
+void ParameterSet::Retrieved(GroupId group, bool ok, const std::string& when) {
+    m_states.Retrieved(m_image, group, ok, when);
+}
+
+void ParameterSet::Sent(GroupId group, TransferOutcome outcome, const std::string& when) {
+    m_states.Sent(m_image, group, outcome, when);
+}
+
+void ParameterSet::ComparedWithController(const std::vector<GroupId>& differing,
+                                          const std::string& when) {
+    m_states.ComparedWithController(differing, when);
+}
+
+std::vector<int> ParameterSet::RetryablePositions() const {
+    return m_states.RetryablePositions(m_lastConnect);
+}
+
+std::string ParameterSet::UnsentGroupList() const {
+    std::string groups;
+    for (GroupId g : m_states.UnsentGroups())
+        groups += (groups.empty() ? "" : ", ") + GroupTitle(g);
+    return groups;
+}
+
+SummaryHeader HeaderOf(const ParameterSet& set, const std::string& port) {
+    SummaryHeader header;
+    header.port = "port 1: " + port;
+    const TransferResult& last = set.LastConnect();
+    if (!set.ConnectedOnce())
+        header.port += ", not connected";
+    else if (last.failed.empty())
+        header.port += ", connected";
+    else
+        header.port += ", connected; " + std::to_string(last.failed.size()) + " of " +
+                       std::to_string(last.calls) + " reads failed";
+    header.model = "model code " + ModelCodeText(set.Source());
+    header.source = "source: " + set.Source().Describe();
+    return header;
+}
+
+std::string PortPaneText(const ParameterSet& set, const std::string& shortPort) {
+    const ImageSource& source = set.Source();
+    std::string state = "not connected";
+    switch (source.kind) {
+    case ImageSource::Kind::Controller:
+        state = source.modelCodeRead ? "connected to model code " + source.modelCode
+                                     : "connected, model code not read";
+        break;
+    case ImageSource::Kind::File:
+        state = "loaded from file " + source.path;
+        break;
+    case ImageSource::Kind::History:
+        state = "loaded from the history";
+        break;
+    case ImageSource::Kind::StartValues:
+        break;
+    }
+    return shortPort + " - " + state;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "image/group_id.h"
+#include "image/image_source.h"
+#include "image/parameter_image.h"
+#include "transfers/group_states.h"
+#include "transfers/transfer_result.h"
+
+#include <string>
+#include <vector>
+
+// The loader's parameter set: the image, where it came from, the state of each group and
+// what the last Connect (or its retry) could not read. Every command that reads, loads,
+// writes, edits, sends or compares tells it what happened; `when` is the time text the
+// summary shows ("14:02:07").
+class ParameterSet {
+public:
+    explicit ParameterSet(ParameterImage& image) : m_image(image) {}
+
+    ParameterImage& Image() { return m_image; }
+    const ParameterImage& Image() const { return m_image; }
+    const GroupStates& States() const { return m_states; }
+    const ImageSource& Source() const { return m_source; }
+    // The last Connect or its retry; empty after a File Read.
+    const TransferResult& LastConnect() const { return m_lastConnect; }
+    bool ConnectedOnce() const { return m_connectedOnce; }
+
+    // A confirmed Connect read from `controller` (port and unit as used, and when).
+    void Connected(const TransferResult& result, ImageSource controller, const std::string& when);
+    // Retry failed reads completed what it could.
+    void Retried(const TransferResult& result, const std::string& when);
+    void FileRead(const std::string& path, const std::string& when);
+    void FileWritten(const std::string& when);
+    // After an editor's store step: the groups whose records changed hold an edit.
+    void Observe(const std::string& when);
+    void Retrieved(GroupId group, bool ok, const std::string& when);
+    void Sent(GroupId group, TransferOutcome outcome, const std::string& when);
+    void ComparedWithController(const std::vector<GroupId>& differing, const std::string& when);
+
+    // The reads Retry may still repeat: never one whose group something newer replaced
+    // or edited.
+    std::vector<int> RetryablePositions() const;
+
+    // The unsent groups as a sentence's list: "PID group 1, Program pattern 3".
+    std::string UnsentGroupList() const;
+
+private:
+    ParameterImage& m_image;
+    GroupStates m_states;
+    ImageSource m_source;
+    TransferResult m_lastConnect;
+    bool m_connectedOnce = false;
+};
+
+// What the summary's header says: port 1 and its state, the model code, the source.
+struct SummaryHeader {
+    std::string port;
+    std::string model;
+    std::string source;
+};
+// `port` is port 1 as it is now ("rtu:/dev/ttyS0 9600 8E1, unit 1").
+SummaryHeader HeaderOf(const ParameterSet& set, const std::string& port);
+// The status bar's port 1 pane after `shortPort` ("/dev/ttyUSB0 9600 8E1 unit 3"): "... -
+// connected to model code PXT...", "... - loaded from file C:\TEST", "... - not connected".
+std::string PortPaneText(const ParameterSet& set, const std::string& shortPort);

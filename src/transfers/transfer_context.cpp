@@ -1,0 +1,107 @@
+#include "transfers/transfer_context.h"
+
+#include "link/link_backend.h"
+#include "link/link_failure.h"
+#include "link/tqxcomm.h"
+
+#include <chrono>
+
+namespace {
+
+constexpr const char* kCancelled = "Stopped by the operator.";
+
+} // namespace
+
+LinkBackend& TransferContext::Backend() const {
+    return m_backend ? *m_backend : CurrentLinkBackend();
+}
+
+int32_t TransferContext::Call(bool write, int32_t mode, int32_t block, int32_t offset,
+                              int32_t length, const std::function<int32_t()>& call) {
+    if (m_cancel) {
+        m_lastCancelled = true;
+        return 0;
+    }
+    m_lastCancelled = false;
+    TransferEntry entry;
+    entry.wallMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::system_clock::now().time_since_epoch())
+                       .count();
+    entry.mode = mode;
+    entry.block = block;
+    entry.offset = offset;
+    entry.length = length;
+    entry.write = write;
+    const auto start = std::chrono::steady_clock::now();
+    const int32_t result = m_runner ? m_runner->Run(call) : call();
+    entry.durationMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    entry.ok = result != 0;
+    if (!entry.ok) {
+        entry.cause = Backend().LastFailure().cause;
+        m_journal.lastError = FailureText();
+    }
+    m_journal.recent.push_back(entry);
+    while (m_journal.recent.size() > LinkJournal::kKept)
+        m_journal.recent.pop_front();
+    return result;
+}
+
+bool TransferContext::Read(int32_t mode, int32_t block, int32_t offset, int32_t length,
+                           void* buffer) {
+    return Call(false, mode, block, offset, length, [=] {
+               int32_t status = 0;
+               return m_backend ? m_backend->Read(mode, block, offset, length, buffer, &status)
+                                : TQXRead(mode, block, offset, length, buffer, &status);
+           }) != 0;
+}
+
+bool TransferContext::Write(int32_t mode, int32_t block, int32_t offset, int32_t length,
+                            const void* buffer) {
+    return Call(true, mode, block, offset, length, [=] {
+               int32_t status = 0;
+               return m_backend ? m_backend->Write(mode, block, offset, length, buffer, &status)
+                                : TQXWrite(mode, block, offset, length, buffer, &status);
+           }) != 0;
+}
+
+std::string TransferContext::FailureText() const {
+    return m_lastCancelled ? kCancelled : LinkFailureText(Backend());
+}
+
+std::string TransferContext::WithCause(const std::string& first) const {
+    const std::string cause = FailureText();
+    return cause.empty() ? first : first + "\n" + cause;
+}
+
+void TransferContext::BeginCommand() {
+    m_lastCancelled = false;
+    Backend().BeginCommand();
+}
+
+int TransferContext::SilentMs() const {
+    return Backend().SilentMs();
+}
+
+int TransferContext::Unit() const {
+    return Backend().Unit();
+}
+
+void TransferContext::MoveUnit(int unit) {
+    Backend().MoveUnit(unit);
+}
+
+void TransferContext::NoteRetrieved(GroupId group, bool ok) {
+    if (m_listener)
+        m_listener->GroupRetrieved(group, ok);
+}
+
+void TransferContext::NoteSent(GroupId group, TransferOutcome outcome) {
+    if (m_listener)
+        m_listener->GroupSent(group, outcome);
+}
+
+void TransferContext::Step(const std::string& what, int done, int total) {
+    if (m_progress)
+        m_progress->Step(what, done, total);
+}

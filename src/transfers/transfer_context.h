@@ -1,0 +1,99 @@
+#pragma once
+
+#include "image/group_id.h"
+#include "link/link_journal.h"
+#include "transfers/transfer_result.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class LinkBackend;
+
+// Told about every group RETRIEVE and SEND (the loader's summary).
+class TransferListener {
+public:
+    virtual ~TransferListener() = default;
+    virtual void GroupRetrieved(GroupId group, bool ok) = 0;
+    virtual void GroupSent(GroupId group, TransferOutcome outcome) = 0;
+};
+
+// Where a long transfer says what it is doing: the step about to run, n of m.
+class TransferProgress {
+public:
+    virtual ~TransferProgress() = default;
+    virtual void Step(const std::string& what, int done, int total) = 0;
+};
+
+// Runs one link call. The default runs it where it is called; the loader's window runs it
+// on a worker thread while its event loop goes on.
+class CallRunner {
+public:
+    virtual ~CallRunner() = default;
+    virtual int32_t Run(const std::function<int32_t()>& call) = 0;
+};
+
+// What every transfer procedure works through: the link it talks to (port 1), who hears
+// about each group, whether a SEND reads back what it wrote, the progress shown and the
+// operator's Cancel. A default one talks through TQXRead and TQXWrite, tells nobody, does
+// not verify, shows no progress and is never cancelled.
+class TransferContext {
+public:
+    TransferContext() = default;
+    // Every call goes to `backend` (a transport of the caller's own) instead.
+    explicit TransferContext(LinkBackend& backend) : m_backend(&backend) {}
+    TransferContext(const TransferContext&) = delete;
+    TransferContext& operator=(const TransferContext&) = delete;
+
+    // One link call each; false when it failed or the transfer was cancelled (then
+    // nothing is sent). The buffer is untouched by a failed call.
+    bool Read(int32_t mode, int32_t block, int32_t offset, int32_t length, void* buffer);
+    bool Write(int32_t mode, int32_t block, int32_t offset, int32_t length, const void* buffer);
+
+    LinkBackend& Backend() const;
+    // The link's reason for the last failed call, naming port 1; empty when none.
+    std::string FailureText() const;
+    // `first`, then the reason on a line of its own.
+    std::string WithCause(const std::string& first) const;
+    // A new operator command: a port that could not be opened is tried again.
+    void BeginCommand();
+    // How long the link will still refuse calls because the controller was silent.
+    int SilentMs() const;
+    // The unit port 1 asks, and a move to another (the controller's station changed).
+    int Unit() const;
+    void MoveUnit(int unit);
+
+    void SetListener(TransferListener* listener) { m_listener = listener; }
+    void NoteRetrieved(GroupId group, bool ok);
+    void NoteSent(GroupId group, TransferOutcome outcome);
+
+    void SetVerify(bool on) { m_verify = on; }
+    bool Verify() const { return m_verify; }
+
+    // Cancel between calls: the call in flight finishes, nothing more is sent.
+    void RequestCancel() { m_cancel = true; }
+    void ClearCancel() { m_cancel = false; }
+    bool Cancelled() const { return m_cancel; }
+
+    void SetProgress(TransferProgress* progress) { m_progress = progress; }
+    void Step(const std::string& what, int done, int total);
+
+    void SetCallRunner(CallRunner* runner) { m_runner = runner; }
+
+    // The calls made through this context, for the Communication window.
+    const LinkJournal& Journal() const { return m_journal; }
+
+private:
+    int32_t Call(bool write, int32_t mode, int32_t block, int32_t offset, int32_t length,
+                 const std::function<int32_t()>& call);
+
+    LinkBackend* m_backend = nullptr; // null: TQXCOMM
+    TransferListener* m_listener = nullptr;
+    TransferProgress* m_progress = nullptr;
+    CallRunner* m_runner = nullptr;
+    bool m_verify = false;
+    std::atomic<bool> m_cancel{false};
+    bool m_lastCancelled = false; // the last call was not made: the transfer was cancelled
+    LinkJournal m_journal;
+};
