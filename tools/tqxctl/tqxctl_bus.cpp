@@ -3,11 +3,11 @@
 
 #include "tqxctl_commands.h"
 
-#include "app/serial_ports_qt.h"
 #include "files/parameter_file_writer.h"
 #include "link/bus_scan.h"
 #include "link/link_failure.h"
 #include "link/port1.h"
+#include "link/serial_ports_qtcore.h"
 #include "link/tqxcomm.h"
 #include "operator/messages.h"
 

@@ -3,7 +3,7 @@
 #include "tqxctl_commands.h"
 
 #include "editors/report_content.h"
-#include "editors/report_qt.h"
+#include "editors/report_qtcore.h"
 
 #include <QDateTime>
 #include <QGuiApplication>
