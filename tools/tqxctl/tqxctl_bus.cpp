@@ -24,8 +24,8 @@ constexpr int kOk = 0;
 constexpr int kError = 2;
 
 const char kScanUsage[] =
-    "usage: tqxctl [--port SPEC] scan [--units A-B] [--bauds LIST]\n"
-    "       tqxctl [--port SPEC] backup --all DIR [--units A-B] [--bauds LIST]\n"
+    "usage: tqxctl [--port SETTING] scan [--units A-B] [--bauds LIST]\n"
+    "       tqxctl [--port SETTING] backup --all DIR [--units A-B] [--bauds LIST]\n"
     "Looks for controllers on port 1's line: units A to B (default 1-31, at most 1-247),\n"
     "at port 1's line settings or at each baud rate of LIST (e.g. 9600,19200,38400) with\n"
     "even and no parity. One read of the model code per unit, with a short timeout.\n"
@@ -152,7 +152,7 @@ int BackupAll(const std::vector<std::string>& operands) {
     bool allOk = true;
     for (const ScanFound& f : found) {
         // Port 1 becomes this controller for the whole backup.
-        setenv("TQXCOMM_PORT1", FormatPortSettings(f.settings).c_str(), 1);
+        OverridePort1Settings(f.settings);
         const std::string path = o.dir + "/" + FileNameOf(f);
         TQXOpenSerialPort(1);
         ParameterImage image;

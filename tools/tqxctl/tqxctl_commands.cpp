@@ -23,6 +23,7 @@ constexpr int kDiffers = 1;
 constexpr int kError = 2;
 
 int g_retries = 2;
+std::string g_portSetting;
 
 // What the file and link code report goes to stderr, one line each.
 class StderrMessages : public Messages {
@@ -45,14 +46,14 @@ const char kNotInFile[] =
 
 const std::map<std::string, std::string>& CommandHelp() {
     static const std::map<std::string, std::string> help = {
-        {"backup", std::string("usage: tqxctl [--port SPEC] backup FILE\n"
+        {"backup", std::string("usage: tqxctl [--port SETTING] backup FILE\n"
                                "Reads every parameter group of the controller on port 1 (as "
                                "Connect does)\n"
                                "and writes them to FILE as a parameter file. Prints the model "
                                "code.\n") +
                        kNotInFile},
         {"restore",
-         std::string("usage: tqxctl [--port SPEC] restore [--unlock] FILE\n"
+         std::string("usage: tqxctl [--port SETTING] restore [--unlock] FILE\n"
                      "Loads FILE and sends it to the controller on port 1, then reads back\n"
                      "everything sent and verifies it byte for byte.\n"
                      "First it reads WDIS and only what the file does not carry, which keeps\n"
@@ -63,16 +64,16 @@ const std::map<std::string, std::string>& CommandHelp() {
                      "only when every group went through. Exits 2 when anything failed, naming\n"
                      "the groups that were written and those that were not.\n") +
              kNotInFile},
-        {"diff", "usage: tqxctl [--port SPEC] diff A B\n"
+        {"diff", "usage: tqxctl [--port SETTING] diff A B\n"
                  "Compares two parameter sets, each a parameter file or 'controller', and\n"
                  "prints the parameters that differ with stored value and engineering text\n"
                  "on both sides. Exits 0 when equal, 1 when they differ, 2 on error.\n"
                  "A file named controller is ./controller (or --file controller).\n"},
-        {"show", "usage: tqxctl [--port SPEC] show FILE|controller [GROUP]\n"
+        {"show", "usage: tqxctl [--port SETTING] show FILE|controller [GROUP]\n"
                  "Prints every parameter, or one group (system, advanced, pid N,\n"
                  "pattern N), in engineering units as the editors show them.\n"
                  "A file named controller is ./controller (or --file controller).\n"},
-        {"report", "usage: tqxctl [--port SPEC] report FILE|controller OUT.pdf\n"
+        {"report", "usage: tqxctl [--port SETTING] report FILE|controller OUT.pdf\n"
                    "Writes the parameter report of a parameter set (a file or 'controller')\n"
                    "to OUT.pdf: every group with values and help texts, each pattern's\n"
                    "segments and its profile against elapsed time. Needs no display.\n"
@@ -319,6 +320,14 @@ bool LoadParameterSource(const std::string& source, ParameterImage& image) {
 
 void SetTqxctlRetries(int passes) {
     g_retries = passes;
+}
+
+void SetTqxctlPortSetting(const std::string& setting) {
+    g_portSetting = setting;
+}
+
+const std::string& TqxctlPortSetting() {
+    return g_portSetting;
 }
 
 bool PrintCommandHelp(const std::string& command) {

@@ -7,6 +7,10 @@
 
 // Retry passes over the reads that failed, after each whole-controller read (default 2).
 void SetTqxctlRetries(int passes);
+// Port 1's setting as the command line or TQXCOMM_PORT1 wrote it, for the report's
+// header; empty for the default port.
+void SetTqxctlPortSetting(const std::string& setting);
+const std::string& TqxctlPortSetting();
 
 // Prints the help of one command on stdout; false for an unknown command.
 bool PrintCommandHelp(const std::string& command);
