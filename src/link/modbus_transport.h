@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // TQXCOMM over Modbus RTU or Modbus TCP. The line (modbus_line.h) carries the frames; here
 // they are built and checked, so that stray and late answers can be told from the answer
@@ -52,8 +53,9 @@ public:
     // One read of the model code at `unit` with `timeoutMs`: no retry, no silence after it.
     bool ProbeModelCode(int unit, int timeoutMs, std::string& modelCode);
 
-    // Every transport of the process traces to `path` from the next time it opens its
-    // line, whatever TQXCOMM_TRACE says; empty leaves the choice to TQXCOMM_TRACE again.
+    // Every transport of the process (port 1's, a scan's, a Test's, as with TQXCOMM_TRACE)
+    // traces to `path` from the next time it opens its line, whatever TQXCOMM_TRACE says;
+    // empty leaves the choice to TQXCOMM_TRACE again.
     static void SetTracePath(const std::string& path);
 
 private:
@@ -80,6 +82,8 @@ private:
     bool Pieces(bool write, uint32_t first, uint32_t count, uint16_t* regs);
     // One request (function 16 when `write`, else 03), retried once on a bad or lost answer.
     bool Exchange(bool write, uint32_t first, uint32_t count, uint16_t* regs);
+    // Sends one request and collects its answer within the response timeout; `sent` is
+    // when the request went out.
     Outcome Attempt(const ModbusRequest& request, uint16_t* regs, Clock::time_point& sent);
     // What the answer collected so far comes to; false while it is still incomplete.
     bool TakeAnswer(const ModbusRequest& request, std::vector<uint8_t>& answer, uint16_t* regs,
