@@ -3,7 +3,7 @@
 #include "app/communication_dialog.h"
 #include "app/document.h"
 #include "app/port_settings_dialog.h"
-#include "app/serial_ports_qt.h"
+#include "link/serial_ports_qtcore.h"
 #include "link/port1.h"
 #include "link/port_settings.h"
 #include "widgets/saved_settings_qt.h"

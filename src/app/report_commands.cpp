@@ -3,7 +3,7 @@
 #include "app/connect_first_notice.h"
 #include "app/document.h"
 #include "editors/report_content.h"
-#include "editors/report_qt.h"
+#include "editors/report_qtcore.h"
 
 #include <QDateTime>
 #include <QPrintDialog>

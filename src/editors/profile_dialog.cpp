@@ -1,7 +1,7 @@
 #include "editors/profile_dialog.h"
 
 #include "editors/profile_geometry.h"
-#include "editors/report_qt.h"
+#include "editors/report_qtcore.h"
 
 #include <QPainter>
 #include <QVBoxLayout>

@@ -9,7 +9,7 @@
 // What the parameter report holds, page by page, as texts: the system setup, advanced and
 // PID groups as tables of mnemonic, engineering value and help text (or unit), and one
 // page per program pattern with its segment table; the pattern pages end with the
-// pattern's profile (profile_geometry.h). The painter (report_qt.h) only lays it out.
+// pattern's profile (profile_geometry.h). The painter (report_qtcore.h) only lays it out.
 
 struct ReportTable {
     std::vector<std::string> header;

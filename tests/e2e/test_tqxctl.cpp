@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sys/wait.h>
 
 namespace {
@@ -226,7 +228,7 @@ TEST(Tqxctl, ErrorsNameWhatWasWrong) {
     } cases[] = {
         {"", "usage: tqxctl"},
         {"frobnicate", "unknown command 'frobnicate'"},
-        {"diff onlyone", "usage: tqxctl [--port SPEC] diff A B"},
+        {"diff onlyone", "usage: tqxctl [--port SETTING] diff A B"},
         {"show /nonexistent/file.slk", "/nonexistent/file.slk"},
         {"show /dev/null pid 12", "no group 'pid 12'"},
         {"--port rtu:/dev/ttyS0,baud=fast backup x.slk",
@@ -245,7 +247,7 @@ TEST(Tqxctl, ErrorsNameWhatWasWrong) {
     for (const char* command : {"backup", "restore"}) {
         const Result help = Tqxctl(std::string("help ") + command);
         EXPECT_EQ(help.status, 0);
-        EXPECT_EQ(help.out.rfind(std::string("usage: tqxctl [--port SPEC] ") + command, 0), 0u)
+        EXPECT_EQ(help.out.rfind(std::string("usage: tqxctl [--port SETTING] ") + command, 0), 0u)
             << help.out;
         EXPECT_NE(help.out.find("does not carry: the advanced GAP, MAX, PP, PI and PD"),
                   std::string::npos)
@@ -274,6 +276,28 @@ TEST(Tqxctl, ReportOfTheControllerWithoutADisplay) {
     EXPECT_NE(first.find("Page 1 of 12"), std::string::npos) << first;
     std::filesystem::remove(pdf);
     EXPECT_EQ(Tqxctl("report controller").status, 2);
+}
+
+// --port and --trace win over TQXCOMM_PORT1 and TQXCOMM_TRACE.
+TEST(Tqxctl, PortAndTraceOptionsWinOverTheEnvironment) {
+    SimProcess sim({"--tcp", "127.0.0.1:0"});
+    ASSERT_TRUE(sim.Ready()) << sim.ReadyLine();
+    const std::string trace = TempPath("trace.txt"), unused = TempPath("unused.txt");
+    const char* port = std::getenv("TQXCOMM_PORT1");
+    const std::string keptPort = port ? port : "";
+    setenv("TQXCOMM_PORT1", "tcp:127.0.0.1:1", 1); // nothing listens there
+    setenv("TQXCOMM_TRACE", unused.c_str(), 1);
+    const Result show =
+        Tqxctl("--port " + sim.PortSetting() + " --trace " + trace + " show controller system");
+    unsetenv("TQXCOMM_TRACE");
+    setenv("TQXCOMM_PORT1", keptPort.c_str(), 1);
+    ASSERT_EQ(show.status, 0) << show.out;
+    std::ifstream in(trace);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const char* line : {" open tcp:127.0.0.1:", " TX ", " RX "})
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    EXPECT_FALSE(std::filesystem::exists(unused));
+    std::remove(trace.c_str());
 }
 
 } // namespace

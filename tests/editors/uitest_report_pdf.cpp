@@ -1,6 +1,6 @@
 #include "editors/parameter_listing.h"
 #include "editors/report_content.h"
-#include "editors/report_qt.h"
+#include "editors/report_qtcore.h"
 #include "values/conversions.h"
 #include "image/parameter_catalogue.h"
 

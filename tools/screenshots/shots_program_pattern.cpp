@@ -3,7 +3,7 @@
 #include "editors/profile_dialog.h"
 #include "editors/program_pattern_dialog.h"
 #include "editors/report_content.h"
-#include "editors/report_qt.h"
+#include "editors/report_qtcore.h"
 #include "operator/cursor.h"
 
 #include <QRadioButton>

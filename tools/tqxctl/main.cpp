@@ -3,6 +3,8 @@
 
 #include "tqxctl_commands.h"
 
+#include "link/modbus_transport.h"
+#include "link/port1.h"
 #include "link/port_settings.h"
 #include "tqx_version.h"
 
@@ -15,7 +17,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: tqxctl [--port SPEC] COMMAND ARGS...\n"
+    "usage: tqxctl [--port SETTING] COMMAND ARGS...\n"
     "\n"
     "commands:\n"
     "  backup FILE            read the whole controller and save it as a parameter file\n"
@@ -33,7 +35,7 @@ const char kUsage[] =
     "A file named controller is given as ./controller, or as --file controller.\n"
     "\n"
     "options:\n"
-    "  --port SPEC            port 1 of the link, as TQXCOMM_PORT1 takes it:\n"
+    "  --port SETTING         port 1 of the link, in place of TQXCOMM_PORT1 and in its form:\n"
     "                         rtu:DEVICE[,baud=9600][,parity=E][,stop=1][,unit=1]\n"
     "                         [,timeout=500], a device path, or\n"
     "                         tcp:HOST:PORT[,unit=1][,timeout=500]; timeout is the\n"
@@ -69,7 +71,7 @@ int main(int argc, char** argv) {
         const std::string& arg = args[i];
         if (arg == "--port") {
             if (i + 1 >= args.size()) {
-                std::fprintf(stderr, "tqxctl: --port needs a SPEC\n");
+                std::fprintf(stderr, "tqxctl: --port needs a SETTING\n");
                 return 2;
             }
             port = args[++i];
@@ -88,7 +90,7 @@ int main(int argc, char** argv) {
             }
             const std::string value = args[++i];
             if (arg == "--trace") {
-                setenv("TQXCOMM_TRACE", value.c_str(), 1);
+                ModbusTransport::SetTracePath(value);
                 continue;
             }
             char* end = nullptr;
@@ -117,8 +119,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     // The port setting is checked before anything else is done.
-    const char* fromEnvironment = std::getenv("TQXCOMM_PORT1");
-    const std::string setting = !port.empty() ? port : fromEnvironment ? fromEnvironment : "";
+    std::string fromEnvironment;
+    Port1FromEnvironment(&fromEnvironment);
+    const std::string setting = !port.empty() ? port : fromEnvironment;
     PortSettings parsed;
     std::string problem;
     if (!setting.empty() && !ParsePortSettings(setting, parsed, problem)) {
@@ -129,8 +132,8 @@ int main(int argc, char** argv) {
                      port.empty() ? "TQXCOMM_PORT1" : "--port", setting.c_str(), problem.c_str());
         return 2;
     }
-    if (!port.empty())
-        setenv("TQXCOMM_PORT1", port.c_str(), 1);
+    // Port 1 of every command: --port, else TQXCOMM_PORT1, else the default port.
+    UseTqxctlPort(setting.empty() ? DefaultPortSettings() : parsed);
 
     const std::string command = rest[0];
     const std::vector<std::string> operands(rest.begin() + 1, rest.end());

@@ -3,12 +3,12 @@
 
 #include "tqxctl_commands.h"
 
-#include "app/serial_ports_qt.h"
 #include "files/parameter_file_writer.h"
 #include "link/bus_scan.h"
 #include "link/link_failure.h"
 #include "link/port1.h"
 #include "link/modbus_transport.h"
+#include "link/serial_ports_qtcore.h"
 #include "operator/messages.h"
 
 #include <algorithm>
@@ -24,8 +24,8 @@ constexpr int kOk = 0;
 constexpr int kError = 2;
 
 const char kScanUsage[] =
-    "usage: tqxctl [--port SPEC] scan [--units A-B] [--bauds LIST]\n"
-    "       tqxctl [--port SPEC] backup --all DIR [--units A-B] [--bauds LIST]\n"
+    "usage: tqxctl [--port SETTING] scan [--units A-B] [--bauds LIST]\n"
+    "       tqxctl [--port SETTING] backup --all DIR [--units A-B] [--bauds LIST]\n"
     "Looks for controllers on port 1's line: units A to B (default 1-31, at most 1-247),\n"
     "at port 1's line settings or at each baud rate of LIST (e.g. 9600,19200,38400) with\n"
     "even and no parity. One read of the model code per unit, with a short timeout.\n"
@@ -87,7 +87,7 @@ bool ParseScanOptions(const std::vector<std::string>& operands, bool backup, Sca
 
 // Scans, printing each controller as it answers; false when a line could not be opened.
 bool RunScan(const ScanOptions& o, std::vector<ScanFound>& found) {
-    const PortSettings base = Port1Settings();
+    const PortSettings base = TqxctlPort();
     std::unique_ptr<ScanPort> port = MakeModbusScanPort();
     BusScan scan(*port, ScanLines(base, o.bauds), o.first, o.last);
     size_t shown = 0;
@@ -141,7 +141,7 @@ int BackupAll(const std::vector<std::string>& operands) {
         return kError;
     if (found.empty()) {
         std::fprintf(stderr, "tqxctl: no controller answered on %s\n",
-                     ShortPortText(Port1Settings()).c_str());
+                     ShortPortText(TqxctlPort()).c_str());
         return kError;
     }
     struct Row {

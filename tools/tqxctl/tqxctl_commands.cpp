@@ -6,6 +6,7 @@
 #include "files/whole_file.h"
 #include "link/link_backend.h"
 #include "link/link_failure.h"
+#include "link/modbus_transport.h"
 #include "operator/messages.h"
 #include "transfers/connect_procedure.h"
 #include "transfers/image_transfers.h"
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -25,6 +27,7 @@ constexpr int kDiffers = 1;
 constexpr int kError = 2;
 
 int g_retries = 2;
+std::string g_portSetting;
 
 // What the file and link code report goes to stderr, one line each.
 class StderrMessages : public Messages {
@@ -47,14 +50,14 @@ const char kNotInFile[] =
 
 const std::map<std::string, std::string>& CommandHelp() {
     static const std::map<std::string, std::string> help = {
-        {"backup", std::string("usage: tqxctl [--port SPEC] backup FILE\n"
+        {"backup", std::string("usage: tqxctl [--port SETTING] backup FILE\n"
                                "Reads every parameter group of the controller on port 1 (as "
                                "Connect does)\n"
                                "and writes them to FILE as a parameter file. Prints the model "
                                "code.\n") +
                        kNotInFile},
         {"restore",
-         std::string("usage: tqxctl [--port SPEC] restore [--unlock] FILE\n"
+         std::string("usage: tqxctl [--port SETTING] restore [--unlock] FILE\n"
                      "Loads FILE and sends it to the controller on port 1, then reads back\n"
                      "everything sent and verifies it byte for byte.\n"
                      "First it reads WDIS and only what the file does not carry, which keeps\n"
@@ -65,16 +68,16 @@ const std::map<std::string, std::string>& CommandHelp() {
                      "only when every group went through. Exits 2 when anything failed, naming\n"
                      "the groups that were written and those that were not.\n") +
              kNotInFile},
-        {"diff", "usage: tqxctl [--port SPEC] diff A B\n"
+        {"diff", "usage: tqxctl [--port SETTING] diff A B\n"
                  "Compares two parameter sets, each a parameter file or 'controller', and\n"
                  "prints the parameters that differ with stored value and engineering text\n"
                  "on both sides. Exits 0 when equal, 1 when they differ, 2 on error.\n"
                  "A file named controller is ./controller (or --file controller).\n"},
-        {"show", "usage: tqxctl [--port SPEC] show FILE|controller [GROUP]\n"
+        {"show", "usage: tqxctl [--port SETTING] show FILE|controller [GROUP]\n"
                  "Prints every parameter, or one group (system, advanced, pid N,\n"
                  "pattern N), in engineering units as the editors show them.\n"
                  "A file named controller is ./controller (or --file controller).\n"},
-        {"report", "usage: tqxctl [--port SPEC] report FILE|controller OUT.pdf\n"
+        {"report", "usage: tqxctl [--port SETTING] report FILE|controller OUT.pdf\n"
                    "Writes the parameter report of a parameter set (a file or 'controller')\n"
                    "to OUT.pdf: every group with values and help texts, each pattern's\n"
                    "segments and its profile against elapsed time. Needs no display.\n"
@@ -337,14 +340,35 @@ bool LoadParameterSource(const std::string& source, ParameterImage& image, Image
     return loaded;
 }
 
+namespace {
+// The transport of port 1 and the link over it, as main chose them.
+std::unique_ptr<ModbusTransport> g_transport;
+std::unique_ptr<TransferContext> g_link;
+} // namespace
+
+void UseTqxctlPort(const PortSettings& settings) {
+    g_link.reset();
+    g_transport = std::make_unique<ModbusTransport>(true);
+    g_transport->UseSettings(settings);
+    g_link = std::make_unique<TransferContext>(*g_transport);
+}
+
+PortSettings TqxctlPort() {
+    if (!g_transport)
+        UseTqxctlPort(DefaultPortSettings());
+    return g_transport->Settings();
+}
+
 TransferContext& TqxctlLink() {
-    static TransferContext link;
-    return link;
+    if (!g_link)
+        UseTqxctlPort(DefaultPortSettings());
+    return *g_link;
 }
 
 void SetTqxctlRetries(int passes) {
     g_retries = passes;
 }
+
 
 bool PrintCommandHelp(const std::string& command) {
     if (const char* bus = BusCommandHelp(command)) {

@@ -2,12 +2,15 @@
 
 #include "image/image_source.h"
 #include "image/parameter_image.h"
+#include "link/port_settings.h"
 #include "transfers/transfer_context.h"
 
 #include <string>
 #include <vector>
 
-// The link every command talks through: port 1, as --port or TQXCOMM_PORT1 gives it.
+// Port 1 of every command, and the link over it that every command talks through.
+void UseTqxctlPort(const PortSettings& settings);
+PortSettings TqxctlPort();
 TransferContext& TqxctlLink();
 
 // Retry passes over the reads that failed, after each whole-controller read (default 2).

@@ -3,7 +3,7 @@
 #include "tqxctl_commands.h"
 
 #include "editors/report_content.h"
-#include "editors/report_qt.h"
+#include "editors/report_qtcore.h"
 
 #include <QDateTime>
 #include <QGuiApplication>
@@ -14,7 +14,7 @@
 
 int Report(const std::vector<std::string>& operands) {
     if (operands.size() != 2) {
-        std::fputs("usage: tqxctl [--port SPEC] report FILE|controller OUT.pdf\n", stderr);
+        std::fputs("usage: tqxctl [--port SETTING] report FILE|controller OUT.pdf\n", stderr);
         return 2;
     }
     ParameterImage image;
@@ -22,13 +22,15 @@ int Report(const std::vector<std::string>& operands) {
     if (!LoadParameterSource(operands[0], image, &options.source))
         return 2;
 
-    // Fonts need a GUI application; with no display, Qt's offscreen platform serves.
-    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") &&
-        !std::getenv("WAYLAND_DISPLAY"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
+    // Fonts need a GUI application; with no display, Qt's offscreen platform serves,
+    // asked for on the application's own command line.
+    const bool offscreen = !std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") &&
+                           !std::getenv("WAYLAND_DISPLAY");
     static char name[] = "tqxctl";
-    static char* argv[] = {name, nullptr};
+    static char platform[] = "-platform";
+    static char offscreenName[] = "offscreen";
+    static char* argv[] = {name, platform, offscreenName, nullptr};
+    static int argc = offscreen ? 3 : 1;
     QGuiApplication app(argc, argv);
 
     options.created =

@@ -1,4 +1,4 @@
-#include "app/serial_ports_qt.h"
+#include "link/serial_ports_qtcore.h"
 
 #include <QSerialPortInfo>
 

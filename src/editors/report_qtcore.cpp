@@ -1,4 +1,4 @@
-#include "editors/report_qt.h"
+#include "editors/report_qtcore.h"
 
 #include <QFont>
 #include <QFontMetricsF>

@@ -1,0 +1,53 @@
+#include "link/port_choice.h"
+
+#include <cstdlib>
+
+void PortChoice::Give(const PortSettings& settings, bool overEnvironment) {
+    m_given = true;
+    m_overrides = overEnvironment;
+    m_givenSettings = settings;
+    m_movedUnit = 0;
+}
+
+bool PortChoice::Resolve(PortSettings& out, std::string& text, std::string& problem) const {
+    const bool environment = !m_ownSettingsOnly && !m_overrides;
+    const char* env = environment ? std::getenv("TQXCOMM_PORT1") : nullptr;
+    text = env ? env : "";
+    bool ok = true;
+    if (!text.empty())
+        ok = ParsePortSettings(text, out, problem);
+    else
+        out = m_given ? m_givenSettings : DefaultPortSettings();
+    if (ok && m_movedUnit > 0)
+        out.unit = m_movedUnit;
+    return ok;
+}
+
+bool PortChoice::Take(PortSettings& out) {
+    m_problem.clear();
+    std::string problem;
+    const bool ok = Resolve(out, m_text, problem);
+    if (!ok)
+        m_problem = problem.empty() ? m_text : problem;
+    return ok;
+}
+
+PortSettings PortChoice::Current() const {
+    PortSettings s;
+    std::string text, problem;
+    if (!Resolve(s, text, problem))
+        return DefaultPortSettings();
+    return s;
+}
+
+std::string PortChoice::Describe(const PortSettings* taken) const {
+    if (!m_problem.empty())
+        return "TQXCOMM_PORT1=\"" + m_text + "\"";
+    if (taken)
+        return DescribePortSettings(*taken);
+    PortSettings s;
+    std::string text, problem;
+    if (!Resolve(s, text, problem))
+        return "TQXCOMM_PORT1=\"" + text + "\"";
+    return DescribePortSettings(s);
+}
