@@ -76,6 +76,7 @@ class UnshownValues;
 class FieldTexts {
 public:
     std::string& operator[](const std::string& label) { return m_texts[label]; }
+    std::string operator[](const std::string& label) const { return At(label); }
     std::string At(const std::string& label) const {
         const auto it = m_texts.find(label);
         return it == m_texts.end() ? std::string() : it->second;

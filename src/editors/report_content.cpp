@@ -79,7 +79,7 @@ ReportPage PatternPage(int n, const ParameterImage& image,
     page.pattern = n;
     ReportTable table;
     table.header = {"Segment"};
-    table.widths = {1.3};
+    table.widths = {2.2}; // room for "ALM1 (ALARM1)"
     for (int s = 1; s <= ProgramPatternRecord::kSegments; ++s) {
         table.header.push_back(std::to_string(s));
         table.widths.push_back(1.0);
@@ -125,10 +125,31 @@ std::string ReportContent::HeaderLine(int index) const {
            std::to_string(index + 1) + " of " + std::to_string(pages.size());
 }
 
+std::string ReportSourceText(const ImageSource& source) {
+    std::string text;
+    switch (source.kind) {
+    case ImageSource::Kind::Controller:
+        text = "controller at port 1 (" + source.port + ")" +
+               (source.when.empty() ? std::string() : ", read " + source.when);
+        break;
+    case ImageSource::Kind::File:
+        text = "file " + source.path;
+        break;
+    case ImageSource::Kind::History:
+        text = "history: " + source.path;
+        break;
+    case ImageSource::Kind::StartValues:
+        text = "start values";
+        break;
+    }
+    // What the loader holds is no longer what it read.
+    return source.editedSince ? "loader memory: " + text + ", edited since" : text;
+}
+
 ReportContent BuildReport(const ParameterImage& image, const ReportOptions& options) {
     ReportContent report;
     report.modelCode = ModelCodeText(options.source);
-    report.source = options.source.Describe();
+    report.source = ReportSourceText(options.source);
     report.created = options.created;
 
     // Only a set read from a controller knows the advanced values a file does not hold.

@@ -26,7 +26,7 @@ struct ReportPage {
 
 struct ReportContent {
     std::string modelCode; // as read, or "not read"
-    std::string source;    // what ImageSource::Describe says
+    std::string source;    // what the content is, ReportSourceText
     std::string created;
     std::vector<ReportPage> pages;
 
@@ -40,6 +40,10 @@ struct ReportOptions {
 };
 
 ReportContent BuildReport(const ParameterImage& image, const ReportOptions& options);
+
+// What the report's header says the content is: "controller at port 1 (...), read 09:12",
+// "file PATH", "loader memory: file PATH, edited since".
+std::string ReportSourceText(const ImageSource& source);
 
 // The text an unused segment's SV cell shows in the segment table; its other cells are
 // empty but TIME, which shows "----".

@@ -143,6 +143,20 @@ bool ReadModelCode(TransferContext& link, ParameterImage& image) {
     return true;
 }
 
+namespace {
+
+// The model code read as one read of a sequence: counted, and noted when it failed.
+bool ReadModelCodeInto(TransferContext& link, ParameterImage& image, TransferResult& result) {
+    ++result.calls;
+    if (ReadModelCode(link, image))
+        return true;
+    result.Fail(blocks::kModelCode, "model code (block 40)", link.FailureText());
+    result.failedReads.push_back(kModelCodeRead);
+    return false;
+}
+
+} // namespace
+
 TransferResult ReadPositions(TransferContext& link, ParameterImage& image,
                              const std::vector<int>& positions, bool patient) {
     const std::vector<ConnectRead>& sequence = ConnectReadSequence();
@@ -161,18 +175,13 @@ TransferResult ReadPositions(TransferContext& link, ParameterImage& image,
             std::this_thread::sleep_for(std::chrono::milliseconds(link.SilentMs()));
             progressSinceWait = false;
         }
-        ++result.calls;
         if (i == kModelCodeRead) {
             link.Step("Reading the model code (block 40)", static_cast<int>(k),
                       static_cast<int>(positions.size()));
-            if (ReadModelCode(link, image)) {
-                progressSinceWait = true;
-            } else {
-                result.Fail(blocks::kModelCode, "model code (block 40)", link.FailureText());
-                result.failedReads.push_back(i);
-            }
+            progressSinceWait = ReadModelCodeInto(link, image, result) || progressSinceWait;
             continue;
         }
+        ++result.calls;
         const ConnectRead& read = sequence[static_cast<size_t>(i)];
         link.Step("Reading " + read.what, static_cast<int>(k), static_cast<int>(positions.size()));
         // Every read lands in scratch first and reaches the image only when it succeeded.
@@ -244,7 +253,7 @@ TransferResult RunConnect(TransferContext& link, ParameterImage& image, ConnectU
     TransferResult result;
     {
         WaitCursor wait(cursor);
-        result = ReadPositions(link, image, {kModelCodeRead});
+        ReadModelCodeInto(link, image, result); // before the confirmation, with no progress
     }
     const std::string codeFailure =
         result.causes.empty() ? std::string() : result.causes.front();

@@ -175,7 +175,7 @@ TEST_F(ShellFixture, ConnectThroughTheMenuIgnoresEditsOfTheCode) {
     EXPECT_EQ(image.connected, 1);
     EXPECT_EQ(sim.Calls().size(), 58u);
     EXPECT_TRUE(messages.Texts().empty());
-    EXPECT_EQ(document.Source().rfind("controller at port 1", 0), 0u) << document.Source();
+    EXPECT_TRUE(document.Set().Source().IsController());
 }
 
 TEST_F(ShellFixture, ExportPdfWritesTheReportOrSaysWhyNot) {

@@ -63,14 +63,16 @@ TEST(Summary, ShowsEditsSendsAndWhatDiffersFromTheController) {
     auto frame = std::make_unique<CMainFrame>(document);
     auto* table = frame->View()->findChild<QTableWidget*>("groups");
     ASSERT_NE(table, nullptr);
-    auto state = [&](int group) { return table->item(group, 1)->text().toStdString(); };
+    auto state = [&](GroupId group) {
+        return table->item(group.Index(), 1)->text().toStdString();
+    };
 
     ModalDriver driver;
     driver.Then([](QWidget* modal) { Click(modal, "OK"); });
     document.Run(Command::ConnectStart);
     ASSERT_TRUE(messages.Texts().empty()) << messages.Texts()[0];
-    for (int g = 0; g < kSetGroups; ++g)
-        EXPECT_EQ(state(g), "read from the controller") << g;
+    for (int g = 0; g < kGroupCount; ++g)
+        EXPECT_EQ(state(GroupId::FromIndex(g)), "read from the controller") << g;
     EXPECT_TRUE(frame->View()->findChild<QLabel*>("source")->text().startsWith(
         "source: controller, read at "));
     EXPECT_TRUE(document.MayClose()); // a plain Connect never asks
@@ -84,7 +86,7 @@ TEST(Summary, ShowsEditsSendsAndWhatDiffersFromTheController) {
         Click(modal, "SEND");
         Click(modal, "CANCEL");
     });
-    document.OpenGroup(PidGroupIndex(3));
+    document.OpenGroup(GroupId::Pid(3));
     EXPECT_TRUE(onGroup3);
     bool onPattern2 = false;
     driver.Then([&](QWidget* modal) {
@@ -93,19 +95,19 @@ TEST(Summary, ShowsEditsSendsAndWhatDiffersFromTheController) {
         Click(modal, "SEND");
         Click(modal, "CANCEL");
     });
-    document.OpenGroup(PatternGroupIndex(2));
+    document.OpenGroup(GroupId::Pattern(2));
     EXPECT_TRUE(onPattern2);
     driver.Then([](QWidget* modal) {
         Change(modal, "DMV", "12.3", "12.4");
         Click(modal, "OK");
     });
-    document.OpenGroup(kAdvancedGroup);
+    document.OpenGroup(GroupId::Advanced());
     EXPECT_TRUE(messages.Texts().empty()) << messages.Texts()[0];
-    EXPECT_EQ(state(PidGroupIndex(3)), "sent and verified");
-    EXPECT_EQ(state(PatternGroupIndex(2)), "sent and verified");
-    EXPECT_EQ(state(kAdvancedGroup), "edited, not sent");
-    EXPECT_EQ(table->item(kAdvancedGroup, 3)->text(), "yes");
-    EXPECT_EQ(state(kSystemSetupGroup), "read from the controller");
+    EXPECT_EQ(state(GroupId::Pid(3)), "sent and verified");
+    EXPECT_EQ(state(GroupId::Pattern(2)), "sent and verified");
+    EXPECT_EQ(state(GroupId::Advanced()), "edited, not sent");
+    EXPECT_EQ(table->item(GroupId::Advanced().Index(), 3)->text(), "yes");
+    EXPECT_EQ(state(GroupId::SystemSetup()), "read from the controller");
 
     auto compare = [&] {
         QString text;
@@ -125,8 +127,8 @@ TEST(Summary, ShowsEditsSendsAndWhatDiffersFromTheController) {
     EXPECT_NE(listed.find("Advanced\n  DMV: "), std::string::npos) << listed;
     EXPECT_NE(listed.find("Program pattern 5\n  segment 1 SV: "), std::string::npos) << listed;
     EXPECT_NE(listed.find("\n2 parameters differ\n"), std::string::npos) << listed;
-    EXPECT_EQ(state(PatternGroupIndex(5)), "differs from the controller");
-    EXPECT_EQ(state(PatternGroupIndex(2)), "same as the controller");
+    EXPECT_EQ(state(GroupId::Pattern(5)), "differs from the controller");
+    EXPECT_EQ(state(GroupId::Pattern(2)), "same as the controller");
 
     // The unsent advanced edit keeps the window open when the operator says No.
     EXPECT_FALSE(frame->close());
@@ -144,7 +146,7 @@ TEST(Summary, ShowsEditsSendsAndWhatDiffersFromTheController) {
     };
     driver.Then(name);
     document.Run(Command::FileWrite);
-    EXPECT_EQ(state(kAdvancedGroup), "edited, written to file, not sent");
+    EXPECT_EQ(state(GroupId::Advanced()), "edited, written to file, not sent");
     QString fromFile;
     driver.Then(name);
     driver.Then([&](QWidget* modal) {

@@ -81,32 +81,33 @@ TEST(BusLine, SendOfANewStationMovesPort1AndStationZeroKeepsIt) {
     ASSERT_TRUE(sim.Ready()) << sim.ReadyLine();
     setenv("TQXCOMM_PORT1", ("rtu:" + pty + ",unit=3,timeout=150").c_str(), 1);
     TQXOpenSerialPort(1);
+    TransferContext link;
     SystemSetupRecord setup{};
-    ASSERT_TRUE(RetrieveSystemSetupBlocks(setup).empty()) << LinkFailureText();
+    ASSERT_TRUE(RetrieveSystemSetup(link, setup).failed.empty()) << LinkFailureText();
     EXPECT_EQ(setup.STN, 3);
 
     setup.STN = 7;
     StationChange change;
-    EXPECT_TRUE(SendSystemSetupBlocks(setup, &change).empty()) << LinkFailureText();
+    EXPECT_TRUE(SendSystemSetup(link, setup, &change).failed.empty()) << LinkFailureText();
     EXPECT_TRUE(change.changed && change.followed);
     EXPECT_EQ(Port1Unit(), 7);
     EXPECT_EQ(
         StationChangeMessage(change),
         "The controller answers at station 7 from now on (it was 3). Port 1 now asks unit 7.");
     SystemSetupRecord back{};
-    EXPECT_TRUE(RetrieveSystemSetupBlocks(back).empty()) << LinkFailureText();
+    EXPECT_TRUE(RetrieveSystemSetup(link, back).failed.empty()) << LinkFailureText();
     EXPECT_EQ(back.STN, 7);
 
     // Port 1 asks a unit nobody answers at while unit 7 does: the cause is the unit.
     MovePort1Unit(4);
-    EXPECT_FALSE(RetrieveSystemSetupBlocks(back).empty());
+    EXPECT_FALSE(RetrieveSystemSetup(link, back).failed.empty());
     EXPECT_EQ(CurrentLinkBackend().LastFailure().cause, LinkCause::WrongUnit);
     EXPECT_NE(LinkFailureText().find("unit 7 answers, unit 4 does not"), std::string::npos)
         << LinkFailureText();
     MovePort1Unit(7);
 
     setup.STN = 0;
-    EXPECT_TRUE(SendSystemSetupBlocks(setup, &change).empty()) << LinkFailureText();
+    EXPECT_TRUE(SendSystemSetup(link, setup, &change).failed.empty()) << LinkFailureText();
     EXPECT_TRUE(change.changed && !change.followed);
     EXPECT_EQ(Port1Unit(), 7);
     EXPECT_NE(

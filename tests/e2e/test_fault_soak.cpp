@@ -34,45 +34,37 @@ constexpr int kTimeoutMs = 20;
 void OperatorPause() {
     std::this_thread::sleep_for(std::chrono::milliseconds(5 * kTimeoutMs));
 }
-constexpr int kSendsWithoutFaults = kImageGroups;
-
-bool SameImage(const ParameterImage& a, const ParameterImage& b) {
-    return a.systemSetup == b.systemSetup && a.advanced == b.advanced && a.pid == b.pid &&
-           a.pattern == b.pattern && a.modelCode == b.modelCode && a.rawBlock0 == b.rawBlock0 &&
-           a.rawBlock3 == b.rawBlock3;
-}
+constexpr int kSendsWithoutFaults = kGroupCount;
 
 // Connect, then Connect > Retry failed reads, as an operator would after the failure
 // message, until every read has gone through once: a failed read keeps what the image
 // held, so the image is whole then. Returns the passes it took, 0 when it never got there.
-int ConnectUntilComplete(ParameterImage& image) {
+int ConnectUntilComplete(TransferContext& link, ParameterImage& image) {
     image = ParameterImage{};
     SetStartValues(image);
-    const bool model = ReadModelCode(image);
-    ReadReport report = ReadWholeController(image);
-    CountModelCodeRead(model, report);
+    TransferResult report = ReadWholeController(link, image);
     for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
         if (std::getenv("TQX_SOAK_DEBUG"))
             std::printf("connect pass %d: %zu failed\n", attempt, report.failed.size());
         if (report.failed.empty())
             return attempt;
-        report = RetryFailedReads(image, report);
+        report = RetryFailedReads(link, image, report);
     }
     return 0;
 }
 
 // SEND of each group, repeated until it went through. Returns the SENDs it took in all.
-int SendUntilComplete(const ParameterImage& image) {
+int SendUntilComplete(TransferContext& link, const ParameterImage& image) {
     int sends = 0;
-    for (int index = 0; index < kImageGroups; ++index) {
+    for (GroupId group : AllGroups()) {
         for (int attempt = 1;; ++attempt) {
             ++sends;
-            const GroupSend sent = SendImageGroup(image, index);
+            const TransferResult sent = SendGroup(link, image, group);
             if (sent.failed.empty())
                 break;
             if (std::getenv("TQX_SOAK_DEBUG"))
-                std::printf("send %s attempt %d failed: %s\n", sent.group.c_str(), attempt,
-                            sent.failed.front().c_str());
+                std::printf("send %s attempt %d failed: %s\n", GroupTitle(group).c_str(),
+                            attempt, sent.failed.front().what.c_str());
             if (attempt == kMaxAttempts)
                 return 0;
             OperatorPause();
@@ -148,6 +140,7 @@ TEST(FaultSoak, EveryRoundLeavesTheControllerExactlyAsSent) {
     setenv("TQXCOMM_PORT1", (sim.PortSetting() + ",timeout=" + std::to_string(kTimeoutMs)).c_str(),
            1);
     ASSERT_EQ(TQXOpenSerialPort(1), 1);
+    TransferContext link;
     TheModbusTransport().ResetStatistics();
 
     SimulatedController reference;
@@ -158,24 +151,24 @@ TEST(FaultSoak, EveryRoundLeavesTheControllerExactlyAsSent) {
     const auto start = std::chrono::steady_clock::now();
     for (int round = 1; round <= rounds; ++round) {
         ParameterImage image;
-        const int connects = ConnectUntilComplete(image);
+        const int connects = ConnectUntilComplete(link, image);
         ASSERT_GT(connects, 0) << "round " << round << ": Connect never completed";
         EditEveryGroup(image, round);
-        const int sends = SendUntilComplete(image);
+        const int sends = SendUntilComplete(link, image);
         ASSERT_GT(sends, 0) << "round " << round << ": SEND never completed";
         {
             ScopedLinkBackend faultless(reference);
-            ASSERT_EQ(SendUntilComplete(image), kSendsWithoutFaults);
+            ASSERT_EQ(SendUntilComplete(link, image), kSendsWithoutFaults);
         }
         const long wrong = WrongBytes(DumpMemory(sim, dump), reference.Memory());
         EXPECT_EQ(wrong, 0) << "round " << round;
         wrongBytes += wrong;
 
         ParameterImage again;
-        const int reconnects = ConnectUntilComplete(again);
+        const int reconnects = ConnectUntilComplete(link, again);
         ASSERT_GT(reconnects, 0) << "round " << round << ": the fresh Connect never completed";
-        EXPECT_TRUE(SameImage(again, image)) << "round " << round;
-        wrongImages += !SameImage(again, image);
+        EXPECT_TRUE(again == image) << "round " << round;
+        wrongImages += !(again == image);
         connectRepeats += connects - 1 + reconnects - 1;
         sendRepeats += sends - kSendsWithoutFaults;
     }

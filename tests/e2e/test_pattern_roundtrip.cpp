@@ -49,10 +49,10 @@ TEST(PatternRoundTrip, WhatSendStoredIsWhatConnectReadsBack) {
     ASSERT_TRUE(sim.Ready()) << sim.ReadyLine();
     PortOne port(sim.PortSetting());
 
+    TransferContext link;
     ParameterImage image;
     SetStartValues(image);
-    ASSERT_TRUE(ReadModelCode(image));
-    ASSERT_TRUE(ReadWholeController(image).failed.empty());
+    ASSERT_TRUE(ReadWholeController(link, image).failed.empty());
     const ParameterImage factory = image;
     // Conversions on "K 0 to 400 degree C" without decimals; not sent by the pattern editor.
     image.systemSetup.PVT = 34;
@@ -74,7 +74,7 @@ TEST(PatternRoundTrip, WhatSendStoredIsWhatConnectReadsBack) {
 
     ParameterImage readBack;
     SetStartValues(readBack);
-    ASSERT_TRUE(ReadWholeController(readBack).failed.empty());
+    ASSERT_TRUE(ReadWholeController(link, readBack).failed.empty());
     for (int n = 1; n <= ParameterImage::kPatterns; ++n)
         EXPECT_EQ(readBack.pattern[n - 1], image.pattern[n - 1]) << "pattern " << n;
 

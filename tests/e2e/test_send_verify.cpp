@@ -5,7 +5,7 @@
 #include "transfers/connect_procedure.h"
 #include "transfers/group_transfers.h"
 #include "transfers/pattern_transfers.h"
-#include "transfers/transfer_notes.h"
+#include "transfers/transfer_context.h"
 
 #include <gtest/gtest.h>
 
@@ -15,17 +15,19 @@
 
 namespace {
 
+using SendOutcome = TransferOutcome;
+
 struct Outcomes : TransferListener {
-    void GroupRetrieved(int, bool) override {}
-    void GroupSent(int group, SendOutcome outcome) override { sent[group] = outcome; }
-    std::map<int, SendOutcome> sent;
+    void GroupRetrieved(GroupId, bool) override {}
+    void GroupSent(GroupId group, SendOutcome outcome) override { sent[group] = outcome; }
+    std::map<GroupId, SendOutcome> sent;
 };
 
 struct Send {
     const char* what;
-    int group;
+    GroupId group;
     // Changes one value of the group in `image`, sends it; returns everything reported.
-    std::function<std::string(ParameterImage& image)> run;
+    std::function<std::string(TransferContext& link, ParameterImage& image)> run;
 };
 
 std::string Joined(const std::vector<std::string>& texts) {
@@ -36,28 +38,26 @@ std::string Joined(const std::vector<std::string>& texts) {
 }
 
 const Send kSends[] = {
-    {"system setup", kSystemSetupGroup,
-     [](ParameterImage& im) {
+    {"system setup", GroupId::SystemSetup(),
+     [](TransferContext& link, ParameterImage& im) {
          im.systemSetup.TF = static_cast<int16_t>(im.systemSetup.TF + 3); // block 9
-         return Joined(SendSystemSetupBlocks(im.systemSetup));
+         return Joined(SendSystemSetup(link, im.systemSetup).What());
      }},
-    {"advanced", kAdvancedGroup,
-     [](ParameterImage& im) {
+    {"advanced", GroupId::Advanced(),
+     [](TransferContext& link, ParameterImage& im) {
          im.advanced.GAP = static_cast<int16_t>(im.advanced.GAP + 3); // block 13
-         return Joined(SendAdvancedBlocks(im.advanced));
+         return Joined(SendAdvanced(link, im.advanced).What());
      }},
-    {"PID group 4", PidGroupIndex(4),
-     [](ParameterImage& im) {
+    {"PID group 4", GroupId::Pid(4),
+     [](TransferContext& link, ParameterImage& im) {
          ++im.pid[3].bytes[0];
-         std::vector<std::string> readBack;
-         SendPidGroupBlock(im, 4, readBack);
-         return Joined(readBack);
+         return Joined(SendPidGroup(link, im, 4).What());
      }},
-    {"pattern 3", PatternGroupIndex(3),
-     [](ParameterImage& im) {
+    {"pattern 3", GroupId::Pattern(3),
+     [](TransferContext& link, ParameterImage& im) {
          ++im.pattern[2].bytes[500]; // in block B, 25
          RecordingMessages messages;
-         SendPattern(im, 3, messages);
+         SendPattern(link, im, 3, messages);
          return Joined(messages.Texts());
      }},
 };
@@ -71,18 +71,17 @@ void RunAll(const char* forget, bool verify,
     ASSERT_TRUE(sim.Ready()) << sim.ReadyLine();
     ::setenv("TQXCOMM_PORT1", sim.PortSetting().c_str(), 1);
     TQXOpenSerialPort(1);
+    TransferContext link;
     ParameterImage image;
     SetStartValues(image);
-    ASSERT_TRUE(ReadWholeController(image).failed.empty());
+    ASSERT_TRUE(ReadWholeController(link, image).failed.empty());
     Outcomes outcomes;
-    TransferListener* previous = SetTransferListener(&outcomes);
-    SetVerifyAfterSend(verify);
+    link.SetListener(&outcomes);
+    link.SetVerify(verify);
     for (size_t i = 0; i < std::size(kSends); ++i) {
-        const std::string said = kSends[i].run(image);
+        const std::string said = kSends[i].run(link, image);
         check(i, said, outcomes.sent.at(kSends[i].group));
     }
-    SetVerifyAfterSend(false);
-    SetTransferListener(previous);
     TQXCloseSerialPort();
 }
 
@@ -104,7 +103,7 @@ TEST(SendVerify, ASoundControllerIsVerifiedAndVerifyOffOnlySends) {
         EXPECT_EQ(said, "") << kSends[i].what;
     });
     RunAll("1", false, [](size_t i, const std::string& said, SendOutcome outcome) {
-        EXPECT_EQ(outcome, SendOutcome::Sent) << kSends[i].what;
+        EXPECT_EQ(outcome, SendOutcome::Done) << kSends[i].what;
         EXPECT_EQ(said, "") << kSends[i].what;
     });
 }

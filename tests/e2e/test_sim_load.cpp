@@ -27,9 +27,10 @@ using filetest::TempFolder;
 ParameterImage ReadBack(const SimProcess& sim) {
     setenv("TQXCOMM_PORT1", sim.PortSetting().c_str(), 1);
     TQXOpenSerialPort(1);
+    TransferContext link;
     ParameterImage image;
     SetStartValues(image);
-    EXPECT_TRUE(ReadWholeController(image).failed.empty());
+    EXPECT_TRUE(ReadWholeController(link, image).failed.empty());
     TQXCloseSerialPort();
     return image;
 }
@@ -51,8 +52,8 @@ TEST(SimLoad, ServesTheFileGroupsAndKeepsItsWriteProtection) {
         ParameterImage expected;
         SetStartValues(expected);
         {
-            ScopedLinkBackend use(factory);
-            ASSERT_TRUE(ReadWholeController(expected).failed.empty());
+            TransferContext link(factory);
+            ASSERT_TRUE(ReadWholeController(link, expected).failed.empty());
         }
         const ParameterImage factoryImage = expected;
         RecordingMessages messages;

@@ -121,7 +121,7 @@ bool Holds(const SimProcess& sim, const std::string& file) {
 
 TEST(Tqxctl, RestoreNeverLeavesAControllerHalfLocked) {
     const std::string file = LockingFile();
-    const char* groups[] = {"system setup", "advanced", "PID groups 1-9", "pattern 1", "pattern 9"};
+    const char* groups[] = {"system", "advanced", "pid 1", "pid 9", "pattern 1", "pattern 9"};
 
     // Unlocked: every group goes in with WDIS 0, the file's WDIS 1 last.
     SimProcess open({"--tcp", "127.0.0.1:0"});
@@ -168,6 +168,7 @@ TEST(Tqxctl, AdvancedSendThatLocksWritesBothBlocks) {
     ASSERT_TRUE(sim.Ready());
     setenv("TQXCOMM_PORT1", sim.PortSetting().c_str(), 1);
     TQXOpenSerialPort(1);
+    TransferContext link;
     ParameterImage image;
     SetStartValues(image);
     for (const uint8_t wdis : {1, 0}) {
@@ -176,9 +177,9 @@ TEST(Tqxctl, AdvancedSendThatLocksWritesBothBlocks) {
         sent.SVMOD = 1 - wdis;
         sent.PD = static_cast<int16_t>(700 + wdis);
         sent.SV_H = static_cast<int16_t>(9000 + wdis);
-        EXPECT_TRUE(SendAdvancedBlocks(sent).empty()) << int(wdis);
+        EXPECT_TRUE(SendAdvanced(link, sent).failed.empty()) << int(wdis);
         AdvancedRecord back;
-        EXPECT_TRUE(RetrieveAdvancedBlocks(back).empty());
+        EXPECT_TRUE(RetrieveAdvanced(link, back).failed.empty());
         EXPECT_EQ(back, sent) << int(wdis);
     }
     TQXCloseSerialPort();
@@ -271,8 +272,7 @@ TEST(Tqxctl, ReportOfTheControllerWithoutADisplay) {
         first.append(buffer.data(), n);
     if (pipe)
         pclose(pipe);
-    EXPECT_NE(first.find("controller at port 1 (" + sim.PortSetting() + ")"), std::string::npos)
-        << first;
+    EXPECT_NE(first.find("controller at port 1 (" + sim.PortSetting()), std::string::npos) << first;
     EXPECT_NE(first.find("Page 1 of 12"), std::string::npos) << first;
     std::filesystem::remove(pdf);
     EXPECT_EQ(Tqxctl("report controller").status, 2);

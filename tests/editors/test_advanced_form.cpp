@@ -89,55 +89,55 @@ struct StoreCase {
 TEST(AdvancedFormStore, Cases) {
     const StoreCase cases[] = {
         {"SV-H full span",
-         [](auto& t) { t.SV_H = "1200"; },
+         [](auto& t) { t["SV-H"] = "1200"; },
          {},
          [](auto& r) { EXPECT_EQ(r.SV_H, 10000); }},
         {"SV-H above the span",
-         [](auto& t) { t.SV_H = "1201"; },
+         [](auto& t) { t["SV-H"] = "1201"; },
          {"Parameter SVH is wrong."},
          [](auto& r) { EXPECT_EQ(r.SV_H, 10000); }},
         {"SV-L below the base",
-         [](auto& t) { t.SV_L = "-1"; },
+         [](auto& t) { t["SV-L"] = "-1"; },
          {"Parameter SVL is wrong."},
          [](auto& r) { EXPECT_EQ(r.SV_L, 0); }},
         {"SV-L with a point where none belongs",
-         [](auto& t) { t.SV_L = "10.5"; },
+         [](auto& t) { t["SV-L"] = "10.5"; },
          {"Input no decimal position data", "Parameter SVL is wrong."},
          [](auto& r) { EXPECT_EQ(r.SV_L, 0); }},
         {"A1HS half span",
-         [](auto& t) { t.HS[0] = "600"; },
+         [](auto& t) { t["A1HS"] = "600"; },
          {},
          [](auto& r) { EXPECT_EQ(r.A1HS, 5000); }},
         {"A1HS above half span",
-         [](auto& t) { t.HS[0] = "601"; },
+         [](auto& t) { t["A1HS"] = "601"; },
          {"Parameter A1HS is wrong."},
          [](auto& r) { EXPECT_EQ(r.A1HS, 2500); }},
         {"A2HS..A4HS messages",
-         [](auto& t) { t.HS[1] = t.HS[2] = t.HS[3] = "-1"; },
+         [](auto& t) { t["A2HS"] = t["A3HS"] = t["A4HS"] = "-1"; },
          {"Parameter A2HS is wrong.", "Parameter A3HS is wrong.", "Parameter A4HS is wrong."},
          [](auto& r) { EXPECT_EQ(r.A4HS, 0); }},
         {"DMV 105.0",
-         [](auto& t) { t.DMV = "105.0"; },
+         [](auto& t) { t["DMV"] = "105.0"; },
          {},
          [](auto& r) { EXPECT_EQ(r.DMV, 10500); }},
         {"DMV 105.1",
-         [](auto& t) { t.DMV = "105.1"; },
+         [](auto& t) { t["DMV"] = "105.1"; },
          {"Parameter DMV is wrong."},
          [](auto& r) { EXPECT_EQ(r.DMV, 10000); }},
         {"DMV without point",
-         [](auto& t) { t.DMV = "5"; },
+         [](auto& t) { t["DMV"] = "5"; },
          {"Parameter DMV is wrong."},
          [](auto& r) { EXPECT_EQ(r.DMV, 10000); }},
         {"empty DVDV entry",
-         [](auto& t) { t.DVDV = ""; },
+         [](auto& t) { t["DVDV"] = ""; },
          {"Parameter DVD is wrong."},
          [](auto& r) { EXPECT_EQ(r.DV_D, 1); }},
         {"choices stored",
          [](auto& t) {
-             t.DVDV = "PV differentitation";
-             t.TDS = "Write Inhibit";
-             t.ATSV = "Standard";
-             t.PID = "PI tuning";
+             t["DVDV"] = "PV differentitation";
+             t["TDS"] = "Write Inhibit";
+             t["ATSV"] = "Standard";
+             t["PID"] = "PI tuning";
          },
          {},
          [](auto& r) {
@@ -148,11 +148,11 @@ TEST(AdvancedFormStore, Cases) {
          }},
         {"unknown choices in order, later fields still stored",
          [](auto& t) {
-             t.SV_H = "1201";
-             t.SV_L = "100";
-             t.TDS = "write enable";
-             t.ATSV = "Low";
-             t.PID = "";
+             t["SV-H"] = "1201";
+             t["SV-L"] = "100";
+             t["TDS"] = "write enable";
+             t["ATSV"] = "Low";
+             t["PID"] = "";
          },
          {"Parameter SVH is wrong.", "Parameter WDIS is wrong.", "Parameter SVMODE is wrong.",
           "Parameter PID is wrong."},
@@ -188,20 +188,20 @@ TEST(AdvancedFormShow, Texts) {
     AdvancedForm form(record, setup, messages);
     form.Show();
     const AdvancedTexts& t = form.Texts();
-    EXPECT_EQ(t.SV_H, "1200");
-    EXPECT_EQ(t.SV_L, "0");
-    EXPECT_EQ(t.DMV, "100.0");
-    EXPECT_EQ(t.HS[0], "600");
-    EXPECT_EQ(t.DVDV, "DV differentitation");
-    EXPECT_EQ(t.TDS, "Write enable");
-    EXPECT_EQ(t.ATSV, "Low PV type");
-    EXPECT_EQ(t.PID, "PID tuning");
+    EXPECT_EQ(t["SV-H"], "1200");
+    EXPECT_EQ(t["SV-L"], "0");
+    EXPECT_EQ(t["DMV"], "100.0");
+    EXPECT_EQ(t["A1HS"], "600");
+    EXPECT_EQ(t["DVDV"], "DV differentitation");
+    EXPECT_EQ(t["TDS"], "Write enable");
+    EXPECT_EQ(t["ATSV"], "Low PV type");
+    EXPECT_EQ(t["PID"], "PID tuning");
 
     record.DV_D = 5; // any nonzero value shows the second text
     record.WDIS = 2;
     form.Show();
-    EXPECT_EQ(t.DVDV, "DV differentitation");
-    EXPECT_EQ(t.TDS, "Write Inhibit");
+    EXPECT_EQ(t["DVDV"], "DV differentitation");
+    EXPECT_EQ(t["TDS"], "Write Inhibit");
 }
 
 TEST(AdvancedFormTransfer, SendWritesBothBlocksWithTheCarriedFields) {
@@ -213,7 +213,7 @@ TEST(AdvancedFormTransfer, SendWritesBothBlocksWithTheCarriedFields) {
     NoCursor cursor;
     AdvancedForm form(record, setup, messages);
     form.Open();
-    form.Texts().DMV = "50.0";
+    form.Texts()["DMV"] = "50.0";
     form.Send(cursor);
     EXPECT_TRUE(messages.Texts().empty());
     EXPECT_EQ(cursor.Depth(), 0);

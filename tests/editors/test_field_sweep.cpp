@@ -127,11 +127,28 @@ std::vector<std::string> IntegerTexts() {
     return out;
 }
 
-template <class Record>
-void AddLayout(const std::vector<BlockField<Record>>& layout, const Record& r, Snapshot& s) {
-    for (const auto& b : layout) {
-        const uint16_t raw = b.field.Get(r);
-        s[b.field.mnemonic] = b.field.Width() == 2 ? static_cast<int16_t>(raw) : raw;
+using Layout = std::vector<const ParameterRow*>;
+const Layout& Block12Layout() {
+    static const Layout layout = RowsInBlock(GroupId::Kind::SystemSetup, 12);
+    return layout;
+}
+const Layout& Block9Layout() {
+    static const Layout layout = RowsInBlock(GroupId::Kind::SystemSetup, 9);
+    return layout;
+}
+const Layout& Block10Layout() {
+    static const Layout layout = RowsInBlock(GroupId::Kind::Advanced, 10);
+    return layout;
+}
+const Layout& Block13Layout() {
+    static const Layout layout = RowsInBlock(GroupId::Kind::Advanced, 13);
+    return layout;
+}
+
+template <class Record> void AddLayout(const Layout& layout, const Record& r, Snapshot& s) {
+    for (const ParameterRow* b : layout) {
+        const uint16_t raw = RawValue(r, *b);
+        s[b->mnemonic] = b->Bytes() == 2 ? static_cast<int16_t>(raw) : raw;
     }
 }
 
@@ -139,8 +156,7 @@ void AddLayout(const std::vector<BlockField<Record>>& layout, const Record& r, S
 template <class Record, class Form>
 SweepSubject RecordSubject(Record& record, const Record& base, Form& form,
                            RecordingMessages& messages,
-                           const std::vector<BlockField<Record>>& first,
-                           const std::vector<BlockField<Record>>& second) {
+                           const Layout& first, const Layout& second) {
     return {[&] {
                 record = base;
                 form.Show();
@@ -272,14 +288,14 @@ TEST(AdvancedSweep, EveryField) {
     const SweepSubject subject =
         RecordSubject(record, base, form, messages, Block10Layout(), Block13Layout());
     std::vector<SweepField> fields = {
-        {"SV-H", "SV-H", Into(t.SV_H), 0, 10000}, {"SV-L", "SV-L", Into(t.SV_L), 0, 10000},
-        {"DMV", "DMV", Into(t.DMV), 0, 10500},    {"DVDV", "DV-D", Into(t.DVDV), 0, 1},
-        {"TDS", "WDIS", Into(t.TDS), 0, 1},       {"ATSV", "SVMOD", Into(t.ATSV), 0, 1},
-        {"PID", "PID", Into(t.PID), 0, 1},
+        {"SV-H", "SV-H", Into(t["SV-H"]), 0, 10000}, {"SV-L", "SV-L", Into(t["SV-L"]), 0, 10000},
+        {"DMV", "DMV", Into(t["DMV"]), 0, 10500},    {"DVDV", "DV-D", Into(t["DVDV"]), 0, 1},
+        {"TDS", "WDIS", Into(t["TDS"]), 0, 1},       {"ATSV", "SVMOD", Into(t["ATSV"]), 0, 1},
+        {"PID", "PID", Into(t["PID"]), 0, 1},
     };
     for (int k = 0; k < 4; ++k) {
         const std::string name = "A" + std::to_string(k + 1) + "HS";
-        fields.push_back({name, name, Into(t.HS[static_cast<size_t>(k)]), 0, 5001});
+        fields.push_back({name, name, Into(t[name]), 0, 5001});
     }
     Sweep(subject, fields, HostileTexts());
 }
@@ -506,9 +522,9 @@ struct Hostile {
     uint8_t Byte() { return static_cast<uint8_t>(In(0, 1) ? In(0, 3) : In(0, 255)); }
     SystemSetupRecord Setup() {
         SystemSetupRecord r;
-        for (const auto* layout : {&Block12Layout(), &Block9Layout()})
-            for (const auto& b : *layout)
-                b.field.Set(r, b.field.Width() == 2 ? static_cast<uint16_t>(Word()) : Byte());
+        for (const Layout& layout : {Block12Layout(), Block9Layout()})
+            for (const ParameterRow* b : layout)
+                SetRawValue(r, *b, b->Bytes() == 2 ? static_cast<uint16_t>(Word()) : Byte());
         r.PVT =
             static_cast<uint8_t>(In(0, 4) ? InputTypeCodeAt(In(0, InputTypeCount() - 1)) : Byte());
         r.PVU = static_cast<uint8_t>(In(0, 5) ? In(0, 1) : Byte());
@@ -557,12 +573,10 @@ TEST(UntouchedSweep, GroupEditors) {
         const std::string where = "image " + std::to_string(i);
         ParameterImage image;
         image.systemSetup = h.Setup();
-        for (const auto& b : Block10Layout())
-            b.field.Set(image.advanced,
-                        b.field.Width() == 2 ? static_cast<uint16_t>(h.Word()) : h.Byte());
-        for (const auto& b : Block13Layout())
-            b.field.Set(image.advanced,
-                        b.field.Width() == 2 ? static_cast<uint16_t>(h.Word()) : h.Byte());
+        for (const Layout& layout : {Block10Layout(), Block13Layout()})
+            for (const ParameterRow* b : layout)
+                SetRawValue(image.advanced, *b,
+                            b->Bytes() == 2 ? static_cast<uint16_t>(h.Word()) : h.Byte());
         for (auto& g : image.pid)
             for (int w = 0; w < PidGroupRecord::kWords; ++w)
                 g.SetSigned(w, h.Word());
@@ -603,10 +617,9 @@ TEST(UntouchedSweep, GroupEditors) {
             coarse.insert({"SV-H", "SV-L", "A1HS", "A2HS", "A3HS", "A4HS"});
         CheckUntouched({[&] { advanced.Show(); }, [&] { advanced.Store(); },
                         [&] {
-                            const AdvancedTexts& t = advanced.Texts();
-                            std::vector<std::string> v = {t.SV_H, t.SV_L, t.DMV, t.DVDV,
-                                                          t.TDS,  t.ATSV, t.PID};
-                            v.insert(v.end(), t.HS.begin(), t.HS.end());
+                            std::vector<std::string> v;
+                            for (const ParameterRow* row : AdvancedShownRows())
+                                v.push_back(advanced.Texts().At(row->Label()));
                             return v;
                         },
                         [&] {
@@ -758,9 +771,9 @@ TEST(UntouchedSweep, SendWritesBackWhatRetrieveRead) {
         const bool range = RangeIsCoarse(image.systemSetup);
         const auto markLayout = [&](const auto& layout, uint32_t block,
                                     const std::set<std::string>& names) {
-            for (const auto& b : layout)
-                if (names.count(b.field.mnemonic))
-                    mark(0x100 * block + static_cast<uint32_t>(b.offset), b.field.Width());
+            for (const ParameterRow* b : layout)
+                if (names.count(b->mnemonic))
+                    mark(0x100 * block + static_cast<uint32_t>(b->offset), b->Bytes());
         };
         std::set<std::string> names = {"PSET", "BURN", "AO2F", "AO2B", "AO1F", "AO1B"};
         if (range)

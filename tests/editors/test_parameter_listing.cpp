@@ -38,12 +38,12 @@ TEST(ParameterListing, ShowsStoredValuesAsTheEditorsDo) {
         {"pattern 3 segment 5 TIME", "01:30"},
         {"pattern 3 segment 6 TIME", "----"},
         {"pattern 1 segment 1 SV", "----"},
-        {"pid 2 KNL", "327.7 %"},
+        {"pid 2 KNL (KnL)", "327.7 %"},
         {"pid 2 I", "1 s"},
         {"advanced SV-H", "1200.0"},
         {"pattern 1 segment 1 LINK", "3"},
         {"system PVT", "K         0   to 1200 degree C,  32 to 2192 degree F"},
-        {"system EV-T1", "No alarm"},
+        {"system EV-T1 (AL1T)", "No alarm"},
     };
     for (const auto& c : cases) {
         const ParameterEntry* e = Find(entries, c.name);
@@ -68,7 +68,7 @@ TEST(ParameterListing, DiffNamesExactlyTheChangedParameters) {
     EXPECT_EQ(differences[0].b.stored, 30);
     EXPECT_EQ(differences[1].a.Name(), "pid 9 P");
     EXPECT_EQ(differences[1].b.text, "2.5 %");
-    EXPECT_EQ(differences[2].a.Name(), "pattern 9 segment 20 ALM4");
+    EXPECT_EQ(differences[2].a.Name(), "pattern 9 segment 20 ALM4 (ALARM4)");
     EXPECT_TRUE(DiffParameters(a, a).empty());
 }
 

@@ -382,8 +382,11 @@ TEST(PatternTransfers, EveryFailedCallShowsItsOwnMessageAndTheRestRun) {
         e.controller.FailCalls([failing](const LinkCall&, int index) {
             return std::find(failing.begin(), failing.end(), index) != failing.end();
         });
-        const int failures =
-            c.send ? SendPattern(e.image, 2, e.messages) : RetrievePattern(e.image, 2, e.messages);
+        TransferContext link;
+        const int failures = static_cast<int>(
+            (c.send ? SendPattern(link, e.image, 2, e.messages)
+                    : RetrievePattern(link, e.image, 2, e.messages))
+                .failed.size());
         EXPECT_EQ(failures, static_cast<int>(failing.size())) << c.name;
         // The Part's own text, then the link's reason on the next line.
         Texts firstLines;

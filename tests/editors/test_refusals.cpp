@@ -86,7 +86,7 @@ TEST(Refusals, SystemSetupAndPidGroupFields) {
     RecordingMessages advancedMessages;
     AdvancedForm form(advanced, image.systemSetup, advancedMessages);
     form.Show();
-    form.Texts().SV_H = "1200.1";
+    form.Texts()["SV-H"] = "1200.1";
     form.Store();
     EXPECT_EQ(advancedMessages.Texts(), Texts{"Parameter SVH is wrong.\nSV-H: 0.0 to 1200.0"});
 }

@@ -83,7 +83,14 @@ TEST(FileNameDialog, Controls) {
 // Browse... fills both fields from the picked path; a cancelled pick keeps them.
 TEST(FileNameDialog, BrowseFillsTheFields) {
     QString picked = QStringLiteral("/srv/kiln/PARAM 1.SLK");
-    FileNameDialog dialog(nullptr, true, [&](QWidget*) { return picked; });
+    struct Picks : FilePrompts {
+        explicit Picks(const QString& path) : picked(path) {}
+        std::string PickPath(Purpose, const std::string&, const std::string&) override {
+            return picked.toStdString();
+        }
+        const QString& picked;
+    } prompts(picked);
+    FileNameDialog dialog(nullptr, true, &prompts);
     auto* browse = dialog.findChild<QPushButton*>(QStringLiteral("Browse"));
     ASSERT_TRUE(browse);
     EXPECT_EQ(browse->text(), QStringLiteral("Browse..."));

@@ -8,8 +8,9 @@
 
 namespace {
 
-// Answers the confirmation as told and remembers what it was shown.
-class ScriptedConnectUi : public ConnectUi {
+// Answers the confirmation as told and remembers what it was shown, and each read's
+// progress step.
+class ScriptedConnectUi : public ConnectUi, public TransferProgress {
 public:
     explicit ScriptedConnectUi(bool confirm) : m_confirm(confirm) {}
     bool ConfirmModelCode(const std::string& code, const std::string& failure) override {
@@ -17,7 +18,7 @@ public:
         shownFailure = failure;
         return m_confirm;
     }
-    void Progress(int index, int total, const ConnectRead&) override {
+    void Step(const std::string&, int index, int total) override {
         progress.push_back(index);
         this->total = total;
     }
@@ -34,14 +35,23 @@ private:
 };
 
 struct ConnectFixture : ::testing::Test {
-    ConnectFixture() : link(sim) {
+    ConnectFixture() : scoped(sim) {
         SetStartValues(image);
         sim.Memory().LoadFactoryContents("PXT4TEY1T-0012");
     }
     uint8_t* Mem(uint32_t address) { return sim.Memory().Data() + address; }
 
+    // Connect with `ui`, its progress shown to `ui` too.
+    TransferResult Connect(ParameterImage& onto, ScriptedConnectUi& ui) {
+        link.SetProgress(&ui);
+        const TransferResult result = RunConnect(link, onto, ui, messages, cursor);
+        link.SetProgress(nullptr);
+        return result;
+    }
+
     SimulatedController sim;
-    ScopedLinkBackend link;
+    ScopedLinkBackend scoped;
+    TransferContext link;
     ParameterImage image;
     RecordingMessages messages;
     NoCursor cursor;
@@ -69,7 +79,7 @@ std::vector<ExpectedRead> ExpectedConfirmedReads() {
 
 TEST_F(ConnectFixture, ConfirmedConnectMakesTheFiftyEightReadsInOrder) {
     ScriptedConnectUi ui(true);
-    RunConnect(image, ui, messages, cursor);
+    Connect(image, ui);
 
     const auto expected = ExpectedConfirmedReads();
     ASSERT_EQ(expected.size(), 58u);
@@ -92,7 +102,7 @@ TEST_F(ConnectFixture, ConfirmedConnectMakesTheFiftyEightReadsInOrder) {
 
 TEST_F(ConnectFixture, ConfirmedConnectFillsTheImageFromTheControllersBlocks) {
     ScriptedConnectUi ui(true);
-    RunConnect(image, ui, messages, cursor);
+    Connect(image, ui);
 
     EXPECT_EQ(ui.shownCode, "PXT4TEY1T-00121"); // 14 bytes read, the 15th keeps its "1"
     EXPECT_TRUE(HasTimeSignalOption(image));
@@ -118,7 +128,7 @@ TEST_F(ConnectFixture, ConfirmedConnectFillsTheImageFromTheControllersBlocks) {
 TEST_F(ConnectFixture, CancelledConnectReadsOnlyTheModelCode) {
     ParameterImage before = image;
     ScriptedConnectUi ui(false);
-    RunConnect(image, ui, messages, cursor);
+    Connect(image, ui);
 
     ASSERT_EQ(sim.Calls().size(), 1u);
     EXPECT_EQ(sim.Calls()[0].block, 40);
@@ -136,7 +146,7 @@ TEST_F(ConnectFixture, CancelledConnectReadsOnlyTheModelCode) {
 TEST_F(ConnectFixture, CancelKeepsAnEarlierConnectionFlag) {
     image.connected = 1;
     ScriptedConnectUi ui(false);
-    RunConnect(image, ui, messages, cursor);
+    Connect(image, ui);
     EXPECT_EQ(image.connected, 1);
 }
 
@@ -148,7 +158,7 @@ TEST_F(ConnectFixture, NinthByteDecidesTheTimeSignalOption) {
     for (const auto& c : cases) {
         std::memcpy(Mem(0x2800), c.code, 14);
         ScriptedConnectUi ui(false);
-        RunConnect(image, ui, messages, cursor);
+        Connect(image, ui);
         EXPECT_EQ(HasTimeSignalOption(image), c.option) << c.code;
     }
 }
@@ -161,7 +171,7 @@ TEST_F(ConnectFixture, AFailedReadChangesNothingAndIsReportedOnce) {
     image.pid[1].SetWord(0, 1234);
     image.pattern[3].bytes[7] = 0x5A;
     ScriptedConnectUi ui(true);
-    RunConnect(image, ui, messages, cursor);
+    Connect(image, ui);
 
     EXPECT_EQ(image.pid[1].Word(0), 1234);
     EXPECT_EQ(image.pattern[3].bytes[7], 0x5A);
@@ -179,7 +189,7 @@ TEST_F(ConnectFixture, FailedSystemSetupBlockKeepsItsFieldsOnly) {
     image.systemSetup.PVT = 99;  // held in block 12
     image.systemSetup.TF = 4321; // held in block 9
     ScriptedConnectUi ui(true);
-    RunConnect(image, ui, messages, cursor);
+    Connect(image, ui);
     EXPECT_EQ(image.systemSetup.PVT, 99);
     EXPECT_EQ(image.systemSetup.TF, static_cast<int16_t>(Mem(0x0904)[0] | Mem(0x0904)[1] << 8));
 }
@@ -188,7 +198,7 @@ TEST_F(ConnectFixture, NothingAttachedStillConnectsAndSaysSo) {
     sim.FailCalls([](const LinkCall&, int) { return true; });
     ParameterImage before = image;
     ScriptedConnectUi ui(true);
-    RunConnect(image, ui, messages, cursor);
+    Connect(image, ui);
     EXPECT_EQ(ui.shownCode, std::string(15, '1'));
     EXPECT_EQ(ui.shownFailure, "Port 1 (simulated controller): no answer within 500 ms.");
     EXPECT_EQ(image.connected, 1);
@@ -206,7 +216,7 @@ TEST_F(ConnectFixture, RetryPassesCompleteALossyConnect) {
     ParameterImage clean = image;
     {
         ScriptedConnectUi ui(true);
-        RunConnect(clean, ui, messages, cursor);
+        Connect(clean, ui);
     }
     for (unsigned seed = 1; seed <= 20; ++seed) {
         unsigned state = seed;
@@ -217,10 +227,10 @@ TEST_F(ConnectFixture, RetryPassesCompleteALossyConnect) {
         ParameterImage lossy;
         SetStartValues(lossy);
         ScriptedConnectUi ui(true);
-        ReadReport report = RunConnect(lossy, ui, messages, cursor);
+        TransferResult report = Connect(lossy, ui);
         for (int pass = 0; pass < 30 && !report.failed.empty(); ++pass) {
             sim.ClearCalls();
-            const ReadReport again = RetryFailedReads(lossy, report);
+            const TransferResult again = RetryFailedReads(link, lossy, report);
             ASSERT_EQ(sim.Calls().size(), report.failedReads.size()) << "seed " << seed;
             report = again;
         }

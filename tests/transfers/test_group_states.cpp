@@ -1,3 +1,4 @@
+#include "transfers/connect_procedure.h"
 #include "transfers/group_states.h"
 
 #include <gtest/gtest.h>
@@ -6,28 +7,34 @@
 
 namespace {
 
-constexpr int kPid3 = PidGroupIndex(3);
-constexpr int kPattern2 = PatternGroupIndex(2);
+using SendOutcome = TransferOutcome;
+using ReadReport = TransferResult;
 
-void Edit(ParameterImage& image, int group) {
+constexpr GroupId kPid3 = GroupId::Pid(3);
+constexpr GroupId kPattern2 = GroupId::Pattern(2);
+constexpr GroupId kSystemSetupGroup = GroupId::SystemSetup();
+constexpr GroupId kAdvancedGroup = GroupId::Advanced();
+
+void Edit(ParameterImage& image, GroupId group) {
+    const auto i = static_cast<size_t>(group.number() - 1);
     if (group == kSystemSetupGroup)
         ++image.systemSetup.PVF;
     else if (group == kAdvancedGroup)
         ++image.advanced.DMV;
-    else if (group < PatternGroupIndex(1))
-        ++image.pid[static_cast<size_t>(group - 2)].bytes[5];
+    else if (group.kind() == GroupId::Kind::PidGroup)
+        ++image.pid[i].bytes[5];
     else
-        ++image.pattern[static_cast<size_t>(group - 11)].bytes[100];
+        ++image.pattern[i].bytes[100];
 }
 
 ReadReport FailedPatternTwo() {
     ReadReport report;
     const std::vector<ConnectRead>& sequence = ConnectReadSequence();
     for (int i = 0; i < static_cast<int>(sequence.size()); ++i)
-        if (sequence[static_cast<size_t>(i)].destination == ConnectRead::PatternPiece &&
-            sequence[static_cast<size_t>(i)].block == 23)
+        if (sequence[static_cast<size_t>(i)].block == 23) {
             report.failedReads.push_back(i);
-    report.failed.assign(report.failedReads.size(), "pattern 2");
+            report.failed.push_back({23, "pattern 2"});
+        }
     return report;
 }
 
@@ -36,7 +43,7 @@ using Steps = std::function<void(GroupStates&, ParameterImage&)>;
 struct Case {
     const char* name;
     Steps steps;
-    int group;
+    GroupId group;
     GroupState state;
     bool unsent; // of `group`; HasUnsentEdits() must agree, no other group is edited
 };
@@ -70,7 +77,7 @@ TEST(GroupStates, FollowEveryWayAGroupChanges) {
          [](GroupStates& s, ParameterImage& im) {
              Edit(im, kPattern2);
              s.Observe(im, "t1");
-             s.Sent(im, kPattern2, SendOutcome::Sent, "t2");
+             s.Sent(im, kPattern2, SendOutcome::Done, "t2");
          },
          kPattern2, GroupState::Sent, false},
         {"a failed SEND keeps the edit of its own store step unsent",
@@ -176,15 +183,17 @@ TEST(GroupStates, FollowEveryWayAGroupChanges) {
 
 // Every group has its own record: an edit of one marks that one alone.
 TEST(GroupStates, AnEditMarksItsOwnGroupOnly) {
-    for (int g = 0; g < kSetGroups; ++g) {
+    for (GroupId g : AllGroups()) {
         ParameterImage image;
         SetStartValues(image);
         GroupStates states;
         states.FileRead(image, "t0");
         Edit(image, g);
         states.Observe(image, "t1");
-        for (int other = 0; other < kSetGroups; ++other)
-            EXPECT_EQ(states.At(other).unsent, other == g) << GroupTitle(g) << " " << other;
-        EXPECT_EQ(GroupOfListing(ListingGroupOf(g)), g);
+        for (GroupId other : AllGroups())
+            EXPECT_EQ(states.At(other).unsent, other == g)
+                << GroupTitle(g) << " " << GroupTitle(other);
+        EXPECT_EQ(GroupOfCommandName(GroupCommandName(g)), g);
+        EXPECT_EQ(GroupId::FromIndex(g.Index()), g);
     }
 }

@@ -30,7 +30,7 @@ TEST(RestoreImage, NeverLeavesTheControllerHalfLocked) {
         uint8_t lockedBefore;
         bool unlock;
         std::function<bool(const LinkCall&, int)> fail;
-        std::vector<std::string> notWritten; // empty: every group and WDIS 1 last
+        std::vector<GroupId> notWritten; // empty: every group and WDIS 1 last
         const char* stopped;                 // the start of why nothing was written
     } cases[] = {
         {"unlocked", 0, false, nullptr, {}, ""},
@@ -46,16 +46,16 @@ TEST(RestoreImage, NeverLeavesTheControllerHalfLocked) {
          0,
          false,
          [](const LinkCall& c, int) { return c.write && c.block == PatternBlockB(5); },
-         {"pattern 5"},
+         {GroupId::Pattern(5)},
          ""},
     };
     for (const auto& c : cases) {
         SimulatedController sim;
         sim.Memory().LoadFactoryContents();
         sim.Memory().Data()[ControllerMemory::kWdisAddress] = c.lockedBefore;
-        ScopedLinkBackend scoped(sim);
+        TransferContext link(sim);
         AdvancedRecord controller;
-        RetrieveAdvancedBlocks(controller);
+        RetrieveAdvanced(link, controller);
         sim.ClearCalls();
         sim.FailCalls(c.fail);
 
@@ -65,7 +65,7 @@ TEST(RestoreImage, NeverLeavesTheControllerHalfLocked) {
         RestoreOptions options;
         options.unlock = c.unlock;
         const RestoreReport report = RestoreImage(
-            image,
+            link, image,
             [&](ParameterImage& onto) { return ReadParameterFileText(text, onto, messages); },
             options);
 
@@ -80,7 +80,7 @@ TEST(RestoreImage, NeverLeavesTheControllerHalfLocked) {
             continue;
         }
         EXPECT_EQ(report.NotWritten(), c.notWritten) << c.name;
-        EXPECT_EQ(report.Written().size() + c.notWritten.size(), size_t{kImageGroups}) << c.name;
+        EXPECT_EQ(report.Written().size() + c.notWritten.size(), size_t{kGroupCount}) << c.name;
         ASSERT_FALSE(writes.empty()) << c.name;
         // A controller that was locked is unlocked by the first write and nothing else.
         EXPECT_EQ(IsWdis(writes.front()), c.unlock) << c.name;
