@@ -15,7 +15,7 @@ class QLineEdit;
 class QWidget;
 
 // "EXPERT PARAMETER": a view over AdvancedForm. Controls are named by their labels in the
-// window ("SV-H", "A1HS", "DVDV", "ATSV", "PID", "TDS", ...).
+// window ("DMV", "A1HS", "DVDV", "ATSV", "PID", "TDS", ...).
 class AdvancedDialog : public QDialog {
     Q_OBJECT
 public:

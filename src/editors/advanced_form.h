@@ -9,7 +9,7 @@
 #include <vector>
 
 // The working texts of the advanced dialog, one per edit field and drop-down, by the
-// window's labels ("SV-H", "A1HS", "DVDV", "TDS", "ATSV", "PID").
+// window's labels ("DMV", "A1HS", "DVDV", "TDS", "ATSV", "PID").
 using AdvancedTexts = FieldTexts;
 
 // The rows the advanced dialog shows, in the order of its store step.

@@ -35,7 +35,7 @@ template <class List> std::optional<int> CodeOf(const List& list, const std::str
 }
 
 // A refusal as the operator reads it: the parameter's own message, then which field it is
-// and what it takes ("Parameter SVH is wrong." and "SV-H: 0.0 to 1200.0").
+// and what it takes ("Parameter DMV is wrong." and "DMV: 0.0 to 105.0").
 std::string Refusal(const std::string& message, const std::string& field, const std::string& takes);
 std::string RangeRefusal(const InputRange& range, const std::string& message,
                          const std::string& field, int32_t lo, int32_t hi);
@@ -72,7 +72,7 @@ bool StoreRangeValue(const InputRange& range, const std::string& text, int32_t l
 
 class UnshownValues;
 
-// The texts of a window's fields by the catalogue's labels ("SV-H", "TDS").
+// The texts of a window's fields by the catalogue's labels ("DMV", "TDS").
 class FieldTexts {
 public:
     std::string& operator[](const std::string& label) { return m_texts[label]; }

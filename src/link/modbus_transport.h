@@ -43,7 +43,6 @@ public:
     // Port 1's settings when TQXCOMM_PORT1 is not set; the line reopens at the next call.
     void UseSettings(const PortSettings& settings);
     // Port 1's settings whether TQXCOMM_PORT1 is set or not: a command line's own choice.
-    void OverrideSettings(const PortSettings& settings);
     // The settings in use, or those the next call will use.
     PortSettings Settings() const;
     int Unit() const override { return Settings().unit; }
@@ -64,7 +63,6 @@ private:
     // What one attempt of an exchange came to.
     enum class Outcome { Ok, Silent, Garbled, Exception, WrongUnit, Lost };
 
-    void Give(const PortSettings& settings, bool overEnvironment);
     // Takes port 1's setting and the trace file as they are now; false for a malformed
     // TQXCOMM_PORT1.
     bool Configure();

@@ -44,20 +44,12 @@ PortSettings ModbusTransport::Settings() const {
 }
 
 void ModbusTransport::UseSettings(const PortSettings& settings) {
-    Give(settings, false);
-}
-
-void ModbusTransport::OverrideSettings(const PortSettings& settings) {
-    Give(settings, true);
-}
-
-void ModbusTransport::Give(const PortSettings& settings, bool overEnvironment) {
     PortSettings line = settings, before = Settings();
     line.unit = before.unit;
     line.timeoutMs = before.timeoutMs;
     if (line != before)
         m_lastAnsweredUnit = 0; // another line
-    m_port.Give(settings, overEnvironment);
+    m_port.Give(settings);
     m_line.Close();
     m_configured = false;
     m_openFailed = false;

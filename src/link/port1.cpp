@@ -10,10 +10,6 @@ void UsePort1Settings(const PortSettings& settings) {
     TheModbusTransport().UseSettings(settings);
 }
 
-void OverridePort1Settings(const PortSettings& settings) {
-    TheModbusTransport().OverrideSettings(settings);
-}
-
 bool Port1FromEnvironment(std::string* text) {
     const char* env = std::getenv("TQXCOMM_PORT1");
     if (!env || !*env)

@@ -9,9 +9,6 @@
 // given (the operator's saved choice); otherwise the default port. The link reopens
 // lazily, at the next call, when they change.
 void UsePort1Settings(const PortSettings& settings);
-// Port 1 is `settings` whether TQXCOMM_PORT1 is set or not: a choice made for this run
-// (tqxctl's --port), which the variable must not undo.
-void OverridePort1Settings(const PortSettings& settings);
 // TQXCOMM_PORT1 is set (and not empty); `text` receives its value.
 bool Port1FromEnvironment(std::string* text = nullptr);
 // Port 1's settings as the link uses them now (the unit a station change moved it to

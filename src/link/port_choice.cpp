@@ -2,16 +2,14 @@
 
 #include <cstdlib>
 
-void PortChoice::Give(const PortSettings& settings, bool overEnvironment) {
+void PortChoice::Give(const PortSettings& settings) {
     m_given = true;
-    m_overrides = overEnvironment;
     m_givenSettings = settings;
     m_movedUnit = 0;
 }
 
 bool PortChoice::Resolve(PortSettings& out, std::string& text, std::string& problem) const {
-    const bool environment = !m_ownSettingsOnly && !m_overrides;
-    const char* env = environment ? std::getenv("TQXCOMM_PORT1") : nullptr;
+    const char* env = m_ownSettingsOnly ? nullptr : std::getenv("TQXCOMM_PORT1");
     text = env ? env : "";
     bool ok = true;
     if (!text.empty())

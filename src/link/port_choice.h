@@ -6,14 +6,13 @@
 
 // Which settings a Modbus transport opens its line at. Port 1 is TQXCOMM_PORT1 when it is
 // set, else the settings the program gave (the operator's saved choice), else the default
-// port. Settings given as an override (tqxctl's --port) win over TQXCOMM_PORT1, and a
-// transport for one purpose (a Test, a scan) never reads it. A station change moves the
-// unit until settings are given again.
+// port. A transport for one purpose (a Test, a scan, tqxctl's port 1) never reads it. A
+// station change moves the unit until settings are given again.
 class PortChoice {
 public:
     explicit PortChoice(bool ownSettingsOnly) : m_ownSettingsOnly(ownSettingsOnly) {}
 
-    void Give(const PortSettings& settings, bool overEnvironment);
+    void Give(const PortSettings& settings);
     void MoveUnit(int unit) { m_movedUnit = unit; }
 
     // The settings chosen now, into `out`; false for a malformed TQXCOMM_PORT1, leaving
@@ -32,7 +31,6 @@ private:
 
     bool m_ownSettingsOnly = false;
     bool m_given = false;
-    bool m_overrides = false; // the settings given win over TQXCOMM_PORT1
     PortSettings m_givenSettings;
     int m_movedUnit = 0; // 0 for none
     std::string m_problem;

@@ -152,12 +152,3 @@ bool operator==(const PortSettings& a, const PortSettings& b) {
            a.stopBits == b.stopBits;
 }
 
-std::string Port1PaneText(const PortSettings& settings, bool connected,
-                          const std::string& modelCode, const std::string& fileName) {
-    std::string state = "not connected";
-    if (!fileName.empty())
-        state = "loaded from file " + fileName;
-    else if (connected)
-        state = "connected to model code " + modelCode;
-    return ShortPortText(settings) + " - " + state;
-}

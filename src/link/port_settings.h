@@ -44,8 +44,3 @@ inline bool operator!=(const PortSettings& a, const PortSettings& b) {
     return !(a == b);
 }
 
-// The status bar's port 1 pane: the port as it is and what the loader holds, e.g.
-// "/dev/ttyUSB0 9600 8E1 unit 3 - connected to model code PXT9A1Y2T-0D1R",
-// "... - not connected", "... - loaded from file C:\TEST".
-std::string Port1PaneText(const PortSettings& settings, bool connected,
-                          const std::string& modelCode, const std::string& fileName);

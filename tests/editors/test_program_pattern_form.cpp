@@ -388,7 +388,7 @@ TEST(PatternTransfers, EveryFailedCallShowsItsOwnMessageAndTheRestRun) {
                     : RetrievePattern(link, e.image, 2, e.messages))
                 .failed.size());
         EXPECT_EQ(failures, static_cast<int>(failing.size())) << c.name;
-        // The Part's own text, then the link's reason on the next line.
+        // The editor's own text, then the link's reason on the next line.
         Texts firstLines;
         for (const std::string& text : e.messages.Texts()) {
             firstLines.push_back(text.substr(0, text.find('\n')));

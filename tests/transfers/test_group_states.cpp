@@ -1,8 +1,10 @@
 #include "transfers/connect_procedure.h"
 #include "transfers/group_states.h"
+#include "transfers/parameter_set.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -196,4 +198,30 @@ TEST(GroupStates, AnEditMarksItsOwnGroupOnly) {
         EXPECT_EQ(GroupOfCommandName(GroupCommandName(g)), g);
         EXPECT_EQ(GroupId::FromIndex(g.Index()), g);
     }
+}
+
+// The port pane and the header say where the set came from, and never show a model code
+// that was not read.
+TEST(ParameterSet, PaneAndHeaderFollowTheSource) {
+    ParameterImage image;
+    SetStartValues(image);
+    ParameterSet set(image);
+    const std::string usb = "/dev/ttyUSB0 9600 8E1 unit 3";
+    EXPECT_EQ(PortPaneText(set, usb), usb + " - not connected");
+    TransferResult codeFailed;
+    codeFailed.failedReads = {kModelCodeRead};
+    codeFailed.Fail(40, "model code (block 40)", "");
+    set.Connected(codeFailed, ImageSource::Controller("rtu:/dev/ttyUSB0", 3, "09:12"), "09:12:00");
+    EXPECT_EQ(PortPaneText(set, usb), usb + " - connected, model code not read");
+    EXPECT_EQ(HeaderOf(set, "x").model, "model code not read");
+    std::copy_n("PXT9A1Y2T-0D1R", 14, image.modelCode.data());
+    set.Retried(TransferResult{}, "09:13:00");
+    EXPECT_EQ(PortPaneText(set, usb), usb + " - connected to model code PXT9A1Y2T-0D1R");
+    EXPECT_EQ(HeaderOf(set, "x").source, "source: controller, read at 09:12");
+    set.FileRead("C:\\TEST", "09:14:00");
+    EXPECT_EQ(PortPaneText(set, usb), usb + " - loaded from file C:\\TEST");
+    ++image.pid[0].bytes[0];
+    set.Observe("09:15:00");
+    EXPECT_EQ(HeaderOf(set, "x").source, "source: file C:\\TEST, edited since");
+    EXPECT_EQ(HeaderOf(set, "x").model, "model code not read");
 }
