@@ -55,7 +55,8 @@ CommunicationDialog::CommunicationDialog(const TransferContext& link, QWidget* p
 }
 
 void CommunicationDialog::Refresh() {
-    m_port->setText(QStringLiteral("Port 1: ") + QString::fromStdString(m_link.Backend().PortText()));
+    m_port->setText(QStringLiteral("Port 1: ") +
+                    QString::fromStdString(m_link.Backend().PortText()));
     const LinkJournal& journal = m_link.Journal();
     QString statistics;
     for (const std::string& line :

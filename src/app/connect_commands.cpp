@@ -45,8 +45,8 @@ bool ConnectCommands::CanRun(Command command) const {
 
 void ConnectCommands::Start() {
     WindowConnectUi ui(m_document);
-    const TransferResult result =
-        RunConnect(m_document.Link(), m_document.Image(), ui, m_document.Tell(), m_document.Cursor());
+    const TransferResult result = RunConnect(m_document.Link(), m_document.Image(), ui,
+                                             m_document.Tell(), m_document.Cursor());
     // A cancelled confirmation changes only the model code: what the last Connect could
     // not read is still to be read.
     if (result.outcome != TransferOutcome::Cancelled) {
@@ -65,8 +65,9 @@ void ConnectCommands::Retry() {
     if (positions.empty())
         return;
     WindowConnectUi ui(m_document);
-    const TransferResult result = RunRetryFailedReads(
-        m_document.Link(), m_document.Image(), positions, ui, m_document.Tell(), m_document.Cursor());
+    const TransferResult result =
+        RunRetryFailedReads(m_document.Link(), m_document.Image(), positions, ui, m_document.Tell(),
+                            m_document.Cursor());
     m_document.Set().Retried(result, m_document.Now());
     m_document.NotifyChanged();
 }

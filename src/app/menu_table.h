@@ -41,12 +41,13 @@ struct MenuItem {
 inline const std::vector<MenuItem>& MenuBarItems() {
     using H = Handler;
     static const std::vector<MenuItem> items = {
-        {"File", "Read", Command::FileRead, "Copy file data  on disk or floppy to Loader", H::Files},
+        {"File", "Read", Command::FileRead, "Copy file data  on disk or floppy to Loader",
+         H::Files},
         {"File", "Write", Command::FileWrite, "Copy Loader data to file on disk or floppy",
          H::Files},
         {"File", "Print...", Command::FilePrint, "Print the parameter report", H::Report},
-        {"File", "Export PDF...", Command::FileExportPdf,
-         "Save the parameter report as a PDF file", H::Report},
+        {"File", "Export PDF...", Command::FileExportPdf, "Save the parameter report as a PDF file",
+         H::Report},
         {"File", "Compare with file...", Command::CompareFile,
          "List the parameters that differ between Loader and a parameter file", H::Compare},
         {"Parameter setting", "Program pattern", Command::ProgramPattern, "", H::Editors},

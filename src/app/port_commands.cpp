@@ -3,9 +3,9 @@
 #include "app/communication_dialog.h"
 #include "app/document.h"
 #include "app/port_settings_dialog.h"
-#include "link/serial_ports_qtcore.h"
 #include "link/port1.h"
 #include "link/port_settings.h"
+#include "link/serial_ports_qtcore.h"
 #include "widgets/saved_settings_qt.h"
 
 std::string PortOneText() {

@@ -18,7 +18,7 @@ void ReportCommands::Run(Command command) {
     if (command == Command::FilePrint)
         return Print();
     std::string path = m_document.Prompts().PickPath(FilePrompts::Purpose::Save, "Export PDF",
-                                                      "PDF files (*.pdf)");
+                                                     "PDF files (*.pdf)");
     if (path.empty())
         return;
     const std::string suffix = ".pdf";

@@ -39,8 +39,8 @@ void AdvancedDialog::BuildControls() {
     // One row of a box: the parameter's help button and its field, from its catalogue row.
     auto add = [&](const char* label, QWidget* box) {
         const ParameterRow& row = *FindRow(GroupId::Kind::Advanced, label);
-        QWidget* help = MakeHelpButton(QLatin1String(label), row.help ? row.help : "", m_messages,
-                                       this);
+        QWidget* help =
+            MakeHelpButton(QLatin1String(label), row.help ? row.help : "", m_messages, this);
         if (row.encoding != Encoding::Choice) {
             AddRow(g, help, m_edits[label] = MakeEdit(QLatin1String(label), box));
             return;

@@ -80,12 +80,11 @@ bool StoreField(const ParameterRow& row, const std::string& text, uint16_t& valu
     switch (row.encoding) {
     case Encoding::RangeAbsolute:
     case Encoding::RangeDifference: {
-        const InputRange r =
-            row.encoding == Encoding::RangeDifference ? range.Difference() : range;
+        const InputRange r = row.encoding == Encoding::RangeDifference ? range.Difference() : range;
         int16_t field = static_cast<int16_t>(value);
-        const bool stored = StoreRangeValue(
-            r, text, row.lo, row.hi, field,
-            RangeRefusal(r, row.message, row.Label(), row.lo, row.hi), messages);
+        const bool stored =
+            StoreRangeValue(r, text, row.lo, row.hi, field,
+                            RangeRefusal(r, row.message, row.Label(), row.lo, row.hi), messages);
         value = static_cast<uint16_t>(field);
         return stored;
     }

@@ -9,7 +9,7 @@ using R = PidGroupRecord;
 
 // The text fields, in the store step's order after P and I.
 constexpr std::pair<const char*, std::string PidGroupTexts::*> kAfterI[] = {
-    {"D", &PidGroupTexts::D},       {"KnL", &PidGroupTexts::KnL}, {"MAN", &PidGroupTexts::MAN},
+    {"D", &PidGroupTexts::D},       {"KnL", &PidGroupTexts::KnL},   {"MAN", &PidGroupTexts::MAN},
     {"MV-H", &PidGroupTexts::MV_H}, {"MV-L", &PidGroupTexts::MV_L}, {"GAP", &PidGroupTexts::GAP},
     {"Ar", &PidGroupTexts::Ar},     {"REV", &PidGroupTexts::REV}};
 

@@ -46,7 +46,8 @@ using groupdialog::MakeCombo;
 using groupdialog::MakeEdit;
 
 ProgramPatternDialog::ProgramPatternDialog(ParameterImage& image, Messages& messages,
-                                           CursorControl& cursor, QWidget* parent, TransferContext* link)
+                                           CursorControl& cursor, QWidget* parent,
+                                           TransferContext* link)
     : QDialog(parent), m_form(image, messages, cursor), m_messages(messages) {
     setWindowTitle(QStringLiteral("Program Pattern"));
     if (link)

@@ -112,9 +112,9 @@ ReportPage PatternPage(int n, const ParameterImage& image,
         "Range: " + range.value_or("(PVU " + std::to_string(setup.PVU) + ")") +
         "    Decimal position: " + decimals.value_or("(PVD " + std::to_string(setup.PVD) + ")") +
         "    Time unit: " + unit.value_or("(TMU " + std::to_string(setup.TMU) + ")"));
-    page.notes.push_back("PVSTART: " + setting["PVST"] + "    CYCLIC OPERATION: " +
-                         setting["CYCL"] + "    LINK: " + setting["LINK"] +
-                         "    Segments in use: " + std::to_string(used) + " of 20");
+    page.notes.push_back(
+        "PVSTART: " + setting["PVST"] + "    CYCLIC OPERATION: " + setting["CYCL"] +
+        "    LINK: " + setting["LINK"] + "    Segments in use: " + std::to_string(used) + " of 20");
     return page;
 }
 
@@ -166,6 +166,7 @@ ReportContent BuildReport(const ParameterImage& image, const ReportOptions& opti
             pid.push_back(std::move(e));
     report.pages.push_back(PidPage(pid, setup));
     for (int n = 1; n <= ParameterImage::kPatterns; ++n)
-        report.pages.push_back(PatternPage(n, image, ListGroup(image, GroupId::Pattern(n), listing)));
+        report.pages.push_back(
+            PatternPage(n, image, ListGroup(image, GroupId::Pattern(n), listing)));
     return report;
 }

@@ -1,8 +1,8 @@
 #include "editors/system_setup_dialog.h"
 
 #include "editors/group_dialog_qt.h"
-#include "values/conversions.h"
 #include "image/parameter_catalogue.h"
+#include "values/conversions.h"
 #include "widgets/dialog_support_qt.h"
 #include "widgets/enter_cancels_qt.h"
 

@@ -97,9 +97,9 @@ int EntryAtCell(int row, int column) {
         const auto& rows = FileRows(kind);
         for (size_t i = 0; i < rows.size(); ++i)
             if (rows[i]->fileRow == row)
-                return column == 2 ? (kind == Kind::Advanced ? 0 : FirstSystemEntry()) +
-                                         static_cast<int>(i)
-                                   : -1;
+                return column == 2
+                           ? (kind == Kind::Advanced ? 0 : FirstSystemEntry()) + static_cast<int>(i)
+                           : -1;
     }
     const auto& pid = FileRows(Kind::PidGroup);
     if (row >= pid.front()->fileRow && row <= pid.back()->fileRow) {

@@ -60,9 +60,9 @@ FileNameDialog::FileNameDialog(QWidget* parent, bool forWriting, FilePrompts* pr
 void FileNameDialog::OnBrowse() {
     QtFilePrompts system(this);
     FilePrompts& prompts = m_prompts ? *m_prompts : system;
-    const QString picked = QString::fromStdString(prompts.PickPath(
-        m_forWriting ? FilePrompts::Purpose::Save : FilePrompts::Purpose::Open,
-        windowTitle().toStdString(), "SYLK files (*.slk *.SLK);;All files (*)"));
+    const QString picked = QString::fromStdString(
+        prompts.PickPath(m_forWriting ? FilePrompts::Purpose::Save : FilePrompts::Purpose::Open,
+                         windowTitle().toStdString(), "SYLK files (*.slk *.SLK);;All files (*)"));
     if (picked.isEmpty())
         return;
 #ifdef _WIN32

@@ -66,7 +66,8 @@ ParameterRow Member(const char* mnemonic, const char* label, Field Record::*memb
                     int offset, int fileRow, Coding c, const char* message = nullptr,
                     const char* help = nullptr) {
     constexpr FieldWidth width = sizeof(Field) == 1 ? FieldWidth::U8 : FieldWidth::I16;
-    ParameterRow row = Row(mnemonic, label, width, block, offset, fileRow, std::move(c), message, help);
+    ParameterRow row =
+        Row(mnemonic, label, width, block, offset, fileRow, std::move(c), message, help);
     if constexpr (std::is_same_v<Record, SS>) {
         if constexpr (sizeof(Field) == 1)
             row.setupU8 = member;
@@ -141,10 +142,14 @@ std::vector<ParameterRow> BuildSystemSetup() {
                "unit"),
         Member("GS-T", "GS-T", &SS::GS_T, B, 10, 39, time, "Parameter GS-T is wrong.",
                "Guarantee soak max.wait time. Range:00:00 to 99:59 . Unit:=>TMU"),
-        Member("EV-T1", "AL1T", &SS::EV_T1, B, 20, 40, Of(E::AlarmType), "Parameter AL1T is wrong."),
-        Member("EV-T2", "AL2T", &SS::EV_T2, B, 21, 41, Of(E::AlarmType), "Parameter AL2T is wrong."),
-        Member("EV-T3", "AL3T", &SS::EV_T3, B, 22, 42, Of(E::AlarmType), "Parameter AL3T is wrong."),
-        Member("EV-T4", "AL4T", &SS::EV_T4, B, 23, 43, Of(E::AlarmType), "Parameter AL4T is wrong."),
+        Member("EV-T1", "AL1T", &SS::EV_T1, B, 20, 40, Of(E::AlarmType),
+               "Parameter AL1T is wrong."),
+        Member("EV-T2", "AL2T", &SS::EV_T2, B, 21, 41, Of(E::AlarmType),
+               "Parameter AL2T is wrong."),
+        Member("EV-T3", "AL3T", &SS::EV_T3, B, 22, 42, Of(E::AlarmType),
+               "Parameter AL3T is wrong."),
+        Member("EV-T4", "AL4T", &SS::EV_T4, B, 23, 43, Of(E::AlarmType),
+               "Parameter AL4T is wrong."),
         Member("ENDT", "ENDT", &SS::ENDT, B, 24, 44, time, "Parameter ENDT is wrong.",
                "End signal output time. Range:00:00 to 99:59 .Unit:=>TMU"),
     };
@@ -217,12 +222,10 @@ std::vector<ParameterRow> BuildPidGroup() {
              "Integral break point. Range:0 to 100% of input range. Unit Engineering unit"),
         Word("MAN", "MAN", W::MAN, Tenths(100, -2500, 12500, kPercent), "Parameter MAN is wrong.",
              "Manual reset. Range:-25.0 to 125.0%. Unit: 0.1%. For example:10%->10.0"),
-        Word("MV-H", "MV-H", W::MV_H, Tenths(100, -500, 10500, kPercent),
-             "Parameter MVH is wrong.",
+        Word("MV-H", "MV-H", W::MV_H, Tenths(100, -500, 10500, kPercent), "Parameter MVH is wrong.",
              "Manipulating value Upper limit. Range:-5.0 to 105.0%. Unit: 0.1%. For "
              "example:10%->10.0"),
-        Word("MV-L", "MV-L", W::MV_L, Tenths(100, -500, 10500, kPercent),
-             "Parameter MVL is wrong.",
+        Word("MV-L", "MV-L", W::MV_L, Tenths(100, -500, 10500, kPercent), "Parameter MVL is wrong.",
              "Manipulating value Lower limit. Range:-5.0 to 105.0%. Unit: 0.1%. For "
              "example:10%->10.0"),
         Word("REV", "REV", W::REV, Choices({"1.Normal operation", "2.Reverse operation"}),
@@ -233,8 +236,8 @@ std::vector<ParameterRow> BuildPidGroup() {
 }
 
 // A field of the segment record; its file row is its place in the table.
-ParameterRow Field(const char* mnemonic, const char* label, FieldWidth width, int offset,
-                   Coding c, const char* help = nullptr) {
+ParameterRow Field(const char* mnemonic, const char* label, FieldWidth width, int offset, Coding c,
+                   const char* help = nullptr) {
     return Row(mnemonic, label, width, 0, offset, 0, std::move(c), nullptr, help);
 }
 

@@ -17,7 +17,7 @@ public:
 
     static constexpr GroupId SystemSetup() { return GroupId(Kind::SystemSetup, 0); }
     static constexpr GroupId Advanced() { return GroupId(Kind::Advanced, 0); }
-    static constexpr GroupId Pid(int g) { return GroupId(Kind::PidGroup, g); }      // 1..9
+    static constexpr GroupId Pid(int g) { return GroupId(Kind::PidGroup, g); }    // 1..9
     static constexpr GroupId Pattern(int n) { return GroupId(Kind::Pattern, n); } // 1..9
 
     constexpr Kind kind() const { return m_kind; }

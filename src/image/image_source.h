@@ -10,12 +10,12 @@ struct ImageSource {
     enum class Kind { StartValues, Controller, File, History };
 
     Kind kind = Kind::StartValues;
-    std::string port;          // a controller: port 1 as used, "rtu:/dev/ttyUSB0 9600 8E1, unit 3"
-    int unit = 0;              // a controller: the Modbus unit asked
+    std::string port;           // a controller: port 1 as used, "rtu:/dev/ttyUSB0 9600 8E1, unit 3"
+    int unit = 0;               // a controller: the Modbus unit asked
     bool modelCodeRead = false; // a controller: block 40 was read
-    std::string modelCode;     // the fourteen characters read
-    std::string when;          // a controller: when it was read, as the caller formats it
-    std::string path;          // a file: its path as given; history: what the snapshot was
+    std::string modelCode;      // the fourteen characters read
+    std::string when;           // a controller: when it was read, as the caller formats it
+    std::string path;           // a file: its path as given; history: what the snapshot was
     bool editedSince = false;
 
     static ImageSource Controller(const std::string& port, int unit, const std::string& when);

@@ -40,19 +40,19 @@ struct ParameterRow {
     const char* mnemonic; // the controller's name, and the parameter file's row label
     const char* label;    // the window's label; nullptr where no window shows the parameter
     FieldWidth width;
-    int32_t block;   // system setup and advanced: the controller block; PID groups and
-                     // segments: 0, the group's own blocks
-    int offset;      // byte offset in the block; PID groups: in the 24-byte record;
-                     // segments: in the 42-byte segment record
-    int fileRow;     // row in the parameter file (segments: below the pattern's first
-                     // row); 0 for a parameter the file does not carry
+    int32_t block; // system setup and advanced: the controller block; PID groups and
+                   // segments: 0, the group's own blocks
+    int offset;    // byte offset in the block; PID groups: in the 24-byte record;
+                   // segments: in the 42-byte segment record
+    int fileRow;   // row in the parameter file (segments: below the pattern's first
+                   // row); 0 for a parameter the file does not carry
     Encoding encoding;
-    int32_t lo = 0, hi = 0;            // the stored values the editor accepts
-    int divisor = 1;                   // OneDecimal: the stored value per shown unit
-    Unit unit = Unit::None;            // of the shown value
-    std::vector<const char*> choices;  // Choice: the texts, code = position
-    const char* message = nullptr;     // the editor's refusal
-    const char* help = nullptr;        // the help button's text
+    int32_t lo = 0, hi = 0;           // the stored values the editor accepts
+    int divisor = 1;                  // OneDecimal: the stored value per shown unit
+    Unit unit = Unit::None;           // of the shown value
+    std::vector<const char*> choices; // Choice: the texts, code = position
+    const char* message = nullptr;    // the editor's refusal
+    const char* help = nullptr;       // the help button's text
 
     // Members of the named records; null for the PID group and segment rows.
     uint8_t SystemSetupRecord::*setupU8 = nullptr;

@@ -151,4 +151,3 @@ bool operator==(const PortSettings& a, const PortSettings& b) {
     return a.device == b.device && a.baud == b.baud && a.parity == b.parity &&
            a.stopBits == b.stopBits;
 }
-

@@ -43,4 +43,3 @@ bool operator==(const PortSettings& a, const PortSettings& b);
 inline bool operator!=(const PortSettings& a, const PortSettings& b) {
     return !(a == b);
 }
-

@@ -16,8 +16,8 @@ namespace {
 using D = ConnectRead::Destination;
 
 ConnectRead Whole(int32_t block, D destination, GroupId group, std::string what) {
-    return {TQX_MODE_READ_BYTES, block, 0, blocks::Bytes(block), destination, group, 0,
-            std::move(what)};
+    return {TQX_MODE_READ_BYTES, block, 0, blocks::Bytes(block),
+            destination,         group, 0, std::move(what)};
 }
 
 std::vector<ConnectRead> BuildSequence() {
@@ -28,14 +28,14 @@ std::vector<ConnectRead> BuildSequence() {
         reads.push_back(Whole(blocks::kPidBlocks[g - 1], D::Group, GroupId::Pid(g),
                               "PID group " + std::to_string(g)));
     reads.push_back(Whole(blocks::kSystemSetupB, D::Discard, none, "block 9"));
-    reads.push_back(Whole(blocks::kAdvancedA, D::Group, GroupId::Advanced(),
-                          "advanced parameters (block 10)"));
-    reads.push_back(Whole(blocks::kSystemSetupA, D::Group, GroupId::SystemSetup(),
-                          "system setup (block 12)"));
-    reads.push_back(Whole(blocks::kSystemSetupB, D::Group, GroupId::SystemSetup(),
-                          "system setup (block 9)"));
-    reads.push_back(Whole(blocks::kAdvancedB, D::Group, GroupId::Advanced(),
-                          "advanced parameters (block 13)"));
+    reads.push_back(
+        Whole(blocks::kAdvancedA, D::Group, GroupId::Advanced(), "advanced parameters (block 10)"));
+    reads.push_back(
+        Whole(blocks::kSystemSetupA, D::Group, GroupId::SystemSetup(), "system setup (block 12)"));
+    reads.push_back(
+        Whole(blocks::kSystemSetupB, D::Group, GroupId::SystemSetup(), "system setup (block 9)"));
+    reads.push_back(
+        Whole(blocks::kAdvancedB, D::Group, GroupId::Advanced(), "advanced parameters (block 13)"));
     for (int n = 1; n <= ParameterImage::kPatterns; ++n)
         for (int k = 0; k < 4; ++k) {
             const PatternPiece piece = PatternRead(n, k);
@@ -197,8 +197,7 @@ TransferResult ReadPositions(TransferContext& link, ParameterImage& image,
     return result;
 }
 
-TransferResult ReadWholeController(TransferContext& link, ParameterImage& image,
-                                   int retryPasses) {
+TransferResult ReadWholeController(TransferContext& link, ParameterImage& image, int retryPasses) {
     link.BeginCommand();
     TransferResult result = ReadPositions(link, image, WholeReadPositions());
     const int reads = result.calls;
@@ -255,8 +254,7 @@ TransferResult RunConnect(TransferContext& link, ParameterImage& image, ConnectU
         WaitCursor wait(cursor);
         ReadModelCodeInto(link, image, result); // before the confirmation, with no progress
     }
-    const std::string codeFailure =
-        result.causes.empty() ? std::string() : result.causes.front();
+    const std::string codeFailure = result.causes.empty() ? std::string() : result.causes.front();
     if (!ui.ConfirmModelCode(image.ModelCode(), codeFailure)) {
         result.Worsen(TransferOutcome::Cancelled);
         return result;

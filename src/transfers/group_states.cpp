@@ -42,8 +42,8 @@ void GroupStates::Set(GroupId group, GroupState state, const std::string& when) 
     e.when = when;
 }
 
-void GroupStates::Connected(const ParameterImage& image, const TransferResult& result,
-                            bool retry, const std::string& when) {
+void GroupStates::Connected(const ParameterImage& image, const TransferResult& result, bool retry,
+                            const std::string& when) {
     const std::vector<GroupId> failed = GroupsOfFailedReads(result);
     for (GroupId g : AllGroups()) {
         if (retry && At(g).state != GroupState::ReadFailed)

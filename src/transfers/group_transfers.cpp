@@ -227,10 +227,10 @@ TransferResult SendPidGroup(TransferContext& link, const ParameterImage& image, 
     const PidGroupRecord& record = image.pid[static_cast<size_t>(g - 1)];
     const int32_t block = PidGroupBlock(g);
     TransferResult result;
-    if (Noted(link, result,
-              link.Write(TQX_MODE_WRITE_WORDS, block, 0, PidGroupRecord::kWords,
-                         record.bytes.data()),
-              block, "write PID group " + std::to_string(g)) &&
+    if (Noted(
+            link, result,
+            link.Write(TQX_MODE_WRITE_WORDS, block, 0, PidGroupRecord::kWords, record.bytes.data()),
+            block, "write PID group " + std::to_string(g)) &&
         link.Verify()) {
         std::array<uint8_t, PidGroupRecord::kBytes> back{};
         ++result.calls;
@@ -253,8 +253,8 @@ TransferResult RetrievePidGroup(TransferContext& link, ParameterImage& image, in
     // The record is the block's exact image; a failed read leaves it unchanged.
     std::array<uint8_t, PidGroupRecord::kBytes> read{};
     if (Noted(link, result,
-              link.Read(TQX_MODE_READ_WORDS, block, 0, PidGroupRecord::kWords, read.data()),
-              block, "read PID group " + std::to_string(g)))
+              link.Read(TQX_MODE_READ_WORDS, block, 0, PidGroupRecord::kWords, read.data()), block,
+              "read PID group " + std::to_string(g)))
         image.pid[static_cast<size_t>(g - 1)].bytes = read;
     link.NoteRetrieved(GroupId::Pid(g), result.Ok());
     return result;

@@ -119,8 +119,8 @@ TransferResult SendPattern(TransferContext& link, const ParameterImage& image, i
         ++result.calls;
         if (!link.Write(TQX_MODE_WRITE_ABSOLUTE, PatternBlockB(n), PatternAddress(n) + offset,
                         length, record + offset)) {
-            result.Fail(PatternBlockB(n), "write " + std::to_string(k + 1) + " of pattern " +
-                                              std::to_string(n),
+            result.Fail(PatternBlockB(n),
+                        "write " + std::to_string(k + 1) + " of pattern " + std::to_string(n),
                         link.FailureText());
             messages.Show(link.WithCause("falseSEND" + std::to_string(k + 1)));
         }

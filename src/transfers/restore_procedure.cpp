@@ -111,8 +111,8 @@ RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
 
     if (report.wasLocked) {
         if (!WriteWdis(link, 0)) {
-            report.stopped =
-                "WDIS 0 could not be written: " + link.FailureText() + "; nothing else was written.";
+            report.stopped = "WDIS 0 could not be written: " + link.FailureText() +
+                             "; nothing else was written.";
             return report;
         }
         report.unlocked = true;
@@ -123,8 +123,7 @@ RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
     unlocked.advanced.WDIS = 0;
     for (GroupId group : AllGroups()) {
         if (group == GroupId::SystemSetup())
-            report.sends.push_back(
-                {group, WriteSystemSetupOnto(link, image.systemSetup, b12, b9)});
+            report.sends.push_back({group, WriteSystemSetupOnto(link, image.systemSetup, b12, b9)});
         else
             report.sends.push_back({group, SendGroup(link, unlocked, group)});
     }

@@ -54,9 +54,8 @@ struct Loader : ::testing::Test {
     }
     // Fails every read of `block` while `failing` is set.
     void FailBlock(int block) {
-        sim.FailCalls([this, block](const LinkCall& call, int) {
-            return failing && call.block == block;
-        });
+        sim.FailCalls(
+            [this, block](const LinkCall& call, int) { return failing && call.block == block; });
     }
 
     QTemporaryDir config;

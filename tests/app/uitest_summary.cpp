@@ -63,9 +63,7 @@ TEST(Summary, ShowsEditsSendsAndWhatDiffersFromTheController) {
     auto frame = std::make_unique<CMainFrame>(document);
     auto* table = frame->View()->findChild<QTableWidget*>("groups");
     ASSERT_NE(table, nullptr);
-    auto state = [&](GroupId group) {
-        return table->item(group.Index(), 1)->text().toStdString();
-    };
+    auto state = [&](GroupId group) { return table->item(group.Index(), 1)->text().toStdString(); };
 
     ModalDriver driver;
     driver.Then([](QWidget* modal) { Click(modal, "OK"); });

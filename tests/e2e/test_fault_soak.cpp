@@ -63,8 +63,8 @@ int SendUntilComplete(TransferContext& link, const ParameterImage& image) {
             if (sent.failed.empty())
                 break;
             if (std::getenv("TQX_SOAK_DEBUG"))
-                std::printf("send %s attempt %d failed: %s\n", GroupTitle(group).c_str(),
-                            attempt, sent.failed.front().what.c_str());
+                std::printf("send %s attempt %d failed: %s\n", GroupTitle(group).c_str(), attempt,
+                            sent.failed.front().what.c_str());
             if (attempt == kMaxAttempts)
                 return 0;
             OperatorPause();

@@ -155,8 +155,7 @@ template <class Record> void AddLayout(const Layout& layout, const Record& r, Sn
 // A group editor over one record that two block layouts cover.
 template <class Record, class Form>
 SweepSubject RecordSubject(Record& record, const Record& base, Form& form,
-                           RecordingMessages& messages,
-                           const Layout& first, const Layout& second) {
+                           RecordingMessages& messages, const Layout& first, const Layout& second) {
     return {[&] {
                 record = base;
                 form.Show();

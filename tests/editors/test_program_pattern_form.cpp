@@ -383,10 +383,10 @@ TEST(PatternTransfers, EveryFailedCallShowsItsOwnMessageAndTheRestRun) {
             return std::find(failing.begin(), failing.end(), index) != failing.end();
         });
         TransferContext link;
-        const int failures = static_cast<int>(
-            (c.send ? SendPattern(link, e.image, 2, e.messages)
-                    : RetrievePattern(link, e.image, 2, e.messages))
-                .failed.size());
+        const int failures =
+            static_cast<int>((c.send ? SendPattern(link, e.image, 2, e.messages)
+                                     : RetrievePattern(link, e.image, 2, e.messages))
+                                 .failed.size());
         EXPECT_EQ(failures, static_cast<int>(failing.size())) << c.name;
         // The editor's own text, then the link's reason on the next line.
         Texts firstLines;

@@ -1,8 +1,8 @@
 #include "editors/parameter_listing.h"
 #include "editors/report_content.h"
 #include "editors/report_qtcore.h"
-#include "values/conversions.h"
 #include "image/parameter_catalogue.h"
+#include "values/conversions.h"
 
 #include <QTemporaryDir>
 

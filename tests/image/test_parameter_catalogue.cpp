@@ -1,8 +1,8 @@
 // The block layouts and the file layout made from the parameter catalogue alone, against
 // the controller addresses worked out by hand and the parameter files a spreadsheet saved.
+#include "files/sylk_cells.h"
 #include "image/controller_blocks.h"
 #include "image/parameter_catalogue.h"
-#include "files/sylk_cells.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +22,8 @@ std::map<uint32_t, std::string> AddressesOf(Kind kind) {
     for (const ParameterRow& row : RowsOf(kind)) {
         EXPECT_LE(row.offset + row.Bytes(), blocks::Bytes(row.block)) << row.mnemonic;
         for (int b = 0; b < row.Bytes(); ++b) {
-            const uint32_t address = 0x100u * static_cast<uint32_t>(row.block) +
-                                     static_cast<uint32_t>(row.offset + b);
+            const uint32_t address =
+                0x100u * static_cast<uint32_t>(row.block) + static_cast<uint32_t>(row.offset + b);
             EXPECT_TRUE(owner.emplace(address, row.mnemonic).second)
                 << row.mnemonic << " over " << owner[address];
         }
@@ -46,7 +46,7 @@ TEST(ParameterCatalogue, BlockLayoutsAreTheControllersAddresses) {
         owner[address] = name;
     // Worked out by hand from the controller's block map.
     const std::pair<uint32_t, const char*> known[] = {
-        {0x0C01, "PVT"},  {0x0C04, "PVF"},  {0x0C05, "PVF"},  {0x0C1E, "STN"},
+        {0x0C01, "PVT"},  {0x0C04, "PVF"},  {0x0C05, "PVF"},   {0x0C1E, "STN"},
         {0x0C12, "AO1F"}, {0x0918, "ENDT"}, {0x0917, "EV-T4"}, {0x0904, "TF"},
         {0x0A00, "SV-H"}, {0x0A10, "WDIS"}, {0x0D00, "SVMOD"}, {0x0D0A, "PD"}};
     for (const auto& [address, name] : known)
@@ -57,9 +57,9 @@ TEST(ParameterCatalogue, BlockLayoutsAreTheControllersAddresses) {
         for (int b = 0; b < blocks::Bytes(block); ++b)
             if (!owner.count(0x100u * static_cast<uint32_t>(block) + static_cast<uint32_t>(b)))
                 free.insert(0x100u * static_cast<uint32_t>(block) + static_cast<uint32_t>(b));
-    EXPECT_EQ(free, (std::set<uint32_t>{0x0C00, 0x0C1F, 0x0C20, 0x0900, 0x0901, 0x0902, 0x0903,
-                                        0x090C, 0x090D, 0x090E, 0x090F, 0x0910, 0x0911, 0x0912,
-                                        0x0913}));
+    EXPECT_EQ(free,
+              (std::set<uint32_t>{0x0C00, 0x0C1F, 0x0C20, 0x0900, 0x0901, 0x0902, 0x0903, 0x090C,
+                                  0x090D, 0x090E, 0x090F, 0x0910, 0x0911, 0x0912, 0x0913}));
     // A PID group and a segment: every byte of the record belongs to exactly one field.
     for (const auto& [kind, bytes] : {std::pair{Kind::PidGroup, PidGroupRecord::kBytes},
                                       std::pair{Kind::Pattern, SegmentRecord::kBytes}}) {

@@ -31,7 +31,7 @@ TEST(RestoreImage, NeverLeavesTheControllerHalfLocked) {
         bool unlock;
         std::function<bool(const LinkCall&, int)> fail;
         std::vector<GroupId> notWritten; // empty: every group and WDIS 1 last
-        const char* stopped;                 // the start of why nothing was written
+        const char* stopped;             // the start of why nothing was written
     } cases[] = {
         {"unlocked", 0, false, nullptr, {}, ""},
         {"locked, unlocked first", 1, true, nullptr, {}, ""},

@@ -6,8 +6,8 @@
 #include "files/parameter_file_writer.h"
 #include "link/bus_scan.h"
 #include "link/link_failure.h"
-#include "link/port1.h"
 #include "link/modbus_transport.h"
+#include "link/port1.h"
 #include "link/serial_ports_qtcore.h"
 #include "operator/messages.h"
 

@@ -215,8 +215,7 @@ int Restore(const std::vector<std::string>& operands) {
         if (group.result.failed.empty())
             std::printf("%-18s sent\n", name.c_str());
         else
-            std::printf("%-18s FAILED (%s)\n", name.c_str(),
-                        Joined(group.result.What()).c_str());
+            std::printf("%-18s FAILED (%s)\n", name.c_str(), Joined(group.result.What()).c_str());
     }
     const std::string wdis = "WDIS " + std::to_string(report.wdis);
     if (report.wdisWritten)
@@ -239,8 +238,7 @@ int Restore(const std::vector<std::string>& operands) {
         std::printf("verify             ok, the controller holds the file's values\n");
     } else {
         for (GroupId group : report.differs)
-            std::printf("verify             FAILED: %s differs\n",
-                        GroupCommandName(group).c_str());
+            std::printf("verify             FAILED: %s differs\n", GroupCommandName(group).c_str());
     }
     return report.Ok() ? kOk : kError;
 }
@@ -329,8 +327,8 @@ bool LoadParameterSource(const std::string& source, ParameterImage& image, Image
             char when[8] = "";
             const std::time_t now = std::time(nullptr);
             std::strftime(when, sizeof when, "%H:%M", std::localtime(&now));
-            *from = ImageSource::Controller(TqxctlLink().Backend().PortText(),
-                                            TqxctlLink().Unit(), when);
+            *from = ImageSource::Controller(TqxctlLink().Backend().PortText(), TqxctlLink().Unit(),
+                                            when);
             from->modelCodeRead = true; // every read went through
             from->modelCode = FourteenCharacters(image.modelCode.data());
         } else {
@@ -368,7 +366,6 @@ TransferContext& TqxctlLink() {
 void SetTqxctlRetries(int passes) {
     g_retries = passes;
 }
-
 
 bool PrintCommandHelp(const std::string& command) {
     if (const char* bus = BusCommandHelp(command)) {
