@@ -90,15 +90,8 @@ void StoreTime(const UnshownValues& unshown, const char* name, const std::string
         StoreOr(ParseTimeValue(text), field, TimeRefusal(message, name), messages);
 }
 
-// An integer field that holds no integer (empty, or a sign alone) is refused like one out
-// of range, not passed over silently.
-template <class T>
-void StoreInteger(const std::optional<int>& value, int lo, int hi, const char* name,
-                  const char* message, Messages& messages, T& field) {
-    if (value && *value >= lo && *value <= hi)
-        field = static_cast<T>(*value);
-    else
-        messages.Show(IntegerRefusal(message, name, lo, hi));
+const ParameterRow& Row(const char* label) {
+    return *FindRow(GroupId::Kind::SystemSetup, label);
 }
 
 // The messages of one analogue output's scale checks, by the source the texts are read in.
@@ -163,24 +156,30 @@ void SystemSetupForm::Store() {
         r.PVT = static_cast<uint8_t>(pvt);
     SetFromList(u, "PVU", Pvu(), t.PVU, r.PVU);
     SetFromList(u, "PVD", Pvd(), t.PVD, r.PVD);
-    StoreInteger(t.PVF, -999, 9999, "PVF", "Parameter PVF is wrong.", m, r.PVF);
-    StoreInteger(t.PVB, -999, 9999, "PVB", "Parameter PVB is wrong.", m, r.PVB);
-    StoreInteger(t.CI, 1, 120, "CI", "Parameter C1 is wrong.", m, r.CI);
-    StoreOr(OneDecimalIn(t.TF, 1, 0, 9000), r.TF,
-            OneDecimalRefusal("Parameter TF is wrong.", "TF", 0, 9000, 10), m);
-    StoreOr(OneDecimalIn(t.PSET, 10, -500, 10500), r.PSET,
-            OneDecimalRefusal("Parameter PSET is wrong.", "PSET", -500, 10500, 100), m);
-    StoreOr(OneDecimalIn(t.BURN, 10, -500, 10500), r.BURN,
-            OneDecimalRefusal("Parameter BURN is wrong.", "BURN", -500, 10500, 100), m);
-    StoreTime(u, "ENDT", t.ENDT, r.ENDT, "Parameter ENDT is wrong.", m);
-    StoreTime(u, "GS-T", t.GS_T, r.GS_T, "Parameter GS-T is wrong.", m);
+    for (const auto& [label, text] : {std::pair{"PVF", &t.PVF}, {"PVB", &t.PVB}, {"CI", &t.CI}}) {
+        const ParameterRow& row = Row(label);
+        if (*text && **text >= row.lo && **text <= row.hi)
+            SetRawValue(r, row, static_cast<uint16_t>(**text));
+        else // no integer at all (empty, a sign alone) is refused as well
+            m.Show(IntegerRefusal(row.message, label, row.lo, row.hi));
+    }
+    // Read with the range of the input as it stands after the fields above.
+    const auto store = [&](const char* label, const std::string& text) {
+        const ParameterRow& row = Row(label);
+        uint16_t value = RawValue(r, row);
+        if (StoreField(row, text, value, SelectInputRange(r), u, m))
+            SetRawValue(r, row, value);
+    };
+    store("TF", t.TF);
+    store("PSET", t.PSET);
+    store("BURN", t.BURN);
+    StoreTime(u, "ENDT", t.ENDT, r.ENDT, Row("ENDT").message, m);
+    StoreTime(u, "GS-T", t.GS_T, r.GS_T, Row("GS-T").message, m);
 
     // Ranges are selected afresh for each value: PVT, PVU, PVD, PVF and PVB above may
     // just have changed, and the new range applies to the values entered with them.
     RefuseEmptyScale(SelectInputRange(r), m);
-    const InputRange difference = SelectInputRange(r).Difference();
-    StoreRangeValue(difference, t.SFT, -5001, 5001, r.SFT,
-                    RangeRefusal(difference, "Parameter SFT is wrong.", "SFT", -5001, 5001), m);
+    store("SFT", t.SFT);
     const AnalogueOutputMessages out1 = {"A01F",
                                          "A01B",
                                          "Parameter A01F is wrong.",
@@ -195,10 +194,8 @@ void SystemSetupForm::Store() {
                                          "Parameter AO2B is wrong."};
     StoreOutputScale(r, OutputIsMv(t.A01T, r.AO1T), t.A01F, t.A01B, r.AO1F, r.AO1B, out1, m);
     StoreOutputScale(r, OutputIsMv(t.A02T, r.AO2T), t.A02F, t.A02B, r.AO2F, r.AO2B, out2, m);
-    StoreRangeValue(difference, t.GS_H, 0, 5000, r.GS_H,
-                    RangeRefusal(difference, "Parameter GS-H is wrong.", "GS-H", 0, 5000), m);
-    StoreRangeValue(difference, t.GS_L, 0, 5000, r.GS_L,
-                    RangeRefusal(difference, "Parameter GS-L is wrong.", "GS-L", 0, 5000), m);
+    store("GS-H", t.GS_H);
+    store("GS-L", t.GS_L);
 
     if (auto n = StationOf(t.STN); n && !u.Untouched("STN", t.STN))
         r.STN = static_cast<uint8_t>(*n);

@@ -5,6 +5,7 @@
 #include "link/port_settings.h"
 #include "transfers/transfer_context.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ TransferContext& TqxctlLink();
 
 // Retry passes over the reads that failed, after each whole-controller read (default 2).
 void SetTqxctlRetries(int passes);
+
+// The help of backup, restore, diff, show and report, by command (tqxctl_help.cpp).
+const std::map<std::string, std::string>& CommandHelp();
 
 // Prints the help of one command on stdout; false for an unknown command.
 bool PrintCommandHelp(const std::string& command);

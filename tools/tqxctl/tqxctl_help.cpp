@@ -1,0 +1,51 @@
+// The help texts of tqxctl's file and controller commands.
+
+#include "tqxctl_commands.h"
+
+namespace {
+
+// What a parameter file does not carry, for the help of backup and restore.
+const char kNotInFile[] =
+    "A parameter file does not carry: the advanced GAP, MAX, PP, PI and PD, the model\n"
+    "code, the bytes of blocks 9 and 12 that no group owns, blocks 0, 3 and 41-44, and\n"
+    "PVST, CYCL and LINK of segments 2-20 (a pattern takes segment 1's for all twenty).\n";
+
+} // namespace
+
+const std::map<std::string, std::string>& CommandHelp() {
+    static const std::map<std::string, std::string> help = {
+        {"backup", std::string("usage: tqxctl [--port SETTING] backup FILE\n"
+                               "Reads every parameter group of the controller on port 1 (as "
+                               "Connect does)\n"
+                               "and writes them to FILE as a parameter file. Prints the model "
+                               "code.\n") +
+                       kNotInFile},
+        {"restore",
+         std::string("usage: tqxctl [--port SETTING] restore [--unlock] FILE\n"
+                     "Loads FILE and sends it to the controller on port 1, then reads back\n"
+                     "everything sent and verifies it byte for byte.\n"
+                     "First it reads WDIS and only what the file does not carry, which keeps\n"
+                     "the controller's own values. A write-inhibited controller (WDIS 1) is\n"
+                     "left untouched unless --unlock is given, which writes WDIS 0 first.\n"
+                     "Every group is sent with WDIS 0 (system setup, advanced, PID groups\n"
+                     "1-9, patterns 1-9); the file's WDIS is written last, on its own, and\n"
+                     "only when every group went through. Exits 2 when anything failed, naming\n"
+                     "the groups that were written and those that were not.\n") +
+             kNotInFile},
+        {"diff", "usage: tqxctl [--port SETTING] diff A B\n"
+                 "Compares two parameter sets, each a parameter file or 'controller', and\n"
+                 "prints the parameters that differ with stored value and engineering text\n"
+                 "on both sides. Exits 0 when equal, 1 when they differ, 2 on error.\n"
+                 "A file named controller is ./controller (or --file controller).\n"},
+        {"show", "usage: tqxctl [--port SETTING] show FILE|controller [GROUP]\n"
+                 "Prints every parameter, or one group (system, advanced, pid N,\n"
+                 "pattern N), in engineering units as the editors show them.\n"
+                 "A file named controller is ./controller (or --file controller).\n"},
+        {"report", "usage: tqxctl [--port SETTING] report FILE|controller OUT.pdf\n"
+                   "Writes the parameter report of a parameter set (a file or 'controller')\n"
+                   "to OUT.pdf: every group with values and help texts, each pattern's\n"
+                   "segments and its profile against elapsed time. Needs no display.\n"
+                   "A file named controller is ./controller (or --file controller).\n"},
+    };
+    return help;
+}
