@@ -1,19 +1,16 @@
 #include "app/compare_commands.h"
 
 #include "app/compare_dialog.h"
-#include "app/connect_first_notice.h"
 #include "app/document.h"
+#include "app/editor_commands.h"
 #include "app/status_progress.h"
 #include "editors/parameter_listing.h"
 #include "files/file_commands_qt.h"
 #include "transfers/connect_procedure.h"
 
 void CompareCommands::Run(Command command) {
-    if (m_document.Image().connected != 1) {
-        ConnectFirstNotice notice(m_document.Window());
-        notice.exec();
+    if (!PassConnectGate(m_document))
         return;
-    }
     if (command == Command::CompareController)
         WithController();
     else if (command == Command::CompareFile)

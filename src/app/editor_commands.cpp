@@ -25,16 +25,16 @@ void EditorCommands::Run(Command command) {
     }
 }
 
-bool EditorCommands::PassGate() {
-    if (m_document.Image().connected == 1)
+bool PassConnectGate(CTQXLOADER961114Doc& document) {
+    if (document.Image().connected == 1)
         return true;
-    ConnectFirstNotice notice(m_document.Window());
+    ConnectFirstNotice notice(document.Window());
     notice.exec();
     return false;
 }
 
 template <class Dialog, class Setup> void EditorCommands::RunEditor(const Setup& setup) {
-    if (!PassGate())
+    if (!PassConnectGate(m_document))
         return;
     Dialog dialog(m_document.Image(), m_document.Tell(), m_document.Cursor(), m_document.Window(),
                   &m_document.Link());

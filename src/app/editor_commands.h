@@ -5,6 +5,10 @@
 
 class CTQXLOADER961114Doc;
 
+// The connection gate of the editors and of the commands that need a parameter set:
+// true when connected (or a file was read); otherwise shows the Connect-first notice.
+bool PassConnectGate(CTQXLOADER961114Doc& document);
+
 // The four editors, behind the connection gate: from the menu, or on one group from the
 // summary. An editor works on the set through the document's link; its edits become
 // unsent edits of the set when it closes.
@@ -16,8 +20,6 @@ public:
     void OpenGroup(GroupId group);
 
 private:
-    // The connection gate: true when connected; otherwise shows the Connect-first notice.
-    bool PassGate();
     template <class Dialog, class Setup> void RunEditor(const Setup& setup);
     // After a SEND moved port 1 to another unit, the saved settings follow.
     void SaveMovedUnit();

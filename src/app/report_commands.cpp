@@ -1,7 +1,7 @@
 #include "app/report_commands.h"
 
-#include "app/connect_first_notice.h"
 #include "app/document.h"
+#include "app/editor_commands.h"
 #include "editors/report_content.h"
 #include "editors/report_qtcore.h"
 
@@ -10,11 +10,8 @@
 #include <QPrinter>
 
 void ReportCommands::Run(Command command) {
-    if (m_document.Image().connected != 1) {
-        ConnectFirstNotice notice(m_document.Window());
-        notice.exec();
+    if (!PassConnectGate(m_document))
         return;
-    }
     if (command == Command::FilePrint)
         return Print();
     std::string path = m_document.Prompts().PickPath(FilePrompts::Purpose::Save, "Export PDF",
