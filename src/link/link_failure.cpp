@@ -57,6 +57,8 @@ const char* LinkCauseName(LinkCause cause) {
         return "exception";
     case LinkCause::WrongUnit:
         return "wrong unit";
+    case LinkCause::OtherTransaction:
+        return "other transaction";
     case LinkCause::Count:
         break;
     }
@@ -103,6 +105,9 @@ std::string DescribeLinkFailure(const LinkFailure& f) {
         break;
     case LinkCause::WrongUnit:
         text = "no answer at this unit while the line is otherwise alive (" + f.detail + ")";
+        break;
+    case LinkCause::OtherTransaction:
+        text = "answers came for another transaction (" + f.detail + ")";
         break;
     case LinkCause::Count:
         return "?";

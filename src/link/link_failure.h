@@ -20,6 +20,7 @@ enum class LinkCause : uint8_t {
     LateAnswer,        // answers came back, but after the response timeout
     Exception,         // the controller refused the request with a Modbus exception
     WrongUnit,         // another unit answered: the line is alive, this unit is silent
+    OtherTransaction,  // TCP: answers came back, but for another transaction id
     Count
 };
 
@@ -34,6 +35,9 @@ struct LinkFailure {
     int lateMs = 0;      // how late a late answer came, from the request
     std::string detail;  // the malformed part of a setting, the kind of garbling, ...
     bool silent = false; // refused at once: the controller was silent a moment ago
+    // A request of the failed call went out on the line without a definite answer coming
+    // back: the controller may have acted on it.
+    bool requestSent = false;
 };
 
 // A short name of a cause, for statistics ("no answer", "garbled", ...).

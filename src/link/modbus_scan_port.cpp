@@ -23,7 +23,9 @@ bool ModbusTransport::ProbeModelCode(int unit, int timeoutMs, std::string& model
     request.first = static_cast<uint16_t>(t.address / 2);
     request.count = 7;
     Clock::time_point sent;
-    const Outcome outcome = Attempt(request, regs, sent);
+    // A probe of one unit: what another unit answers late is told by its address.
+    m_line.Drain("stray");
+    const Outcome outcome = AttemptOnce(request, regs, sent);
     if (outcome == Outcome::Garbled || outcome == Outcome::WrongUnit) {
         Clock::time_point late;
         m_line.WaitQuiet(m_settings, late);

@@ -23,6 +23,9 @@ constexpr uint32_t kMaxWriteRegisters = 123;
 // response timeouts (2 s at the default 0.5 s), so a Connect with nothing attached gives
 // up after the first read.
 constexpr int kSilentPauseTimeouts = 4;
+// The resynchronising read: the first registers of pattern memory, which every controller
+// answers.
+constexpr uint16_t kResyncRegister = 0xC000 / 2;
 
 } // namespace
 
@@ -75,6 +78,7 @@ bool ModbusTransport::BeginCall(bool write, bool valid, int32_t* status) {
         return false;
     }
     m_retriedInCall = false;
+    m_sentInCall = false;
     if (Clock::now() < m_silentUntil) {
         m_failure.silent = true;
         m_failure.write = write;
@@ -113,7 +117,10 @@ bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint1
         request.unit = static_cast<uint8_t>(m_settings.unit);
         request.transaction = ++m_transaction;
         Clock::time_point sent;
+        m_heardStale = false;
         const Outcome outcome = Attempt(request, regs, sent);
+        // Late answers the resynchronising read dropped show a controller that is there.
+        answered = answered || m_heardStale;
         if (outcome == Outcome::Ok) {
             ClearSilence();
             m_lastAnsweredUnit = m_settings.unit;
@@ -167,6 +174,79 @@ bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint1
 ModbusTransport::Outcome ModbusTransport::Attempt(const ModbusRequest& request, uint16_t* regs,
                                                   Clock::time_point& sent) {
     m_line.Drain("stray");
+    if (!request.tcp && !m_unsettled.empty()) {
+        const Outcome settled = Resync(request.unit);
+        if (settled != Outcome::Ok) {
+            sent = Clock::now();
+            return settled;
+        }
+    }
+    m_skippedTransaction = 0;
+    const Outcome outcome = AttemptOnce(request, regs, sent);
+    // An answer that did not come, or came garbled, may still be on its way.
+    if (!request.tcp && (outcome == Outcome::Silent || outcome == Outcome::Garbled ||
+                         outcome == Outcome::WrongUnit))
+        m_unsettled.push_back(request.write ? 0 : request.count);
+    return outcome;
+}
+
+ModbusTransport::Outcome ModbusTransport::Resync(uint8_t unit) {
+    ModbusRequest resync;
+    resync.unit = unit;
+    resync.first = kResyncRegister;
+    resync.count = 2;
+    while (std::find(m_unsettled.begin(), m_unsettled.end(), resync.count) != m_unsettled.end())
+        ++resync.count;
+    m_line.Trace("-- resynchronising");
+    const std::vector<uint8_t> frame = BuildRequestFrame(resync);
+    ++m_stats.transactions;
+    int error = 0;
+    if (!m_line.Send(frame, m_settings.timeoutMs, error)) {
+        Fail(LinkCause::ConnectionLost, error);
+        return Outcome::Lost;
+    }
+    const size_t length = 5 + 2u * resync.count; // unit, 03, count, data, CRC
+    Clock::time_point deadline = Clock::now() + milliseconds(m_settings.timeoutMs);
+    std::vector<uint8_t> seen;
+    uint8_t chunk[512];
+    for (;;) {
+        const long n = m_line.Receive(chunk, sizeof chunk, deadline, error);
+        if (n < 0) {
+            Fail(LinkCause::ConnectionLost, error);
+            return Outcome::Lost;
+        }
+        if (n == 0)
+            break;
+        if (seen.empty())
+            deadline = std::max(deadline, Clock::now() +
+                                              milliseconds(256 * 11 * 1000 / m_settings.baud + 50));
+        seen.insert(seen.end(), chunk, chunk + n);
+        // Its answer is the frame that ends what has come; everything before it is stale.
+        if (seen.size() >= length) {
+            const uint8_t* f = seen.data() + seen.size() - length;
+            if (f[0] == unit && f[1] == 3 && f[2] == 2 * resync.count &&
+                ModbusCrc16(f, length - 2) == (f[length - 2] | f[length - 1] << 8)) {
+                m_unsettled.clear();
+                m_heardStale = m_heardStale || seen.size() > length;
+                return Outcome::Ok;
+            }
+        }
+    }
+    // Its own answer may still come: the next resynchronising read is of another length.
+    m_unsettled.push_back(resync.count);
+    if (seen.empty()) {
+        Fail(LinkCause::NoAnswer);
+        return Outcome::Silent;
+    }
+    // Bytes came, but not its answer whole: garbled as an exchange's answer would be.
+    const bool shaped = seen.size() >= length && seen[seen.size() - length] == unit &&
+                        seen[seen.size() - length + 1] == 3;
+    Fail(LinkCause::Garbled, 0, shaped ? "CRC" : "framing");
+    return Outcome::Garbled;
+}
+
+ModbusTransport::Outcome ModbusTransport::AttemptOnce(const ModbusRequest& request, uint16_t* regs,
+                                                      Clock::time_point& sent) {
     const std::vector<uint8_t> frame = BuildRequestFrame(request);
     ++m_stats.transactions;
     sent = Clock::now();
@@ -175,6 +255,7 @@ ModbusTransport::Outcome ModbusTransport::Attempt(const ModbusRequest& request, 
         Fail(LinkCause::ConnectionLost, error);
         return Outcome::Lost;
     }
+    m_sentInCall = true;
     Clock::time_point deadline = sent + milliseconds(m_settings.timeoutMs);
     std::vector<uint8_t> answer;
     uint8_t chunk[512];
@@ -204,6 +285,13 @@ ModbusTransport::Outcome ModbusTransport::Attempt(const ModbusRequest& request, 
         Fail(LinkCause::Garbled, 0, "framing: a short answer");
         return Outcome::Garbled;
     }
+    if (m_skippedTransaction != 0) {
+        // Something answers, but never this request: not a silent controller.
+        Fail(LinkCause::OtherTransaction, 0,
+             "transaction " + std::to_string(m_skippedTransaction) + " answered while " +
+                 std::to_string(request.transaction) + " was awaited");
+        return Outcome::Garbled;
+    }
     Fail(LinkCause::NoAnswer);
     return Outcome::Silent;
 }
@@ -229,6 +317,7 @@ bool ModbusTransport::TakeAnswer(const ModbusRequest& request, std::vector<uint8
             return true;
         case AnswerCheck::OtherTransaction:
             // The answer to an earlier request, arriving late: skip it, wait for ours.
+            m_skippedTransaction = static_cast<uint16_t>(answer[0] << 8 | answer[1]);
             answer.erase(answer.begin(), answer.begin() + need);
             continue;
         case AnswerCheck::Exception:
@@ -295,6 +384,9 @@ int32_t ModbusTransport::CallDone(uint32_t bytes, int32_t* status) {
 }
 
 int32_t ModbusTransport::CallFailed(int32_t* status) {
+    // An exception is the controller's definite refusal; anything else after a request
+    // went out leaves open whether the controller took it.
+    m_failure.requestSent = m_sentInCall && m_failure.cause != LinkCause::Exception;
     ++m_stats.calls;
     ++m_stats.failedCalls;
     ++m_stats.failuresByCause[static_cast<size_t>(m_failure.cause)];

@@ -83,9 +83,15 @@ private:
     // Sends one request and collects its answer within the response timeout; `sent` is
     // when the request went out.
     Outcome Attempt(const ModbusRequest& request, uint16_t* regs, Clock::time_point& sent);
+    Outcome AttemptOnce(const ModbusRequest& request, uint16_t* regs, Clock::time_point& sent);
     // What the answer collected so far comes to; false while it is still incomplete.
     bool TakeAnswer(const ModbusRequest& request, std::vector<uint8_t>& answer, uint16_t* regs,
                     Outcome& outcome);
+    // RTU has no transaction id: after a request whose answer may still come, a short read
+    // of a length no such request had goes first, and every frame before its answer is
+    // dropped. A controller answers in order, so what arrives after it answers what the
+    // transport asks next. Ok when it was answered.
+    Outcome Resync(uint8_t unit);
     void Fail(LinkCause cause, int systemError = 0, std::string detail = {});
     // Forgets any silence: on a fresh Open, and when the controller answered at all (a
     // garbled frame or an exception shows it is there).
@@ -102,6 +108,11 @@ private:
     bool m_retriedInCall = false;
     bool m_writeCall = false;
     uint16_t m_transaction = 0;
+    // RTU requests (their register counts; 0 for a write) whose answers may still arrive.
+    std::vector<uint16_t> m_unsettled;
+    uint16_t m_skippedTransaction = 0; // TCP: an answer to another transaction came
+    bool m_heardStale = false;          // a resynchronising read dropped late answers
+    bool m_sentInCall = false;          // a request of this call went out on the line
     Clock::time_point m_silentUntil{};
     LinkFailure m_failure;
     LinkStatistics m_stats;

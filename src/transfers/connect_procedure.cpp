@@ -1,6 +1,7 @@
 #include "transfers/connect_procedure.h"
 
 #include "image/controller_blocks.h"
+#include "link/link_backend.h"
 #include "link/tqxcomm.h"
 #include "transfers/group_layouts.h"
 #include "transfers/pattern_transfers.h"
@@ -197,19 +198,31 @@ TransferResult ReadPositions(TransferContext& link, ParameterImage& image,
     return result;
 }
 
+bool NothingAnswered(const TransferContext& link, const TransferResult& pass) {
+    if (pass.failed.size() != static_cast<size_t>(pass.calls))
+        return false;
+    switch (link.Backend().LastFailure().cause) {
+    case LinkCause::Garbled:
+    case LinkCause::LateAnswer:
+    case LinkCause::Exception:
+    case LinkCause::OtherTransaction:
+        return false; // something is there and answers
+    default:
+        return true;
+    }
+}
+
 TransferResult ReadWholeController(TransferContext& link, ParameterImage& image, int retryPasses) {
     link.BeginCommand();
     TransferResult result = ReadPositions(link, image, WholeReadPositions());
     const int reads = result.calls;
+    // A pass that nothing answered is not repeated: a controller that is not there stays
+    // away, and the command says so at once.
     for (int pass = 0; pass < retryPasses && !result.failed.empty() &&
-                       result.outcome != TransferOutcome::Cancelled;
-         ++pass) {
-        TransferResult again = RetryFailedReads(link, image, result);
-        const bool noneAnswered = again.failed.size() == static_cast<size_t>(again.calls);
-        result = std::move(again);
-        if (noneAnswered)
-            break;
-    }
+                       result.outcome != TransferOutcome::Cancelled &&
+                       !NothingAnswered(link, result);
+         ++pass)
+        result = RetryFailedReads(link, image, result);
     result.calls = reads; // "N of 58 reads failed", after every pass
     return result;
 }

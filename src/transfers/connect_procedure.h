@@ -50,9 +50,14 @@ TransferResult ReadPositions(TransferContext& link, ParameterImage& image,
 bool ReadModelCode(TransferContext& link, ParameterImage& image);
 
 // The whole controller, the model code included; then up to `retryPasses` passes over
-// what failed. No further pass is made after one in which no read was answered at all.
+// what failed. No further pass is made after one in which nothing answered at all (no
+// answer, or a port that cannot be opened).
 TransferResult ReadWholeController(TransferContext& link, ParameterImage& image,
                                    int retryPasses = 0);
+
+// Every read of `pass` failed, and not one was answered: no answer at all, or a port
+// that cannot be opened.
+bool NothingAnswered(const TransferContext& link, const TransferResult& pass);
 
 // Repeats the reads that failed in `last`, patiently; returns what still failed.
 TransferResult RetryFailedReads(TransferContext& link, ParameterImage& image,

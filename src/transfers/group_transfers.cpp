@@ -33,6 +33,16 @@ bool Noted(TransferContext& link, TransferResult& result, bool ok, int32_t block
     return ok;
 }
 
+// One write of a transfer: noted as written, failed, or failed after it may have landed.
+bool NotedWrite(TransferContext& link, TransferResult& result, bool ok, int32_t block,
+                const std::string& what) {
+    if (Noted(link, result, ok, block, what))
+        result.Wrote(block);
+    else if (link.LastCallMayHaveLanded())
+        result.MaybeWrote(block);
+    return ok;
+}
+
 // After a write that went through: reads the block back when verify is on, and notes in
 // `result` a difference or a read-back that failed.
 template <class Block>
@@ -79,44 +89,38 @@ TransferResult RetrieveSystemSetup(TransferContext& link, SystemSetupRecord& set
 }
 
 TransferResult WriteSystemSetupOnto(TransferContext& link, const SystemSetupRecord& setup,
-                                    Block12 b12, Block9 b9) {
+                                    HeldSetupBlocks held, WritePolicy writes,
+                                    StationChange* change) {
     TransferResult result;
-    SystemSetupIntoBlocks(setup, b12, b9);
-    Noted(link, result, WriteBlock(link, 12, b12), 12, BlockText("write", 12));
-    Noted(link, result, WriteBlock(link, 9, b9), 9, BlockText("write", 9));
-    return result;
-}
-
-TransferResult SendSystemSetup(TransferContext& link, const SystemSetupRecord& setup,
-                               StationChange* change) {
-    link.BeginCommand();
-    TransferResult result;
-    Block12 b12{};
-    Block9 b9{};
-    const bool ok12 = ReadBlock(link, 12, b12);
-    const std::string cause12 = ok12 ? std::string() : link.FailureText();
-    const bool ok9 = ReadBlock(link, 9, b9);
-    const std::string cause9 = ok9 ? std::string() : link.FailureText();
-    result.calls += 2;
-    const int oldStation = b12[kStationByte];
+    const int oldStation = held.b12 ? (*held.b12)[kStationByte] : 0;
+    Block12 b12 = held.b12.value_or(Block12{});
+    Block9 b9 = held.b9.value_or(Block9{});
     SystemSetupIntoBlocks(setup, b12, b9);
     // A new station takes effect as block 12 lands: block 9 goes first then, while the
     // controller still answers where port 1 asks. A controller that answered holds a
     // station of 1..31; any other byte there is not where it answers.
-    const bool moves =
-        ok12 && b12[kStationByte] != oldStation && oldStation >= 1 && oldStation <= kMaxStation;
+    const bool moves = held.b12 && b12[kStationByte] != oldStation && oldStation >= 1 &&
+                       oldStation <= kMaxStation;
     bool wrote12 = false;
+    const auto stopped = [&] {
+        return writes == WritePolicy::StopAtFirstFailure && !result.failed.empty();
+    };
     const auto send12 = [&] {
-        if (!ok12)
-            result.Fail(12, BlockText("read", 12), cause12);
+        if (stopped())
+            return;
+        if (!held.b12)
+            result.Fail(12, BlockText("read", 12), held.why12);
         else
-            wrote12 = Noted(link, result, WriteBlock(link, 12, b12), 12, BlockText("write", 12));
+            wrote12 = NotedWrite(link, result, WriteBlock(link, 12, b12), 12,
+                                 BlockText("write", 12));
     };
     const auto send9 = [&] {
-        if (!ok9)
-            result.Fail(9, BlockText("read", 9), cause9);
+        if (stopped())
+            return;
+        if (!held.b9)
+            result.Fail(9, BlockText("read", 9), held.why9);
         else
-            Noted(link, result, WriteBlock(link, 9, b9), 9, BlockText("write", 9));
+            NotedWrite(link, result, WriteBlock(link, 9, b9), 9, BlockText("write", 9));
     };
     if (moves) {
         send9();
@@ -138,9 +142,32 @@ TransferResult SendSystemSetup(TransferContext& link, const SystemSetupRecord& s
     moved.portUnit = link.Unit();
     if (change)
         *change = moved;
+    return result;
+}
+
+TransferResult SendSystemSetup(TransferContext& link, const SystemSetupRecord& setup,
+                               StationChange* change, WritePolicy writes) {
+    link.BeginCommand();
+    HeldSetupBlocks held;
+    Block12 b12{};
+    Block9 b9{};
+    if (ReadBlock(link, 12, b12))
+        held.b12 = b12;
+    else
+        held.why12 = link.FailureText();
+    if (ReadBlock(link, 9, b9))
+        held.b9 = b9;
+    else
+        held.why9 = link.FailureText();
+    StationChange moved;
+    TransferResult result = WriteSystemSetupOnto(link, setup, held, writes, &moved);
+    result.calls += 2;
+    if (change)
+        *change = moved;
     // A controller that moved to a station port 1 did not follow is out of reach for the
     // read-back: what was written stays unverified.
     if (result.Ok() && !(moved.changed && !moved.followed)) {
+        SystemSetupIntoBlocks(setup, b12, b9);
         CheckWritten(link, 12, b12, result);
         CheckWritten(link, 9, b9, result);
         Conclude(link, result);
@@ -178,7 +205,8 @@ TransferResult RetrieveAdvanced(TransferContext& link, AdvancedRecord& advanced)
     return result;
 }
 
-TransferResult SendAdvanced(TransferContext& link, const AdvancedRecord& advanced) {
+TransferResult SendAdvanced(TransferContext& link, const AdvancedRecord& advanced,
+                            WritePolicy writes) {
     link.BeginCommand();
     TransferResult result;
     Block10 b10{};
@@ -187,12 +215,17 @@ TransferResult SendAdvanced(TransferContext& link, const AdvancedRecord& advance
     // Block 10 carries WDIS: once it says Write Inhibit the controller refuses block 13,
     // so a locking SEND writes block 13 first. An unlocking one writes block 10 first.
     const bool locks = advanced.WDIS == 1;
-    bool wrote13 = false;
-    if (locks)
-        wrote13 = Noted(link, result, WriteBlock(link, 13, b13), 13, BlockText("write", 13));
-    const bool wrote10 = Noted(link, result, WriteBlock(link, 10, b10), 10, BlockText("write", 10));
+    const bool stop = writes == WritePolicy::StopAtFirstFailure;
+    const auto write = [&](int32_t block, const auto& data) {
+        if (stop && !result.failed.empty())
+            return false;
+        return NotedWrite(link, result, WriteBlock(link, block, data), block,
+                          BlockText("write", block));
+    };
+    bool wrote13 = locks && write(13, b13);
+    const bool wrote10 = write(10, b10);
     if (!locks)
-        wrote13 = Noted(link, result, WriteBlock(link, 13, b13), 13, BlockText("write", 13));
+        wrote13 = write(13, b13);
     if (wrote10)
         CheckWritten(link, 10, b10, result);
     if (wrote13)
@@ -227,11 +260,11 @@ TransferResult SendPidGroup(TransferContext& link, const ParameterImage& image, 
     const PidGroupRecord& record = image.pid[static_cast<size_t>(g - 1)];
     const int32_t block = PidGroupBlock(g);
     TransferResult result;
-    if (Noted(
-            link, result,
-            link.Write(TQX_MODE_WRITE_WORDS, block, 0, PidGroupRecord::kWords, record.bytes.data()),
-            block, "write PID group " + std::to_string(g)) &&
-        link.Verify()) {
+    const bool wrote = NotedWrite(
+        link, result,
+        link.Write(TQX_MODE_WRITE_WORDS, block, 0, PidGroupRecord::kWords, record.bytes.data()),
+        block, "write PID group " + std::to_string(g));
+    if (wrote && link.Verify()) {
         std::array<uint8_t, PidGroupRecord::kBytes> back{};
         ++result.calls;
         if (!link.Read(TQX_MODE_READ_WORDS, block, 0, PidGroupRecord::kWords, back.data())) {

@@ -6,6 +6,7 @@
 #include "transfers/transfer_context.h"
 #include "transfers/transfer_result.h"
 
+#include <optional>
 #include <string>
 
 // The block transfers of the system setup, advanced and PID groups, as the editors'
@@ -28,19 +29,30 @@ struct StationChange {
     int portUnit = 0;      // the unit port 1 asks after the SEND
 };
 TransferResult SendSystemSetup(TransferContext& link, const SystemSetupRecord& setup,
-                               StationChange* change = nullptr);
+                               StationChange* change = nullptr,
+                               WritePolicy writes = WritePolicy::All);
 // What the operator is told after a SEND that changed STN.
 std::string StationChangeMessage(const StationChange& change);
 
-// Writes the owned fields into blocks 12 and 9 as read before (no reads of its own).
-// `stopAtFirst`: a refused write ends it (the restore); else both are written.
+// Blocks 12 and 9 as the controller holds them; a block that could not be read is empty,
+// with the link's reason.
+struct HeldSetupBlocks {
+    std::optional<Block12> b12;
+    std::optional<Block9> b9;
+    std::string why12, why9;
+};
+// Puts the owned fields over the held blocks and writes them back (no reads of its own):
+// block 12 then 9, or 9 first when STN moves, port 1 following the controller to its new
+// station. A block not held is not written.
 TransferResult WriteSystemSetupOnto(TransferContext& link, const SystemSetupRecord& setup,
-                                    Block12 b12, Block9 b9);
+                                    HeldSetupBlocks held, WritePolicy writes,
+                                    StationChange* change = nullptr);
 
 TransferResult RetrieveAdvanced(TransferContext& link, AdvancedRecord& advanced);
 // Writes blocks 10 and 13; block 13 first when the record's WDIS is 1, since the
 // controller refuses it once block 10 has set Write Inhibit.
-TransferResult SendAdvanced(TransferContext& link, const AdvancedRecord& advanced);
+TransferResult SendAdvanced(TransferContext& link, const AdvancedRecord& advanced,
+                            WritePolicy writes = WritePolicy::All);
 
 // One read of a whole block from its start, mode 1; false when it failed.
 bool ReadBlockBytes(TransferContext& link, int32_t block, uint8_t* data, int32_t length);

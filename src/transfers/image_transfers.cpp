@@ -4,12 +4,12 @@
 #include "transfers/group_transfers.h"
 
 TransferResult SendGroup(TransferContext& link, const ParameterImage& image, GroupId group,
-                         PatternWrites writes) {
+                         WritePolicy writes) {
     switch (group.kind()) {
     case GroupId::Kind::SystemSetup:
-        return SendSystemSetup(link, image.systemSetup);
+        return SendSystemSetup(link, image.systemSetup, nullptr, writes);
     case GroupId::Kind::Advanced:
-        return SendAdvanced(link, image.advanced);
+        return SendAdvanced(link, image.advanced, writes);
     case GroupId::Kind::PidGroup:
         link.BeginCommand();
         return SendPidGroup(link, image, group.number());

@@ -18,7 +18,7 @@ struct GroupSend {
 // Sends one group as its editor's SEND does its part: system setup blocks 12 and 9,
 // advanced blocks 10 and 13, a PID group's own block, a pattern's seven writes.
 TransferResult SendGroup(TransferContext& link, const ParameterImage& image, GroupId group,
-                         PatternWrites writes = PatternWrites::All);
+                         WritePolicy writes = WritePolicy::All);
 
 // Sends every group in the summary's order (system setup first, then advanced: its WDIS
 // decides whether the controller takes the rest); every group is attempted.

@@ -106,19 +106,30 @@ TransferResult RetrievePattern(TransferContext& link, ParameterImage& image, int
 }
 
 TransferResult SendPattern(TransferContext& link, const ParameterImage& image, int n,
-                           Messages& messages, PatternWrites writes) {
+                           Messages& messages, WritePolicy writes) {
     const uint8_t* record = image.pattern[static_cast<size_t>(n - 1)].bytes.data();
     TransferResult result;
     link.BeginCommand();
     for (int k = 0; k < kWrites; ++k) {
         if (link.Cancelled() ||
-            (writes == PatternWrites::StopAtFirstFailure && !result.failed.empty()))
+            (writes == WritePolicy::StopAtFirstFailure && !result.failed.empty()))
             break;
         const int32_t offset = kWriteBytes * k;
         const int32_t length = k < kWrites - 1 ? kWriteBytes : kLastWriteBytes;
         ++result.calls;
-        if (!link.Write(TQX_MODE_WRITE_ABSOLUTE, PatternBlockB(n), PatternAddress(n) + offset,
-                        length, record + offset)) {
+        // The bytes a write moves lie in block A (record bytes 0..419), B or both.
+        const auto wrote = [&](void (TransferResult::*note)(int32_t)) {
+            if (offset < blocks::kPatternBlockBytes)
+                (result.*note)(PatternBlockA(n));
+            if (offset + length > blocks::kPatternBlockBytes)
+                (result.*note)(PatternBlockB(n));
+        };
+        if (link.Write(TQX_MODE_WRITE_ABSOLUTE, PatternBlockB(n), PatternAddress(n) + offset,
+                       length, record + offset)) {
+            wrote(&TransferResult::Wrote);
+        } else {
+            if (link.LastCallMayHaveLanded())
+                wrote(&TransferResult::MaybeWrote);
             result.Fail(PatternBlockB(n),
                         "write " + std::to_string(k + 1) + " of pattern " + std::to_string(n),
                         link.FailureText());

@@ -29,10 +29,6 @@ PatternPiece PatternRead(int n, int k); // k 0..3
 // What a pattern transfer names: "program pattern 4 part 2".
 std::string PatternPartText(int n, int k);
 
-// How a pattern SEND goes on after a refused write: the editor's SEND still makes the
-// remaining writes; the restore and Send all stop the pattern at its first refusal.
-enum class PatternWrites { All, StopAtFirstFailure };
-
 // The four mode-17 reads into record n. Each failed read shows "false Retrieve1" ..
 // "false Retrieve4" and leaves its part of the record as it was; the next read still runs.
 TransferResult RetrievePattern(TransferContext& link, ParameterImage& image, int n,
@@ -43,4 +39,4 @@ TransferResult RetrievePattern(TransferContext& link, ParameterImage& image, int
 // through, the pattern is read back; a block that differs (or a read-back that fails) is
 // in the result, and told in one message naming the block.
 TransferResult SendPattern(TransferContext& link, const ParameterImage& image, int n,
-                           Messages& messages, PatternWrites writes = PatternWrites::All);
+                           Messages& messages, WritePolicy writes = WritePolicy::All);

@@ -32,6 +32,17 @@ std::vector<int> ReadBackPositions() {
 
 } // namespace
 
+namespace {
+
+const GroupSend* SendOf(const std::vector<GroupSend>& sends, GroupId group) {
+    for (const GroupSend& send : sends)
+        if (send.group == group)
+            return &send;
+    return nullptr;
+}
+
+} // namespace
+
 std::vector<GroupId> RestoreReport::Written() const {
     std::vector<GroupId> groups;
     for (const GroupSend& send : sends)
@@ -40,13 +51,19 @@ std::vector<GroupId> RestoreReport::Written() const {
     return groups;
 }
 
+std::vector<GroupId> RestoreReport::PartlyWritten() const {
+    std::vector<GroupId> groups;
+    for (const GroupSend& send : sends)
+        if (send.result.PartlyWritten())
+            groups.push_back(send.group);
+    return groups;
+}
+
 std::vector<GroupId> RestoreReport::NotWritten() const {
     std::vector<GroupId> groups;
     for (GroupId group : AllGroups()) {
-        bool written = false;
-        for (const GroupSend& send : sends)
-            written = written || (send.group == group && send.result.failed.empty());
-        if (!written)
+        const GroupSend* send = SendOf(sends, group);
+        if (!send || (!send->result.failed.empty() && !send->result.PartlyWritten()))
             groups.push_back(group);
     }
     return groups;
@@ -118,23 +135,34 @@ RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
         report.unlocked = true;
     }
 
-    // Every group with WDIS 0, so the controller takes all of them.
+    // Every group with WDIS 0, so the controller takes all of them; each stops at its
+    // first refused write.
     ParameterImage unlocked = image;
     unlocked.advanced.WDIS = 0;
+    constexpr WritePolicy stop = WritePolicy::StopAtFirstFailure;
     for (GroupId group : AllGroups()) {
+        if (link.Cancelled())
+            break;
         if (group == GroupId::SystemSetup())
-            report.sends.push_back({group, WriteSystemSetupOnto(link, image.systemSetup, b12, b9)});
+            report.sends.push_back({group, WriteSystemSetupOnto(link, image.systemSetup,
+                                                                 {b12, b9, {}, {}}, stop,
+                                                                 &report.station)});
         else
-            report.sends.push_back({group, SendGroup(link, unlocked, group)});
+            report.sends.push_back({group, SendGroup(link, unlocked, group, stop)});
     }
-    if (report.NotWritten().empty()) {
+    if (report.AllWritten()) {
         report.wdisWritten = WriteWdis(link, report.wdis);
         report.wdisFailed = !report.wdisWritten;
+    } else if (report.unlocked) {
+        // Not the whole file went in: the controller is locked again as it was.
+        report.relocked = WriteWdis(link, wdis);
+        report.relockFailed = !report.relocked;
     }
 
     // Read back what was sent, over a copy so a failed read cannot pass as equal.
     ParameterImage back = image;
-    back.advanced.WDIS = report.wdisWritten ? report.wdis : 0;
+    const uint8_t wdisNow = report.wdisWritten ? report.wdis : report.relocked ? wdis : 0;
+    back.advanced.WDIS = wdisNow;
     report.readBack = ReadPositions(link, back, ReadBackPositions());
     const int reads = report.readBack.calls;
     for (int pass = 0; pass < passes && !report.readBack.failed.empty(); ++pass)
@@ -142,8 +170,101 @@ RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
     report.readBack.calls = reads;
     if (report.readBack.failed.empty()) {
         ParameterImage expected = image;
-        expected.advanced.WDIS = report.wdisWritten ? report.wdis : 0;
+        expected.advanced.WDIS = wdisNow;
         report.differs = DifferingGroups(expected, back);
     }
     return report;
+}
+
+namespace {
+
+std::string Line(const std::string& what, const std::string& said) {
+    return what + std::string(what.size() < 18 ? 18 - what.size() : 1, ' ') + " " + said;
+}
+
+// "blocks 30, 31", and "perhaps block 31" for a write that got no answer.
+std::string Blocks(const TransferResult& result) {
+    std::string text;
+    const auto list = [&](const std::vector<int32_t>& blocks, const char* before) {
+        if (blocks.empty())
+            return;
+        text += (text.empty() ? "" : ", ") + std::string(before) +
+                (blocks.size() == 1 ? "block " : "blocks ");
+        for (size_t i = 0; i < blocks.size(); ++i)
+            text += (i ? ", " : "") + std::to_string(blocks[i]);
+    };
+    list(result.written, "");
+    std::vector<int32_t> perhaps;
+    for (int32_t block : result.uncertain)
+        if (std::find(result.written.begin(), result.written.end(), block) == result.written.end())
+            perhaps.push_back(block);
+    list(perhaps, "perhaps ");
+    return text;
+}
+
+std::string Joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items)
+        text += (text.empty() ? "" : ", ") + item;
+    return text.empty() ? "none" : text;
+}
+
+std::string FailureList(const TransferResult& result) {
+    return Joined(result.What());
+}
+
+} // namespace
+
+std::vector<std::string> RestoreReportLines(const RestoreReport& r, const std::string& cause) {
+    std::vector<std::string> lines;
+    if (r.unlocked)
+        lines.push_back(Line("WDIS 0", "written first (the controller was write-inhibited)"));
+    for (const GroupSend& send : r.sends) {
+        const std::string name = GroupCommandName(send.group);
+        if (send.result.failed.empty())
+            lines.push_back(Line(name, "sent"));
+        else if (send.result.PartlyWritten())
+            lines.push_back(Line(name, "PARTLY WRITTEN (" + Blocks(send.result) + "; " +
+                                           FailureList(send.result) + ")"));
+        else
+            lines.push_back(Line(name, "FAILED (" + FailureList(send.result) + ")"));
+        if (send.group == GroupId::SystemSetup() && r.station.changed)
+            lines.push_back(Line("station", StationChangeMessage(r.station)));
+    }
+    const std::string wdis = "WDIS " + std::to_string(r.wdis);
+    if (r.wdisWritten)
+        lines.push_back(Line(wdis, "written last"));
+    else if (r.wdisFailed)
+        lines.push_back(Line(wdis, "FAILED (" + cause + ")"));
+    else if (r.relocked)
+        lines.push_back(Line("WDIS 1", "written back (a group failed): the controller is "
+                                       "write-inhibited again, as it was"));
+    else if (r.relockFailed)
+        lines.push_back(Line("WDIS 1", "could not be written back: the controller is left "
+                                       "write-enabled (" + cause + ")"));
+    else
+        lines.push_back(
+            Line(wdis, "not written (a group failed); the controller is write-enabled"));
+    if (!r.AllWritten()) {
+        std::vector<std::string> written, partly, not_;
+        for (GroupId g : r.Written())
+            written.push_back(GroupCommandName(g));
+        for (GroupId g : r.PartlyWritten())
+            partly.push_back(GroupCommandName(g) + " (" + Blocks(SendOf(r.sends, g)->result) + ")");
+        for (GroupId g : r.NotWritten())
+            not_.push_back(GroupCommandName(g));
+        lines.push_back(Line("written:", Joined(written)));
+        lines.push_back(Line("partly written:", Joined(partly)));
+        lines.push_back(Line("not written:", Joined(not_)));
+        if (!cause.empty())
+            lines.push_back(Line("", cause));
+    }
+    if (!r.readBack.failed.empty())
+        lines.push_back(Line("verify", "FAILED (read back incomplete)"));
+    else if (r.differs.empty())
+        lines.push_back(Line("verify", "ok, the controller holds the file's values"));
+    else
+        for (GroupId group : r.differs)
+            lines.push_back(Line("verify", "FAILED: " + GroupCommandName(group) + " differs"));
+    return lines;
 }

@@ -3,6 +3,7 @@
 #include "image/group_id.h"
 #include "image/parameter_image.h"
 #include "transfers/connect_procedure.h"
+#include "transfers/group_transfers.h"
 #include "transfers/image_transfers.h"
 #include "transfers/transfer_context.h"
 
@@ -15,8 +16,11 @@
 // halfway. Before anything is written it reads only what a file does not carry: WDIS, the
 // model code, block 13 (GAP, MAX, PP, PI, PD) and blocks 12 and 9 (bytes no group owns).
 // A write-inhibited controller is left alone unless unlocking was asked for, which writes
-// WDIS 0 first. Every group is sent with WDIS 0; the file's WDIS is written last, on its
-// own, and only once every group went through. Then everything sent is read back.
+// WDIS 0 first. Every group is sent with WDIS 0, each stopping at its first refused write;
+// the file's WDIS is written last, on its own, and only once every group went through,
+// else a controller that was unlocked is locked again. A file that moves the station
+// writes block 9 before block 12 and follows the controller to its new station for the
+// rest. Then everything sent is read back.
 
 struct RestoreOptions {
     bool unlock = false; // a write-inhibited controller: write WDIS 0 first
@@ -33,14 +37,24 @@ struct RestoreReport {
     uint8_t wdis = 0;
     bool wdisWritten = false;
     bool wdisFailed = false;
+    // After a group failed on a controller that was unlocked first: WDIS was written back
+    // to what it was (or that failed too).
+    bool relocked = false;
+    bool relockFailed = false;
+    // The file moved the controller to another station.
+    StationChange station;
     // Read-back: reads that failed, and the groups that differ from what was sent.
     TransferResult readBack;
     std::vector<GroupId> differs;
 
-    std::vector<GroupId> Written() const; // groups that went through, in send order
+    // The groups that went through whole, in part, and not at all, in send order (a group
+    // not sent because the restore stopped counts as not written).
+    std::vector<GroupId> Written() const;
+    std::vector<GroupId> PartlyWritten() const;
     std::vector<GroupId> NotWritten() const;
+    bool AllWritten() const { return Written().size() == AllGroups().size(); }
     bool Ok() const {
-        return stopped.empty() && NotWritten().empty() && !wdisFailed && readBack.failed.empty() &&
+        return stopped.empty() && AllWritten() && !wdisFailed && readBack.failed.empty() &&
                differs.empty();
     }
 };
@@ -50,6 +64,12 @@ struct RestoreReport {
 RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
                            const std::function<bool(ParameterImage&)>& applyFile,
                            const RestoreOptions& options);
+
+// The report as lines for a person: what was written first, each group ("sent",
+// "PARTLY WRITTEN (blocks 26)", "FAILED"), a station move, WDIS at the end, the lists of
+// groups written in whole, in part and not at all, and the verification; `cause` is the
+// link's reason for the last failure.
+std::vector<std::string> RestoreReportLines(const RestoreReport& report, const std::string& cause);
 
 // The groups of `sent` that differ in `back`.
 std::vector<GroupId> DifferingGroups(const ParameterImage& sent, const ParameterImage& back);

@@ -65,6 +65,12 @@ bool TransferContext::Write(int32_t mode, int32_t block, int32_t offset, int32_t
            }) != 0;
 }
 
+bool TransferContext::LastCallMayHaveLanded() const {
+    if (m_lastCancelled)
+        return false;
+    return Backend().LastFailure().requestSent;
+}
+
 std::string TransferContext::FailureText() const {
     return m_lastCancelled ? kCancelled : LinkFailureText(Backend());
 }

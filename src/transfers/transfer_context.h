@@ -52,6 +52,10 @@ public:
     bool Write(int32_t mode, int32_t block, int32_t offset, int32_t length, const void* buffer);
 
     LinkBackend& Backend() const;
+    // The last call failed after its request may have reached the controller: no answer,
+    // or one that came garbled or late, or the line went away. A write that failed so may
+    // still have been taken.
+    bool LastCallMayHaveLanded() const;
     // The link's reason for the last failed call, naming port 1; empty when none.
     std::string FailureText() const;
     // `first`, then the reason on a line of its own.

@@ -39,6 +39,16 @@ void TransferResult::AddCause(const std::string& cause) {
         causes.push_back(cause);
 }
 
+void TransferResult::Wrote(int32_t block) {
+    if (std::find(written.begin(), written.end(), block) == written.end())
+        written.push_back(block);
+}
+
+void TransferResult::MaybeWrote(int32_t block) {
+    if (std::find(uncertain.begin(), uncertain.end(), block) == uncertain.end())
+        uncertain.push_back(block);
+}
+
 void TransferResult::Fail(int32_t block, const std::string& what, const std::string& cause) {
     failed.push_back({block, what});
     AddCause(cause);
@@ -54,6 +64,10 @@ void TransferResult::Merge(const TransferResult& part) {
     calls += part.calls;
     failed.insert(failed.end(), part.failed.begin(), part.failed.end());
     failedReads.insert(failedReads.end(), part.failedReads.begin(), part.failedReads.end());
+    for (int32_t block : part.written)
+        Wrote(block);
+    for (int32_t block : part.uncertain)
+        MaybeWrote(block);
     for (const std::string& cause : part.causes)
         AddCause(cause);
     Worsen(part.outcome);

@@ -19,17 +19,32 @@ struct TransferFailure {
     std::string what;   // "read block 12", "program pattern 4 part 2", "block 25 reads back ..."
 };
 
+// How a group's SEND goes on after a refused write: an editor's SEND still makes the
+// remaining writes; the restore and Send all stop the group at its first refusal.
+enum class WritePolicy { All, StopAtFirstFailure };
+
 struct TransferResult {
     TransferOutcome outcome = TransferOutcome::Done;
     int calls = 0;                       // link calls made
     std::vector<TransferFailure> failed; // in the order they happened
     std::vector<std::string> causes;     // the link's reasons, each once
+    std::vector<int32_t> written;        // the blocks a write went into, each once
+    // The blocks of writes that failed without a definite answer (none came, or it came
+    // garbled): the controller may have taken them.
+    std::vector<int32_t> uncertain;
     // A read sequence (Connect): the positions of its reads that failed, for Retry.
     std::vector<int> failedReads;
 
     bool Ok() const;
     // What failed, in order.
     std::vector<std::string> What() const;
+    // Notes a write that went into `block`, or may have.
+    void Wrote(int32_t block);
+    void MaybeWrote(int32_t block);
+    // Some writes went through, or may have, and some did not.
+    bool PartlyWritten() const {
+        return !failed.empty() && (!written.empty() || !uncertain.empty());
+    }
     // Notes a failure with the link's reason (`cause` may be empty); the outcome becomes
     // Failed unless the transfer was cancelled.
     void Fail(int32_t block, const std::string& what, const std::string& cause);

@@ -76,7 +76,18 @@ bool ReadController(ParameterImage& image, const char* verb = "reading",
     const TransferResult result = ReadWholeController(link, image, g_retries);
     if (result.failed.empty())
         return true;
-    std::fprintf(stderr, "tqxctl: %s\n", ConnectFailureText(result).c_str());
+    // Once, in tqxctl's own words: what could not be read, and the link's last reason.
+    const std::string cause = result.causes.empty() ? std::string() : "\n" + result.causes.back();
+    if (result.failed.size() == static_cast<size_t>(result.calls)) {
+        std::fprintf(stderr, "tqxctl: the controller could not be read%s\n", cause.c_str());
+        return false;
+    }
+    std::string what;
+    for (size_t i = 0; i < result.failed.size() && i < 8; ++i)
+        what += (i ? ", " : "") + result.failed[i].what;
+    std::fprintf(stderr, "tqxctl: %zu of %d reads failed (%s%s)%s\n", result.failed.size(),
+                 result.calls, what.c_str(), result.failed.size() > 8 ? ", ..." : "",
+                 cause.c_str());
     return false;
 }
 
@@ -110,20 +121,6 @@ int Backup(const std::vector<std::string>& operands) {
     std::printf("model code %s\n", image.ModelCode().c_str());
     std::printf("saved %s\n", operands[0].c_str());
     return kOk;
-}
-
-std::vector<std::string> Names(const std::vector<GroupId>& groups) {
-    std::vector<std::string> names;
-    for (GroupId group : groups)
-        names.push_back(GroupCommandName(group));
-    return names;
-}
-
-std::string Joined(const std::vector<std::string>& items) {
-    std::string text;
-    for (const std::string& item : items)
-        text += (text.empty() ? "" : ", ") + item;
-    return text.empty() ? "none" : text;
 }
 
 int Restore(const std::vector<std::string>& operands) {
@@ -164,38 +161,10 @@ int Restore(const std::vector<std::string>& operands) {
         std::fprintf(stderr, "tqxctl: restore stopped: %s\n", report.stopped.c_str());
         return kError;
     }
-    if (report.unlocked)
-        std::printf("%-18s written first (the controller was write-inhibited)\n", "WDIS 0");
-    for (const GroupSend& group : report.sends) {
-        const std::string name = GroupCommandName(group.group);
-        if (group.result.failed.empty())
-            std::printf("%-18s sent\n", name.c_str());
-        else
-            std::printf("%-18s FAILED (%s)\n", name.c_str(), Joined(group.result.What()).c_str());
-    }
-    const std::string wdis = "WDIS " + std::to_string(report.wdis);
-    if (report.wdisWritten)
-        std::printf("%-18s written last\n", wdis.c_str());
-    else if (report.wdisFailed)
-        std::printf("%-18s FAILED (%s)\n", wdis.c_str(), TqxctlLink().FailureText().c_str());
-    else
-        std::printf("%-18s not written (a group failed); the controller is write-enabled\n",
-                    wdis.c_str());
-    const std::vector<GroupId> notWritten = report.NotWritten();
-    if (!notWritten.empty()) {
-        std::printf("%-18s %s\n", "written:", Joined(Names(report.Written())).c_str());
-        std::printf("%-18s %s\n", "not written:", Joined(Names(notWritten)).c_str());
-        std::printf("%-18s %s\n", "", TqxctlLink().FailureText().c_str());
-    }
-    if (!report.readBack.failed.empty()) {
-        std::printf("verify             FAILED (read back incomplete)\n");
+    for (const std::string& line : RestoreReportLines(report, TqxctlLink().FailureText()))
+        std::printf("%s\n", line.c_str());
+    if (!report.readBack.failed.empty())
         std::fprintf(stderr, "tqxctl: %s\n", ConnectFailureText(report.readBack, "verify").c_str());
-    } else if (report.differs.empty()) {
-        std::printf("verify             ok, the controller holds the file's values\n");
-    } else {
-        for (GroupId group : report.differs)
-            std::printf("verify             FAILED: %s differs\n", GroupCommandName(group).c_str());
-    }
     return report.Ok() ? kOk : kError;
 }
 
