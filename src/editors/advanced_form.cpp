@@ -33,6 +33,7 @@ void AdvancedForm::Show() {
 }
 
 void AdvancedForm::Retrieve(CursorControl& cursor) {
+    Link().BeginOperation();
     TransferResult result;
     {
         WaitCursor wait(cursor);
@@ -43,6 +44,7 @@ void AdvancedForm::Retrieve(CursorControl& cursor) {
 }
 
 void AdvancedForm::Send(CursorControl& cursor) {
+    Link().BeginOperation();
     TransferResult result;
     {
         WaitCursor wait(cursor);

@@ -74,8 +74,9 @@ void PidGroupForm::SelectGroup(int group) {
 
 void PidGroupForm::Retrieve(CursorControl& cursor) {
     WaitCursor wait(cursor);
+    Link().BeginOperation();
     Link().BeginCommand();
-    if (!RetrievePidGroup(Link(), m_image, m_group + 1).Ok())
+    if (!RetrievePidGroup(Link(), m_image, m_group + 1).Ok() && !Link().Cancelled())
         m_messages.Show(Link().WithCause("false"));
     Show();
 }
@@ -84,16 +85,22 @@ void PidGroupForm::Send(CursorControl& cursor) {
     WaitCursor wait(cursor);
     Store();
     Show();
+    Link().BeginOperation();
     Link().BeginCommand();
     // Every group is written; each failed write says "false" and the next still runs. What
-    // the read-back after SEND found is told once, at the end.
-    TransferResult readBack;
-    for (int g = 1; g <= ParameterImage::kPidGroups; ++g) {
+    // the read-back after SEND found is told once, at the end. A Cancel stops between two
+    // groups and says which went in.
+    TransferResult readBack, all;
+    for (int g = 1; g <= ParameterImage::kPidGroups && !Link().Cancelled(); ++g) {
         const TransferResult sent = SendPidGroup(Link(), m_image, g);
+        all.Merge(sent);
         if (sent.outcome == TransferOutcome::Failed)
             m_messages.Show(Link().WithCause("false"));
-        else
+        else if (sent.outcome != TransferOutcome::Cancelled)
             readBack.Merge(sent);
     }
-    ShowTransferFailures("SEND", readBack, m_messages);
+    if (Link().Cancelled())
+        all.Worsen(TransferOutcome::Cancelled);
+    ShowTransferFailures("SEND", all.outcome == TransferOutcome::Cancelled ? all : readBack,
+                         m_messages);
 }

@@ -114,8 +114,12 @@ bool ProgramPatternForm::SelectTimeSignal(int k) {
 
 void ProgramPatternForm::Retrieve() {
     WaitCursor wait(m_cursor);
+    Link().BeginOperation();
     const int n = m_state.selectedPattern;
-    RetrievePattern(Link(), m_image, n, m_messages);
+    // Each failed read has said so; a Cancel says what it stopped.
+    const TransferResult result = RetrievePattern(Link(), m_image, n, m_messages);
+    if (result.outcome == TransferOutcome::Cancelled)
+        m_messages.Show(FailureText("RETRIEVE", result));
     LoadPattern(m_image, n, m_state);
     ShowPatternFields();
 }
@@ -127,7 +131,10 @@ void ProgramPatternForm::Send() {
     ShowPatternFields();
     const int n = m_state.selectedPattern;
     StorePattern(m_state, n, m_image);
-    SendPattern(Link(), m_image, n, m_messages);
+    Link().BeginOperation();
+    const TransferResult result = SendPattern(Link(), m_image, n, m_messages);
+    if (result.outcome == TransferOutcome::Cancelled)
+        m_messages.Show(FailureText("SEND", result));
 }
 
 void ProgramPatternForm::Ok() {

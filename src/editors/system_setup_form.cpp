@@ -269,6 +269,7 @@ void SystemSetupForm::ShowAlarmTypes() {
 }
 
 void SystemSetupForm::Retrieve(CursorControl& cursor) {
+    Link().BeginOperation();
     TransferResult result;
     {
         WaitCursor wait(cursor);
@@ -279,6 +280,7 @@ void SystemSetupForm::Retrieve(CursorControl& cursor) {
 }
 
 void SystemSetupForm::Send(CursorControl& cursor) {
+    Link().BeginOperation();
     TransferResult result;
     StationChange station;
     {

@@ -168,6 +168,7 @@ TransferResult ReadPositions(TransferContext& link, ParameterImage& image,
             // What was not read is still to be read: Retry can complete it.
             result.failedReads.insert(result.failedReads.end(), positions.begin() + k,
                                       positions.end());
+            result.notRead.insert(result.notRead.end(), positions.begin() + k, positions.end());
             result.Worsen(TransferOutcome::Cancelled);
             break;
         }
@@ -236,6 +237,14 @@ const char* const kRetryMenuHint = "Connect > Retry failed reads repeats them.";
 
 std::string ConnectFailureText(const TransferResult& result, const std::string& title,
                                const std::string& retryHint) {
+    if (result.outcome == TransferOutcome::Cancelled) {
+        const size_t read = static_cast<size_t>(result.calls) - result.failed.size();
+        std::string text = title + " stopped by the operator after " +
+                           std::to_string(result.calls) + " of " +
+                           std::to_string(result.calls + static_cast<int>(result.notRead.size())) +
+                           " reads (" + std::to_string(read) + " went through).";
+        return retryHint.empty() ? text : text + "\n" + retryHint;
+    }
     if (result.failed.empty())
         return {};
     const size_t failed = result.failed.size();
@@ -261,6 +270,7 @@ std::string ConnectFailureText(const TransferResult& result, const std::string& 
 
 TransferResult RunConnect(TransferContext& link, ParameterImage& image, ConnectUi& ui,
                           Messages& messages, CursorControl& cursor) {
+    link.BeginOperation();
     link.BeginCommand();
     TransferResult result;
     {
@@ -289,6 +299,7 @@ TransferResult RunConnect(TransferContext& link, ParameterImage& image, ConnectU
 TransferResult RunRetryFailedReads(TransferContext& link, ParameterImage& image,
                                    const std::vector<int>& positions, ConnectUi& ui,
                                    Messages& messages, CursorControl& cursor) {
+    link.BeginOperation();
     link.BeginCommand();
     TransferResult result;
     {

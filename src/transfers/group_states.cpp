@@ -12,6 +12,8 @@ const char* GroupStateText(GroupState state) {
         return "read from the controller";
     case GroupState::ReadFailed:
         return "could not be read";
+    case GroupState::NotRead:
+        return "not read (cancelled)";
     case GroupState::LoadedFromFile:
         return "loaded from file";
     case GroupState::Edited:
@@ -44,14 +46,32 @@ void GroupStates::Set(GroupId group, GroupState state, const std::string& when) 
 
 void GroupStates::Connected(const ParameterImage& image, const TransferResult& result, bool retry,
                             const std::string& when) {
-    const std::vector<GroupId> failed = GroupsOfFailedReads(result);
+    // Groups a read of failed, and those a Cancel left (partly) unread.
+    TransferResult attempted = result;
+    attempted.failedReads.clear();
+    for (int position : result.failedReads)
+        if (std::find(result.notRead.begin(), result.notRead.end(), position) ==
+            result.notRead.end())
+            attempted.failedReads.push_back(position);
+    const std::vector<GroupId> failed = GroupsOfFailedReads(attempted);
+    TransferResult cancelled;
+    cancelled.failedReads = result.notRead;
+    const std::vector<GroupId> unread = GroupsOfFailedReads(cancelled);
+    const auto among = [](const std::vector<GroupId>& groups, GroupId g) {
+        return std::find(groups.begin(), groups.end(), g) != groups.end();
+    };
     for (GroupId g : AllGroups()) {
-        if (retry && At(g).state != GroupState::ReadFailed)
+        if (retry && At(g).state != GroupState::ReadFailed && At(g).state != GroupState::NotRead)
             continue; // not read again
         CopyGroup(image, m_seen, g);
-        if (std::find(failed.begin(), failed.end(), g) != failed.end()) {
-            // A failed read changed nothing of what it would have brought: an edit stays.
+        // A read that failed or never ran changed nothing it would have brought: an edit
+        // stays.
+        if (among(failed, g)) {
             Set(g, GroupState::ReadFailed, when);
+            continue;
+        }
+        if (among(unread, g)) {
+            Set(g, GroupState::NotRead, when);
             continue;
         }
         EntryOf(g).unsent = false; // Connect replaced any edit
@@ -156,7 +176,9 @@ std::vector<int> GroupStates::RetryablePositions(const TransferResult& last) con
     std::vector<int> positions;
     for (int position : last.failedReads) {
         const std::optional<GroupId> group = GroupOfRead(position);
-        if (group && (At(*group).state != GroupState::ReadFailed || At(*group).unsent))
+        if (group && ((At(*group).state != GroupState::ReadFailed &&
+                       At(*group).state != GroupState::NotRead) ||
+                      At(*group).unsent))
             continue;
         positions.push_back(position);
     }

@@ -16,6 +16,7 @@ enum class GroupState {
     StartValues,
     ReadFromController,
     ReadFailed, // Connect could not read it
+    NotRead,    // a Connect stopped by the operator before it read it
     LoadedFromFile,
     Edited,
     SavedToFile, // edited, then written to a file, not sent

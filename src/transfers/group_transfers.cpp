@@ -28,9 +28,19 @@ bool WriteBlock(TransferContext& link, int32_t block, const Block& data, int32_t
 bool Noted(TransferContext& link, TransferResult& result, bool ok, int32_t block,
            const std::string& what) {
     ++result.calls;
-    if (!ok)
+    if (!ok) {
         result.Fail(block, what, link.FailureText());
+        if (link.Cancelled())
+            result.Worsen(TransferOutcome::Cancelled);
+    }
     return ok;
+}
+
+// What the progress window says: "Writing system setup (block 12)".
+void Announce(TransferContext& link, const char* verb, const char* group, int32_t block,
+              int done, int total) {
+    link.Step(std::string(verb) + " " + group + " (block " + std::to_string(block) + ")", done,
+              total);
 }
 
 // One write of a transfer: noted as written, failed, or failed after it may have landed.
@@ -79,8 +89,10 @@ TransferResult RetrieveSystemSetup(TransferContext& link, SystemSetupRecord& set
     SystemSetupIntoBlocks(setup, b12, b9); // a block that fails keeps the record's fields
     Block12 read12{};
     Block9 read9{};
+    Announce(link, "Reading", "system setup", 12, 0, 2);
     if (Noted(link, result, ReadBlock(link, 12, read12), 12, BlockText("read", 12)))
         b12 = read12;
+    Announce(link, "Reading", "system setup", 9, 1, 2);
     if (Noted(link, result, ReadBlock(link, 9, read9), 9, BlockText("read", 9)))
         b9 = read9;
     SystemSetupFromBlocks(b12, b9, setup);
@@ -108,19 +120,22 @@ TransferResult WriteSystemSetupOnto(TransferContext& link, const SystemSetupReco
     const auto send12 = [&] {
         if (stopped())
             return;
-        if (!held.b12)
+        if (!held.b12) {
             result.Fail(12, BlockText("read", 12), held.why12);
-        else
-            wrote12 = NotedWrite(link, result, WriteBlock(link, 12, b12), 12,
-                                 BlockText("write", 12));
+            return;
+        }
+        Announce(link, "Writing", "system setup", 12, result.calls, 2);
+        wrote12 = NotedWrite(link, result, WriteBlock(link, 12, b12), 12, BlockText("write", 12));
     };
     const auto send9 = [&] {
         if (stopped())
             return;
-        if (!held.b9)
+        if (!held.b9) {
             result.Fail(9, BlockText("read", 9), held.why9);
-        else
-            NotedWrite(link, result, WriteBlock(link, 9, b9), 9, BlockText("write", 9));
+            return;
+        }
+        Announce(link, "Writing", "system setup", 9, result.calls, 2);
+        NotedWrite(link, result, WriteBlock(link, 9, b9), 9, BlockText("write", 9));
     };
     if (moves) {
         send9();
@@ -151,10 +166,12 @@ TransferResult SendSystemSetup(TransferContext& link, const SystemSetupRecord& s
     HeldSetupBlocks held;
     Block12 b12{};
     Block9 b9{};
+    Announce(link, "Reading", "system setup", 12, 0, 2);
     if (ReadBlock(link, 12, b12))
         held.b12 = b12;
     else
         held.why12 = link.FailureText();
+    Announce(link, "Reading", "system setup", 9, 1, 2);
     if (ReadBlock(link, 9, b9))
         held.b9 = b9;
     else
@@ -197,8 +214,10 @@ TransferResult RetrieveAdvanced(TransferContext& link, AdvancedRecord& advanced)
     TransferResult result;
     Block10 b10{};
     Block13 b13{};
+    Announce(link, "Reading", "advanced parameters", 10, 0, 2);
     if (Noted(link, result, ReadBlock(link, 10, b10), 10, BlockText("read", 10)))
         AdvancedFromBlock10(b10, advanced);
+    Announce(link, "Reading", "advanced parameters", 13, 1, 2);
     if (Noted(link, result, ReadBlock(link, 13, b13), 13, BlockText("read", 13)))
         AdvancedFromBlock13(b13, advanced);
     link.NoteRetrieved(GroupId::Advanced(), result.Ok());
@@ -219,6 +238,7 @@ TransferResult SendAdvanced(TransferContext& link, const AdvancedRecord& advance
     const auto write = [&](int32_t block, const auto& data) {
         if (stop && !result.failed.empty())
             return false;
+        Announce(link, "Writing", "advanced parameters", block, result.calls, 2);
         return NotedWrite(link, result, WriteBlock(link, block, data), block,
                           BlockText("write", block));
     };
@@ -260,6 +280,7 @@ TransferResult SendPidGroup(TransferContext& link, const ParameterImage& image, 
     const PidGroupRecord& record = image.pid[static_cast<size_t>(g - 1)];
     const int32_t block = PidGroupBlock(g);
     TransferResult result;
+    link.Step("Writing PID group " + std::to_string(g), g - 1, ParameterImage::kPidGroups);
     const bool wrote = NotedWrite(
         link, result,
         link.Write(TQX_MODE_WRITE_WORDS, block, 0, PidGroupRecord::kWords, record.bytes.data()),
@@ -283,6 +304,7 @@ TransferResult SendPidGroup(TransferContext& link, const ParameterImage& image, 
 TransferResult RetrievePidGroup(TransferContext& link, ParameterImage& image, int g) {
     TransferResult result;
     const int32_t block = PidGroupBlock(g);
+    link.Step("Reading PID group " + std::to_string(g), 0, 1);
     // The record is the block's exact image; a failed read leaves it unchanged.
     std::array<uint8_t, PidGroupRecord::kBytes> read{};
     if (Noted(link, result,

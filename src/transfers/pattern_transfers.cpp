@@ -87,6 +87,7 @@ TransferResult RetrievePattern(TransferContext& link, ParameterImage& image, int
     link.BeginCommand();
     for (int k = 0; k < 4 && !link.Cancelled(); ++k) {
         const PatternPiece piece = PatternRead(n, k);
+        link.Step("Reading " + PatternPartText(n, k), k, 4);
         // A read lands in scratch first, so a failed one cannot leave garbage in the record.
         std::array<uint8_t, 2 * TQX_MAX_UNITS> scratch{};
         ++result.calls;
@@ -116,6 +117,9 @@ TransferResult SendPattern(TransferContext& link, const ParameterImage& image, i
             break;
         const int32_t offset = kWriteBytes * k;
         const int32_t length = k < kWrites - 1 ? kWriteBytes : kLastWriteBytes;
+        link.Step("Writing program pattern " + std::to_string(n) + " part " +
+                      std::to_string(k + 1) + " of " + std::to_string(kWrites),
+                  k, kWrites);
         ++result.calls;
         // The bytes a write moves lie in block A (record bytes 0..419), B or both.
         const auto wrote = [&](void (TransferResult::*note)(int32_t)) {

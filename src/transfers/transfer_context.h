@@ -75,9 +75,12 @@ public:
     void SetVerify(bool on) { m_verify = on; }
     bool Verify() const { return m_verify; }
 
-    // Cancel between calls: the call in flight finishes, nothing more is sent.
+    // An operation the operator started (a Connect, a RETRIEVE, a SEND): a Cancel of the one
+    // before it no longer holds.
+    void BeginOperation() { m_cancel = false; }
+    // Cancel between calls: the call in flight finishes, nothing more is sent. Safe from
+    // any thread and from a signal handler.
     void RequestCancel() { m_cancel = true; }
-    void ClearCancel() { m_cancel = false; }
     bool Cancelled() const { return m_cancel; }
 
     void SetProgress(TransferProgress* progress) { m_progress = progress; }

@@ -64,6 +64,7 @@ void TransferResult::Merge(const TransferResult& part) {
     calls += part.calls;
     failed.insert(failed.end(), part.failed.begin(), part.failed.end());
     failedReads.insert(failedReads.end(), part.failedReads.begin(), part.failedReads.end());
+    notRead.insert(notRead.end(), part.notRead.begin(), part.notRead.end());
     for (int32_t block : part.written)
         Wrote(block);
     for (int32_t block : part.uncertain)
@@ -74,6 +75,16 @@ void TransferResult::Merge(const TransferResult& part) {
 }
 
 std::string FailureText(const std::string& operation, const TransferResult& result) {
+    if (result.outcome == TransferOutcome::Cancelled) {
+        std::string text = operation + " stopped by the operator";
+        if (!result.written.empty()) {
+            text += "; written: block";
+            text += result.written.size() == 1 ? " " : "s ";
+            for (size_t i = 0; i < result.written.size(); ++i)
+                text += (i ? ", " : "") + std::to_string(result.written[i]);
+        }
+        return text + ".";
+    }
     if (result.failed.empty())
         return {};
     std::string text = operation + " failed: ";

@@ -32,8 +32,10 @@ struct TransferResult {
     // The blocks of writes that failed without a definite answer (none came, or it came
     // garbled): the controller may have taken them.
     std::vector<int32_t> uncertain;
-    // A read sequence (Connect): the positions of its reads that failed, for Retry.
+    // A read sequence (Connect): the positions of its reads that failed, and of those a
+    // Cancel left unread (these among them), for Retry.
     std::vector<int> failedReads;
+    std::vector<int> notRead;
 
     bool Ok() const;
     // What failed, in order.
