@@ -3,7 +3,6 @@
 #include "app/compare_dialog.h"
 #include "app/document.h"
 #include "app/editor_commands.h"
-#include "app/status_progress.h"
 #include "editors/parameter_listing.h"
 #include "files/file_commands_qt.h"
 #include "transfers/connect_procedure.h"
@@ -34,7 +33,7 @@ void CompareCommands::WithController() {
     TransferResult result;
     {
         WaitCursor wait(d.Cursor());
-        StatusProgress progress(d);
+        d.Link().BeginOperation();
         result = ReadWholeController(d.Link(), controller);
     }
     if (!result.failed.empty()) {

@@ -2,18 +2,16 @@
 
 #include "app/code_symbols_dialog.h"
 #include "app/document.h"
-#include "app/status_progress.h"
 #include "link/port1.h"
 #include "link/port_settings.h"
 #include "transfers/connect_procedure.h"
 
 namespace {
 
-// Connect's dialog, and its progress in the status bar while the reads run.
+// Connect's dialog in the main window.
 class WindowConnectUi : public ConnectUi {
 public:
-    explicit WindowConnectUi(CTQXLOADER961114Doc& document)
-        : m_document(document), m_progress(document) {}
+    explicit WindowConnectUi(CTQXLOADER961114Doc& document) : m_document(document) {}
 
     bool ConfirmModelCode(const std::string& code, const std::string& failure) override {
         CodeSymbolsDialog dialog(QString::fromLatin1(code.data(), static_cast<int>(code.size())),
@@ -27,7 +25,6 @@ public:
 
 private:
     CTQXLOADER961114Doc& m_document;
-    StatusProgress m_progress;
 };
 
 } // namespace

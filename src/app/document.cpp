@@ -7,6 +7,7 @@
 #include "app/file_menu_commands.h"
 #include "app/port_commands.h"
 #include "app/report_commands.h"
+#include "app/transfer_runner.h"
 #include "link/port1.h"
 #include "widgets/dialog_support_qt.h"
 #include "widgets/saved_settings_qt.h"
@@ -48,11 +49,15 @@ CTQXLOADER961114Doc::CTQXLOADER961114Doc(ParameterImage& image, Messages& messag
     m_handlers[Handler::About] = std::make_unique<AboutCommand>(*this);
 }
 
-CTQXLOADER961114Doc::~CTQXLOADER961114Doc() = default;
+CTQXLOADER961114Doc::~CTQXLOADER961114Doc() {
+    m_runner.reset(); // before the link it runs calls for
+}
 
 void CTQXLOADER961114Doc::SetWindow(QWidget* window, ShellStatus* status) {
     m_window = window;
     m_status = status;
+    m_runner.reset();
+    m_runner = std::make_unique<TransferRunner>(m_link, window, status);
     // The toolkit's own boxes belong to the window.
     const bool ownQuestions = m_questions == m_ownQuestions.get();
     const bool ownPrompts = m_prompts == m_ownPrompts.get();
@@ -70,6 +75,8 @@ CommandHandler& CTQXLOADER961114Doc::HandlerFor(Command command) const {
 
 void CTQXLOADER961114Doc::Run(Command command) {
     HandlerFor(command).Run(command);
+    if (m_runner)
+        m_runner->CommandDone();
 }
 
 bool CTQXLOADER961114Doc::CanRun(Command command) const {
@@ -82,6 +89,8 @@ bool CTQXLOADER961114Doc::IsChecked(Command command) const {
 
 void CTQXLOADER961114Doc::OpenGroup(GroupId group) {
     static_cast<EditorCommands&>(*m_handlers.at(Handler::Editors)).OpenGroup(group);
+    if (m_runner)
+        m_runner->CommandDone();
 }
 
 bool CTQXLOADER961114Doc::MayClose() {

@@ -19,6 +19,7 @@
 #include <string>
 
 class QWidget;
+class TransferRunner;
 
 // Where the shell shows how a command goes: the main window's status bar.
 class ShellStatus {
@@ -64,6 +65,9 @@ public:
     std::string PortPaneText() const;
 
     TransferContext& Link() { return m_link; }
+    // What runs the link's calls off the user-interface thread once there is a window;
+    // null before.
+    TransferRunner* Runner() const { return m_runner.get(); }
     // Read back after SEND, saved with port 1's settings unless `save` is false.
     void SetVerifyAfterSend(bool on, bool save = true);
 
@@ -99,4 +103,5 @@ private:
     Questions* m_questions;
     FilePrompts* m_prompts;
     std::map<Handler, std::unique_ptr<CommandHandler>> m_handlers;
+    std::unique_ptr<TransferRunner> m_runner;
 };

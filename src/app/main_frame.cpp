@@ -1,6 +1,9 @@
 #include "app/main_frame.h"
 
+#include "app/transfer_runner.h"
 #include "app/view.h"
+
+#include <QApplication>
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -18,6 +21,15 @@ CMainFrame::CMainFrame(CTQXLOADER961114Doc& document, QWidget* parent)
     m_view = new CTQXLOADER961114View(document.Image(), this);
     setCentralWidget(m_view);
     m_document.SetWindow(this, this);
+    m_closing = new QTimer(this);
+    m_closing->setInterval(100);
+    connect(m_closing, &QTimer::timeout, this, &CMainFrame::CloseWhatWaits);
+    connect(m_document.Runner(), &TransferRunner::Idle, this, [this] {
+        if (m_closeWhenIdle || m_quitWhenIdle)
+            m_closing->start();
+    });
+    connect(m_document.Runner(), &TransferRunner::CloseRequested, this,
+            &CMainFrame::StopTransferAndClose);
     connect(&m_document, &CTQXLOADER961114Doc::Changed, this, &CMainFrame::ShowSummary);
     connect(m_view, &CTQXLOADER961114View::GroupActivated, this,
             [this](int row) { m_document.OpenGroup(GroupId::FromIndex(row)); });
@@ -32,10 +44,52 @@ void CMainFrame::ShowSummary() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_document.Runner()->Busy()) {
+        // Never in the middle of a transfer: a half-written controller is worse than a
+        // late close.
+        event->ignore();
+        StopTransferAndClose();
+        return;
+    }
+    m_closeWhenIdle = false;
     if (m_document.MayClose())
         event->accept();
     else
         event->ignore();
+}
+
+void CMainFrame::StopTransferAndClose() {
+    if (m_closeWhenIdle || m_quitWhenIdle)
+        return;
+    if (!m_document.Ask().Ask("A transfer with TQX is under way.\nStop it after the current "
+                              "call and close TQXLOADER?"))
+        return;
+    m_closeWhenIdle = true;
+    m_document.Link().RequestCancel();
+}
+
+void CMainFrame::QuitAfterTransfer() {
+    m_quitWhenIdle = true;
+    m_document.Link().RequestCancel();
+    if (!m_document.Runner()->Busy())
+        m_closing->start();
+}
+
+void CMainFrame::CloseWhatWaits() {
+    if (m_document.Runner()->Busy())
+        return; // a procedure that was stopped is still winding down
+    if (m_quitWhenIdle) {
+        m_closing->stop();
+        QCoreApplication::exit(0);
+        return;
+    }
+    // The windows above the main window first: an editor, the box it shows.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->close();
+        return;
+    }
+    m_closing->stop();
+    close();
 }
 
 void CMainFrame::CreateMenus() {

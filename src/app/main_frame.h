@@ -3,6 +3,7 @@
 #include "app/document.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
 class QLabel;
 class QProgressBar;
@@ -22,11 +23,21 @@ public:
 
     CTQXLOADER961114View* View() const { return m_view; }
 
+    // The program is asked to end (SIGTERM, the session ending): a transfer under way
+    // stops after its current call, then the program exits; no question is asked.
+    void QuitAfterTransfer();
+
 protected:
-    // With edits neither sent nor written to a file, asks whether to close anyway.
+    // During a transfer, asks whether to stop it after the current call and close once the
+    // link is idle. Then, with edits neither sent nor written to a file, asks whether to
+    // close anyway.
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Closing was asked for while a transfer ran.
+    void StopTransferAndClose();
+    // The link is idle: closes what asked to be closed, one window at a time.
+    void CloseWhatWaits();
     void CreateMenus();
     void ShowSummary();
     void CreateStatusBar();
@@ -37,4 +48,7 @@ private:
     QLabel* m_activity = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_port = nullptr;
+    bool m_closeWhenIdle = false;
+    bool m_quitWhenIdle = false;
+    QTimer* m_closing = nullptr;
 };
