@@ -4,6 +4,7 @@
 #include "files/parameter_file_writer.h"
 #include "link/tqxcomm.h"
 #include "support/sim_process.h"
+#include "support/tqxctl_run.h"
 #include "transfers/group_transfers.h"
 
 #include <gtest/gtest.h>
@@ -19,26 +20,7 @@
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out;
-};
-
-// Runs tqxctl with the arguments; stdout and stderr together.
-Result Tqxctl(const std::string& args) {
-    Result result;
-    const std::string command = std::string(TQXCTL_PATH) + " " + args + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return result;
-    std::array<char, 4096> buffer{};
-    size_t n = 0;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        result.out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
+using Result = TqxctlResult;
 
 std::string TempPath(const std::string& name) {
     return (std::filesystem::temp_directory_path() /
