@@ -55,8 +55,9 @@ std::string WriteTemporary(const WriteTarget& target, const std::string& text,
         return error == EACCES || error == EPERM ? "no permission to create a file in its folder"
                                                  : WriteFailure(error, "cannot create a file");
     }
-    std::string failure = WriteAndSync(fd, text);
-    if (failure.empty() && target.exists) {
+    // Owner and mode before the data, so that the sync takes them to the disk as well.
+    std::string failure;
+    if (target.exists) {
         struct stat made {};
         ::fstat(fd, &made);
         if ((made.st_uid != target.owner || made.st_gid != target.group) &&
@@ -65,6 +66,8 @@ std::string WriteTemporary(const WriteTarget& target, const std::string& text,
         else if (::fchmod(fd, static_cast<mode_t>(target.mode)) != 0)
             failure = WriteFailure(errno, "cannot keep its access rights");
     }
+    if (failure.empty())
+        failure = WriteAndSync(fd, text);
     if (::close(fd) != 0 && failure.empty())
         failure = WriteFailure(errno, "writing failed");
     return failure;
