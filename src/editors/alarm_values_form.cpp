@@ -25,7 +25,8 @@ void AlarmValuesForm::Collect(Messages& messages) {
             // eighty it is.
             NamedMessages named(messages,
                                 "ALARM" + std::to_string(k) + ", segment " + std::to_string(s));
-            const int32_t r = ParseRangeValue(range, Text(k, s), named);
+            const int32_t r =
+                ParseShownRangeValue(range, Text(k, s), m_copy.Segment(s).Alarm(k), named);
             // 20000 and above is the parser's refusal; it never yields less than -32768.
             if (r >= kNoValue && r < kRangeParseError)
                 m_copy.Segment(s).SetAlarm(k, static_cast<int16_t>(r));

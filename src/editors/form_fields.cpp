@@ -38,7 +38,7 @@ bool StoreRangeValue(const InputRange& range, const std::string& text, int32_t l
                      int16_t& field, const std::string& message, Messages& messages) {
     if (range.Empty())
         return false;
-    if (const std::optional<int32_t> v = RangeValueIn(range, text, lo, hi, messages)) {
+    if (const std::optional<int32_t> v = RangeValueIn(range, text, lo, hi, messages, field)) {
         field = static_cast<int16_t>(*v);
         return true;
     }

@@ -194,7 +194,7 @@ void ProgramPatternForm::CollectPatternFields() {
         // Not checked against the input range: the Range box only guides the operator.
         if (!emptyScale) {
             NamedMessages named(m_messages, "SV, segment " + std::to_string(s));
-            const int32_t sv = ParseRangeValue(range, m_fields.sv[s - 1], named);
+            const int32_t sv = ParseShownRangeValue(range, m_fields.sv[s - 1], segment.SV(), named);
             if (sv < kRangeParseError)
                 segment.SetSV(static_cast<int16_t>(sv));
         }

@@ -1,5 +1,8 @@
 #include "editors/report_qtcore.h"
 
+#include "files/whole_file.h"
+
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -7,7 +10,6 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -135,28 +137,27 @@ bool PaintReport(const ReportContent& report, const ParameterImage& image,
 
 bool WriteReportPdf(const ReportContent& report, const ParameterImage& image,
                     const std::string& path, std::string& error) {
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString().toStdString();
+    // Refused before painting, and written as File Write writes: whole, only over a regular
+    // file or to a new name.
+    error = CheckWriteTarget(path);
+    if (!error.empty())
         return false;
-    }
+    QByteArray pdf;
     {
-        QPdfWriter writer(&file);
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
         writer.setResolution(300);
         writer.setCreator(QStringLiteral("TQXLOADER"));
         writer.setTitle(QStringLiteral("Parameter report ") + Q(report.modelCode));
         UseReportPageLayout(writer);
         if (!PaintReport(report, image, writer)) {
-            file.cancelWriting();
             error = "the report could not be painted";
             return false;
         }
     }
-    if (!file.commit()) {
-        error = file.errorString().toStdString();
-        return false;
-    }
-    return true;
+    error = WriteWholeFile(path, pdf.toStdString());
+    return error.empty();
 }
 
 void PaintProfile(QPainter& p, const QRectF& area, const ProfileGeometry& g) {

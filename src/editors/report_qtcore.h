@@ -19,7 +19,8 @@ void UseReportPageLayout(QPagedPaintDevice& device);
 bool PaintReport(const ReportContent& report, const ParameterImage& image,
                  QPagedPaintDevice& device);
 
-// Writes the report to a PDF file, replacing it only once complete; false with the reason
+// Writes the report to a PDF file as File Write writes its file (files/whole_file.h):
+// complete or not at all, only over a regular file or to a new name; false with the reason
 // in `error` otherwise.
 bool WriteReportPdf(const ReportContent& report, const ParameterImage& image,
                     const std::string& path, std::string& error);

@@ -1,33 +1,12 @@
 #include "files/parameter_file_reader.h"
 
-#include "files/file_layout.h"
-#include "files/ordered_values.h"
+#include "files/loader_file.h"
 #include "files/positioned_values.h"
 #include "files/whole_file.h"
 
-namespace {
-
-bool ReadLoaderFile(const std::string& text, ParameterImage& image, Messages& messages) {
-    const OrderedValues found = CollectOrderedValues(text);
-    const int count = static_cast<int>(found.values.size());
-    if (count < FileValueCount()) {
-        messages.Show("This file holds " + std::to_string(count) + " values instead of " +
-                      std::to_string(FileValueCount()) + ". Nothing was loaded.");
-        return false;
-    }
-    ParameterImage loaded = image;
-    for (int i = 0; i < FileValueCount(); ++i)
-        SetEntry(loaded, found.spreadsheetOrder ? EntryOfSpreadsheetIndex(i) : i, found.values[i]);
-    SpreadPatternBytes(loaded);
-    image = loaded;
-    return true;
-}
-
-} // namespace
-
 bool ReadParameterFileText(const std::string& text, ParameterImage& image, Messages& messages) {
-    // The loader's own format; a file another spreadsheet program saved again as SYLK
-    // is read by cell position instead.
+    // The loader's own format, strictly as its writer lays it out; a file another
+    // spreadsheet program saved again as SYLK is read by cell position instead.
     bool read = false;
     if (text.compare(0, 7, "ID;PWXL") == 0)
         read = ReadLoaderFile(text, image, messages);

@@ -5,7 +5,7 @@
 
 #include <string>
 
-// File Read on a file's text: checks the header ("ID;PWXL": values by their order; any
+// File Read on a file's text: checks the header ("ID;PWXL": the loader's own layout; any
 // other "ID;P": values by cell position), takes the values into the advanced
 // (all but GAP, MAX, PP, PI, PD), system setup, PID group and pattern records, spreads
 // PVST, CYCL and LINK of each pattern's segment 1 over its twenty segments, and sets the

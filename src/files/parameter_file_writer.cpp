@@ -95,11 +95,22 @@ std::string BuildParameterFileText(const ParameterImage& image) {
     return out.Take();
 }
 
-bool WriteParameterFile(const ParameterImage& image, const std::string& path, Messages& messages) {
-    const std::string failure = WriteWholeFile(path, BuildParameterFileText(image));
+namespace {
+
+bool Written(const std::string& path, const std::string& failure, Messages& messages) {
     if (failure.empty())
         return true;
     messages.Show("The file " + path + " could not be written (" + failure +
                   "). Nothing was changed on disk.");
     return false;
+}
+
+} // namespace
+
+bool WriteParameterFile(const ParameterImage& image, const std::string& path, Messages& messages) {
+    return Written(path, WriteWholeFile(path, BuildParameterFileText(image)), messages);
+}
+
+bool MayWriteParameterFile(const std::string& path, Messages& messages) {
+    return Written(path, CheckWriteTarget(path), messages);
 }

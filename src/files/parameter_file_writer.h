@@ -17,3 +17,7 @@ std::string BuildParameterFileText(const ParameterImage& image);
 // once the new one is complete. A failure is reported through `messages`, naming the path,
 // and leaves an existing file as it was.
 bool WriteParameterFile(const ParameterImage& image, const std::string& path, Messages& messages);
+
+// Whether File Write would write `path` at all, told as a failed write is; for callers
+// with long work to do before they write (reading a whole controller).
+bool MayWriteParameterFile(const std::string& path, Messages& messages);

@@ -41,44 +41,53 @@ bool Coordinate(const std::string& digits, int& result) {
 
 } // namespace
 
-void ForEachSylkCell(const std::string& text, const std::function<void(const SylkCell&)>& visit) {
+void ForEachSylkRecord(const std::string& text,
+                       const std::function<bool(const SylkRecord&)>& visit) {
     int row = 1, column = 1;
+    int line = 0;
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();
-        std::string line = text.substr(start, end - start);
+        SylkRecord record;
+        record.line = ++line;
+        record.source = text.substr(start, end - start);
         start = end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+        if (!record.source.empty() && record.source.back() == '\r')
+            record.source.pop_back();
 
-        const size_t kindEnd = line.find(';');
-        const std::string kind = line.substr(0, kindEnd);
-        if ((kind != "C" && kind != "F") || kindEnd == std::string::npos)
-            continue;
-        SylkCell cell;
+        const size_t kindEnd = record.source.find(';');
+        record.kind = record.source.substr(0, kindEnd);
         int newRow = row, newColumn = column;
-        bool placed = true;
-        for (const std::string& field : Fields(line, kindEnd + 1)) {
-            if (field.empty())
-                continue;
-            const std::string rest = field.substr(1);
-            if (field[0] == 'X')
-                placed &= Coordinate(rest, newColumn);
-            else if (field[0] == 'Y')
-                placed &= Coordinate(rest, newRow);
-            else if (field[0] == 'K' && kind == "C") {
-                cell.hasValue = true;
-                cell.text = !rest.empty() && rest[0] == '"';
-                cell.value = rest;
+        if ((record.kind == "C" || record.kind == "F") && kindEnd != std::string::npos) {
+            for (const std::string& field : Fields(record.source, kindEnd + 1)) {
+                if (field.empty())
+                    continue;
+                const std::string rest = field.substr(1);
+                if (field[0] == 'X')
+                    record.placed &= Coordinate(rest, newColumn);
+                else if (field[0] == 'Y')
+                    record.placed &= Coordinate(rest, newRow);
+                else if (field[0] == 'K' && record.kind == "C") {
+                    record.hasValue = true;
+                    record.text = !rest.empty() && rest[0] == '"';
+                    record.value = rest;
+                }
             }
+            // A record with a malformed X or Y moves nothing.
+            if (record.placed)
+                row = newRow, column = newColumn;
         }
-        if (!placed)
-            continue;
-        row = newRow, column = newColumn;
-        if (kind != "C")
-            continue;
-        cell.row = row, cell.column = column;
-        visit(cell);
+        record.row = row, record.column = column;
+        if (!visit(record))
+            return;
     }
+}
+
+void ForEachSylkCell(const std::string& text, const std::function<void(const SylkCell&)>& visit) {
+    ForEachSylkRecord(text, [&](const SylkRecord& record) {
+        if (record.kind == "C" && record.placed && record.source.size() > 1)
+            visit(record);
+        return true;
+    });
 }

@@ -1,12 +1,13 @@
 #include "files/whole_file.h"
 
+#include "files/write_target.h"
+
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
 #ifndef _WIN32
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,23 +16,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// A name beside the target that no file has yet.
-fs::path TemporaryBeside(const fs::path& target) {
-    for (int i = 0;; ++i) {
-        fs::path candidate = target;
-        candidate += ".tqx-new" + std::to_string(i);
-        std::error_code error;
-        if (!fs::exists(fs::symlink_status(candidate, error)))
-            return candidate;
-    }
-}
-
-// The bits are checked, not access(): root may write anyway, and a file its owner marked
-// read-only is meant to stay as it is.
-bool OwnerMayWrite(fs::perms perms) {
-    return (perms & fs::perms::owner_write) != fs::perms::none;
-}
 
 #ifndef _WIN32
 
@@ -42,31 +26,59 @@ std::string WriteAndSync(int fd, const std::string& text) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
-            return n < 0 ? std::string("writing failed: ") + std::strerror(errno)
-                         : std::string("writing failed");
+        if (n < 0)
+            return WriteFailure(errno, "writing failed");
+        if (n == 0)
+            return "writing failed";
         done += static_cast<size_t>(n);
     }
     if (::fsync(fd) != 0)
-        return std::string("writing failed: ") + std::strerror(errno);
+        return WriteFailure(errno, "writing failed");
     return {};
 }
 
-std::string WriteTemporary(const fs::path& temporary, const std::string& text, fs::perms perms,
-                           bool keepExactly) {
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                          static_cast<mode_t>(perms & fs::perms::mask));
-    if (fd < 0)
-        return "cannot create a file in its folder";
-    // The rights exactly as the replaced file had them, whatever the umask takes away.
+// The complete text in a new file beside the target, with the replaced file's owner, group
+// and mode (the owner first: a change of owner clears the set-id bits).
+std::string WriteTemporary(const WriteTarget& target, const std::string& text,
+                           std::string& temporary) {
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = TemporaryName(target.path, attempt);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                    target.exists ? 0600 : 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        const int error = errno;
+        temporary.clear();
+        return error == EACCES || error == EPERM ? "no permission to create a file in its folder"
+                                                 : WriteFailure(error, "cannot create a file");
+    }
+    // Owner and mode before the data, so that the sync takes them to the disk as well.
     std::string failure;
-    if (keepExactly && ::fchmod(fd, static_cast<mode_t>(perms & fs::perms::mask)) != 0)
-        failure = std::string("cannot set its access rights: ") + std::strerror(errno);
+    if (target.exists) {
+        struct stat made {};
+        ::fstat(fd, &made);
+        if ((made.st_uid != target.owner || made.st_gid != target.group) &&
+            ::fchown(fd, target.owner, target.group) != 0)
+            failure = "no permission to keep its owner and group";
+        else if (::fchmod(fd, static_cast<mode_t>(target.mode)) != 0)
+            failure = WriteFailure(errno, "cannot keep its access rights");
+    }
     if (failure.empty())
         failure = WriteAndSync(fd, text);
     if (::close(fd) != 0 && failure.empty())
-        failure = std::string("writing failed: ") + std::strerror(errno);
+        failure = WriteFailure(errno, "writing failed");
     return failure;
+}
+
+// Something other than a regular file put in the target's place meanwhile is not replaced.
+std::string StillTheTarget(const WriteTarget& target) {
+    struct stat info {};
+    if (::lstat(target.path.c_str(), &info) != 0)
+        return errno == ENOENT ? "" : WriteFailure(errno, "it cannot be examined");
+    return S_ISREG(info.st_mode) ? "" : "it was replaced by something other than a file";
 }
 
 // After the rename the folder's entry must reach the disk as well.
@@ -83,8 +95,10 @@ void SyncFolder(const fs::path& target) {
 
 #else
 
-std::string WriteTemporary(const fs::path& temporary, const std::string& text, fs::perms, bool) {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+std::string WriteTemporary(const WriteTarget& target, const std::string& text,
+                           std::string& temporary) {
+    temporary = TemporaryName(target.path, 0);
+    std::ofstream out(fs::u8path(temporary), std::ios::binary | std::ios::trunc);
     if (!out)
         return "cannot create a file in its folder";
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -93,46 +107,42 @@ std::string WriteTemporary(const fs::path& temporary, const std::string& text, f
     return out.fail() ? "writing failed" : "";
 }
 
+std::string StillTheTarget(const WriteTarget&) {
+    return {};
+}
+
 void SyncFolder(const fs::path&) {}
 
 #endif
 
 } // namespace
 
-std::string WriteWholeFile(const std::string& path, const std::string& text) {
-    fs::path target = fs::u8path(path);
-    std::error_code error;
-    // Writing to a symbolic link replaces the file it points to, not the link.
-    if (fs::is_symlink(fs::symlink_status(target, error))) {
-        const fs::path resolved = fs::weakly_canonical(target, error);
-        if (!error)
-            target = resolved;
-    }
-    const fs::file_status old = fs::status(target, error);
-    const bool exists = !error && fs::exists(old);
-    if (exists && fs::is_directory(old))
-        return "it is a folder";
-    if (exists && !OwnerMayWrite(old.permissions()))
-        return "it is read-only";
+std::string CheckWriteTarget(const std::string& path) {
+    return FindWriteTarget(path).refusal;
+}
 
-    // A new file gets the usual rights; a replaced one keeps its own.
-    const fs::perms perms = exists ? old.permissions()
-                                   : fs::perms::owner_read | fs::perms::owner_write |
-                                         fs::perms::group_read | fs::perms::group_write |
-                                         fs::perms::others_read | fs::perms::others_write;
-    const fs::path temporary = TemporaryBeside(target);
-    std::string failure = WriteTemporary(temporary, text, perms, exists);
+std::string WriteWholeFile(const std::string& path, const std::string& text) {
+    const WriteTarget target = FindWriteTarget(path);
+    if (!target.refusal.empty())
+        return target.refusal;
+    RemoveLeftoverTemporaries(target.path);
+    std::string temporary;
+    std::string failure = WriteTemporary(target, text, temporary);
+    if (failure.empty())
+        failure = StillTheTarget(target);
     if (failure.empty()) {
-        fs::rename(temporary, target, error);
+        std::error_code error;
+        fs::rename(fs::u8path(temporary), fs::u8path(target.path), error);
         if (error)
-            failure = error.message();
+            failure = WriteFailure(error.value(), "it cannot be replaced");
     }
     if (!failure.empty()) {
         std::error_code ignored;
-        fs::remove(temporary, ignored);
+        if (!temporary.empty())
+            fs::remove(fs::u8path(temporary), ignored);
         return failure;
     }
-    SyncFolder(target);
+    SyncFolder(fs::u8path(target.path));
     return {};
 }
 

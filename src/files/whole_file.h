@@ -9,10 +9,14 @@
 constexpr std::uintmax_t kMaxReadBytes = 4u * 1024 * 1024;
 
 // Writes `text` to a new file beside `path`, syncs it, renames it over `path` and syncs
-// the folder. A file whose permission bits give its owner no write access is refused
-// ("it is read-only") and left alone. On any failure the temporary file is removed and an
-// existing `path` is left as it was.
+// the folder, where FindWriteTarget (write_target.h) allows: a regular file keeps its
+// owner, group and mode, a symbolic link to one stays and the file it points to is
+// replaced. Temporary files a killed write left beside the same target are removed first.
+// On any failure the temporary file is removed and an existing `path` is left as it was.
 std::string WriteWholeFile(const std::string& path, const std::string& text);
+
+// Why WriteWholeFile would refuse `path` before writing anything; empty when it would not.
+std::string CheckWriteTarget(const std::string& path);
 
 // Reads the regular file at `path` into `text` (bytes as they stand, no line-end changes).
 // A folder, FIFO or device is refused without being read, and so is a file larger than

@@ -1,7 +1,9 @@
 #include "values/conversions.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
 
 namespace {
 
@@ -47,6 +49,64 @@ int64_t ScaledValue(const InputRange& range, int d, double value) {
     if (range.dc)
         x /= static_cast<double>(kPow10[d]);
     return static_cast<int64_t>(x); // toward zero
+}
+
+// A typed zero: blanks, a sign at most and zeros only, the point aside ("0", "0.0",
+// "-0.0"; the empty text reads as 0 too).
+bool IsZeroText(const std::string& text) {
+    size_t i = text.find_first_not_of(' ');
+    if (i == std::string::npos)
+        return true;
+    if (text[i] == '+' || text[i] == '-')
+        ++i;
+    return text.find_first_not_of("0.", i) == std::string::npos;
+}
+
+double TextValue(const std::string& text) {
+    return std::strtod(text.c_str(), nullptr);
+}
+
+// The stored step a typed zero stands for: of the steps that show the plain zero text
+// ("0.0"), the one nearest to zero; where none does, the one whose text is nearest to zero
+// ("-0.0" before "0.1"), and of those the one nearest to zero. Near zero is within a few
+// steps of where the engineering value crosses it.
+double ZeroStep(const InputRange& range, int d) {
+    const double crossing =
+        -static_cast<double>(range.base) * 10000.0 / static_cast<double>(range.span);
+    if (!std::isfinite(crossing))
+        return crossing;
+    const std::string zero = d == 0 ? "0" : "0." + std::string(static_cast<size_t>(d), '0');
+    double best = std::nan("");
+    std::tuple<bool, double, double> bestRank;
+    for (double s = std::floor(crossing) - 3; s <= std::ceil(crossing) + 3; ++s) {
+        if (s < -32767.0 || s >= 20000.0)
+            continue;
+        const std::string text = FormatRangeValue(range, static_cast<int16_t>(s));
+        const double exact =
+            s * static_cast<double>(range.span) + static_cast<double>(range.base) * 10000.0;
+        const std::tuple<bool, double, double> rank{text != zero, std::fabs(TextValue(text)),
+                                                    std::fabs(exact)};
+        if (std::isnan(best) || rank < bestRank)
+            best = s, bestRank = rank;
+    }
+    return best;
+}
+
+class SilentMessages : public Messages {
+public:
+    void Show(const std::string&) override {}
+};
+
+// A field's text left as the window shows `stored` keeps `stored` where reading it would
+// show another text: a "-0.0" read as a typed zero can show "0.0".
+std::optional<int16_t> KeptValue(const InputRange& range, const std::string& text, int16_t stored) {
+    if (text != FormatRangeValue(range, stored))
+        return std::nullopt;
+    SilentMessages silent;
+    const int32_t read = ParseRangeValue(range, text, silent);
+    if (read != kRangeParseError && FormatRangeValue(range, static_cast<int16_t>(read)) == text)
+        return std::nullopt;
+    return stored;
 }
 
 } // namespace
@@ -98,8 +158,8 @@ int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messag
     std::string digits = text;
     if (point != std::string::npos)
         digits.erase(point, 1);
-    // The empty text is the range base (0); other texts must be numbers. The pattern and
-    // alarm value editors have no message of their own, so the refusal is always named.
+    // The empty text reads as 0; other texts must be numbers. The pattern and alarm value
+    // editors have no message of their own, so the refusal is always named.
     if (!text.empty() && !IsIntegerText(digits)) {
         messages.Show("Input a number");
         return kRangeParseError;
@@ -111,22 +171,8 @@ int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messag
     // The nearest stored step, halves away from zero: truncating would read many shown
     // texts back one step lower, so that OK without typing would lower the value.
     const double q = n - static_cast<double>(range.base) * 10000.0;
-    double s = std::round(q / static_cast<double>(range.span));
-    // Zero is shown as "0" on its positive side and as "-0" on its negative side: a zero
-    // text takes the step nearest to zero on the side its sign names. FormatRangeValue
-    // writes the "-" from -1 (in ten-thousandths of a shown unit) downward.
-    if (n == 0.0 && std::isfinite(s)) {
-        const bool negative = digits.find('-') != std::string::npos;
-        if ((ScaledValue(range, d, s) < 0) != negative) {
-            const double unit = range.dc ? static_cast<double>(kPow10[d]) : 1.0;
-            const double edge = (-unit - static_cast<double>(range.base) * 10000.0) /
-                                static_cast<double>(range.span);
-            const double toward = (negative == (range.span > 0)) ? -1.0 : 1.0;
-            s = std::round(edge) - 2.0 * toward;
-            for (int i = 0; i < 6 && (ScaledValue(range, d, s) < 0) != negative; ++i)
-                s += toward;
-        }
-    }
+    const double s =
+        IsZeroText(text) ? ZeroStep(range, d) : std::round(q / static_cast<double>(range.span));
     if (!std::isfinite(s) || s < -32767.0 || s >= 20000.0) {
         messages.Show("The value is outside the input range");
         return kRangeParseError;
@@ -134,12 +180,29 @@ int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messag
     return static_cast<int32_t>(s);
 }
 
+int32_t ParseShownRangeValue(const InputRange& range, const std::string& text, int16_t stored,
+                             Messages& messages) {
+    if (const std::optional<int16_t> kept = KeptValue(range, text, stored))
+        return *kept;
+    return ParseRangeValue(range, text, messages);
+}
+
 std::optional<int32_t> RangeValueIn(const InputRange& range, const std::string& text, int32_t lo,
-                                    int32_t hi, Messages& messages) {
-    const int32_t v = ParseRangeValue(range, text, messages);
-    if (v == kRangeParseError || v < lo || v > hi)
+                                    int32_t hi, Messages& messages, std::optional<int16_t> stored) {
+    const std::optional<int16_t> kept = stored ? KeptValue(range, text, *stored) : std::nullopt;
+    const int32_t v = kept ? *kept : ParseRangeValue(range, text, messages);
+    if (v == kRangeParseError)
         return std::nullopt;
-    return v;
+    if (kept || !IsZeroText(text))
+        return v < lo || v > hi ? std::nullopt : std::optional<int32_t>(v);
+    // A typed zero is checked as 0 against the limits as the operator sees them, and takes
+    // the step within them nearest to its own.
+    const auto shown = [&](int32_t limit) {
+        return TextValue(FormatRangeValue(range, static_cast<int16_t>(std::max(limit, -32767))));
+    };
+    if (std::min(shown(lo), shown(hi)) > 0.0 || std::max(shown(lo), shown(hi)) < 0.0)
+        return std::nullopt;
+    return std::min(std::max(v, lo), hi);
 }
 
 std::string FormatOneDecimal(int32_t value, int32_t divisor) {

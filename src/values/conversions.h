@@ -41,13 +41,23 @@ std::string FormatRangeValue(const InputRange& range, int16_t value);
 // Shows the decimal-position messages through `messages`; returns kRangeParseError on
 // error, and refuses quotients outside -32767..19999 and texts over 10 characters the same
 // way. A text that is not a number ("abc", "1e3") shows "Input a number"; the empty text
-// is 0.
+// is 0. Other texts take the nearest stored step; a zero ("0", "0.0", "-0.0") takes the
+// step nearest to zero that shows "0.0", or where none does, the one whose text is nearest.
 int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messages& messages);
 
-// ParseRangeValue's result when it lies in lo..hi; nothing otherwise (the parser has shown
-// its own messages, the caller shows the parameter's).
+// ParseRangeValue for the text of a field that holds `stored`: left as the window shows it,
+// the text gives `stored` back wherever reading it would show another text ("-0.0" where
+// "0.0" is a step of its own), so OK without typing changes nothing the window shows.
+int32_t ParseShownRangeValue(const InputRange& range, const std::string& text, int16_t stored,
+                             Messages& messages);
+
+// ParseRangeValue's result (ParseShownRangeValue's, given the stored value) when it lies in
+// lo..hi; nothing otherwise (the parser has shown its own messages, the caller shows the
+// parameter's). A typed zero is checked as 0 against the limits as they are shown, and
+// stored as the step within lo..hi nearest to its own.
 std::optional<int32_t> RangeValueIn(const InputRange& range, const std::string& text, int32_t lo,
-                                    int32_t hi, Messages& messages);
+                                    int32_t hi, Messages& messages,
+                                    std::optional<int16_t> stored = std::nullopt);
 
 std::string FormatOneDecimal(int32_t value, int32_t divisor);
 // The value in tenths, or nothing unless the text is a number with exactly one digit

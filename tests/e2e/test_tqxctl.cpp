@@ -22,10 +22,6 @@ namespace {
 
 using Result = TqxctlResult;
 
-Result Tqxctl(const std::string& args) {
-    return RunTqxctl(args);
-}
-
 std::string TempPath(const std::string& name) {
     return (std::filesystem::temp_directory_path() /
             ("tqxctl-test-" + std::to_string(getpid()) + "-" + name))

@@ -51,10 +51,10 @@ TEST(TqxctlFaults, LateAnswersNeverMakeAWrongBackup) {
     {
         SimProcess clean({"--pty", folder.File("clean.pty")});
         ASSERT_TRUE(clean.Ready());
-        ASSERT_EQ(RunTqxctl("--port rtu:" + clean.Address() + ",parity=N backup " +
-                            folder.File("clean.slk"))
-                      .status,
-                  0);
+        ASSERT_EQ(
+            Tqxctl("--port rtu:" + clean.Address() + ",parity=N backup " + folder.File("clean.slk"))
+                .status,
+            0);
     }
     const std::string clean = Slurp(folder.File("clean.slk"));
     for (const auto& s : settings) {
@@ -64,8 +64,8 @@ TEST(TqxctlFaults, LateAnswersNeverMakeAWrongBackup) {
         int exact = 0, failed = 0, wrong = 0;
         for (int run = 0; run < runs; ++run) {
             const std::string file = folder.File("late" + std::to_string(run) + ".slk");
-            const TqxctlResult r = RunTqxctl("--port rtu:" + sim.Address() +
-                                             ",parity=N,timeout=" + s.timeout + " backup " + file);
+            const TqxctlResult r = Tqxctl("--port rtu:" + sim.Address() +
+                                          ",parity=N,timeout=" + s.timeout + " backup " + file);
             if (r.status != 0)
                 ++failed;
             else if (Slurp(file) == clean)
@@ -89,7 +89,7 @@ TEST(TqxctlFaults, NothingAttachedGivesUpWithinASecondAndAHalf) {
     for (const std::string& port :
          {"rtu:" + silent.Address() + ",parity=N", "tcp:127.0.0.1:" + std::to_string(listener)}) {
         const auto start = std::chrono::steady_clock::now();
-        const TqxctlResult r = RunTqxctl("--port " + port + " backup " + folder.File("x.slk"));
+        const TqxctlResult r = Tqxctl("--port " + port + " backup " + folder.File("x.slk"));
         const double seconds = SecondsSince(start);
         EXPECT_EQ(r.status, 2) << r.out;
         EXPECT_LT(seconds, 1.5) << port;
@@ -110,11 +110,10 @@ TEST(TqxctlFaults, RestoreFollowsTheStationItSets) {
     file.advanced.WDIS = 0;
     Spit(folder.File("stn5.slk"), BuildParameterFileText(file));
     const std::string line = "--port rtu:" + sim.Address() + ",parity=N";
-    const TqxctlResult restore = RunTqxctl(line + ",unit=1 restore " + folder.File("stn5.slk"));
+    const TqxctlResult restore = Tqxctl(line + ",unit=1 restore " + folder.File("stn5.slk"));
     EXPECT_EQ(restore.status, 0) << restore.out;
     EXPECT_NE(restore.out.find("station 5"), std::string::npos) << restore.out;
-    const TqxctlResult diff =
-        RunTqxctl(line + ",unit=5 diff controller " + folder.File("stn5.slk"));
+    const TqxctlResult diff = Tqxctl(line + ",unit=5 diff controller " + folder.File("stn5.slk"));
     EXPECT_EQ(diff.status, 0) << diff.out;
 }
 
@@ -191,8 +190,8 @@ TEST(TqxctlFaults, AnInterruptedRestoreSaysExactlyWhatItWrote) {
             {"--pty", folder.File("r.pty"), "--verbose", "--dump", dump, "--baud", "115200"});
         ASSERT_TRUE(sim.Ready());
         auto restore = std::async(std::launch::async, [&] {
-            return RunTqxctl("--port rtu:" + sim.Address() + ",parity=N,timeout=100 restore " +
-                             folder.File("set.slk"));
+            return Tqxctl("--port rtu:" + sim.Address() + ",parity=N,timeout=100 restore " +
+                          folder.File("set.slk"));
         });
         // Stopped somewhere among the writes: after the 5 reads a restore begins with.
         const int requests = std::uniform_int_distribution<int>(6, 75)(random);

@@ -107,10 +107,16 @@ TEST(LibreOfficeFixtures, ReSavedFilesLoadTheImageThatWroteThem) {
 }
 
 TEST(LibreOfficeFixtures, EditedValuesFollowTheNumberRules) {
+    // 300 does not fit the byte DV-D; typed back to 255, the file loads with PVF -999.
+    const std::string edited = Fixture("lo_busy_edited.slk");
     ParameterImage image = StartImage();
-    ASSERT_TRUE(Read(Fixture("lo_busy_edited.slk"), image).empty());
+    EXPECT_EQ(Read(edited, image),
+              std::vector<std::string>{"The value \"300\" at row 9, column 2 does not fit DV-D "
+                                       "(8 bits, 0 to 255). Nothing was loaded."});
+    ExpectGroupsEqual(image, StartImage());
+    ASSERT_TRUE(Read(Replace(edited, "C;X2;Y9;K300\n", "C;X2;Y9;K255\n"), image).empty());
     EXPECT_EQ(image.systemSetup.PVF, -999);
-    EXPECT_EQ(image.advanced.DV_D, 44); // 300 into an 8-bit field keeps the low byte
+    EXPECT_EQ(image.advanced.DV_D, 255);
     EXPECT_EQ(image.advanced.SV_L, BusyImage(7).advanced.SV_L);
 }
 
@@ -121,8 +127,8 @@ TEST(LibreOfficeFixtures, RefusedFilesNameTheCellAndChangeNothing) {
     } cases[] = {
         {"lo_busy_cell_deleted.slk", "This file has no value at row 100, column 5. Nothing was "
                                      "loaded."},
-        {"lo_busy_fraction.slk", "The value \"12.5\" at row 3, column 2 is not a whole number "
-                                 "from -32768 to 65535. Nothing was loaded."},
+        {"lo_busy_fraction.slk", "The value \"12.5\" at row 3, column 2 is not a whole number. "
+                                 "Nothing was loaded."},
     };
     for (const auto& c : cases) {
         ParameterImage image = StartImage();
@@ -191,8 +197,17 @@ TEST(PositionedFile, RefusalsNameTheFirstCellInError) {
          Replace(Replace(base, "C;X3;Y60;K", "C;X3;Y60;K\""), "C;X2;Y61;K", "C;X2;Y61;K\""),
          "This file has no value at row 60, column 3. Nothing was loaded."},
         {"a value out of range", Replace(base, "C;X2;Y18;K", "C;X2;Y18;K65536\nC;X9;Y9;K"),
-         "The value \"65536\" at row 18, column 2 is not a whole number from -32768 to 65535. "
-         "Nothing was loaded."},
+         "The value \"65536\" at row 18, column 2 does not fit PVF (signed 16 bits, -32768 to "
+         "32767, or 0 to 65535 as the loader writes it). Nothing was loaded."},
+        {"PVT 300", Replace(base, "C;X2;Y15;K", "C;X2;Y15;K300\nC;X9;Y9;K"),
+         "The value \"300\" at row 15, column 2 does not fit PVT (8 bits, 0 to 255). Nothing "
+         "was loaded."},
+        {"-1 in a byte", Replace(base, "C;X2;Y9;K", "C;X2;Y9;K-1\nC;X9;Y9;K"),
+         "The value \"-1\" at row 9, column 2 does not fit DV-D (8 bits, 0 to 255). Nothing was "
+         "loaded."},
+        {"-1 in an unsigned word", Replace(base, "C;X2;Y61;K", "C;X2;Y61;K-1\nC;X9;Y9;K"),
+         "The value \"-1\" at row 61, column 2 does not fit TIME (16 bits, 0 to 65535). Nothing "
+         "was loaded."},
         {"a malformed row moves nothing", Replace(base, "C;X2;Y4;K", "C;X2;Y4x;K"),
          "This file has no value at row 4, column 2. Nothing was loaded."},
         {"header only", "ID;PCALCOOO32\nE\n",
@@ -206,29 +221,19 @@ TEST(PositionedFile, RefusalsNameTheFirstCellInError) {
 }
 
 TEST(PositionedFile, WholeNumbers) {
+    const std::optional<int64_t> no;
     const struct {
         const char* text;
-        bool ok;
-        uint16_t value;
+        std::optional<int64_t> value;
     } cases[] = {
-        {"0", true, 0},       {"65535", true, 65535},
-        {"-1", true, 65535},  {"-32768", true, 32768},
-        {"+7", true, 7},      {" 12 ", true, 12},
-        {"300.0", true, 300}, {"5.", true, 5},
-        {"007", true, 7},     {"65536", false, 0},
-        {"-32769", false, 0}, {"12.5", false, 0},
-        {"1E3", false, 0},    {"", false, 0},
-        {"-", false, 0},      {".5", false, 0},
-        {"TRUE", false, 0},   {"#N/A", false, 0},
-        {"1 2", false, 0},    {"99999999999999999999", false, 0},
+        {"0", 0},     {"65535", 65535}, {"-1", -1},         {"-32768", -32768},
+        {"+7", 7},    {" 12 ", 12},     {"300.0", 300},     {"5.", 5},
+        {"007", 7},   {"65536", 65536}, {"-32769", -32769}, {"12.5", no},
+        {"1E3", no},  {"", no},         {"-", no},          {".5", no},
+        {"TRUE", no}, {"#N/A", no},     {"1 2", no},        {"99999999999999999999", no},
     };
-    for (const auto& c : cases) {
-        uint16_t value = 0;
-        EXPECT_EQ(ParseWholeNumber(c.text, value), c.ok) << c.text;
-        if (c.ok) {
-            EXPECT_EQ(value, c.value) << c.text;
-        }
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseWholeNumber(c.text), c.value) << c.text;
 }
 
 // The whole way through the real LibreOffice Calc, when it is installed.

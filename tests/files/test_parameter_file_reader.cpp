@@ -4,6 +4,10 @@
 #include "files/parameter_file_writer.h"
 
 #include <gtest/gtest.h>
+#include <map>
+#include <random>
+#include <regex>
+#include <sstream>
 #include <sys/stat.h>
 
 using filetest::BusyImage;
@@ -49,15 +53,58 @@ std::string LfOnly(std::string text) {
     return out;
 }
 
-// A file as a spreadsheet saves it: an option record first, then the cells row by row,
-// numbers without leading zeros. `value(i)` is the i-th numeric cell.
-std::string SpreadsheetFile(const std::function<std::string(int)>& value, int count = 4470) {
-    std::string text = "ID;PWXL;N;E\nP;PGeneral\nO;L;D;V0;K47;G100 0.001\n";
-    text += "C;Y1;X1;K\"Advanced usage parameters\"\n";
-    for (int i = 0; i < count; ++i)
-        text += "C;Y" + std::to_string(i / 20 + 2) + ";X" + std::to_string(i % 20 + 2) + ";K" +
-                value(i) + "\n";
-    return text + "E\n";
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line.empty() || line.back() != '\r' ? line
+                                                            : line.substr(0, line.size() - 1));
+    return lines;
+}
+
+std::string Joined(const std::vector<std::string>& lines, const char* end = "\r\n") {
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + end;
+    return text;
+}
+
+// The writer's file with its i-th numeric cell (in the writer's order) holding `value(i)`.
+std::string Numbered(const std::function<std::string(int)>& value) {
+    std::vector<std::string> lines = Lines(BuildParameterFileText(StartImage()));
+    int i = 0;
+    for (std::string& line : lines) {
+        const size_t k = line.find(";K");
+        if (k != std::string::npos && line[k + 2] != '"')
+            line = line.substr(0, k + 2) + value(i++);
+    }
+    return Joined(lines);
+}
+
+// The writer's cells of `text` once each, row by row with LF ends, as a spreadsheet saves
+// them: its own records first, Y left out while the row stays. `value(i, written)` is the
+// i-th numeric cell in that order. Made from the writer's lines, not from the layout.
+std::string RowByRow(const std::string& text,
+                     const std::function<std::string(int, const std::string&)>& value) {
+    const std::regex cell("C;Y0*([0-9]+);X0*([0-9]+);K(.*)");
+    std::map<std::pair<int, int>, std::string> cells;
+    for (const std::string& line : Lines(text)) {
+        std::smatch m;
+        if (std::regex_match(line, m, cell))
+            cells.emplace(std::make_pair(std::stoi(m[1]), std::stoi(m[2])), m[3]);
+    }
+    std::string out = "ID;PWXL;N;E\nP;PGeneral\nO;L;D;V0;K47;G100 0.001\n";
+    int row = 0, i = 0;
+    for (const auto& [at, k] : cells) {
+        out += "C;" + (at.first == row ? "" : "Y" + std::to_string(at.first) + ";") + "X" +
+               std::to_string(at.second) + ";K" + (k[0] == '"' ? k : value(i++, k)) + "\n";
+        row = at.first;
+    }
+    return out + "E\n";
+}
+
+std::string Written(int, const std::string& k) {
+    return k;
 }
 
 } // namespace
@@ -85,22 +132,31 @@ TEST(ReadParameterFile, RoundTripKeepsTheImage) {
     }
 }
 
-TEST(ReadParameterFile, LineEndsMakeNoDifference) {
+// The writer's file, with LF ends, and re-listed row by row as a spreadsheet saves it
+// (with either line end), all load the same image.
+TEST(ReadParameterFile, LineEndsAndSpreadsheetOrderMakeNoDifference) {
     const std::string text = BuildParameterFileText(BusyImage());
-    ParameterImage crlf = StartImage(), lf = StartImage();
+    const std::string rows = RowByRow(text, Written);
+    ParameterImage reference = StartImage();
     RecordingMessages messages;
-    ASSERT_TRUE(ReadParameterFileText(text, crlf, messages));
-    ASSERT_TRUE(ReadParameterFileText(LfOnly(text), lf, messages));
-    ExpectSameImage(crlf, lf);
+    ASSERT_TRUE(ReadParameterFileText(text, reference, messages));
+    for (const std::string& variant :
+         {LfOnly(text), rows, std::regex_replace(rows, std::regex("\n"), "\r\n")}) {
+        ParameterImage image = StartImage();
+        ASSERT_TRUE(ReadParameterFileText(variant, image, messages)) << messages.Texts().back();
+        ExpectSameImage(image, reference);
+    }
 }
 
 TEST(ReadParameterFile, SpreadsheetOrderGivesEachGroupItsOwnRows) {
-    // Every cell holds its own index, so each field shows which entry it came from.
+    // Every cell holds its own index (modulo a byte), so each field shows where it came from.
     ParameterImage image = StartImage();
     RecordingMessages messages;
     ASSERT_TRUE(ReadParameterFileText(
-        SpreadsheetFile([](int i) { return std::to_string(i % 10000); }), image, messages));
-    EXPECT_TRUE(messages.Texts().empty());
+        RowByRow(BuildParameterFileText(image),
+                 [](int i, const std::string&) { return std::to_string(i % 256); }),
+        image, messages))
+        << messages.Texts().front();
     EXPECT_EQ(image.advanced.SV_H, 0);
     EXPECT_EQ(image.advanced.PID, 11);
     EXPECT_EQ(image.systemSetup.PVT, 12);
@@ -117,75 +173,106 @@ TEST(ReadParameterFile, SpreadsheetOrderGivesEachGroupItsOwnRows) {
     // PVST of segment 1 (row 23 of the pattern) spreads to all segments.
     for (int s = 1; s <= 20; ++s)
         EXPECT_EQ(p1.Segment(s).Byte(seg::PVST), (150 + 20 * 21) & 0xFF) << s;
-    EXPECT_EQ(image.pattern[8].Segment(20).Word(seg::TsOff(6)), (150 + 480 * 8 + 20 * 17 + 19));
+    EXPECT_EQ(image.pattern[8].Segment(20).Word(seg::TsOff(6)),
+              (150 + 480 * 8 + 20 * 17 + 19) % 256);
     EXPECT_EQ(image.connected, 1);
 }
 
 TEST(ReadParameterFile, ProgramOrderEntries) {
     ParameterImage image = StartImage();
     RecordingMessages messages;
-    std::string text = "ID;PWXL;N;E\r\nC;Y1;X1;K\"x\"\r\n";
-    for (int i = 0; i < 4470; ++i)
-        text += "C;Y2;X2;K" + FormatFiveDigits(static_cast<uint16_t>(i)) + "\r\n";
-    ASSERT_TRUE(ReadParameterFileText(text + "E\r\n", image, messages));
+    ASSERT_TRUE(ReadParameterFileText(Numbered([](int i) { return std::to_string(i % 256); }),
+                                      image, messages));
     EXPECT_EQ(image.pid[1].Word(PidGroupRecord::P), 54);
     EXPECT_EQ(image.pattern[0].Segment(2).SV(), 174);
 }
 
-TEST(ReadParameterFile, FiveCharacterValues) {
-    // Cell text -> what a 16-bit field (SV-H) and an 8-bit field (DV-D) receive.
+// A value cell holds a whole number that fits its field as the writer writes it, in
+// either order; anything else names the cell.
+TEST(ReadParameterFile, ValueCellsAreWholeNumbersThatFit) {
+    const std::optional<int> no;
     const struct {
         const char* cell;
-        int16_t wide;
-        uint8_t narrow;
+        std::optional<int> wide, narrow; // what SV-H and DV-D receive; nothing: refused
     } cases[] = {
-        {"65535", -1, 255},   {"00300", 300, 44},  {"123456", 12345, 57},  {"5", 5, 5},
-        {"-1", -1, 255},      {"+12", 12, 12},     {" 42", 42, 42},        {"abc", 0, 0},
-        {"", 0, 0},           {"-", 0, 0},         {"99999", -31073, 159}, {"12.7", 12, 12},
-        {"32768", -32768, 0}, {"  -99", -99, 157},
+        {"65535", -1, no},     {"00300", 300, no},  {"123456", no, no}, {"5", 5, 5},
+        {"-1", no, no},        {"+12", 12, 12},     {" 42", no, no},    {"abc", no, no},
+        {"", no, no},          {"-", no, no},       {"99999", no, no},  {"12.7", no, no},
+        {"32768", -32768, no}, {"00255", 255, 255}, {"0", 0, 0},        {"1E3", no, no},
     };
-    for (const auto& c : cases) {
-        // Spreadsheet order: entry 0 is SV-H, entry 7 is DV-D.
-        ParameterImage image = StartImage();
-        RecordingMessages messages;
-        const std::string file = SpreadsheetFile(
-            [&](int i) { return i == 0 || i == 7 ? std::string(c.cell) : std::string("1"); });
-        ASSERT_TRUE(ReadParameterFileText(file, image, messages))
-            << c.cell << (messages.Texts().empty() ? "" : messages.Texts()[0]);
-        EXPECT_EQ(image.advanced.SV_H, c.wide) << c.cell;
-        EXPECT_EQ(image.advanced.DV_D, c.narrow) << c.cell;
-        EXPECT_EQ(image.advanced.SV_L, 1) << c.cell;
-    }
+    for (bool rowByRow : {false, true})
+        for (const auto& c : cases)
+            for (int entry : {0, 7}) { // SV-H at row 2, DV-D at row 9
+                auto value = [&](int i) { return i == entry ? std::string(c.cell) : "1"; };
+                const std::string file =
+                    rowByRow ? RowByRow(BuildParameterFileText(StartImage()),
+                                        [&](int i, const std::string&) { return value(i); })
+                             : Numbered(value);
+                ParameterImage image = StartImage();
+                const ParameterImage before = image;
+                RecordingMessages messages;
+                const std::optional<int> expected = entry == 0 ? c.wide : c.narrow;
+                const bool read = ReadParameterFileText(file, image, messages);
+                ASSERT_EQ(read, expected.has_value()) << c.cell << " " << entry << " " << rowByRow;
+                if (read) {
+                    EXPECT_EQ(entry == 0 ? image.advanced.SV_H : image.advanced.DV_D, *expected);
+                    EXPECT_EQ(image.advanced.SV_L, 1) << c.cell;
+                    continue;
+                }
+                ASSERT_EQ(messages.Texts().size(), 1u);
+                EXPECT_NE(messages.Texts()[0].find(entry == 0 ? "at row 2, column 2 (line "
+                                                              : "at row 9, column 2 (line "),
+                          std::string::npos)
+                    << messages.Texts()[0];
+                ExpectSameImage(image, before);
+            }
 }
 
 TEST(ReadParameterFile, AOneDigitLastValueBeforeTheEndLineCounts) {
     ParameterImage image = StartImage();
     RecordingMessages messages;
-    const std::string file = SpreadsheetFile([](int i) { return i == 4469 ? "7" : "1"; });
+    const std::string file = RowByRow(BuildParameterFileText(image), [](int i, const std::string&) {
+        return i == 4469 ? "7" : "1";
+    });
     ASSERT_EQ(file.substr(file.size() - 6), ";K7\nE\n");
     ASSERT_TRUE(ReadParameterFileText(file, image, messages));
     EXPECT_EQ(image.pattern[8].Segment(20).Byte(seg::LINK), 1); // LINK follows segment 1
     EXPECT_EQ(image.pattern[8].Segment(20).Byte(seg::PIDNO), 1);
 }
 
-TEST(ReadParameterFile, ATextCellMovesLaterValuesUp) {
-    ParameterImage image = StartImage();
-    RecordingMessages messages;
-    const std::string file = SpreadsheetFile(
-        [](int i) { return i == 2 ? std::string("\"text\"") : std::to_string(i % 10000); }, 4471);
-    ASSERT_TRUE(ReadParameterFileText(file, image, messages));
-    EXPECT_EQ(image.advanced.SV_L, 1);
-    EXPECT_EQ(image.advanced.DMV, 3);
-    EXPECT_EQ(image.advanced.A1HS, 4);
-}
-
+// Damaged files are refused, naming the first record that does not stand where the writer
+// puts it, and leave the image as it was.
 TEST(ReadParameterFile, RefusedFilesChangeNothing) {
     const std::string good = BuildParameterFileText(BusyImage());
-    std::string shortFile = good.substr(0, good.rfind("C;Y291;X21;K")) + "E\r\n";
+    const std::vector<std::string> lines = Lines(good);
+    // The line (from 1) that begins with `start`, and the file with that line changed.
+    auto at = [&](const std::string& start) {
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].rfind(start, 0) == 0)
+                return i + 1;
+        ADD_FAILURE() << start;
+        return size_t{0};
+    };
+    auto with = [&](const std::string& start, const std::string& line) {
+        std::vector<std::string> changed = lines;
+        changed[at(start) - 1] = line;
+        return Joined(changed);
+    };
+    auto edit = [&](const std::function<void(std::vector<std::string>&)>& change) {
+        std::vector<std::string> changed = lines;
+        change(changed);
+        return Joined(changed);
+    };
+    auto refused = [](const std::string& where) {
+        return "This file is refused at " + where + ". Nothing was loaded.";
+    };
+    auto line = [&](const std::string& start) { return std::to_string(at(start)); };
+    const size_t pid = at("C;Y46;X2;K"), sv = at("C;Y112;X03;K"), time = at("C;Y113;X03;K");
+    const std::string shortFile = good.substr(0, good.rfind("C;Y291;X21;K")) + "E\r\n";
     const struct {
         const char* what;
         std::string text;
-        const char* message;
+        std::string message;
     } cases[] = {
         {"empty", "", "This is not Loader File!"},
         {"too short for a header", "ID;PWX", "This is not Loader File!"},
@@ -193,11 +280,55 @@ TEST(ReadParameterFile, RefusedFilesChangeNothing) {
         {"no P field", "ID;N;E\r\n" + good.substr(13), "This is not Loader File!"},
         {"lower case", "id;pwxl;N;E\r\n" + good.substr(13), "This is not Loader File!"},
         {"one value missing", shortFile,
-         "This file holds 4469 values instead of 4470. Nothing "
-         "was loaded."},
+         refused("line 5208: the file ends where row 291, column 21 belongs")},
         {"no values", "ID;PWXL;N;E\r\nE\r\n",
-         "This file holds 0 values instead of 4470. "
-         "Nothing was loaded."},
+         refused("line 2: the file ends where row 1, column 1 belongs")},
+        {"a duplicated line", edit([](auto& l) { l.insert(l.begin() + 6, l[5]); }),
+         refused("row 3, column 2 (line 7): it stands where row 4, column 1 belongs")},
+        {"a deleted line", edit([&](auto& l) { l.erase(l.begin() + long(pid) - 1); }),
+         refused("row 47, column 1 (line " + std::to_string(pid) +
+                 "): it stands where row 46, column 2 belongs")},
+        {"two swapped lines", edit([&](auto& l) { std::swap(l[sv - 1], l[time - 1]); }),
+         refused("row 113, column 3 (line " + std::to_string(sv) +
+                 "): it stands where row 112, column 3 belongs")},
+        {"cells in column order", edit([](auto& l) {
+             std::stable_sort(l.begin() + 1, l.end() - 1, [](const auto& a, const auto& b) {
+                 return std::stoi(a.substr(a.find(";X") + 2)) <
+                        std::stoi(b.substr(b.find(";X") + 2));
+             });
+         }),
+         refused("row 3, column 1 (line 4): it stands where row 2, column 2 belongs")},
+        {"a cell more", edit([](auto& l) { l.insert(l.end() - 1, l[l.size() - 2]); }),
+         refused("row 291, column 21 (line 5209): a cell more than the layout has")},
+        {"no end record", good.substr(0, good.size() - 3),
+         refused("line 5208: the file ends without its end record E")},
+        {"K70000", with("C;Y060;X3;K", "C;Y060;X3;K70000"),
+         refused("row 60, column 3 (line " + line("C;Y060;X3;K") +
+                 "): 70000 does not fit SV (16 bits, 0 to 65535)")},
+        {"K-1 in a byte field", with("C;Y9;X2;K", "C;Y9;X2;K-1"),
+         refused("row 9, column 2 (line 18): -1 does not fit DV-D (8 bits, 0 to 255)")},
+        {"Kabc", with("C;Y48;X6;K", "C;Y48;X6;Kabc"),
+         refused("row 48, column 6 (line " + line("C;Y48;X6;K") +
+                 "): \"abc\" is not a whole number (D)")},
+        {"K1.5", with("C;Y39;X2;K", "C;Y39;X2;K1.5"),
+         refused("row 39, column 2 (line " + line("C;Y39;X2;K") +
+                 "): \"1.5\" is not a whole number (GS-T)")},
+        {"PVT 300", with("C;Y15;X2;K", "C;Y15;X2;K00300"),
+         refused("row 15, column 2 (line " + line("C;Y15;X2;K") +
+                 "): 300 does not fit PVT (8 bits, 0 to 255)")},
+        {"a text where a value belongs", with("C;Y4;X2;K", "C;Y4;X2;K\"text\""),
+         refused("row 4, column 2 (line 8): a text stands where the value of DMV belongs")},
+        {"a label changed", with("C;Y4;X1;K", "C;Y4;X1;K\"DMW\""),
+         refused(
+             "row 4, column 1 (line 7): the text \"DMW\" stands where the text \"DMV\" belongs")},
+        {"NUL bytes in a cell",
+         with("C;Y20;X2;K", std::string("C;Y20;X2;K00\0\0"
+                                        "1",
+                                        15)),
+         refused("row 20, column 2 (line " + line("C;Y20;X2;K") +
+                 "): it holds a control character")},
+        {"NUL bytes after the end", good + std::string(8, '\0'),
+         refused("line 5210: there is more after the end record E")},
     };
     for (const auto& c : cases) {
         ParameterImage image = StartImage();
@@ -206,6 +337,20 @@ TEST(ReadParameterFile, RefusedFilesChangeNothing) {
         EXPECT_FALSE(ReadParameterFileText(c.text, image, messages)) << c.what;
         EXPECT_EQ(messages.Texts(), std::vector<std::string>{c.message}) << c.what;
         ExpectSameImage(image, before);
+    }
+    // The header followed by random bytes.
+    for (uint32_t seed = 1; seed <= 20; ++seed) {
+        std::mt19937 random(seed);
+        std::string text = "ID;PWXL;N;E\r\n";
+        for (int i = 0; i < 100000; ++i)
+            text += static_cast<char>(random() & 0xFF);
+        ParameterImage image = StartImage();
+        RecordingMessages messages;
+        EXPECT_FALSE(ReadParameterFileText(text, image, messages));
+        ASSERT_EQ(messages.Texts().size(), 1u);
+        EXPECT_EQ(messages.Texts()[0].rfind("This file is refused at line 2: ", 0), 0u)
+            << messages.Texts()[0];
+        ExpectSameImage(image, StartImage());
     }
 }
 

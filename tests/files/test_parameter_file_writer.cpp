@@ -7,7 +7,14 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <set>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <tuple>
+#include <unistd.h>
 
 using filetest::BusyImage;
 using filetest::Slurp;
@@ -278,4 +285,100 @@ TEST(WriteParameterFile, AReadOnlyTargetIsRefusedAndKept) {
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), {}), 1);
+}
+
+namespace {
+
+// What identifies a node: its inode, kind and rights, and for a device its number.
+std::tuple<ino_t, mode_t, dev_t> Node(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
+    return {info.st_ino, info.st_mode, info.st_rdev};
+}
+
+} // namespace
+
+// Only a regular file or a new name is written; anything else at the name is refused by
+// its kind and left exactly as it was, with no temporary file beside it.
+TEST(WriteParameterFile, WhatIsNoRegularFileIsRefusedAndKept) {
+    namespace fs = std::filesystem;
+    TempFolder folder;
+    const bool root = geteuid() == 0;
+    const std::string fifo = folder.File("fifo.slk"), device = folder.File("device.slk"),
+                      socketPath = folder.File("socket.slk"), dangling = folder.File("link.slk"),
+                      taken = folder.File("taken");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    if (root) {
+        ASSERT_EQ(mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0); // like /dev/null
+    }
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    fs::create_symlink("nowhere/missing.slk", dangling);
+    fs::create_directory(taken);
+
+    std::vector<std::pair<std::string, std::string>> cases = {
+        {fifo, "it is a FIFO, not a regular file"},
+        {socketPath, "it is a socket, not a regular file"},
+        {dangling, "it is a symbolic link to nothing"},
+        {taken, "it is a folder"},
+    };
+    if (root)
+        cases.push_back({device, "it is a device, not a regular file"});
+    const size_t nodes = cases.size();
+    cases.push_back({folder.File("nowhere/P.SLK"), "its folder does not exist"});
+    cases.push_back({fifo + "/P.SLK", "a part of its path is not a folder"});
+    for (const auto& [path, reason] : cases) {
+        const bool node = fs::exists(fs::symlink_status(path));
+        const auto before = node ? Node(path) : std::tuple<ino_t, mode_t, dev_t>{};
+        RecordingMessages messages;
+        EXPECT_FALSE(WriteParameterFile(StartImage(), path, messages)) << path;
+        EXPECT_EQ(messages.Texts(),
+                  std::vector<std::string>{"The file " + path + " could not be written (" + reason +
+                                           "). Nothing was changed on disk."});
+        if (node) {
+            EXPECT_EQ(Node(path), before) << path;
+        }
+    }
+    close(listener);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), {}), long(nodes));
+    EXPECT_TRUE(fs::is_empty(taken));
+    if (!root)
+        GTEST_SKIP() << "the device node needs root (mknod)";
+}
+
+// A symbolic link keeps pointing at the file it names, which is replaced with its owner,
+// group and mode (root replacing another user's file included); temporary files a killed
+// write of the same target left behind are removed, other files are not.
+TEST(WriteParameterFile, AReplacedFileKeepsItsLinkOwnerGroupAndMode) {
+    namespace fs = std::filesystem;
+    TempFolder folder;
+    const std::string real = folder.File("real.slk"), link = folder.File("link.slk");
+    Spit(real, "old");
+    ASSERT_EQ(chmod(real.c_str(), 02640), 0);
+    const bool root = geteuid() == 0;
+    const uid_t owner = root ? 65534 : geteuid();
+    const gid_t group = root ? 65534 : getegid();
+    ASSERT_EQ(chown(real.c_str(), owner, group), 0);
+    fs::create_symlink("real.slk", link);
+    for (const char* name :
+         {"real.slk.tqx-new0", "real.slk.tqx-new12", "other.slk.tqx-new0", "real.slk.tqx-newer"})
+        Spit(folder.File(name), "left behind");
+
+    RecordingMessages messages;
+    ASSERT_TRUE(WriteParameterFile(BusyImage(), link, messages)) << messages.Texts().front();
+    EXPECT_EQ(fs::read_symlink(link), "real.slk");
+    EXPECT_EQ(Slurp(real), BuildParameterFileText(BusyImage()));
+    struct stat info {};
+    ASSERT_EQ(stat(real.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 02640u);
+    EXPECT_EQ(info.st_uid, owner);
+    EXPECT_EQ(info.st_gid, group);
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder.Path()))
+        names.insert(entry.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"link.slk", "real.slk", "other.slk.tqx-new0",
+                                            "real.slk.tqx-newer"}));
 }

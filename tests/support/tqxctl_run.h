@@ -1,22 +1,24 @@
 #pragma once
 
+// Runs tqxctl (TQXCTL_PATH) as a process for a test: its exit status and its stdout and
+// stderr together. `prefix` goes before the program on the shell's command line, to run it
+// as another user ("setpriv --reuid=nobody ... ").
+
 #include <sys/wait.h>
 
 #include <array>
 #include <cstdio>
 #include <string>
 
-// tqxctl run as a process: its exit status and what it printed, stdout and stderr
-// together.
 struct TqxctlResult {
     int status = -1;
     std::string out;
 };
 
-inline TqxctlResult RunTqxctl(const std::string& args) {
+// Any shell command line, the same way.
+inline TqxctlResult RunShell(const std::string& command) {
     TqxctlResult result;
-    const std::string command = std::string(TQXCTL_PATH) + " " + args + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     if (!pipe)
         return result;
     std::array<char, 4096> buffer{};
@@ -26,4 +28,8 @@ inline TqxctlResult RunTqxctl(const std::string& args) {
     const int status = pclose(pipe);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+inline TqxctlResult Tqxctl(const std::string& args, const std::string& prefix = "") {
+    return RunShell(prefix + TQXCTL_PATH + " " + args);
 }

@@ -86,6 +86,54 @@ TEST(ParseRangeValue, Cases) {
     }
 }
 
+// A typed zero stores the step nearest to zero that shows the plain zero text, or where
+// none does the one whose text is nearest; it is checked against the limits as 0.
+TEST(RangeValueIn, TypedZeros) {
+    const SystemSetupRecord pt100 = Input(6, 0, 1), pt100d0 = Input(6, 0, 0),
+                            pt100f = Input(6, 1, 1), pt100fd0 = Input(6, 1, 0),
+                            dc = Input(64, 0, 0, 9999, -999), dcd1 = Input(64, 0, 1, 9999, -999);
+    const std::optional<int32_t> refused;
+    const struct {
+        const char* name;
+        SystemSetupRecord setup;
+        bool difference;
+        const char* text;
+        int32_t lo, hi;
+        std::optional<int32_t> stored;
+        const char* shown;
+    } cases[] = {
+        {"Pt100 SV-H 0.0", pt100, false, "0.0", 0, 10000, 2499, "-0.0"},
+        {"Pt100 SV-H -0.0", pt100, false, "-0.0", 0, 10000, 2499, "-0.0"},
+        {"Pt100 A1HS 0.0", pt100, true, "0.0", 0, 5001, 0, "0.0"},
+        {"Pt100 A1HS -0.0", pt100, true, "-0.0", 0, 5001, 0, "0.0"},
+        {"Pt100 Ar +00.0", pt100, true, "+00.0", 0, 10000, 0, "0.0"},
+        {"Pt100 PVD 0: 0", pt100d0, false, "0", 0, 10000, 2500, "0"},
+        {"Pt100 PVD 0: -0", pt100d0, false, "-0", 0, 10000, 2500, "0"},
+        {"Pt100 PVD 0: empty", pt100d0, false, "", 0, 10000, 2500, "0"},
+        {"Pt100 degree F -0.0", pt100f, false, "-0.0", 0, 10000, 2278, "0.0"},
+        {"DC 0", dc, false, "0", 0, 10000, 908, "-0"},
+        {"DC -0", dc, false, "-0", 0, 10000, 908, "-0"},
+        {"DC difference -0", dc, true, "-0", 0, 5001, 0, "0"},
+        {"DC PVD 1 0.0", dcd1, false, "0.0", 0, 10000, 908, "-0.0"},
+        {"DC PVD 1 difference -0.0", dcd1, true, "-0.0", 0, 5000, 0, "0.0"},
+        {"limit shown as -0 takes it", pt100fd0, false, "0", 0, 2277, 2277, "-0"},
+        {"limit shown as 0.1 refuses", pt100, false, "0.0", 2500, 10000, refused, ""},
+        {"difference from 0.1 refuses", pt100, true, "-0.0", 1, 5001, refused, ""},
+    };
+    for (const auto& c : cases) {
+        InputRange range = SelectInputRange(c.setup);
+        if (c.difference)
+            range = range.Difference();
+        RecordingMessages messages;
+        const std::optional<int32_t> stored = RangeValueIn(range, c.text, c.lo, c.hi, messages);
+        EXPECT_EQ(stored, c.stored) << c.name;
+        EXPECT_TRUE(messages.Texts().empty()) << c.name;
+        if (stored) {
+            EXPECT_EQ(FormatRangeValue(range, int16_t(*stored)), c.shown) << c.name;
+        }
+    }
+}
+
 TEST(FormatRangeValue, Cases) {
     const struct {
         const char* name;
@@ -253,6 +301,7 @@ public:
 // stored step the value itself comes back. The steps are worked out here from the table's
 // spans, not by the conversions.
 TEST(RangeValueRoundTrip, EveryTypeUnitDecimalAndValue) {
+    constexpr size_t npos = std::string::npos;
     struct Scale {
         int pvf, pvb;
     };
@@ -279,9 +328,17 @@ TEST(RangeValueRoundTrip, EveryTypeUnitDecimalAndValue) {
                         const int32_t back = ParseRangeValue(range, shown, none);
                         ASSERT_LT(back, kRangeParseError)
                             << pvt << "/" << pvu << "/" << pvd << " " << s;
-                        ASSERT_EQ(FormatRangeValue(range, static_cast<int16_t>(back)), shown)
+                        // Typed, a "-0" reads as the step that shows "0" where there is one;
+                        // left as shown, no text changes.
+                        const std::string typed = FormatRangeValue(range, int16_t(back));
+                        const bool negativeZero = shown.find_first_not_of("-0.") == npos;
+                        ASSERT_TRUE(typed == shown || (negativeZero && typed == shown.substr(1)))
                             << "type " << pvt << " unit " << pvu << " PVD " << pvd << " scale "
-                            << scale.pvf << "/" << scale.pvb << " S " << s;
+                            << scale.pvf << "/" << scale.pvb << " S " << s << " " << typed;
+                        ASSERT_EQ(FormatRangeValue(range, int16_t(ParseShownRangeValue(
+                                                              range, shown, int16_t(s), none))),
+                                  shown)
+                            << "type " << pvt << " unit " << pvu << " PVD " << pvd << " S " << s;
                         if (finer) {
                             ASSERT_EQ(back, s)
                                 << "type " << pvt << " unit " << pvu << " PVD " << pvd << " scale "

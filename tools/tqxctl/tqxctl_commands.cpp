@@ -110,12 +110,14 @@ int Backup(const std::vector<std::string>& operands) {
         std::fputs(CommandHelp().at("backup").c_str(), stderr);
         return kError;
     }
+    StderrMessages messages;
+    if (!MayWriteParameterFile(operands[0], messages))
+        return kError;
     Link link;
     ParameterImage image;
     SetStartValues(image);
     if (!ReadController(image))
         return kError;
-    StderrMessages messages;
     if (!WriteParameterFile(image, operands[0], messages))
         return kError;
     std::printf("model code %s\n", image.ModelCode().c_str());

@@ -4,6 +4,7 @@
 
 #include "editors/report_content.h"
 #include "editors/report_qtcore.h"
+#include "files/whole_file.h"
 
 #include <QDateTime>
 #include <QGuiApplication>
@@ -15,6 +16,11 @@
 int Report(const std::vector<std::string>& operands) {
     if (operands.size() != 2) {
         std::fputs("usage: tqxctl [--port SETTING] report FILE|controller OUT.pdf\n", stderr);
+        return 2;
+    }
+    // Refused before a controller is read for it.
+    if (const std::string refusal = CheckWriteTarget(operands[1]); !refusal.empty()) {
+        std::fprintf(stderr, "tqxctl: cannot write %s: %s\n", operands[1].c_str(), refusal.c_str());
         return 2;
     }
     ParameterImage image;
