@@ -3,6 +3,7 @@
 #include "app/communication_dialog.h"
 #include "app/document.h"
 #include "app/port_settings_dialog.h"
+#include "app/transfer_runner.h"
 #include "link/port1.h"
 #include "link/port_settings.h"
 #include "link/serial_ports_qtcore.h"
@@ -21,7 +22,14 @@ void PortCommands::Run(Command command) {
     case Command::PortSettings: {
         SystemPortEnumerator ports;
         SavedSettings saved;
-        PortSettingsDialog dialog(ports, saved, m_document.Window());
+        TransferRunner* runner = m_document.Runner();
+        PortSettingsDialog dialog(ports, saved, m_document.Window(), MakeModbusScanPort,
+                                  [runner](const std::function<void()>& work) {
+                                      if (runner)
+                                          runner->RunInBackground(work);
+                                      else
+                                          work();
+                                  });
         dialog.exec();
         break;
     }

@@ -55,9 +55,12 @@ QPushButton* MakeButton(const QString& text, const QString& name, QWidget* paren
 } // namespace
 
 PortSettingsDialog::PortSettingsDialog(const PortEnumerator& ports, SavedSettings& saved,
-                                       QWidget* parent, ScanPortMaker makeScanPort)
+                                       QWidget* parent, ScanPortMaker makeScanPort,
+                                       Background background)
     : QDialog(parent), m_saved(saved), m_makeScanPort(std::move(makeScanPort)),
-      m_timer(new QTimer(this)) {
+      m_timer(new QTimer(this)), m_background(std::move(background)) {
+    if (!m_background)
+        m_background = [](const std::function<void()>& work) { work(); };
     setWindowTitle(QStringLiteral("Port settings"));
     setObjectName(QStringLiteral("PortSettingsDialog"));
     std::string environment;
@@ -271,12 +274,17 @@ void PortSettingsDialog::SetSettings(const PortSettings& s) {
 }
 
 void PortSettingsDialog::Test() {
+    if (m_inStep)
+        return;
     const PortSettings s = Settings();
     m_result->setText(QStringLiteral("Testing %1 ...").arg(Q(ShortPortText(s))));
     m_result->repaint();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     std::string code, reason;
-    const bool ok = TestPortSettings(s, code, reason);
+    bool ok = false;
+    m_inStep = true;
+    m_background([&] { ok = TestPortSettings(s, code, reason); });
+    m_inStep = false;
     QApplication::restoreOverrideCursor();
     m_result->setText(ok ? QStringLiteral("%1: model code %2").arg(Q(ShortPortText(s)), Q(code))
                          : QStringLiteral("%1: %2").arg(Q(ShortPortText(s)), Q(reason)));
@@ -308,10 +316,14 @@ void PortSettingsDialog::StartScan() {
 }
 
 void PortSettingsDialog::ScanStep() {
-    if (!m_busScan)
+    if (!m_busScan || m_inStep)
         return;
     m_result->setText(QStringLiteral("Scanning %1").arg(Q(ShortPortText(m_busScan->Current()))));
-    m_busScan->Step();
+    m_inStep = true;
+    m_background([this] { m_busScan->Step(); });
+    m_inStep = false;
+    if (m_stopAfterStep)
+        return StopScan();
     for (size_t i = m_foundSettings.size(); i < m_busScan->Found().size(); ++i) {
         m_foundSettings.push_back(m_busScan->Found()[i]);
         m_found->addItem(Q(DescribeScanFound(m_busScan->Found()[i])));
@@ -322,6 +334,12 @@ void PortSettingsDialog::ScanStep() {
 }
 
 void PortSettingsDialog::StopScan() {
+    if (m_inStep) {
+        m_stopAfterStep = true; // the probe out on the worker finishes first
+        m_timer->stop();
+        return;
+    }
+    m_stopAfterStep = false;
     m_timer->stop();
     if (m_busScan) {
         const std::string error = m_busScan->Error();

@@ -31,8 +31,11 @@ class PortSettingsDialog : public QDialog {
     Q_OBJECT
 public:
     using ScanPortMaker = std::function<std::unique_ptr<ScanPort>()>;
+    // Runs a probe off the user-interface thread while the window goes on (the loader's
+    // transfer worker); by default where it is called.
+    using Background = std::function<void(const std::function<void()>& work)>;
     PortSettingsDialog(const PortEnumerator& ports, SavedSettings& saved, QWidget* parent = nullptr,
-                       ScanPortMaker makeScanPort = MakeModbusScanPort);
+                       ScanPortMaker makeScanPort = MakeModbusScanPort, Background background = {});
     ~PortSettingsDialog() override;
 
     PortSettings Settings() const;
@@ -74,6 +77,9 @@ private:
     QProgressBar* m_progress = nullptr;
     QListWidget* m_found = nullptr;
     QTimer* m_timer = nullptr;
+    Background m_background;
+    bool m_inStep = false;        // a probe is out on the worker
+    bool m_stopAfterStep = false; // Stop was pressed meanwhile
     std::unique_ptr<ScanPort> m_scanPort;
     std::unique_ptr<BusScan> m_busScan;
     std::vector<ScanFound> m_foundSettings;

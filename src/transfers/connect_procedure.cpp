@@ -219,9 +219,9 @@ TransferResult ReadWholeController(TransferContext& link, ParameterImage& image,
     const int reads = result.calls;
     // A pass that nothing answered is not repeated: a controller that is not there stays
     // away, and the command says so at once.
-    for (int pass = 0; pass < retryPasses && !result.failed.empty() &&
-                       result.outcome != TransferOutcome::Cancelled &&
-                       !NothingAnswered(link, result);
+    for (int pass = 0;
+         pass < retryPasses && !result.failed.empty() &&
+         result.outcome != TransferOutcome::Cancelled && !NothingAnswered(link, result);
          ++pass)
         result = RetryFailedReads(link, image, result);
     result.calls = reads; // "N of 58 reads failed", after every pass

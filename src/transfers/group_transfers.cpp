@@ -37,8 +37,8 @@ bool Noted(TransferContext& link, TransferResult& result, bool ok, int32_t block
 }
 
 // What the progress window says: "Writing system setup (block 12)".
-void Announce(TransferContext& link, const char* verb, const char* group, int32_t block,
-              int done, int total) {
+void Announce(TransferContext& link, const char* verb, const char* group, int32_t block, int done,
+              int total) {
     link.Step(std::string(verb) + " " + group + " (block " + std::to_string(block) + ")", done,
               total);
 }
@@ -111,8 +111,8 @@ TransferResult WriteSystemSetupOnto(TransferContext& link, const SystemSetupReco
     // A new station takes effect as block 12 lands: block 9 goes first then, while the
     // controller still answers where port 1 asks. A controller that answered holds a
     // station of 1..31; any other byte there is not where it answers.
-    const bool moves = held.b12 && b12[kStationByte] != oldStation && oldStation >= 1 &&
-                       oldStation <= kMaxStation;
+    const bool moves =
+        held.b12 && b12[kStationByte] != oldStation && oldStation >= 1 && oldStation <= kMaxStation;
     bool wrote12 = false;
     const auto stopped = [&] {
         return writes == WritePolicy::StopAtFirstFailure && !result.failed.empty();

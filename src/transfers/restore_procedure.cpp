@@ -144,11 +144,15 @@ RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
         if (link.Cancelled())
             break;
         if (group == GroupId::SystemSetup())
-            report.sends.push_back({group, WriteSystemSetupOnto(link, image.systemSetup,
-                                                                 {b12, b9, {}, {}}, stop,
-                                                                 &report.station)});
+            report.sends.push_back(
+                {group, WriteSystemSetupOnto(link, image.systemSetup, {b12, b9, {}, {}}, stop,
+                                             &report.station)});
         else
             report.sends.push_back({group, SendGroup(link, unlocked, group, stop)});
+    }
+    if (link.Cancelled()) {
+        report.cancelled = true; // nothing more goes on the line
+        return report;
     }
     if (report.AllWritten()) {
         report.wdisWritten = WriteWdis(link, report.wdis);
@@ -232,7 +236,12 @@ std::vector<std::string> RestoreReportLines(const RestoreReport& r, const std::s
             lines.push_back(Line("station", StationChangeMessage(r.station)));
     }
     const std::string wdis = "WDIS " + std::to_string(r.wdis);
-    if (r.wdisWritten)
+    if (r.cancelled && r.unlocked)
+        lines.push_back(Line("WDIS", "not written (stopped by the operator); the controller is "
+                                     "left write-enabled"));
+    else if (r.cancelled)
+        lines.push_back(Line(wdis, "not written (stopped by the operator)"));
+    else if (r.wdisWritten)
         lines.push_back(Line(wdis, "written last"));
     else if (r.wdisFailed)
         lines.push_back(Line(wdis, "FAILED (" + cause + ")"));
@@ -241,11 +250,12 @@ std::vector<std::string> RestoreReportLines(const RestoreReport& r, const std::s
                                        "write-inhibited again, as it was"));
     else if (r.relockFailed)
         lines.push_back(Line("WDIS 1", "could not be written back: the controller is left "
-                                       "write-enabled (" + cause + ")"));
+                                       "write-enabled (" +
+                                           cause + ")"));
     else
         lines.push_back(
             Line(wdis, "not written (a group failed); the controller is write-enabled"));
-    if (!r.AllWritten()) {
+    if (!r.AllWritten() || r.cancelled) {
         std::vector<std::string> written, partly, not_;
         for (GroupId g : r.Written())
             written.push_back(GroupCommandName(g));
@@ -259,7 +269,9 @@ std::vector<std::string> RestoreReportLines(const RestoreReport& r, const std::s
         if (!cause.empty())
             lines.push_back(Line("", cause));
     }
-    if (!r.readBack.failed.empty())
+    if (r.cancelled)
+        lines.push_back(Line("verify", "not done (stopped by the operator)"));
+    else if (!r.readBack.failed.empty())
         lines.push_back(Line("verify", "FAILED (read back incomplete)"));
     else if (r.differs.empty())
         lines.push_back(Line("verify", "ok, the controller holds the file's values"));

@@ -43,6 +43,8 @@ struct RestoreReport {
     bool relockFailed = false;
     // The file moved the controller to another station.
     StationChange station;
+    // The operator stopped it between two calls; nothing was sent after, nor read back.
+    bool cancelled = false;
     // Read-back: reads that failed, and the groups that differ from what was sent.
     TransferResult readBack;
     std::vector<GroupId> differs;
@@ -54,8 +56,8 @@ struct RestoreReport {
     std::vector<GroupId> NotWritten() const;
     bool AllWritten() const { return Written().size() == AllGroups().size(); }
     bool Ok() const {
-        return stopped.empty() && AllWritten() && !wdisFailed && readBack.failed.empty() &&
-               differs.empty();
+        return stopped.empty() && !cancelled && AllWritten() && !wdisFailed &&
+               readBack.failed.empty() && differs.empty();
     }
 };
 

@@ -132,6 +132,7 @@ int main(int argc, char** argv) {
                      port.empty() ? "TQXCOMM_PORT1" : "--port", setting.c_str(), problem.c_str());
         return 2;
     }
+    InstallInterruptHandler();
     // Port 1 of every command: --port, else TQXCOMM_PORT1, else the default port.
     UseTqxctlPort(setting.empty() ? DefaultPortSettings() : parsed);
 

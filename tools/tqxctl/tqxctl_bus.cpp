@@ -91,7 +91,7 @@ bool RunScan(const ScanOptions& o, std::vector<ScanFound>& found) {
     std::unique_ptr<ScanPort> port = MakeModbusScanPort();
     BusScan scan(*port, ScanLines(base, o.bauds), o.first, o.last);
     size_t shown = 0;
-    while (!scan.Finished()) {
+    while (!scan.Finished() && !Interrupted()) {
         scan.Step();
         for (; shown < scan.Found().size(); ++shown) {
             std::printf("%s\n", DescribeScanFound(scan.Found()[shown]).c_str());
@@ -151,15 +151,24 @@ int BackupAll(const std::vector<std::string>& operands) {
     std::vector<Row> rows;
     bool allOk = true;
     for (const ScanFound& f : found) {
+        if (Interrupted()) {
+            rows.push_back({f, "FAILED: not backed up (stopped by the operator)"});
+            allOk = false;
+            continue;
+        }
         // Port 1 becomes this controller for the whole backup.
         ModbusTransport transport(true);
         transport.UseSettings(f.settings);
         TransferContext link(transport);
+        StopOnInterrupt(&link);
         const std::string path = o.dir + "/" + FileNameOf(f);
         ParameterImage image;
         std::string result;
-        if (!ReadControllerForBackup(link, image)) {
-            result = "FAILED: " + link.FailureText();
+        const bool read = ReadControllerForBackup(link, image);
+        StopOnInterrupt(nullptr);
+        if (!read) {
+            result =
+                Interrupted() ? "FAILED: stopped by the operator" : "FAILED: " + link.FailureText();
         } else {
             StderrMessages messages;
             result =

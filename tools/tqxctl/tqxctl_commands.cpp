@@ -14,6 +14,8 @@
 
 #include <unistd.h>
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <map>
@@ -74,6 +76,11 @@ bool ReadController(ParameterImage& image, const char* verb = "reading",
                     TransferContext& link = TqxctlLink()) {
     TerminalProgress progress(link, verb);
     const TransferResult result = ReadWholeController(link, image, g_retries);
+    if (result.outcome == TransferOutcome::Cancelled) {
+        std::fprintf(stderr, "tqxctl: stopped after %d of 58 reads; nothing was written\n",
+                     result.calls);
+        return false;
+    }
     if (result.failed.empty())
         return true;
     // Once, in tqxctl's own words: what could not be read, and the link's last reason.
@@ -266,6 +273,39 @@ bool LoadParameterSource(const std::string& source, ParameterImage& image, Image
 }
 
 namespace {
+
+std::atomic<TransferContext*> g_stoppable{nullptr};
+std::atomic<bool> g_interrupted{false};
+
+void OnInterrupt(int) {
+    if (g_interrupted.exchange(true))
+        _exit(2); // the second one: at once
+    if (TransferContext* link = g_stoppable.load())
+        link->RequestCancel();
+}
+
+} // namespace
+
+void InstallInterruptHandler() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+void StopOnInterrupt(TransferContext* link) {
+    g_stoppable = link;
+    if (link && g_interrupted)
+        link->RequestCancel();
+}
+
+bool Interrupted() {
+    return g_interrupted;
+}
+
+namespace {
 // The transport of port 1 and the link over it, as main chose them.
 std::unique_ptr<ModbusTransport> g_transport;
 std::unique_ptr<TransferContext> g_link;
@@ -276,6 +316,7 @@ void UseTqxctlPort(const PortSettings& settings) {
     g_transport = std::make_unique<ModbusTransport>(true);
     g_transport->UseSettings(settings);
     g_link = std::make_unique<TransferContext>(*g_transport);
+    StopOnInterrupt(g_link.get());
 }
 
 PortSettings TqxctlPort() {

@@ -9,6 +9,12 @@
 #include <string>
 #include <vector>
 
+// SIGINT and SIGTERM stop the link that is talking now after its current call; a second
+// one ends tqxctl at once. `link` is the one to stop from now on.
+void InstallInterruptHandler();
+void StopOnInterrupt(TransferContext* link);
+bool Interrupted();
+
 // Port 1 of every command, and the link over it that every command talks through.
 void UseTqxctlPort(const PortSettings& settings);
 PortSettings TqxctlPort();
