@@ -16,12 +16,15 @@ public:
     bool ConfirmModelCode(const std::string& code, const std::string& failure) override {
         CodeSymbolsDialog dialog(QString::fromLatin1(code.data(), static_cast<int>(code.size())),
                                  QString::fromStdString(failure), m_document.Window());
-        return dialog.exec() == QDialog::Accepted;
+        confirmed = dialog.exec() == QDialog::Accepted;
+        return confirmed;
     }
     void Finished() override {
         if (m_document.Status())
             m_document.Status()->ClearProgress();
     }
+
+    bool confirmed = false;
 
 private:
     CTQXLOADER961114Doc& m_document;
@@ -46,7 +49,7 @@ void ConnectCommands::Start() {
                                              m_document.Tell(), m_document.Cursor());
     // A cancelled confirmation changes only the model code: what the last Connect could
     // not read is still to be read.
-    if (result.outcome != TransferOutcome::Cancelled) {
+    if (ui.confirmed) {
         const std::string when = m_document.Now();
         m_document.Set().Connected(result,
                                    ImageSource::Controller(DescribePortSettings(Port1Settings()),
