@@ -112,9 +112,18 @@ TransferResult SendPattern(TransferContext& link, const ParameterImage& image, i
     TransferResult result;
     link.BeginCommand();
     for (int k = 0; k < kWrites; ++k) {
-        if (link.Cancelled() ||
-            (writes == WritePolicy::StopAtFirstFailure && !result.failed.empty()))
+        if (writes == WritePolicy::StopAtFirstFailure && !result.failed.empty())
             break;
+        if (link.Cancelled()) {
+            // The parts not made count as failed writes: a pattern stopped halfway is
+            // partly written, never sent.
+            if (k > 0)
+                result.Fail(PatternBlockB(n),
+                            "write " + std::to_string(k + 1) + " of pattern " + std::to_string(n) +
+                                " not made",
+                            "");
+            break;
+        }
         const int32_t offset = kWriteBytes * k;
         const int32_t length = k < kWrites - 1 ? kWriteBytes : kLastWriteBytes;
         link.Step("Writing program pattern " + std::to_string(n) + " part " +

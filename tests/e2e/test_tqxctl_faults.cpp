@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <future>
@@ -163,85 +164,128 @@ std::vector<std::string> Listed(const std::string& out, const std::string& label
     return groups;
 }
 
+// The controller's memory after a stopped restore against the report `out`: every group
+// named as written holds the file, every group not written holds what it held, and a partly
+// written one changed in the blocks it names and nowhere else.
+void ExpectMemoryAsReported(const std::string& out, const std::string& memory,
+                            const std::string& factory, const std::string& fileMemory, int run) {
+    const auto check = [&](const std::string& label, auto expect) {
+        for (const std::string& group : Listed(out, label))
+            for (int32_t block : BlocksOf(group))
+                expect(group, block);
+    };
+    check("not written:", [&](const std::string& g, int32_t b) {
+        EXPECT_EQ(Block(memory, b), Block(factory, b)) << "run " << run << " " << g;
+    });
+    check("written:", [&](const std::string& g, int32_t b) {
+        EXPECT_EQ(Block(memory, b), Block(fileMemory, b)) << "run " << run << " " << g;
+    });
+    if (out.find("\nwritten:") == std::string::npos) { // every group went in
+        for (const char* g : {"system", "advanced", "pid 1", "pattern 9"})
+            for (int32_t b : BlocksOf(g)) {
+                EXPECT_EQ(Block(memory, b), Block(fileMemory, b)) << "run " << run << g;
+            }
+    }
+    const std::vector<std::string> partly = Listed(out, "partly written:");
+    for (const std::string& group : partly) {
+        // "pattern 6 (block 30, perhaps block 31)": a write that got no answer may or
+        // may not have landed.
+        std::string line = out.substr(out.find(group + " (", out.find("\npartly written:")));
+        line = line.substr(0, line.find(')'));
+        const std::string sure = line.substr(0, line.find("perhaps"));
+        for (int32_t block : BlocksOf(group)) {
+            const std::string number = std::to_string(block);
+            if (sure.find(number) == std::string::npos && line.find(number) != std::string::npos)
+                continue; // perhaps
+            EXPECT_EQ(Block(memory, block) != Block(factory, block),
+                      sure.find(number) != std::string::npos)
+                << "run " << run << " " << group << " block " << block << "\n"
+                << out;
+        }
+    }
+}
+
 } // namespace
+
+// A busy parameter file, the controller memory it makes and a fresh controller's memory.
+struct RestoreSetting {
+    RestoreSetting() {
+        ParameterImage image = filetest::BusyImage(9);
+        image.advanced.WDIS = 0;
+        image.systemSetup.STN = 1;
+        Spit(folder.File("set.slk"), BuildParameterFileText(image));
+        {
+            SimProcess loaded({"--pty", folder.File("l.pty"), "--load", folder.File("set.slk"),
+                               "--dump", folder.File("file.bin")});
+        }
+        fileMemory = Slurp(folder.File("file.bin"));
+        { SimProcess fresh({"--pty", folder.File("f.pty"), "--dump", folder.File("f.bin")}); }
+        factory = Slurp(folder.File("f.bin"));
+    }
+    // The memory of `sim` once it is stopped.
+    static std::string MemoryOf(SimProcess& sim, const std::string& dump) {
+        sim.Stop();
+        return Slurp(dump);
+    }
+    TempFolder folder;
+    std::string fileMemory, factory;
+};
 
 // The controller goes away in the middle of a restore: every group the report names as
 // written holds the file, every group not written holds what it held, and a partly
 // written one changed in the blocks it names and nowhere else.
 TEST(TqxctlFaults, AnInterruptedRestoreSaysExactlyWhatItWrote) {
-    TempFolder folder;
-    ParameterImage image = filetest::BusyImage(9);
-    image.advanced.WDIS = 0;
-    image.systemSetup.STN = 1;
-    Spit(folder.File("set.slk"), BuildParameterFileText(image));
-    std::string fileMemory;
-    {
-        SimProcess loaded({"--pty", folder.File("l.pty"), "--load", folder.File("set.slk"),
-                           "--dump", folder.File("file.bin")});
-        ASSERT_TRUE(loaded.Ready());
-    }
-    fileMemory = Slurp(folder.File("file.bin"));
-    { SimProcess fresh({"--pty", folder.File("f.pty"), "--dump", folder.File("f.bin")}); }
-    const std::string factory = Slurp(folder.File("f.bin"));
+    RestoreSetting set;
     std::mt19937 random(29);
     for (int run = 0; run < 10; ++run) {
-        const std::string dump = folder.File("run.bin");
+        const std::string dump = set.folder.File("run.bin");
         SimProcess sim(
-            {"--pty", folder.File("r.pty"), "--verbose", "--dump", dump, "--baud", "115200"});
+            {"--pty", set.folder.File("r.pty"), "--verbose", "--dump", dump, "--baud", "115200"});
         ASSERT_TRUE(sim.Ready());
         auto restore = std::async(std::launch::async, [&] {
             return Tqxctl("--port rtu:" + sim.Address() + ",parity=N,timeout=100 restore " +
-                          folder.File("set.slk"));
+                          set.folder.File("set.slk"));
         });
         // Stopped somewhere among the writes: after the 5 reads a restore begins with.
         const int requests = std::uniform_int_distribution<int>(6, 75)(random);
-        std::string last;
-        for (int seen = 0; seen < requests && !(last = sim.ReadLine(5000)).empty(); ++seen) {
+        for (int seen = 0; seen < requests && !sim.ReadLine(5000).empty(); ++seen) {
         }
-        if (std::getenv("TQX_DEBUG_RESTORE"))
-            std::printf("run %d: killed after %d requests, last %s\n", run, requests, last.c_str());
-        ::kill(sim.Pid(), SIGTERM);
+        const std::string memory = set.MemoryOf(sim, dump);
         const TqxctlResult r = restore.get();
         EXPECT_EQ(r.status, 2) << r.out;
-        for (int i = 0; i < 100 && !std::ifstream(dump).good(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        const std::string memory = Slurp(dump);
         ASSERT_EQ(memory.size(), 0x10000u) << "run " << run;
-        const auto check = [&](const std::string& label, auto expect) {
-            for (const std::string& group : Listed(r.out, label))
-                for (int32_t block : BlocksOf(group))
-                    expect(group, block);
-        };
-        check("not written:", [&](const std::string& g, int32_t b) {
-            EXPECT_EQ(Block(memory, b), Block(factory, b)) << "run " << run << " " << g;
+        ExpectMemoryAsReported(r.out, memory, set.factory, set.fileMemory, run);
+    }
+}
+
+// The operator presses Ctrl+C in the middle of a restore: tqxctl ends the call under way,
+// writes nothing more, exits 2 and names what went in; the controller agrees.
+TEST(TqxctlFaults, ARestoreStoppedWithCtrlCSaysWhatItWrote) {
+    RestoreSetting set;
+    std::mt19937 random(30);
+    for (int run = 0; run < 5; ++run) {
+        const std::string dump = set.folder.File("int.bin");
+        const std::string pidFile = set.folder.File("tqxctl.pid");
+        std::remove(pidFile.c_str());
+        SimProcess sim(
+            {"--pty", set.folder.File("i.pty"), "--verbose", "--dump", dump, "--baud", "38400"});
+        ASSERT_TRUE(sim.Ready());
+        auto restore = std::async(std::launch::async, [&] {
+            return RunShell("echo $$ > " + pidFile + "; exec " + TQXCTL_PATH + " --port rtu:" +
+                            sim.Address() + ",parity=N restore " + set.folder.File("set.slk"));
         });
-        check("written:", [&](const std::string& g, int32_t b) {
-            EXPECT_EQ(Block(memory, b), Block(fileMemory, b)) << "run " << run << " " << g;
-        });
-        if (r.out.find("\nwritten:") == std::string::npos) { // every group went in
-            for (const char* g : {"system", "advanced", "pid 1", "pattern 9"})
-                for (int32_t b : BlocksOf(g)) {
-                    EXPECT_EQ(Block(memory, b), Block(fileMemory, b)) << "run " << run << g;
-                }
+        const int requests = std::uniform_int_distribution<int>(8, 50)(random);
+        for (int seen = 0; seen < requests && !sim.ReadLine(5000).empty(); ++seen) {
         }
-        const std::vector<std::string> partly = Listed(r.out, "partly written:");
-        for (const std::string& group : partly) {
-            // "pattern 6 (block 30, perhaps block 31)": a write that got no answer may or
-            // may not have landed.
-            std::string line =
-                r.out.substr(r.out.find(group + " (", r.out.find("\npartly written:")));
-            line = line.substr(0, line.find(')'));
-            const std::string sure = line.substr(0, line.find("perhaps"));
-            for (int32_t block : BlocksOf(group)) {
-                const std::string number = std::to_string(block);
-                if (sure.find(number) == std::string::npos &&
-                    line.find(number) != std::string::npos)
-                    continue; // perhaps
-                EXPECT_EQ(Block(memory, block) != Block(factory, block),
-                          sure.find(number) != std::string::npos)
-                    << "run " << run << " " << group << " block " << block << "\n"
-                    << r.out;
-            }
-        }
+        ::kill(std::stoi(Slurp(pidFile)), SIGINT);
+        const TqxctlResult r = restore.get();
+        EXPECT_EQ(r.status, 2) << r.out;
+        EXPECT_NE(r.out.find("stopped by the operator"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("\nnot written:"), std::string::npos) << r.out;
+        // The call under way when the signal came, and one the test may have seen late.
+        EXPECT_LE(sim.ReadLines(100).size(), 2u) << r.out;
+        const std::string memory = set.MemoryOf(sim, dump);
+        ASSERT_EQ(memory.size(), 0x10000u) << "run " << run;
+        ExpectMemoryAsReported(r.out, memory, set.factory, set.fileMemory, run);
     }
 }

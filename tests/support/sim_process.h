@@ -67,6 +67,13 @@ public:
     }
 
     ~SimProcess() {
+        Stop();
+        if (m_out >= 0)
+            ::close(m_out);
+    }
+
+    // Ends the simulator (its --dump is written once this returns).
+    void Stop() {
         if (m_pid > 0) {
             ::kill(m_pid, SIGTERM);
             int status = 0;
@@ -76,9 +83,8 @@ public:
                 ::kill(m_pid, SIGKILL);
                 ::waitpid(m_pid, &status, 0);
             }
+            m_pid = -1;
         }
-        if (m_out >= 0)
-            ::close(m_out);
     }
 
     SimProcess(const SimProcess&) = delete;
