@@ -49,11 +49,21 @@ def start_session():
 start_session()
 import pyatspi  # noqa: E402  (needs the session bus of start_session)
 
+# The registry up before any program starts: one that starts first may never show in it.
+for _ in range(100):
+    try:
+        if pyatspi.Registry.getDesktop(0).childCount >= 0:
+            break
+    except Exception:
+        pass
+    time.sleep(0.1)
+time.sleep(0.5)
+
 # --- the programs ---------------------------------------------------------------------
 
 pty = os.path.join(WORK, "pty")
 sim_log = open(os.path.join(WORK, "sim.log"), "w+")
-start([SIM, "--pty", pty, "--verbose"], stdout=sim_log, stderr=subprocess.STDOUT)
+sim = start([SIM, "--pty", pty, "--verbose"], stdout=sim_log, stderr=subprocess.STDOUT)
 for _ in range(50):
     if os.path.exists(pty):
         break
@@ -191,7 +201,10 @@ def case(name):
 
 def run_cases():
     failed = 0
+    only = os.environ.get("TQX_RW_CASES")  # a pattern for the names of the cases to run
     for name, body in cases:
+        if only and not re.search(only, name):
+            continue
         try:
             body()
             print("ok    " + name, flush=True)
@@ -401,6 +414,113 @@ def _():
     suffixed = [n for n in x_titles() if " \u2014 " in n]
     assert not suffixed, suffixed
     assert len(set(titles_seen)) >= 11, sorted(set(titles_seen))
+
+
+# --- a slow controller: the window during long transfers --------------------------------
+
+slow = False
+
+
+def restart_slow(latency_ms=150):
+    """Ends the loader and the simulator and starts both again, the controller answering
+    each call after `latency_ms`, under a window manager so that Alt+F4 is a real close."""
+    global loader, sim, sim_log, slow
+    if slow:
+        return
+    slow = True
+    for p in (loader, sim):
+        p.terminate()
+        p.wait(5)
+    gone("TQXLOADER")
+    start(["openbox", "--sm-disable"], stderr=subprocess.DEVNULL)
+    time.sleep(1.0)  # a window manager that takes over under a starting client upsets it
+    slow_pty = os.path.join(WORK, "slow-pty")
+    sim_log = open(os.path.join(WORK, "slow-sim.log"), "w+")
+    sim = start([SIM, "--pty", slow_pty, "--verbose", "--latency-ms", str(latency_ms)],
+                stdout=sim_log, stderr=subprocess.STDOUT)
+    assert wait_for(lambda: os.path.exists(slow_pty), 5), "the slow simulator did not start"
+    loader = start([LOADER], env=dict(env, TQXCOMM_PORT1="rtu:" + slow_pty),
+                   stderr=subprocess.DEVNULL)
+    assert wait_for(lambda: window_now("TQXLOADER"), 40), "the loader did not show again"
+
+
+def button_in_box(text, button):
+    """The `button` of the message box that shows `text`, None while there is none (the
+    progress window shares the boxes' title)."""
+    for box in application() or []:
+        if box is None or box.name != "TQXLOADER961114" or not box.getState().contains(
+                pyatspi.STATE_SHOWING):
+            continue
+        if any(text in c.name for c in descendants(box)):
+            return next(c for c in descendants(box) if c.getRoleName() == "push button" and
+                        c.name.replace("&", "") == button)
+    return None
+
+
+@case("a slow Connect: the window answers at every poll, and Cancel stops it")
+def _():
+    restart_slow()
+    menu("c", "s")
+    assert window("CONNECT") is not None, "no CONNECT"
+    key("Return")
+    assert gone("CONNECT")
+    assert wait_for(lambda: requests() >= 3, 10), "Connect did not start"
+    slowest, polls = 0.0, 0
+    end = time.time() + 5
+    while time.time() < end:
+        t = time.time()
+        frame = window_now("TQXLOADER")
+        assert frame is not None and frame.childCount > 0, "the main window is not there"
+        _ = [c.name for c in descendants(frame[0])]  # the menu bar and its menus
+        slowest = max(slowest, time.time() - t)
+        polls += 1
+        time.sleep(0.1)
+    print("      %d polls, slowest answer %.0f ms" % (polls, slowest * 1000), flush=True)
+    assert polls >= 20 and slowest < 0.3, "%d polls, slowest %.3f s" % (polls, slowest)
+    progress = window_now("TQXLOADER961114")
+    assert progress is not None, "no progress window during the Connect"
+    at_click = requests()
+    click(control(progress, "push button", "Cancel"))
+    assert wait_for(lambda: button_in_box("stopped by the operator", "OK"), 5), \
+        "Cancel did not stop the Connect"
+    settled = requests()
+    time.sleep(1.0)
+    assert requests() == settled <= at_click + 1, \
+        "requests after Cancel: %d at the click, %d, then %d" % (at_click, settled, requests())
+    click(button_in_box("stopped by the operator", "OK"))
+    assert gone("TQXLOADER961114")
+
+
+@case("Alt+F4 during a pattern SEND: the closing question, the call under way ends first")
+def _():
+    restart_slow()
+    menu("p", "p")
+    pattern = window("Program Pattern")
+    assert pattern is not None, "no Program Pattern"
+    before = writes()
+    click(control(pattern, "push button", "SEND"))
+    assert wait_for(lambda: writes() > before, 5), "SEND did not start"
+    # The progress window comes up on top after a moment and takes the keyboard.
+    assert wait_for(lambda: button_in_box("Transfer", "Cancel"), 5), "no progress window"
+    key("alt+F4")
+    question = wait_for(lambda: button_in_box("A transfer with TQX is under way", "Yes"), 5)
+    assert question is not None, "no closing question"
+    assert loader.poll() is None, "the loader ended before the question was answered"
+    click(question)
+    answered = requests()
+    for _ in range(6):  # whatever else asks before closing: an unsent edit
+        if wait_for(lambda: loader.poll() is not None, 3):
+            break
+        other = window_now("TQXLOADER961114")
+        if other is not None:
+            click(next(c for c in descendants(other) if c.getRoleName() == "push button"
+                       and c.name.replace("&", "") in ("Yes", "OK")))
+    assert loader.poll() == 0, "the loader did not close (%s)" % loader.poll()
+    sim_log.flush()
+    with open(sim_log.name) as f:
+        last = [line for line in f if line.startswith("tqx-sim: #")][-1]
+    assert requests() <= answered + 1, "calls went on after the answer"
+    assert last.rstrip().endswith("ok"), "the last call was cut off: " + last
 
 
 def main():
