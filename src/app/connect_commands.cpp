@@ -44,6 +44,8 @@ bool ConnectCommands::CanRun(Command command) const {
 }
 
 void ConnectCommands::Start() {
+    if (!m_document.MayDropUnsentEdits("Read the controller over them anyway?"))
+        return;
     WindowConnectUi ui(m_document);
     const TransferResult result = RunConnect(m_document.Link(), m_document.Image(), ui,
                                              m_document.Tell(), m_document.Cursor());

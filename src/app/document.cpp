@@ -7,6 +7,7 @@
 #include "app/file_menu_commands.h"
 #include "app/port_commands.h"
 #include "app/report_commands.h"
+#include "app/send_commands.h"
 #include "app/transfer_runner.h"
 #include "link/port1.h"
 #include "widgets/dialog_support_qt.h"
@@ -43,6 +44,7 @@ CTQXLOADER961114Doc::CTQXLOADER961114Doc(ParameterImage& image, Messages& messag
     m_handlers[Handler::Files] = std::make_unique<FileMenuCommands>(*this);
     m_handlers[Handler::Editors] = std::make_unique<EditorCommands>(*this);
     m_handlers[Handler::Connect] = std::make_unique<ConnectCommands>(*this);
+    m_handlers[Handler::Send] = std::make_unique<SendCommands>(*this);
     m_handlers[Handler::Compare] = std::make_unique<CompareCommands>(*this);
     m_handlers[Handler::Report] = std::make_unique<ReportCommands>(*this);
     m_handlers[Handler::Port] = std::make_unique<PortCommands>(*this);
@@ -94,12 +96,16 @@ void CTQXLOADER961114Doc::OpenGroup(GroupId group) {
 }
 
 bool CTQXLOADER961114Doc::MayClose() {
+    return MayDropUnsentEdits("Close anyway?");
+}
+
+bool CTQXLOADER961114Doc::MayDropUnsentEdits(const std::string& goOn) {
     m_set.Observe(Now());
     if (!m_set.States().HasUnsentEdits())
         return true;
     return m_questions->Ask("These groups hold edits that were neither sent to TQX nor written "
                             "to a file: " +
-                            m_set.UnsentGroupList() + ".\nClose anyway?");
+                            m_set.UnsentGroupList() + ".\n" + goOn);
 }
 
 SummaryHeader CTQXLOADER961114Doc::Header() const {

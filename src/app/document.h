@@ -50,6 +50,9 @@ public:
     void OpenGroup(GroupId group);
     // Closing: true when nothing would be lost, or the operator chose to close anyway.
     bool MayClose();
+    // Before a command replaces the set: true when no group holds an unsent edit, or the
+    // operator chose to go on (`goOn` ends the question: "Read the file anyway?").
+    bool MayDropUnsentEdits(const std::string& goOn);
 
     // The question and file dialog seams; the toolkit's own unless a test sets its own.
     void SetQuestions(Questions* questions) { m_questions = questions; }

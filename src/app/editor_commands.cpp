@@ -49,7 +49,7 @@ void EditorCommands::OpenGroup(GroupId group) {
     switch (group.kind()) {
     case GroupId::Kind::SystemSetup:
         RunEditor<SystemSetupDialog>([](SystemSetupDialog&) {});
-        return SaveMovedUnit();
+        return SavePortUnit();
     case GroupId::Kind::Advanced:
         return RunEditor<AdvancedDialog>([](AdvancedDialog&) {});
     case GroupId::Kind::PidGroup:
@@ -61,7 +61,7 @@ void EditorCommands::OpenGroup(GroupId group) {
     }
 }
 
-void EditorCommands::SaveMovedUnit() {
+void SavePortUnit() {
     if (Port1FromEnvironment())
         return;
     SavedSettings saved;

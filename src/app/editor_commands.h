@@ -9,6 +9,9 @@ class CTQXLOADER961114Doc;
 // true when connected (or a file was read); otherwise shows the Connect-first notice.
 bool PassConnectGate(CTQXLOADER961114Doc& document);
 
+// After a SEND moved port 1 to another unit, the saved port settings follow.
+void SavePortUnit();
+
 // The four editors, behind the connection gate: from the menu, or on one group from the
 // summary. An editor works on the set through the document's link; its edits become
 // unsent edits of the set when it closes.
@@ -21,8 +24,6 @@ public:
 
 private:
     template <class Dialog, class Setup> void RunEditor(const Setup& setup);
-    // After a SEND moved port 1 to another unit, the saved settings follow.
-    void SaveMovedUnit();
 
     CTQXLOADER961114Doc& m_document;
 };

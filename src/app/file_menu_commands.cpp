@@ -13,7 +13,8 @@ void FileMenuCommands::Run(Command command) {
 
 void FileMenuCommands::Read() {
     CTQXLOADER961114Doc& d = m_document;
-    d.Set().Observe(d.Now());
+    if (!d.MayDropUnsentEdits("Read a file over them anyway?"))
+        return;
     const std::string path =
         FileReadCommand(d.Image(), d.Tell(), d.Cursor(), d.Window(), &d.Prompts());
     if (path.empty())
@@ -26,7 +27,8 @@ void FileMenuCommands::Read() {
 
 void FileMenuCommands::Write() {
     CTQXLOADER961114Doc& d = m_document;
-    d.Set().Observe(d.Now());
+    if (!d.MayDropUnsentEdits("Read a file over them anyway?"))
+        return;
     const std::string path =
         FileWriteCommand(d.Image(), d.Tell(), d.Cursor(), d.Window(), &d.Prompts());
     if (path.empty())

@@ -23,10 +23,12 @@ enum class Command {
     CompareController = 32785,
     CompareFile = 32786,
     VerifyAfterSend = 32787,
+    SendAll = 32788,
+    SendEdited = 32789,
 };
 
 // Which of the shell's handlers carries a command.
-enum class Handler { Files, Editors, Connect, Compare, Report, Port, About };
+enum class Handler { Files, Editors, Connect, Send, Compare, Report, Port, About };
 
 struct MenuItem {
     const char* menu;
@@ -55,6 +57,10 @@ inline const std::vector<MenuItem>& MenuBarItems() {
         {"Parameter setting", "Setting up", Command::SettingUp, "", H::Editors},
         {"Parameter setting", "Advanced usage", Command::AdvancedUsage, "", H::Editors},
         {"Connect", "Start", Command::ConnectStart, "Loading data from TQX to Loader", H::Connect},
+        {"Connect", "Send all to controller...", Command::SendAll,
+         "Send every group of Loader to TQX, keeping what TQX held", H::Send},
+        {"Connect", "Send edited groups", Command::SendEdited,
+         "Send the groups edited since they were read, loaded or sent", H::Send},
         {"Connect", "Port settings...", Command::PortSettings,
          "Choose, test and scan the port the controller is on", H::Port},
         {"Connect", "Retry failed reads", Command::RetryFailedReads,

@@ -72,7 +72,10 @@ void CTQXLOADER961114View::ShowSummary(const SummaryHeader& header, const GroupS
         const int g = group.Index();
         const GroupStates::Entry& e = states.At(group);
         m_groups->item(g, 0)->setText(Q(GroupTitle(group)));
-        m_groups->item(g, 1)->setText(QString::fromLatin1(GroupStateText(e.state)));
+        QString state = QString::fromLatin1(GroupStateText(e.state));
+        if (!e.from.empty())
+            state += QStringLiteral(", ") + Q(e.from);
+        m_groups->item(g, 1)->setText(state);
         m_groups->item(g, 2)->setText(Q(e.when));
         m_groups->item(g, 3)->setText(e.unsent ? QStringLiteral("yes") : QString());
     }

@@ -29,7 +29,11 @@ void SetStartValues(ParameterImage& image) {
 }
 
 bool HasTimeSignalOption(const ParameterImage& image) {
-    return image.modelCode[8] == 'T';
+    return HasTimeSignalOption(std::string(image.modelCode.data(), image.modelCode.size()));
+}
+
+bool HasTimeSignalOption(const std::string& modelCode) {
+    return modelCode.size() > 8 && modelCode[8] == 'T';
 }
 
 ParameterImage& TheImage() {

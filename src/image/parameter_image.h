@@ -35,6 +35,8 @@ void SetStartValues(ParameterImage& image);
 
 // The controller has the time-signal option when the ninth character of its model code is "T".
 bool HasTimeSignalOption(const ParameterImage& image);
+// The same test on a model code as read ("PXT4TEY1T-00121").
+bool HasTimeSignalOption(const std::string& modelCode);
 
 // The process-wide instance used by the application.
 ParameterImage& TheImage();

@@ -42,6 +42,7 @@ void GroupStates::Set(GroupId group, GroupState state, const std::string& when) 
     Entry& e = EntryOf(group);
     e.state = state;
     e.when = when;
+    e.from.clear();
 }
 
 void GroupStates::Connected(const ParameterImage& image, const TransferResult& result, bool retry,
@@ -123,7 +124,13 @@ void GroupStates::Retrieved(const ParameterImage& image, GroupId group, bool ok,
 }
 
 void GroupStates::Sent(const ParameterImage& image, GroupId group, TransferOutcome outcome,
-                       const std::string& when) {
+                       const std::string& when, const std::string& from) {
+    SentState(image, group, outcome, when);
+    EntryOf(group).from = from;
+}
+
+void GroupStates::SentState(const ParameterImage& image, GroupId group, TransferOutcome outcome,
+                            const std::string& when) {
     Entry& e = EntryOf(group);
     if (!SameGroup(image, m_seen, group)) {
         e.unsent = true; // the store step of this SEND changed the record

@@ -35,6 +35,8 @@ public:
         GroupState state = GroupState::StartValues;
         std::string when;
         bool unsent = false; // holds an edit neither sent nor written to a file since
+        // Sent as part of a whole set: where the set came from ("file oven3.slk").
+        std::string from;
     };
 
     GroupStates();
@@ -50,7 +52,7 @@ public:
     bool Observe(const ParameterImage& image, const std::string& when);
     void Retrieved(const ParameterImage& image, GroupId group, bool ok, const std::string& when);
     void Sent(const ParameterImage& image, GroupId group, TransferOutcome outcome,
-              const std::string& when);
+              const std::string& when, const std::string& from = "");
     // A Compare with the controller: `differing` lists the groups with differences.
     void ComparedWithController(const std::vector<GroupId>& differing, const std::string& when);
 
@@ -65,6 +67,8 @@ public:
 private:
     Entry& EntryOf(GroupId group) { return m_entries[static_cast<size_t>(group.Index())]; }
     void Set(GroupId group, GroupState state, const std::string& when);
+    void SentState(const ParameterImage& image, GroupId group, TransferOutcome outcome,
+                   const std::string& when);
 
     std::array<Entry, kGroupCount> m_entries{};
     ParameterImage m_seen; // each group's records as last seen

@@ -54,6 +54,19 @@ void ParameterSet::Sent(GroupId group, TransferOutcome outcome, const std::strin
     m_states.Sent(m_image, group, outcome, when);
 }
 
+void ParameterSet::SentAll(const std::vector<std::pair<GroupId, TransferOutcome>>& outcomes,
+                           const std::string& when) {
+    // "from file oven3.slk", "from controller, read at 09:12"
+    ImageSource source = m_source;
+    source.editedSince = false;
+    std::string from = "from " + source.Describe();
+    if (m_source.IsFile())
+        from = "from file " + m_source.path.substr(m_source.path.find_last_of("/\\") + 1);
+    for (const auto& [group, outcome] : outcomes)
+        m_states.Sent(m_image, group, outcome, when,
+                      outcome == TransferOutcome::Failed ? std::string() : from);
+}
+
 void ParameterSet::ComparedWithController(const std::vector<GroupId>& differing,
                                           const std::string& when) {
     m_states.ComparedWithController(differing, when);

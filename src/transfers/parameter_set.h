@@ -7,6 +7,7 @@
 #include "transfers/transfer_result.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // The loader's parameter set: the image, where it came from, the state of each group and
@@ -35,6 +36,9 @@ public:
     void Observe(const std::string& when);
     void Retrieved(GroupId group, bool ok, const std::string& when);
     void Sent(GroupId group, TransferOutcome outcome, const std::string& when);
+    // A whole set sent: each group's outcome, and where the set came from for its row.
+    void SentAll(const std::vector<std::pair<GroupId, TransferOutcome>>& outcomes,
+                 const std::string& when);
     void ComparedWithController(const std::vector<GroupId>& differing, const std::string& when);
 
     // The reads Retry may still repeat: never one whose group something newer replaced

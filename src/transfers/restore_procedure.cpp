@@ -92,9 +92,32 @@ RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
     }
     report.wasLocked = wdis != 0;
     if (report.wasLocked && !options.unlock) {
-        report.stopped = "the controller is write-inhibited (WDIS 1); nothing was written. "
-                         "--unlock writes WDIS 0 first and restores the file's WDIS last.";
+        report.stopped = "the controller is write-inhibited (WDIS 1); nothing was written.";
         return report;
+    }
+
+    if (options.keepTarget) {
+        ParameterImage target;
+        SetStartValues(target);
+        const TransferResult read = ReadWholeController(link, target, passes);
+        if (read.outcome == TransferOutcome::Cancelled) {
+            report.cancelled = true;
+            report.stopped = "stopped by the operator while the controller's own values were "
+                             "read; nothing was written.";
+            return report;
+        }
+        if (!read.failed.empty()) {
+            report.stopped = "the controller's own values could not be read to keep them (" +
+                             read.failed.front().what + ": " +
+                             (read.causes.empty() ? "no answer" : read.causes.back()) +
+                             "); nothing was written.";
+            return report;
+        }
+        const std::string notKept = options.keepTarget(target);
+        if (!notKept.empty()) {
+            report.stopped = notKept + "; nothing was written.";
+            return report;
+        }
     }
 
     // What the file does not carry.

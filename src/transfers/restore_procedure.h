@@ -20,11 +20,15 @@
 // the file's WDIS is written last, on its own, and only once every group went through,
 // else a controller that was unlocked is locked again. A file that moves the station
 // writes block 9 before block 12 and follows the controller to its new station for the
-// rest. Then everything sent is read back.
+// rest. Then everything sent is read back. Asked to keep the controller's own values, it
+// reads them all before the first write and stops when they cannot be read or kept.
 
 struct RestoreOptions {
     bool unlock = false; // a write-inhibited controller: write WDIS 0 first
     int retryPasses = 2; // passes over the pre-reads and read-backs that failed
+    // Keeps the controller's own values before the first write: given the whole set read
+    // from it, returns "" once they are safe, else why not (and nothing is written).
+    std::function<std::string(const ParameterImage& target)> keepTarget;
 };
 
 struct RestoreReport {

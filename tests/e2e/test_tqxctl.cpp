@@ -143,6 +143,34 @@ TEST(Tqxctl, RestoreNeverLeavesAControllerHalfLocked) {
     std::remove(file.c_str());
 }
 
+// --keep DIR: what the controller held before the restore, as backup would have saved it.
+TEST(Tqxctl, RestoreKeepsWhatTheControllerHeld) {
+    const std::string file = LockingFile();
+    const std::filesystem::path keep = TempPath("kept");
+    SimProcess sim({"--tcp", "127.0.0.1:0", "--wdis", "1"});
+    ASSERT_TRUE(sim.Ready());
+    const std::string before = TempPath("before.slk");
+    ASSERT_EQ(Tqxctl("--port " + sim.PortSetting() + " backup " + before).status, 0);
+    const Result restore = Tqxctl("--port " + sim.PortSetting() + " restore --unlock --keep " +
+                                  keep.string() + " " + file);
+    EXPECT_EQ(restore.status, 0) << restore.out;
+    std::vector<std::filesystem::path> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(keep))
+        kept.push_back(entry.path());
+    ASSERT_EQ(kept.size(), 1u) << restore.out;
+    EXPECT_NE(restore.out.find("kept               " + kept[0].string()), std::string::npos)
+        << restore.out;
+    const auto bytes = [](const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_EQ(bytes(kept[0]), bytes(before));
+    EXPECT_TRUE(Holds(sim, file));
+    std::filesystem::remove_all(keep);
+    std::remove(before.c_str());
+    std::remove(file.c_str());
+}
+
 // The advanced editor's SEND that sets Write Inhibit still gets block 13 in; the SEND that
 // lifts it gets both in too.
 TEST(Tqxctl, AdvancedSendThatLocksWritesBothBlocks) {

@@ -1,6 +1,7 @@
 #include "tqxctl_commands.h"
 
 #include "editors/parameter_listing.h"
+#include "files/kept_copy.h"
 #include "files/parameter_file_reader.h"
 #include "files/parameter_file_writer.h"
 #include "files/whole_file.h"
@@ -15,9 +16,12 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -135,13 +139,16 @@ int Backup(const std::vector<std::string>& operands) {
 int Restore(const std::vector<std::string>& operands) {
     RestoreOptions options;
     std::vector<std::string> files;
-    for (const std::string& operand : operands) {
-        if (operand == "--unlock")
+    std::string keep;
+    for (size_t i = 0; i < operands.size(); ++i) {
+        if (operands[i] == "--unlock")
             options.unlock = true;
+        else if (operands[i] == "--keep" && i + 1 < operands.size())
+            keep = operands[++i];
         else
-            files.push_back(operand);
+            files.push_back(operands[i]);
     }
-    if (files.size() != 1) {
+    if (files.size() != 1 || (!operands.empty() && operands.back() == "--keep")) {
         std::fputs(CommandHelp().at("restore").c_str(), stderr);
         return kError;
     }
@@ -158,6 +165,25 @@ int Restore(const std::vector<std::string>& operands) {
     if (!ReadParameterFileText(text, check, messages))
         return kError;
     options.retryPasses = g_retries;
+    if (!keep.empty()) {
+        // A folder that cannot take the copy is found before the link is opened.
+        std::error_code made;
+        std::filesystem::create_directories(keep, made);
+        if (made || ::access(keep.c_str(), W_OK) != 0) {
+            messages.Show("The folder " + keep + " cannot take the controller's own values (" +
+                          (made ? made.message() : std::string(std::strerror(errno))) +
+                          "); nothing was written.");
+            return kError;
+        }
+        options.keepTarget = [&](const ParameterImage& target) {
+            std::string path;
+            const std::string failure =
+                KeepControllerValues(target, keep, TqxctlLink().Unit(), std::time(nullptr), path);
+            if (failure.empty())
+                std::printf("kept               %s\n", path.c_str());
+            return failure;
+        };
+    }
 
     Link link;
     TerminalProgress progress(TqxctlLink(), "verifying");
@@ -167,7 +193,10 @@ int Restore(const std::vector<std::string>& operands) {
         TqxctlLink(), image,
         [&](ParameterImage& onto) { return ReadParameterFileText(text, onto, messages); }, options);
     if (!report.stopped.empty()) {
-        std::fprintf(stderr, "tqxctl: restore stopped: %s\n", report.stopped.c_str());
+        std::fprintf(stderr, "tqxctl: restore stopped: %s%s\n", report.stopped.c_str(),
+                     report.wasLocked && !options.unlock
+                         ? " --unlock writes WDIS 0 first and restores the file's WDIS last."
+                         : "");
         return kError;
     }
     for (const std::string& line : RestoreReportLines(report, TqxctlLink().FailureText()))

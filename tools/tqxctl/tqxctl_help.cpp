@@ -21,7 +21,7 @@ const std::map<std::string, std::string>& CommandHelp() {
                                "code.\n") +
                        kNotInFile},
         {"restore",
-         std::string("usage: tqxctl [--port SETTING] restore [--unlock] FILE\n"
+         std::string("usage: tqxctl [--port SETTING] restore [--unlock] [--keep DIR] FILE\n"
                      "Loads FILE and sends it to the controller on port 1, then reads back\n"
                      "everything sent and verifies it byte for byte.\n"
                      "First it reads WDIS and only what the file does not carry, which keeps\n"
@@ -30,7 +30,10 @@ const std::map<std::string, std::string>& CommandHelp() {
                      "Every group is sent with WDIS 0 (system setup, advanced, PID groups\n"
                      "1-9, patterns 1-9); the file's WDIS is written last, on its own, and\n"
                      "only when every group went through. Exits 2 when anything failed, naming\n"
-                     "the groups that were written and those that were not.\n") +
+                     "the groups that were written and those that were not.\n"
+                     "--keep DIR first reads the whole controller and saves it in DIR as a\n"
+                     "parameter file (unitN_MODELCODE_YYYYMMDD-HHMMSS.slk), as backup would;\n"
+                     "when that fails nothing is written.\n") +
              kNotInFile},
         {"diff", "usage: tqxctl [--port SETTING] diff A B\n"
                  "Compares two parameter sets, each a parameter file or 'controller', and\n"

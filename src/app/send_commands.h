@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/command_handler.h"
+
+#include <string>
+
+class CTQXLOADER961114Doc;
+
+// Connect > Send all to controller and Connect > Send edited groups: the loader's set, or
+// the groups of it that hold unsent edits, sent to the controller on port 1 behind the
+// same gate as the editors.
+class SendCommands : public CommandHandler {
+public:
+    explicit SendCommands(CTQXLOADER961114Doc& document) : m_document(document) {}
+
+    void Run(Command command) override;
+    bool CanRun(Command command) const override;
+
+    // Where Send all keeps the controller's own values: "kept" in the user's data folder.
+    static std::string KeepFolder();
+
+private:
+    void SendAll();
+    void SendEdited();
+
+    CTQXLOADER961114Doc& m_document;
+};

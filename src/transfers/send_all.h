@@ -1,0 +1,47 @@
+#pragma once
+
+#include "image/group_id.h"
+#include "image/image_source.h"
+#include "image/parameter_image.h"
+#include "transfers/restore_procedure.h"
+#include "transfers/transfer_context.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// The loader's whole parameter set sent to the controller on port 1 by the restore
+// procedure (RestoreImage): WDIS first, the groups with WDIS 0, the set's WDIS last, all
+// read back. What comes before and after it: the target asked, the confirmation's
+// warnings, each group's outcome and the text the operator is told.
+
+// The controller about to take the set, as read just before the operator confirms.
+struct SendAllTarget {
+    std::string modelCode; // the fourteen characters of block 40
+    bool locked = false;   // WDIS 1: write-inhibited
+};
+
+// Reads WDIS and the model code of the controller on port 1; "" or what failed.
+std::string ProbeSendAllTarget(TransferContext& link, SendAllTarget& target);
+
+// The set holds a time signal 5 or 6 in some segment (an on or off time other than 0 and
+// the not-used marker).
+bool UsesOptionTimeSignals(const ParameterImage& image);
+
+// What the confirmation says besides the source, the port and the model code: the model
+// code of the set when it differs from the target's, and time signals 5 and 6 a target
+// without the option does not have.
+std::vector<std::string> SendAllWarnings(const ParameterImage& set, const ImageSource& source,
+                                         const SendAllTarget& target);
+
+// What each group sent came to for the summary: verified, written but not read back,
+// reads back otherwise, or failed (partly written counts as failed). Groups the send
+// never reached are left out.
+std::vector<std::pair<GroupId, TransferOutcome>> SendAllOutcomes(const RestoreReport& report);
+
+// What the operator is told after a Send all: how it went, the restore's lines (each
+// group, the station, WDIS, the groups written and not, the verification) and where the
+// controller's own values were kept.
+std::string SendAllResultText(const RestoreReport& report, const std::string& cause,
+                              const std::string& keptPath);

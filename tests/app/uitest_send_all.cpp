@@ -1,0 +1,237 @@
+// Send all and Send edited groups against tqx-sim, and the question before a Connect or a
+// File Read would drop an edit nobody sent.
+#include "app/document.h"
+#include "app/main_frame.h"
+#include "app/send_commands.h"
+#include "app/transfer_progress_dialog.h"
+#include "app/transfer_runner.h"
+#include "app/view.h"
+#include "link/link_backend.h"
+#include "support/modal_driver.h"
+#include "support/restore_memory.h"
+#include "support/tqxctl_run.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+using restoretest::Block;
+using restoretest::BlocksOf;
+using restoretest::RestoreSetting;
+
+namespace {
+
+struct SendAllToSim : ::testing::Test {
+    SendAllToSim() {
+        ::setenv("XDG_CONFIG_HOME", qPrintable(config.path()), 1);
+        ::setenv("XDG_DATA_HOME", qPrintable(data.path()), 1);
+    }
+    ~SendAllToSim() override { ::unsetenv("TQXCOMM_PORT1"); }
+
+    void Start(std::vector<std::string> extra = {}) {
+        std::vector<std::string> args{"--pty", set.folder.File("sim.pty"), "--verbose", "--dump",
+                                      dump};
+        args.insert(args.end(), extra.begin(), extra.end());
+        sim = std::make_unique<SimProcess>(args);
+        ASSERT_TRUE(sim->Ready()) << sim->ReadyLine();
+        port = "rtu:" + sim->Address() + ",parity=N";
+        ::setenv("TQXCOMM_PORT1", port.c_str(), 1);
+        // Port 1 is taken from the environment when the loader starts.
+        owned = std::make_unique<CTQXLOADER961114Doc>(image, messages, cursor);
+        owned->SetQuestions(&answers);
+        frame = std::make_unique<CMainFrame>(*owned);
+    }
+    void ReadFile(const std::string& path) {
+        ModalDriver driver;
+        driver.Then([&](QWidget* modal) {
+            modal->findChild<QLineEdit*>("FILE_NAME")->setText(QString::fromStdString(path));
+            modal->findChild<QPushButton*>("OK")->click();
+        });
+        document().Run(Command::FileRead);
+    }
+    // Send all, confirmed with the boxes set so.
+    void SendAll(bool unlock, bool keep) {
+        ModalDriver driver;
+        driver.Then([&](QWidget* modal) {
+            if (auto* box = modal->findChild<QCheckBox*>("unlock"))
+                box->setChecked(unlock);
+            modal->findChild<QCheckBox*>("keep")->setChecked(keep);
+            modal->findChild<QPushButton*>("OK")->click();
+        });
+        document().Run(Command::SendAll);
+    }
+    // The registers the simulator was asked to write since the last look.
+    std::vector<std::string> Writes() {
+        std::vector<std::string> writes;
+        for (const std::string& line : sim->ReadLines(300))
+            if (line.find(" write register ") != std::string::npos)
+                writes.push_back(line.substr(line.find("0x"), 6));
+        return writes;
+    }
+    std::string Said() const { return messages.Texts().empty() ? "" : messages.Texts().back(); }
+    std::string Row(GroupId group) const {
+        auto* table = frame->View()->findChild<QTableWidget*>("groups");
+        return table->item(group.Index(), 1)->text().toStdString();
+    }
+
+    QTemporaryDir config, data;
+    RestoreSetting set; // set.slk: a busy file with WDIS 0 on station 1
+    const std::string dump = set.folder.File("now.bin");
+    std::unique_ptr<SimProcess> sim;
+    std::string port;
+    ParameterImage image;
+    RecordingMessages messages;
+    NoCursor cursor;
+    AnsweringQuestions answers{false};
+    std::unique_ptr<CTQXLOADER961114Doc> owned;
+    std::unique_ptr<CMainFrame> frame;
+    CTQXLOADER961114Doc& document() { return *owned; }
+};
+
+TEST_F(SendAllToSim, TheControllerHoldsTheSetWithWdisLastAndWhatItHeldIsKept) {
+    ParameterImage locked = filetest::BusyImage(11);
+    locked.advanced.WDIS = 1;
+    locked.systemSetup.STN = 1;
+    const std::string file = set.folder.File("oven3.slk");
+    filetest::Spit(file, BuildParameterFileText(locked));
+    Start();
+    const TqxctlResult before =
+        Tqxctl("--port " + port + " backup " + set.folder.File("before.slk"));
+    ASSERT_EQ(before.status, 0) << before.out;
+    sim->ReadLines(300);
+
+    ReadFile(file);
+    SendAll(false, true);
+    EXPECT_NE(Said().find("every group was sent and verified"), std::string::npos) << Said();
+    const std::vector<std::string> writes = Writes();
+    ASSERT_FALSE(writes.empty());
+    EXPECT_EQ(writes.back(), "0x0508") << "WDIS is written last, on its own";
+    for (GroupId group : AllGroups())
+        EXPECT_EQ(Row(group), "sent and verified, from file oven3.slk");
+
+    const QDir folder(QString::fromStdString(SendCommands::KeepFolder()));
+    EXPECT_TRUE(folder.path().startsWith(data.path())) << "the user's data folder";
+    const QStringList kept = folder.entryList({"*.slk"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1) << Said();
+    EXPECT_NE(Said().find(kept[0].toStdString()), std::string::npos) << Said();
+    EXPECT_EQ(filetest::Slurp(folder.filePath(kept[0]).toStdString()),
+              filetest::Slurp(set.folder.File("before.slk")));
+
+    document().Link().Backend().Close();
+    const TqxctlResult diff = Tqxctl("--port " + port + " diff controller " + file);
+    EXPECT_EQ(diff.status, 0) << diff.out;
+}
+
+TEST_F(SendAllToSim, OntoALockedControllerNothingIsWrittenUnlessUnlocked) {
+    Start({"--wdis", "1"});
+    ReadFile(set.folder.File("set.slk"));
+    sim->ReadLines(300);
+    SendAll(false, false);
+    EXPECT_NE(Said().find("write-inhibited"), std::string::npos) << Said();
+    EXPECT_TRUE(Writes().empty());
+    EXPECT_EQ(Row(GroupId::Pid(1)), "loaded from file");
+
+    SendAll(true, false);
+    const std::vector<std::string> writes = Writes();
+    ASSERT_FALSE(writes.empty());
+    EXPECT_EQ(writes.front(), "0x0508") << "WDIS 0 goes first";
+    EXPECT_NE(Said().find("every group was sent and verified"), std::string::npos) << Said();
+}
+
+// Every seventh write is acknowledged and dropped: a group is shown as sent only when the
+// controller holds it, and every other group is named.
+TEST_F(SendAllToSim, AGroupTheControllerDidNotTakeIsNeverShownAsSent) {
+    Start({"--forget-writes", "7"});
+    ReadFile(set.folder.File("set.slk"));
+    SendAll(false, false);
+    const std::string memory = RestoreSetting::MemoryOf(*sim, dump);
+    int notSent = 0;
+    for (GroupId group : AllGroups()) {
+        const bool held = [&] {
+            for (int32_t block : BlocksOf(GroupCommandName(group)))
+                if (Block(memory, block) != Block(set.fileMemory, block))
+                    return false;
+            return true;
+        }();
+        if (Row(group).rfind("sent", 0) == 0) {
+            EXPECT_TRUE(held) << GroupTitle(group) << " shown as " << Row(group);
+        } else {
+            ++notSent;
+            EXPECT_NE(Said().find(GroupCommandName(group)), std::string::npos)
+                << GroupCommandName(group) << "\n"
+                << Said();
+        }
+    }
+    EXPECT_GT(notSent, 0) << Said();
+}
+
+TEST_F(SendAllToSim, CancelAfterTwoSecondsAt9600BaudSaysWhatWentIn) {
+    Start({"--baud", "9600"});
+    ReadFile(set.folder.File("set.slk"));
+    QTimer::singleShot(2000, [this] {
+        document().Runner()->Dialog()->findChild<QPushButton*>("Cancel")->click();
+    });
+    SendAll(false, false);
+    EXPECT_NE(Said().find("stopped by the operator"), std::string::npos) << Said();
+    EXPECT_NE(Said().find("\nwritten:"), std::string::npos) << Said();
+    EXPECT_NE(Said().find("\nnot written:"), std::string::npos) << Said();
+    restoretest::ExpectMemoryAsReported(Said(), RestoreSetting::MemoryOf(*sim, dump), set.factory,
+                                        set.fileMemory, 0);
+}
+
+TEST_F(SendAllToSim, SendEditedGroupsWritesExactlyTheirBlocks) {
+    Start();
+    ReadFile(set.folder.File("set.slk"));
+    image.pid[3].SetSigned(PidGroupRecord::P, static_cast<int16_t>(image.pid[3].Signed(0) + 1));
+    image.pattern[6].Segment(2).SetSV(static_cast<int16_t>(image.pattern[6].Segment(2).SV() + 1));
+    document().Set().Observe(document().Now());
+    sim->ReadLines(300);
+    document().Run(Command::SendEdited);
+    const uint32_t pid4 = 0x80u * static_cast<uint32_t>(blocks::kPidBlocks[3]);
+    const uint32_t pattern7 = 0x6000u + 420u * 6u;
+    int pidWrites = 0, patternWrites = 0;
+    for (const std::string& write : Writes()) {
+        const uint32_t reg = static_cast<uint32_t>(std::stoul(write, nullptr, 16));
+        pidWrites += reg >= pid4 && reg < pid4 + 0x80;
+        patternWrites += reg >= pattern7 && reg < pattern7 + 420;
+        EXPECT_TRUE((reg >= pid4 && reg < pid4 + 0x80) || (reg >= pattern7 && reg < pattern7 + 420))
+            << write;
+    }
+    EXPECT_EQ(pidWrites, 1);
+    EXPECT_EQ(patternWrites, 7);
+    EXPECT_FALSE(document().States().HasUnsentEdits()) << Said();
+}
+
+TEST_F(SendAllToSim, ConnectAndFileReadAskBeforeDroppingAnUnsentEdit) {
+    Start();
+    ReadFile(set.folder.File("set.slk"));
+    EXPECT_TRUE(answers.Asked().empty()) << "nothing was edited";
+    image.pid[0].SetSigned(PidGroupRecord::P, static_cast<int16_t>(image.pid[0].Signed(0) + 1));
+    document().Set().Observe(document().Now());
+    const ParameterImage edited = image;
+    std::vector<std::string> rows;
+    for (GroupId group : AllGroups())
+        rows.push_back(Row(group));
+    sim->ReadLines(300);
+    for (Command command : {Command::ConnectStart, Command::FileRead}) {
+        ModalDriver driver; // a dialog that opened anyway is cancelled
+        driver.Then([](QWidget* modal) { modal->findChild<QPushButton*>("CANCEL")->click(); });
+        document().Run(command);
+        EXPECT_FALSE(driver.Done()) << "a dialog opened after No";
+    }
+    ASSERT_EQ(answers.Asked().size(), 2u);
+    EXPECT_NE(answers.Asked()[0].find("PID group 1"), std::string::npos) << answers.Asked()[0];
+    EXPECT_TRUE(image == edited);
+    for (GroupId group : AllGroups())
+        EXPECT_EQ(Row(group), rows[static_cast<size_t>(group.Index())]);
+    EXPECT_TRUE(sim->ReadLines(300).empty()) << "the controller was asked";
+}
+
+} // namespace
