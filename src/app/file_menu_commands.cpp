@@ -27,8 +27,7 @@ void FileMenuCommands::Read() {
 
 void FileMenuCommands::Write() {
     CTQXLOADER961114Doc& d = m_document;
-    if (!d.MayDropUnsentEdits("Read a file over them anyway?"))
-        return;
+    d.Set().Observe(d.Now());
     const std::string path =
         FileWriteCommand(d.Image(), d.Tell(), d.Cursor(), d.Window(), &d.Prompts());
     if (path.empty())

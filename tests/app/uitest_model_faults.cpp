@@ -65,6 +65,7 @@ struct Loader : ::testing::Test {
     RecordingMessages messages;
     NoCursor cursor;
     AnsweringQuestions answers{false};
+    AnsweringQuestions yes{true};
     CTQXLOADER961114Doc document{image, messages, cursor};
     std::unique_ptr<CMainFrame> frame;
     bool failing = true;
@@ -123,6 +124,7 @@ TEST_F(Loader, RetryNeverReplacesWhatAFileReadBrought) {
     image.pid[0].SetWord(PidGroupRecord::P, 321);
     File(Command::FileWrite, path);
     image.pid[0].SetWord(PidGroupRecord::P, 0);
+    document.SetQuestions(&yes); // the file over this edit
     File(Command::FileRead, path);
     failing = false;
     EXPECT_FALSE(document.CanRun(Command::RetryFailedReads));
@@ -157,7 +159,9 @@ TEST_F(Loader, AFailedReadKeepsTheUnsentMark) {
     });
     document.Run(Command::AdvancedUsage);
     FailBlock(10);
+    document.SetQuestions(&yes); // the controller over this edit
     Connect();
+    document.SetQuestions(&answers);
     EXPECT_FALSE(document.MayClose());
     ASSERT_EQ(answers.Asked().size(), 1u);
     EXPECT_NE(answers.Asked()[0].find("Advanced"), std::string::npos);
