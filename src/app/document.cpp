@@ -5,6 +5,7 @@
 #include "app/connect_commands.h"
 #include "app/editor_commands.h"
 #include "app/file_menu_commands.h"
+#include "app/history_commands.h"
 #include "app/port_commands.h"
 #include "app/report_commands.h"
 #include "app/send_commands.h"
@@ -48,6 +49,7 @@ CTQXLOADER961114Doc::CTQXLOADER961114Doc(ParameterImage& image, Messages& messag
     m_handlers[Handler::Compare] = std::make_unique<CompareCommands>(*this);
     m_handlers[Handler::Report] = std::make_unique<ReportCommands>(*this);
     m_handlers[Handler::Port] = std::make_unique<PortCommands>(*this);
+    m_handlers[Handler::History] = std::make_unique<HistoryCommands>(*this);
     m_handlers[Handler::About] = std::make_unique<AboutCommand>(*this);
 }
 

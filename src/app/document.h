@@ -29,6 +29,8 @@ public:
     virtual void ClearProgress() = 0;
     // Where a File Write or File Read went.
     virtual void ShowFileDone(const QString& /*text*/) {}
+    // The history could not record what just happened, and why; the command itself went on.
+    virtual void ShowHistoryNotRecorded(const QString& /*why*/) {}
 };
 
 // The single document: it holds the parameter set (the image with its start values, the

@@ -4,11 +4,15 @@
 #include "files/file_commands_qt.h"
 #include "files/file_path.h"
 
+#include <QWidget>
+
 void FileMenuCommands::Run(Command command) {
     if (command == Command::FileRead)
         Read();
     else if (command == Command::FileWrite)
         Write();
+    else if (command == Command::FileQuit && m_document.Window())
+        m_document.Window()->close(); // asks first about unsent edits, as closing does
 }
 
 void FileMenuCommands::Read() {

@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include <QCloseEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -116,6 +117,8 @@ void CMainFrame::CreateMenus() {
             menu->addAction(QString::fromStdString(WithAccessKey(spec.item, itemKeys)));
         action->setProperty("commandId", static_cast<int>(spec.command));
         action->setStatusTip(QLatin1String(spec.prompt));
+        if (spec.shortcut)
+            action->setShortcut(QKeySequence(QLatin1String(spec.shortcut)));
         if (spec.checkable) {
             action->setCheckable(true);
             action->setChecked(m_document.IsChecked(spec.command));
@@ -156,6 +159,10 @@ void CMainFrame::UpdatePortPane() {
 
 void CMainFrame::ShowFileDone(const QString& text) {
     statusBar()->showMessage(text);
+}
+
+void CMainFrame::ShowHistoryNotRecorded(const QString& why) {
+    statusBar()->showMessage(QStringLiteral("History not recorded: ") + why);
 }
 
 void CMainFrame::ShowProgress(int done, int total, const QString& what) {

@@ -18,6 +18,7 @@ public:
     void ShowProgress(int done, int total, const QString& what) override;
     void ClearProgress() override;
     void ShowFileDone(const QString& text) override;
+    void ShowHistoryNotRecorded(const QString& why) override;
     // Shows port 1 and its state in the permanent pane after the message pane.
     void UpdatePortPane();
 

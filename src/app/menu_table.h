@@ -25,10 +25,12 @@ enum class Command {
     VerifyAfterSend = 32787,
     SendAll = 32788,
     SendEdited = 32789,
+    FileQuit = 32790,
+    History = 32791,
 };
 
 // Which of the shell's handlers carries a command.
-enum class Handler { Files, Editors, Connect, Send, Compare, Report, Port, About };
+enum class Handler { Files, Editors, Connect, Send, Compare, Report, Port, History, About };
 
 struct MenuItem {
     const char* menu;
@@ -37,6 +39,7 @@ struct MenuItem {
     const char* prompt; // status-bar prompt while highlighted; empty for none
     Handler handler;
     bool checkable = false;
+    const char* shortcut = nullptr; // "Ctrl+Q"
 };
 
 // The menu bar, menus and items in their order, each with the handler that carries it.
@@ -47,6 +50,9 @@ inline const std::vector<MenuItem>& MenuBarItems() {
          H::Files},
         {"File", "Write", Command::FileWrite, "Copy Loader data to file on disk or floppy",
          H::Files},
+        {"File", "Quit", Command::FileQuit, "Close TQXLOADER", H::Files, false, "Ctrl+Q"},
+        {"File", "History...", Command::History,
+         "What each controller held, when, and who changed it", H::History},
         {"File", "Print...", Command::FilePrint, "Print the parameter report", H::Report},
         {"File", "Export PDF...", Command::FileExportPdf, "Save the parameter report as a PDF file",
          H::Report},

@@ -60,6 +60,8 @@ TEST_F(ShellFixture, MenuBarHasItsMenusItemsIdsAndPromptsInOrder) {
     const Item expected[] = {
         {"File", "Read", 32780, "Copy file data  on disk or floppy to Loader"},
         {"File", "Write", 32781, "Copy Loader data to file on disk or floppy"},
+        {"File", "Quit", 32790, "Close TQXLOADER"},
+        {"File", "History...", 32791, "What each controller held, when, and who changed it"},
         {"File", "Print...", 32800, "Print the parameter report"},
         {"File", "Export PDF...", 32801, "Save the parameter report as a PDF file"},
         {"File", "Compare with file...", 32786,
