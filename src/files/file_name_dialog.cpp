@@ -2,6 +2,7 @@
 
 #include "files/file_path.h"
 #include "widgets/dialog_support_qt.h"
+#include "widgets/window_fit_qt.h"
 
 #include <QDir>
 
@@ -54,7 +55,7 @@ FileNameDialog::FileNameDialog(QWidget* parent, bool forWriting, FilePrompts* pr
     layout->addWidget(note);
     layout->addLayout(fields);
     layout->addLayout(buttons.row);
-    CenterOnPointer(this);
+    CenterOnParent(this);
 }
 
 void FileNameDialog::OnBrowse() {

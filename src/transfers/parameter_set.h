@@ -6,6 +6,7 @@
 #include "transfers/group_states.h"
 #include "transfers/transfer_result.h"
 
+#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,6 +42,18 @@ public:
                  const std::string& when);
     void ComparedWithController(const std::vector<GroupId>& differing, const std::string& when);
 
+    // What the controller last returned for each group, or what the file held when the set
+    // came from one; the editors mark each field that differs from it.
+    const ParameterImage& Reference() const { return m_reference; }
+    // Where a group's reference came from: kind "controller" or "file" (empty: none),
+    // note "read 09:12" or "oven3.slk".
+    struct Origin {
+        std::string kind, note;
+    };
+    const Origin& ReferenceOf(GroupId group) const {
+        return m_origins[static_cast<size_t>(group.Index())];
+    }
+
     // The reads Retry may still repeat: never one whose group something newer replaced
     // or edited.
     std::vector<int> RetryablePositions() const;
@@ -49,7 +62,13 @@ public:
     std::string UnsentGroupList() const;
 
 private:
+    // The controller (or the file) now holds `group` as the image does.
+    void TakeReference(GroupId group, const std::string& kind, const std::string& note);
+    void TakeReadGroups(const TransferResult& result, const std::string& when);
+
     ParameterImage& m_image;
+    ParameterImage m_reference;
+    std::array<Origin, kGroupCount> m_origins{};
     GroupStates m_states;
     ImageSource m_source;
     TransferResult m_lastConnect;

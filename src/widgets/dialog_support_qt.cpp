@@ -1,4 +1,5 @@
 #include "widgets/dialog_support_qt.h"
+#include "widgets/window_fit_qt.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,9 +15,11 @@
 #include <QScreen>
 #include <QWidget>
 
+// Boxes open over the window that raised them: an editor's over that editor.
 void QtMessages::Show(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageCaption),
-                    QString::fromStdString(text), QMessageBox::Ok, m_parent);
+                    QString::fromStdString(text), QMessageBox::Ok, RaisingWindow(m_parent));
+    CenterOnParent(&box);
     box.exec();
 }
 
@@ -31,8 +34,10 @@ std::string QtFilePrompts::PickPath(Purpose purpose, const std::string& title,
 
 bool QtQuestions::Ask(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageCaption),
-                    QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, m_parent);
+                    QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
+                    RaisingWindow(m_parent));
     box.setDefaultButton(QMessageBox::No);
+    CenterOnParent(&box);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -70,6 +75,9 @@ QPushButton* MakeHelpButton(const QString& mnemonic, const std::string& helpText
     button->setObjectName(QStringLiteral("help_") + mnemonic);
     button->setAccessibleName(mnemonic);
     button->setAccessibleDescription(QStringLiteral("Help"));
+    // Out of the Tab order (Tab goes from field to field; F1 gives the same help), but a
+    // click still gives it the focus, so Enter shows the help again.
+    button->setFocusPolicy(Qt::ClickFocus);
     QObject::connect(button, &QPushButton::clicked, button,
                      [&messages, helpText] { messages.Show(helpText); });
     return button;
