@@ -73,23 +73,23 @@ void ParameterSet::Retrieved(GroupId group, bool ok, const std::string& when) {
         TakeReference(group, "controller", "read " + when.substr(0, 5));
 }
 
-void ParameterSet::Sent(GroupId group, TransferOutcome outcome, const std::string& when) {
-    m_states.Sent(m_image, group, outcome, when);
+void ParameterSet::Sent(GroupId group, TransferOutcome outcome, const std::string& when,
+                        const std::string& cause) {
+    m_states.Sent(m_image, group, outcome, when, "", cause);
     if (outcome == TransferOutcome::Verified)
         TakeReference(group, "controller", "sent and verified " + when.substr(0, 5));
 }
 
-void ParameterSet::SentAll(const std::vector<std::pair<GroupId, TransferOutcome>>& outcomes,
-                           const std::string& when) {
+void ParameterSet::SentAll(const std::vector<GroupOutcome>& outcomes, const std::string& when) {
     // "from file oven3.slk", "from controller, read at 09:12"
     ImageSource source = m_source;
     source.editedSince = false;
     std::string from = "from " + source.Describe();
     if (m_source.IsFile())
         from = "from file " + m_source.path.substr(m_source.path.find_last_of("/\\") + 1);
-    for (const auto& [group, outcome] : outcomes) {
+    for (const auto& [group, outcome, cause] : outcomes) {
         m_states.Sent(m_image, group, outcome, when,
-                      outcome == TransferOutcome::Failed ? std::string() : from);
+                      outcome == TransferOutcome::Failed ? std::string() : from, cause);
         if (outcome == TransferOutcome::Verified)
             TakeReference(group, "controller", "sent and verified " + when.substr(0, 5));
     }
@@ -124,6 +124,9 @@ SummaryHeader HeaderOf(const ParameterSet& set, const std::string& port) {
                        std::to_string(last.calls) + " reads failed";
     header.model = "model code " + ModelCodeText(set.Source());
     header.source = "source: " + set.Source().Describe();
+    if (!set.ConnectedOnce() && set.Source().kind == ImageSource::Kind::StartValues)
+        header.guidance = "Connect > Start reads the controller on port 1 (" + port +
+                          "); File > Read loads a parameter file.";
     return header;
 }
 

@@ -36,10 +36,11 @@ public:
     // After an editor's store step: the groups whose records changed hold an edit.
     void Observe(const std::string& when);
     void Retrieved(GroupId group, bool ok, const std::string& when);
-    void Sent(GroupId group, TransferOutcome outcome, const std::string& when);
+    // `cause`: the link's reason when it failed.
+    void Sent(GroupId group, TransferOutcome outcome, const std::string& when,
+              const std::string& cause = "");
     // A whole set sent: each group's outcome, and where the set came from for its row.
-    void SentAll(const std::vector<std::pair<GroupId, TransferOutcome>>& outcomes,
-                 const std::string& when);
+    void SentAll(const std::vector<GroupOutcome>& outcomes, const std::string& when);
     void ComparedWithController(const std::vector<GroupId>& differing, const std::string& when);
 
     // What the controller last returned for each group, or what the file held when the set
@@ -80,6 +81,8 @@ struct SummaryHeader {
     std::string port;
     std::string model;
     std::string source;
+    // Until the first Connect or File Read: what to do first.
+    std::string guidance;
 };
 // `port` is port 1 as it is now ("rtu:/dev/ttyS0 9600 8E1, unit 1").
 SummaryHeader HeaderOf(const ParameterSet& set, const std::string& port);
