@@ -63,7 +63,7 @@ void FileNameDialog::OnBrowse() {
     FilePrompts& prompts = m_prompts ? *m_prompts : system;
     const QString picked = QString::fromStdString(
         prompts.PickPath(m_forWriting ? FilePrompts::Purpose::Save : FilePrompts::Purpose::Open,
-                         windowTitle().toStdString(), "SYLK files (*.slk *.SLK);;All files (*)"));
+                         windowTitle().toStdString(), "Parameter files (*.slk);;All files (*)"));
     if (picked.isEmpty())
         return;
 #ifdef _WIN32

@@ -1,4 +1,5 @@
 #include "widgets/dialog_support_qt.h"
+#include "widgets/saved_settings_qt.h"
 #include "widgets/window_fit_qt.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QCursor>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -25,10 +27,14 @@ void QtMessages::Show(const std::string& text) {
 
 std::string QtFilePrompts::PickPath(Purpose purpose, const std::string& title,
                                     const std::string& filters) {
-    const QString path =
-        purpose == Purpose::Save
-            ? QFileDialog::getSaveFileName(m_parent, Q(title), QString(), Q(filters))
-            : QFileDialog::getOpenFileName(m_parent, Q(title), QString(), Q(filters));
+    // The folder last used, per user.
+    SavedSettings saved;
+    const QString folder = saved.LastFolder();
+    const QString path = purpose == Purpose::Save
+                             ? QFileDialog::getSaveFileName(m_parent, Q(title), folder, Q(filters))
+                             : QFileDialog::getOpenFileName(m_parent, Q(title), folder, Q(filters));
+    if (!path.isEmpty())
+        saved.SetLastFolder(QFileInfo(path).absolutePath());
     return path.toStdString();
 }
 
