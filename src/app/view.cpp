@@ -116,6 +116,13 @@ void CTQXLOADER961114View::ShowSummary(const SummaryHeader& header, const GroupS
 int CTQXLOADER961114View::HeightForAllRows() const {
     const int rows = kGroupCount * m_groups->verticalHeader()->defaultSectionSize() +
                      m_groups->horizontalHeader()->sizeHint().height() + 2 * m_groups->frameWidth();
-    const int labels = 4 * (fontMetrics().height() + 6);
-    return rows + labels + 24;
+    // The four lines above the table, the guidance counted twice as it may wrap, with the
+    // layout's spacing and margins.
+    const int spacing = layout()->spacing();
+    const int margins = layout()->contentsMargins().top() + layout()->contentsMargins().bottom();
+    int labels = 0;
+    for (const QLabel* label : {m_port, m_model, m_source, m_guidance})
+        labels += QFontMetrics(label->font()).height() + spacing;
+    labels += QFontMetrics(m_guidance->font()).height();
+    return rows + labels + margins + 8;
 }

@@ -50,8 +50,13 @@ QGroupBox* Box(const QString& title, QGridLayout*& grid, QWidget* parent) {
 
 void AddRow(QGridLayout* grid, QWidget* label, QWidget* control) {
     const int row = grid->rowCount();
+    // A help button keeps its own width; room a capped field cannot take stays empty.
+    if (qobject_cast<QPushButton*>(label))
+        label->setSizePolicy(QSizePolicy::Maximum, label->sizePolicy().verticalPolicy());
     grid->addWidget(label, row, 0);
-    grid->addWidget(control, row, 1);
+    // A capped field starts at the left of its cell, as the fields above and below it.
+    grid->addWidget(control, row, 1,
+                    qobject_cast<QLineEdit*>(control) ? Qt::AlignLeft : Qt::Alignment());
 }
 
 QPushButton* MakeButton(const QString& text, const QString& name, QWidget* parent) {

@@ -228,7 +228,9 @@ QWidget* ProgramPatternDialog::BuildBottomRow() {
                          {"CANCEL", &QDialog::reject, 2, 1}};
     for (const auto& b : actionButtons) {
         const QString text = QString::fromLatin1(b.text);
-        QPushButton* button = MakeButton(text, text, row);
+        // Alt+R, Alt+S, Alt+O and Alt+C, as in the other editors.
+        const bool transfer = b.row > 0;
+        QPushButton* button = MakeButton(transfer ? QLatin1Char('&') + text : text, text, row);
         connect(button, &QPushButton::clicked, this, b.slot);
         actions->addWidget(button, b.row, b.column);
         // Enter in a field sends.
