@@ -28,6 +28,16 @@ protected:
         if (event->type() != QEvent::Show)
             return false;
         auto* window = static_cast<QWidget*>(watched);
+        Centre(window);
+        // A message box takes its final size in its own show handler, after this filter:
+        // centre it again once that has run.
+        QMetaObject::invokeMethod(
+            this, [window] { Centre(window); }, Qt::QueuedConnection);
+        return false;
+    }
+
+private:
+    static void Centre(QWidget* window) {
         const QWidget* parent = window->parentWidget() ? window->parentWidget()->window() : nullptr;
         const QRect room = Room(window);
         QRect frame(QPoint(0, 0), window->frameGeometry().size());
@@ -41,7 +51,6 @@ protected:
         if (frame.top() < room.top())
             frame.moveTop(room.top());
         window->move(frame.topLeft());
-        return false;
     }
 };
 
@@ -72,8 +81,13 @@ private:
 } // namespace
 
 void CenterOnParent(QWidget* window) {
-    if (!window->findChild<CentreWhenShown*>(QString(), Qt::FindDirectChildrenOnly))
-        window->installEventFilter(new CentreWhenShown(window));
+    // Once per window. (The filter has no meta-object of its own, so it is found by name.)
+    static const QString name = QStringLiteral("centreWhenShown");
+    if (window->findChild<QObject*>(name, Qt::FindDirectChildrenOnly))
+        return;
+    auto* filter = new CentreWhenShown(window);
+    filter->setObjectName(name);
+    window->installEventFilter(filter);
 }
 
 QWidget* RaisingWindow(QWidget* fallback) {
