@@ -45,6 +45,25 @@ void SendCommands::SendAll() {
     if (!PassConnectGate(m_document))
         return;
     m_document.Set().Observe(m_document.Now());
+    // A set read from a controller whose Connect missed groups would send those groups'
+    // start values: values nobody chose.
+    std::string unread;
+    if (m_document.Set().Source().IsController())
+        for (GroupId group : AllGroups()) {
+            const GroupStates::Entry& e = m_document.States().At(group);
+            if (!e.unsent && (e.state == GroupState::StartValues ||
+                              e.state == GroupState::ReadFailed || e.state == GroupState::NotRead))
+                unread += (unread.empty() ? "" : ", ") + GroupTitle(group);
+        }
+    if (!unread.empty()) {
+        m_document.Tell().Show(
+            "Send all: nothing was written. These groups were not read from the controller "
+            "and hold no value you set: " +
+            unread +
+            ".\nUse Connect > Retry failed reads first, or File > Read for a whole parameter "
+            "set.");
+        return;
+    }
     TransferContext& link = m_document.Link();
     link.BeginOperation();
     SendAllTarget target;

@@ -186,6 +186,28 @@ TEST_F(SendAllToSim, CancelAfterTwoSecondsAt9600BaudSaysWhatWentIn) {
                                         set.fileMemory, 0);
 }
 
+// A Connect stopped partway leaves groups on start values: Send all writes none of them.
+TEST_F(SendAllToSim, NothingIsSentFromAConnectThatMissedGroups) {
+    Start({"--baud", "9600"});
+    {
+        ModalDriver driver;
+        driver.Then([](QWidget* modal) { modal->findChild<QPushButton*>("OK")->click(); });
+        QTimer::singleShot(1500, [this] {
+            document().Runner()->Dialog()->findChild<QPushButton*>("Cancel")->click();
+        });
+        document().Run(Command::ConnectStart);
+    }
+    ASSERT_NE(Row(GroupId::Pattern(9)), Row(GroupId::SystemSetup())) << "the Connect ended";
+    sim->ReadLines(300);
+    ModalDriver driver; // a SEND ALL that opened anyway is cancelled
+    driver.Then([](QWidget* modal) { modal->findChild<QPushButton*>("CANCEL")->click(); });
+    document().Run(Command::SendAll);
+    EXPECT_FALSE(driver.Done()) << "SEND ALL opened";
+    EXPECT_EQ(Said().rfind("Send all: nothing was written.", 0), 0u) << Said();
+    EXPECT_NE(Said().find("Program pattern 9"), std::string::npos) << Said();
+    EXPECT_TRUE(Writes().empty());
+}
+
 TEST_F(SendAllToSim, SendEditedGroupsWritesExactlyTheirBlocks) {
     Start();
     ReadFile(set.folder.File("set.slk"));
