@@ -122,7 +122,7 @@ void SendCommands::SendAll() {
     link.SetListener(&m_document);
     link.SetVerify(verify);
 
-    m_document.Set().SentAll(SendAllOutcomes(report), m_document.Now());
+    m_document.Set().SentAll(SendAllOutcomes(report), sent, m_document.Now());
     if (report.station.followed)
         SavePortUnit();
     m_document.NotifyChanged();

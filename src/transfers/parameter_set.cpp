@@ -19,7 +19,12 @@ void ParameterSet::Connected(const TransferResult& result, ImageSource controlle
 }
 
 void ParameterSet::TakeReference(GroupId group, const std::string& kind, const std::string& note) {
-    CopyGroup(m_image, m_reference, group);
+    TakeReference(m_image, group, kind, note);
+}
+
+void ParameterSet::TakeReference(const ParameterImage& from, GroupId group, const std::string& kind,
+                                 const std::string& note) {
+    CopyGroup(from, m_reference, group);
     m_origins[static_cast<size_t>(group.Index())] = {kind, note};
 }
 
@@ -39,7 +44,10 @@ void ParameterSet::Retried(const TransferResult& result, const std::string& when
         m_source.modelCodeRead = true;
         m_source.modelCode = FourteenCharacters(m_image.modelCode.data());
     }
-    const std::vector<GroupId> before = GroupsOfFailedReads(m_lastConnect);
+    // The groups this retry asked for: a group that holds an edit is never read again.
+    TransferResult asked;
+    asked.failedReads = m_states.RetryablePositions(m_lastConnect);
+    const std::vector<GroupId> before = GroupsOfFailedReads(asked);
     m_lastConnect = result;
     m_states.Connected(m_image, result, true, when);
     // Only the groups this retry read anew.
@@ -80,7 +88,8 @@ void ParameterSet::Sent(GroupId group, TransferOutcome outcome, const std::strin
         TakeReference(group, "controller", "sent and verified " + when.substr(0, 5));
 }
 
-void ParameterSet::SentAll(const std::vector<GroupOutcome>& outcomes, const std::string& when) {
+void ParameterSet::SentAll(const std::vector<GroupOutcome>& outcomes, const ParameterImage& sent,
+                           const std::string& when) {
     // "from file oven3.slk", "from controller, read at 09:12"
     ImageSource source = m_source;
     source.editedSince = false;
@@ -91,7 +100,7 @@ void ParameterSet::SentAll(const std::vector<GroupOutcome>& outcomes, const std:
         m_states.Sent(m_image, group, outcome, when,
                       outcome == TransferOutcome::Failed ? std::string() : from, cause);
         if (outcome == TransferOutcome::Verified)
-            TakeReference(group, "controller", "sent and verified " + when.substr(0, 5));
+            TakeReference(sent, group, "controller", "sent and verified " + when.substr(0, 5));
     }
 }
 

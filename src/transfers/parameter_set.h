@@ -40,7 +40,10 @@ public:
     void Sent(GroupId group, TransferOutcome outcome, const std::string& when,
               const std::string& cause = "");
     // A whole set sent: each group's outcome, and where the set came from for its row.
-    void SentAll(const std::vector<GroupOutcome>& outcomes, const std::string& when);
+    // `sent`: the set as it went to the controller (from a file: with the controller's own
+    // values for what a file does not carry), what a verified group now holds there.
+    void SentAll(const std::vector<GroupOutcome>& outcomes, const ParameterImage& sent,
+                 const std::string& when);
     void ComparedWithController(const std::vector<GroupId>& differing, const std::string& when);
 
     // What the controller last returned for each group, or what the file held when the set
@@ -65,6 +68,8 @@ public:
 private:
     // The controller (or the file) now holds `group` as the image does.
     void TakeReference(GroupId group, const std::string& kind, const std::string& note);
+    void TakeReference(const ParameterImage& from, GroupId group, const std::string& kind,
+                       const std::string& note);
     void TakeReadGroups(const TransferResult& result, const std::string& when);
 
     ParameterImage& m_image;

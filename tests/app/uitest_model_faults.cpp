@@ -147,6 +147,8 @@ TEST_F(Loader, RetryNeverOverwritesAnEdit) {
     document.Run(Command::RetryFailedReads);
     EXPECT_EQ(image.pid[0].Word(PidGroupRecord::P), 123);
     EXPECT_FALSE(document.MayClose()); // still unsent: the question is asked
+    // Nor is it taken as what the controller holds: its field stays marked.
+    EXPECT_NE(document.Set().Reference().pid[0].Word(PidGroupRecord::P), 123);
 }
 
 // A Connect whose read of a group failed leaves that group's unsent edit marked.
