@@ -253,6 +253,7 @@ void PortSettingsDialog::UpdateKind() {
 
 void PortSettingsDialog::KindChosen() {
     StopScan();
+    m_quietStop = m_stopAfterStep; // a probe still out ends without a word
     m_found->clear();
     m_foundSettings.clear();
     m_scanResult->clear();

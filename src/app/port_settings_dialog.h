@@ -91,6 +91,7 @@ private:
     Background m_background;
     bool m_inStep = false;        // a probe is out on the worker
     bool m_stopAfterStep = false; // Stop was pressed meanwhile
+    bool m_quietStop = false;     // the kind changed meanwhile: its results are stale
     std::unique_ptr<ScanPort> m_scanPort;
     std::unique_ptr<BusScan> m_busScan;
     std::vector<ScanFound> m_foundSettings;

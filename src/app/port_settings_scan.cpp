@@ -83,10 +83,16 @@ void PortSettingsDialog::StopScan() {
     }
     m_stopAfterStep = false;
     m_timer->stop();
-    if (m_busScan) {
+    if (m_busScan && !m_quietStop) {
         const std::string error = m_busScan->Error();
         const size_t found = m_busScan->Found().size();
-        const QString range = ScanRange();
+        // A scan stopped partway says how far it got, never that the whole range was tried.
+        const QString range = m_busScan->Finished()
+                                  ? ScanRange()
+                                  : QStringLiteral("%1 (stopped after %2 of %3 probes)")
+                                        .arg(ScanRange())
+                                        .arg(m_busScan->Done())
+                                        .arg(m_progress->maximum());
         if (!error.empty())
             m_scanResult->setText(Q(error));
         else if (found == 0)
@@ -102,6 +108,7 @@ void PortSettingsDialog::StopScan() {
                     .arg(found)
                     .arg(range));
     }
+    m_quietStop = false;
     m_busScan.reset();
     m_scanPort.reset();
     m_scan->setEnabled(true);
