@@ -3,6 +3,7 @@
 #include "app/transfer_runner.h"
 #include "app/view.h"
 #include "widgets/saved_settings_qt.h"
+#include "widgets/word_elided_label_qt.h"
 
 #include <QApplication>
 
@@ -148,7 +149,8 @@ void CMainFrame::CreateMenus() {
 void CMainFrame::CreateStatusBar() {
     m_idle = new QLabel(QStringLiteral("TQXLOADER"), this);
     m_idle->setObjectName(QStringLiteral("idle"));
-    m_activity = new QLabel(this);
+    m_activity = new WordElidedLabel(this);
+    m_activity->SetFirstToKeep(true); // the step and its count before port 1's pane
     m_activity->setObjectName(QStringLiteral("activity"));
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("progress"));
@@ -158,7 +160,7 @@ void CMainFrame::CreateStatusBar() {
     statusBar()->addWidget(m_idle, 1);
     statusBar()->addWidget(m_activity, 1);
     statusBar()->addPermanentWidget(m_progress);
-    m_port = new QLabel(this);
+    m_port = new WordElidedLabel(this);
     m_port->setObjectName(QStringLiteral("port1"));
     m_port->setAccessibleName(QStringLiteral("Port 1"));
     statusBar()->addPermanentWidget(m_port);
@@ -169,8 +171,7 @@ void CMainFrame::CreateStatusBar() {
 
 void CMainFrame::UpdatePortPane() {
     const QString text = QString::fromStdString(m_document.PortPaneText());
-    m_port->setText(text);
-    m_port->setToolTip(text);
+    m_port->SetFullText(text);
 }
 
 void CMainFrame::ShowFileDone(const QString& text) {
@@ -184,8 +185,8 @@ void CMainFrame::ShowHistoryNotRecorded(const QString& why) {
 void CMainFrame::ShowProgress(int done, int total, const QString& what) {
     statusBar()->clearMessage();
     m_idle->hide();
-    m_activity->setText(total > 0 ? what + QStringLiteral("  (%1 of %2)").arg(done + 1).arg(total)
-                                  : what);
+    m_activity->SetFullText(
+        total > 0 ? what + QStringLiteral("  (%1 of %2)").arg(done + 1).arg(total) : what);
     m_activity->show();
     m_progress->setRange(0, total);
     m_progress->setValue(done);

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 class QLabel;
+class WordElidedLabel;
 class QProgressBar;
 class CTQXLOADER961114View;
 
@@ -46,9 +47,9 @@ private:
     CTQXLOADER961114Doc& m_document;
     CTQXLOADER961114View* m_view = nullptr;
     QLabel* m_idle = nullptr;
-    QLabel* m_activity = nullptr;
+    WordElidedLabel* m_activity = nullptr;
     QProgressBar* m_progress = nullptr;
-    QLabel* m_port = nullptr;
+    WordElidedLabel* m_port = nullptr;
     bool m_closeWhenIdle = false;
     bool m_quitWhenIdle = false;
     QTimer* m_closing = nullptr;

@@ -4,7 +4,9 @@
 #include "link/simulated_controller.h"
 #include "support/modal_driver.h"
 #include "tqx_version.h"
+#include "widgets/word_elided_label_qt.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -252,6 +254,26 @@ TEST_F(ShellFixture, RetryFailedReadsRepeatsWhatConnectCouldNotRead) {
     EXPECT_EQ(image.ModelCode(), "PXT4TEY1T-00121");
     EXPECT_EQ(messages.Texts().size(), 1u);
     EXPECT_FALSE(document.CanRun(Command::RetryFailedReads));
+}
+
+// A status text that does not fit is cut after a whole word, never inside one.
+TEST(StatusTexts, AreCutAfterAWholeWord) {
+    const QFontMetrics metrics(QApplication::font());
+    const QString text = QStringLiteral("connected to model code PXT9A1Y2T-0D1R  (21 of 57)");
+    const QString ellipsis = QStringLiteral(" \u2026");
+    for (int width = 0; width < metrics.horizontalAdvance(text) + 20; width += 3) {
+        const QString shown = ElideAtWord(text, metrics, width);
+        if (shown == text) {
+            EXPECT_LE(metrics.horizontalAdvance(text), width);
+            continue;
+        }
+        if (shown == QStringLiteral("\u2026"))
+            continue;
+        ASSERT_TRUE(shown.endsWith(ellipsis)) << width << " " << shown.toStdString();
+        const QString words = shown.chopped(ellipsis.size());
+        EXPECT_TRUE(text.startsWith(words + QLatin1Char(' '))) << shown.toStdString();
+        EXPECT_LE(metrics.horizontalAdvance(shown), width) << shown.toStdString();
+    }
 }
 
 TEST_F(ShellFixture, AboutBoxShowsTheVersion) {
