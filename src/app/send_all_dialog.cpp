@@ -48,6 +48,9 @@ SendAllDialog::SendAllDialog(const Content& content, QWidget* parent)
         warning->setStyleSheet(QStringLiteral("color: #a00000;"));
         layout->addWidget(warning);
     }
+    if (!content.locked)
+        layout->addWidget(Value(QStringLiteral("TQX is write-enabled (WDIS 0)."),
+                                QStringLiteral("locked"), this));
     if (content.locked) {
         layout->addWidget(Value(QStringLiteral("TQX is write-inhibited (WDIS 1): nothing is "
                                                "written unless it is unlocked."),

@@ -55,7 +55,6 @@ TQX_SHOT("send_all_run") {
     NoCursor cursor;
     CTQXLOADER961114Doc document{image, messages, cursor};
     CMainFrame frame(document);
-    frame.resize(720, 420);
     frame.show();
     ModalDriver driver;
     driver.Then([&](QWidget* modal) {
