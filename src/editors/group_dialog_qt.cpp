@@ -54,9 +54,13 @@ void AddRow(QGridLayout* grid, QWidget* label, QWidget* control) {
     if (qobject_cast<QPushButton*>(label))
         label->setSizePolicy(QSizePolicy::Maximum, label->sizePolicy().verticalPolicy());
     grid->addWidget(label, row, 0);
-    // A capped field starts at the left of its cell, as the fields above and below it.
-    grid->addWidget(control, row, 1,
-                    qobject_cast<QLineEdit*>(control) ? Qt::AlignLeft : Qt::Alignment());
+    // Fields take their own width, starting at the left of their cell: a drop-down as wide
+    // as its longest choice and at least as wide as an edit field, never stretched across
+    // a wide box.
+    if (qobject_cast<QComboBox*>(control))
+        control->setMinimumWidth(std::max(control->minimumWidth(), QLineEdit().sizeHint().width()));
+    const bool field = qobject_cast<QLineEdit*>(control) || qobject_cast<QComboBox*>(control);
+    grid->addWidget(control, row, 1, field ? Qt::AlignLeft : Qt::Alignment());
 }
 
 QPushButton* MakeButton(const QString& text, const QString& name, QWidget* parent) {
