@@ -36,6 +36,16 @@ void ParameterSet::FileRead(const std::string& path, const std::string& when) {
     m_states.FileRead(m_image, when);
 }
 
+void ParameterSet::HistoryLoaded(const std::string& snapshot, const std::string& modelCode,
+                                 const std::string& when) {
+    m_source = ImageSource::History(snapshot);
+    // Send all compares it with the model code of the controller it goes to.
+    m_source.modelCodeRead = !modelCode.empty();
+    m_source.modelCode = modelCode;
+    m_lastConnect = TransferResult{};
+    m_states.FileRead(m_image, when, GroupState::LoadedFromHistory);
+}
+
 void ParameterSet::FileWritten(const std::string& when) {
     Observe(when);
     m_states.FileWritten(m_image, when);
