@@ -63,6 +63,8 @@ void CTQXLOADER961114Doc::SetWindow(QWidget* window, ShellStatus* status) {
     m_status = status;
     m_runner.reset();
     m_runner = std::make_unique<TransferRunner>(m_link, window, status);
+    // An editor's SEND is one snapshot, however many groups it wrote.
+    connect(m_runner.get(), &TransferRunner::Idle, this, [this] { m_history->FlushSends(); });
     // The toolkit's own boxes belong to the window.
     const bool ownQuestions = m_questions == m_ownQuestions.get();
     const bool ownPrompts = m_prompts == m_ownPrompts.get();

@@ -1,13 +1,14 @@
 #include "app/history_recorder.h"
 
 #include "app/document.h"
+#include "app/transfer_runner.h"
 #include "files/file_path.h"
 #include "history/history_location.h"
 #include "link/port1.h"
 #include "link/port_settings.h"
+#include "tqx_version.h"
 #include "transfers/connect_procedure.h"
 #include "transfers/restore_procedure.h"
-#include "tqx_version.h"
 
 #include <QStandardPaths>
 
@@ -50,6 +51,7 @@ ParameterImage HistoryRecorder::Believed(const ControllerIdentity& controller,
 }
 
 void HistoryRecorder::Connected(const TransferResult& result, bool retry) {
+    FlushSends(); // the SEND before is older
     if (retry && !result.failedReads.empty())
         return;
     const ImageSource& source = m_document.Set().Source();
@@ -71,18 +73,38 @@ void HistoryRecorder::Retrieved(GroupId group, bool ok) {
 void HistoryRecorder::EditorSent(GroupId group, TransferOutcome outcome) {
     if (outcome == TransferOutcome::Failed || outcome == TransferOutcome::Cancelled)
         return; // what the controller took is not known
+    m_sending.push_back(group);
+    m_sendVerified = m_sendVerified && outcome == TransferOutcome::Verified;
+    if (!m_document.Runner() || !m_document.Runner()->Busy())
+        FlushSends();
+}
+
+void HistoryRecorder::FlushSends() {
+    if (m_sending.empty())
+        return;
+    const std::vector<GroupId> sent = std::move(m_sending);
+    m_sending.clear();
     NewSnapshot s;
     s.controller = OnPort1();
     s.event = SnapshotEvent::EditorSend;
-    s.groups = MaskOf({group});
-    s.sent = group;
-    s.verified = outcome == TransferOutcome::Verified;
-    s.set = Believed(s.controller, {group});
+    s.groups = MaskOf(sent);
+    s.verified = m_sendVerified;
+    m_sendVerified = true;
+    // The group the operator sent is the one whose values changed (or the only one sent).
+    std::vector<GroupId> changed;
+    const bool known = m_believed && SameLine(s.controller, m_believedOf);
+    for (GroupId g : sent)
+        if (known && !SameGroup(*m_believed, m_document.Image(), g))
+            changed.push_back(g);
+    if (changed.size() == 1 || sent.size() == 1)
+        s.sent = changed.size() == 1 ? changed.front() : sent.front();
+    s.set = Believed(s.controller, sent);
     m_setOf = s.controller;
     Record(s);
 }
 
 void HistoryRecorder::SentEdited(const std::vector<GroupId>& sent) {
+    FlushSends(); // the SEND before is older
     if (sent.empty())
         return;
     NewSnapshot s;
@@ -96,6 +118,7 @@ void HistoryRecorder::SentEdited(const std::vector<GroupId>& sent) {
 
 void HistoryRecorder::KeptBeforeSendAll(const ParameterImage& own, const std::string& modelCode,
                                         const std::string& keptPath) {
+    FlushSends();
     NewSnapshot s;
     s.controller = OnPort1(modelCode);
     s.event = SnapshotEvent::KeptBeforeSendAll;
@@ -109,6 +132,7 @@ void HistoryRecorder::KeptBeforeSendAll(const ParameterImage& own, const std::st
 
 void HistoryRecorder::SentAll(const ParameterImage& sent, const RestoreReport& report,
                               const std::string& modelCode) {
+    FlushSends();
     if (!report.stopped.empty())
         return; // nothing was written
     NewSnapshot s;
@@ -131,10 +155,12 @@ void HistoryRecorder::SentAll(const ParameterImage& sent, const RestoreReport& r
 }
 
 void HistoryRecorder::FileRead() {
+    FlushSends(); // the SEND before is older
     m_setOf = ControllerIdentity{};
 }
 
 void HistoryRecorder::FileWritten(const std::string& path) {
+    FlushSends(); // the SEND before is older
     NewSnapshot s;
     s.controller = m_setOf;
     s.event = SnapshotEvent::FileWrite;
@@ -145,6 +171,7 @@ void HistoryRecorder::FileWritten(const std::string& path) {
 }
 
 void HistoryRecorder::Loaded(const ControllerIdentity& controller) {
+    FlushSends(); // the SEND before is older
     m_setOf = controller;
 }
 

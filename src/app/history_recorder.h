@@ -27,8 +27,11 @@ public:
     // A confirmed Connect, or a Retry (recorded once nothing is left unread).
     void Connected(const TransferResult& result, bool retry);
     void Retrieved(GroupId group, bool ok);
-    // An editor's SEND of one group; nothing is recorded for one that failed.
+    // A group an editor's SEND wrote. One SEND may write several (the PID group editor
+    // writes all nine): they are recorded as one snapshot once its calls are over, at
+    // FlushSends. Nothing is recorded for a group that failed.
     void EditorSent(GroupId group, TransferOutcome outcome);
+    void FlushSends();
     void SentEdited(const std::vector<GroupId>& sent);
     // Send all: the controller's own values as kept, and the set as it went.
     void KeptBeforeSendAll(const ParameterImage& own, const std::string& modelCode,
@@ -52,6 +55,9 @@ private:
     void Record(NewSnapshot snapshot);
 
     CTQXLOADER961114Doc& m_document;
+    // The groups of the SEND under way, and whether each was read back equal.
+    std::vector<GroupId> m_sending;
+    bool m_sendVerified = true;
     std::optional<ParameterImage> m_believed;
     ControllerIdentity m_believedOf;
     // The controller the loader's set was last read from, sent to or loaded as; none

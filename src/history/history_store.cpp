@@ -61,9 +61,21 @@ std::vector<GroupId> GroupsOf(GroupMask mask) {
 std::string GroupsText(GroupMask mask) {
     if ((mask & kEveryGroup) == kEveryGroup)
         return "all";
+    // Runs of PID groups or patterns as "pid 1-9".
+    const std::vector<GroupId> groups = GroupsOf(mask);
     std::string text;
-    for (GroupId g : GroupsOf(mask))
-        text += (text.empty() ? "" : ", ") + GroupCommandName(g);
+    for (size_t i = 0; i < groups.size(); ++i) {
+        size_t last = i;
+        while (last + 1 < groups.size() && groups[last + 1].kind() == groups[i].kind() &&
+               groups[i].number() > 0 && groups[last + 1].number() == groups[last].number() + 1)
+            ++last;
+        text += (text.empty() ? "" : ", ") + GroupCommandName(groups[i]);
+        if (last > i + 1)
+            text += "-" + std::to_string(groups[last].number());
+        else
+            last = i;
+        i = last;
+    }
     return text.empty() ? "none" : text;
 }
 
