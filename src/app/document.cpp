@@ -142,7 +142,8 @@ void CTQXLOADER961114Doc::GroupRetrieved(GroupId group, bool ok) {
 }
 
 void CTQXLOADER961114Doc::GroupSent(GroupId group, TransferOutcome outcome) {
-    m_set.Sent(group, outcome, Now());
+    m_set.Sent(group, outcome, Now(),
+               outcome == TransferOutcome::Failed ? m_link.FailureText() : std::string());
     if (m_recordEachSend)
         m_history->EditorSent(group, outcome);
     emit Changed();

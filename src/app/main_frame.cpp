@@ -2,6 +2,7 @@
 
 #include "app/transfer_runner.h"
 #include "app/view.h"
+#include "widgets/saved_settings_qt.h"
 
 #include <QApplication>
 
@@ -11,7 +12,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
 #include <QStatusBar>
+
+#include <algorithm>
 
 CMainFrame::CMainFrame(CTQXLOADER961114Doc& document, QWidget* parent)
     : QMainWindow(parent), m_document(document) {
@@ -35,6 +39,14 @@ CMainFrame::CMainFrame(CTQXLOADER961114Doc& document, QWidget* parent)
     connect(m_view, &CTQXLOADER961114View::GroupActivated, this,
             [this](int row) { m_document.OpenGroup(GroupId::FromIndex(row)); });
     ShowSummary();
+    // Where the operator left it; the first time, tall enough for every group's row.
+    if (!restoreGeometry(SavedSettings().WindowGeometry())) {
+        const QRect room = screen()->availableGeometry();
+        const int height = menuBar()->sizeHint().height() + m_view->HeightForAllRows() +
+                           statusBar()->sizeHint().height();
+        resize(QSize(std::max(760, sizeHint().width()), height)
+                   .boundedTo(room.size() - QSize(16, 48)));
+    }
 }
 
 // The summary and the port 1 pane follow every change of the parameter set or the link,
@@ -53,10 +65,12 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     m_closeWhenIdle = false;
-    if (m_document.MayClose())
+    if (m_document.MayClose()) {
+        SavedSettings().SetWindowGeometry(saveGeometry());
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 void CMainFrame::StopTransferAndClose() {
@@ -138,9 +152,9 @@ void CMainFrame::CreateStatusBar() {
     m_activity->setObjectName(QStringLiteral("activity"));
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("progress"));
-    m_progress->setMaximumWidth(220);
-    m_progress->setTextVisible(true);
-    m_progress->setFormat(QStringLiteral("%v of %m"));
+    // The count is in the step's text; the bar only shows how far.
+    m_progress->setFixedWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 20);
+    m_progress->setTextVisible(false);
     statusBar()->addWidget(m_idle, 1);
     statusBar()->addWidget(m_activity, 1);
     statusBar()->addPermanentWidget(m_progress);
@@ -154,7 +168,9 @@ void CMainFrame::CreateStatusBar() {
 }
 
 void CMainFrame::UpdatePortPane() {
-    m_port->setText(QString::fromStdString(m_document.PortPaneText()));
+    const QString text = QString::fromStdString(m_document.PortPaneText());
+    m_port->setText(text);
+    m_port->setToolTip(text);
 }
 
 void CMainFrame::ShowFileDone(const QString& text) {
@@ -168,7 +184,8 @@ void CMainFrame::ShowHistoryNotRecorded(const QString& why) {
 void CMainFrame::ShowProgress(int done, int total, const QString& what) {
     statusBar()->clearMessage();
     m_idle->hide();
-    m_activity->setText(what);
+    m_activity->setText(total > 0 ? what + QStringLiteral("  (%1 of %2)").arg(done + 1).arg(total)
+                                  : what);
     m_activity->show();
     m_progress->setRange(0, total);
     m_progress->setValue(done);

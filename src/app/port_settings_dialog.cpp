@@ -118,8 +118,8 @@ PortSettingsDialog::PortSettingsDialog(const PortEnumerator& ports, SavedSetting
     setMinimumWidth(760);
     layout->addWidget(m_ports);
 
-    auto* line = new QGroupBox(QStringLiteral("Line"), this);
-    auto* form = new QFormLayout(line);
+    auto* line = m_line = new QGroupBox(QStringLiteral("Line"), this);
+    auto* form = m_lineRows = new QFormLayout(line);
     m_device = MakeEditableCombo(QStringLiteral("device"), QStringLiteral("Device"), line);
     for (const SerialPortEntry& p : list)
         m_device->addItem(Q(p.device));
@@ -135,6 +135,7 @@ PortSettingsDialog::PortSettingsDialog(const PortEnumerator& ports, SavedSetting
     m_host->setObjectName(QStringLiteral("host"));
     NameControl(m_host, QStringLiteral("Host"));
     m_tcpPort = MakeSpin(QStringLiteral("tcpPort"), QStringLiteral("TCP port"), 1, 65535, line);
+    m_tcpPort->setValue(502); // Modbus TCP's own port
     m_unit = MakeSpin(QStringLiteral("unit"), QStringLiteral("Modbus unit"), 1, 247, line);
     m_timeout = MakeSpin(QStringLiteral("timeout"), QStringLiteral("Response timeout, ms"), 10,
                          10000, line);
@@ -191,8 +192,13 @@ PortSettingsDialog::PortSettingsDialog(const PortEnumerator& ports, SavedSetting
     m_found->setObjectName(QStringLiteral("found"));
     NameControl(m_found, QStringLiteral("Controllers found"));
     m_found->setMaximumHeight(110);
+    m_scanResult = new QLabel(scanBox);
+    m_scanResult->setObjectName(QStringLiteral("scanResult"));
+    m_scanResult->setWordWrap(true);
+    m_scanResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
     scanLayout->addLayout(scanRow);
     scanLayout->addWidget(m_progress);
+    scanLayout->addWidget(m_scanResult);
     scanLayout->addWidget(m_found);
     layout->addWidget(scanBox);
 
@@ -202,6 +208,8 @@ PortSettingsDialog::PortSettingsDialog(const PortEnumerator& ports, SavedSetting
     layout->addLayout(row.row);
 
     connect(m_serial, &QRadioButton::toggled, this, [this] { UpdateKind(); });
+    connect(m_serial, &QRadioButton::clicked, this, &PortSettingsDialog::KindChosen);
+    connect(m_tcp, &QRadioButton::clicked, this, &PortSettingsDialog::KindChosen);
     connect(m_ports, &QTableWidget::itemSelectionChanged, this, [this] {
         const int r = m_ports->currentRow();
         if (r >= 0 && m_ports->item(r, 0))
@@ -217,22 +225,39 @@ PortSettingsDialog::PortSettingsDialog(const PortEnumerator& ports, SavedSetting
     });
 
     SetSettings(Port1Settings());
-    if (m_fromEnvironment)
+    if (m_fromEnvironment) {
+        // The variable's value alone: nothing here can change port 1.
         for (QWidget* w :
              std::initializer_list<QWidget*>{m_serial, m_tcp, m_ports, m_device, m_baud, m_parity,
-                                             m_stop, m_host, m_tcpPort, m_unit, m_timeout, m_found})
+                                             m_stop, m_host, m_tcpPort, m_unit, m_timeout})
             w->setEnabled(false);
+        for (QWidget* w : std::initializer_list<QWidget*>{m_serial, m_tcp, m_ports, m_line})
+            w->hide();
+    }
 }
 
 PortSettingsDialog::~PortSettingsDialog() = default;
 
 void PortSettingsDialog::UpdateKind() {
     const bool serial = m_serial->isChecked();
-    for (QWidget* w : std::initializer_list<QWidget*>{m_ports, m_device, m_baud, m_parity, m_stop})
-        w->setVisible(serial);
+    // Only the rows of the kind of line chosen.
+    m_ports->setVisible(serial && !m_fromEnvironment);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_device, m_baud, m_parity, m_stop})
+        m_lineRows->setRowVisible(w, serial);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_host, m_tcpPort})
+        m_lineRows->setRowVisible(w, !serial);
     m_host->setEnabled(!serial && !m_fromEnvironment);
     m_tcpPort->setEnabled(!serial && !m_fromEnvironment);
-    m_allRates->setEnabled(serial);
+    m_allRates->setVisible(serial);
+}
+
+void PortSettingsDialog::KindChosen() {
+    StopScan();
+    m_found->clear();
+    m_foundSettings.clear();
+    m_scanResult->clear();
+    m_result->clear();
+    m_progress->setValue(0);
 }
 
 PortSettings PortSettingsDialog::Settings() const {
@@ -292,67 +317,6 @@ void PortSettingsDialog::Test() {
 
 QString PortSettingsDialog::ResultText() const {
     return m_result->text();
-}
-
-bool PortSettingsDialog::Scanning() const {
-    return m_timer->isActive();
-}
-
-void PortSettingsDialog::StartScan() {
-    if (Scanning())
-        return;
-    m_found->clear();
-    m_foundSettings.clear();
-    m_scanPort = m_makeScanPort();
-    const std::vector<int> bauds = m_allRates->isChecked() ? CommonScanBauds() : std::vector<int>{};
-    m_busScan = std::make_unique<BusScan>(*m_scanPort, ScanLines(Settings(), bauds),
-                                          m_firstUnit->value(), m_lastUnit->value());
-    m_progress->setRange(0, m_busScan->Total());
-    m_progress->setValue(0);
-    m_scan->setEnabled(false);
-    m_stopScan->setEnabled(true);
-    m_result->setText(QStringLiteral("Scanning ..."));
-    m_timer->start(0);
-}
-
-void PortSettingsDialog::ScanStep() {
-    if (!m_busScan || m_inStep)
-        return;
-    m_result->setText(QStringLiteral("Scanning %1").arg(Q(ShortPortText(m_busScan->Current()))));
-    m_inStep = true;
-    m_background([this] { m_busScan->Step(); });
-    m_inStep = false;
-    if (m_stopAfterStep)
-        return StopScan();
-    for (size_t i = m_foundSettings.size(); i < m_busScan->Found().size(); ++i) {
-        m_foundSettings.push_back(m_busScan->Found()[i]);
-        m_found->addItem(Q(DescribeScanFound(m_busScan->Found()[i])));
-    }
-    m_progress->setValue(m_busScan->Done());
-    if (m_busScan->Finished())
-        StopScan();
-}
-
-void PortSettingsDialog::StopScan() {
-    if (m_inStep) {
-        m_stopAfterStep = true; // the probe out on the worker finishes first
-        m_timer->stop();
-        return;
-    }
-    m_stopAfterStep = false;
-    m_timer->stop();
-    if (m_busScan) {
-        const std::string error = m_busScan->Error();
-        m_result->setText(
-            !error.empty()
-                ? Q(error)
-                : QStringLiteral("%1 controller(s) found; choose one to use its settings")
-                      .arg(m_busScan->Found().size()));
-    }
-    m_busScan.reset();
-    m_scanPort.reset();
-    m_scan->setEnabled(true);
-    m_stopScan->setEnabled(false);
 }
 
 void PortSettingsDialog::accept() {

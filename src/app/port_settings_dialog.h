@@ -17,6 +17,8 @@ class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QFormLayout;
+class QGroupBox;
 class QSpinBox;
 class QTableWidget;
 class QTimer;
@@ -46,12 +48,18 @@ public:
     void StopScan();
     bool Scanning() const;
     QString ResultText() const;
+    // What the last scan came to, in the Scan box.
+    QString ScanResultText() const;
 
     void accept() override;
 
 private:
     void ScanStep();
     void UpdateKind();
+    // The operator chose the other kind of line: what was found on the old one is gone.
+    void KindChosen();
+    // "units 1–31 at 9600 8E1": what a scan tries.
+    QString ScanRange() const;
 
     SavedSettings& m_saved;
     ScanPortMaker m_makeScanPort;
@@ -68,7 +76,10 @@ private:
     QSpinBox* m_tcpPort = nullptr;
     QSpinBox* m_unit = nullptr;
     QSpinBox* m_timeout = nullptr;
+    QGroupBox* m_line = nullptr;
+    QFormLayout* m_lineRows = nullptr;
     QLabel* m_result = nullptr;
+    QLabel* m_scanResult = nullptr;
     QSpinBox* m_firstUnit = nullptr;
     QSpinBox* m_lastUnit = nullptr;
     QCheckBox* m_allRates = nullptr;

@@ -1,6 +1,7 @@
 #include "app/send_all_dialog.h"
 
 #include "widgets/dialog_support_qt.h"
+#include "widgets/window_fit_qt.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -66,7 +67,7 @@ SendAllDialog::SendAllDialog(const Content& content, QWidget* parent)
     connect(buttons.ok, &QPushButton::clicked, this, &QDialog::accept);
     layout->addLayout(buttons.row);
     setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 60);
-    CenterOnPointer(this);
+    CenterOnParent(this);
 }
 
 bool SendAllDialog::Unlock() const {

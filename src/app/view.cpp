@@ -7,7 +7,9 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -31,6 +33,11 @@ CTQXLOADER961114View::CTQXLOADER961114View(ParameterImage& image, QWidget* paren
     m_port = label("port");
     m_model = label("model");
     m_source = label("source");
+    m_guidance = label("guidance");
+    m_guidance->setWordWrap(true);
+    QFont bold = m_guidance->font();
+    bold.setBold(true);
+    m_guidance->setFont(bold);
 
     m_groups = new QTableWidget(kGroupCount, 4, this);
     m_groups->setObjectName(QStringLiteral("groups"));
@@ -41,6 +48,9 @@ CTQXLOADER961114View::CTQXLOADER961114View(ParameterImage& image, QWidget* paren
     m_groups->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_groups->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_groups->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Each column as wide as its texts; the last takes what is left.
+    for (int c = 0; c < 3; ++c)
+        m_groups->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
     m_groups->horizontalHeader()->setStretchLastSection(true);
     m_groups->setTabKeyNavigation(false);
     // Compact rows, and room for most of the twenty groups without scrolling.
@@ -68,6 +78,8 @@ void CTQXLOADER961114View::ShowSummary(const SummaryHeader& header, const GroupS
     m_port->setText(Q(header.port));
     m_model->setText(Q(header.model));
     m_source->setText(Q(header.source));
+    m_guidance->setText(Q(header.guidance));
+    m_guidance->setVisible(!header.guidance.empty());
     for (GroupId group : AllGroups()) {
         const int g = group.Index();
         const GroupStates::Entry& e = states.At(group);
@@ -78,6 +90,39 @@ void CTQXLOADER961114View::ShowSummary(const SummaryHeader& header, const GroupS
         m_groups->item(g, 1)->setText(state);
         m_groups->item(g, 2)->setText(Q(e.when));
         m_groups->item(g, 3)->setText(e.unsent ? QStringLiteral("yes") : QString());
+        // An unsent edit or a failure stands out in more than colour: bold, an icon, and
+        // the cause on the row.
+        const bool failed = e.state == GroupState::ReadFailed ||
+                            e.state == GroupState::SendFailed ||
+                            e.state == GroupState::DiffersFromController;
+        const QString tip = failed && !e.cause.empty() ? Q(e.cause)
+                            : e.unsent                 ? QStringLiteral("Edited; not sent to TQX")
+                                                       : QString();
+        for (int c = 0; c < 4; ++c) {
+            QTableWidgetItem* item = m_groups->item(g, c);
+            QFont font = item->font();
+            font.setBold(failed || e.unsent);
+            item->setFont(font);
+            item->setToolTip(tip);
+        }
+        m_groups->item(g, 1)->setIcon(failed ? style()->standardIcon(QStyle::SP_MessageBoxWarning)
+                                      : e.unsent ? style()->standardIcon(QStyle::SP_FileIcon)
+                                                 : QIcon());
+        if (!tip.isEmpty())
+            m_groups->item(g, 1)->setData(Qt::AccessibleDescriptionRole, tip);
     }
-    m_groups->resizeColumnsToContents();
+}
+
+int CTQXLOADER961114View::HeightForAllRows() const {
+    const int rows = kGroupCount * m_groups->verticalHeader()->defaultSectionSize() +
+                     m_groups->horizontalHeader()->sizeHint().height() + 2 * m_groups->frameWidth();
+    // The four lines above the table, the guidance counted twice as it may wrap, with the
+    // layout's spacing and margins.
+    const int spacing = layout()->spacing();
+    const int margins = layout()->contentsMargins().top() + layout()->contentsMargins().bottom();
+    int labels = 0;
+    for (const QLabel* label : {m_port, m_model, m_source, m_guidance})
+        labels += QFontMetrics(label->font()).height() + spacing;
+    labels += QFontMetrics(m_guidance->font()).height();
+    return rows + labels + margins + 8;
 }

@@ -21,6 +21,8 @@ public:
     ~CTQXLOADER961114View() override;
 
     void ShowSummary(const SummaryHeader& header, const GroupStates& states);
+    // The height that shows every group's row without scrolling.
+    int HeightForAllRows() const;
 
 signals:
     // Double-click or Enter on a group's row (its GroupId::Index()).
@@ -30,5 +32,6 @@ private:
     QLabel* m_port = nullptr;
     QLabel* m_model = nullptr;
     QLabel* m_source = nullptr;
+    QLabel* m_guidance = nullptr;
     QTableWidget* m_groups = nullptr;
 };

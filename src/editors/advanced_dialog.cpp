@@ -4,6 +4,8 @@
 #include "image/parameter_catalogue.h"
 #include "widgets/dialog_support_qt.h"
 #include "widgets/enter_cancels_qt.h"
+#include "widgets/field_assist_qt.h"
+#include "widgets/window_fit_qt.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -24,11 +26,13 @@ using namespace groupdialog;
 AdvancedDialog::AdvancedDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
                                QWidget* parent, TransferContext* link)
     : QDialog(parent), m_messages(messages), m_cursor(cursor),
-      m_form(image.advanced, image.systemSetup, messages) {
+      m_form(image.advanced, image.systemSetup, messages), m_image(image),
+      m_assist(new FieldAssist(messages, this)) {
     setWindowTitle(QStringLiteral("EXPERT PARAMETER"));
     if (link)
         m_form.UseLink(*link);
     BuildControls();
+    groupdialog::AssistFields(this, *m_assist, GroupId::Kind::Advanced);
     m_form.Open();
     FillControls();
     MakeEnterInDropDownsPressDefault(this);
@@ -87,8 +91,8 @@ void AdvancedDialog::BuildControls() {
     connect(buttons.ok, &QPushButton::clicked, this, &AdvancedDialog::OnOk);
 
     auto* top = new QVBoxLayout(this);
-    top->addLayout(columns);
-    top->addLayout(buttons.row);
+    AddFittingFields(top, columns, buttons.row, this);
+    CenterOnParent(this);
 }
 
 void AdvancedDialog::TakeTexts() {
@@ -99,7 +103,32 @@ void AdvancedDialog::TakeTexts() {
         t[label] = combo->currentText().toStdString();
 }
 
+void AdvancedDialog::UseReference(const ParameterSet& set) {
+    m_set = &set;
+    ShowMarks();
+}
+
 void AdvancedDialog::FillControls() {
+    FillFields();
+    ShowMarks();
+}
+
+void AdvancedDialog::ShowMarks() {
+    if (!m_set)
+        return;
+    AdvancedRecord record = m_set->Reference().advanced;
+    RecordingMessages quiet;
+    AdvancedForm reference(record, m_image.systemSetup, quiet);
+    reference.Show();
+    const AdvancedTexts mine = m_form.Texts();
+    groupdialog::MarkAgainstReference(*m_assist, m_set, GroupId::Advanced(), [&] {
+        m_form.Texts() = reference.Texts();
+        FillFields();
+        m_form.Texts() = mine;
+    });
+}
+
+void AdvancedDialog::FillFields() {
     const AdvancedTexts& t = m_form.Texts();
     for (const auto& [label, edit] : m_edits)
         edit->setText(Q(t.At(label)));

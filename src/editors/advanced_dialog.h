@@ -4,8 +4,11 @@
 #include "image/parameter_image.h"
 #include "operator/cursor.h"
 #include "operator/messages.h"
+#include "transfers/parameter_set.h"
 
 #include <QDialog>
+
+class FieldAssist;
 
 #include <map>
 #include <string>
@@ -22,10 +25,18 @@ public:
     AdvancedDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
                    QWidget* parent = nullptr, TransferContext* link = nullptr);
 
+    // Marks the fields that differ from what `set` knows the controller (or the file)
+    // holds.
+    void UseReference(const ParameterSet& set);
+
 private:
     void BuildControls();
     void TakeTexts();
+    // The fields from the form's texts, then the marks of those that differ from the
+    // reference values.
     void FillControls();
+    void FillFields();
+    void ShowMarks();
     void OnRetrieve();
     void OnSend();
     void OnOk();
@@ -37,4 +48,8 @@ private:
     // By label: the edit field or the drop-down of each shown parameter.
     std::map<std::string, QLineEdit*> m_edits;
     std::map<std::string, QComboBox*> m_combos;
+
+    const ParameterImage& m_image;
+    FieldAssist* m_assist = nullptr;
+    const ParameterSet* m_set = nullptr;
 };

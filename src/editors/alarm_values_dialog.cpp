@@ -2,6 +2,7 @@
 
 #include "widgets/dialog_support_qt.h"
 #include "widgets/enter_cancels_qt.h"
+#include "widgets/window_fit_qt.h"
 
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -68,11 +69,11 @@ AlarmValuesDialog::AlarmValuesDialog(PatternWorkingState& state, const Parameter
     connect(buttons.ok, &QPushButton::clicked, this, &AlarmValuesDialog::OnOk);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons.row);
+    AddFittingFields(layout, grid, buttons.row, this);
 
     PushTexts();
     MakeEnterCancel(this);
+    CenterOnParent(this);
 }
 
 void AlarmValuesDialog::PushTexts() {

@@ -1,6 +1,8 @@
 #include "editors/group_dialog_qt.h"
 
+#include "image/parameter_catalogue.h"
 #include "widgets/dialog_support_qt.h"
+#include "widgets/field_assist_qt.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -34,6 +36,8 @@ QLineEdit* MakeEdit(const QString& name, QWidget* parent, bool integer) {
     edit->setAccessibleName(name);
     if (integer)
         edit->setValidator(new QIntValidator(-99999, 99999, edit));
+    // Wide enough for any value with its unit, never stretched across a large window.
+    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 24);
     return edit;
 }
 
@@ -46,8 +50,13 @@ QGroupBox* Box(const QString& title, QGridLayout*& grid, QWidget* parent) {
 
 void AddRow(QGridLayout* grid, QWidget* label, QWidget* control) {
     const int row = grid->rowCount();
+    // A help button keeps its own width; room a capped field cannot take stays empty.
+    if (qobject_cast<QPushButton*>(label))
+        label->setSizePolicy(QSizePolicy::Maximum, label->sizePolicy().verticalPolicy());
     grid->addWidget(label, row, 0);
-    grid->addWidget(control, row, 1);
+    // A capped field starts at the left of its cell, as the fields above and below it.
+    grid->addWidget(control, row, 1,
+                    qobject_cast<QLineEdit*>(control) ? Qt::AlignLeft : Qt::Alignment());
 }
 
 QPushButton* MakeButton(const QString& text, const QString& name, QWidget* parent) {
@@ -58,8 +67,10 @@ QPushButton* MakeButton(const QString& text, const QString& name, QWidget* paren
 }
 
 TransferButtons MakeTransferButtons(QDialog* dialog, bool right) {
+    // Alt+R, Alt+S, Alt+O and Alt+C press them; the names stay the plain words.
     auto make = [dialog](const char* text) {
-        return MakeButton(QString::fromLatin1(text), QString::fromLatin1(text), dialog);
+        return MakeButton(QLatin1Char('&') + QString::fromLatin1(text), QString::fromLatin1(text),
+                          dialog);
     };
     TransferButtons t{new QHBoxLayout, make("RETRIEVE"), make("SEND"), make("OK"), make("CANCEL")};
     t.send->setDefault(true);
@@ -69,6 +80,33 @@ TransferButtons MakeTransferButtons(QDialog* dialog, bool right) {
     for (QPushButton* b : {t.retrieve, t.send, t.ok, t.cancel})
         t.row->addWidget(b);
     return t;
+}
+
+void AssistFields(QWidget* dialog, FieldAssist& assist, GroupId::Kind kind) {
+    for (QWidget* field : dialog->findChildren<QWidget*>()) {
+        auto* line = qobject_cast<QLineEdit*>(field);
+        const bool edit =
+            line && !line->isReadOnly() && !qobject_cast<QComboBox*>(field->parentWidget());
+        if (!edit && !qobject_cast<QComboBox*>(field))
+            continue;
+        // A segment's field is named by its row and segment: "SV_3".
+        std::string name = field->objectName().toStdString();
+        const ParameterRow* row = FindRow(kind, name);
+        if (!row && name.find('_') != std::string::npos)
+            row = FindRow(kind, name.substr(0, name.rfind('_')));
+        assist.Add(field, QString::fromLatin1(row && row->help ? row->help : ""));
+    }
+}
+
+void MarkAgainstReference(FieldAssist& assist, const ParameterSet* set, GroupId group,
+                          const std::function<void()>& fill) {
+    if (!set || set->ReferenceOf(group).kind.empty()) {
+        assist.ClearReference();
+        return;
+    }
+    const ParameterSet::Origin& origin = set->ReferenceOf(group);
+    assist.SetReference(assist.TextsShownBy(fill), QString::fromStdString(origin.kind),
+                        QString::fromStdString(origin.note));
 }
 
 } // namespace groupdialog

@@ -3,11 +3,17 @@
 // Building blocks of the group editor dialogs (system setup, advanced, PID group): rows of
 // label and control in titled boxes, and the RETRIEVE, SEND, OK, CANCEL row.
 
+#include "image/group_id.h"
+#include "transfers/parameter_set.h"
+
 #include <QString>
+
+#include <functional>
 
 #include <string>
 #include <vector>
 
+class FieldAssist;
 class QComboBox;
 class QDialog;
 class QGridLayout;
@@ -44,5 +50,14 @@ struct TransferButtons {
     QPushButton *retrieve, *send, *ok, *cancel;
 };
 TransferButtons MakeTransferButtons(QDialog* dialog, bool right);
+
+// Hands every edit field and drop-down of `dialog` to `assist`, with the help text of the
+// catalogue row of `kind` its name matches.
+void AssistFields(QWidget* dialog, FieldAssist& assist, GroupId::Kind kind);
+
+// Marks the fields of `assist` against the reference of `group` in `set`: `fill` puts the
+// texts of the reference values into the fields (the dialog's own fill step).
+void MarkAgainstReference(FieldAssist& assist, const ParameterSet* set, GroupId group,
+                          const std::function<void()>& fill);
 
 } // namespace groupdialog

@@ -2,6 +2,7 @@
 
 #include "widgets/dialog_support_qt.h"
 #include "widgets/enter_cancels_qt.h"
+#include "widgets/window_fit_qt.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -58,12 +59,11 @@ GuaranteedSoakDialog::GuaranteedSoakDialog(PatternWorkingState& state, const Par
     connect(buttons.ok, &QPushButton::clicked, this, &GuaranteedSoakDialog::OnOk);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons.row);
+    AddFittingFields(layout, grid, buttons.row, this);
 
     PushTexts();
     MakeEnterCancel(this);
-    CenterOnPointer(this);
+    CenterOnParent(this);
 }
 
 void GuaranteedSoakDialog::PushTexts() {

@@ -1,6 +1,7 @@
 #include "editors/pattern_graph_dialog.h"
 
 #include "editors/pattern_graph_widget.h"
+#include "widgets/window_fit_qt.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -28,6 +29,7 @@ PatternGraphDialog::PatternGraphDialog(PatternWorkingState& state, const Paramet
     : QDialog(parent), m_state(state), m_image(image) {
     setWindowTitle(
         QStringLiteral("Display      START:Click anywhere     QUIT:Right Click anywhere"));
+    CenterOnParent(this);
     QFont small = font();
     small.setPixelSize(10);
     setFont(small);

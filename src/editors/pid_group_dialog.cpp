@@ -4,6 +4,8 @@
 #include "image/parameter_catalogue.h"
 #include "widgets/dialog_support_qt.h"
 #include "widgets/enter_cancels_qt.h"
+#include "widgets/field_assist_qt.h"
+#include "widgets/window_fit_qt.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -26,7 +28,8 @@ std::string S(const QString& text) {
 
 PidGroupDialog::PidGroupDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
                                QWidget* parent, TransferContext* link)
-    : QDialog(parent), m_form(image, messages), m_messages(messages), m_cursor(cursor) {
+    : QDialog(parent), m_form(image, messages), m_messages(messages), m_cursor(cursor),
+      m_image(image), m_assist(new FieldAssist(messages, this)) {
     setWindowTitle(QStringLiteral("SETTING OF PID GROUP"));
     if (link)
         m_form.UseLink(*link);
@@ -70,16 +73,19 @@ PidGroupDialog::PidGroupDialog(ParameterImage& image, Messages& messages, Cursor
 
     const groupdialog::TransferButtons buttons = groupdialog::MakeTransferButtons(this, false);
 
+    auto* fields = new QVBoxLayout;
+    fields->addWidget(kind);
+    fields->addLayout(columns);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(kind);
-    layout->addLayout(columns);
-    layout->addLayout(buttons.row);
+    AddFittingFields(layout, fields, buttons.row, this);
+    CenterOnParent(this);
 
     connect(m_groups, &QButtonGroup::idClicked, this, &PidGroupDialog::OnGroup);
     connect(buttons.retrieve, &QPushButton::clicked, this, &PidGroupDialog::OnRetrieve);
     connect(buttons.send, &QPushButton::clicked, this, &PidGroupDialog::OnSend);
     connect(buttons.ok, &QPushButton::clicked, this, &PidGroupDialog::OnOk);
 
+    groupdialog::AssistFields(this, *m_assist, GroupId::Kind::PidGroup);
     m_form.Open();
     m_groups->button(0)->setChecked(true);
     FillControls();
@@ -116,7 +122,33 @@ void PidGroupDialog::TakeTexts() {
     t.I = isInteger ? std::optional<int32_t>(i) : std::nullopt;
 }
 
+void PidGroupDialog::UseReference(const ParameterSet& set) {
+    m_set = &set;
+    ShowMarks();
+}
+
 void PidGroupDialog::FillControls() {
+    FillFields();
+    ShowMarks();
+}
+
+void PidGroupDialog::ShowMarks() {
+    if (!m_set)
+        return;
+    ParameterImage image = m_image;
+    image.pid = m_set->Reference().pid;
+    RecordingMessages quiet;
+    PidGroupForm reference(image, quiet);
+    reference.SelectGroup(m_form.Group());
+    const PidGroupTexts mine = m_form.Texts();
+    groupdialog::MarkAgainstReference(*m_assist, m_set, GroupId::Pid(m_form.Group() + 1), [&] {
+        m_form.Texts() = reference.Texts();
+        FillFields();
+        m_form.Texts() = mine;
+    });
+}
+
+void PidGroupDialog::FillFields() {
     const PidGroupTexts& t = m_form.Texts();
     m_p->setText(Q(t.P));
     m_i->setText(t.I ? QString::number(*t.I) : QString());

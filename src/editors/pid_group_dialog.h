@@ -4,8 +4,11 @@
 #include "image/parameter_image.h"
 #include "operator/cursor.h"
 #include "operator/messages.h"
+#include "transfers/parameter_set.h"
 
 #include <QDialog>
+
+class FieldAssist;
 
 #include <array>
 
@@ -21,6 +24,10 @@ public:
     PidGroupDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
                    QWidget* parent = nullptr, TransferContext* link = nullptr);
 
+    // Marks the fields that differ from what `set` knows the controller (or the file)
+    // holds.
+    void UseReference(const ParameterSet& set);
+
     const PidGroupForm& Form() const { return m_form; }
     // Shows group 0..8, as its radio button does.
     void ShowGroup(int group);
@@ -28,7 +35,11 @@ public:
 private:
     QLineEdit* AddField(class QGridLayout* grid, int row, const char* mnemonic);
     void TakeTexts();
+    // The fields from the form's texts, then the marks of those that differ from the
+    // reference values.
     void FillControls();
+    void FillFields();
+    void ShowMarks();
     void OnGroup(int group);
     void OnRetrieve();
     void OnSend();
@@ -42,4 +53,8 @@ private:
     QLineEdit *m_mvH = nullptr, *m_mvL = nullptr, *m_knl = nullptr, *m_ar = nullptr;
     QLineEdit* m_man = nullptr;
     QComboBox* m_rev = nullptr;
+
+    const ParameterImage& m_image;
+    FieldAssist* m_assist = nullptr;
+    const ParameterSet* m_set = nullptr;
 };

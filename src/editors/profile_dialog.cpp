@@ -2,6 +2,7 @@
 
 #include "editors/profile_geometry.h"
 #include "editors/report_qtcore.h"
+#include "widgets/window_fit_qt.h"
 
 #include <QPainter>
 #include <QVBoxLayout>
@@ -39,6 +40,7 @@ ProfileDialog::ProfileDialog(const PatternWorkingState& state, const ParameterIm
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("PROFILE  PATTERN %1").arg(state.selectedPattern));
     setSizeGripEnabled(true);
+    CenterOnParent(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(new ProfileView(

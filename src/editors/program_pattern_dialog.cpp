@@ -9,6 +9,8 @@
 #include "image/parameter_catalogue.h"
 #include "widgets/dialog_support_qt.h"
 #include "widgets/enter_cancels_qt.h"
+#include "widgets/field_assist_qt.h"
+#include "widgets/window_fit_qt.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -54,13 +56,19 @@ ProgramPatternDialog::ProgramPatternDialog(ParameterImage& image, Messages& mess
         m_form.UseLink(*link);
     m_labelColumnWidth = fontMetrics().horizontalAdvance(QStringLiteral("ON time")) + 24;
 
+    auto* fields = new QVBoxLayout;
+    fields->addWidget(BuildTopRow());
+    fields->addWidget(BuildSetValueGroup());
+    fields->addWidget(BuildTimeSignalGroup());
+    auto* bottom = new QVBoxLayout;
+    bottom->addWidget(BuildBottomRow());
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(BuildTopRow());
-    layout->addWidget(BuildSetValueGroup());
-    layout->addWidget(BuildTimeSignalGroup());
-    layout->addWidget(BuildBottomRow());
+    AddFittingFields(layout, fields, bottom, this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    CenterOnParent(this);
 
+    m_assist = new FieldAssist(messages, this);
+    groupdialog::AssistFields(this, *m_assist, GroupId::Kind::Pattern);
     m_form.Open();
     PushControls();
     MakeEnterInDropDownsPressDefault(this);
@@ -220,7 +228,9 @@ QWidget* ProgramPatternDialog::BuildBottomRow() {
                          {"CANCEL", &QDialog::reject, 2, 1}};
     for (const auto& b : actionButtons) {
         const QString text = QString::fromLatin1(b.text);
-        QPushButton* button = MakeButton(text, text, row);
+        // Alt+R, Alt+S, Alt+O and Alt+C, as in the other editors.
+        const bool transfer = b.row > 0;
+        QPushButton* button = MakeButton(transfer ? QLatin1Char('&') + text : text, text, row);
         connect(button, &QPushButton::clicked, this, b.slot);
         actions->addWidget(button, b.row, b.column);
         // Enter in a field sends.
@@ -244,7 +254,38 @@ void ProgramPatternDialog::ReadControls() {
     f.link = m_link->currentText().toStdString();
 }
 
+void ProgramPatternDialog::UseReference(const ParameterSet& set) {
+    m_set = &set;
+    ShowMarks();
+}
+
 void ProgramPatternDialog::PushControls() {
+    PushFields();
+    ShowMarks();
+}
+
+void ProgramPatternDialog::ShowMarks() {
+    if (!m_set)
+        return;
+    // The reference pattern as this editor would show it, with the same selections.
+    ParameterImage image = m_form.Image();
+    image.pattern = m_set->Reference().pattern;
+    RecordingMessages quiet;
+    NoCursor still;
+    ProgramPatternForm reference(image, quiet, still);
+    reference.Open();
+    reference.SelectPattern(m_form.SelectedPattern());
+    reference.SelectTimeSignal(m_form.SelectedTimeSignal());
+    const PatternFields mine = m_form.Fields();
+    groupdialog::MarkAgainstReference(*m_assist, m_set, GroupId::Pattern(m_form.SelectedPattern()),
+                                      [&] {
+                                          m_form.Fields() = reference.Fields();
+                                          PushFields();
+                                          m_form.Fields() = mine;
+                                      });
+}
+
+void ProgramPatternDialog::PushFields() {
     const PatternFields& f = m_form.Fields();
     for (int s = 0; s < kSegments; ++s) {
         m_sv[s]->setText(Q(f.sv[s]));

@@ -4,8 +4,11 @@
 #include "image/parameter_image.h"
 #include "operator/cursor.h"
 #include "operator/messages.h"
+#include "transfers/parameter_set.h"
 
 #include <QDialog>
+
+class FieldAssist;
 
 #include <array>
 
@@ -26,6 +29,9 @@ public:
     const ProgramPatternForm& Form() const { return m_form; }
     // Shows pattern n (1..9), as its pattern button does.
     void ShowPattern(int n) { OnPattern(n); }
+    // Marks the fields that differ from what `set` knows the controller (or the file)
+    // holds for the pattern shown.
+    void UseReference(const ParameterSet& set);
 
 private:
     using Row = std::array<QLineEdit*, PatternFields::kSegments>;
@@ -38,7 +44,10 @@ private:
                      Row& fields);
 
     void ReadControls();
+    // The fields from the form, then the marks of those that differ from the reference.
     void PushControls();
+    void PushFields();
+    void ShowMarks();
 
     void OnPattern(int n);
     void OnTimeSignal(int k);
@@ -63,4 +72,6 @@ private:
     QLineEdit* m_cyclic = nullptr;
     QComboBox* m_link = nullptr;
     int m_labelColumnWidth = 0; // shared by both segment grids so their columns line up
+    FieldAssist* m_assist = nullptr;
+    const ParameterSet* m_set = nullptr;
 };

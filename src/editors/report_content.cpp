@@ -121,7 +121,7 @@ ReportPage PatternPage(int n, const ParameterImage& image,
 } // namespace
 
 std::string ReportContent::HeaderLine(int index) const {
-    return "Model code " + modelCode + "    " + source + "    " + created + "    Page " +
+    return "model code " + modelCode + "    " + source + "    " + created + "    Page " +
            std::to_string(index + 1) + " of " + std::to_string(pages.size());
 }
 
@@ -165,8 +165,30 @@ ReportContent BuildReport(const ParameterImage& image, const ReportOptions& opti
         for (ParameterEntry& e : ListGroup(image, GroupId::Pid(g), listing))
             pid.push_back(std::move(e));
     report.pages.push_back(PidPage(pid, setup));
-    for (int n = 1; n <= ParameterImage::kPatterns; ++n)
-        report.pages.push_back(
-            PatternPage(n, image, ListGroup(image, GroupId::Pattern(n), listing)));
+    // One line for every pattern on a summary page; a page of its own only for a pattern
+    // with a segment in use.
+    ReportPage summary;
+    summary.title = "PROGRAM PATTERNS";
+    summary.notes.push_back("A pattern with no segment in use has no page of its own.");
+    ReportTable table;
+    table.header = {"Pattern", "Segments in use", "PVSTART", "CYCLIC OPERATION", "LINK"};
+    table.widths = {1.0, 1.4, 1.0, 1.6, 1.0};
+    std::vector<ReportPage> patternPages;
+    for (int n = 1; n <= ParameterImage::kPatterns; ++n) {
+        const std::vector<ParameterEntry> entries = ListGroup(image, GroupId::Pattern(n), listing);
+        std::map<std::string, std::string> setting;
+        for (const ParameterEntry& e : entries)
+            setting[e.row->mnemonic] = e.text;
+        const int used = UsedSegmentCount(image.pattern[static_cast<size_t>(n - 1)]);
+        table.rows.push_back({std::to_string(n),
+                              used ? std::to_string(used) + " of 20" : "none (no page)",
+                              setting["PVST"], setting["CYCL"], setting["LINK"]});
+        if (used > 0)
+            patternPages.push_back(PatternPage(n, image, entries));
+    }
+    summary.tables.push_back(std::move(table));
+    report.pages.push_back(std::move(summary));
+    for (ReportPage& page : patternPages)
+        report.pages.push_back(std::move(page));
     return report;
 }

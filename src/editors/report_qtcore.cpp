@@ -204,7 +204,10 @@ void PaintProfile(QPainter& p, const QRectF& area, const ProfileGeometry& g) {
         p.setPen(grid);
         p.drawLine(QPointF(X(t), top), QPointF(X(t), bottom));
         p.setPen(text);
-        p.drawText(QRectF(X(t) - 30, bottom + 1, 60, 10), Qt::AlignHCenter | Qt::AlignTop,
+        // The first label starts at the axis, clear of the value labels left of it.
+        const bool first = t <= 0;
+        p.drawText(QRectF(first ? X(t) : X(t) - 30, bottom + 1, 60, 10),
+                   (first ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignTop,
                    Q(FormatElapsed(t, g.tmu)));
     }
     p.drawText(QRectF(right - 200, area.bottom() - 10, 200, 10), Qt::AlignRight | Qt::AlignVCenter,

@@ -2,6 +2,7 @@
 
 #include "widgets/dialog_support_qt.h"
 #include "widgets/enter_cancels_qt.h"
+#include "widgets/window_fit_qt.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
@@ -39,12 +40,11 @@ SegmentPidDialog::SegmentPidDialog(PatternWorkingState& state, const ParameterIm
     connect(buttons.ok, &QPushButton::clicked, this, &SegmentPidDialog::OnOk);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons.row);
+    AddFittingFields(layout, grid, buttons.row, this);
 
     PushTexts();
     MakeEnterCancel(this);
-    CenterOnPointer(this);
+    CenterOnParent(this);
 }
 
 void SegmentPidDialog::PushTexts() {

@@ -5,6 +5,8 @@
 #include "values/conversions.h"
 #include "widgets/dialog_support_qt.h"
 #include "widgets/enter_cancels_qt.h"
+#include "widgets/field_assist_qt.h"
+#include "widgets/window_fit_qt.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -53,11 +55,13 @@ std::string IntText(const std::optional<int>& value) {
 
 SystemSetupDialog::SystemSetupDialog(ParameterImage& image, Messages& messages,
                                      CursorControl& cursor, QWidget* parent, TransferContext* link)
-    : QDialog(parent), m_messages(messages), m_cursor(cursor), m_form(image.systemSetup, messages) {
+    : QDialog(parent), m_messages(messages), m_cursor(cursor), m_form(image.systemSetup, messages),
+      m_image(image), m_assist(new FieldAssist(messages, this)) {
     setWindowTitle(QStringLiteral("SYSTEM PARAMETER"));
     if (link)
         m_form.UseLink(*link);
     BuildControls();
+    groupdialog::AssistFields(this, *m_assist, GroupId::Kind::SystemSetup);
     m_form.Open();
     FillControls();
     MakeEnterInDropDownsPressDefault(this);
@@ -152,8 +156,8 @@ void SystemSetupDialog::BuildControls() {
     connect(buttons.ok, &QPushButton::clicked, this, &SystemSetupDialog::OnOk);
 
     auto* top = new QVBoxLayout(this);
-    top->addLayout(columns);
-    top->addLayout(buttons.row);
+    AddFittingFields(top, columns, buttons.row, this);
+    CenterOnParent(this);
 
     // Only the user's edits are guarded; filling the fields uses setText, which does
     // not emit textEdited.
@@ -193,7 +197,32 @@ void SystemSetupDialog::TakeTexts() {
     t.STN = Text(m_stn);
 }
 
+void SystemSetupDialog::UseReference(const ParameterSet& set) {
+    m_set = &set;
+    ShowMarks();
+}
+
 void SystemSetupDialog::FillControls() {
+    FillFields();
+    ShowMarks();
+}
+
+void SystemSetupDialog::ShowMarks() {
+    if (!m_set)
+        return;
+    SystemSetupRecord record = m_set->Reference().systemSetup;
+    RecordingMessages quiet;
+    SystemSetupForm reference(record, quiet);
+    reference.Show();
+    const SystemSetupTexts mine = m_form.Texts();
+    groupdialog::MarkAgainstReference(*m_assist, m_set, GroupId::SystemSetup(), [&] {
+        m_form.Texts() = reference.Texts();
+        FillFields();
+        m_form.Texts() = mine;
+    });
+}
+
+void SystemSetupDialog::FillFields() {
     const SystemSetupTexts& t = m_form.Texts();
     SetText(m_pvt, t.PVT);
     SetText(m_pvu, t.PVU);

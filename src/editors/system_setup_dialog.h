@@ -4,8 +4,11 @@
 #include "image/parameter_image.h"
 #include "operator/cursor.h"
 #include "operator/messages.h"
+#include "transfers/parameter_set.h"
 
 #include <QDialog>
+
+class FieldAssist;
 
 class QComboBox;
 class QLineEdit;
@@ -18,10 +21,18 @@ public:
     SystemSetupDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
                       QWidget* parent = nullptr, TransferContext* link = nullptr);
 
+    // Marks the fields that differ from what `set` knows the controller (or the file)
+    // holds.
+    void UseReference(const ParameterSet& set);
+
 private:
     void BuildControls();
     void TakeTexts();
+    // The fields from the form's texts, then the marks of those that differ from the
+    // reference values.
     void FillControls();
+    void FillFields();
+    void ShowMarks();
     void OnScaleEdited(bool upper);
     void OnRetrieve();
     void OnSend();
@@ -39,4 +50,8 @@ private:
     QLineEdit *m_a01f = nullptr, *m_a01b = nullptr, *m_a02f = nullptr, *m_a02b = nullptr;
     QComboBox *m_tmu = nullptr, *m_tmdt = nullptr, *m_stm = nullptr, *m_stn = nullptr;
     QLineEdit *m_endt = nullptr, *m_gsh = nullptr, *m_gsl = nullptr, *m_gst = nullptr;
+
+    const ParameterImage& m_image;
+    FieldAssist* m_assist = nullptr;
+    const ParameterSet* m_set = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "files/file_path.h"
 #include "widgets/dialog_support_qt.h"
+#include "widgets/window_fit_qt.h"
 
 #include <QDir>
 
@@ -54,7 +55,7 @@ FileNameDialog::FileNameDialog(QWidget* parent, bool forWriting, FilePrompts* pr
     layout->addWidget(note);
     layout->addLayout(fields);
     layout->addLayout(buttons.row);
-    CenterOnPointer(this);
+    CenterOnParent(this);
 }
 
 void FileNameDialog::OnBrowse() {
@@ -62,7 +63,7 @@ void FileNameDialog::OnBrowse() {
     FilePrompts& prompts = m_prompts ? *m_prompts : system;
     const QString picked = QString::fromStdString(
         prompts.PickPath(m_forWriting ? FilePrompts::Purpose::Save : FilePrompts::Purpose::Open,
-                         windowTitle().toStdString(), "SYLK files (*.slk *.SLK);;All files (*)"));
+                         windowTitle().toStdString(), "Parameter files (*.slk);;All files (*)"));
     if (picked.isEmpty())
         return;
 #ifdef _WIN32

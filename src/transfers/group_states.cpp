@@ -45,6 +45,7 @@ void GroupStates::Set(GroupId group, GroupState state, const std::string& when) 
     e.state = state;
     e.when = when;
     e.from.clear();
+    e.cause.clear();
 }
 
 void GroupStates::Connected(const ParameterImage& image, const TransferResult& result, bool retry,
@@ -71,6 +72,7 @@ void GroupStates::Connected(const ParameterImage& image, const TransferResult& r
         // stays.
         if (among(failed, g)) {
             Set(g, GroupState::ReadFailed, when);
+            EntryOf(g).cause = result.causes.empty() ? std::string() : result.causes.back();
             continue;
         }
         if (among(unread, g)) {
@@ -127,9 +129,10 @@ void GroupStates::Retrieved(const ParameterImage& image, GroupId group, bool ok,
 }
 
 void GroupStates::Sent(const ParameterImage& image, GroupId group, TransferOutcome outcome,
-                       const std::string& when, const std::string& from) {
+                       const std::string& when, const std::string& from, const std::string& cause) {
     SentState(image, group, outcome, when);
     EntryOf(group).from = from;
+    EntryOf(group).cause = cause;
 }
 
 void GroupStates::SentState(const ParameterImage& image, GroupId group, TransferOutcome outcome,

@@ -38,6 +38,8 @@ public:
         bool unsent = false; // holds an edit neither sent nor written to a file since
         // Sent as part of a whole set: where the set came from ("file oven3.slk").
         std::string from;
+        // A read or SEND that failed: what failed and the link's reason.
+        std::string cause;
     };
 
     GroupStates();
@@ -55,7 +57,7 @@ public:
     bool Observe(const ParameterImage& image, const std::string& when);
     void Retrieved(const ParameterImage& image, GroupId group, bool ok, const std::string& when);
     void Sent(const ParameterImage& image, GroupId group, TransferOutcome outcome,
-              const std::string& when, const std::string& from = "");
+              const std::string& when, const std::string& from = "", const std::string& cause = "");
     // A Compare with the controller: `differing` lists the groups with differences.
     void ComparedWithController(const std::vector<GroupId>& differing, const std::string& when);
 

@@ -15,6 +15,19 @@ void ParameterSet::Connected(const TransferResult& result, ImageSource controlle
         controller.modelCode = FourteenCharacters(m_image.modelCode.data());
     m_source = controller;
     m_states.Connected(m_image, result, false, when);
+    TakeReadGroups(result, when);
+}
+
+void ParameterSet::TakeReference(GroupId group, const std::string& kind, const std::string& note) {
+    CopyGroup(m_image, m_reference, group);
+    m_origins[static_cast<size_t>(group.Index())] = {kind, note};
+}
+
+void ParameterSet::TakeReadGroups(const TransferResult& result, const std::string& when) {
+    const std::vector<GroupId> unread = GroupsOfFailedReads(result);
+    for (GroupId group : AllGroups())
+        if (std::find(unread.begin(), unread.end(), group) == unread.end())
+            TakeReference(group, "controller", "read " + when.substr(0, 5));
 }
 
 void ParameterSet::Retried(const TransferResult& result, const std::string& when) {
@@ -26,14 +39,22 @@ void ParameterSet::Retried(const TransferResult& result, const std::string& when
         m_source.modelCodeRead = true;
         m_source.modelCode = FourteenCharacters(m_image.modelCode.data());
     }
+    const std::vector<GroupId> before = GroupsOfFailedReads(m_lastConnect);
     m_lastConnect = result;
     m_states.Connected(m_image, result, true, when);
+    // Only the groups this retry read anew.
+    const std::vector<GroupId> unread = GroupsOfFailedReads(result);
+    for (GroupId group : before)
+        if (std::find(unread.begin(), unread.end(), group) == unread.end())
+            TakeReference(group, "controller", "read " + when.substr(0, 5));
 }
 
 void ParameterSet::FileRead(const std::string& path, const std::string& when) {
     m_source = ImageSource::File(path);
     m_lastConnect = TransferResult{}; // nothing the controller left unread is wanted now
     m_states.FileRead(m_image, when);
+    for (GroupId group : AllGroups())
+        TakeReference(group, "file", path.substr(path.find_last_of("/\\") + 1));
 }
 
 void ParameterSet::HistoryLoaded(const std::string& snapshot, const std::string& modelCode,
@@ -44,6 +65,8 @@ void ParameterSet::HistoryLoaded(const std::string& snapshot, const std::string&
     m_source.modelCode = modelCode;
     m_lastConnect = TransferResult{};
     m_states.FileRead(m_image, when, GroupState::LoadedFromHistory);
+    for (GroupId group : AllGroups())
+        TakeReference(group, "history", snapshot.substr(0, snapshot.find(" of ")));
 }
 
 void ParameterSet::FileWritten(const std::string& when) {
@@ -58,23 +81,30 @@ void ParameterSet::Observe(const std::string& when) {
 
 void ParameterSet::Retrieved(GroupId group, bool ok, const std::string& when) {
     m_states.Retrieved(m_image, group, ok, when);
+    if (ok)
+        TakeReference(group, "controller", "read " + when.substr(0, 5));
 }
 
-void ParameterSet::Sent(GroupId group, TransferOutcome outcome, const std::string& when) {
-    m_states.Sent(m_image, group, outcome, when);
+void ParameterSet::Sent(GroupId group, TransferOutcome outcome, const std::string& when,
+                        const std::string& cause) {
+    m_states.Sent(m_image, group, outcome, when, "", cause);
+    if (outcome == TransferOutcome::Verified)
+        TakeReference(group, "controller", "sent and verified " + when.substr(0, 5));
 }
 
-void ParameterSet::SentAll(const std::vector<std::pair<GroupId, TransferOutcome>>& outcomes,
-                           const std::string& when) {
+void ParameterSet::SentAll(const std::vector<GroupOutcome>& outcomes, const std::string& when) {
     // "from file oven3.slk", "from controller, read at 09:12"
     ImageSource source = m_source;
     source.editedSince = false;
     std::string from = "from " + source.Describe();
     if (m_source.IsFile())
         from = "from file " + m_source.path.substr(m_source.path.find_last_of("/\\") + 1);
-    for (const auto& [group, outcome] : outcomes)
+    for (const auto& [group, outcome, cause] : outcomes) {
         m_states.Sent(m_image, group, outcome, when,
-                      outcome == TransferOutcome::Failed ? std::string() : from);
+                      outcome == TransferOutcome::Failed ? std::string() : from, cause);
+        if (outcome == TransferOutcome::Verified)
+            TakeReference(group, "controller", "sent and verified " + when.substr(0, 5));
+    }
 }
 
 void ParameterSet::ComparedWithController(const std::vector<GroupId>& differing,
@@ -106,6 +136,9 @@ SummaryHeader HeaderOf(const ParameterSet& set, const std::string& port) {
                        std::to_string(last.calls) + " reads failed";
     header.model = "model code " + ModelCodeText(set.Source());
     header.source = "source: " + set.Source().Describe();
+    if (!set.ConnectedOnce() && set.Source().kind == ImageSource::Kind::StartValues)
+        header.guidance = "Connect > Start reads the controller on port 1 (" + port +
+                          "); File > Read loads a parameter file.";
     return header;
 }
 

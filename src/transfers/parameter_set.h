@@ -6,6 +6,7 @@
 #include "transfers/group_states.h"
 #include "transfers/transfer_result.h"
 
+#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,11 +41,25 @@ public:
     // After an editor's store step: the groups whose records changed hold an edit.
     void Observe(const std::string& when);
     void Retrieved(GroupId group, bool ok, const std::string& when);
-    void Sent(GroupId group, TransferOutcome outcome, const std::string& when);
+    // `cause`: the link's reason when it failed.
+    void Sent(GroupId group, TransferOutcome outcome, const std::string& when,
+              const std::string& cause = "");
     // A whole set sent: each group's outcome, and where the set came from for its row.
-    void SentAll(const std::vector<std::pair<GroupId, TransferOutcome>>& outcomes,
-                 const std::string& when);
+    void SentAll(const std::vector<GroupOutcome>& outcomes, const std::string& when);
     void ComparedWithController(const std::vector<GroupId>& differing, const std::string& when);
+
+    // What the controller last returned for each group, or what the file (or the history's
+    // snapshot) held when the set came from one; the editors mark each field that differs
+    // from it.
+    const ParameterImage& Reference() const { return m_reference; }
+    // Where a group's reference came from: kind "controller", "file" or "history" (empty:
+    // none), note "read 09:12", "oven3.slk" or "snapshot 12".
+    struct Origin {
+        std::string kind, note;
+    };
+    const Origin& ReferenceOf(GroupId group) const {
+        return m_origins[static_cast<size_t>(group.Index())];
+    }
 
     // The reads Retry may still repeat: never one whose group something newer replaced
     // or edited.
@@ -54,7 +69,13 @@ public:
     std::string UnsentGroupList() const;
 
 private:
+    // The controller (or the file) now holds `group` as the image does.
+    void TakeReference(GroupId group, const std::string& kind, const std::string& note);
+    void TakeReadGroups(const TransferResult& result, const std::string& when);
+
     ParameterImage& m_image;
+    ParameterImage m_reference;
+    std::array<Origin, kGroupCount> m_origins{};
     GroupStates m_states;
     ImageSource m_source;
     TransferResult m_lastConnect;
@@ -66,6 +87,8 @@ struct SummaryHeader {
     std::string port;
     std::string model;
     std::string source;
+    // Until the first Connect or File Read: what to do first.
+    std::string guidance;
 };
 // `port` is port 1 as it is now ("rtu:/dev/ttyS0 9600 8E1, unit 1").
 SummaryHeader HeaderOf(const ParameterSet& set, const std::string& port);

@@ -42,12 +42,12 @@ std::vector<std::string> SendAllWarnings(const ParameterImage& set, const ImageS
     return lines;
 }
 
-std::vector<std::pair<GroupId, TransferOutcome>> SendAllOutcomes(const RestoreReport& report) {
+std::vector<GroupOutcome> SendAllOutcomes(const RestoreReport& report) {
     const std::vector<GroupId> unread = GroupsOfFailedReads(report.readBack);
     const auto has = [](const std::vector<GroupId>& groups, GroupId g) {
         return std::find(groups.begin(), groups.end(), g) != groups.end();
     };
-    std::vector<std::pair<GroupId, TransferOutcome>> outcomes;
+    std::vector<GroupOutcome> outcomes;
     for (const GroupSend& send : report.sends) {
         TransferOutcome outcome = TransferOutcome::Verified;
         if (!send.result.failed.empty())
@@ -56,7 +56,9 @@ std::vector<std::pair<GroupId, TransferOutcome>> SendAllOutcomes(const RestoreRe
             outcome = TransferOutcome::Done; // written, not read back
         else if (has(report.differs, send.group))
             outcome = TransferOutcome::Differs;
-        outcomes.push_back({send.group, outcome});
+        outcomes.push_back(
+            {send.group, outcome,
+             send.result.causes.empty() ? std::string() : send.result.causes.back()});
     }
     return outcomes;
 }

@@ -38,7 +38,7 @@ std::vector<std::string> SendAllWarnings(const ParameterImage& set, const ImageS
 // What each group sent came to for the summary: verified, written but not read back,
 // reads back otherwise, or failed (partly written counts as failed). Groups the send
 // never reached are left out.
-std::vector<std::pair<GroupId, TransferOutcome>> SendAllOutcomes(const RestoreReport& report);
+std::vector<GroupOutcome> SendAllOutcomes(const RestoreReport& report);
 
 // What the operator is told after a Send all: how it went, the restore's lines (each
 // group, the station, WDIS, the groups written and not, the verification) and where the

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "image/group_id.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -55,6 +57,13 @@ struct TransferResult {
     void Worsen(TransferOutcome outcome);
     // Takes in another part of the same transfer.
     void Merge(const TransferResult& part);
+};
+
+// What one group of a whole-set send came to, with the link's reason when it failed.
+struct GroupOutcome {
+    GroupId group;
+    TransferOutcome outcome = TransferOutcome::Done;
+    std::string cause;
 };
 
 // "SEND failed: write block 12, write block 9." with the last cause on the next line;

@@ -1,4 +1,6 @@
 #include "widgets/dialog_support_qt.h"
+#include "widgets/saved_settings_qt.h"
+#include "widgets/window_fit_qt.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -6,6 +8,7 @@
 #include <QCursor>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -14,25 +17,33 @@
 #include <QScreen>
 #include <QWidget>
 
+// Boxes open over the window that raised them: an editor's over that editor.
 void QtMessages::Show(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageCaption),
-                    QString::fromStdString(text), QMessageBox::Ok, m_parent);
+                    QString::fromStdString(text), QMessageBox::Ok, RaisingWindow(m_parent));
+    CenterOnParent(&box);
     box.exec();
 }
 
 std::string QtFilePrompts::PickPath(Purpose purpose, const std::string& title,
                                     const std::string& filters) {
-    const QString path =
-        purpose == Purpose::Save
-            ? QFileDialog::getSaveFileName(m_parent, Q(title), QString(), Q(filters))
-            : QFileDialog::getOpenFileName(m_parent, Q(title), QString(), Q(filters));
+    // The folder last used, per user.
+    SavedSettings saved;
+    const QString folder = saved.LastFolder();
+    const QString path = purpose == Purpose::Save
+                             ? QFileDialog::getSaveFileName(m_parent, Q(title), folder, Q(filters))
+                             : QFileDialog::getOpenFileName(m_parent, Q(title), folder, Q(filters));
+    if (!path.isEmpty())
+        saved.SetLastFolder(QFileInfo(path).absolutePath());
     return path.toStdString();
 }
 
 bool QtQuestions::Ask(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageCaption),
-                    QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, m_parent);
+                    QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
+                    RaisingWindow(m_parent));
     box.setDefaultButton(QMessageBox::No);
+    CenterOnParent(&box);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -70,6 +81,9 @@ QPushButton* MakeHelpButton(const QString& mnemonic, const std::string& helpText
     button->setObjectName(QStringLiteral("help_") + mnemonic);
     button->setAccessibleName(mnemonic);
     button->setAccessibleDescription(QStringLiteral("Help"));
+    // Out of the Tab order (Tab goes from field to field; F1 gives the same help), but a
+    // click still gives it the focus, so Enter shows the help again.
+    button->setFocusPolicy(Qt::ClickFocus);
     QObject::connect(button, &QPushButton::clicked, button,
                      [&messages, helpText] { messages.Show(helpText); });
     return button;

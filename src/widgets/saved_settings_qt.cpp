@@ -5,6 +5,8 @@
 namespace {
 const QString kPort1 = QStringLiteral("port1/setting");
 const QString kVerify = QStringLiteral("port1/verifyAfterSend");
+const QString kGeometry = QStringLiteral("window/geometry");
+const QString kLastFolder = QStringLiteral("files/lastFolder");
 } // namespace
 
 SavedSettings::SavedSettings(const QString& file)
@@ -29,5 +31,23 @@ bool SavedSettings::VerifyAfterSend() const {
 
 void SavedSettings::SetVerifyAfterSend(bool on) {
     m_settings->setValue(kVerify, on);
+    m_settings->sync();
+}
+
+QByteArray SavedSettings::WindowGeometry() const {
+    return m_settings->value(kGeometry).toByteArray();
+}
+
+void SavedSettings::SetWindowGeometry(const QByteArray& geometry) {
+    m_settings->setValue(kGeometry, geometry);
+    m_settings->sync();
+}
+
+QString SavedSettings::LastFolder() const {
+    return m_settings->value(kLastFolder).toString();
+}
+
+void SavedSettings::SetLastFolder(const QString& folder) {
+    m_settings->setValue(kLastFolder, folder);
     m_settings->sync();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -11,6 +12,8 @@ class QSettings;
 // "tqxloader"), or in one file for tests. Everything works with nothing saved.
 //   port1/setting          port 1 as TQXCOMM_PORT1 takes it ("rtu:/dev/ttyUSB0,baud=9600,...")
 //   port1/verifyAfterSend  read back and compare after every SEND (default on)
+//   window/geometry        the main window's size and place
+//   files/lastFolder       the folder Browse... last opened a file in
 class SavedSettings {
 public:
     // `file` empty: the user's own settings.
@@ -23,6 +26,12 @@ public:
 
     bool VerifyAfterSend() const;
     void SetVerifyAfterSend(bool on);
+
+    QByteArray WindowGeometry() const;
+    void SetWindowGeometry(const QByteArray& geometry);
+
+    QString LastFolder() const;
+    void SetLastFolder(const QString& folder);
 
 private:
     std::unique_ptr<QSettings> m_settings;

@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -131,6 +133,31 @@ TEST_F(PortSettingsFixture, ScanListsWhatAnswersAndChoosingOneFillsTheSettings) 
     found->setCurrentRow(1);
     EXPECT_EQ(dialog.Settings().unit, 9);
     EXPECT_EQ(dialog.Settings().device, "/dev/ttyUSB0");
+}
+
+// Nothing answers anywhere.
+class SilentScanPort : public FakeScanPort {
+public:
+    ScanProbe Probe(int, int) override { return {}; }
+};
+
+TEST_F(PortSettingsFixture, TcpShowsItsOwnRowsAndAnEmptyScanSaysWhatItTried) {
+    PortSettingsDialog dialog(ports, saved, nullptr,
+                              [] { return std::make_unique<SilentScanPort>(); });
+    dialog.SetSettings(Parse("rtu:/dev/ttyUSB0,unit=1"));
+    dialog.findChild<QRadioButton*>(QStringLiteral("tcp"))->click();
+    for (const char* serial : {"ports", "device", "baud", "parity", "stop", "allRates"})
+        EXPECT_TRUE(dialog.findChild<QWidget*>(QLatin1String(serial))->isHidden()) << serial;
+    EXPECT_FALSE(dialog.findChild<QWidget*>(QStringLiteral("host"))->isHidden());
+    EXPECT_EQ(dialog.findChild<QSpinBox*>(QStringLiteral("tcpPort"))->value(), 502);
+
+    dialog.findChild<QRadioButton*>(QStringLiteral("serial"))->click();
+    dialog.StartScan();
+    while (dialog.Scanning())
+        QApplication::processEvents();
+    EXPECT_EQ(dialog.ScanResultText(),
+              QString::fromUtf8("No controller answered on units 1\u201331 at 9600 8E1"));
+    EXPECT_TRUE(dialog.ResultText().isEmpty()) << "the Test line keeps its own result";
 }
 
 } // namespace

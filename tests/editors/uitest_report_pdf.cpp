@@ -50,7 +50,8 @@ bool HasLineStarting(const std::string& page, const std::string& start) {
 }
 
 // A known image: K 0 to 1200 degree C with one decimal; pattern 2 runs three segments,
-// the second with no set value; the other patterns keep their start values.
+// the second with no set value; patterns 1 and 3 keep their start values (all twenty
+// segments in use) and patterns 4 to 9 have none in use.
 ParameterImage KnownImage() {
     ParameterImage image;
     SetStartValues(image);
@@ -81,6 +82,8 @@ ParameterImage KnownImage() {
     p.Segment(2).SetTsOff(1, 25);
     p.Segment(4).SetTIME(kTimeNotUsed);
     p.Segment(4).SetSV(1234); // unused: never printed as a number
+    for (int n = 4; n <= ParameterImage::kPatterns; ++n)
+        image.pattern[static_cast<size_t>(n - 1)].Segment(1).SetTIME(kTimeNotUsed);
     return image;
 }
 
@@ -90,6 +93,7 @@ TEST(ReportPdf, EveryParameterOnItsPageWithHeaders) {
     const ParameterImage image = KnownImage();
     ReportOptions options;
     options.source = ImageSource::File("/data/kiln 3.slk");
+    options.source.editedSince = true;
     options.created = "2024-05-06 07:08";
 
     const auto start = std::chrono::steady_clock::now();
@@ -101,11 +105,13 @@ TEST(ReportPdf, EveryParameterOnItsPageWithHeaders) {
     EXPECT_LT(seconds, 5.0); // about 0.15 s on two cores; sanitizers are slower
 
     const std::vector<std::string> pages = PdfPages(pdf);
-    ASSERT_EQ(pages.size(), 12u);
+    // Setup, advanced, PID groups, the pattern summary and the three patterns in use.
+    ASSERT_EQ(pages.size(), 7u);
     for (size_t i = 0; i < pages.size(); ++i) {
         const std::string header =
-            "Model code not read file /data/kiln 3.slk 2024-05-06 07:08 Page " +
-            std::to_string(i + 1) + " of 12";
+            "model code not read loader memory: file /data/kiln 3.slk, edited since "
+            "2024-05-06 07:08 Page " +
+            std::to_string(i + 1) + " of 7";
         EXPECT_TRUE(HasLineStarting(pages[i], header)) << "page " << i + 1;
     }
     EXPECT_TRUE(HasLineStarting(pages[0], "SYSTEM SETUP"));
@@ -142,8 +148,12 @@ TEST(ReportPdf, EveryParameterOnItsPageWithHeaders) {
 
     // Pattern pages: a row per field over the segments; unused segments say so and show no
     // number; "----" stays "----".
-    for (int n = 1; n <= ParameterImage::kPatterns; ++n) {
-        const std::string& page = pages[2 + n];
+    EXPECT_TRUE(HasLineStarting(pages[3], "PROGRAM PATTERNS"));
+    EXPECT_TRUE(HasLineStarting(pages[3], "2 3 of 20 NO 0 OFF"));
+    for (int n = 4; n <= ParameterImage::kPatterns; ++n)
+        EXPECT_TRUE(HasLineStarting(pages[3], std::to_string(n) + " none (no page)")) << n;
+    for (int n = 1; n <= 3; ++n) {
+        const std::string& page = pages[3 + n];
         EXPECT_TRUE(HasLineStarting(page, "PROGRAM PATTERN " + std::to_string(n)));
         std::map<std::string, std::string> rows;
         const int used = n == 2 ? 3 : 20;
@@ -166,9 +176,9 @@ TEST(ReportPdf, EveryParameterOnItsPageWithHeaders) {
             HasLineStarting(page, "PVSTART: NO CYCLIC OPERATION: 0 LINK: OFF Segments in use: " +
                                       std::to_string(used) + " of 20"));
     }
-    EXPECT_TRUE(HasLineStarting(pages[4], "SV 600.0 ---- 1200.0 unused"));
-    EXPECT_EQ(pages[4].find("1234"), std::string::npos);
-    EXPECT_TRUE(HasLineStarting(pages[4], "Range: K 0 to 1200 degree C"));
+    EXPECT_TRUE(HasLineStarting(pages[5], "SV 600.0 ---- 1200.0 unused"));
+    EXPECT_EQ(pages[5].find("1234"), std::string::npos);
+    EXPECT_TRUE(HasLineStarting(pages[5], "Range: K 0 to 1200 degree C"));
 }
 
 TEST(ReportPdf, AnUnwritablePathIsAnErrorAndLeavesNoFile) {

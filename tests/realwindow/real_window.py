@@ -1,278 +1,24 @@
 #!/usr/bin/python3
-"""Drives the real loader as a person would: Xvfb with the xcb platform, a private D-Bus
-session with the accessibility bus, tqx-sim on a pseudo-terminal, widgets found through
-the accessibility tree and clicked or typed with xdotool, window titles read from X.
+"""Drives the real loader as a person would: titles, names, keys and the window during
+long transfers (see rw_harness.py for how).
 
     real_window.py TQXLOADER TQX_SIM
 
 Prints one line per case and closes with "N passed, N failed"; exits 1 when any failed.
 """
 import os
-import re
 import subprocess
 import sys
-import tempfile
 import time
 
-LOADER, SIM = sys.argv[1], sys.argv[2]
-WORK = tempfile.mkdtemp(prefix="tqx-realwindow.")
-children = []
+import rw_harness as h
 
-
-def start(argv, **kw):
-    p = subprocess.Popen(argv, **kw)
-    children.append(p)
-    return p
-
-
-def start_session():
-    """Xvfb on a free display, D-Bus and the accessibility bus; sets the environment."""
-    read_fd, write_fd = os.pipe()
-    start(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1600x1000x24", "-nolisten",
-           "tcp"], pass_fds=[write_fd], stderr=subprocess.DEVNULL)
-    os.close(write_fd)
-    display = b""
-    while not display.endswith(b"\n"):
-        chunk = os.read(read_fd, 16)
-        if not chunk:
-            sys.exit("real_window: Xvfb did not start")
-        display += chunk
-    os.environ["DISPLAY"] = ":" + display.decode().strip()
-    out = subprocess.check_output(["dbus-launch", "--sh-syntax"], text=True)
-    for name, value in re.findall(r"(\w+)='?([^';]*)'?;", out):
-        os.environ[name] = value
-    start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
-          stderr=subprocess.DEVNULL)
-    time.sleep(0.5)
-
-
-start_session()
-import pyatspi  # noqa: E402  (needs the session bus of start_session)
-
-# The registry up before any program starts: one that starts first may never show in it.
-for _ in range(100):
-    try:
-        if pyatspi.Registry.getDesktop(0).childCount >= 0:
-            break
-    except Exception:
-        pass
-    time.sleep(0.1)
-time.sleep(0.5)
-
-# --- the programs ---------------------------------------------------------------------
-
-pty = os.path.join(WORK, "pty")
-sim_log = open(os.path.join(WORK, "sim.log"), "w+")
-sim = start([SIM, "--pty", pty, "--verbose"], stdout=sim_log, stderr=subprocess.STDOUT)
-for _ in range(50):
-    if os.path.exists(pty):
-        break
-    time.sleep(0.1)
-env = dict(os.environ, TQXCOMM_PORT1="rtu:" + pty, QT_QPA_PLATFORM="xcb",
-           QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
-loader = start([LOADER], env=env, stderr=subprocess.DEVNULL)
-
-
-def writes():
-    """How many write requests the simulated controller has had."""
-    sim_log.flush()
-    with open(sim_log.name) as f:
-        return sum(1 for line in f if re.match(r"tqx-sim: #\d+ write", line))
-
-
-def requests():
-    with open(sim_log.name) as f:
-        return sum(1 for line in f if line.startswith("tqx-sim: #"))
-
-
-# --- finding and touching things -------------------------------------------------------
-
-def wait_for(what, timeout=10.0):
-    end = time.time() + timeout
-    while True:
-        try:
-            value = what()
-        except Exception:  # the tree changes under us while windows open and close
-            value = None
-        if value or time.time() > end:
-            return value
-        time.sleep(0.05)
-
-
-def application():
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name == "TQXLOADER961114":
-            return app
-    return None
-
-
-def window(title):
-    """The top-level window (frame or dialog) of the loader with this accessible name."""
-    def find():
-        app = application()
-        for w in app or []:
-            if w is not None and w.name == title and w.getState().contains(
-                    pyatspi.STATE_SHOWING):
-                return w
-        return None
-    return wait_for(find)
-
-
-def gone(title):
-    return wait_for(lambda: window_now(title) is None)
-
-
-def window_now(title):
-    app = application()
-    for w in app or []:
-        if w is not None and w.name == title and w.getState().contains(pyatspi.STATE_SHOWING):
-            return w
-    return None
-
-
-def descendants(node):
-    for child in node:
-        if child is None:
-            continue
-        yield child
-        yield from descendants(child)
-
-
-def control(win, role, name):
-    return wait_for(lambda: next(c for c in descendants(win)
-                                 if c.getRoleName() == role and c.name == name))
-
-
-def combo(win, name):
-    """An editable drop-down by the name of its edit field (on Linux the drop-down itself
-    is named by its value)."""
-    edit = control(win, "text", name)
-    assert edit is not None and edit.parent.getRoleName() == "combo box", "no drop-down " + name
-    return edit.parent
-
-
-def click(node, button=1, x_fraction=0.5):
-    box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    x = box.x + int(box.width * x_fraction)
-    y = box.y + box.height // 2
-    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", str(button)], check=True)
-
-
-def key(*keys):
-    for k in keys:
-        subprocess.run(["xdotool", "key", k], check=True)
-        time.sleep(0.15)
-
-
-def focus(node):
-    node.queryComponent().grabFocus()
-    wait_for(lambda: node.getState().contains(pyatspi.STATE_FOCUSED), 3)
-
-
-def x_titles():
-    """The names of every visible X window."""
-    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."],
-                         capture_output=True, text=True).stdout.split()
-    names = []
-    for wid in out:
-        r = subprocess.run(["xdotool", "getwindowname", wid], capture_output=True, text=True)
-        names.append(r.stdout.rstrip("\n"))
-    return names
-
-
-def menu(title_key, item_key):
-    give_focus("TQXLOADER")
-    key("alt+" + title_key)
-    time.sleep(0.3)
-    key(item_key)
-
-
-# --- the cases ---------------------------------------------------------------------------
-
-cases = []
-
-
-def case(name):
-    def register(body):
-        cases.append((name, body))
-        return body
-    return register
-
-
-def run_cases():
-    failed = 0
-    only = os.environ.get("TQX_RW_CASES")  # a pattern for the names of the cases to run
-    for name, body in cases:
-        if only and not re.search(only, name):
-            continue
-        try:
-            body()
-            print("ok    " + name, flush=True)
-        except Exception as e:  # a missing window fails its case, not the run
-            failed += 1
-            print("FAIL  %s: %s" % (name, e if isinstance(e, AssertionError) else repr(e)),
-                  flush=True)
-            # Whatever was left open would spoil the next case.
-            for _ in range(4):
-                key("Escape")
-    return failed
-
-
-titles_seen = []
-
-
-def give_focus(title):
-    """Without a window manager nobody hands the keyboard to a new window: do it."""
-    for wid in subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
-                               "^%s$" % re.escape(title)], capture_output=True,
-                              text=True).stdout.split():
-        subprocess.run(["xdotool", "windowfocus", "--sync", wid], check=False)
-
-
-def check_title(title):
-    """The window is up, and X shows its title exactly, with nothing appended."""
-    assert window(title) is not None, "no window %r" % title
-    give_focus(title)
-    names = wait_for(lambda: [n for n in x_titles() if n.startswith(title)], 3) or []
-    assert title in names, "X shows %r for %r" % (names, title)
-    titles_seen.append(title)
-
-
-def check_names(title):
-    """Every edit field and drop-down of the window has a name, and no two share one."""
-    win = window(title)
-    assert win is not None, "no window %r" % title
-    # A drop-down and its own edit field are one control; on Linux the drop-down itself
-    # is named by its value, and its edit field, which takes the typing, by what it is.
-    names = []
-    for c in descendants(win):
-        role = c.getRoleName()
-        if not c.getState().contains(pyatspi.STATE_SHOWING):
-            continue
-        if role == "combo box":
-            edits = [e for e in c if e is not None and e.getRoleName() == "text"]
-            names.append(edits[0].name if edits else "")
-        elif role == "text" and not (c.parent and c.parent.getRoleName() == "combo box"):
-            names.append(c.name)
-    assert names, "no fields found in %r" % title
-    unnamed = names.count("")
-    dupes = sorted({n for n in names if n and names.count(n) > 1})
-    assert unnamed == 0 and not dupes, "%s: %d fields, %d unnamed, shared: %s" % (
-        title, len(names), unnamed, dupes[:5])
-
-
-def close_box(back_to):
-    """Closes the message box on top with Enter and hands the keyboard back to the window
-    `back_to`, as a window manager would; returns the box's X title."""
-    box = window("TQXLOADER961114")
-    assert box is not None, "no message box"
-    give_focus("TQXLOADER961114")
-    names = [n for n in x_titles() if n.startswith("TQXLOADER961114")]
-    key("Return")
-    assert gone("TQXLOADER961114"), "the message box stayed"
-    give_focus(back_to)
-    return names
-
+h.begin(sys.argv[1], sys.argv[2])
+import pyatspi  # noqa: E402  (needs the session bus that begin() starts)
+from rw_harness import (WORK, case, check_names, check_title, click, close_box, combo,  # noqa: E402
+                        control, descendants, focus, gone, key, menu, requests, start,
+                        titles_seen, wait_for, window, window_now, writes, x_titles,
+                        application)
 
 @case("main window title and Alt+F opens the File menu")
 def _():
@@ -424,23 +170,23 @@ slow = False
 def restart_slow(latency_ms=150):
     """Ends the loader and the simulator and starts both again, the controller answering
     each call after `latency_ms`, under a window manager so that Alt+F4 is a real close."""
-    global loader, sim, sim_log, slow
+    global slow
     if slow:
         return
     slow = True
-    for p in (loader, sim):
+    for p in (h.loader, h.sim):
         p.terminate()
         p.wait(5)
     gone("TQXLOADER")
     start(["openbox", "--sm-disable"], stderr=subprocess.DEVNULL)
     time.sleep(1.0)  # a window manager that takes over under a starting client upsets it
     slow_pty = os.path.join(WORK, "slow-pty")
-    sim_log = open(os.path.join(WORK, "slow-sim.log"), "w+")
-    sim = start([SIM, "--pty", slow_pty, "--verbose", "--latency-ms", str(latency_ms)],
-                stdout=sim_log, stderr=subprocess.STDOUT)
+    h.sim_log = open(os.path.join(WORK, "slow-sim.log"), "w+")
+    h.sim = start([h.SIM, "--pty", slow_pty, "--verbose", "--latency-ms", str(latency_ms)],
+                  stdout=h.sim_log, stderr=subprocess.STDOUT)
     assert wait_for(lambda: os.path.exists(slow_pty), 5), "the slow simulator did not start"
-    loader = start([LOADER], env=dict(env, TQXCOMM_PORT1="rtu:" + slow_pty),
-                   stderr=subprocess.DEVNULL)
+    h.loader = start([h.LOADER], env=dict(h.env, TQXCOMM_PORT1="rtu:" + slow_pty),
+                     stderr=subprocess.DEVNULL)
     assert wait_for(lambda: window_now("TQXLOADER"), 40), "the loader did not show again"
 
 
@@ -505,46 +251,24 @@ def _():
     key("alt+F4")
     question = wait_for(lambda: button_in_box("A transfer with TQX is under way", "Yes"), 5)
     assert question is not None, "no closing question"
-    assert loader.poll() is None, "the loader ended before the question was answered"
+    assert h.loader.poll() is None, "the loader ended before the question was answered"
     click(question)
     answered = requests()
     for _ in range(6):  # whatever else asks before closing: an unsent edit
-        if wait_for(lambda: loader.poll() is not None, 3):
+        if wait_for(lambda: h.loader.poll() is not None, 3):
             break
         other = window_now("TQXLOADER961114")
         if other is not None:
             click(next(c for c in descendants(other) if c.getRoleName() == "push button"
                        and c.name.replace("&", "") in ("Yes", "OK")))
-    assert loader.poll() == 0, "the loader did not close (%s)" % loader.poll()
-    sim_log.flush()
-    with open(sim_log.name) as f:
+    assert h.loader.poll() == 0, "the loader did not close (%s)" % h.loader.poll()
+    h.sim_log.flush()
+    with open(h.sim_log.name) as f:
         last = [line for line in f if line.startswith("tqx-sim: #")][-1]
     assert requests() <= answered + 1, "calls went on after the answer"
     assert last.rstrip().endswith("ok"), "the last call was cut off: " + last
 
 
-def main():
-    started = time.time()
-    try:
-        if not wait_for(lambda: window_now("TQXLOADER"), 40):
-            print("FAIL  the loader did not show")
-            print("0 passed, 1 failed")
-            return 1
-        failed = run_cases()
-    finally:
-        for p in reversed(children):
-            p.terminate()
-        for p in children:
-            try:
-                p.wait(5)
-            except subprocess.TimeoutExpired:
-                p.kill()
-        subprocess.run(["pkill", "-f", "dbus-daemon.*" + os.environ.get(
-            "DBUS_SESSION_BUS_ADDRESS", "none").split("guid=")[-1]], check=False)
-    print("real window: %.1f s" % (time.time() - started))
-    print("%d passed, %d failed" % (len(cases) - failed, failed))
-    return 1 if failed else 0
-
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(h.main())

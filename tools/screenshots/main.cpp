@@ -23,7 +23,9 @@ int main(int argc, char** argv) {
     ctx.outputDir = outputDir;
     ctx.save = [&](QWidget* widget, const QString& name) {
         widget->show();
-        widget->adjustSize();
+        // A main window keeps the size it chose for itself; a dialog takes its natural size.
+        if (!widget->inherits("QMainWindow"))
+            widget->adjustSize();
         QApplication::processEvents();
         const QString path = QDir(outputDir).filePath(name + QStringLiteral(".png"));
         widget->grab().save(path);

@@ -25,9 +25,9 @@ struct Shell {
 
 } // namespace
 
+// At first start: the size the window chooses for itself and the line of guidance.
 TQX_SHOT("main_window") {
     Shell shell;
-    shell.frame.resize(640, 360);
     ctx.save(&shell.frame, QStringLiteral("main_window"));
 }
 

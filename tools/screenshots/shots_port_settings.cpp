@@ -56,6 +56,17 @@ TQX_SHOT("port_settings") {
     ctx.save(&dialog, QStringLiteral("port_settings"));
 }
 
+TQX_SHOT("port_settings_tcp") {
+    ::unsetenv("TQXCOMM_PORT1");
+    ShotPorts ports;
+    SavedSettings saved(QDir(ctx.outputDir).filePath(QStringLiteral("shot_settings.ini")));
+    PortSettingsDialog dialog(ports, saved);
+    PortSettings tcp;
+    ParsePortSettings("tcp:192.168.10.20:502,unit=2", tcp);
+    dialog.SetSettings(tcp);
+    ctx.save(&dialog, QStringLiteral("port_settings_tcp"));
+}
+
 TQX_SHOT("port_settings_scan") {
     ::unsetenv("TQXCOMM_PORT1");
     ShotPorts ports;

@@ -3,6 +3,15 @@
 #include "editors/advanced_dialog.h"
 #include "editors/system_setup_dialog.h"
 #include "image/parameter_catalogue.h"
+#include "operator/cursor.h"
+#include "transfers/parameter_set.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTextStream>
+#include <QToolTip>
 
 namespace {
 
@@ -60,4 +69,47 @@ TQX_SHOT("advanced") {
     NoCursor cursor;
     AdvancedDialog dialog(image, messages, cursor);
     ctx.save(&dialog, QStringLiteral("advanced"));
+}
+
+// SV-H typed over the value the controller returned: the field is marked, and its tooltip
+// gives the help text and the controller's value. The tooltip is a window of its own, so
+// it is drawn onto the dialog's picture where it appeared.
+TQX_SHOT("marked_field") {
+    ParameterImage image = DemoImage();
+    ParameterSet set(image);
+    set.Connected(TransferResult{},
+                  ImageSource::Controller("rtu:/dev/ttyUSB0 9600 8E1", 1, "09:12"), "09:12");
+    RecordingMessages messages;
+    NoCursor cursor;
+    AdvancedDialog dialog(image, messages, cursor);
+    dialog.UseReference(set);
+    dialog.show();
+    dialog.adjustSize();
+    auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("SV-H"));
+    if (!field)
+        return;
+    field->setText(QStringLiteral("1100"));
+    QApplication::processEvents();
+    const QPoint at = field->mapToGlobal(QPoint(field->width() / 2, field->height()));
+    QToolTip::showText(at, field->toolTip(), field);
+    QApplication::processEvents();
+    QWidget* tip = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->inherits("QTipLabel") && top->isVisible())
+            tip = top;
+    const QRect tipArea = tip ? QRect(dialog.mapFromGlobal(tip->pos()), tip->size()) : QRect();
+    // In device pixels, as the window itself is drawn at a large font's scale.
+    const qreal scale = dialog.devicePixelRatioF();
+    QPixmap picture(dialog.rect().united(tipArea).size() * scale);
+    picture.setDevicePixelRatio(scale);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.drawPixmap(0, 0, dialog.grab());
+    if (tip)
+        painter.drawPixmap(tipArea.topLeft(), tip->grab());
+    painter.end();
+    const QString path = QDir(ctx.outputDir).filePath(QStringLiteral("marked_field.png"));
+    picture.save(path);
+    QTextStream(stdout) << path << "\n";
+    QToolTip::hideText();
 }

@@ -1,0 +1,109 @@
+#include "app/port_settings_dialog.h"
+
+#include "link/port1.h"
+#include "widgets/dialog_support_qt.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+
+// Port settings' Scan: one probe at a time on the transfer worker, what answers listed in
+// the Scan box.
+
+QString PortSettingsDialog::ScanRange() const {
+    const PortSettings s = Settings();
+    QString at;
+    if (s.kind == PortSettings::Kind::Tcp)
+        at = QStringLiteral("%1:%2").arg(Q(s.host), Q(s.service));
+    else if (m_allRates->isChecked())
+        at = QStringLiteral("9600, 19200 and 38400 baud, even and no parity");
+    else
+        at =
+            QStringLiteral("%1 8%2%3").arg(s.baud).arg(QChar::fromLatin1(s.parity)).arg(s.stopBits);
+    return QStringLiteral("units %1%2%3 at %4")
+        .arg(m_firstUnit->value())
+        .arg(QChar(0x2013))
+        .arg(m_lastUnit->value())
+        .arg(at);
+}
+
+QString PortSettingsDialog::ScanResultText() const {
+    return m_scanResult->text();
+}
+
+bool PortSettingsDialog::Scanning() const {
+    return m_timer->isActive();
+}
+
+void PortSettingsDialog::StartScan() {
+    if (Scanning())
+        return;
+    m_found->clear();
+    m_foundSettings.clear();
+    m_scanPort = m_makeScanPort();
+    const std::vector<int> bauds = m_allRates->isChecked() ? CommonScanBauds() : std::vector<int>{};
+    m_busScan = std::make_unique<BusScan>(*m_scanPort, ScanLines(Settings(), bauds),
+                                          m_firstUnit->value(), m_lastUnit->value());
+    m_progress->setRange(0, m_busScan->Total());
+    m_progress->setValue(0);
+    m_scan->setEnabled(false);
+    m_stopScan->setEnabled(true);
+    m_scanResult->setText(QStringLiteral("Scanning %1 ...").arg(ScanRange()));
+    m_timer->start(0);
+}
+
+void PortSettingsDialog::ScanStep() {
+    if (!m_busScan || m_inStep)
+        return;
+    m_scanResult->setText(
+        QStringLiteral("Scanning %1").arg(Q(ShortPortText(m_busScan->Current()))));
+    m_inStep = true;
+    m_background([this] { m_busScan->Step(); });
+    m_inStep = false;
+    if (m_stopAfterStep)
+        return StopScan();
+    for (size_t i = m_foundSettings.size(); i < m_busScan->Found().size(); ++i) {
+        m_foundSettings.push_back(m_busScan->Found()[i]);
+        m_found->addItem(Q(DescribeScanFound(m_busScan->Found()[i])));
+    }
+    m_progress->setValue(m_busScan->Done());
+    if (m_busScan->Finished())
+        StopScan();
+}
+
+void PortSettingsDialog::StopScan() {
+    if (m_inStep) {
+        m_stopAfterStep = true; // the probe out on the worker finishes first
+        m_timer->stop();
+        return;
+    }
+    m_stopAfterStep = false;
+    m_timer->stop();
+    if (m_busScan) {
+        const std::string error = m_busScan->Error();
+        const size_t found = m_busScan->Found().size();
+        const QString range = ScanRange();
+        if (!error.empty())
+            m_scanResult->setText(Q(error));
+        else if (found == 0)
+            m_scanResult->setText(QStringLiteral("No controller answered on ") + range);
+        else if (m_fromEnvironment)
+            m_scanResult->setText(QStringLiteral("%1 controller(s) answered on %2; TQXCOMM_PORT1 "
+                                                 "decides what port 1 uses")
+                                      .arg(found)
+                                      .arg(range));
+        else
+            m_scanResult->setText(
+                QStringLiteral("%1 controller(s) answered on %2; choose one to use its settings")
+                    .arg(found)
+                    .arg(range));
+    }
+    m_busScan.reset();
+    m_scanPort.reset();
+    m_scan->setEnabled(true);
+    m_stopScan->setEnabled(false);
+}

@@ -1,0 +1,171 @@
+#!/usr/bin/python3
+"""The editors on a given screen, as a person meets them: every transfer button on the
+screen, message boxes over the window that raised them, fields marked where they differ
+from the controller, help on hover, and Tab from field to field.
+
+    fit_window.py TQXLOADER TQX_SIM WIDTHxHEIGHT FONT_DPI
+
+Prints one line per case and closes with "N passed, N failed"; exits 1 when any failed.
+"""
+import subprocess
+import sys
+import time
+
+import rw_harness as h
+
+SCREEN, FONT_DPI = sys.argv[3], int(sys.argv[4])
+h.begin(sys.argv[1], sys.argv[2], screen=SCREEN, font_dpi=FONT_DPI)
+import pyatspi  # noqa: E402  (needs the session bus that begin() starts)
+from rw_harness import (case, click, close_box, control, descendants, focus, gone,  # noqa: E402
+                        give_focus, key, menu, on_screen, requests, wait_for, window,
+                        window_now, writes, x_geometry)
+
+SCREEN_W, SCREEN_H = (int(n) for n in SCREEN.split("x"))
+EDITORS = (("s", "SYSTEM PARAMETER"), ("a", "EXPERT PARAMETER"), ("i", "SETTING OF PID GROUP"),
+           ("p", "Program Pattern"))
+
+
+def centre(geometry):
+    x, y, w, h_ = geometry
+    return x + w / 2.0, y + h_ / 2.0
+
+
+def box_near(parent, what):
+    """The message box on top is centred over `parent` (within 40 px); closes it."""
+    assert wait_for(lambda: window_now("TQXLOADER961114"), 5), "no message box for " + what
+    time.sleep(0.3)  # mapped and placed
+    (bx, by), (px, py) = centre(x_geometry("TQXLOADER961114")), centre(x_geometry(parent))
+    close_box(parent)
+    assert abs(bx - px) <= 40 and abs(by - py) <= 40, \
+        "%s: box centre (%d, %d), %s centre (%d, %d)" % (what, bx, by, parent, px, py)
+
+
+def description(node):
+    return node.description or ""
+
+
+def edit(node, text):
+    """Replaces the field's text by typing, as a person would."""
+    click(node)
+    key("ctrl+a")
+    subprocess.run(["xdotool", "type", "--delay", "30", text], check=True)
+    time.sleep(0.2)
+
+
+@case("Connect reads the controller")
+def _():
+    menu("c", "s")
+    assert window("CONNECT") is not None, "no CONNECT"
+    key("Return")
+    assert gone("CONNECT")
+    assert wait_for(lambda: requests() >= 58, 30), "Connect did not read the controller"
+    assert gone("TQXLOADER961114"), "Connect did not end"
+
+
+@case("every editor's RETRIEVE, SEND, OK and CANCEL lie on the %s screen at %d dpi" %
+      (SCREEN, FONT_DPI))
+def _():
+    for item, title in EDITORS:
+        menu("p", item)
+        win = window(title)
+        assert win is not None, "no " + title
+        for name in ("RETRIEVE", "SEND", "OK", "CANCEL"):
+            left, top, right, bottom = on_screen(control(win, "push button", name))
+            assert left >= 0 and top >= 0 and right <= SCREEN_W and bottom <= SCREEN_H, \
+                "%s: %s at %d,%d-%d,%d" % (title, name, left, top, right, bottom)
+        key("Escape")
+        assert gone(title), title + " stayed open"
+
+
+@case("SYSTEM PARAMETER: help on hover, F1 and the button alike; Tab from PVF to PVB")
+def _():
+    menu("p", "s")
+    win = window("SYSTEM PARAMETER")
+    assert win is not None, "no SYSTEM PARAMETER"
+    click(control(win, "push button", "PVF"))
+    assert wait_for(lambda: window_now("TQXLOADER961114"), 5), "no help box"
+    shown = [c.name for c in descendants(window_now("TQXLOADER961114"))
+             if c.getRoleName() == "label" and len(c.name) > 20]
+    box_near("SYSTEM PARAMETER", "the PVF help button")
+    assert shown, "the help box shows no text"
+    help_text = shown[0]
+
+    pvf = control(win, "text", "PVF")
+    click(pvf)
+    key("F1")
+    box_near("SYSTEM PARAMETER", "F1 in PVF")
+
+    # The tooltip: move away, then rest on the field.
+    subprocess.run(["xdotool", "mousemove", "0", "0"], check=True)
+    time.sleep(0.5)
+    left, top, right, bottom = on_screen(pvf)
+    subprocess.run(["xdotool", "mousemove", str(int((left + right) / 2)),
+                    str(int((top + bottom) / 2))], check=True)
+
+    def tip():
+        for w in h.application() or []:
+            if w is not None and w.getRoleName() == "tool tip" and \
+                    w.getState().contains(pyatspi.STATE_SHOWING):
+                return w.name or " ".join(c.name for c in descendants(w))
+        return None
+    tip_text = wait_for(tip, 5)
+    assert tip_text and help_text in tip_text, "PVF tooltip %r, help %r" % (tip_text, help_text)
+
+    focus(pvf)
+    key("Tab")
+    pvb = control(win, "text", "PVB")
+    assert wait_for(lambda: pvb.getState().contains(pyatspi.STATE_FOCUSED), 3), \
+        "Tab from PVF did not go to PVB"
+    key("Escape")
+    assert gone("SYSTEM PARAMETER")
+
+
+@case("a sub-editor over the pattern window, and a message box over Setting of alarm values")
+def _():
+    menu("p", "p")
+    pattern = window("Program Pattern")
+    assert pattern is not None, "no Program Pattern"
+    click(control(pattern, "push button", "GUARANTEED  SOAK "))
+    assert window("Guaranteed soak") is not None, "no Guaranteed soak"
+    time.sleep(0.3)
+    (sx, sy), (px, py) = centre(x_geometry("Guaranteed soak")), centre(x_geometry("Program Pattern"))
+    give_focus("Guaranteed soak")
+    key("Escape")
+    gone("Guaranteed soak")
+    assert abs(sx - px) <= 40 and abs(sy - py) <= 40, \
+        "Guaranteed soak centre (%d, %d), Program Pattern centre (%d, %d)" % (sx, sy, px, py)
+    click(control(pattern, "push button", "SETTING OF ALARM VALUE  1to4"))
+    alarms = window("Setting of alarm values")
+    assert alarms is not None, "no Setting of alarm values"
+    give_focus("Setting of alarm values")
+    edit(control(alarms, "text", "ALARM1, segment 1"), "abc")
+    click(control(alarms, "push button", "OK"))
+    box_near("Setting of alarm values", "a value that is no number")
+    for title in ("Setting of alarm values", "Program Pattern"):
+        if window_now(title) is not None:
+            give_focus(title)
+            key("Escape")
+            gone(title)
+
+
+@case("EXPERT PARAMETER: a new SV-H is marked with the controller's value until a SEND")
+def _():
+    menu("p", "a")
+    win = window("EXPERT PARAMETER")
+    assert win is not None, "no EXPERT PARAMETER"
+    field = control(win, "text", "SV-H")
+    assert "controller" not in description(field), description(field)
+    edit(field, "1100")
+    assert wait_for(lambda: "controller" in description(field), 3), \
+        "SV-H typed, description %r" % description(field)
+    before = writes()
+    click(control(win, "push button", "SEND"))
+    assert wait_for(lambda: writes() > before, 5), "SEND wrote nothing"
+    assert wait_for(lambda: "controller" not in description(field), 10), \
+        "after a verified SEND, description %r" % description(field)
+    key("Escape")
+    gone("EXPERT PARAMETER")
+
+
+if __name__ == "__main__":
+    sys.exit(h.main())
