@@ -163,11 +163,28 @@ std::string SqliteHistory::Open(const std::string& path, Access access) {
     }
     if (!m_readOnly.empty())
         return "";
-    if (std::string why = Exec("PRAGMA journal_mode=WAL"); !why.empty())
+    if (std::string why = UseWal(); !why.empty())
         return why;
     if (std::string why = Exec("PRAGMA foreign_keys=ON"); !why.empty())
         return why;
     return schema == 0 ? MakeSchema() : "";
+}
+
+std::string SqliteHistory::UseWal() {
+    // Turning a new file to WAL needs it alone for a moment, and SQLite does not wait for
+    // that with the busy timeout: another program making the same file would fail this
+    // one at once. Wait here as long; a file left in its old mode still records.
+    for (int waited = 0;; waited += 10) {
+        SqliteStatement wal(m_db, "PRAGMA journal_mode=WAL");
+        const int rc = wal.Step();
+        if (rc == SQLITE_ROW && wal.Text(0) == "wal")
+            return "";
+        if (waited >= kBusyTimeoutMs)
+            return rc == SQLITE_ROW ? "" : Failure();
+        if (rc != SQLITE_ROW && (rc & 0xff) != SQLITE_BUSY && (rc & 0xff) != SQLITE_LOCKED)
+            return Failure();
+        sqlite3_sleep(10);
+    }
 }
 
 std::string SqliteHistory::MakeSchema() {
@@ -204,10 +221,10 @@ std::string SqliteHistory::ControllerOf(const NewSnapshot& s, int64_t& id) {
         if (rc != SQLITE_DONE)
             return Failure();
     }
-    SqliteStatement upsert(
-        m_db, "INSERT INTO controllers (port, unit, model_code, first_seen, last_seen)"
-              " VALUES (?1, ?2, ?3, ?4, ?4) ON CONFLICT (port, unit, model_code)"
-              " DO UPDATE SET last_seen = excluded.last_seen");
+    SqliteStatement upsert(m_db,
+                           "INSERT INTO controllers (port, unit, model_code, first_seen, last_seen)"
+                           " VALUES (?1, ?2, ?3, ?4, ?4) ON CONFLICT (port, unit, model_code)"
+                           " DO UPDATE SET last_seen = excluded.last_seen");
     upsert.Bind(1, c.port).Bind(2, c.unit).Bind(3, c.modelCode).Bind(4, s.takenUtc);
     if (!upsert.Run())
         return Failure();
@@ -312,9 +329,9 @@ std::string SqliteHistory::SnapshotsWhere(const char* where, int64_t key,
 }
 
 std::string SqliteHistory::Snapshots(int64_t controllerId, std::vector<SnapshotEntry>& out) {
-    return controllerId ? SnapshotsWhere("WHERE controller_id = ?1 ORDER BY id DESC", controllerId,
-                                         out)
-                        : SnapshotsWhere("ORDER BY id DESC", 0, out);
+    return controllerId
+               ? SnapshotsWhere("WHERE controller_id = ?1 ORDER BY id DESC", controllerId, out)
+               : SnapshotsWhere("ORDER BY id DESC", 0, out);
 }
 
 std::string SqliteHistory::Snapshot(int64_t id, SnapshotEntry& out) {
@@ -329,10 +346,10 @@ std::string SqliteHistory::Snapshot(int64_t id, SnapshotEntry& out) {
 
 std::string SqliteHistory::Previous(int64_t id, std::optional<SnapshotEntry>& out) {
     std::vector<SnapshotEntry> found;
-    const std::string why = SnapshotsWhere(
-        "WHERE controller_id = (SELECT controller_id FROM snapshots WHERE id = ?1)"
-        " AND id < ?1 ORDER BY id DESC LIMIT 1",
-        id, found);
+    const std::string why =
+        SnapshotsWhere("WHERE controller_id = (SELECT controller_id FROM snapshots WHERE id = ?1)"
+                       " AND id < ?1 ORDER BY id DESC LIMIT 1",
+                       id, found);
     out.reset();
     if (why.empty() && !found.empty())
         out = found.front();
@@ -369,5 +386,6 @@ std::string SqliteHistory::SetLabel(int64_t controllerId, const std::string& lab
     q.Bind(1, label).Bind(2, controllerId);
     if (!q.Run())
         return Failure();
-    return sqlite3_changes(m_db) == 1 ? "" : "there is no controller " + std::to_string(controllerId);
+    return sqlite3_changes(m_db) == 1 ? ""
+                                      : "there is no controller " + std::to_string(controllerId);
 }

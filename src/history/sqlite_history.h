@@ -41,6 +41,7 @@ public:
 
 private:
     std::string OpenConnection(bool writable);
+    std::string UseWal();
     std::string MakeSchema();
     std::string Exec(const char* sql);
     // The schema version the file says, -1 when it cannot be read.
