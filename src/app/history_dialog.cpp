@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -18,8 +20,17 @@
 
 namespace {
 
-enum ControllerColumn { LabelColumn, ModelColumn, PortColumn, UnitColumn, LastSeenColumn, CountColumn };
+enum ControllerColumn {
+    LabelColumn,
+    ModelColumn,
+    PortColumn,
+    UnitColumn,
+    LastSeenColumn,
+    CountColumn
+};
 enum SnapshotColumn { NumberColumn, NoteColumn = 5 };
+// Room for a snapshot's number, time, what, user and groups.
+constexpr int kSnapshotsWidth = 900;
 
 QPushButton* Button(const QString& text, const char* name, const QString& accessible,
                     QWidget* parent) {
@@ -47,8 +58,9 @@ HistoryDialog::HistoryDialog(HistoryStore& store, HistoryActions& actions, Messa
     const bool writable = store.ReadOnlyReason().empty();
 
     auto* where = new QLabel(
-        writable ? QStringLiteral("History: %1").arg(path)
-                 : QStringLiteral("History: %1\nRead only: %2").arg(path, Q(store.ReadOnlyReason())),
+        writable
+            ? QStringLiteral("History: %1").arg(path)
+            : QStringLiteral("History: %1\nRead only: %2").arg(path, Q(store.ReadOnlyReason())),
         this);
     where->setObjectName(QStringLiteral("where"));
     where->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -89,8 +101,8 @@ HistoryDialog::HistoryDialog(HistoryStore& store, HistoryActions& actions, Messa
     m_note->setObjectName(QStringLiteral("note"));
     NameControl(m_note, QStringLiteral("Note of the snapshot"));
     noteLabel->setBuddy(m_note);
-    m_saveNote = Button(QStringLiteral("Save note"), "saveNote", QStringLiteral("Save the note"),
-                        this);
+    m_saveNote =
+        Button(QStringLiteral("Save note"), "saveNote", QStringLiteral("Save the note"), this);
     m_note->setEnabled(writable);
 
     m_compareTwo = Button(QStringLiteral("&Compare two"), "compareTwo",
@@ -155,10 +167,11 @@ HistoryDialog::HistoryDialog(HistoryStore& store, HistoryActions& actions, Messa
     noteRow->addWidget(m_saveNote);
     changesLayout->addLayout(noteRow);
     right->addWidget(changesPane);
-    auto* split = new QSplitter(Qt::Horizontal, this);
-    split->addWidget(m_controllerList);
-    split->addWidget(right);
-    split->setStretchFactor(1, 1);
+    m_split = new QSplitter(Qt::Horizontal, this);
+    m_split->addWidget(m_controllerList);
+    m_split->addWidget(right);
+    m_split->setStretchFactor(0, 0);
+    m_split->setStretchFactor(1, 1);
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {m_compareTwo, withLoader, withController, load, exportFile, report})
@@ -167,11 +180,25 @@ HistoryDialog::HistoryDialog(HistoryStore& store, HistoryActions& actions, Messa
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(where);
-    layout->addWidget(split, 1);
+    layout->addWidget(m_split, 1);
     layout->addLayout(buttons);
-    resize(1100, 640);
 
     ShowControllers();
+}
+
+void HistoryDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The controllers take what their columns need, up to two fifths; the snapshots the rest.
+    const int left = std::min(m_controllersWidth, width() * 2 / 5);
+    m_split->setSizes({left, std::max(width() - left, 1)});
+}
+
+QSize HistoryDialog::sizeHint() const {
+    // Every column of the controllers and the snapshots' time, what and user in view, as
+    // far as the screen has room.
+    const QSize wanted(m_controllersWidth + kSnapshotsWidth, 680);
+    const QRect room = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 720);
+    return wanted.boundedTo(room.size() * 9 / 10);
 }
 
 void HistoryDialog::ShowControllers() {
@@ -184,17 +211,22 @@ void HistoryDialog::ShowControllers() {
         auto* label = Cell(Q(c.label), true);
         label->setToolTip(Q(ControllerName(c)));
         m_controllerList->setItem(row, LabelColumn, label);
+        m_controllerList->setItem(row, ModelColumn,
+                                  Cell(c.identity.modelCode.empty() ? QStringLiteral("not read")
+                                                                    : Q(c.identity.modelCode)));
         m_controllerList->setItem(
-            row, ModelColumn,
-            Cell(c.identity.modelCode.empty() ? QStringLiteral("not read")
-                                              : Q(c.identity.modelCode)));
-        m_controllerList->setItem(
-            row, PortColumn, Cell(c.identity.port.empty() ? QStringLiteral("none") : Q(c.identity.port)));
+            row, PortColumn,
+            Cell(c.identity.port.empty() ? QStringLiteral("none") : Q(c.identity.port)));
         m_controllerList->setItem(row, UnitColumn, Cell(QString::number(c.identity.unit)));
         m_controllerList->setItem(row, LastSeenColumn, Cell(Q(ShortTime(c.lastSeenUtc))));
         m_controllerList->setItem(row, CountColumn, Cell(QString::number(c.snapshots)));
     }
     m_controllerList->resizeColumnsToContents();
+    int& width = m_controllersWidth;
+    width = 2 * m_controllerList->frameWidth() +
+            m_controllerList->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < m_controllerList->columnCount(); ++c)
+        width += m_controllerList->columnWidth(c);
     m_filling = false;
     SelectController(0);
 }
@@ -210,8 +242,8 @@ void HistoryDialog::ShowSnapshots() {
     const int row = rows.isEmpty() ? -1 : rows.front().row();
     m_snapshots.clear();
     if (row >= 0 && row < static_cast<int>(m_controllers.size()))
-        if (std::string why = m_store.Snapshots(m_controllers[static_cast<size_t>(row)].id,
-                                                m_snapshots);
+        if (std::string why =
+                m_store.Snapshots(m_controllers[static_cast<size_t>(row)].id, m_snapshots);
             !why.empty())
             m_messages.Show("The history could not be read: " + why);
     m_filling = true;
@@ -294,13 +326,13 @@ void HistoryDialog::ShowChanges() {
     const QString since = QStringLiteral("since snapshot %1 (%2, %3)")
                               .arg(before->id)
                               .arg(Q(ShortTime(before->takenUtc)), Q(WhatText(*before)));
-    m_changesTitle->setText(
-        changes.empty() ? QStringLiteral("Nothing changed %1.").arg(since)
-                        : QStringLiteral("%1 %2 %3:")
-                              .arg(changes.size())
-                              .arg(changes.size() == 1 ? QStringLiteral("parameter changed")
-                                                       : QStringLiteral("parameters changed"))
-                              .arg(since));
+    m_changesTitle->setText(changes.empty() ? QStringLiteral("Nothing changed %1.").arg(since)
+                                            : QStringLiteral("%1 %2 %3:")
+                                                  .arg(changes.size())
+                                                  .arg(changes.size() == 1
+                                                           ? QStringLiteral("parameter changed")
+                                                           : QStringLiteral("parameters changed"))
+                                                  .arg(since));
     QTreeWidgetItem* group = nullptr;
     for (const ParameterDifference& d : changes) {
         const QString title = Q(GroupTitle(d.a.group));
@@ -308,8 +340,8 @@ void HistoryDialog::ShowChanges() {
             group = new QTreeWidgetItem(m_changes, {title});
             group->setFirstColumnSpanned(true);
         }
-        new QTreeWidgetItem(group, {Q(DifferenceLabel(d)), Q(d.a.text) + QStringLiteral("  →"),
-                                    Q(d.b.text)});
+        new QTreeWidgetItem(
+            group, {Q(DifferenceLabel(d)), Q(d.a.text) + QStringLiteral("  →"), Q(d.b.text)});
     }
     m_changes->expandAll();
     for (int c = 0; c < m_changes->columnCount(); ++c)
@@ -317,10 +349,12 @@ void HistoryDialog::ShowChanges() {
 }
 
 void HistoryDialog::LabelEdited(int row, int column) {
-    if (m_filling || column != LabelColumn || row < 0 || row >= static_cast<int>(m_controllers.size()))
+    if (m_filling || column != LabelColumn || row < 0 ||
+        row >= static_cast<int>(m_controllers.size()))
         return;
     ControllerEntry& c = m_controllers[static_cast<size_t>(row)];
-    const std::string label = m_controllerList->item(row, LabelColumn)->text().trimmed().toStdString();
+    const std::string label =
+        m_controllerList->item(row, LabelColumn)->text().trimmed().toStdString();
     if (std::string why = m_store.SetLabel(c.id, label); !why.empty()) {
         m_messages.Show("The label could not be saved: " + why);
         m_filling = true;

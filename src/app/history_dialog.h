@@ -12,6 +12,7 @@ class Messages;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSplitter;
 class QTableWidget;
 class QTreeWidget;
 
@@ -44,6 +45,11 @@ public:
     void SelectController(int row);
     void SelectSnapshots(const std::vector<int64_t>& ids);
 
+    QSize sizeHint() const override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void ShowControllers();
     void ShowSnapshots();
@@ -59,7 +65,9 @@ private:
     std::vector<ControllerEntry> m_controllers;
     std::vector<SnapshotEntry> m_snapshots;
     bool m_filling = false;
+    int m_controllersWidth = 0; // every column of the controllers in view
 
+    QSplitter* m_split = nullptr;
     QTableWidget* m_controllerList = nullptr;
     QTreeWidget* m_snapshotList = nullptr;
     QLabel* m_changesTitle = nullptr;
