@@ -1,5 +1,7 @@
 #include "transfers/restore_procedure.h"
 
+#include <algorithm>
+
 #include "transfers/group_layouts.h"
 #include "transfers/group_transfers.h"
 
@@ -195,11 +197,13 @@ RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
     for (int pass = 0; pass < passes && !report.readBack.failed.empty(); ++pass)
         report.readBack = RetryFailedReads(link, back, report.readBack);
     report.readBack.calls = reads;
-    if (report.readBack.failed.empty()) {
-        ParameterImage expected = image;
-        expected.advanced.WDIS = wdisNow;
-        report.differs = DifferingGroups(expected, back);
-    }
+    // Every group read back is compared, even when another group's read failed.
+    ParameterImage expected = image;
+    expected.advanced.WDIS = wdisNow;
+    const std::vector<GroupId> unread = GroupsOfFailedReads(report.readBack);
+    for (GroupId group : DifferingGroups(expected, back))
+        if (std::find(unread.begin(), unread.end(), group) == unread.end())
+            report.differs.push_back(group);
     return report;
 }
 

@@ -42,6 +42,19 @@ std::vector<std::string> SendAllWarnings(const ParameterImage& set, const ImageS
     return lines;
 }
 
+namespace {
+
+// What WDIS the controller holds once the restore is over, as far as its writes went.
+uint8_t ControllerWdisAfter(const RestoreReport& report) {
+    if (report.wdisWritten)
+        return report.wdis;
+    if (report.unlocked && !report.relocked)
+        return 0;
+    return report.wasLocked ? 1 : 0;
+}
+
+} // namespace
+
 std::vector<GroupOutcome> SendAllOutcomes(const RestoreReport& report) {
     const std::vector<GroupId> unread = GroupsOfFailedReads(report.readBack);
     const auto has = [](const std::vector<GroupId>& groups, GroupId g) {
@@ -56,9 +69,20 @@ std::vector<GroupOutcome> SendAllOutcomes(const RestoreReport& report) {
             outcome = TransferOutcome::Done; // written, not read back
         else if (has(report.differs, send.group))
             outcome = TransferOutcome::Differs;
-        outcomes.push_back(
-            {send.group, outcome,
-             send.result.causes.empty() ? std::string() : send.result.causes.back()});
+        std::string cause = send.result.causes.empty() ? std::string() : send.result.causes.back();
+        // The advanced group went in with WDIS 0; the set's WDIS is written last, or not at
+        // all when a group failed.
+        if (send.group == GroupId::Advanced() && outcome != TransferOutcome::Failed) {
+            if (report.wdisFailed) {
+                outcome = TransferOutcome::Failed;
+                cause = "WDIS " + std::to_string(report.wdis) + " could not be written last";
+            } else if (!report.wdisWritten && report.wdis != ControllerWdisAfter(report)) {
+                outcome = TransferOutcome::Differs;
+                cause = "WDIS was left at " + std::to_string(ControllerWdisAfter(report)) +
+                        ": not every group went in";
+            }
+        }
+        outcomes.push_back({send.group, outcome, cause});
     }
     return outcomes;
 }

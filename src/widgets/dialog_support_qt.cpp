@@ -59,20 +59,11 @@ void QtCursor::EndWait() {
 void CenterOnPointer(QWidget* window) {
     window->adjustSize();
     const QPoint pointer = QCursor::pos();
-    QRect frame(QPoint(0, 0), window->sizeHint().expandedTo(window->size()));
-    frame.moveCenter(pointer);
-    if (QScreen* screen = QGuiApplication::screenAt(pointer)) {
-        const QRect area = screen->availableGeometry();
-        if (frame.right() > area.right())
-            frame.moveRight(area.right());
-        if (frame.bottom() > area.bottom())
-            frame.moveBottom(area.bottom());
-        if (frame.left() < area.left())
-            frame.moveLeft(area.left());
-        if (frame.top() < area.top())
-            frame.moveTop(area.top());
-    }
-    window->move(frame.topLeft());
+    const QSize size = window->sizeHint().expandedTo(window->size());
+    QScreen* screen = QGuiApplication::screenAt(pointer);
+    MoveCentredWithin(window, size, pointer,
+                      screen ? screen->availableGeometry()
+                             : QRect(pointer - QPoint(size.width(), size.height()), size * 2));
 }
 
 QPushButton* MakeHelpButton(const QString& mnemonic, const std::string& helpText,

@@ -40,17 +40,8 @@ private:
     static void Centre(QWidget* window) {
         const QWidget* parent = window->parentWidget() ? window->parentWidget()->window() : nullptr;
         const QRect room = Room(window);
-        QRect frame(QPoint(0, 0), window->frameGeometry().size());
-        frame.moveCenter(parent ? parent->frameGeometry().center() : room.center());
-        if (frame.right() > room.right())
-            frame.moveRight(room.right());
-        if (frame.bottom() > room.bottom())
-            frame.moveBottom(room.bottom());
-        if (frame.left() < room.left())
-            frame.moveLeft(room.left());
-        if (frame.top() < room.top())
-            frame.moveTop(room.top());
-        window->move(frame.topLeft());
+        MoveCentredWithin(window, window->frameGeometry().size(),
+                          parent ? parent->frameGeometry().center() : room.center(), room);
     }
 };
 
@@ -79,6 +70,21 @@ private:
 };
 
 } // namespace
+
+void MoveCentredWithin(QWidget* window, const QSize& size, const QPoint& centre,
+                       const QRect& area) {
+    QRect frame(QPoint(0, 0), size);
+    frame.moveCenter(centre);
+    if (frame.right() > area.right())
+        frame.moveRight(area.right());
+    if (frame.bottom() > area.bottom())
+        frame.moveBottom(area.bottom());
+    if (frame.left() < area.left())
+        frame.moveLeft(area.left());
+    if (frame.top() < area.top())
+        frame.moveTop(area.top());
+    window->move(frame.topLeft());
+}
 
 void CenterOnParent(QWidget* window) {
     // Once per window. (The filter has no meta-object of its own, so it is found by name.)

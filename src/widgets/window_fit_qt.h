@@ -4,8 +4,15 @@
 // the screen; fields that do not fit the screen scroll while the buttons stay visible.
 
 class QLayout;
+class QPoint;
+class QRect;
+class QSize;
 class QVBoxLayout;
 class QWidget;
+
+// Moves `window`, `size` big with its frame, so that it is centred at `centre` as far as
+// `area` allows: never past its right or bottom edge, and its top left always inside.
+void MoveCentredWithin(QWidget* window, const QSize& size, const QPoint& centre, const QRect& area);
 
 // Centres `window` over its parent window each time it is shown (over the screen when it
 // has none), kept inside the screen's available area. Needs no window manager.

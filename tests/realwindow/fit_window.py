@@ -44,6 +44,14 @@ def description(node):
     return node.description or ""
 
 
+def open_editor(item, title):
+    """Opens the editor of Parameter setting's item `item`; its window."""
+    menu("p", item)
+    win = window(title)
+    assert win is not None, "no " + title
+    return win
+
+
 def edit(node, text):
     """Replaces the field's text by typing, as a person would."""
     click(node)
@@ -66,9 +74,7 @@ def _():
       (SCREEN, FONT_DPI))
 def _():
     for item, title in EDITORS:
-        menu("p", item)
-        win = window(title)
-        assert win is not None, "no " + title
+        win = open_editor(item, title)
         for name in ("RETRIEVE", "SEND", "OK", "CANCEL"):
             left, top, right, bottom = on_screen(control(win, "push button", name))
             assert left >= 0 and top >= 0 and right <= SCREEN_W and bottom <= SCREEN_H, \
@@ -79,9 +85,7 @@ def _():
 
 @case("SYSTEM PARAMETER: help on hover, F1 and the button alike; Tab from PVF to PVB")
 def _():
-    menu("p", "s")
-    win = window("SYSTEM PARAMETER")
-    assert win is not None, "no SYSTEM PARAMETER"
+    win = open_editor("s", "SYSTEM PARAMETER")
     click(control(win, "push button", "PVF"))
     assert wait_for(lambda: window_now("TQXLOADER961114"), 5), "no help box"
     shown = [c.name for c in descendants(window_now("TQXLOADER961114"))
@@ -122,9 +126,7 @@ def _():
 
 @case("a sub-editor over the pattern window, and a message box over Setting of alarm values")
 def _():
-    menu("p", "p")
-    pattern = window("Program Pattern")
-    assert pattern is not None, "no Program Pattern"
+    pattern = open_editor("p", "Program Pattern")
     click(control(pattern, "push button", "GUARANTEED  SOAK "))
     assert window("Guaranteed soak") is not None, "no Guaranteed soak"
     time.sleep(0.3)
@@ -150,9 +152,7 @@ def _():
 
 @case("EXPERT PARAMETER: a new SV-H is marked with the controller's value until a SEND")
 def _():
-    menu("p", "a")
-    win = window("EXPERT PARAMETER")
-    assert win is not None, "no EXPERT PARAMETER"
+    win = open_editor("a", "EXPERT PARAMETER")
     field = control(win, "text", "SV-H")
     assert "controller" not in description(field), description(field)
     edit(field, "1100")

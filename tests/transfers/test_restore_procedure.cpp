@@ -4,6 +4,7 @@
 #include "transfers/group_transfers.h"
 #include "transfers/pattern_transfers.h"
 #include "transfers/restore_procedure.h"
+#include "transfers/send_all.h"
 
 #include <gtest/gtest.h>
 
@@ -92,6 +93,47 @@ TEST(RestoreImage, NeverLeavesTheControllerHalfLocked) {
         EXPECT_EQ(image.advanced.GAP, controller.GAP) << c.name;
         EXPECT_EQ(image.advanced.PD, controller.PD) << c.name;
         EXPECT_EQ(image.systemSetup.CI, 20) << c.name;
+    }
+}
+
+// A read-back that fails for one group still compares the others: a group the controller
+// changed is never called verified, and the unread one is only sent. When WDIS does not go
+// in last, the advanced group is not called verified either.
+TEST(RestoreImage, EveryGroupReadBackIsCompared) {
+    for (const bool wdisRefused : {false, true}) {
+        SimulatedController sim;
+        sim.Memory().LoadFactoryContents();
+        TransferContext link(sim);
+        bool wrote = false, changed = false;
+        sim.FailCalls([&](const LinkCall& c, int) {
+            wrote = wrote || c.write;
+            if (c.write && IsWdis(c))
+                return wdisRefused; // the set's WDIS, written last
+            if (!wrote || c.write)
+                return false;
+            if (!changed && (c.block == PatternBlockA(3) || c.block == PatternBlockB(3))) {
+                sim.Memory().Data()[0xC000 + 840 * 2] ^= 0x01; // another hand on the keys
+                changed = true;
+            }
+            return c.block == PatternBlockA(5) || c.block == PatternBlockB(5);
+        });
+        ParameterImage image;
+        SetStartValues(image);
+        image.advanced.WDIS = 1;
+        const RestoreReport report = RestoreImage(
+            link, image, [](ParameterImage&) { return true; }, RestoreOptions{});
+        ASSERT_TRUE(changed);
+        EXPECT_EQ(report.differs, std::vector<GroupId>{GroupId::Pattern(3)});
+        for (const GroupOutcome& o : SendAllOutcomes(report)) {
+            TransferOutcome expected = TransferOutcome::Verified;
+            if (o.group == GroupId::Pattern(3))
+                expected = TransferOutcome::Differs;
+            else if (o.group == GroupId::Pattern(5))
+                expected = TransferOutcome::Done;
+            else if (o.group == GroupId::Advanced() && wdisRefused)
+                expected = TransferOutcome::Failed;
+            EXPECT_EQ(o.outcome, expected) << GroupTitle(o.group) << " " << o.cause;
+        }
     }
 }
 

@@ -1,0 +1,61 @@
+// How a transport call ends: the failure it records, the status it hands back, and the
+// statistics it counts.
+
+#include "link/modbus_transport.h"
+
+#include "link/link_errors.h"
+
+void ModbusTransport::Fail(LinkCause cause, int systemError, std::string detail) {
+    m_failure = LinkFailure{};
+    m_failure.cause = cause;
+    m_failure.write = m_writeCall;
+    m_failure.systemError = systemError;
+    m_failure.timeoutMs = m_settings.timeoutMs;
+    m_failure.detail = std::move(detail);
+}
+
+int ModbusTransport::SilentMs() const {
+    return MsUntil(m_silentUntil);
+}
+
+void ModbusTransport::ClearSilence() {
+    m_silentUntil = Clock::time_point{};
+}
+
+int32_t ModbusTransport::CallDone(uint32_t bytes, int32_t* status) {
+    ++m_stats.calls;
+    m_stats.payloadBytes += bytes;
+    if (m_retriedInCall)
+        ++m_stats.retriedCalls;
+    *status = TQX_OK;
+    return 1;
+}
+
+int32_t ModbusTransport::CallFailed(int32_t* status) {
+    // An exception is the controller's definite refusal; anything else after a request
+    // went out leaves open whether the controller took it.
+    m_failure.requestSent = m_sentInCall && m_failure.cause != LinkCause::Exception;
+    ++m_stats.calls;
+    ++m_stats.failedCalls;
+    ++m_stats.failuresByCause[static_cast<size_t>(m_failure.cause)];
+    switch (m_failure.cause) {
+    case LinkCause::BadSetting:
+    case LinkCause::CannotOpen:
+    case LinkCause::ConnectionRefused:
+    case LinkCause::Unreachable:
+    case LinkCause::NoSuchHost:
+        *status = TQX_ERR_NO_PORT;
+        break;
+    case LinkCause::Exception:
+        *status = TQX_ERR_EXCEPTION;
+        break;
+    case LinkCause::Garbled:
+    case LinkCause::ConnectionLost:
+        *status = TQX_ERR_BAD_ANSWER;
+        break;
+    default:
+        *status = TQX_ERR_NO_ANSWER;
+        break;
+    }
+    return 0;
+}
