@@ -118,8 +118,8 @@ void HistoryCommands::CompareWithController(int64_t id) {
         d.Tell().Show(ConnectFailureText(result, "Compare with controller"));
         return;
     }
-    ShowDifferences(set, controller, true, QStringLiteral("Compare with controller"),
-                    Snapshot(id), QStringLiteral("TQX"));
+    ShowDifferences(set, controller, true, QStringLiteral("Compare with controller"), Snapshot(id),
+                    QStringLiteral("TQX"));
 }
 
 bool HistoryCommands::Load(int64_t id) {

@@ -74,8 +74,8 @@ void SendCommands::SendAll() {
     std::string keptPath;
     if (dialog.Keep())
         options.keepTarget = [&](const ParameterImage& own) {
-            const std::string failure = KeepControllerValues(own, KeepFolder(), link.Unit(),
-                                                             std::time(nullptr), keptPath);
+            const std::string failure =
+                KeepControllerValues(own, KeepFolder(), link.Unit(), std::time(nullptr), keptPath);
             if (failure.empty())
                 m_document.History().KeptBeforeSendAll(own, target.modelCode, keptPath);
             return failure;

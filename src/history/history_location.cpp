@@ -25,8 +25,8 @@ std::string HistoryPath(const std::string& option, const std::string& dataFolder
 std::unique_ptr<HistoryStore> OpenHistoryStore(const std::string& where, bool record,
                                                std::string& why) {
     auto store = std::make_unique<SqliteHistory>();
-    why = store->Open(where, record ? SqliteHistory::Access::Record
-                                    : SqliteHistory::Access::Existing);
+    why = store->Open(where,
+                      record ? SqliteHistory::Access::Record : SqliteHistory::Access::Existing);
     if (!why.empty())
         store.reset();
     return store;

@@ -84,8 +84,7 @@ void GroupStates::Connected(const ParameterImage& image, const TransferResult& r
     }
 }
 
-void GroupStates::FileRead(const ParameterImage& image, const std::string& when,
-                           GroupState state) {
+void GroupStates::FileRead(const ParameterImage& image, const std::string& when, GroupState state) {
     for (GroupId g : AllGroups()) {
         CopyGroup(image, m_seen, g);
         EntryOf(g).unsent = false;

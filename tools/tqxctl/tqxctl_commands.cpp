@@ -9,10 +9,10 @@
 #include "link/link_failure.h"
 #include "link/modbus_transport.h"
 #include "operator/messages.h"
+#include "tqxctl_history.h"
 #include "transfers/connect_procedure.h"
 #include "transfers/image_transfers.h"
 #include "transfers/restore_procedure.h"
-#include "tqxctl_history.h"
 
 #include <unistd.h>
 

@@ -7,8 +7,9 @@ namespace {
 
 // What a parameter file does not carry, for the help of backup and restore.
 // For the help of backup and restore.
-const char kRecorded[] = "Records the set read (restore: the set sent) as a snapshot in the history\n"
-                         "(tqxctl history --help).\n";
+const char kRecorded[] =
+    "Records the set read (restore: the set sent) as a snapshot in the history\n"
+    "(tqxctl history --help).\n";
 
 const char kNotInFile[] =
     "A parameter file does not carry: the advanced GAP, MAX, PP, PI and PD, the model\n"

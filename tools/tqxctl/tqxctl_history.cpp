@@ -64,9 +64,9 @@ int Fail(const std::string& why) {
 }
 
 bool IsNumber(const std::string& text) {
-    return !text.empty() && text.size() < 18 &&
-           std::all_of(text.begin(), text.end(),
-                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+    return !text.empty() && text.size() < 18 && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c));
+    });
 }
 
 bool SameText(const std::string& a, const std::string& b) {
@@ -81,8 +81,8 @@ std::vector<ControllerEntry> Matching(const std::vector<ControllerEntry>& all,
                                       const std::string& which) {
     std::vector<ControllerEntry> found;
     for (const ControllerEntry& c : all) {
-        const bool byNumber = which.size() > 1 && which[0] == '#' &&
-                              IsNumber(which.substr(1)) && std::stoll(which.substr(1)) == c.id;
+        const bool byNumber = which.size() > 1 && which[0] == '#' && IsNumber(which.substr(1)) &&
+                              std::stoll(which.substr(1)) == c.id;
         const bool byUnit = IsNumber(which) && std::stoll(which) == c.identity.unit;
         if (byNumber || byUnit || SameText(which, c.identity.modelCode) ||
             (!c.label.empty() && SameText(which, c.label)))
@@ -120,8 +120,8 @@ int List(HistoryStore& store, const std::vector<std::string>& operands) {
                std::to_string(c.identity.unit) + "  model code " +
                (c.identity.modelCode.empty() ? "not read" : c.identity.modelCode) + "  port " +
                (c.identity.port.empty() ? "none" : c.identity.port) + "  last seen " +
-               ShortTime(c.lastSeenUtc) + " UTC  " + std::to_string(c.snapshots) +
-               " snapshot" + (c.snapshots == 1 ? "\n" : "s\n");
+               ShortTime(c.lastSeenUtc) + " UTC  " + std::to_string(c.snapshots) + " snapshot" +
+               (c.snapshots == 1 ? "\n" : "s\n");
         std::vector<SnapshotEntry> snapshots;
         if (std::string why = store.Snapshots(c.id, snapshots); !why.empty())
             return Fail(why);
@@ -156,14 +156,15 @@ int Show(HistoryStore& store, const std::vector<std::string>& operands) {
         group += (i > 1 ? " " : "") + operands[i];
     const std::optional<GroupId> only = GroupOfCommandName(group);
     if (!group.empty() && !only)
-        return Fail("no group '" + group + "'; groups are system, advanced, pid 1..9, pattern 1..9");
+        return Fail("no group '" + group +
+                    "'; groups are system, advanced, pid 1..9, pattern 1..9");
     SnapshotEntry s;
     ParameterImage set;
     if (!LoadSnapshot(store, operands[0], s, set))
         return kError;
     std::printf("snapshot %lld  %s UTC  %s@%s  %s  [%s]\n", static_cast<long long>(s.id),
-                ShortTime(s.takenUtc).c_str(), s.user.c_str(), s.host.c_str(),
-                WhatText(s).c_str(), GroupsText(s.groups).c_str());
+                ShortTime(s.takenUtc).c_str(), s.user.c_str(), s.host.c_str(), WhatText(s).c_str(),
+                GroupsText(s.groups).c_str());
     std::printf("model code %s\n", set.ModelCode().c_str());
     if (!s.note.empty())
         std::printf("note %s\n", s.note.c_str());
@@ -219,7 +220,8 @@ int Export(HistoryStore& store, const std::vector<std::string>& operands) {
 }
 
 // note ID TEXT and label CONTROLLER TEXT: the rest of the line is the text.
-int Annotate(HistoryStore& store, const std::string& what, const std::vector<std::string>& operands) {
+int Annotate(HistoryStore& store, const std::string& what,
+             const std::vector<std::string>& operands) {
     if (operands.size() < 2)
         return Fail(what + " takes " + (what == "note" ? "ID" : "CONTROLLER") + " TEXT\n" +
                     kHistoryUsage);
@@ -252,9 +254,9 @@ void SetTqxctlHistory(const std::string& path) {
 std::string TqxctlHistoryPath() {
     // The loader's own application name, whose data folder holds the history.
     QCoreApplication::setApplicationName(QStringLiteral("TQXLOADER961114"));
-    return HistoryPath(g_historyOption,
-                       QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-                           .toStdString());
+    return HistoryPath(
+        g_historyOption,
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
 }
 
 ControllerIdentity ControllerOn(const PortSettings& port, int unit, const ParameterImage& set) {

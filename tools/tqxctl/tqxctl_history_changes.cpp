@@ -49,7 +49,8 @@ int HistoryChanges(HistoryStore& store, const std::vector<std::string>& operands
         } else if (operands[i] == "--since" && i + 1 < operands.size()) {
             since = SinceKey(operands[++i]);
             if (since.empty()) {
-                std::fprintf(stderr, "tqxctl: --since takes a date in UTC, YYYY-MM-DD[ HH:MM[:SS]]\n");
+                std::fprintf(stderr,
+                             "tqxctl: --since takes a date in UTC, YYYY-MM-DD[ HH:MM[:SS]]\n");
                 return kError;
             }
         } else {
@@ -100,14 +101,15 @@ int HistoryChanges(HistoryStore& store, const std::vector<std::string>& operands
         if (shown && before == last.end() && !csv)
             std::printf("  the first snapshot of this controller\n");
         if (shown && before != last.end())
-            for (const ParameterDifference& d : DiffParameters(before->second.set, now.set, every)) {
+            for (const ParameterDifference& d :
+                 DiffParameters(before->second.set, now.set, every)) {
                 if (csv)
                     std::printf("%s,%s,%s,%s,%lld,%s,%s,%s,%s,%d,%d\n", s->takenUtc.c_str(),
                                 Csv(s->user).c_str(), Csv(s->host).c_str(),
-                                Csv(names[s->controllerId]).c_str(),
-                                static_cast<long long>(s->id), Csv(WhatText(*s)).c_str(),
-                                Csv(d.a.Name()).c_str(), Csv(d.a.text).c_str(),
-                                Csv(d.b.text).c_str(), d.a.stored, d.b.stored);
+                                Csv(names[s->controllerId]).c_str(), static_cast<long long>(s->id),
+                                Csv(WhatText(*s)).c_str(), Csv(d.a.Name()).c_str(),
+                                Csv(d.a.text).c_str(), Csv(d.b.text).c_str(), d.a.stored,
+                                d.b.stored);
                 else
                     std::printf("  %s: %s -> %s\n", d.a.Name().c_str(), d.a.text.c_str(),
                                 d.b.text.c_str());
