@@ -13,20 +13,20 @@
 
 CompareDialog::CompareDialog(const QString& title,
                              const std::vector<ParameterDifference>& differences,
-                             const QString& otherName, QWidget* parent)
+                             const QString& aName, const QString& otherName, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("CompareDialog"));
     setWindowTitle(title);
-    m_text = Q(DifferencesText(differences, "Loader", otherName.toStdString()));
+    m_text = Q(DifferencesText(differences, aName.toStdString(), otherName.toStdString()));
 
     const QString count =
         differences.empty()
-            ? QStringLiteral("No parameter differs between Loader and %1.").arg(otherName)
-            : QStringLiteral("%1 %2 between Loader and %3.")
+            ? QStringLiteral("No parameter differs between %1 and %2.").arg(aName, otherName)
+            : QStringLiteral("%1 %2 between %3 and %4.")
                   .arg(differences.size())
                   .arg(differences.size() == 1 ? QStringLiteral("parameter differs")
                                                : QStringLiteral("parameters differ"))
-                  .arg(otherName);
+                  .arg(aName, otherName);
     auto* summary = new QLabel(count, this);
     summary->setObjectName(QStringLiteral("count"));
 
@@ -34,8 +34,8 @@ CompareDialog::CompareDialog(const QString& title,
     m_list->setObjectName(QStringLiteral("differences"));
     NameControl(m_list, QStringLiteral("Differences"));
     const QString other = otherName.size() > 24 ? QStringLiteral("File") : otherName;
-    m_list->setHeaderLabels({QStringLiteral("Parameter"), QStringLiteral("Loader"), other,
-                             QStringLiteral("Stored (Loader)"),
+    m_list->setHeaderLabels({QStringLiteral("Parameter"), aName, other,
+                             QStringLiteral("Stored (%1)").arg(aName),
                              QStringLiteral("Stored (%1)").arg(other)});
     QTreeWidgetItem* group = nullptr;
     QString groupTitle;

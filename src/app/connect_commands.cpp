@@ -2,6 +2,7 @@
 
 #include "app/code_symbols_dialog.h"
 #include "app/document.h"
+#include "app/history_recorder.h"
 #include "link/port1.h"
 #include "link/port_settings.h"
 #include "transfers/connect_procedure.h"
@@ -58,6 +59,7 @@ void ConnectCommands::Start() {
                                                            m_document.Link().Unit(),
                                                            when.substr(0, 5)),
                                    when);
+        m_document.History().Connected(result, false);
     }
     m_document.NotifyChanged(); // the model code, also after a cancelled Connect
 }
@@ -71,5 +73,6 @@ void ConnectCommands::Retry() {
         RunRetryFailedReads(m_document.Link(), m_document.Image(), positions, ui, m_document.Tell(),
                             m_document.Cursor());
     m_document.Set().Retried(result, m_document.Now());
+    m_document.History().Connected(result, true);
     m_document.NotifyChanged();
 }

@@ -6,6 +6,7 @@
 #include "app/editor_commands.h"
 #include "app/file_menu_commands.h"
 #include "app/history_commands.h"
+#include "app/history_recorder.h"
 #include "app/port_commands.h"
 #include "app/report_commands.h"
 #include "app/send_commands.h"
@@ -38,7 +39,7 @@ CTQXLOADER961114Doc::CTQXLOADER961114Doc(ParameterImage& image, Messages& messag
     : m_set(image), m_messages(messages), m_cursor(cursor),
       m_ownQuestions(std::make_unique<QtQuestions>()),
       m_ownPrompts(std::make_unique<QtFilePrompts>()), m_questions(m_ownQuestions.get()),
-      m_prompts(m_ownPrompts.get()) {
+      m_prompts(m_ownPrompts.get()), m_history(std::make_unique<HistoryRecorder>(*this)) {
     SetStartValues(image);
     m_link.SetListener(this);
     m_link.SetVerify(SavedSettings().VerifyAfterSend());
@@ -62,6 +63,8 @@ void CTQXLOADER961114Doc::SetWindow(QWidget* window, ShellStatus* status) {
     m_status = status;
     m_runner.reset();
     m_runner = std::make_unique<TransferRunner>(m_link, window, status);
+    // An editor's SEND is one snapshot, however many groups it wrote.
+    connect(m_runner.get(), &TransferRunner::Idle, this, [this] { m_history->FlushSends(); });
     // The toolkit's own boxes belong to the window.
     const bool ownQuestions = m_questions == m_ownQuestions.get();
     const bool ownPrompts = m_prompts == m_ownPrompts.get();
@@ -134,11 +137,14 @@ std::string CTQXLOADER961114Doc::Now() const {
 
 void CTQXLOADER961114Doc::GroupRetrieved(GroupId group, bool ok) {
     m_set.Retrieved(group, ok, Now());
+    m_history->Retrieved(group, ok);
     emit Changed();
 }
 
 void CTQXLOADER961114Doc::GroupSent(GroupId group, TransferOutcome outcome) {
     m_set.Sent(group, outcome, Now(),
                outcome == TransferOutcome::Failed ? m_link.FailureText() : std::string());
+    if (m_recordEachSend)
+        m_history->EditorSent(group, outcome);
     emit Changed();
 }

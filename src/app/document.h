@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+class HistoryRecorder;
 class QWidget;
 class TransferRunner;
 
@@ -76,6 +77,11 @@ public:
     // Read back after SEND, saved with port 1's settings unless `save` is false.
     void SetVerifyAfterSend(bool on, bool save = true);
 
+    // What takes each command's snapshot for the history.
+    HistoryRecorder& History() { return *m_history; }
+    // Off while a command that sends several groups records one snapshot for them all.
+    void RecordEachSend(bool on) { m_recordEachSend = on; }
+
     // Writes the parameter report of the set to `path`; a failure is shown as a message.
     bool ExportReportPdf(const std::string& path);
 
@@ -109,4 +115,6 @@ private:
     FilePrompts* m_prompts;
     std::map<Handler, std::unique_ptr<CommandHandler>> m_handlers;
     std::unique_ptr<TransferRunner> m_runner;
+    std::unique_ptr<HistoryRecorder> m_history;
+    bool m_recordEachSend = true;
 };

@@ -1,6 +1,7 @@
 #include "app/file_menu_commands.h"
 
 #include "app/document.h"
+#include "app/history_recorder.h"
 #include "files/file_commands_qt.h"
 #include "files/file_path.h"
 
@@ -26,6 +27,7 @@ void FileMenuCommands::Read() {
     if (d.Status())
         d.Status()->ShowFileDone(QStringLiteral("Read ") + QString::fromStdString(FullPath(path)));
     d.Set().FileRead(path, d.Now());
+    d.History().FileRead();
     d.NotifyChanged();
 }
 
@@ -40,5 +42,6 @@ void FileMenuCommands::Write() {
         d.Status()->ShowFileDone(QStringLiteral("Written to ") +
                                  QString::fromStdString(FullPath(path)));
     d.Set().FileWritten(d.Now());
+    d.History().FileWritten(path);
     d.NotifyChanged();
 }

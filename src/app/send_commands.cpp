@@ -2,6 +2,7 @@
 
 #include "app/document.h"
 #include "app/editor_commands.h"
+#include "app/history_recorder.h"
 #include "app/port_commands.h"
 #include "app/send_all_dialog.h"
 #include "files/kept_copy.h"
@@ -92,8 +93,11 @@ void SendCommands::SendAll() {
     std::string keptPath;
     if (dialog.Keep())
         options.keepTarget = [&](const ParameterImage& own) {
-            return KeepControllerValues(own, KeepFolder(), link.Unit(), std::time(nullptr),
-                                        keptPath);
+            const std::string failure =
+                KeepControllerValues(own, KeepFolder(), link.Unit(), std::time(nullptr), keptPath);
+            if (failure.empty())
+                m_document.History().KeptBeforeSendAll(own, target.modelCode, keptPath);
+            return failure;
         };
     // The procedure reads everything back once at the end, and the summary takes each
     // group's state from its report rather than from the sends on the way.
@@ -123,6 +127,7 @@ void SendCommands::SendAll() {
     link.SetVerify(verify);
 
     m_document.Set().SentAll(SendAllOutcomes(report), sent, m_document.Now());
+    m_document.History().SentAll(sent, report, target.modelCode);
     if (report.station.followed)
         SavePortUnit();
     m_document.NotifyChanged();
@@ -139,6 +144,8 @@ void SendCommands::SendEdited() {
     TransferContext& link = m_document.Link();
     link.BeginOperation();
     std::string sent, failed, stationMoved;
+    std::vector<GroupId> sentGroups;
+    m_document.RecordEachSend(false); // one snapshot for them all
     for (GroupId group : m_document.States().UnsentGroups()) {
         if (link.Cancelled())
             break;
@@ -153,13 +160,16 @@ void SendCommands::SendEdited() {
         } else {
             result = SendGroup(link, m_document.Image(), group);
         }
-        if (result.failed.empty() && result.outcome != TransferOutcome::Cancelled)
+        if (result.failed.empty() && result.outcome != TransferOutcome::Cancelled) {
             sent += (sent.empty() ? "" : ", ") + GroupTitle(group);
-        else
+            sentGroups.push_back(group);
+        } else
             failed +=
                 "\n" + GroupTitle(group) + ": " +
                 (result.failed.empty() ? "stopped by the operator" : FailureText("SEND", result));
     }
+    m_document.RecordEachSend(true);
+    m_document.History().SentEdited(sentGroups);
     m_document.NotifyChanged();
     std::string text = "Send edited groups: sent " + (sent.empty() ? "none" : sent) + ".";
     if (!failed.empty())

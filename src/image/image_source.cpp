@@ -18,6 +18,13 @@ ImageSource ImageSource::File(const std::string& path) {
     return source;
 }
 
+ImageSource ImageSource::History(const std::string& what) {
+    ImageSource source;
+    source.kind = Kind::History;
+    source.path = what;
+    return source;
+}
+
 std::string ImageSource::Describe() const {
     std::string text;
     switch (kind) {

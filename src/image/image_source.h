@@ -20,6 +20,8 @@ struct ImageSource {
 
     static ImageSource Controller(const std::string& port, int unit, const std::string& when);
     static ImageSource File(const std::string& path);
+    // `what`: "snapshot of ...", as Describe says it after "history: ".
+    static ImageSource History(const std::string& what);
 
     bool IsController() const { return kind == Kind::Controller; }
     bool IsFile() const { return kind == Kind::File; }

@@ -136,6 +136,10 @@ std::string FormatPortSettings(const PortSettings& s) {
     return text + ",unit=" + std::to_string(s.unit) + ",timeout=" + std::to_string(s.timeoutMs);
 }
 
+std::string PortLineText(const PortSettings& s) {
+    return s.kind == PortSettings::Kind::Tcp ? "tcp:" + s.host + ":" + s.service : s.device;
+}
+
 std::string ShortPortText(const PortSettings& s) {
     if (s.kind == PortSettings::Kind::Tcp)
         return "tcp " + s.host + ":" + s.service + " unit " + std::to_string(s.unit);

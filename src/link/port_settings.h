@@ -36,6 +36,10 @@ PortSettings DefaultPortSettings();
 // out: "rtu:/dev/ttyUSB0,baud=9600,parity=E,stop=1,unit=3,timeout=500".
 std::string FormatPortSettings(const PortSettings& settings);
 
+// The line a controller is on, without its unit or speed: "/dev/ttyUSB0",
+// "tcp:gateway:502". The history knows a controller by this, its unit and its model code.
+std::string PortLineText(const PortSettings& settings);
+
 // Port 1 in a status bar: "/dev/ttyUSB0 9600 8E1 unit 3", "tcp gateway:502 unit 1".
 std::string ShortPortText(const PortSettings& settings);
 

@@ -16,6 +16,8 @@ const char* GroupStateText(GroupState state) {
         return "not read (cancelled)";
     case GroupState::LoadedFromFile:
         return "loaded from file";
+    case GroupState::LoadedFromHistory:
+        return "loaded from the history";
     case GroupState::Edited:
         return "edited, not sent";
     case GroupState::SavedToFile:
@@ -82,11 +84,11 @@ void GroupStates::Connected(const ParameterImage& image, const TransferResult& r
     }
 }
 
-void GroupStates::FileRead(const ParameterImage& image, const std::string& when) {
+void GroupStates::FileRead(const ParameterImage& image, const std::string& when, GroupState state) {
     for (GroupId g : AllGroups()) {
         CopyGroup(image, m_seen, g);
         EntryOf(g).unsent = false;
-        Set(g, GroupState::LoadedFromFile, when);
+        Set(g, state, when);
     }
 }
 

@@ -18,6 +18,7 @@ enum class GroupState {
     ReadFailed, // Connect could not read it
     NotRead,    // a Connect stopped by the operator before it read it
     LoadedFromFile,
+    LoadedFromHistory,
     Edited,
     SavedToFile, // edited, then written to a file, not sent
     Sent,
@@ -47,7 +48,9 @@ public:
     // had failed are read again). A group whose read failed keeps its unsent edit.
     void Connected(const ParameterImage& image, const TransferResult& result, bool retry,
                    const std::string& when);
-    void FileRead(const ParameterImage& image, const std::string& when);
+    // A file, or a snapshot of the history, replaced the whole set.
+    void FileRead(const ParameterImage& image, const std::string& when,
+                  GroupState state = GroupState::LoadedFromFile);
     void FileWritten(const ParameterImage& image, const std::string& when);
     // After an editor's store step: every group whose record differs from what was last
     // seen holds an edit. True when one was found.

@@ -65,6 +65,18 @@ void ParameterSet::FileRead(const std::string& path, const std::string& when) {
         TakeReference(group, "file", path.substr(path.find_last_of("/\\") + 1));
 }
 
+void ParameterSet::HistoryLoaded(const std::string& snapshot, const std::string& modelCode,
+                                 const std::string& when) {
+    m_source = ImageSource::History(snapshot);
+    // Send all compares it with the model code of the controller it goes to.
+    m_source.modelCodeRead = !modelCode.empty();
+    m_source.modelCode = modelCode;
+    m_lastConnect = TransferResult{};
+    m_states.FileRead(m_image, when, GroupState::LoadedFromHistory);
+    for (GroupId group : AllGroups())
+        TakeReference(group, "history", snapshot.substr(0, snapshot.find(" of ")));
+}
+
 void ParameterSet::FileWritten(const std::string& when) {
     Observe(when);
     m_states.FileWritten(m_image, when);

@@ -32,6 +32,11 @@ public:
     // Retry failed reads completed what it could.
     void Retried(const TransferResult& result, const std::string& when);
     void FileRead(const std::string& path, const std::string& when);
+    // A snapshot of the history loaded, as a File Read would be: `snapshot` says which
+    // ("snapshot 12 of Furnace 3, taken 2026-05-03 09:12 UTC"), `modelCode` is its
+    // controller's.
+    void HistoryLoaded(const std::string& snapshot, const std::string& modelCode,
+                       const std::string& when);
     void FileWritten(const std::string& when);
     // After an editor's store step: the groups whose records changed hold an edit.
     void Observe(const std::string& when);
@@ -46,11 +51,12 @@ public:
                  const std::string& when);
     void ComparedWithController(const std::vector<GroupId>& differing, const std::string& when);
 
-    // What the controller last returned for each group, or what the file held when the set
-    // came from one; the editors mark each field that differs from it.
+    // What the controller last returned for each group, or what the file (or the history's
+    // snapshot) held when the set came from one; the editors mark each field that differs
+    // from it.
     const ParameterImage& Reference() const { return m_reference; }
-    // Where a group's reference came from: kind "controller" or "file" (empty: none),
-    // note "read 09:12" or "oven3.slk".
+    // Where a group's reference came from: kind "controller", "file" or "history" (empty:
+    // none), note "read 09:12", "oven3.slk" or "snapshot 12".
     struct Origin {
         std::string kind, note;
     };

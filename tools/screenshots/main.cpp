@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QTemporaryDir>
 #include <QTextStream>
+
+#include <cstdlib>
 
 std::vector<Shot>& ShotRegistry() {
     static std::vector<Shot> shots;
@@ -17,6 +20,9 @@ int main(int argc, char** argv) {
     const QString outputDir = args.size() > 1 ? args[1] : QStringLiteral("screenshots");
     const QStringList only = args.mid(2);
     QDir().mkpath(outputDir);
+    // The shots' Connects and SENDs are recorded in a history of their own, never the user's.
+    QTemporaryDir history;
+    ::setenv("TQX_HISTORY", qPrintable(history.filePath(QStringLiteral("history.sqlite"))), 1);
     QTextStream out(stdout);
 
     ShotContext ctx;

@@ -2,6 +2,7 @@
 // command line, through the same link and file format as the loader.
 
 #include "tqxctl_commands.h"
+#include "tqxctl_history.h"
 
 #include "link/modbus_transport.h"
 #include "link/port1.h"
@@ -17,7 +18,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: tqxctl [--port SETTING] COMMAND ARGS...\n"
+    "usage: tqxctl [--port SETTING] [--history PATH] COMMAND ARGS...\n"
     "\n"
     "commands:\n"
     "  backup FILE            read the whole controller and save it as a parameter file\n"
@@ -30,6 +31,8 @@ const char kUsage[] =
     "  ports                  list the serial ports of this machine\n"
     "  scan [--units A-B] [--bauds LIST]   list the controllers that answer on port 1's line\n"
     "  backup --all DIR       back up every controller found, one file each, in DIR\n"
+    "  history SUBCOMMAND     the snapshots recorded of every controller: list, changes,\n"
+    "                         show, diff, export, note, label (tqxctl history --help)\n"
     "  help [COMMAND]         this text, or the help of one command\n"
     "\n"
     "A file named controller is given as ./controller, or as --file controller.\n"
@@ -41,6 +44,8 @@ const char kUsage[] =
     "                         tcp:HOST:PORT[,unit=1][,timeout=500]; timeout is the\n"
     "                         response timeout in ms (10 to 10000)\n"
     "  --file NAME            NAME is a parameter file, even when it is 'controller'\n"
+    "  --history PATH         the history file of this command, in place of TQX_HISTORY\n"
+    "                         and of history.sqlite in the loader's data folder\n"
     "  --retries N            after reading the controller, repeat the reads that failed\n"
     "                         in up to N more passes (default 2)\n"
     "  --trace FILE           append every Modbus frame sent and received to FILE\n"
@@ -83,6 +88,12 @@ int main(int argc, char** argv) {
                 return 2;
             }
             rest.push_back(AsFileName(args[++i]));
+        } else if (arg == "--history") {
+            if (i + 1 >= args.size()) {
+                std::fprintf(stderr, "tqxctl: --history needs a PATH\n");
+                return 2;
+            }
+            SetTqxctlHistory(args[++i]);
         } else if (arg == "--retries" || arg == "--trace") {
             if (i + 1 >= args.size()) {
                 std::fprintf(stderr, "tqxctl: %s needs a value\n", arg.c_str());

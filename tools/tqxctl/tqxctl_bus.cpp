@@ -10,6 +10,7 @@
 #include "link/port1.h"
 #include "link/serial_ports_qtcore.h"
 #include "operator/messages.h"
+#include "tqxctl_history.h"
 
 #include <algorithm>
 #include <cctype>
@@ -173,6 +174,13 @@ int BackupAll(const std::vector<std::string>& operands) {
             StderrMessages messages;
             result =
                 WriteParameterFile(image, path, messages) ? path : "FAILED: cannot write " + path;
+            NewSnapshot snapshot;
+            snapshot.controller = ControllerOn(f.settings, f.settings.unit, image);
+            snapshot.event = SnapshotEvent::BackupAll;
+            snapshot.groups = kEveryGroup;
+            snapshot.detail = path;
+            snapshot.set = image;
+            RecordInHistory(snapshot);
         }
         allOk = allOk && result.rfind("FAILED", 0) != 0;
         rows.push_back({f, result});

@@ -9,6 +9,7 @@
 #include "link/link_failure.h"
 #include "link/modbus_transport.h"
 #include "operator/messages.h"
+#include "tqxctl_history.h"
 #include "transfers/connect_procedure.h"
 #include "transfers/image_transfers.h"
 #include "transfers/restore_procedure.h"
@@ -133,6 +134,13 @@ int Backup(const std::vector<std::string>& operands) {
         return kError;
     std::printf("model code %s\n", image.ModelCode().c_str());
     std::printf("saved %s\n", operands[0].c_str());
+    NewSnapshot snapshot;
+    snapshot.controller = ControllerOn(TqxctlPort(), TqxctlLink().Unit(), image);
+    snapshot.event = SnapshotEvent::Backup;
+    snapshot.groups = kEveryGroup;
+    snapshot.detail = operands[0];
+    snapshot.set = image;
+    RecordInHistory(snapshot);
     return kOk;
 }
 
@@ -179,8 +187,16 @@ int Restore(const std::vector<std::string>& operands) {
             std::string path;
             const std::string failure =
                 KeepControllerValues(target, keep, TqxctlLink().Unit(), std::time(nullptr), path);
-            if (failure.empty())
+            if (failure.empty()) {
                 std::printf("kept               %s\n", path.c_str());
+                NewSnapshot kept;
+                kept.controller = ControllerOn(TqxctlPort(), TqxctlLink().Unit(), target);
+                kept.event = SnapshotEvent::KeptBeforeRestore;
+                kept.groups = kEveryGroup;
+                kept.detail = path;
+                kept.set = target;
+                RecordInHistory(kept);
+            }
             return failure;
         };
     }
@@ -201,6 +217,15 @@ int Restore(const std::vector<std::string>& operands) {
     }
     for (const std::string& line : RestoreReportLines(report, TqxctlLink().FailureText()))
         std::printf("%s\n", line.c_str());
+    // The set as sent, the groups that went through marked; the unit is where the
+    // controller answers now, after a station move.
+    NewSnapshot restored;
+    restored.controller = ControllerOn(TqxctlPort(), TqxctlLink().Unit(), image);
+    restored.event = SnapshotEvent::Restore;
+    restored.groups = MaskOf(report.Written());
+    restored.detail = files[0];
+    restored.set = image;
+    RecordInHistory(restored);
     if (!report.readBack.failed.empty())
         std::fprintf(stderr, "tqxctl: %s\n", ConnectFailureText(report.readBack, "verify").c_str());
     return report.Ok() ? kOk : kError;
@@ -397,5 +422,7 @@ int RunTqxctlCommand(const std::string& command, const std::vector<std::string>&
         return Diff(operands);
     if (command == "report")
         return Report(operands);
+    if (command == "history")
+        return History(operands);
     return Show(operands);
 }

@@ -1,10 +1,16 @@
 // The help texts of tqxctl's file and controller commands.
 
 #include "tqxctl_commands.h"
+#include "tqxctl_history.h"
 
 namespace {
 
 // What a parameter file does not carry, for the help of backup and restore.
+// For the help of backup and restore.
+const char kRecorded[] =
+    "Records the set read (restore: the set sent) as a snapshot in the history\n"
+    "(tqxctl history --help).\n";
+
 const char kNotInFile[] =
     "A parameter file does not carry: the advanced GAP, MAX, PP, PI and PD, the model\n"
     "code, the bytes of blocks 9 and 12 that no group owns, blocks 0, 3 and 41-44, and\n"
@@ -19,7 +25,7 @@ const std::map<std::string, std::string>& CommandHelp() {
                                "Connect does)\n"
                                "and writes them to FILE as a parameter file. Prints the model "
                                "code.\n") +
-                       kNotInFile},
+                       kRecorded + kNotInFile},
         {"restore",
          std::string("usage: tqxctl [--port SETTING] restore [--unlock] [--keep DIR] FILE\n"
                      "Loads FILE and sends it to the controller on port 1, then reads back\n"
@@ -34,12 +40,13 @@ const std::map<std::string, std::string>& CommandHelp() {
                      "--keep DIR first reads the whole controller and saves it in DIR as a\n"
                      "parameter file (unitN_MODELCODE_YYYYMMDD-HHMMSS.slk), as backup would;\n"
                      "when that fails nothing is written.\n") +
-             kNotInFile},
+             kRecorded + kNotInFile},
         {"diff", "usage: tqxctl [--port SETTING] diff A B\n"
                  "Compares two parameter sets, each a parameter file or 'controller', and\n"
                  "prints the parameters that differ with stored value and engineering text\n"
                  "on both sides. Exits 0 when equal, 1 when they differ, 2 on error.\n"
                  "A file named controller is ./controller (or --file controller).\n"},
+        {"history", kHistoryUsage},
         {"show", "usage: tqxctl [--port SETTING] show FILE|controller [GROUP]\n"
                  "Prints every parameter, or one group (system, advanced, pid N,\n"
                  "pattern N), in engineering units as the editors show them.\n"

@@ -1,0 +1,116 @@
+#include "history/history_store.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+struct EventName {
+    SnapshotEvent event;
+    const char* keyword;
+    const char* what;
+};
+
+constexpr EventName kEvents[] = {
+    {SnapshotEvent::Connect, "connect", "Connect"},
+    {SnapshotEvent::Retry, "retry", "Retry failed reads"},
+    {SnapshotEvent::EditorSend, "editor-send", "SEND"},
+    {SnapshotEvent::SendAll, "send-all", "Send all"},
+    {SnapshotEvent::KeptBeforeSendAll, "kept-before-send-all", "kept before Send all"},
+    {SnapshotEvent::SendEdited, "send-edited", "Send edited groups"},
+    {SnapshotEvent::FileWrite, "file-write", "File Write"},
+    {SnapshotEvent::Backup, "backup", "tqxctl backup"},
+    {SnapshotEvent::BackupAll, "backup-all", "tqxctl backup --all"},
+    {SnapshotEvent::Restore, "restore", "tqxctl restore"},
+    {SnapshotEvent::KeptBeforeRestore, "kept-before-restore", "kept before tqxctl restore"},
+};
+
+const EventName& NameOf(SnapshotEvent event) {
+    return *std::find_if(std::begin(kEvents), std::end(kEvents),
+                         [event](const EventName& e) { return e.event == event; });
+}
+
+} // namespace
+
+const char* EventKeyword(SnapshotEvent event) {
+    return NameOf(event).keyword;
+}
+
+std::optional<SnapshotEvent> EventOfKeyword(const std::string& keyword) {
+    for (const EventName& e : kEvents)
+        if (keyword == e.keyword)
+            return e.event;
+    return std::nullopt;
+}
+
+GroupMask MaskOf(const std::vector<GroupId>& groups) {
+    GroupMask mask = 0;
+    for (GroupId g : groups)
+        mask |= 1u << g.Index();
+    return mask;
+}
+
+std::vector<GroupId> GroupsOf(GroupMask mask) {
+    std::vector<GroupId> groups;
+    for (GroupId g : AllGroups())
+        if (mask & (1u << g.Index()))
+            groups.push_back(g);
+    return groups;
+}
+
+std::string GroupsText(GroupMask mask) {
+    if ((mask & kEveryGroup) == kEveryGroup)
+        return "all";
+    // Runs of PID groups or patterns as "pid 1-9".
+    const std::vector<GroupId> groups = GroupsOf(mask);
+    std::string text;
+    for (size_t i = 0; i < groups.size(); ++i) {
+        size_t last = i;
+        while (last + 1 < groups.size() && groups[last + 1].kind() == groups[i].kind() &&
+               groups[i].number() > 0 && groups[last + 1].number() == groups[last].number() + 1)
+            ++last;
+        text += (text.empty() ? "" : ", ") + GroupCommandName(groups[i]);
+        if (last > i + 1)
+            text += "-" + std::to_string(groups[last].number());
+        else
+            last = i;
+        i = last;
+    }
+    return text.empty() ? "none" : text;
+}
+
+std::string WhatText(const SnapshotEntry& s) {
+    if (!s.event)
+        return s.keyword;
+    std::string text = NameOf(*s.event).what;
+    switch (*s.event) {
+    case SnapshotEvent::EditorSend:
+        if (s.sent)
+            text += " " + GroupTitle(*s.sent);
+        return text + (s.verified ? ", verified" : ", not verified");
+    case SnapshotEvent::SendAll:
+        return s.detail.empty() ? text : text + " from " + s.detail;
+    case SnapshotEvent::KeptBeforeSendAll:
+    case SnapshotEvent::KeptBeforeRestore:
+        return s.detail.empty() ? text : text + " (" + s.detail + ")";
+    default:
+        return s.detail.empty() ? text : text + " " + s.detail;
+    }
+}
+
+std::string ShortTime(const std::string& takenUtc) {
+    std::string text = takenUtc.substr(0, 19);
+    if (text.size() > 10 && text[10] == 'T')
+        text[10] = ' ';
+    return text;
+}
+
+std::string ControllerName(const ControllerEntry& c) {
+    if (!c.label.empty())
+        return c.label;
+    const ControllerIdentity& id = c.identity;
+    if (id.port.empty() && id.unit == 0 && id.modelCode.empty())
+        return "no controller";
+    return "unit " + std::to_string(id.unit) + ", " +
+           (id.modelCode.empty() ? std::string("model code not read") : id.modelCode);
+}

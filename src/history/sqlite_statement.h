@@ -1,0 +1,77 @@
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One prepared SQLite statement, finalized when it goes. Binding counts from 1, columns
+// from 0, as SQLite does.
+class SqliteStatement {
+public:
+    SqliteStatement(sqlite3* db, const char* sql) {
+        m_rc = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
+    }
+    ~SqliteStatement() { sqlite3_finalize(m_stmt); }
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
+
+    bool Prepared() const { return m_rc == SQLITE_OK; }
+
+    SqliteStatement& Bind(int i, int64_t value) {
+        Keep(sqlite3_bind_int64(m_stmt, i, value));
+        return *this;
+    }
+    SqliteStatement& Bind(int i, const std::string& text) {
+        Keep(sqlite3_bind_text(m_stmt, i, text.data(), static_cast<int>(text.size()),
+                               SQLITE_TRANSIENT));
+        return *this;
+    }
+    SqliteStatement& BindBlob(int i, const std::vector<uint8_t>& bytes) {
+        Keep(sqlite3_bind_blob(m_stmt, i, bytes.data(), static_cast<int>(bytes.size()),
+                               SQLITE_TRANSIENT));
+        return *this;
+    }
+    SqliteStatement& BindNull(int i) {
+        Keep(sqlite3_bind_null(m_stmt, i));
+        return *this;
+    }
+
+    // SQLITE_ROW, SQLITE_DONE, or the error (also one met while preparing or binding).
+    int Step() {
+        if (m_rc != SQLITE_OK && m_rc != SQLITE_ROW && m_rc != SQLITE_DONE)
+            return m_rc;
+        return m_rc = sqlite3_step(m_stmt);
+    }
+    // Steps to the end: true when the statement ran through.
+    bool Run() {
+        while (Step() == SQLITE_ROW) {
+        }
+        return m_rc == SQLITE_DONE;
+    }
+    int Code() const { return m_rc; }
+
+    int64_t Int(int column) const { return sqlite3_column_int64(m_stmt, column); }
+    bool IsNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
+    std::string Text(int column) const {
+        const auto* p = sqlite3_column_text(m_stmt, column);
+        return p ? std::string(reinterpret_cast<const char*>(p),
+                               static_cast<size_t>(sqlite3_column_bytes(m_stmt, column)))
+                 : std::string();
+    }
+    std::vector<uint8_t> Blob(int column) const {
+        const auto* p = static_cast<const uint8_t*>(sqlite3_column_blob(m_stmt, column));
+        return p ? std::vector<uint8_t>(p, p + sqlite3_column_bytes(m_stmt, column))
+                 : std::vector<uint8_t>();
+    }
+
+private:
+    void Keep(int rc) {
+        if (m_rc == SQLITE_OK && rc != SQLITE_OK)
+            m_rc = rc;
+    }
+
+    sqlite3_stmt* m_stmt = nullptr;
+    int m_rc = SQLITE_OK;
+};

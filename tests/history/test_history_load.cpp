@@ -1,0 +1,156 @@
+// The history under load: two programs recording into one file at once, and the size and
+// speed of a long history of one controller.
+#include "files/file_test_support.h"
+#include "history/history_location.h"
+#include "history/sqlite_history.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using filetest::BusyImage;
+using filetest::TempFolder;
+
+namespace {
+
+const ControllerIdentity kOven{"/dev/ttyUSB0", 1, "PXT4TEY1T-00121"};
+
+// As the loader and tqxctl record: the file opened, one snapshot, the file closed.
+std::string RecordOnce(const std::string& path, const NewSnapshot& snapshot) {
+    std::string why;
+    std::unique_ptr<HistoryStore> store = OpenHistoryStore(path, true, why);
+    return store ? store->Record(snapshot) : why;
+}
+
+// The first column of the first row `sql` gives, as text.
+std::string Query(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    std::string text = "(no answer)";
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* q = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &q, nullptr) == SQLITE_OK &&
+            sqlite3_step(q) == SQLITE_ROW)
+            text = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
+        sqlite3_finalize(q);
+    }
+    sqlite3_close(db);
+    return text;
+}
+
+double MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+// Two processes start on a history that does not exist yet and record 200 snapshots each,
+// of the same controller, half of them sets the other also records: every one is there.
+TEST(HistoryLoad, TwoProcessesRecordingAtOnceLoseNothing) {
+    TempFolder folder;
+    const std::string path = folder.File("history.sqlite");
+    constexpr int kEach = 200;
+    std::vector<pid_t> children;
+    for (int process = 0; process < 2; ++process) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int failures = 0;
+            for (int i = 0; i < kEach; ++i) {
+                NewSnapshot s;
+                s.controller = kOven;
+                s.event = SnapshotEvent::Connect;
+                s.groups = kEveryGroup;
+                s.detail = "process " + std::to_string(process);
+                s.set = BusyImage(i % 2 ? 1000 + i : 10 * process + i % 20);
+                if (const std::string why = RecordOnce(path, s); !why.empty()) {
+                    std::fprintf(stderr, "process %d, snapshot %d: %s\n", process, i, why.c_str());
+                    ++failures;
+                }
+            }
+            std::_Exit(failures > 100 ? 100 : failures);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "failures: " << status;
+    }
+    for (const char* process : {"process 0", "process 1"})
+        EXPECT_EQ(Query(path, std::string("SELECT COUNT(*) FROM snapshots WHERE detail = '") +
+                                  process + "'"),
+                  std::to_string(kEach))
+            << process;
+    EXPECT_EQ(Query(path, "PRAGMA integrity_check"), "ok");
+    // Each set kept once, however the two raced to add it.
+    EXPECT_EQ(Query(path, "SELECT COUNT(*) FROM (SELECT bytes FROM contents GROUP BY bytes"
+                          " HAVING COUNT(*) > 1)"),
+              "0");
+}
+
+// A long history of one controller, most of whose Connects found it unchanged: the file
+// stays small, tqxctl lists it quickly and one more snapshot is quick to record. 10,000
+// snapshots by default; TQX_HISTORY_SCALE sets another number.
+TEST(HistoryLoad, TenThousandSnapshotsOfOneController) {
+    const char* scale = std::getenv("TQX_HISTORY_SCALE");
+    const int count = scale ? std::atoi(scale) : 10000;
+    ASSERT_GT(count, 100);
+    TempFolder folder;
+    const std::string path = folder.File("history.sqlite");
+    NewSnapshot s;
+    s.controller = kOven;
+    s.groups = kEveryGroup;
+    ParameterImage set = BusyImage(3);
+    {
+        SqliteHistory store;
+        ASSERT_EQ(store.Open(path, SqliteHistory::Access::Record), "");
+        for (int i = 0; i < count - 50; ++i) {
+            // One snapshot in fifty is a SEND that changed a value.
+            const bool send = i % 50 == 49;
+            if (send)
+                set.pid[i % 9].SetWord(PidGroupRecord::P, static_cast<int16_t>(i % 1000));
+            s.event = send ? SnapshotEvent::EditorSend : SnapshotEvent::Connect;
+            s.set = set;
+            ASSERT_EQ(store.Record(s), "") << i;
+        }
+    }
+    // The last fifty as the loader records each: the file opened and closed around it.
+    std::vector<double> record;
+    for (int i = 0; i < 50; ++i) {
+        s.event = SnapshotEvent::Connect;
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_EQ(RecordOnce(path, s), "");
+        record.push_back(MillisecondsSince(start));
+    }
+    std::sort(record.begin(), record.end());
+
+    std::uintmax_t bytes = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        bytes += entry.file_size();
+    double list = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        const std::string command =
+            std::string(TQXCTL_PATH) + " --history " + path + " history list >/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        list = std::min(list, MillisecondsSince(start));
+    }
+    std::printf("%d snapshots, %d distinct sets: %.2f MB; tqxctl history list %.1f ms; "
+                "recording one snapshot %.2f ms (median), %.2f ms (slowest of 50)\n",
+                count, std::stoi(Query(path, "SELECT COUNT(*) FROM contents")),
+                static_cast<double>(bytes) / 1e6, list, record[record.size() / 2], record.back());
+    EXPECT_EQ(Query(path, "SELECT COUNT(*) FROM snapshots"), std::to_string(count));
+    EXPECT_LT(static_cast<double>(bytes), 20e6 * count / 10000);
+    EXPECT_LT(list, 100.0 * std::max(1.0, count / 10000.0));
+    EXPECT_LT(record[record.size() / 2], 20.0);
+}
+
+} // namespace

@@ -1,0 +1,304 @@
+// tqxctl history: the snapshots the loader and tqxctl recorded, and the snapshot tqxctl
+// records after each command that read or wrote a whole controller.
+
+#include "tqxctl_history.h"
+
+#include "editors/parameter_listing.h"
+#include "files/parameter_file_writer.h"
+#include "history/history_location.h"
+#include "image/image_source.h"
+#include "operator/messages.h"
+#include "tqx_version.h"
+#include "tqxctl_commands.h"
+
+#include <QCoreApplication>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+const char kHistoryUsage[] =
+    "usage: tqxctl [--history PATH] history list [--controller UNIT|MODEL|LABEL]\n"
+    "       tqxctl [--history PATH] history changes [--since DATE] [--csv]\n"
+    "       tqxctl [--history PATH] history show ID [GROUP]\n"
+    "       tqxctl [--history PATH] [--port SETTING] history diff ID ID|controller|FILE\n"
+    "       tqxctl [--history PATH] history export ID FILE\n"
+    "       tqxctl [--history PATH] history note ID TEXT\n"
+    "       tqxctl [--history PATH] history label CONTROLLER TEXT\n"
+    "The history holds a snapshot of the whole parameter set after every Connect, SEND,\n"
+    "Send all, Send edited groups and File Write in the loader, and after tqxctl backup,\n"
+    "backup --all and restore: the controller (port, unit, model code), the time (UTC),\n"
+    "the user and host, what happened and the groups it touched.\n"
+    "list      the controllers and their snapshots, newest first; --controller picks one\n"
+    "          by its unit, model code, label or #N (its number in the list)\n"
+    "changes   every snapshot that changed something, each parameter from -> to; --since\n"
+    "          from a date in UTC (YYYY-MM-DD[ HH:MM[:SS]]); --csv as comma-separated rows\n"
+    "show      a snapshot's parameters, or one group (system, advanced, pid N, pattern N)\n"
+    "diff      a snapshot against another, the controller on port 1 or a parameter file\n"
+    "          (exit 0 equal, 1 different); a file named like a number is ./12\n"
+    "export    a snapshot as a parameter file, as tqxctl backup would have written it\n"
+    "note      sets a snapshot's note; label names a controller (\"Furnace 3\")\n"
+    "The history is PATH, else TQX_HISTORY, else history.sqlite in the loader's data folder.\n";
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kDiffers = 1;
+constexpr int kError = 2;
+
+std::string g_historyOption;
+
+class StderrMessages : public Messages {
+public:
+    void Show(const std::string& text) override {
+        std::fprintf(stderr, "tqxctl: %s\n", text.c_str());
+    }
+};
+
+int Fail(const std::string& why) {
+    std::fprintf(stderr, "tqxctl: %s\n", why.c_str());
+    return kError;
+}
+
+bool IsNumber(const std::string& text) {
+    return !text.empty() && text.size() < 18 && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c));
+    });
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// The controllers `which` names: #N, a unit, a model code or a label.
+std::vector<ControllerEntry> Matching(const std::vector<ControllerEntry>& all,
+                                      const std::string& which) {
+    std::vector<ControllerEntry> found;
+    for (const ControllerEntry& c : all) {
+        const bool byNumber = which.size() > 1 && which[0] == '#' && IsNumber(which.substr(1)) &&
+                              std::stoll(which.substr(1)) == c.id;
+        const bool byUnit = IsNumber(which) && std::stoll(which) == c.identity.unit;
+        if (byNumber || byUnit || SameText(which, c.identity.modelCode) ||
+            (!c.label.empty() && SameText(which, c.label)))
+            found.push_back(c);
+    }
+    return found;
+}
+
+std::string SnapshotLine(const SnapshotEntry& s) {
+    char line[160];
+    std::snprintf(line, sizeof line, "%6lld  %s  %-20s ", static_cast<long long>(s.id),
+                  ShortTime(s.takenUtc).c_str(), (s.user + "@" + s.host).c_str());
+    std::string text = line + WhatText(s) + "  [" + GroupsText(s.groups) + "]";
+    return s.note.empty() ? text : text + "  note: " + s.note;
+}
+
+int List(HistoryStore& store, const std::vector<std::string>& operands) {
+    std::string which;
+    if (operands.size() == 2 && operands[0] == "--controller")
+        which = operands[1];
+    else if (!operands.empty())
+        return Fail(std::string("list takes only --controller UNIT|MODEL|LABEL\n") + kHistoryUsage);
+    std::vector<ControllerEntry> controllers;
+    if (std::string why = store.Controllers(controllers); !why.empty())
+        return Fail(why);
+    if (!which.empty()) {
+        controllers = Matching(controllers, which);
+        if (controllers.empty())
+            return Fail("no controller '" + which + "' in the history");
+    }
+    std::string out;
+    for (const ControllerEntry& c : controllers) {
+        out += "controller #" + std::to_string(c.id) +
+               (c.label.empty() ? std::string() : "  \"" + c.label + "\"") + "  unit " +
+               std::to_string(c.identity.unit) + "  model code " +
+               (c.identity.modelCode.empty() ? "not read" : c.identity.modelCode) + "  port " +
+               (c.identity.port.empty() ? "none" : c.identity.port) + "  last seen " +
+               ShortTime(c.lastSeenUtc) + " UTC  " + std::to_string(c.snapshots) + " snapshot" +
+               (c.snapshots == 1 ? "\n" : "s\n");
+        std::vector<SnapshotEntry> snapshots;
+        if (std::string why = store.Snapshots(c.id, snapshots); !why.empty())
+            return Fail(why);
+        for (const SnapshotEntry& s : snapshots)
+            out += SnapshotLine(s) + "\n";
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return kOk;
+}
+
+// A snapshot's number and its set; false after the error is printed.
+bool LoadSnapshot(HistoryStore& store, const std::string& id, SnapshotEntry& entry,
+                  ParameterImage& set) {
+    if (!IsNumber(id)) {
+        Fail("'" + id + "' is no snapshot number (tqxctl history list shows them)");
+        return false;
+    }
+    SetStartValues(set);
+    std::string why = store.Snapshot(std::stoll(id), entry);
+    if (why.empty())
+        why = store.LoadSet(entry.id, set);
+    if (!why.empty())
+        Fail(why);
+    return why.empty();
+}
+
+int Show(HistoryStore& store, const std::vector<std::string>& operands) {
+    if (operands.empty() || operands.size() > 3)
+        return Fail(std::string("show takes ID [GROUP]\n") + kHistoryUsage);
+    std::string group;
+    for (size_t i = 1; i < operands.size(); ++i)
+        group += (i > 1 ? " " : "") + operands[i];
+    const std::optional<GroupId> only = GroupOfCommandName(group);
+    if (!group.empty() && !only)
+        return Fail("no group '" + group +
+                    "'; groups are system, advanced, pid 1..9, pattern 1..9");
+    SnapshotEntry s;
+    ParameterImage set;
+    if (!LoadSnapshot(store, operands[0], s, set))
+        return kError;
+    std::printf("snapshot %lld  %s UTC  %s@%s  %s  [%s]\n", static_cast<long long>(s.id),
+                ShortTime(s.takenUtc).c_str(), s.user.c_str(), s.host.c_str(), WhatText(s).c_str(),
+                GroupsText(s.groups).c_str());
+    std::printf("model code %s\n", set.ModelCode().c_str());
+    if (!s.note.empty())
+        std::printf("note %s\n", s.note.c_str());
+    for (const ParameterEntry& e : ListParameters(set))
+        if (!only || e.group == *only)
+            std::printf("%-32s %-12s (%d)\n", e.Name().c_str(), e.text.c_str(), e.stored);
+    return kOk;
+}
+
+int Diff(HistoryStore& store, const std::vector<std::string>& operands) {
+    if (operands.size() != 2)
+        return Fail(std::string("diff takes ID ID|controller|FILE\n") + kHistoryUsage);
+    SnapshotEntry first, second;
+    ParameterImage a, b;
+    if (!LoadSnapshot(store, operands[0], first, a))
+        return kError;
+    const std::string& other = operands[1];
+    const bool file = !IsNumber(other) && other != "controller";
+    if (!file && other != "controller" && !LoadSnapshot(store, other, second, b))
+        return kError;
+    if (!IsNumber(other) && !LoadParameterSource(other, b))
+        return kError;
+    // A file holds neither the advanced GAP, MAX, PP, PI, PD nor PVST, CYCL and LINK per
+    // segment; two whole sets are compared in every field.
+    ListingOptions options;
+    options.unfiledAdvanced = !file;
+    options.patternFieldsPerSegment = !file;
+    const std::vector<ParameterDifference> differences = DiffParameters(a, b, options);
+    for (const ParameterDifference& d : differences)
+        std::printf("%s: %d (%s) | %d (%s)\n", d.a.Name().c_str(), d.a.stored, d.a.text.c_str(),
+                    d.b.stored, d.b.text.c_str());
+    if (differences.empty()) {
+        std::printf("no differences\n");
+        return kOk;
+    }
+    std::printf("%zu parameter%s differ\n", differences.size(), differences.size() == 1 ? "" : "s");
+    return kDiffers;
+}
+
+int Export(HistoryStore& store, const std::vector<std::string>& operands) {
+    if (operands.size() != 2)
+        return Fail(std::string("export takes ID FILE\n") + kHistoryUsage);
+    StderrMessages messages;
+    if (!MayWriteParameterFile(operands[1], messages))
+        return kError;
+    SnapshotEntry s;
+    ParameterImage set;
+    if (!LoadSnapshot(store, operands[0], s, set) ||
+        !WriteParameterFile(set, operands[1], messages))
+        return kError;
+    std::printf("saved %s\n", operands[1].c_str());
+    return kOk;
+}
+
+// note ID TEXT and label CONTROLLER TEXT: the rest of the line is the text.
+int Annotate(HistoryStore& store, const std::string& what,
+             const std::vector<std::string>& operands) {
+    if (operands.size() < 2)
+        return Fail(what + " takes " + (what == "note" ? "ID" : "CONTROLLER") + " TEXT\n" +
+                    kHistoryUsage);
+    std::string text;
+    for (size_t i = 1; i < operands.size(); ++i)
+        text += (i > 1 ? " " : "") + operands[i];
+    if (what == "note") {
+        if (!IsNumber(operands[0]))
+            return Fail("'" + operands[0] + "' is no snapshot number");
+        const std::string why = store.SetNote(std::stoll(operands[0]), text);
+        return why.empty() ? kOk : Fail(why);
+    }
+    std::vector<ControllerEntry> controllers;
+    if (std::string why = store.Controllers(controllers); !why.empty())
+        return Fail(why);
+    const std::vector<ControllerEntry> found = Matching(controllers, operands[0]);
+    if (found.size() != 1)
+        return Fail(std::string(found.empty() ? "no controller '" : "more than one controller '") +
+                    operands[0] + "' in the history; name it by its #N from tqxctl history list");
+    const std::string why = store.SetLabel(found[0].id, text);
+    return why.empty() ? kOk : Fail(why);
+}
+
+} // namespace
+
+void SetTqxctlHistory(const std::string& path) {
+    g_historyOption = path;
+}
+
+std::string TqxctlHistoryPath() {
+    // The loader's own application name, whose data folder holds the history.
+    QCoreApplication::setApplicationName(QStringLiteral("TQXLOADER961114"));
+    return HistoryPath(
+        g_historyOption,
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
+}
+
+ControllerIdentity ControllerOn(const PortSettings& port, int unit, const ParameterImage& set) {
+    return {PortLineText(port), unit, FourteenCharacters(set.modelCode.data())};
+}
+
+void RecordInHistory(NewSnapshot snapshot) {
+    snapshot.program = "tqxctl " TQX_VERSION;
+    std::string why;
+    std::unique_ptr<HistoryStore> store = OpenHistoryStore(TqxctlHistoryPath(), true, why);
+    if (store)
+        why = store->Record(snapshot);
+    if (!why.empty())
+        std::fprintf(stderr, "tqxctl: History not recorded: %s\n", why.c_str());
+}
+
+int History(const std::vector<std::string>& operands) {
+    if (operands.empty()) {
+        std::fputs(kHistoryUsage, stderr);
+        return kError;
+    }
+    const std::string& sub = operands[0];
+    const std::vector<std::string> rest(operands.begin() + 1, operands.end());
+    const bool writes = sub == "note" || sub == "label";
+    if (sub != "list" && sub != "changes" && sub != "show" && sub != "diff" && sub != "export" &&
+        !writes)
+        return Fail("no history command '" + sub + "'\n" + kHistoryUsage);
+    std::string why;
+    std::unique_ptr<HistoryStore> store = OpenHistoryStore(TqxctlHistoryPath(), false, why);
+    if (!store)
+        return Fail(why);
+    if (!store->ReadOnlyReason().empty() && !writes)
+        std::fprintf(stderr, "tqxctl: note: %s\n", store->ReadOnlyReason().c_str());
+    if (sub == "list")
+        return List(*store, rest);
+    if (sub == "changes")
+        return HistoryChanges(*store, rest);
+    if (sub == "show")
+        return Show(*store, rest);
+    if (sub == "diff")
+        return Diff(*store, rest);
+    if (sub == "export")
+        return Export(*store, rest);
+    return Annotate(*store, sub, rest);
+}
