@@ -1,7 +1,9 @@
 #include "editors/alarm_values_dialog.h"
 
+#include "editors/group_dialog_qt.h"
 #include "widgets/dialog_support_qt.h"
 #include "widgets/enter_cancels_qt.h"
+#include "widgets/field_assist_qt.h"
 #include "widgets/window_fit_qt.h"
 
 #include <QFontMetrics>
@@ -71,9 +73,22 @@ AlarmValuesDialog::AlarmValuesDialog(PatternWorkingState& state, const Parameter
     auto* layout = new QVBoxLayout(this);
     AddFittingFields(layout, grid, buttons.row, this);
 
+    m_assist = new FieldAssist(messages, this);
+    for (const auto& row : m_fields)
+        for (QLineEdit* field : row)
+            m_assist->Add(field, QString());
     PushTexts();
     MakeEnterCancel(this);
     CenterOnParent(this);
+}
+
+void AlarmValuesDialog::UseReference(const ParameterSet& set, const ParameterImage& image, int n) {
+    groupdialog::MarkSubEditor(*m_assist, set, image, n, [&](PatternWorkingState& state) {
+        AlarmValuesForm shown(state.workingCopy, image.systemSetup);
+        for (int k = 1; k <= AlarmValuesForm::kAlarms; ++k)
+            for (int s = 1; s <= AlarmValuesForm::kSegments; ++s)
+                m_fields[k - 1][s - 1]->setText(QString::fromStdString(shown.Text(k, s)));
+    });
 }
 
 void AlarmValuesDialog::PushTexts() {

@@ -8,6 +8,8 @@
 
 #include <array>
 
+class FieldAssist;
+class ParameterSet;
 class QLineEdit;
 
 // "Setting of alarm values": the four alarm values of each segment of the open pattern's
@@ -18,6 +20,9 @@ public:
     AlarmValuesDialog(PatternWorkingState& state, const ParameterImage& image, Messages& messages,
                       QWidget* parent = nullptr);
 
+    // Marks each field that differs from pattern `n` of the set's reference values.
+    void UseReference(const ParameterSet& set, const ParameterImage& image, int n);
+
 private:
     void PushTexts();
     void ReadTexts();
@@ -25,6 +30,7 @@ private:
 
     AlarmValuesForm m_form;
     Messages& m_messages;
+    FieldAssist* m_assist = nullptr;
     // [alarm - 1][segment - 1]
     std::array<std::array<QLineEdit*, AlarmValuesForm::kSegments>, AlarmValuesForm::kAlarms>
         m_fields{};

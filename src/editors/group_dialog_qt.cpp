@@ -113,4 +113,13 @@ void MarkAgainstReference(FieldAssist& assist, const ParameterSet* set, GroupId 
                         QString::fromStdString(origin.note));
 }
 
+void MarkSubEditor(FieldAssist& assist, const ParameterSet& set, const ParameterImage& image, int n,
+                   const std::function<void(PatternWorkingState&)>& fill) {
+    ParameterImage reference = image;
+    reference.pattern = set.Reference().pattern;
+    PatternWorkingState state;
+    LoadPattern(reference, n, state);
+    MarkAgainstReference(assist, &set, GroupId::Pattern(n), [&] { fill(state); });
+}
+
 } // namespace groupdialog

@@ -3,6 +3,7 @@
 // Building blocks of the group editor dialogs (system setup, advanced, PID group): rows of
 // label and control in titled boxes, and the RETRIEVE, SEND, OK, CANCEL row.
 
+#include "editors/pattern_working_state.h"
 #include "image/group_id.h"
 #include "transfers/parameter_set.h"
 
@@ -59,5 +60,11 @@ void AssistFields(QWidget* dialog, FieldAssist& assist, GroupId::Kind kind);
 // texts of the reference values into the fields (the dialog's own fill step).
 void MarkAgainstReference(FieldAssist& assist, const ParameterSet* set, GroupId group,
                           const std::function<void()>& fill);
+
+// Marks the fields of a pattern's sub-editor against pattern `n` of the set's reference
+// values, the system setup as `image` holds it: `fill` puts into the fields the texts the
+// sub-editor shows for a working state.
+void MarkSubEditor(FieldAssist& assist, const ParameterSet& set, const ParameterImage& image, int n,
+                   const std::function<void(PatternWorkingState&)>& fill);
 
 } // namespace groupdialog

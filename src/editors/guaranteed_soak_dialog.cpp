@@ -1,7 +1,9 @@
 #include "editors/guaranteed_soak_dialog.h"
 
+#include "editors/group_dialog_qt.h"
 #include "widgets/dialog_support_qt.h"
 #include "widgets/enter_cancels_qt.h"
+#include "widgets/field_assist_qt.h"
 #include "widgets/window_fit_qt.h"
 
 #include <QComboBox>
@@ -61,9 +63,24 @@ GuaranteedSoakDialog::GuaranteedSoakDialog(PatternWorkingState& state, const Par
     auto* layout = new QVBoxLayout(this);
     AddFittingFields(layout, grid, buttons.row, this);
 
+    m_assist = new FieldAssist(messages, this);
+    for (int s = 0; s < GuaranteedSoakForm::kSegments; ++s)
+        for (QComboBox* field : {m_onOff[s], m_type[s]})
+            m_assist->Add(field, QString());
     PushTexts();
     MakeEnterCancel(this);
     CenterOnParent(this);
+}
+
+void GuaranteedSoakDialog::UseReference(const ParameterSet& set, const ParameterImage& image,
+                                        int n) {
+    groupdialog::MarkSubEditor(*m_assist, set, image, n, [&](PatternWorkingState& state) {
+        GuaranteedSoakForm shown(state.segmentBytes);
+        for (int s = 1; s <= GuaranteedSoakForm::kSegments; ++s) {
+            m_onOff[s - 1]->setEditText(QString::fromStdString(shown.OnOffText(s)));
+            m_type[s - 1]->setEditText(QString::fromStdString(shown.TypeText(s)));
+        }
+    });
 }
 
 void GuaranteedSoakDialog::PushTexts() {

@@ -8,6 +8,8 @@
 
 #include <array>
 
+class FieldAssist;
+class ParameterSet;
 class QComboBox;
 
 // "Guaranteed soak": on/off and type of the guaranteed soak of each of the twenty
@@ -18,6 +20,9 @@ public:
     GuaranteedSoakDialog(PatternWorkingState& state, const ParameterImage& image,
                          Messages& messages, QWidget* parent = nullptr);
 
+    // Marks each field that differs from pattern `n` of the set's reference values.
+    void UseReference(const ParameterSet& set, const ParameterImage& image, int n);
+
 private:
     void PushTexts();
     void ReadTexts();
@@ -25,6 +30,7 @@ private:
 
     GuaranteedSoakForm m_form;
     Messages& m_messages;
+    FieldAssist* m_assist = nullptr;
     std::array<QComboBox*, GuaranteedSoakForm::kSegments> m_onOff{};
     std::array<QComboBox*, GuaranteedSoakForm::kSegments> m_type{};
 };

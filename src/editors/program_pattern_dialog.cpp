@@ -348,15 +348,21 @@ void ProgramPatternDialog::OnProfile() {
 
 void ProgramPatternDialog::OnSegmentPid() {
     SegmentPidDialog dialog(m_form.State(), m_form.Image(), m_messages, this);
+    if (m_set)
+        dialog.UseReference(*m_set, m_form.Image(), m_form.SelectedPattern());
     dialog.exec();
 }
 
 void ProgramPatternDialog::OnAlarmValues() {
     AlarmValuesDialog dialog(m_form.State(), m_form.Image(), m_messages, this);
+    if (m_set)
+        dialog.UseReference(*m_set, m_form.Image(), m_form.SelectedPattern());
     dialog.exec();
 }
 
 void ProgramPatternDialog::OnGuaranteedSoak() {
     GuaranteedSoakDialog dialog(m_form.State(), m_form.Image(), m_messages, this);
+    if (m_set)
+        dialog.UseReference(*m_set, m_form.Image(), m_form.SelectedPattern());
     dialog.exec();
 }

@@ -1,7 +1,9 @@
 #include "editors/segment_pid_dialog.h"
 
+#include "editors/group_dialog_qt.h"
 #include "widgets/dialog_support_qt.h"
 #include "widgets/enter_cancels_qt.h"
+#include "widgets/field_assist_qt.h"
 #include "widgets/window_fit_qt.h"
 
 #include <QComboBox>
@@ -42,9 +44,20 @@ SegmentPidDialog::SegmentPidDialog(PatternWorkingState& state, const ParameterIm
     auto* layout = new QVBoxLayout(this);
     AddFittingFields(layout, grid, buttons.row, this);
 
+    m_assist = new FieldAssist(messages, this);
+    for (QComboBox* field : m_fields)
+        m_assist->Add(field, QString());
     PushTexts();
     MakeEnterCancel(this);
     CenterOnParent(this);
+}
+
+void SegmentPidDialog::UseReference(const ParameterSet& set, const ParameterImage& image, int n) {
+    groupdialog::MarkSubEditor(*m_assist, set, image, n, [&](PatternWorkingState& state) {
+        SegmentPidForm shown(state.segmentBytes);
+        for (int s = 1; s <= SegmentPidForm::kSegments; ++s)
+            m_fields[s - 1]->setEditText(QString::fromStdString(shown.Text(s)));
+    });
 }
 
 void SegmentPidDialog::PushTexts() {

@@ -8,6 +8,8 @@
 
 #include <array>
 
+class FieldAssist;
+class ParameterSet;
 class QComboBox;
 
 // "Setting of PID group": the PID group number of each of the twenty segments of the
@@ -18,6 +20,9 @@ public:
     SegmentPidDialog(PatternWorkingState& state, const ParameterImage& image, Messages& messages,
                      QWidget* parent = nullptr);
 
+    // Marks each field that differs from pattern `n` of the set's reference values.
+    void UseReference(const ParameterSet& set, const ParameterImage& image, int n);
+
 private:
     void PushTexts();
     void ReadTexts();
@@ -25,5 +30,6 @@ private:
 
     SegmentPidForm m_form;
     Messages& m_messages;
+    FieldAssist* m_assist = nullptr;
     std::array<QComboBox*, SegmentPidForm::kSegments> m_fields{};
 };
