@@ -115,6 +115,18 @@ def _():
     tip_text = wait_for(tip, 5)
     assert tip_text and help_text in tip_text, "PVF tooltip %r, help %r" % (tip_text, help_text)
 
+    # A value out of its range: SEND says so in a box over the editor (and keeps the old
+    # value).
+    tf = control(win, "text", "TF")
+    typed = tf.queryText().getText(0, -1)
+    edit(tf, "99999")
+    click(control(win, "push button", "SEND"))
+    box_near("SYSTEM PARAMETER", "a TF out of its range, on SEND")
+    while wait_for(lambda: window_now("TQXLOADER961114"), 2):  # and whatever follows it
+        box_near("SYSTEM PARAMETER", "the next box of that SEND")
+    edit(tf, typed)
+
+    give_focus("SYSTEM PARAMETER")
     focus(pvf)
     key("Tab")
     pvb = control(win, "text", "PVB")
