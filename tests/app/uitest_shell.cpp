@@ -1,5 +1,6 @@
 #include "app/document.h"
 #include "app/main_frame.h"
+#include "image/parameter_catalogue.h"
 #include "link/link_backend.h"
 #include "link/simulated_controller.h"
 #include "support/modal_driver.h"
@@ -186,12 +187,40 @@ TEST_F(ShellFixture, ConnectThroughTheMenuIgnoresEditsOfTheCode) {
     EXPECT_TRUE(document.Set().Source().IsController());
 }
 
+// The report of a file edited after it was read: its header names the file and the edit;
+// a page for each pattern in use and one line each on the summary page for the others.
 TEST_F(ShellFixture, ExportPdfWritesTheReportOrSaysWhyNot) {
     QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("kiln.slk"));
+    for (int n = 4; n <= ParameterImage::kPatterns; ++n)
+        image.pattern[static_cast<size_t>(n - 1)].Segment(1).SetTIME(kTimeNotUsed);
+    for (int id : {32781, 32780}) { // File Write, File Read
+        ModalDriver driver;
+        driver.Then([&](QWidget* modal) {
+            modal->findChild<QLineEdit*>("FILE_NAME")->setText(file);
+            Click(modal, "OK");
+        });
+        ActionFor(id)->trigger();
+    }
+    image.pid[1].SetWord(PidGroupRecord::P, static_cast<uint16_t>(image.pid[1].Word(0) + 1));
+    document.Set().Observe(document.Now());
+
     const std::string path = dir.filePath(QStringLiteral("r.pdf")).toStdString();
     EXPECT_TRUE(document.ExportReportPdf(path));
-    EXPECT_TRUE(QFileInfo(QString::fromStdString(path)).size() > 1000);
     EXPECT_TRUE(messages.Texts().empty());
+    FILE* pipe = popen(("pdftotext -layout '" + path + "' -").c_str(), "r");
+    std::string text;
+    char buffer[4096];
+    for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        text.append(buffer, n);
+    if (pipe)
+        pclose(pipe);
+    EXPECT_NE(text.find("loader memory: file " + file.toStdString() + ", edited since"),
+              std::string::npos)
+        << text.substr(0, 300);
+    EXPECT_NE(text.find("Page 7 of 7"), std::string::npos); // 3 + the summary + patterns 1-3
+    EXPECT_EQ(text.find("PROGRAM PATTERN 4"), std::string::npos);
+    EXPECT_NE(text.find("none (no page)"), std::string::npos);
     EXPECT_FALSE(document.ExportReportPdf("/nonexistent/r.pdf"));
     ASSERT_EQ(messages.Texts().size(), 1u);
     EXPECT_EQ(
