@@ -112,10 +112,10 @@ void CMainFrame::CreateMenus() {
     QMenu* menu = nullptr;
     QString title;
     std::set<char> titleKeys, itemKeys;
-    for (const MenuItem& spec : MenuBarItems()) {
-        if (!menu || title != QLatin1String(spec.menu)) {
-            title = QLatin1String(spec.menu);
-            menu = menuBar()->addMenu(QString::fromStdString(WithAccessKey(spec.menu, titleKeys)));
+    for (const MenuItem& entry : MenuBarItems()) {
+        if (!menu || title != QLatin1String(entry.menu)) {
+            title = QLatin1String(entry.menu);
+            menu = menuBar()->addMenu(QString::fromStdString(WithAccessKey(entry.menu, titleKeys)));
             itemKeys.clear();
             // Items that cannot run now are greyed each time the menu opens.
             QMenu* opened = menu;
@@ -129,14 +129,14 @@ void CMainFrame::CreateMenus() {
             });
         }
         QAction* action =
-            menu->addAction(QString::fromStdString(WithAccessKey(spec.item, itemKeys)));
-        action->setProperty("commandId", static_cast<int>(spec.command));
-        action->setStatusTip(QLatin1String(spec.prompt));
-        if (spec.shortcut)
-            action->setShortcut(QKeySequence(QLatin1String(spec.shortcut)));
-        if (spec.checkable) {
+            menu->addAction(QString::fromStdString(WithAccessKey(entry.item, itemKeys)));
+        action->setProperty("commandId", static_cast<int>(entry.command));
+        action->setStatusTip(QLatin1String(entry.prompt));
+        if (entry.shortcut)
+            action->setShortcut(QKeySequence(QLatin1String(entry.shortcut)));
+        if (entry.checkable) {
             action->setCheckable(true);
-            action->setChecked(m_document.IsChecked(spec.command));
+            action->setChecked(m_document.IsChecked(entry.command));
         }
         const Command command = spec.command;
         connect(action, &QAction::triggered, this, [this, command] {
