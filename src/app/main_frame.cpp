@@ -138,7 +138,7 @@ void CMainFrame::CreateMenus() {
             action->setCheckable(true);
             action->setChecked(m_document.IsChecked(entry.command));
         }
-        const Command command = spec.command;
+        const Command command = entry.command;
         connect(action, &QAction::triggered, this, [this, command] {
             m_document.Run(command);
             UpdatePortPane();
