@@ -4,6 +4,7 @@
 #include "link/link_backend.h"
 #include "link/simulated_controller.h"
 #include "support/modal_driver.h"
+#include "support/pdf_text.h"
 #include "tqx_version.h"
 #include "widgets/word_elided_label_qt.h"
 
@@ -208,13 +209,7 @@ TEST_F(ShellFixture, ExportPdfWritesTheReportOrSaysWhyNot) {
     const std::string path = dir.filePath(QStringLiteral("r.pdf")).toStdString();
     EXPECT_TRUE(document.ExportReportPdf(path));
     EXPECT_TRUE(messages.Texts().empty());
-    FILE* pipe = popen(("pdftotext -layout '" + path + "' -").c_str(), "r");
-    std::string text;
-    char buffer[4096];
-    for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        text.append(buffer, n);
-    if (pipe)
-        pclose(pipe);
+    const std::string text = PdfText(path);
     EXPECT_NE(text.find("loader memory: file " + file.toStdString() + ", edited since"),
               std::string::npos)
         << text.substr(0, 300);

@@ -3,6 +3,7 @@
 #include "files/parameter_file_reader.h"
 #include "files/parameter_file_writer.h"
 #include "link/tqxcomm.h"
+#include "support/pdf_text.h"
 #include "support/sim_process.h"
 #include "support/tqxctl_run.h"
 #include "transfers/group_transfers.h"
@@ -275,13 +276,7 @@ TEST(Tqxctl, ReportOfTheControllerWithoutADisplay) {
     const std::string pdf = TempPath("report.pdf");
     const Result report = Tqxctl("--port " + sim.PortSetting() + " report controller " + pdf);
     ASSERT_EQ(report.status, 0) << report.out;
-    FILE* pipe = popen(("pdftotext -l 1 -layout " + pdf + " -").c_str(), "r");
-    std::string first;
-    std::array<char, 4096> buffer{};
-    for (size_t n; pipe && (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-        first.append(buffer.data(), n);
-    if (pipe)
-        pclose(pipe);
+    const std::string first = PdfText(pdf, "-l 1");
     EXPECT_NE(first.find("controller at port 1 (" + sim.PortSetting()), std::string::npos) << first;
     // Three pages of parameters, the pattern summary and the three patterns the simulator runs.
     EXPECT_NE(first.find("Page 1 of 7"), std::string::npos) << first;

@@ -2,6 +2,7 @@
 #include "editors/report_content.h"
 #include "editors/report_qtcore.h"
 #include "image/parameter_catalogue.h"
+#include "support/pdf_text.h"
 #include "values/conversions.h"
 
 #include <QTemporaryDir>
@@ -26,15 +27,8 @@ std::string NoBlanks(std::string text) {
 
 // The text of every page, as pdftotext lays it out.
 std::vector<std::string> PdfPages(const std::string& pdf) {
-    FILE* pipe = popen(("pdftotext -layout '" + pdf + "' -").c_str(), "r");
-    std::string text;
-    char buffer[4096];
-    for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        text.append(buffer, n);
-    if (pipe)
-        pclose(pipe);
     std::vector<std::string> pages;
-    std::istringstream in(text);
+    std::istringstream in(PdfText(pdf));
     for (std::string page; std::getline(in, page, '\f');)
         pages.push_back(page);
     return pages;

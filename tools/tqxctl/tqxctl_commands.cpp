@@ -247,20 +247,7 @@ int Diff(const std::vector<std::string>& operands) {
         return kError;
     // A file holds neither the advanced GAP, MAX, PP, PI, PD nor PVST, CYCL and LINK per
     // segment, so those are compared only between two controllers.
-    ListingOptions options;
-    const bool bothControllers = operands[0] == "controller" && operands[1] == "controller";
-    options.unfiledAdvanced = bothControllers;
-    options.patternFieldsPerSegment = bothControllers;
-    const std::vector<ParameterDifference> differences = DiffParameters(a, b, options);
-    for (const ParameterDifference& d : differences)
-        std::printf("%s: %d (%s) | %d (%s)\n", d.a.Name().c_str(), d.a.stored, d.a.text.c_str(),
-                    d.b.stored, d.b.text.c_str());
-    if (differences.empty()) {
-        std::printf("no differences\n");
-        return kOk;
-    }
-    std::printf("%zu parameter%s differ\n", differences.size(), differences.size() == 1 ? "" : "s");
-    return kDiffers;
+    return PrintDifferences(a, b, operands[0] == "controller" && operands[1] == "controller");
 }
 
 int Show(const std::vector<std::string>& operands) {
@@ -303,6 +290,22 @@ int Show(const std::vector<std::string>& operands) {
 bool ReadControllerForBackup(TransferContext& link, ParameterImage& image) {
     SetStartValues(image);
     return ReadController(image, "reading", link);
+}
+
+int PrintDifferences(const ParameterImage& a, const ParameterImage& b, bool wholeSets) {
+    ListingOptions options;
+    options.unfiledAdvanced = wholeSets;
+    options.patternFieldsPerSegment = wholeSets;
+    const std::vector<ParameterDifference> differences = DiffParameters(a, b, options);
+    for (const ParameterDifference& d : differences)
+        std::printf("%s: %d (%s) | %d (%s)\n", d.a.Name().c_str(), d.a.stored, d.a.text.c_str(),
+                    d.b.stored, d.b.text.c_str());
+    if (differences.empty()) {
+        std::printf("no differences\n");
+        return kOk;
+    }
+    std::printf("%zu parameter%s differ\n", differences.size(), differences.size() == 1 ? "" : "s");
+    return kDiffers;
 }
 
 bool LoadParameterSource(const std::string& source, ParameterImage& image, ImageSource* from) {

@@ -32,6 +32,11 @@ bool PrintCommandHelp(const std::string& command);
 // Runs one tqxctl command; returns the process exit status.
 int RunTqxctlCommand(const std::string& command, const std::vector<std::string>& operands);
 
+// Prints each parameter that differs between `a` and `b` ("name: stored (text) | stored
+// (text)") and a count; 0 when none differ, 1 when some do. `wholeSets`: both were read
+// whole, so fields a file does not carry are compared too.
+int PrintDifferences(const ParameterImage& a, const ParameterImage& b, bool wholeSets);
+
 // Loads a parameter set from a parameter file or from "controller" (the controller on port
 // 1, read whole); false after the errors are printed on stderr.
 // `from` receives where it came from.

@@ -189,19 +189,7 @@ int Diff(HistoryStore& store, const std::vector<std::string>& operands) {
         return kError;
     // A file holds neither the advanced GAP, MAX, PP, PI, PD nor PVST, CYCL and LINK per
     // segment; two whole sets are compared in every field.
-    ListingOptions options;
-    options.unfiledAdvanced = !file;
-    options.patternFieldsPerSegment = !file;
-    const std::vector<ParameterDifference> differences = DiffParameters(a, b, options);
-    for (const ParameterDifference& d : differences)
-        std::printf("%s: %d (%s) | %d (%s)\n", d.a.Name().c_str(), d.a.stored, d.a.text.c_str(),
-                    d.b.stored, d.b.text.c_str());
-    if (differences.empty()) {
-        std::printf("no differences\n");
-        return kOk;
-    }
-    std::printf("%zu parameter%s differ\n", differences.size(), differences.size() == 1 ? "" : "s");
-    return kDiffers;
+    return PrintDifferences(a, b, !file);
 }
 
 int Export(HistoryStore& store, const std::vector<std::string>& operands) {
