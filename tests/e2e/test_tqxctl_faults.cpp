@@ -62,8 +62,8 @@ TEST(TqxctlFaults, LateAnswersNeverMakeAWrongBackup) {
     }
     const std::string clean = Slurp(folder.File("clean.slk"));
     for (const auto& s : settings) {
-        SimProcess sim(
-            {"--pty", folder.File("late.pty"), "--late-every", "2", "--late-ms", s.late});
+        SimProcess sim({"--pty", folder.File(std::string("late") + s.timeout + ".pty"),
+                        "--late-every", "2", "--late-ms", s.late});
         ASSERT_TRUE(sim.Ready());
         int exact = 0, failed = 0, wrong = 0;
         for (int run = 0; run < runs; ++run) {
