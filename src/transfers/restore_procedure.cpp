@@ -165,9 +165,13 @@ RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
     ParameterImage unlocked = image;
     unlocked.advanced.WDIS = 0;
     constexpr WritePolicy stop = WritePolicy::StopAtFirstFailure;
-    for (GroupId group : AllGroups()) {
+    const auto groups = AllGroups();
+    for (GroupId group : groups) {
         if (link.Cancelled())
             break;
+        // Each group's steps count its own calls; the prefix says how far the whole set is.
+        link.SetStepPrefix("Group " + std::to_string(group.Index() + 1) + " of " +
+                           std::to_string(groups.size()) + ": ");
         if (group == GroupId::SystemSetup())
             report.sends.push_back(
                 {group, WriteSystemSetupOnto(link, image.systemSetup, {b12, b9, {}, {}}, stop,
@@ -175,6 +179,7 @@ RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
         else
             report.sends.push_back({group, SendGroup(link, unlocked, group, stop)});
     }
+    link.SetStepPrefix("");
     if (link.Cancelled()) {
         report.cancelled = true; // nothing more goes on the line
         return report;
@@ -192,11 +197,13 @@ RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
     ParameterImage back = image;
     const uint8_t wdisNow = report.wdisWritten ? report.wdis : report.relocked ? wdis : 0;
     back.advanced.WDIS = wdisNow;
+    link.SetStepPrefix("Read-back: ");
     report.readBack = ReadPositions(link, back, ReadBackPositions());
     const int reads = report.readBack.calls;
     for (int pass = 0; pass < passes && !report.readBack.failed.empty(); ++pass)
         report.readBack = RetryFailedReads(link, back, report.readBack);
     report.readBack.calls = reads;
+    link.SetStepPrefix("");
     // Every group read back is compared, even when another group's read failed.
     ParameterImage expected = image;
     expected.advanced.WDIS = wdisNow;

@@ -109,5 +109,5 @@ void TransferContext::NoteSent(GroupId group, TransferOutcome outcome) {
 
 void TransferContext::Step(const std::string& what, int done, int total) {
     if (m_progress)
-        m_progress->Step(what, done, total);
+        m_progress->Step(m_stepPrefix + what, done, total);
 }

@@ -85,6 +85,9 @@ public:
 
     void SetProgress(TransferProgress* progress) { m_progress = progress; }
     void Step(const std::string& what, int done, int total);
+    // Put before each step's text while a longer procedure runs its parts ("Group 3 of 20:
+    // "); empty again when it is over.
+    void SetStepPrefix(std::string prefix) { m_stepPrefix = std::move(prefix); }
 
     void SetCallRunner(CallRunner* runner) { m_runner = runner; }
 
@@ -98,6 +101,7 @@ private:
     LinkBackend* m_backend = nullptr; // null: TQXCOMM
     TransferListener* m_listener = nullptr;
     TransferProgress* m_progress = nullptr;
+    std::string m_stepPrefix;
     CallRunner* m_runner = nullptr;
     bool m_verify = false;
     std::atomic<bool> m_cancel{false};
