@@ -42,53 +42,33 @@ TEST(FieldMarks, EveryEditorMarksWhatDiffersFromTheFile) {
     LoadPattern(image, 1, state);
 
     using Open = std::function<std::unique_ptr<QWidget>()>;
+    const auto editor = [&](auto dialog) -> std::unique_ptr<QWidget> {
+        dialog->UseReference(set);
+        return dialog;
+    };
+    const auto sub = [&](auto dialog) -> std::unique_ptr<QWidget> {
+        dialog->UseReference(set, image, 1);
+        return dialog;
+    };
     const struct {
         const char* editor;
         const char* field;
         Open open;
     } cases[] = {
         {"system setup", "PVF",
-         [&] {
-             auto d = std::make_unique<SystemSetupDialog>(image, messages, cursor);
-             d->UseReference(set);
-             return std::unique_ptr<QWidget>(std::move(d));
-         }},
+         [&] { return editor(std::make_unique<SystemSetupDialog>(image, messages, cursor)); }},
         {"advanced", "SV-H",
-         [&] {
-             auto d = std::make_unique<AdvancedDialog>(image, messages, cursor);
-             d->UseReference(set);
-             return std::unique_ptr<QWidget>(std::move(d));
-         }},
+         [&] { return editor(std::make_unique<AdvancedDialog>(image, messages, cursor)); }},
         {"PID group", "P",
-         [&] {
-             auto d = std::make_unique<PidGroupDialog>(image, messages, cursor);
-             d->UseReference(set);
-             return std::unique_ptr<QWidget>(std::move(d));
-         }},
+         [&] { return editor(std::make_unique<PidGroupDialog>(image, messages, cursor)); }},
         {"program pattern", "SV_1",
-         [&] {
-             auto d = std::make_unique<ProgramPatternDialog>(image, messages, cursor);
-             d->UseReference(set);
-             return std::unique_ptr<QWidget>(std::move(d));
-         }},
+         [&] { return editor(std::make_unique<ProgramPatternDialog>(image, messages, cursor)); }},
         {"alarm values", "ALM1_1",
-         [&] {
-             auto d = std::make_unique<AlarmValuesDialog>(state, image, messages);
-             d->UseReference(set, image, 1);
-             return std::unique_ptr<QWidget>(std::move(d));
-         }},
+         [&] { return sub(std::make_unique<AlarmValuesDialog>(state, image, messages)); }},
         {"segment PID", "PIDNO_1",
-         [&] {
-             auto d = std::make_unique<SegmentPidDialog>(state, image, messages);
-             d->UseReference(set, image, 1);
-             return std::unique_ptr<QWidget>(std::move(d));
-         }},
+         [&] { return sub(std::make_unique<SegmentPidDialog>(state, image, messages)); }},
         {"guaranteed soak", "GSORK_1",
-         [&] {
-             auto d = std::make_unique<GuaranteedSoakDialog>(state, image, messages);
-             d->UseReference(set, image, 1);
-             return std::unique_ptr<QWidget>(std::move(d));
-         }},
+         [&] { return sub(std::make_unique<GuaranteedSoakDialog>(state, image, messages)); }},
     };
     for (const auto& c : cases) {
         const std::unique_ptr<QWidget> dialog = c.open();

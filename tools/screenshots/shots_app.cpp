@@ -1,3 +1,4 @@
+#include "shot_loader.h"
 #include "shot_registry.h"
 
 #include "app/about_dialog.h"
@@ -15,13 +16,7 @@
 
 namespace {
 
-struct Shell {
-    ParameterImage image;
-    RecordingMessages messages;
-    NoCursor cursor;
-    CTQXLOADER961114Doc document{image, messages, cursor};
-    CMainFrame frame{document};
-};
+using Shell = ShotLoader;
 
 } // namespace
 

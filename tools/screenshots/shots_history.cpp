@@ -1,3 +1,4 @@
+#include "shot_loader.h"
 #include "shot_registry.h"
 
 #include "../tests/support/modal_driver.h"
@@ -103,11 +104,6 @@ std::string MakeHistory(const QString& folder, const ParameterImage& read) {
     return path;
 }
 
-void Press(QWidget* dialog, const char* name) {
-    if (auto* button = dialog->findChild<QPushButton*>(QString::fromLatin1(name)))
-        button->click();
-}
-
 } // namespace
 
 // File > History... over two controllers, the furnace's Connect that found a segment
@@ -118,11 +114,10 @@ TQX_SHOT("history") {
     if (!sim.Ready())
         return;
     ::setenv("TQXCOMM_PORT1", sim.PortSetting().c_str(), 1);
-    ParameterImage image;
-    RecordingMessages messages;
-    NoCursor cursor;
-    CTQXLOADER961114Doc document{image, messages, cursor};
-    CMainFrame frame(document);
+    ShotLoader loader;
+    ParameterImage& image = loader.image;
+    CTQXLOADER961114Doc& document = loader.document;
+    CMainFrame& frame = loader.frame;
     frame.show();
     ModalDriver driver;
     driver.Then([](QWidget* modal) { Press(modal, "OK"); });

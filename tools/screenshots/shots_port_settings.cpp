@@ -1,3 +1,4 @@
+#include "shot_loader.h"
 #include "shot_registry.h"
 
 #include "app/document.h"
@@ -86,11 +87,9 @@ TQX_SHOT("port_settings_scan") {
 TQX_SHOT("status_bar_port") {
     ::unsetenv("TQXCOMM_PORT1");
     UsePort1Settings(UsbPort());
-    ParameterImage image;
-    RecordingMessages messages;
-    NoCursor cursor;
-    CTQXLOADER961114Doc document{image, messages, cursor};
-    CMainFrame frame{document};
+    ShotLoader loader;
+    ParameterImage& image = loader.image;
+    CMainFrame& frame = loader.frame;
     image.connected = 1;
     std::memcpy(image.modelCode.data(), "PXT9A1Y2T-0D1R", 14);
     frame.UpdatePortPane();

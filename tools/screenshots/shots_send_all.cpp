@@ -1,3 +1,4 @@
+#include "shot_loader.h"
 #include "shot_registry.h"
 
 #include "../tests/files/file_test_support.h"
@@ -50,11 +51,9 @@ TQX_SHOT("send_all_run") {
         return;
     ::setenv("TQXCOMM_PORT1", sim.PortSetting().c_str(), 1);
     ::setenv("XDG_DATA_HOME", qPrintable(folder.path()), 1);
-    ParameterImage image;
-    RecordingMessages messages;
-    NoCursor cursor;
-    CTQXLOADER961114Doc document{image, messages, cursor};
-    CMainFrame frame(document);
+    ShotLoader loader;
+    CTQXLOADER961114Doc& document = loader.document;
+    CMainFrame& frame = loader.frame;
     frame.show();
     ModalDriver driver;
     driver.Then([&](QWidget* modal) {

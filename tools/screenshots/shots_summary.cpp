@@ -1,3 +1,4 @@
+#include "shot_loader.h"
 #include "shot_registry.h"
 
 #include "../tests/support/modal_driver.h"
@@ -11,20 +12,6 @@
 #include <QPushButton>
 
 #include <cstdlib>
-
-namespace {
-
-void Press(QWidget* dialog, const char* name) {
-    if (auto* button = dialog->findChild<QPushButton*>(QString::fromLatin1(name)))
-        button->click();
-}
-
-void Type(QWidget* dialog, const char* field, const char* text) {
-    if (auto* edit = dialog->findChild<QLineEdit*>(QString::fromLatin1(field)))
-        edit->setText(QString::fromLatin1(text));
-}
-
-} // namespace
 
 // The summary after a Connect to tqx-sim, after edits (two sent, one not), and the
 // Compare with controller window that lists the unsent edit and a change made on the
