@@ -40,8 +40,8 @@ void HistoryCommands::Run(Command) {
     m_window = nullptr;
 }
 
-bool HistoryCommands::Read(int64_t id, ParameterImage& set, std::string& name,
-                           ControllerEntry* of) {
+bool HistoryCommands::Read(int64_t id, ParameterImage& set, std::string& name, ControllerEntry* of,
+                           SnapshotEntry* snapshot) {
     SnapshotEntry entry;
     std::vector<ControllerEntry> controllers;
     SetStartValues(set);
@@ -62,6 +62,8 @@ bool HistoryCommands::Read(int64_t id, ParameterImage& set, std::string& name,
            ShortTime(entry.takenUtc) + " UTC";
     if (of)
         *of = controller;
+    if (snapshot)
+        *snapshot = entry;
     return true;
 }
 
@@ -93,7 +95,7 @@ void HistoryCommands::CompareWithLoader(int64_t id) {
         return;
     d.Set().Observe(d.Now());
     const ImageSource& source = d.Set().Source();
-    const bool whole = source.IsController() || source.kind == ImageSource::Kind::History;
+    const bool whole = source.IsController() || source.wholeController;
     ShowDifferences(set, d.Image(), whole, QStringLiteral("Compare with Loader"), Snapshot(id),
                     QStringLiteral("Loader"));
 }
@@ -127,12 +129,21 @@ bool HistoryCommands::Load(int64_t id) {
     ParameterImage set;
     std::string name;
     ControllerEntry controller;
-    if (!Read(id, set, name, &controller) ||
+    SnapshotEntry entry;
+    if (!Read(id, set, name, &controller, &entry) ||
         !d.MayDropUnsentEdits("Load the snapshot over them anyway?"))
         return false;
+    // Only a snapshot of a whole read holds what a file does not; any other goes to a
+    // controller as its file would.
+    using E = SnapshotEvent;
+    const bool whole =
+        !controller.identity.port.empty() && entry.event &&
+        (*entry.event == E::Connect || *entry.event == E::Retry || *entry.event == E::Backup ||
+         *entry.event == E::BackupAll || *entry.event == E::KeptBeforeSendAll ||
+         *entry.event == E::KeptBeforeRestore);
     set.connected = 1; // the editors open on it, as after a File Read
     d.Image() = set;
-    d.Set().HistoryLoaded(name, controller.identity.modelCode, d.Now());
+    d.Set().HistoryLoaded(name, controller.identity.modelCode, whole, d.Now());
     d.History().Loaded(controller.identity);
     if (d.Status())
         d.Status()->ShowFileDone(QStringLiteral("Loaded ") + QString::fromStdString(name));

@@ -29,7 +29,8 @@ public:
 private:
     // The snapshot's set and how it is named ("snapshot 12 of Furnace 3, taken 2026-05-03
     // 09:12:07 UTC"); false after the operator was told why not.
-    bool Read(int64_t id, ParameterImage& set, std::string& name, ControllerEntry* of = nullptr);
+    bool Read(int64_t id, ParameterImage& set, std::string& name, ControllerEntry* of = nullptr,
+              SnapshotEntry* snapshot = nullptr);
     void ShowDifferences(const ParameterImage& a, const ParameterImage& b, bool wholeSets,
                          const QString& title, const QString& aName, const QString& bName);
 

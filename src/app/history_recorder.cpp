@@ -52,8 +52,16 @@ ParameterImage HistoryRecorder::Believed(const ControllerIdentity& controller,
 
 void HistoryRecorder::Connected(const TransferResult& result, bool retry) {
     FlushSends(); // the SEND before is older
-    if (retry && !result.failedReads.empty())
+    // Only a whole read says what the controller holds: a Connect that missed a part waits
+    // for the Retry that completes it. A group that kept its unsent edit over a Retry holds
+    // the operator's values, not the controller's.
+    bool whole = result.failedReads.empty();
+    for (GroupId g : AllGroups())
+        whole = whole && !m_document.States().At(g).unsent;
+    if (!whole) {
+        m_believed.reset();
         return;
+    }
     const ImageSource& source = m_document.Set().Source();
     NewSnapshot s;
     s.controller = OnPort1(source.modelCodeRead ? source.modelCode : "");
@@ -98,6 +106,8 @@ void HistoryRecorder::FlushSends() {
             changed.push_back(g);
     if (changed.size() == 1 || sent.size() == 1)
         s.sent = changed.size() == 1 ? changed.front() : sent.front();
+    if (!m_believed)
+        return; // the controller was never read whole: the rest of its set is not known
     s.set = Believed(s.controller, sent);
     m_setOf = s.controller;
     Record(s);
@@ -111,6 +121,8 @@ void HistoryRecorder::SentEdited(const std::vector<GroupId>& sent) {
     s.controller = OnPort1();
     s.event = SnapshotEvent::SendEdited;
     s.groups = MaskOf(sent);
+    if (!m_believed)
+        return; // the controller was never read whole: the rest of its set is not known
     s.set = Believed(s.controller, sent);
     m_setOf = s.controller;
     Record(s);
@@ -162,7 +174,8 @@ void HistoryRecorder::FileRead() {
 void HistoryRecorder::FileWritten(const std::string& path) {
     FlushSends(); // the SEND before is older
     NewSnapshot s;
-    s.controller = m_setOf;
+    // A set with unsent edits is not what the controller holds: the file stands alone.
+    s.controller = m_document.States().HasUnsentEdits() ? ControllerIdentity{} : m_setOf;
     s.event = SnapshotEvent::FileWrite;
     s.groups = kEveryGroup;
     s.detail = FullPath(path);

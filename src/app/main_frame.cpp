@@ -179,7 +179,10 @@ void CMainFrame::ShowFileDone(const QString& text) {
 }
 
 void CMainFrame::ShowHistoryNotRecorded(const QString& why) {
-    statusBar()->showMessage(QStringLiteral("History not recorded: ") + why);
+    // After what the command itself said ("Written to ..."), never instead of it.
+    const QString said = statusBar()->currentMessage();
+    const QString history = QStringLiteral("History not recorded: ") + why;
+    statusBar()->showMessage(said.isEmpty() ? history : said + QStringLiteral("; ") + history);
 }
 
 void CMainFrame::ShowProgress(int done, int total, const QString& what) {

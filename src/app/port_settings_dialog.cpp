@@ -185,7 +185,8 @@ PortSettingsDialog::PortSettingsDialog(const PortEnumerator& ports, SavedSetting
     m_progress = new QProgressBar(scanBox);
     m_progress->setObjectName(QStringLiteral("scanProgress"));
     NameControl(m_progress, QStringLiteral("Scan progress"));
-    m_progress->setFormat(QStringLiteral("%v of %m"));
+    // The count is in the line under it; text drawn over the filled part is hard to read.
+    m_progress->setTextVisible(false);
     m_progress->setRange(0, 31);
     m_progress->setValue(0);
     m_found = new QListWidget(scanBox);

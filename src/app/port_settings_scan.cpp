@@ -59,8 +59,10 @@ void PortSettingsDialog::StartScan() {
 void PortSettingsDialog::ScanStep() {
     if (!m_busScan || m_inStep)
         return;
-    m_scanResult->setText(
-        QStringLiteral("Scanning %1").arg(Q(ShortPortText(m_busScan->Current()))));
+    m_scanResult->setText(QStringLiteral("Scanning %1  (%2 of %3)")
+                              .arg(Q(ShortPortText(m_busScan->Current())))
+                              .arg(m_busScan->Done() + 1)
+                              .arg(m_progress->maximum()));
     m_inStep = true;
     m_background([this] { m_busScan->Step(); });
     m_inStep = false;

@@ -17,6 +17,9 @@ struct ImageSource {
     std::string when;           // a controller: when it was read, as the caller formats it
     std::string path;           // a file: its path as given; history: what the snapshot was
     bool editedSince = false;
+    // History: the snapshot is of a controller read whole (a Connect, a backup, a kept
+    // copy), so it holds even what a parameter file does not.
+    bool wholeController = false;
 
     static ImageSource Controller(const std::string& port, int unit, const std::string& when);
     static ImageSource File(const std::string& path);

@@ -66,8 +66,9 @@ void ParameterSet::FileRead(const std::string& path, const std::string& when) {
 }
 
 void ParameterSet::HistoryLoaded(const std::string& snapshot, const std::string& modelCode,
-                                 const std::string& when) {
+                                 bool wholeController, const std::string& when) {
     m_source = ImageSource::History(snapshot);
+    m_source.wholeController = wholeController;
     // Send all compares it with the model code of the controller it goes to.
     m_source.modelCodeRead = !modelCode.empty();
     m_source.modelCode = modelCode;

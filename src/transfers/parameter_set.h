@@ -34,9 +34,9 @@ public:
     void FileRead(const std::string& path, const std::string& when);
     // A snapshot of the history loaded, as a File Read would be: `snapshot` says which
     // ("snapshot 12 of Furnace 3, taken 2026-05-03 09:12 UTC"), `modelCode` is its
-    // controller's.
+    // controller's; `wholeController`: it is of a whole read of that controller.
     void HistoryLoaded(const std::string& snapshot, const std::string& modelCode,
-                       const std::string& when);
+                       bool wholeController, const std::string& when);
     void FileWritten(const std::string& when);
     // After an editor's store step: the groups whose records changed hold an edit.
     void Observe(const std::string& when);

@@ -3,6 +3,7 @@
 #include "app/document.h"
 #include "app/main_frame.h"
 #include "app/view.h"
+#include "history/history_location.h"
 #include "link/link_backend.h"
 #include "link/simulated_controller.h"
 #include "support/modal_driver.h"
@@ -132,8 +133,12 @@ TEST_F(Loader, RetryNeverReplacesWhatAFileReadBrought) {
     EXPECT_EQ(image.pid[0].Word(PidGroupRecord::P), 321);
 }
 
-// An edit typed into a group whose read failed is the operator's, not the controller's.
+// An edit typed into a group whose read failed is the operator's, not the controller's:
+// neither the set's reference nor the history takes it as what the controller holds.
 TEST_F(Loader, RetryNeverOverwritesAnEdit) {
+    QTemporaryDir dir;
+    const std::string history = dir.filePath(QStringLiteral("history.sqlite")).toStdString();
+    ::setenv("TQX_HISTORY", history.c_str(), 1);
     FailBlock(4);
     Connect();
     ModalDriver driver;
@@ -149,6 +154,14 @@ TEST_F(Loader, RetryNeverOverwritesAnEdit) {
     EXPECT_FALSE(document.MayClose()); // still unsent: the question is asked
     // Nor is it taken as what the controller holds: its field stays marked.
     EXPECT_NE(document.Set().Reference().pid[0].Word(PidGroupRecord::P), 123);
+    // The Connect that missed a group and the Retry that kept an edit record no snapshot.
+    std::string why;
+    std::vector<ControllerEntry> seen;
+    if (auto store = OpenHistoryStore(history, false, why))
+        store->Controllers(seen);
+    for (const ControllerEntry& c : seen)
+        EXPECT_EQ(c.snapshots, 0) << ControllerName(c);
+    ::unsetenv("TQX_HISTORY");
 }
 
 // A Connect whose read of a group failed leaves that group's unsent edit marked.

@@ -217,15 +217,16 @@ int Restore(const std::vector<std::string>& operands) {
     }
     for (const std::string& line : RestoreReportLines(report, TqxctlLink().FailureText()))
         std::printf("%s\n", line.c_str());
-    // The set as sent, the groups that went through marked; the unit is where the
-    // controller answers now, after a station move.
+    // The set as sent, when every group went through (else what the controller holds is
+    // not known whole); the unit is where the controller answers now, after a station move.
     NewSnapshot restored;
     restored.controller = ControllerOn(TqxctlPort(), TqxctlLink().Unit(), image);
     restored.event = SnapshotEvent::Restore;
     restored.groups = MaskOf(report.Written());
-    restored.detail = files[0];
+    restored.detail = std::filesystem::absolute(files[0]).lexically_normal().string();
     restored.set = image;
-    RecordInHistory(restored);
+    if (report.AllWritten())
+        RecordInHistory(restored);
     if (!report.readBack.failed.empty())
         std::fprintf(stderr, "tqxctl: %s\n", ConnectFailureText(report.readBack, "verify").c_str());
     return report.Ok() ? kOk : kError;
