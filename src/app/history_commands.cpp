@@ -21,6 +21,16 @@ QString Snapshot(int64_t id) {
     return QStringLiteral("snapshot %1").arg(id);
 }
 
+// A snapshot of a controller read whole (a Connect, a backup, a kept copy) holds even what
+// a parameter file does not.
+bool OfAWholeRead(const ControllerEntry& controller, const SnapshotEntry& entry) {
+    using E = SnapshotEvent;
+    return !controller.identity.port.empty() && entry.event &&
+           (*entry.event == E::Connect || *entry.event == E::Retry || *entry.event == E::Backup ||
+            *entry.event == E::BackupAll || *entry.event == E::KeptBeforeSendAll ||
+            *entry.event == E::KeptBeforeRestore);
+}
+
 } // namespace
 
 void HistoryCommands::Run(Command) {
@@ -135,12 +145,7 @@ bool HistoryCommands::Load(int64_t id) {
         return false;
     // Only a snapshot of a whole read holds what a file does not; any other goes to a
     // controller as its file would.
-    using E = SnapshotEvent;
-    const bool whole =
-        !controller.identity.port.empty() && entry.event &&
-        (*entry.event == E::Connect || *entry.event == E::Retry || *entry.event == E::Backup ||
-         *entry.event == E::BackupAll || *entry.event == E::KeptBeforeSendAll ||
-         *entry.event == E::KeptBeforeRestore);
+    const bool whole = OfAWholeRead(controller, entry);
     set.connected = 1; // the editors open on it, as after a File Read
     d.Image() = set;
     d.Set().HistoryLoaded(name, controller.identity.modelCode, whole, d.Now());
@@ -175,7 +180,9 @@ void HistoryCommands::Report(int64_t id) {
     CTQXLOADER961114Doc& d = m_document;
     ParameterImage set;
     std::string name;
-    if (!Read(id, set, name))
+    ControllerEntry controller;
+    SnapshotEntry entry;
+    if (!Read(id, set, name, &controller, &entry))
         return;
     std::string path =
         d.Prompts().PickPath(FilePrompts::Purpose::Save, "Report PDF", "PDF files (*.pdf)");
@@ -185,6 +192,9 @@ void HistoryCommands::Report(int64_t id) {
         path += ".pdf";
     ReportOptions options;
     options.source = ImageSource::History(name);
+    options.source.modelCode = controller.identity.modelCode;
+    options.source.modelCodeRead = !controller.identity.modelCode.empty();
+    options.source.wholeController = OfAWholeRead(controller, entry);
     options.created =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
     std::string error;

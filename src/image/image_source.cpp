@@ -45,7 +45,9 @@ std::string ImageSource::Describe() const {
 }
 
 std::string ModelCodeText(const ImageSource& source) {
-    return source.IsController() && source.modelCodeRead ? source.modelCode : "not read";
+    // A snapshot knows the model code of the controller it was taken of.
+    const bool known = source.IsController() || source.kind == ImageSource::Kind::History;
+    return known && source.modelCodeRead ? source.modelCode : "not read";
 }
 
 std::string FourteenCharacters(const char* code) {

@@ -172,13 +172,13 @@ int BackupAll(const std::vector<std::string>& operands) {
                 Interrupted() ? "FAILED: stopped by the operator" : "FAILED: " + link.FailureText();
         } else {
             StderrMessages messages;
-            result =
-                WriteParameterFile(image, path, messages) ? path : "FAILED: cannot write " + path;
+            const bool written = WriteParameterFile(image, path, messages);
+            result = written ? path : "FAILED: cannot write " + path;
             NewSnapshot snapshot;
             snapshot.controller = ControllerOn(f.settings, f.settings.unit, image);
             snapshot.event = SnapshotEvent::BackupAll;
             snapshot.groups = kEveryGroup;
-            snapshot.detail = path;
+            snapshot.detail = written ? path : std::string(); // the read, even so
             snapshot.set = image;
             RecordInHistory(snapshot);
         }

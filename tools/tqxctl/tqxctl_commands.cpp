@@ -138,7 +138,7 @@ int Backup(const std::vector<std::string>& operands) {
     snapshot.controller = ControllerOn(TqxctlPort(), TqxctlLink().Unit(), image);
     snapshot.event = SnapshotEvent::Backup;
     snapshot.groups = kEveryGroup;
-    snapshot.detail = operands[0];
+    snapshot.detail = std::filesystem::absolute(operands[0]).lexically_normal().string();
     snapshot.set = image;
     RecordInHistory(snapshot);
     return kOk;
