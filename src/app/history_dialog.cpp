@@ -188,8 +188,8 @@ HistoryDialog::HistoryDialog(HistoryStore& store, HistoryActions& actions, Messa
 
 void HistoryDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    // The controllers take what their columns need, up to two fifths; the snapshots the rest.
-    const int left = std::min(m_controllersWidth, width() * 2 / 5);
+    // The controllers take what their columns need, up to half; the snapshots the rest.
+    const int left = std::min(m_controllersWidth, width() / 2);
     m_split->setSizes({left, std::max(width() - left, 1)});
 }
 
