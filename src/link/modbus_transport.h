@@ -111,8 +111,8 @@ private:
     // RTU requests (their register counts; 0 for a write) whose answers may still arrive.
     std::vector<uint16_t> m_unsettled;
     uint16_t m_skippedTransaction = 0; // TCP: an answer to another transaction came
-    bool m_heardStale = false;          // a resynchronising read dropped late answers
-    bool m_sentInCall = false;          // a request of this call went out on the line
+    bool m_heardStale = false;         // a resynchronising read dropped late answers
+    bool m_sentInCall = false;         // a request of this call went out on the line
     Clock::time_point m_silentUntil{};
     LinkFailure m_failure;
     LinkStatistics m_stats;
