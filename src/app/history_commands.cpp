@@ -104,10 +104,8 @@ void HistoryCommands::CompareWithLoader(int64_t id) {
     if (!Read(id, set, name))
         return;
     d.Set().Observe(d.Now());
-    const ImageSource& source = d.Set().Source();
-    const bool whole = source.IsController() || source.wholeController;
-    ShowDifferences(set, d.Image(), whole, QStringLiteral("Compare with Loader"), Snapshot(id),
-                    QStringLiteral("Loader"));
+    ShowDifferences(set, d.Image(), d.Set().Source().HoldsUnfiledValues(),
+                    QStringLiteral("Compare with Loader"), Snapshot(id), QStringLiteral("Loader"));
 }
 
 void HistoryCommands::CompareWithController(int64_t id) {

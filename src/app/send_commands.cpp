@@ -114,7 +114,7 @@ void SendCommands::SendAll() {
             // A set read from a controller goes whole. One from a file carries only what a
             // file holds; the rest (GAP, MAX, PP, PI, PD, each segment's PVST, CYCL and
             // LINK) stays as the controller holds it, as a restore of that file would.
-            if (source.IsController() || source.wholeController) {
+            if (source.HoldsUnfiledValues()) {
                 for (GroupId group : AllGroups())
                     CopyGroup(set, onto, group);
                 return true;

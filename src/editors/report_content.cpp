@@ -154,7 +154,7 @@ ReportContent BuildReport(const ParameterImage& image, const ReportOptions& opti
 
     // Only a set read from a controller knows the advanced values a file does not hold.
     ListingOptions listing;
-    listing.unfiledAdvanced = options.source.IsController() || options.source.wholeController;
+    listing.unfiledAdvanced = options.source.HoldsUnfiledValues();
     const SystemSetupRecord& setup = image.systemSetup;
     report.pages.push_back(
         ParameterPage("SYSTEM SETUP", ListGroup(image, GroupId::SystemSetup(), listing), setup));

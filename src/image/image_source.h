@@ -28,6 +28,9 @@ struct ImageSource {
 
     bool IsController() const { return kind == Kind::Controller; }
     bool IsFile() const { return kind == Kind::File; }
+    // Whether the set holds even what a parameter file does not (GAP, MAX, PP, PI, PD, each
+    // segment's PVST, CYCL and LINK): read from a controller, or a snapshot of a whole read.
+    bool HoldsUnfiledValues() const { return IsController() || wholeController; }
 
     // "controller, read at 09:12", "file /data/oven3.slk", "start values"; ", edited since"
     // when it was.

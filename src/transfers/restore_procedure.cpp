@@ -180,6 +180,7 @@ RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
             report.sends.push_back({group, SendGroup(link, unlocked, group, stop)});
     }
     link.SetStepPrefix("");
+    report.wdisAfter = report.unlocked ? 0 : wdis;
     if (link.Cancelled()) {
         report.cancelled = true; // nothing more goes on the line
         return report;
@@ -187,16 +188,19 @@ RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
     if (report.AllWritten()) {
         report.wdisWritten = WriteWdis(link, report.wdis);
         report.wdisFailed = !report.wdisWritten;
+        if (report.wdisWritten)
+            report.wdisAfter = report.wdis;
     } else if (report.unlocked) {
         // Not the whole file went in: the controller is locked again as it was.
         report.relocked = WriteWdis(link, wdis);
         report.relockFailed = !report.relocked;
+        if (report.relocked)
+            report.wdisAfter = wdis;
     }
 
     // Read back what was sent, over a copy so a failed read cannot pass as equal.
     ParameterImage back = image;
-    const uint8_t wdisNow = report.wdisWritten ? report.wdis : report.relocked ? wdis : 0;
-    back.advanced.WDIS = wdisNow;
+    back.advanced.WDIS = report.wdisAfter;
     link.SetStepPrefix("Read-back: ");
     report.readBack = ReadPositions(link, back, ReadBackPositions());
     const int reads = report.readBack.calls;
@@ -206,7 +210,7 @@ RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
     link.SetStepPrefix("");
     // Every group read back is compared, even when another group's read failed.
     ParameterImage expected = image;
-    expected.advanced.WDIS = wdisNow;
+    expected.advanced.WDIS = report.wdisAfter;
     const std::vector<GroupId> unread = GroupsOfFailedReads(report.readBack);
     for (GroupId group : DifferingGroups(expected, back))
         if (std::find(unread.begin(), unread.end(), group) == unread.end())

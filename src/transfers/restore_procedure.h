@@ -45,6 +45,8 @@ struct RestoreReport {
     // to what it was (or that failed too).
     bool relocked = false;
     bool relockFailed = false;
+    // The WDIS the controller holds once the restore is over, as far as its writes went.
+    uint8_t wdisAfter = 0;
     // The file moved the controller to another station.
     StationChange station;
     // The operator stopped it between two calls; nothing was sent after, nor read back.

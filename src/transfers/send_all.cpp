@@ -42,19 +42,6 @@ std::vector<std::string> SendAllWarnings(const ParameterImage& set, const ImageS
     return lines;
 }
 
-namespace {
-
-// What WDIS the controller holds once the restore is over, as far as its writes went.
-uint8_t ControllerWdisAfter(const RestoreReport& report) {
-    if (report.wdisWritten)
-        return report.wdis;
-    if (report.unlocked && !report.relocked)
-        return 0;
-    return report.wasLocked ? 1 : 0;
-}
-
-} // namespace
-
 std::vector<GroupOutcome> SendAllOutcomes(const RestoreReport& report) {
     const std::vector<GroupId> unread = GroupsOfFailedReads(report.readBack);
     const auto has = [](const std::vector<GroupId>& groups, GroupId g) {
@@ -76,9 +63,9 @@ std::vector<GroupOutcome> SendAllOutcomes(const RestoreReport& report) {
             if (report.wdisFailed) {
                 outcome = TransferOutcome::Failed;
                 cause = "WDIS " + std::to_string(report.wdis) + " could not be written last";
-            } else if (!report.wdisWritten && report.wdis != ControllerWdisAfter(report)) {
+            } else if (report.wdisAfter != report.wdis) {
                 outcome = TransferOutcome::Differs;
-                cause = "WDIS was left at " + std::to_string(ControllerWdisAfter(report)) +
+                cause = "WDIS was left at " + std::to_string(report.wdisAfter) +
                         ": not every group went in";
             }
         }
