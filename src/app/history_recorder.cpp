@@ -55,10 +55,7 @@ void HistoryRecorder::Connected(const TransferResult& result, bool retry) {
     // Only a whole read says what the controller holds: a Connect that missed a part waits
     // for the Retry that completes it. A group that kept its unsent edit over a Retry holds
     // the operator's values, not the controller's.
-    bool whole = result.failedReads.empty();
-    for (GroupId g : AllGroups())
-        whole = whole && !m_document.States().At(g).unsent;
-    if (!whole) {
+    if (!result.failedReads.empty() || m_document.States().HasUnsentEdits()) {
         m_believed.reset();
         return;
     }

@@ -1,6 +1,7 @@
 #include "tqxctl_commands.h"
 
 #include "editors/parameter_listing.h"
+#include "files/file_path.h"
 #include "files/kept_copy.h"
 #include "files/parameter_file_reader.h"
 #include "files/parameter_file_writer.h"
@@ -138,7 +139,7 @@ int Backup(const std::vector<std::string>& operands) {
     snapshot.controller = ControllerOn(TqxctlPort(), TqxctlLink().Unit(), image);
     snapshot.event = SnapshotEvent::Backup;
     snapshot.groups = kEveryGroup;
-    snapshot.detail = std::filesystem::absolute(operands[0]).lexically_normal().string();
+    snapshot.detail = FullPath(operands[0]);
     snapshot.set = image;
     RecordInHistory(snapshot);
     return kOk;
@@ -223,7 +224,7 @@ int Restore(const std::vector<std::string>& operands) {
     restored.controller = ControllerOn(TqxctlPort(), TqxctlLink().Unit(), image);
     restored.event = SnapshotEvent::Restore;
     restored.groups = MaskOf(report.Written());
-    restored.detail = std::filesystem::absolute(files[0]).lexically_normal().string();
+    restored.detail = FullPath(files[0]);
     restored.set = image;
     if (report.AllWritten())
         RecordInHistory(restored);
