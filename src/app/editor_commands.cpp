@@ -39,6 +39,7 @@ template <class Dialog, class Setup> void EditorCommands::RunEditor(const Setup&
     Dialog dialog(m_document.Image(), m_document.Tell(), m_document.Cursor(), m_document.Window(),
                   &m_document.Link());
     dialog.UseReference(m_document.Set());
+    dialog.UseQuestions(m_document.Ask());
     setup(dialog);
     dialog.exec();
     // The store steps of OK (and of a SEND) leave their edits in the image.

@@ -103,9 +103,18 @@ void HistoryRecorder::FlushSends() {
             changed.push_back(g);
     if (changed.size() == 1 || sent.size() == 1)
         s.sent = changed.size() == 1 ? changed.front() : sent.front();
-    if (!m_believed)
-        return; // the controller was never read whole: the rest of its set is not known
-    s.set = Believed(s.controller, sent);
+    RecordSent(s, sent);
+}
+
+void HistoryRecorder::RecordSent(NewSnapshot& s, const std::vector<GroupId>& sent) {
+    if (m_believed) {
+        s.set = Believed(s.controller, sent);
+    } else {
+        // The controller was never read whole: what went in is known, the rest of its set
+        // is not. The write is recorded all the same, with the loader's values beside it.
+        s.set = m_document.Image();
+        s.detail = "(no whole read before it: only the groups sent are the controller's)";
+    }
     m_setOf = s.controller;
     Record(s);
 }
@@ -118,11 +127,7 @@ void HistoryRecorder::SentEdited(const std::vector<GroupId>& sent) {
     s.controller = OnPort1();
     s.event = SnapshotEvent::SendEdited;
     s.groups = MaskOf(sent);
-    if (!m_believed)
-        return; // the controller was never read whole: the rest of its set is not known
-    s.set = Believed(s.controller, sent);
-    m_setOf = s.controller;
-    Record(s);
+    RecordSent(s, sent);
 }
 
 void HistoryRecorder::KeptBeforeSendAll(const ParameterImage& own, const std::string& modelCode,

@@ -52,6 +52,9 @@ private:
     // The set believed on `controller`, with `groups` taken from the loader's set.
     ParameterImage Believed(const ControllerIdentity& controller,
                             const std::vector<GroupId>& groups);
+    // A SEND's snapshot: the set believed of the controller with the groups sent, or the
+    // loader's own set where the controller was never read whole.
+    void RecordSent(NewSnapshot& snapshot, const std::vector<GroupId>& sent);
     void Record(NewSnapshot snapshot);
 
     CTQXLOADER961114Doc& m_document;

@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -91,6 +92,7 @@ void AdvancedDialog::BuildControls() {
     connect(buttons.ok, &QPushButton::clicked, this, &AdvancedDialog::OnOk);
 
     auto* top = new QVBoxLayout(this);
+    m_unchosen = groupdialog::MakeUnchosenLine(top, this);
     AddFittingFields(top, columns, buttons.row, this);
     CenterOnParent(this);
 }
@@ -114,6 +116,7 @@ void AdvancedDialog::FillControls() {
 }
 
 void AdvancedDialog::ShowMarks() {
+    groupdialog::ShowUnchosenLine(m_unchosen, m_set, GroupId::Advanced());
     if (!m_set)
         return;
     AdvancedRecord record = m_set->Reference().advanced;
@@ -141,7 +144,14 @@ void AdvancedDialog::OnRetrieve() {
     FillControls();
 }
 
+void AdvancedDialog::UseQuestions(Questions& questions) {
+    m_questions = &questions;
+    m_form.UseQuestions(questions);
+}
+
 void AdvancedDialog::OnSend() {
+    if (!groupdialog::MaySendUnchosen(m_set, m_questions, {GroupId::Advanced()}, this))
+        return;
     TakeTexts();
     m_form.Send(m_cursor);
     FillControls();

@@ -89,6 +89,9 @@ bool StoreField(const ParameterRow& row, const std::string& text, uint16_t& valu
         return stored;
     }
     case Encoding::OneDecimal: {
+        // Left as shown, the field keeps what it holds, whatever the display rounded off.
+        if (text == FormatOneDecimal(static_cast<int16_t>(value), row.divisor))
+            return true;
         const std::optional<int32_t> tenths = ParseOneDecimal(text);
         const int32_t v = tenths ? *tenths * (row.divisor / 10) : 0;
         // KnL's 327.7 % is stored as the largest word.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "operator/messages.h"
+#include "operator/questions.h"
 #include "transfers/transfer_context.h"
 #include "values/conversions.h"
 
@@ -12,15 +13,20 @@
 // Store-step pieces the group forms share.
 
 // The link a form's RETRIEVE and SEND go through: its own plain one (TQXCOMM, no
-// listener, no read-back) until the caller gives it the program's.
+// listener, no read-back) until the caller gives it the program's; and where a SEND asks
+// before it writes what may cut the controller off (a form of its own says Yes).
 class FormLink {
 public:
     void UseLink(TransferContext& link) { m_link = &link; }
     TransferContext& Link() { return *m_link; }
+    void UseQuestions(Questions& questions) { m_questions = &questions; }
+    Questions& Ask() { return *m_questions; }
 
 private:
     TransferContext m_plain;
     TransferContext* m_link = &m_plain;
+    AnsweringQuestions m_yes{true};
+    Questions* m_questions = &m_yes;
 };
 
 // Position of `text` in `list` (any sequence of texts), nothing when it is not there.

@@ -9,7 +9,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -30,12 +30,10 @@ QComboBox* MakeCombo(const QString& name, std::vector<std::string> items, bool s
     return combo;
 }
 
-QLineEdit* MakeEdit(const QString& name, QWidget* parent, bool integer) {
+QLineEdit* MakeEdit(const QString& name, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
     edit->setAccessibleName(name);
-    if (integer)
-        edit->setValidator(new QIntValidator(-99999, 99999, edit));
     // Wide enough for any value with its unit, never stretched across a large window.
     edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 24);
     return edit;
@@ -120,6 +118,35 @@ void MarkSubEditor(FieldAssist& assist, const ParameterSet& set, const Parameter
     PatternWorkingState state;
     LoadPattern(reference, n, state);
     MarkAgainstReference(assist, &set, GroupId::Pattern(n), [&] { fill(state); });
+}
+
+QLabel* MakeUnchosenLine(QVBoxLayout* top, QWidget* dialog) {
+    auto* line = new QLabel(dialog);
+    line->setObjectName(QStringLiteral("unchosen"));
+    line->setWordWrap(true);
+    line->setStyleSheet(QStringLiteral("font-weight: bold"));
+    line->hide();
+    top->addWidget(line);
+    return line;
+}
+
+void ShowUnchosenLine(QLabel* line, const ParameterSet* set, GroupId group) {
+    const std::string text = set ? set->UnchosenLine(group) : std::string();
+    line->setText(QString::fromStdString(text));
+    line->setAccessibleName(line->text());
+    line->setVisible(!text.empty());
+}
+
+bool MaySendUnchosen(const ParameterSet* set, Questions* questions,
+                     const std::vector<GroupId>& groups, QWidget* dialog) {
+    if (!set)
+        return true;
+    const std::string question =
+        set->UnchosenSendQuestion(groups, dialog->windowTitle().toStdString());
+    if (question.empty())
+        return true;
+    QtQuestions boxes(dialog);
+    return (questions ? *questions : static_cast<Questions&>(boxes)).Ask(question);
 }
 
 } // namespace groupdialog

@@ -15,7 +15,10 @@
 #include <vector>
 
 class FieldAssist;
+class Questions;
 class QComboBox;
+class QLabel;
+class QVBoxLayout;
 class QDialog;
 class QGridLayout;
 class QGroupBox;
@@ -30,9 +33,9 @@ namespace groupdialog {
 QComboBox* MakeCombo(const QString& name, std::vector<std::string> items, bool sorted,
                      QWidget* parent);
 
-// An edit field; an integer one refuses other texts itself. Its bounds are wide enough
-// that the store step, not the field, reports values out of range.
-QLineEdit* MakeEdit(const QString& name, QWidget* parent, bool integer = false);
+// An edit field. It takes any text: the store step refuses what does not fit, with the
+// parameter's message, so nothing typed is dropped unseen.
+QLineEdit* MakeEdit(const QString& name, QWidget* parent);
 
 // A push button; Enter presses it while it has the focus, and the default button again
 // once the focus is back in a field.
@@ -66,5 +69,16 @@ void MarkAgainstReference(FieldAssist& assist, const ParameterSet* set, GroupId 
 // sub-editor shows for a working state.
 void MarkSubEditor(FieldAssist& assist, const ParameterSet& set, const ParameterImage& image, int n,
                    const std::function<void(PatternWorkingState&)>& fill);
+
+// The line at the top of `top` that says a group's values are nobody's choice (the
+// loader's start values, or what it held before a read failed); hidden until then.
+QLabel* MakeUnchosenLine(QVBoxLayout* top, QWidget* dialog);
+void ShowUnchosenLine(QLabel* line, const ParameterSet* set, GroupId group);
+
+// Before a SEND writes `groups`: true when each holds values someone chose, or when the
+// operator answers Yes to sending them anyway (No, the default, writes nothing). Asks
+// through `questions`, or the toolkit's box over `dialog` when there is none.
+bool MaySendUnchosen(const ParameterSet* set, Questions* questions,
+                     const std::vector<GroupId>& groups, QWidget* dialog);
 
 } // namespace groupdialog

@@ -12,7 +12,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -22,6 +22,14 @@ namespace {
 
 std::string S(const QString& text) {
     return text.toStdString();
+}
+
+// SEND writes all nine groups.
+std::vector<GroupId> AllPidGroups() {
+    std::vector<GroupId> groups;
+    for (int g = 1; g <= ParameterImage::kPidGroups; ++g)
+        groups.push_back(GroupId::Pid(g));
+    return groups;
 }
 
 } // namespace
@@ -47,8 +55,6 @@ PidGroupDialog::PidGroupDialog(ParameterImage& image, Messages& messages, Cursor
     auto* left = new QGridLayout;
     m_p = AddField(left, 0, "P");
     m_i = AddField(left, 1, "I");
-    // Integers only; the range itself is the store step's check, with its message.
-    m_i->setValidator(new QIntValidator(-99999, 99999, m_i));
     m_d = AddField(left, 2, "D");
     m_gap = AddField(left, 3, "GAP");
     m_mvH = AddField(left, 4, "MV-H");
@@ -77,6 +83,7 @@ PidGroupDialog::PidGroupDialog(ParameterImage& image, Messages& messages, Cursor
     fields->addWidget(kind);
     fields->addLayout(columns);
     auto* layout = new QVBoxLayout(this);
+    m_unchosen = groupdialog::MakeUnchosenLine(layout, this);
     AddFittingFields(layout, fields, buttons.row, this);
     CenterOnParent(this);
 
@@ -133,6 +140,7 @@ void PidGroupDialog::FillControls() {
 }
 
 void PidGroupDialog::ShowMarks() {
+    groupdialog::ShowUnchosenLine(m_unchosen, m_set, GroupId::Pid(m_form.Group() + 1));
     if (!m_set)
         return;
     ParameterImage image = m_image;
@@ -185,7 +193,14 @@ void PidGroupDialog::OnRetrieve() {
     FillControls();
 }
 
+void PidGroupDialog::UseQuestions(Questions& questions) {
+    m_questions = &questions;
+    m_form.UseQuestions(questions);
+}
+
 void PidGroupDialog::OnSend() {
+    if (!groupdialog::MaySendUnchosen(m_set, m_questions, AllPidGroups(), this))
+        return;
     TakeTexts();
     m_form.Send(m_cursor);
     FillControls();

@@ -4,6 +4,7 @@
 #include "image/parameter_image.h"
 #include "operator/cursor.h"
 #include "operator/messages.h"
+#include "operator/questions.h"
 #include "transfers/parameter_set.h"
 
 #include <QDialog>
@@ -14,6 +15,7 @@ class FieldAssist;
 
 class QButtonGroup;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 
 // "SETTING OF PID GROUP": one of the nine PID groups at a time, chosen by radio buttons.
@@ -27,6 +29,9 @@ public:
     // Marks the fields that differ from what `set` knows the controller (or the file)
     // holds.
     void UseReference(const ParameterSet& set);
+    // Where SEND asks before it writes what nobody chose or what would cut the controller
+    // off; the toolkit's boxes until then.
+    void UseQuestions(Questions& questions);
 
     const PidGroupForm& Form() const { return m_form; }
     // Shows group 0..8, as its radio button does.
@@ -57,4 +62,6 @@ private:
     const ParameterImage& m_image;
     FieldAssist* m_assist = nullptr;
     const ParameterSet* m_set = nullptr;
+    Questions* m_questions = nullptr;
+    QLabel* m_unchosen = nullptr; // says the group holds values nobody chose
 };

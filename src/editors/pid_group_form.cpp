@@ -41,12 +41,15 @@ void PidGroupForm::Store() {
     store("P", t.P);
     // A field that holds no integer (empty, or a sign alone) is refused, not passed over.
     const ParameterRow& i = Row("I");
-    if (t.I && *t.I >= IntegralSeconds(static_cast<uint16_t>(i.lo)) &&
-        *t.I <= IntegralSeconds(static_cast<uint16_t>(i.hi)))
+    // Left as shown, I keeps the tenths the whole seconds do not show.
+    if (t.I && *t.I == IntegralSeconds(r.Word(R::I))) {
+    } else if (t.I && *t.I >= IntegralSeconds(static_cast<uint16_t>(i.lo)) &&
+               *t.I <= IntegralSeconds(static_cast<uint16_t>(i.hi))) {
         r.SetWord(R::I, IntegralStored(*t.I));
-    else
+    } else {
         m.Show(IntegerRefusal(i.message, i.Label(), IntegralSeconds(static_cast<uint16_t>(i.lo)),
                               IntegralSeconds(static_cast<uint16_t>(i.hi))));
+    }
     for (const auto& [label, text] : kAfterI) {
         if (std::string(label) == "GAP")
             RefuseEmptyScale(range, m); // once, before the range values

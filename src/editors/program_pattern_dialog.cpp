@@ -63,6 +63,7 @@ ProgramPatternDialog::ProgramPatternDialog(ParameterImage& image, Messages& mess
     auto* bottom = new QVBoxLayout;
     bottom->addWidget(BuildBottomRow());
     auto* layout = new QVBoxLayout(this);
+    m_unchosen = groupdialog::MakeUnchosenLine(layout, this);
     AddFittingFields(layout, fields, bottom, this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     CenterOnParent(this);
@@ -265,6 +266,7 @@ void ProgramPatternDialog::PushControls() {
 }
 
 void ProgramPatternDialog::ShowMarks() {
+    groupdialog::ShowUnchosenLine(m_unchosen, m_set, GroupId::Pattern(m_form.SelectedPattern()));
     if (!m_set)
         return;
     // The reference pattern as this editor would show it, with the same selections.
@@ -321,7 +323,15 @@ void ProgramPatternDialog::OnRetrieve() {
     PushControls();
 }
 
+void ProgramPatternDialog::UseQuestions(Questions& questions) {
+    m_questions = &questions;
+    m_form.UseQuestions(questions);
+}
+
 void ProgramPatternDialog::OnSend() {
+    if (!groupdialog::MaySendUnchosen(m_set, m_questions,
+                                      {GroupId::Pattern(m_form.SelectedPattern())}, this))
+        return;
     ReadControls();
     m_form.Send();
     PushControls();

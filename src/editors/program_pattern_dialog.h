@@ -4,6 +4,7 @@
 #include "image/parameter_image.h"
 #include "operator/cursor.h"
 #include "operator/messages.h"
+#include "operator/questions.h"
 #include "transfers/parameter_set.h"
 
 #include <QDialog>
@@ -15,6 +16,7 @@ class FieldAssist;
 class QButtonGroup;
 class QComboBox;
 class QGridLayout;
+class QLabel;
 class QLineEdit;
 
 // "Program Pattern": one of the nine patterns at a time, its twenty set values and
@@ -32,6 +34,9 @@ public:
     // Marks the fields that differ from what `set` knows the controller (or the file)
     // holds for the pattern shown.
     void UseReference(const ParameterSet& set);
+    // Where SEND asks before it writes what nobody chose or what would cut the controller
+    // off; the toolkit's boxes until then.
+    void UseQuestions(Questions& questions);
 
 private:
     using Row = std::array<QLineEdit*, PatternFields::kSegments>;
@@ -74,4 +79,6 @@ private:
     int m_labelColumnWidth = 0; // shared by both segment grids so their columns line up
     FieldAssist* m_assist = nullptr;
     const ParameterSet* m_set = nullptr;
+    Questions* m_questions = nullptr;
+    QLabel* m_unchosen = nullptr; // says the group holds values nobody chose
 };

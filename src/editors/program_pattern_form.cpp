@@ -176,11 +176,11 @@ void ProgramPatternForm::ShowPatternFields() {
     }
 }
 
-// A time the row showed empty (6000 or more) is kept while its field stays empty; any
+// A time left as the row showed it is kept as it is (one of 6000 or more shows empty); any
 // other text is read, and a refused one keeps `previous`. The message names the row.
 uint16_t ProgramPatternForm::CollectTime(const std::string& row, int s, const std::string& key,
                                          const std::string& text, uint16_t previous) {
-    if (m_unshown.Untouched(key + std::to_string(s), text))
+    if (m_unshown.Untouched(key + std::to_string(s), text) || text == FormatTime(previous))
         return previous;
     NamedMessages named(m_messages, row + ", segment " + std::to_string(s));
     return ParsePatternTime(text, previous, named);

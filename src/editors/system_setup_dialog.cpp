@@ -12,7 +12,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,8 +39,8 @@ std::string Text(const QLineEdit* edit) {
 std::string Text(const QComboBox* combo) {
     return combo->currentText().toStdString();
 }
-// A field that holds no integer (empty, or a sign alone) gives nothing: the store step
-// refuses it with the field's message.
+// A field that holds no whole number ("6.5", empty, a sign alone) gives nothing: the store
+// step refuses it with the field's message.
 void TakeInt(const QLineEdit* edit, std::optional<int>& value) {
     bool ok = false;
     const int v = edit->text().toInt(&ok);
@@ -85,13 +84,13 @@ void SystemSetupDialog::BuildControls() {
     AddRow(g, Label("PVT", input), m_pvt);
     AddRow(g, Label("PVU", input), m_pvu = MakeCombo("PVU", Pvu(), true, input));
     AddRow(g, Label("PVD", input), m_pvd = MakeCombo("PVD", Pvd(), true, input));
-    AddRow(g, help("PVF"), m_pvf = MakeEdit("PVF", input, true));
-    AddRow(g, help("PVB"), m_pvb = MakeEdit("PVB", input, true));
+    AddRow(g, help("PVF"), m_pvf = MakeEdit("PVF", input));
+    AddRow(g, help("PVB"), m_pvb = MakeEdit("PVB", input));
     AddRow(g, help("TF"), m_tf = MakeEdit("TF", input));
     AddRow(g, help("SFT"), m_sft = MakeEdit("SFT", input));
 
     QGroupBox* mv = Box(QString(), g, this);
-    AddRow(g, help("CI"), m_ci = MakeEdit("CI", mv, true));
+    AddRow(g, help("CI"), m_ci = MakeEdit("CI", mv));
     AddRow(g, help("PSET"), m_pset = MakeEdit("PSET", mv));
     AddRow(g, help("BURN"), m_burn = MakeEdit("BURN", mv));
 
@@ -156,6 +155,7 @@ void SystemSetupDialog::BuildControls() {
     connect(buttons.ok, &QPushButton::clicked, this, &SystemSetupDialog::OnOk);
 
     auto* top = new QVBoxLayout(this);
+    m_unchosen = groupdialog::MakeUnchosenLine(top, this);
     AddFittingFields(top, columns, buttons.row, this);
     CenterOnParent(this);
 
@@ -208,6 +208,7 @@ void SystemSetupDialog::FillControls() {
 }
 
 void SystemSetupDialog::ShowMarks() {
+    groupdialog::ShowUnchosenLine(m_unchosen, m_set, GroupId::SystemSetup());
     if (!m_set)
         return;
     SystemSetupRecord record = m_set->Reference().systemSetup;
@@ -266,7 +267,14 @@ void SystemSetupDialog::OnRetrieve() {
     FillControls();
 }
 
+void SystemSetupDialog::UseQuestions(Questions& questions) {
+    m_questions = &questions;
+    m_form.UseQuestions(questions);
+}
+
 void SystemSetupDialog::OnSend() {
+    if (!groupdialog::MaySendUnchosen(m_set, m_questions, {GroupId::SystemSetup()}, this))
+        return;
     TakeTexts();
     m_form.Send(m_cursor);
     FillControls();

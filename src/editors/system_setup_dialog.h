@@ -4,6 +4,7 @@
 #include "image/parameter_image.h"
 #include "operator/cursor.h"
 #include "operator/messages.h"
+#include "operator/questions.h"
 #include "transfers/parameter_set.h"
 
 #include <QDialog>
@@ -11,6 +12,7 @@
 class FieldAssist;
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 
 // "SYSTEM PARAMETER": a view over SystemSetupForm. Controls are named by their
@@ -24,6 +26,9 @@ public:
     // Marks the fields that differ from what `set` knows the controller (or the file)
     // holds.
     void UseReference(const ParameterSet& set);
+    // Where SEND asks before it writes what nobody chose or what would cut the controller
+    // off; the toolkit's boxes until then.
+    void UseQuestions(Questions& questions);
 
 private:
     void BuildControls();
@@ -54,4 +59,6 @@ private:
     const ParameterImage& m_image;
     FieldAssist* m_assist = nullptr;
     const ParameterSet* m_set = nullptr;
+    Questions* m_questions = nullptr;
+    QLabel* m_unchosen = nullptr; // says the group holds values nobody chose
 };

@@ -83,10 +83,11 @@ void StoreOr(std::optional<int32_t> v, int16_t& field, const std::string& messag
 }
 
 // ENDT and GS-T have no not-used marker: "----" (-32768) and the times of 6000 or more
-// are shown but cannot be typed, so they are kept while their text is unchanged.
+// are shown but cannot be typed, so they are kept while their text is unchanged, as every
+// time is.
 void StoreTime(const UnshownValues& unshown, const char* name, const std::string& text,
                int16_t& field, const std::string& message, Messages& messages) {
-    if (!unshown.Untouched(name, text))
+    if (!unshown.Untouched(name, text) && text != FormatTime(field))
         StoreOr(ParseTimeValue(text), field, TimeRefusal(message, name), messages);
 }
 
@@ -119,10 +120,13 @@ void StoreOutputScale(const SystemSetupRecord& r, bool mv, const std::string& fu
         StoreRangeValue(range, baseText, -2500, 12500, base,
                         RangeRefusal(range, text.rangeBase, text.base, -2500, 12500), m);
     } else {
-        StoreOr(OneDecimalIn(fullText, 10, -2500, 12500), full,
-                OneDecimalRefusal(text.mvFull, text.full, -2500, 12500, 100), m);
-        StoreOr(OneDecimalIn(baseText, 10, -2500, 12500), base,
-                OneDecimalRefusal(text.mvBase, text.base, -2500, 12500, 100), m);
+        // A scale left as shown keeps what it holds, whatever the tenths rounded off.
+        if (fullText != FormatOneDecimal(full, 100))
+            StoreOr(OneDecimalIn(fullText, 10, -2500, 12500), full,
+                    OneDecimalRefusal(text.mvFull, text.full, -2500, 12500, 100), m);
+        if (baseText != FormatOneDecimal(base, 100))
+            StoreOr(OneDecimalIn(baseText, 10, -2500, 12500), base,
+                    OneDecimalRefusal(text.mvBase, text.base, -2500, 12500, 100), m);
     }
 }
 
@@ -281,12 +285,19 @@ void SystemSetupForm::Retrieve(CursorControl& cursor) {
 
 void SystemSetupForm::Send(CursorControl& cursor) {
     Link().BeginOperation();
-    TransferResult result;
-    StationChange station;
     {
         WaitCursor wait(cursor);
         Store();
         Show();
+    }
+    // A station port 1 cannot follow would cut the controller off the link: asked first,
+    // and Cancel writes nothing.
+    if (!IsFollowableStation(m_record.STN) && !Ask().Confirm(StationQuestion(m_record.STN)))
+        return;
+    TransferResult result;
+    StationChange station;
+    {
+        WaitCursor wait(cursor);
         // The bytes this system does not own keep what the controller holds, and a
         // block that could not be read is not written.
         result = SendSystemSetup(Link(), m_record, &station);

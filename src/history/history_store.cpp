@@ -87,7 +87,8 @@ std::string WhatText(const SnapshotEntry& s) {
     case SnapshotEvent::EditorSend:
         if (s.sent)
             text += " " + GroupTitle(*s.sent);
-        return text + (s.verified ? ", verified" : ", not verified");
+        text += s.verified ? ", verified" : ", not verified";
+        return s.detail.empty() ? text : text + " " + s.detail;
     case SnapshotEvent::SendAll:
         return s.detail.empty() ? text : text + " from " + s.detail;
     case SnapshotEvent::KeptBeforeSendAll:

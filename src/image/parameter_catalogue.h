@@ -108,6 +108,10 @@ bool FitsField(const ParameterRow& row, int64_t value);
 
 // The station numbers a controller answers at; 0 is the broadcast address.
 constexpr int kMaxStation = 31;
+// A station port 1 can follow a controller to: 1..31.
+constexpr bool IsFollowableStation(int station) {
+    return station >= 1 && station <= kMaxStation;
+}
 // AOnF and AOnB (n = 1, 2) are percent of output while AOnT says MV (2), else range
 // values of the input.
 bool AnalogueOutputIsMv(const SystemSetupRecord& setup, int output);

@@ -3,13 +3,16 @@
 #include <string>
 #include <vector>
 
-// The one question the loader asks (closing with edits neither sent nor saved): a box with
-// Yes and No, captioned like every message. Tests answer it instead.
+// The questions the loader asks before something the operator may not mean (closing or
+// replacing unsent edits, sending values nobody chose): boxes captioned like every message,
+// the safe answer the default. Tests answer them instead.
 class Questions {
 public:
     virtual ~Questions() = default;
-    // True for Yes.
+    // Yes and No; true for Yes.
     virtual bool Ask(const std::string& text) = 0;
+    // A message with OK and Cancel; true for OK.
+    virtual bool Confirm(const std::string& text) { return Ask(text); }
 };
 
 // Answers every question with `answer` and keeps the texts asked.

@@ -209,6 +209,16 @@ std::string StationChangeMessage(const StationChange& c) {
     return text;
 }
 
+std::string StationQuestion(int station) {
+    const std::string what =
+        station == 0 ? "STN 0 is the broadcast address, which no controller answers"
+                     : "STN " + std::to_string(station) + " is outside 1 to " +
+                           std::to_string(kMaxStation) + ", the stations port 1 can ask";
+    return what + ": once it is written, the controller is out of reach over the link until "
+                  "its station is set again on its front panel.\nSend it anyway? Cancel "
+                  "writes nothing.";
+}
+
 TransferResult RetrieveAdvanced(TransferContext& link, AdvancedRecord& advanced) {
     link.BeginCommand();
     TransferResult result;

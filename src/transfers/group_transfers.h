@@ -33,6 +33,9 @@ TransferResult SendSystemSetup(TransferContext& link, const SystemSetupRecord& s
                                WritePolicy writes = WritePolicy::All);
 // What the operator is told after a SEND that changed STN.
 std::string StationChangeMessage(const StationChange& change);
+// What a SEND asks before it writes a station port 1 cannot follow (0, the broadcast
+// address, or one above 31).
+std::string StationQuestion(int station);
 
 // Blocks 12 and 9 as the controller holds them; a block that could not be read is empty,
 // with the link's reason.

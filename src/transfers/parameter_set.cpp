@@ -16,6 +16,25 @@ void ParameterSet::Connected(const TransferResult& result, ImageSource controlle
     m_source = controller;
     m_states.Connected(m_image, result, false, when);
     TakeReadGroups(result, when);
+    const auto all = AllGroups();
+    MarkUnread(result, std::vector<GroupId>(all.begin(), all.end()));
+}
+
+void ParameterSet::MarkUnread(const TransferResult& result, const std::vector<GroupId>& asked) {
+    TransferResult cancelled;
+    cancelled.failedReads = result.notRead;
+    const std::vector<GroupId> failed = GroupsOfFailedReads(result);
+    const std::vector<GroupId> unread = GroupsOfFailedReads(cancelled);
+    const auto among = [](const std::vector<GroupId>& groups, GroupId g) {
+        return std::find(groups.begin(), groups.end(), g) != groups.end();
+    };
+    for (GroupId group : asked) {
+        Unchosen& values = UnchosenOf(group);
+        if (!among(failed, group))
+            values = Unchosen::No;
+        else if (values != Unchosen::StartValues)
+            values = among(unread, group) ? Unchosen::ReadCancelled : Unchosen::ReadFailed;
+    }
 }
 
 void ParameterSet::TakeReference(GroupId group, const std::string& kind, const std::string& note) {
@@ -55,6 +74,7 @@ void ParameterSet::Retried(const TransferResult& result, const std::string& when
     for (GroupId group : before)
         if (std::find(unread.begin(), unread.end(), group) == unread.end())
             TakeReference(group, "controller", "read " + when.substr(0, 5));
+    MarkUnread(result, before);
 }
 
 void ParameterSet::FileRead(const std::string& path, const std::string& when) {
@@ -63,6 +83,7 @@ void ParameterSet::FileRead(const std::string& path, const std::string& when) {
     m_states.FileRead(m_image, when);
     for (GroupId group : AllGroups())
         TakeReference(group, "file", path.substr(path.find_last_of("/\\") + 1));
+    m_unchosen.fill(Unchosen::No);
 }
 
 void ParameterSet::HistoryLoaded(const std::string& snapshot, const std::string& modelCode,
@@ -76,6 +97,7 @@ void ParameterSet::HistoryLoaded(const std::string& snapshot, const std::string&
     m_states.FileRead(m_image, when, GroupState::LoadedFromHistory);
     for (GroupId group : AllGroups())
         TakeReference(group, "history", snapshot.substr(0, snapshot.find(" of ")));
+    m_unchosen.fill(Unchosen::No);
 }
 
 void ParameterSet::FileWritten(const std::string& when) {
@@ -90,13 +112,26 @@ void ParameterSet::Observe(const std::string& when) {
 
 void ParameterSet::Retrieved(GroupId group, bool ok, const std::string& when) {
     m_states.Retrieved(m_image, group, ok, when);
-    if (ok)
+    if (ok) {
         TakeReference(group, "controller", "read " + when.substr(0, 5));
+        UnchosenOf(group) = Unchosen::No;
+    }
 }
+
+namespace {
+
+// The operator confirmed a SEND that went in (verified or not): the values are theirs.
+bool WentIn(TransferOutcome outcome) {
+    return outcome != TransferOutcome::Failed && outcome != TransferOutcome::Cancelled;
+}
+
+} // namespace
 
 void ParameterSet::Sent(GroupId group, TransferOutcome outcome, const std::string& when,
                         const std::string& cause) {
     m_states.Sent(m_image, group, outcome, when, "", cause);
+    if (WentIn(outcome))
+        UnchosenOf(group) = Unchosen::No;
     if (outcome == TransferOutcome::Verified)
         TakeReference(group, "controller", "sent and verified " + when.substr(0, 5));
 }
@@ -112,6 +147,8 @@ void ParameterSet::SentAll(const std::vector<GroupOutcome>& outcomes, const Para
     for (const auto& [group, outcome, cause] : outcomes) {
         m_states.Sent(m_image, group, outcome, when,
                       outcome == TransferOutcome::Failed ? std::string() : from, cause);
+        if (WentIn(outcome))
+            UnchosenOf(group) = Unchosen::No;
         if (outcome == TransferOutcome::Verified)
             TakeReference(sent, group, "controller", "sent and verified " + when.substr(0, 5));
     }
@@ -131,6 +168,45 @@ std::string ParameterSet::UnsentGroupList() const {
     for (GroupId g : m_states.UnsentGroups())
         groups += (groups.empty() ? "" : ", ") + GroupTitle(g);
     return groups;
+}
+
+std::string ParameterSet::UnchosenValues(GroupId group) const {
+    switch (m_unchosen[static_cast<size_t>(group.Index())]) {
+    case Unchosen::StartValues:
+        return "the loader's start values";
+    case Unchosen::ReadFailed:
+        return "what the loader held before its read from the controller failed";
+    case Unchosen::ReadCancelled:
+        return "what the loader held before its read from the controller was cancelled";
+    case Unchosen::No:
+        break;
+    }
+    return {};
+}
+
+std::string ParameterSet::UnchosenLine(GroupId group) const {
+    const std::string values = UnchosenValues(group);
+    return values.empty() ? values : "not read from the controller: these are " + values;
+}
+
+std::string ParameterSet::UnchosenSendQuestion(const std::vector<GroupId>& groups,
+                                               const std::string& title) const {
+    std::string list;
+    int count = 0;
+    for (GroupId group : groups) {
+        const std::string values = UnchosenValues(group);
+        if (values.empty())
+            continue;
+        list += "\n" + GroupTitle(group) + ": " + values;
+        ++count;
+    }
+    if (count == 0)
+        return {};
+    const bool one = count == 1;
+    return title + ": " + (one ? "this group was" : "these groups were") +
+           " not read from the controller, and " + (one ? "its" : "their") +
+           " values are nobody's choice:" + list + "\n\nSend " + (one ? "it" : "them") +
+           " to TQX anyway? No writes nothing.";
 }
 
 SummaryHeader HeaderOf(const ParameterSet& set, const std::string& port) {

@@ -7,6 +7,7 @@
 #include "transfers/transfer_result.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -71,16 +72,37 @@ public:
     // The unsent groups as a sentence's list: "PID group 1, Program pattern 3".
     std::string UnsentGroupList() const;
 
+    // Whose values a group holds when they are nobody's choice: the loader's start values,
+    // or what it held before a read of the controller failed or was cancelled. Empty once
+    // the controller, a file, a snapshot or a SEND the operator confirmed gave them.
+    std::string UnchosenValues(GroupId group) const;
+    // The line an editor shows above the fields of such a group; empty for any other.
+    std::string UnchosenLine(GroupId group) const;
+    // The question a SEND of `groups` asks first when some of them hold such values; empty
+    // when none does. `title` is the editor's ("SETTING OF PID GROUP").
+    std::string UnchosenSendQuestion(const std::vector<GroupId>& groups,
+                                     const std::string& title) const;
+
 private:
     // The controller (or the file) now holds `group` as the image does.
     void TakeReference(GroupId group, const std::string& kind, const std::string& note);
     void TakeReference(const ParameterImage& from, GroupId group, const std::string& kind,
                        const std::string& note);
     void TakeReadGroups(const TransferResult& result, const std::string& when);
+    // Start values stay start values when a read fails; anything else becomes what the
+    // loader held before that read.
+    enum class Unchosen : uint8_t { No, StartValues, ReadFailed, ReadCancelled };
+    void MarkUnread(const TransferResult& result, const std::vector<GroupId>& asked);
+    Unchosen& UnchosenOf(GroupId group) { return m_unchosen[static_cast<size_t>(group.Index())]; }
 
     ParameterImage& m_image;
     ParameterImage m_reference;
     std::array<Origin, kGroupCount> m_origins{};
+    std::array<Unchosen, kGroupCount> m_unchosen = [] {
+        std::array<Unchosen, kGroupCount> all{};
+        all.fill(Unchosen::StartValues);
+        return all;
+    }();
     GroupStates m_states;
     ImageSource m_source;
     TransferResult m_lastConnect;

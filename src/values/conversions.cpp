@@ -97,14 +97,11 @@ public:
     void Show(const std::string&) override {}
 };
 
-// A field's text left as the window shows `stored` keeps `stored` where reading it would
-// show another text: a "-0.0" read as a typed zero can show "0.0".
+// A field's text left as the window showed `stored` (untouched, or changed and changed back)
+// keeps `stored` exactly: reading it would move a value the display cannot tell from its
+// neighbour by one stored step.
 std::optional<int16_t> KeptValue(const InputRange& range, const std::string& text, int16_t stored) {
     if (text != FormatRangeValue(range, stored))
-        return std::nullopt;
-    SilentMessages silent;
-    const int32_t read = ParseRangeValue(range, text, silent);
-    if (read != kRangeParseError && FormatRangeValue(range, static_cast<int16_t>(read)) == text)
         return std::nullopt;
     return stored;
 }
@@ -189,11 +186,12 @@ int32_t ParseShownRangeValue(const InputRange& range, const std::string& text, i
 
 std::optional<int32_t> RangeValueIn(const InputRange& range, const std::string& text, int32_t lo,
                                     int32_t hi, Messages& messages, std::optional<int16_t> stored) {
-    const std::optional<int16_t> kept = stored ? KeptValue(range, text, *stored) : std::nullopt;
-    const int32_t v = kept ? *kept : ParseRangeValue(range, text, messages);
+    if (const std::optional<int16_t> kept = stored ? KeptValue(range, text, *stored) : std::nullopt)
+        return *kept; // what the field holds goes back as it is
+    const int32_t v = ParseRangeValue(range, text, messages);
     if (v == kRangeParseError)
         return std::nullopt;
-    if (kept || !IsZeroText(text))
+    if (!IsZeroText(text))
         return v < lo || v > hi ? std::nullopt : std::optional<int32_t>(v);
     // A typed zero is checked as 0 against the limits as the operator sees them, and takes
     // the step within them nearest to its own.

@@ -46,15 +46,14 @@ std::string FormatRangeValue(const InputRange& range, int16_t value);
 int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messages& messages);
 
 // ParseRangeValue for the text of a field that holds `stored`: left as the window shows it,
-// the text gives `stored` back wherever reading it would show another text ("-0.0" where
-// "0.0" is a step of its own), so OK without typing changes nothing the window shows.
+// the text gives `stored` back exactly, so OK or SEND without typing changes nothing.
 int32_t ParseShownRangeValue(const InputRange& range, const std::string& text, int16_t stored,
                              Messages& messages);
 
-// ParseRangeValue's result (ParseShownRangeValue's, given the stored value) when it lies in
-// lo..hi; nothing otherwise (the parser has shown its own messages, the caller shows the
-// parameter's). A typed zero is checked as 0 against the limits as they are shown, and
-// stored as the step within lo..hi nearest to its own.
+// ParseRangeValue's result when it lies in lo..hi; nothing otherwise (the parser has shown
+// its own messages, the caller shows the parameter's). Given the stored value, a text left
+// as the window shows it gives that value back as it is. A typed zero is checked as 0 against the
+// limits as they are shown, and stored as the step within lo..hi nearest to its own.
 std::optional<int32_t> RangeValueIn(const InputRange& range, const std::string& text, int32_t lo,
                                     int32_t hi, Messages& messages,
                                     std::optional<int16_t> stored = std::nullopt);

@@ -38,13 +38,27 @@ std::string QtFilePrompts::PickPath(Purpose purpose, const std::string& title,
     return path.toStdString();
 }
 
-bool QtQuestions::Ask(const std::string& text) {
+namespace {
+
+// `yes` and `safe` are the box's two buttons; `safe` is the default and Escape's.
+bool AskWith(QWidget* parent, const std::string& text, QMessageBox::StandardButton yes,
+             QMessageBox::StandardButton safe) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageCaption),
-                    QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
-                    RaisingWindow(m_parent));
-    box.setDefaultButton(QMessageBox::No);
+                    QString::fromStdString(text), yes | safe, RaisingWindow(parent));
+    box.setDefaultButton(safe);
+    box.setEscapeButton(safe);
     CenterOnParent(&box);
-    return box.exec() == QMessageBox::Yes;
+    return box.exec() == yes;
+}
+
+} // namespace
+
+bool QtQuestions::Ask(const std::string& text) {
+    return AskWith(m_parent, text, QMessageBox::Yes, QMessageBox::No);
+}
+
+bool QtQuestions::Confirm(const std::string& text) {
+    return AskWith(m_parent, text, QMessageBox::Ok, QMessageBox::Cancel);
 }
 
 void QtCursor::BeginWait() {

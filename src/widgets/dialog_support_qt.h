@@ -33,11 +33,12 @@ private:
     QWidget* m_parent;
 };
 
-// The question box: Yes and No, No the default, no icon.
+// The question boxes: Yes and No, or OK and Cancel; No and Cancel the default, no icon.
 class QtQuestions : public Questions {
 public:
     explicit QtQuestions(QWidget* parent = nullptr) : m_parent(parent) {}
     bool Ask(const std::string& text) override;
+    bool Confirm(const std::string& text) override;
 
 private:
     QWidget* m_parent;

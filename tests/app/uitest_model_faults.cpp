@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -191,6 +192,44 @@ TEST_F(Loader, ACancelledConnectKeepsThePreviousFailures) {
     Connect("CANCEL");
     EXPECT_EQ(Label("port"), port);
     EXPECT_TRUE(document.CanRun(Command::RetryFailedReads));
+}
+
+// After a Connect that read nothing, each editor shows that its values are nobody's choice,
+// and its SEND asks first: No writes nothing, Yes writes and the values become the
+// operator's.
+TEST_F(Loader, ASendOfValuesNobodyChoseAsksFirst) {
+    sim.FailCalls([](const LinkCall&, int) { return true; });
+    Connect();
+    sim.FailNone();
+    const GroupId groups[] = {GroupId::SystemSetup(), GroupId::Advanced(), GroupId::Pid(4),
+                              GroupId::Pattern(2)};
+    for (GroupId group : groups) {
+        for (bool yesToSend : {false, true}) {
+            answers = AnsweringQuestions(yesToSend);
+            sim.ClearCalls();
+            std::string line;
+            ModalDriver driver;
+            driver.Then([&](QWidget* modal) {
+                line = modal->findChild<QLabel*>("unchosen")->text().toStdString();
+                Click(modal, "SEND");
+                Click(modal, "CANCEL");
+            });
+            document.OpenGroup(group);
+            EXPECT_EQ(line, "not read from the controller: these are the loader's start values");
+            ASSERT_FALSE(answers.Asked().empty()) << GroupTitle(group);
+            EXPECT_NE(answers.Asked()[0].find(GroupTitle(group) + ": the loader's start values"),
+                      std::string::npos)
+                << answers.Asked()[0];
+            const bool wrote = std::any_of(sim.Calls().begin(), sim.Calls().end(),
+                                           [](const LinkCall& c) { return c.write; });
+            EXPECT_EQ(wrote, yesToSend) << GroupTitle(group) << (yesToSend ? " Yes" : " No");
+            // The system setup's start values hold STN 0: asked again before it goes.
+            if (yesToSend && group.kind() == GroupId::Kind::SystemSetup) {
+                EXPECT_NE(answers.Asked().back().find("broadcast address"), std::string::npos);
+            }
+            EXPECT_EQ(document.Set().UnchosenLine(group).empty(), yesToSend);
+        }
+    }
 }
 
 } // namespace

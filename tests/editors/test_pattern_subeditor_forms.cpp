@@ -185,7 +185,7 @@ SystemSetupRecord KType() {
     return setup;
 }
 
-TEST(AlarmValuesForm, OkWithoutEditsStoresTheDisplayedValues) {
+TEST(AlarmValuesForm, OkWithoutEditsKeepsEveryStoredValue) {
     const SystemSetupRecord setup = KType();
     ProgramPatternRecord copy;
     for (int s = 1; s <= kSegments; ++s)
@@ -200,17 +200,13 @@ TEST(AlarmValuesForm, OkWithoutEditsStoresTheDisplayedValues) {
     RecordingMessages messages;
     form.Collect(messages);
     EXPECT_TRUE(messages.Texts().empty());
-
-    const InputRange range = SelectInputRange(setup);
-    for (int s = 1; s <= kSegments; ++s) {
-        for (int k = 1; k <= 4; ++k) {
-            const int16_t old = before.Segment(s).Alarm(k);
-            const int32_t shown = ParseRangeValue(range, FormatRangeValue(range, old), messages);
-            EXPECT_EQ(copy.Segment(s).Alarm(k), shown) << "ALM" << k << " seg " << s;
-        }
-    }
-    EXPECT_EQ(copy.Segment(1).Alarm(1), 1300); // 52 degrees
-    EXPECT_EQ(copy.Segment(3).Alarm(2), kNoValue);
+    // Not the 1300 of the "52" shown: a value between two displayed steps stays as it is.
+    EXPECT_EQ(copy.Segment(1).Alarm(1), 1297);
+    EXPECT_TRUE(copy == before);
+    // A typed text takes its own step.
+    form.Text(1, 1) = "51";
+    form.Collect(messages);
+    EXPECT_EQ(FormatRangeValue(SelectInputRange(setup), copy.Segment(1).Alarm(1)), "51");
 }
 
 TEST(AlarmValuesForm, NoValueTextStoresMinus32768) {

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -99,15 +100,23 @@ TEST(PidGroupDialog, SendStoresTheTypedTextsAndWritesAllGroups) {
 }
 
 TEST(PidGroupDialog, NonIntegerIKeepsThePreviousInteger) {
-    Fixture f;
-    PidGroupDialog dialog(f.image, f.messages, f.cursor);
-    f.Edit(dialog, "I")->setText("");
-    f.Click(dialog, "OK");
-    EXPECT_EQ(f.image.pid[0].Word(R::I), 2400);
-    EXPECT_EQ(f.Edit(dialog, "I")->text(), "240");
-    // An empty field is refused with the field's message, not passed over silently.
-    EXPECT_EQ(f.messages.Texts(), std::vector<std::string>{"Parameter I is wrong.\nI: 0 to 3200"});
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    // Typed key by key, as a person types: no character is dropped on the way in.
+    for (const char* typed : {"", "6.5", "6,5", "12s"}) {
+        Fixture f;
+        PidGroupDialog dialog(f.image, f.messages, f.cursor);
+        QLineEdit* i = f.Edit(dialog, "I");
+        i->clear();
+        QTest::keyClicks(i, QString::fromLatin1(typed));
+        EXPECT_EQ(i->text(), QString::fromLatin1(typed));
+        f.Click(dialog, "OK");
+        EXPECT_EQ(f.image.pid[0].Word(R::I), 2400) << typed;
+        EXPECT_EQ(i->text(), "240") << typed;
+        // Refused with the field's message, not passed over or read as another number.
+        EXPECT_EQ(f.messages.Texts(),
+                  std::vector<std::string>{"Parameter I is wrong.\nI: 0 to 3200"})
+            << typed;
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
 }
 
 TEST(PidGroupDialog, RadioButtonsSwitchGroupAndDropUnsavedTexts) {

@@ -270,5 +270,113 @@ def _():
 
 
 
+def snapshots(path):
+    """How many snapshots the history at `path` holds (none before its first)."""
+    import sqlite3
+    if not os.path.exists(path):
+        return 0
+    with sqlite3.connect(path) as db:
+        return db.execute("SELECT COUNT(*) FROM snapshots").fetchone()[0]
+
+
+def answer(text, button):
+    """Presses `button` in the box that says `text`, after OK in each message before it
+    (the store step's refusals)."""
+    for _ in range(10):
+        found = wait_for(lambda: button_in_box(text, button), 3)
+        if found is not None:
+            click(found)
+            assert wait_for(lambda: button_in_box(text, button) is None, 5), "the box stayed"
+            return
+        other = button_in_box("", "OK")
+        assert other is not None, "no box with %r and %s" % (text, button)
+        click(other)
+    raise AssertionError("no box with %r and %s" % (text, button))
+
+
+@case("after a Connect that read nothing, each editor's SEND asks; No writes nothing")
+def _():
+    for p in (h.loader, h.sim):
+        if p.poll() is None:
+            p.terminate()
+            p.wait(5)
+    gone("TQXLOADER")
+    late_pty = os.path.join(WORK, "late-pty")
+    history = os.path.join(WORK, "late-history.sqlite")
+    h.loader = start([h.LOADER], env=dict(h.env, TQXCOMM_PORT1="rtu:" + late_pty,
+                                          TQX_HISTORY=history), stderr=subprocess.DEVNULL)
+    assert wait_for(lambda: window_now("TQXLOADER"), 40), "the loader did not show again"
+    menu("c", "s")
+    assert window("CONNECT") is not None, "no CONNECT"
+    key("Return")
+    assert gone("CONNECT")
+    # Nothing answers: the failures are told; every box is closed.
+    while wait_for(lambda: window_now("TQXLOADER961114"), 10) is not None:
+        box = window_now("TQXLOADER961114")
+        ok = next((c for c in descendants(box) if c.getRoleName() == "push button"
+                   and c.name.replace("&", "") == "OK"), None)
+        if ok is None:
+            break
+        click(ok)
+        time.sleep(0.5)
+    # The controller comes on line where port 1 looks.
+    h.sim_log = open(os.path.join(WORK, "late-sim.log"), "w+")
+    h.sim = start([h.SIM, "--pty", late_pty, "--verbose"], stdout=h.sim_log,
+                  stderr=subprocess.STDOUT)
+    assert wait_for(lambda: os.path.exists(late_pty), 5), "the simulator did not start"
+    editors = [("s", "SYSTEM PARAMETER"), ("a", "EXPERT PARAMETER"),
+               ("i", "SETTING OF PID GROUP"), ("p", "Program Pattern")]
+    for item, title in editors:
+        menu("p", item)
+        win = window(title)
+        assert win is not None, "no " + title
+        line = wait_for(lambda: next(c for c in descendants(win) if c.getRoleName() == "label"
+                                     and c.name.startswith("not read from the controller")))
+        assert line is not None, title + " does not say its values were not read"
+        if title == "Program Pattern":
+            # The segment PID editor writes nothing itself: the start values' PIDNO 0 is
+            # refused there, and what it holds goes out with the pattern's SEND.
+            click(control(win, "push button", "SETTING OF PID GROUP"))
+            sub = window("Setting of PID group")
+            assert sub is not None, "no Setting of PID group"
+            before = writes()
+            click(control(sub, "push button", "OK"))
+            answer("PIDNO_seg1 is wrong", "OK")
+            click(control(sub, "push button", "CANCEL"))
+            assert gone("Setting of PID group"), "Setting of PID group stayed open"
+            assert writes() == before, "the segment PID editor wrote"
+        before, kept = writes(), snapshots(history)
+        click(control(win, "push button", "SEND"))
+        answer("not read from the controller", "No")
+        time.sleep(0.5)
+        assert writes() == before, title + ": No wrote to the controller"
+        assert snapshots(history) == kept, title + ": No was recorded"
+        click(control(win, "push button", "SEND"))
+        answer("not read from the controller", "Yes")
+        if title == "SYSTEM PARAMETER":  # the start values' STN 0: Cancel writes nothing
+            answer("broadcast address", "Cancel")
+            time.sleep(0.5)
+            assert writes() == before, "Cancel at STN 0 wrote to the controller"
+            combo_field = control(win, "text", "STN")
+            click(combo_field)
+            key("ctrl+a", "1")
+            click(control(win, "push button", "SEND"))
+            answer("not read from the controller", "Yes")
+        # The store step's refusals of start values, then what the SEND reports.
+        end = time.time() + 20
+        while time.time() < end and (writes() == before or window_now("TQXLOADER961114")):
+            assert button_in_box("broadcast address", "Cancel") is None, "STN was not typed"
+            other = button_in_box("", "OK")
+            if other is not None:
+                click(other)
+            time.sleep(0.3)
+        assert writes() > before, title + ": Yes did not write"
+        assert wait_for(lambda: snapshots(history) > kept, 10), title + ": not recorded"
+        click(control(win, "push button", "CANCEL"))
+        assert gone(title), title + " stayed open"
+        print("      %s: asked, No wrote nothing, Yes wrote and was recorded" % title,
+              flush=True)
+
+
 if __name__ == "__main__":
     sys.exit(h.main())
