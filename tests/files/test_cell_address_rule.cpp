@@ -14,96 +14,77 @@
 
 namespace {
 
-// One line of a file; a cell line also by its address and K value.
-struct Line {
-    int row = 0, column = 0; // 0: not a cell line
+struct Cell {
+    int row, column;
     std::string k;
-    std::string text; // as it stands, line end included; empty once edited
 };
+using Cells = std::vector<Cell>;
 
-std::vector<Line> Parse(const std::string& file) {
-    const std::regex cell("C;Y0*([0-9]+);X0*([0-9]+);K([^\r\n]*)\r?\n");
-    std::vector<Line> lines;
-    for (size_t start = 0, end; (end = file.find('\n', start)) != std::string::npos;
-         start = end + 1) {
-        Line line;
-        line.text = file.substr(start, end - start + 1);
-        std::smatch m;
-        if (std::regex_match(line.text, m, cell))
-            line.row = std::stoi(m[1]), line.column = std::stoi(m[2]), line.k = m[3];
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-std::string Joined(const std::vector<Line>& lines, const std::string& end) {
-    std::string file;
-    for (const Line& l : lines)
-        file += !l.text.empty() ? l.text
-                                : "C;Y" + std::to_string(l.row) + ";X" + std::to_string(l.column) +
-                                      ";K" + l.k + end;
-    return file;
-}
-
-// The writer's file as a spreadsheet program saves it: another header, each cell once,
-// row by row, numbers without leading zeros, LF line ends.
-std::string ReSaved(const std::string& written) {
+// The writer's cells each once, row by row, without leading zeros, as a spreadsheet
+// program saves them again. Made from the writer's lines, not from the layout.
+Cells SavedAgain(const ParameterImage& image) {
+    const std::string text = BuildParameterFileText(image);
+    const std::regex cell("C;Y0*([0-9]+);X0*([0-9]+);K([^\r]*)\r");
     std::map<std::pair<int, int>, std::string> cells;
-    for (const Line& l : Parse(written))
-        if (l.row)
-            cells.emplace(std::make_pair(l.row, l.column),
-                          l.k[0] == '"' ? l.k : std::to_string(std::stoi(l.k)));
-    std::string file = "ID;PSCALC3\n";
+    for (auto m = std::sregex_iterator(text.begin(), text.end(), cell); m != std::sregex_iterator();
+         ++m) {
+        const std::string k = (*m)[3];
+        cells.emplace(std::make_pair(std::stoi((*m)[1]), std::stoi((*m)[2])),
+                      k[0] == '"' ? k : std::to_string(std::stoi(k)));
+    }
+    Cells out;
     for (const auto& [at, k] : cells)
-        file +=
-            "C;Y" + std::to_string(at.first) + ";X" + std::to_string(at.second) + ";K" + k + "\n";
-    return file + "E\n";
+        out.push_back({at.first, at.second, k});
+    return out;
 }
 
-using Edit = std::function<void(std::vector<Line>&)>;
+std::string File(const std::string& header, const Cells& cells, const std::string& end) {
+    std::string text = header + end;
+    for (const Cell& c : cells)
+        text += "C;Y" + std::to_string(c.row) + ";X" + std::to_string(c.column) + ";K" + c.k + end;
+    return text + "E" + end;
+}
+
+using Edit = std::function<void(Cells&)>;
 
 Edit Value(int row, int column, const std::string& k) {
-    return [=](std::vector<Line>& lines) {
-        for (Line& l : lines)
-            if (l.row == row && l.column == column)
-                l.k = k, l.text.clear();
+    return [=](Cells& cells) {
+        for (Cell& c : cells)
+            if (c.row == row && c.column == column)
+                c.k = k;
     };
 }
 
 Edit Added(int row, int column, const std::string& k) {
-    return [=](std::vector<Line>& lines) { lines.insert(lines.end() - 1, {row, column, k, ""}); };
+    return [=](Cells& cells) { cells.push_back({row, column, k}); };
 }
 
 Edit Removed(int row, int column) {
-    return [=](std::vector<Line>& lines) {
-        lines.erase(
-            std::remove_if(lines.begin(), lines.end(),
-                           [&](const Line& l) { return l.row == row && l.column == column; }),
-            lines.end());
+    return [=](Cells& cells) {
+        cells.erase(
+            std::remove_if(cells.begin(), cells.end(),
+                           [&](const Cell& c) { return c.row == row && c.column == column; }),
+            cells.end());
     };
 }
 
-// Each cell of a row moved to another row.
-Edit Moved(const std::map<int, int>& to) {
-    return [=](std::vector<Line>& lines) {
-        for (Line& l : lines)
-            if (to.count(l.row))
-                l.row = to.at(l.row), l.text.clear();
-    };
-}
-
-// Rows `first` to `last` sorted by their label in column 1, as a spreadsheet sorts them.
-Edit Sorted(int first, int last) {
-    return [=](std::vector<Line>& lines) {
+// Rows `first` to `last` sorted by their label in column 1 (descending: the other way
+// round), as a spreadsheet program sorts them.
+Edit Sorted(int first, int last, bool descending = false) {
+    return [=](Cells& cells) {
         std::vector<std::pair<std::string, int>> labels; // label, row
-        for (const Line& l : lines)
-            if (l.column == 1 && l.row >= first && l.row <= last)
-                labels.push_back({l.k, l.row});
+        for (const Cell& c : cells)
+            if (c.column == 1 && c.row >= first && c.row <= last)
+                labels.push_back({c.k, c.row});
         std::sort(labels.begin(), labels.end());
+        if (descending)
+            std::reverse(labels.begin(), labels.end());
         std::map<int, int> to;
         for (size_t i = 0; i < labels.size(); ++i)
             to[labels[i].second] = first + static_cast<int>(i);
-        Moved(to)(lines);
+        for (Cell& c : cells)
+            if (to.count(c.row))
+                c.row = to[c.row];
     };
 }
 
@@ -121,7 +102,7 @@ TEST(CellAddressRule, EveryHeaderReadsAndRefusesAlike) {
         {"100.0 in SV-H", Value(2, 2, "100.0"), [](auto& i) { return i.advanced.SV_H == 100; }, ""},
         {"100.5 in SV-H", Value(2, 2, "100.5"), nullptr,
          "row 2, column 2: \"100.5\" is not a whole number (SV-H)"},
-        {"SV-H and SV-L rows swapped", Moved({{2, 3}, {3, 2}}), nullptr,
+        {"SV-H and SV-L rows swapped", Sorted(2, 3, true), nullptr,
          "row 2, column 1: \"SV-L\" stands where \"SV-H\" belongs"},
         {"system setup sorted by label", Sorted(15, 44), nullptr,
          "row 15, column 1: \"AO1B\" stands where \"PVT\" belongs"},
@@ -134,18 +115,16 @@ TEST(CellAddressRule, EveryHeaderReadsAndRefusesAlike) {
         {"a title missing", Removed(84, 1), nullptr,
          "row 84, column 1: nothing stands where \"Program Pattern2\" belongs"},
     };
-    const std::string writers = BuildParameterFileText(written);
-    for (const std::string& base : {writers, ReSaved(writers)})
+    for (const auto& [header, end] :
+         {std::pair{"ID;PWXL;N;E", "\r\n"}, std::pair{"ID;PSCALC3", "\n"}})
         for (const auto& c : cases) {
-            std::vector<Line> lines = Parse(base);
-            c.edit(lines);
+            Cells cells = SavedAgain(written);
+            c.edit(cells);
             ParameterImage image;
             SetStartValues(image);
             const ParameterImage before = image;
             RecordingMessages messages;
-            const std::string end = base.find("\r\n") != std::string::npos ? "\r\n" : "\n";
-            const bool read = ReadParameterFileText(Joined(lines, end), image, messages);
-            const std::string header = base.substr(0, base.find(end));
+            const bool read = ReadParameterFileText(File(header, cells, end), image, messages);
             if (c.read) {
                 EXPECT_TRUE(read && c.read(image)) << c.what << " under " << header;
                 EXPECT_EQ(image.pid, written.pid) << c.what; // the rest as written
