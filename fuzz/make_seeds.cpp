@@ -1,7 +1,7 @@
 // Writes the fuzzer's seed files into the directory named by argv[1]: the writer's file
 // of start values and of a busy image, the same cells as a spreadsheet re-saves them
 // (row by row, no leading zeros, an option record first), and a file from another SYLK
-// producer that is read by cell position (LF line ends).
+// producer, column by column (LF line ends).
 #include "files/file_layout.h"
 #include "files/parameter_file_writer.h"
 #include "image/parameter_image.h"
@@ -82,20 +82,17 @@ std::string SpreadsheetText(const std::string& written) {
     return text + "E\r\n";
 }
 
-// Another producer's file: same cells, its own header, cells column by column, LF only.
+// Another producer's file: the same cells, labels included, its own header, cells column
+// by column, LF only.
 std::string ByPositionText(const ParameterImage& image) {
     std::string text = "ID;PCALCOOO32\nP;PGeneral\nF;DG0G10\n";
-    std::vector<Cell> cells;
-    for (int e = 0; e < FileValueCount(); ++e) {
-        const FileCell at = CellOfEntry(e);
-        cells.push_back({at.row, at.column, std::to_string(GetEntry(image, e))});
-    }
+    std::vector<Cell> cells = CellsOf(BuildParameterFileText(image));
     std::stable_sort(cells.begin(), cells.end(), [](const Cell& a, const Cell& b) {
         return std::tie(a.column, a.row) < std::tie(b.column, b.row);
     });
     for (const Cell& cell : cells)
         text += "C;X" + std::to_string(cell.column) + ";Y" + std::to_string(cell.row) + ";N;K" +
-                cell.value + "\n";
+                WithoutLeadingZeros(cell.value) + "\n";
     return text + "E\n";
 }
 

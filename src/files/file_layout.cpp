@@ -53,14 +53,6 @@ int FileValueCount() {
     return FirstPatternEntry() + ParameterImage::kPatterns * PatternEntries();
 }
 
-int PidEntry(int g, int k) {
-    return FirstPidEntry() + PidWords() * (g - 1) + k;
-}
-
-int SegmentEntry(int n, int s, int r) {
-    return FirstPatternEntry() + PatternEntries() * (n - 1) + SegmentFields() * (s - 1) + r;
-}
-
 FileField FieldOfEntry(int e) {
     if (e < FirstSystemEntry())
         return {GroupId::Advanced(), FileRows(Kind::Advanced)[static_cast<size_t>(e)]};
@@ -76,60 +68,6 @@ FileField FieldOfEntry(int e) {
     return {GroupId::Pattern(p / PatternEntries() + 1),
             FileRows(Kind::Pattern)[static_cast<size_t>(p % SegmentFields())],
             (p % PatternEntries()) / SegmentFields() + 1};
-}
-
-FileCell CellOfEntry(int e) {
-    const FileField f = FieldOfEntry(e);
-    switch (f.group.kind()) {
-    case Kind::Advanced:
-    case Kind::SystemSetup:
-        return {f.row->fileRow, 2};
-    case Kind::PidGroup:
-        return {f.row->fileRow, 2 * f.group.number()};
-    case Kind::Pattern:
-        break;
-    }
-    return {PatternBaseRow(f.group.number()) + f.row->fileRow, f.segment + 1};
-}
-
-int EntryAtCell(int row, int column) {
-    for (Kind kind : {Kind::Advanced, Kind::SystemSetup}) {
-        const auto& rows = FileRows(kind);
-        for (size_t i = 0; i < rows.size(); ++i)
-            if (rows[i]->fileRow == row)
-                return column == 2
-                           ? (kind == Kind::Advanced ? 0 : FirstSystemEntry()) + static_cast<int>(i)
-                           : -1;
-    }
-    const auto& pid = FileRows(Kind::PidGroup);
-    if (row >= pid.front()->fileRow && row <= pid.back()->fileRow) {
-        if (column < 2 || column > 2 * ParameterImage::kPidGroups || column % 2 != 0)
-            return -1;
-        return PidEntry(column / 2, row - pid.front()->fileRow);
-    }
-    if (row < kPatternFirstRow || row >= PatternBaseRow(ParameterImage::kPatterns + 1))
-        return -1;
-    const int n = (row - kPatternFirstRow) / kPatternRows + 1;
-    const int r = row - PatternBaseRow(n) - FileRows(Kind::Pattern).front()->fileRow;
-    const int s = column - 1;
-    if (r < 0 || s < 1 || s > ProgramPatternRecord::kSegments)
-        return -1;
-    return SegmentEntry(n, s, r);
-}
-
-int EntryOfSpreadsheetIndex(int i) {
-    if (i < FirstPidEntry())
-        return i;
-    if (i < FirstPatternEntry()) {
-        const int k = (i - FirstPidEntry()) / ParameterImage::kPidGroups;
-        const int g = (i - FirstPidEntry()) % ParameterImage::kPidGroups + 1;
-        return PidEntry(g, k);
-    }
-    const int p = i - FirstPatternEntry();
-    const int n = p / PatternEntries() + 1;
-    const int r = (p % PatternEntries()) / ProgramPatternRecord::kSegments;
-    const int s = p % ProgramPatternRecord::kSegments + 1;
-    return SegmentEntry(n, s, r);
 }
 
 uint16_t GetEntry(const ParameterImage& image, int e) {

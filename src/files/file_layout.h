@@ -7,7 +7,7 @@
 #include <vector>
 
 // What the parameter file holds and where, made from the parameter catalogue: each row
-// that has a file row, section by section. The writer and both readers work from these.
+// that has a file row, section by section. The writer and the reader work from these.
 // An "entry" is the index of a numeric cell in the order the writer emits them
 // (0..4469): advanced, system setup, PID groups word by word, patterns segment by segment.
 
@@ -33,24 +33,6 @@ struct FileField {
     int segment = 0;
 };
 FileField FieldOfEntry(int entry);
-
-// Entry numbers of the PID words and the segment fields (g, n, s count from 1; k and r
-// are the row's place among the group's file rows).
-int PidEntry(int g, int k);
-int SegmentEntry(int n, int s, int r);
-
-// Where the writer puts an entry's value cell.
-struct FileCell {
-    int row;
-    int column;
-};
-FileCell CellOfEntry(int entry);
-// The entry whose value cell the writer puts at (row, column), or -1 if none.
-int EntryAtCell(int row, int column);
-
-// The numeric cell order of a file re-saved by a spreadsheet program (row by row): the
-// entry of the i-th value.
-int EntryOfSpreadsheetIndex(int i);
 
 // An entry's field read and written as its stored 16-bit pattern; an 8-bit field takes
 // the low byte.

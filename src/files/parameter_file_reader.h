@@ -5,8 +5,8 @@
 
 #include <string>
 
-// File Read on a file's text: checks the header ("ID;PWXL": the loader's own layout; any
-// other "ID;P": values by cell position), takes the values into the advanced
+// File Read on a file's text: checks the header (any "ID;P": the loader's own "ID;PWXL"
+// or another spreadsheet program's), takes each value by its cell into the advanced
 // (all but GAP, MAX, PP, PI, PD), system setup, PID group and pattern records, spreads
 // PVST, CYCL and LINK of each pattern's segment 1 over its twenty segments, and sets the
 // connected flag. A refused file is reported through `messages` and changes nothing.

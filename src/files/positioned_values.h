@@ -7,13 +7,20 @@
 #include <optional>
 #include <string>
 
-// A parameter file saved again by a spreadsheet program other than the one the loader
-// format names ("ID;P..." but not "ID;PWXL"): each value is taken from the cell where the
-// writer puts it, whatever order the cells stand in. Text cells, other records and cells
-// outside the layout are ignored. Every value cell must hold a whole number that fits its
-// field: a byte 0..255, an unsigned word 0..65535, a signed word its value or its 16-bit
-// pattern (-32768..65535). Otherwise the file is refused, naming the first row and column
-// in error, and the image is unchanged. Does not set the connected flag.
+// A parameter file after its header, whichever program wrote it: the loader's own writer
+// or a spreadsheet program that saved it again as SYLK. Each value is taken by its cell's
+// address, whatever order the cells stand in, and the file is refused when:
+//   - a text cell of the layout (a label, title or column header) is missing or says
+//     something else, as when rows were moved or sorted;
+//   - a value cell is missing, given twice, holds a text, or holds a number that is not
+//     whole or does not fit its field (a byte 0..255, an unsigned word 0..65535, a signed
+//     word -32768..32767 or its 16-bit pattern as the writer writes it, 32768..65535);
+//   - a number stands in a cell outside the layout;
+//   - a line is no SYLK record, a C or F record's row or column is not a number, or the
+//     end record E is missing or followed by more.
+// Formats, options, bounds, windows, names and text cells outside the layout are allowed.
+// The refusal names the first cell in error row by row (or the line), through `messages`,
+// and the image is unchanged. Does not set the connected flag.
 bool ReadPositionedFile(const std::string& text, ParameterImage& image, Messages& messages);
 
 // A numeric cell's text as a number: an optional sign, digits, and optionally a decimal

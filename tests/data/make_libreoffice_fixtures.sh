@@ -15,7 +15,8 @@ trap 'rm -rf "$work"' EXIT
 
 c++ -std=c++17 -I"$root/src" -I"$root/tests" "$here/make_writer_file.cpp" \
     "$root"/src/files/file_layout.cpp "$root"/src/files/parameter_file_writer.cpp \
-    "$root"/src/files/whole_file.cpp "$root"/src/image/parameter_image.cpp \
+    "$root"/src/files/whole_file.cpp "$root"/src/files/write_target.cpp \
+    "$root"/src/image/*.cpp \
     -o "$work/make_writer_file"
 
 mkdir "$work/in" "$work/out"

@@ -144,6 +144,33 @@ TEST(Tqxctl, RestoreNeverLeavesAControllerHalfLocked) {
     std::remove(file.c_str());
 }
 
+// A file whose SV-H and SV-L rows were swapped in a spreadsheet is refused, naming the cell,
+// and nothing reaches the controller.
+TEST(Tqxctl, RestoreOfMovedRowsWritesNothing) {
+    SimProcess sim({"--tcp", "127.0.0.1:0"});
+    ASSERT_TRUE(sim.Ready()) << sim.ReadyLine();
+    const std::string before = TempPath("before.slk"), moved = TempPath("moved.slk");
+    ASSERT_EQ(Tqxctl("--port " + sim.PortSetting() + " backup " + before).status, 0);
+    ParameterImage image;
+    SetStartValues(image);
+    image.advanced.SV_H = 10000, image.advanced.SV_L = 0;
+    std::string text = BuildParameterFileText(image);
+    for (const auto& [from, to] : {std::pair{"\nC;Y2;", "\nC;Y@;"}, std::pair{"\nC;Y3;", "\nC;Y2;"},
+                                   std::pair{"\nC;Y@;", "\nC;Y3;"}})
+        for (size_t at; (at = text.find(from)) != std::string::npos;)
+            text.replace(at, 6, to);
+    std::ofstream(moved, std::ios::binary) << text;
+
+    const Result restore = Tqxctl("--port " + sim.PortSetting() + " restore " + moved);
+    EXPECT_EQ(restore.status, 2) << restore.out;
+    EXPECT_NE(restore.out.find("row 2, column 1: \"SV-L\" stands where \"SV-H\" belongs"),
+              std::string::npos)
+        << restore.out;
+    EXPECT_TRUE(Holds(sim, before));
+    std::remove(before.c_str());
+    std::remove(moved.c_str());
+}
+
 // --keep DIR: what the controller held before the restore, as backup would have saved it.
 TEST(Tqxctl, RestoreKeepsWhatTheControllerHeld) {
     const std::string file = LockingFile();

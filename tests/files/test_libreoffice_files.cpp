@@ -90,16 +90,29 @@ std::string Replace(std::string text, const std::string& from, const std::string
     return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }
 
+// `text` with the K value of the cell line that begins with `start` replaced by `k`.
+std::string Set(const std::string& text, const std::string& start, const std::string& k) {
+    const size_t at = text.find(start);
+    EXPECT_NE(at, std::string::npos) << start;
+    return at == std::string::npos
+               ? text
+               : text.substr(0, at + start.size()) + k + text.substr(text.find('\n', at));
+}
+
 } // namespace
 
 TEST(LibreOfficeFixtures, ReSavedFilesLoadTheImageThatWroteThem) {
     const struct {
         const char* file;
         ParameterImage written;
-    } cases[] = {{"lo_busy.slk", BusyImage(7)}, {"lo_start_values.slk", StartImage()}};
+        std::string header;
+    } cases[] = {{"lo_busy.slk", BusyImage(7), "ID;PCALCOOO32"},
+                 {"lo_start_values.slk", StartImage(), "ID;PCALCOOO32"},
+                 {"gn_busy.slk", BusyImage(7), "ID;PGnumeric;N;E"},
+                 {"gn_start_values.slk", StartImage(), "ID;PGnumeric;N;E"}};
     for (const auto& c : cases) {
         const std::string text = Fixture(c.file);
-        ASSERT_EQ(text.compare(0, 13, "ID;PCALCOOO32"), 0) << c.file;
+        ASSERT_EQ(text.compare(0, c.header.size(), c.header), 0) << c.file;
         ParameterImage image = StartImage();
         EXPECT_TRUE(Read(text, image).empty()) << c.file;
         ExpectGroupsEqual(image, AfterReading(c.written, StartImage()));
@@ -111,8 +124,8 @@ TEST(LibreOfficeFixtures, EditedValuesFollowTheNumberRules) {
     const std::string edited = Fixture("lo_busy_edited.slk");
     ParameterImage image = StartImage();
     EXPECT_EQ(Read(edited, image),
-              std::vector<std::string>{"The value \"300\" at row 9, column 2 does not fit DV-D "
-                                       "(8 bits, 0 to 255). Nothing was loaded."});
+              std::vector<std::string>{"This file is refused at row 9, column 2: 300 does not fit "
+                                       "DV-D (8 bits, 0 to 255). Nothing was loaded."});
     ExpectGroupsEqual(image, StartImage());
     ASSERT_TRUE(Read(Replace(edited, "C;X2;Y9;K300\n", "C;X2;Y9;K255\n"), image).empty());
     EXPECT_EQ(image.systemSetup.PVF, -999);
@@ -125,14 +138,18 @@ TEST(LibreOfficeFixtures, RefusedFilesNameTheCellAndChangeNothing) {
         const char* file;
         const char* message;
     } cases[] = {
-        {"lo_busy_cell_deleted.slk", "This file has no value at row 100, column 5. Nothing was "
-                                     "loaded."},
-        {"lo_busy_fraction.slk", "The value \"12.5\" at row 3, column 2 is not a whole number. "
-                                 "Nothing was loaded."},
+        {"lo_busy_cell_deleted.slk", "row 100, column 5: the value of TS5ON is missing"},
+        {"lo_busy_fraction.slk", "row 3, column 2: \"12.5\" is not a whole number (SV-L)"},
+        // Gnumeric keeps the deleted cell's format record, and the rows as they were moved.
+        {"gn_busy_cell_deleted.slk", "row 100, column 5: the value of TS5ON is missing"},
+        {"gn_busy_rows_swapped.slk", "row 2, column 1: \"SV-L\" stands where \"SV-H\" belongs"},
     };
     for (const auto& c : cases) {
         ParameterImage image = StartImage();
-        EXPECT_EQ(Read(Fixture(c.file), image), std::vector<std::string>{c.message}) << c.file;
+        EXPECT_EQ(Read(Fixture(c.file), image),
+                  std::vector<std::string>{"This file is refused at " + std::string(c.message) +
+                                           ". Nothing was loaded."})
+            << c.file;
         ExpectGroupsEqual(image, StartImage());
     }
 }
@@ -152,25 +169,23 @@ TEST(PositionedFile, CellsArePlacedByTheirPositions) {
         {"cells in reverse order",
          [&] {
              std::vector<std::string> lines;
-             std::string text = base.substr(14), out = "ID;PCALCOOO32\n";
+             std::string text = base.substr(14, base.size() - 16), out = "ID;PCALCOOO32\n";
              for (size_t s = 0, e; (e = text.find('\n', s)) != std::string::npos; s = e + 1)
                  lines.push_back(text.substr(s, e - s + 1));
              for (auto it = lines.rbegin(); it != lines.rend(); ++it)
                  out += *it;
-             return out;
+             return out + "E\n"; // the end record stays last
          }()},
         {"omitted row keeps the previous one",
-         Replace(Replace(base, "C;X2;Y46;K", "C;X2;Y46;K1\nC;X2;K"), "C;X4;Y46;K", "C;X4;K")},
+         Replace(Replace(base, "C;X2;Y46;K", "C;X2;K"), "C;X4;Y46;K", "C;X4;K")},
         {"F record moves the position", Replace(base, "C;X6;Y46;K", "F;P0;FG0G;X6;Y46\nC;K")},
         {"other records and text cells", Replace(base, "C;X1;Y2;K\"SV-H\"\n",
                                                  "P;PGeneral\nO;L;D;V0;K47;G100 0.001\n"
-                                                 "C;X1;Y2;K\"SV-H;;K12\"\nC;X3;Y2;K\"x\"\n")},
-        {"cells outside the layout", Replace(base, "C;X1;Y1;",
-                                             "C;X30;Y2;Kjunk\nC;X1;Y300;K1.5\n"
-                                             "C;X2;Y45;K9\nC;X1;Y1;")},
-        {"a later cell replaces an earlier one", Replace(base, "C;X2;Y3;K",
-                                                         "C;X2;Y3;K\"t\"\n"
-                                                         "C;X2;Y3;Kbad\nC;X2;Y3;K")},
+                                                 "C;X1;Y2;K\"SV-H\"\nC;X3;Y2;K\"x;;K12\"\n")},
+        {"texts outside the layout", Replace(base, "C;X1;Y1;",
+                                             "C;X30;Y2;K\"note\"\nC;X1;Y300;K\"1.5\"\n"
+                                             "C;X3;Y45;K\"\"\nC;X1;Y1;")},
+        {"a cell without a value", Replace(base, "C;X2;Y3;K", "C;X2;Y3\nC;X2;Y3;K")},
     };
     ParameterImage reference = StartImage();
     ASSERT_TRUE(Read(base, reference).empty());
@@ -187,35 +202,43 @@ TEST(PositionedFile, RefusalsNameTheFirstCellInError) {
     const struct {
         const char* what;
         std::string text;
-        const char* message;
+        const char* where;
     } cases[] = {
-        {"a text where a value belongs", Replace(base, "C;X21;Y291;K", "C;X21;Y291;K\""),
-         "This file has no value at row 291, column 21. Nothing was loaded."},
+        {"a text where a value belongs", Set(base, "C;X21;Y291;K", "\"t\""),
+         "row 291, column 21: the text \"t\" stands where the value of LINK belongs"},
         {"no K field", Replace(base, "C;X4;Y46;K", "C;X4;Y46;E1+"),
-         "This file has no value at row 46, column 4. Nothing was loaded."},
+         "row 46, column 4: the value of P is missing"},
         {"the first of two missing, row by row",
-         Replace(Replace(base, "C;X3;Y60;K", "C;X3;Y60;K\""), "C;X2;Y61;K", "C;X2;Y61;K\""),
-         "This file has no value at row 60, column 3. Nothing was loaded."},
-        {"a value out of range", Replace(base, "C;X2;Y18;K", "C;X2;Y18;K65536\nC;X9;Y9;K"),
-         "The value \"65536\" at row 18, column 2 does not fit PVF (signed 16 bits, -32768 to "
-         "32767, or 0 to 65535 as the loader writes it). Nothing was loaded."},
-        {"PVT 300", Replace(base, "C;X2;Y15;K", "C;X2;Y15;K300\nC;X9;Y9;K"),
-         "The value \"300\" at row 15, column 2 does not fit PVT (8 bits, 0 to 255). Nothing "
-         "was loaded."},
-        {"-1 in a byte", Replace(base, "C;X2;Y9;K", "C;X2;Y9;K-1\nC;X9;Y9;K"),
-         "The value \"-1\" at row 9, column 2 does not fit DV-D (8 bits, 0 to 255). Nothing was "
-         "loaded."},
-        {"-1 in an unsigned word", Replace(base, "C;X2;Y61;K", "C;X2;Y61;K-1\nC;X9;Y9;K"),
-         "The value \"-1\" at row 61, column 2 does not fit TIME (16 bits, 0 to 65535). Nothing "
-         "was loaded."},
-        {"a malformed row moves nothing", Replace(base, "C;X2;Y4;K", "C;X2;Y4x;K"),
-         "This file has no value at row 4, column 2. Nothing was loaded."},
+         Set(Set(base, "C;X3;Y60;K", "\"t\""), "C;X2;Y61;K", "\"t\""),
+         "row 60, column 3: the text \"t\" stands where the value of SV belongs"},
+        {"a value out of range", Set(base, "C;X2;Y18;K", "65536"),
+         "row 18, column 2: 65536 does not fit PVF (signed 16 bits, -32768 to 32767, or 0 to "
+         "65535 as the loader writes it)"},
+        {"PVT 300", Set(base, "C;X2;Y15;K", "300"),
+         "row 15, column 2: 300 does not fit PVT (8 bits, 0 to 255)"},
+        {"-1 in a byte", Set(base, "C;X2;Y9;K", "-1"),
+         "row 9, column 2: -1 does not fit DV-D (8 bits, 0 to 255)"},
+        {"-1 in an unsigned word", Set(base, "C;X2;Y61;K", "-1"),
+         "row 61, column 2: -1 does not fit TIME (16 bits, 0 to 65535)"},
+        {"a malformed row", Replace(base, "C;X2;Y4;K", "C;X2;Y4x;K"),
+         "line 8: its row or column is not a number from 1 to 999999"},
         {"header only", "ID;PCALCOOO32\nE\n",
-         "This file has no value at row 2, column 2. Nothing was loaded."},
+         "row 1, column 1: nothing stands where \"Advanced usage parameters\" belongs"},
+        {"values outside the layout",
+         Replace(base, "C;X1;Y1;", "C;X30;Y2;Kjunk\nC;X1;Y300;K1.5\nC;X2;Y45;K9\nC;X1;Y1;"),
+         "row 2, column 30: the value junk stands outside the layout"},
+        {"a cell given more than once",
+         Replace(base, "C;X2;Y3;K", "C;X2;Y3;K\"t\"\nC;X2;Y3;Kbad\nC;X2;Y3;K"),
+         "row 3, column 2: the value of SV-L is given 3 times"},
+        {"a junk line", Replace(base, "C;X1;Y1;", "junk\nC;X1;Y1;"),
+         "line 2: \"junk\" is no SYLK record"},
     };
     for (const auto& c : cases) {
         ParameterImage image = StartImage();
-        EXPECT_EQ(Read(c.text, image), std::vector<std::string>{c.message}) << c.what;
+        EXPECT_EQ(Read(c.text, image),
+                  std::vector<std::string>{"This file is refused at " + std::string(c.where) +
+                                           ". Nothing was loaded."})
+            << c.what;
         ExpectGroupsEqual(image, StartImage());
     }
 }
@@ -266,4 +289,23 @@ TEST(LibreOfficeLive, WrittenReSavedAndReadBack) {
     RecordingMessages readMessages;
     ASSERT_TRUE(ReadParameterFile(resaved, image, readMessages));
     ExpectGroupsEqual(image, AfterReading(written, before));
+}
+
+// The same through the installed Gnumeric.
+TEST(GnumericLive, WrittenReSavedAndReadBack) {
+    if (std::system("command -v ssconvert > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "ssconvert is not installed";
+    TempFolder folder;
+    const ParameterImage written = BusyImage(29);
+    RecordingMessages messages;
+    ASSERT_TRUE(WriteParameterFile(written, folder.File("P.SLK"), messages));
+    const std::string command = "ssconvert --export-type=Gnumeric_sylk:sylk " +
+                                folder.File("P.SLK") + " " + folder.File("Q.SLK") +
+                                " > /dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(Slurp(folder.File("Q.SLK")).compare(0, 12, "ID;PGnumeric"), 0);
+
+    ParameterImage image = StartImage();
+    ASSERT_TRUE(ReadParameterFile(folder.File("Q.SLK"), image, messages)) << messages.Texts()[0];
+    ExpectGroupsEqual(image, AfterReading(written, StartImage()));
 }

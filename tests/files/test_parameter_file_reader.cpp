@@ -132,16 +132,27 @@ TEST(ReadParameterFile, RoundTripKeepsTheImage) {
     }
 }
 
-// The writer's file, with LF ends, and re-listed row by row as a spreadsheet saves it
-// (with either line end), all load the same image.
+// The writer's file, with LF ends, re-listed row by row as a spreadsheet saves it (with
+// either line end), with two value lines swapped, or column by column: each cell keeps its
+// address, so all load the same image.
 TEST(ReadParameterFile, LineEndsAndSpreadsheetOrderMakeNoDifference) {
     const std::string text = BuildParameterFileText(BusyImage());
     const std::string rows = RowByRow(text, Written);
+    std::vector<std::string> swapped = Lines(text), columns = Lines(text);
+    auto line = [&](const char* start) {
+        return std::find_if(swapped.begin(), swapped.end(),
+                            [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+    };
+    std::iter_swap(line("C;Y112;X03;K"), line("C;Y113;X03;K")); // SV and TIME
+    std::stable_sort(columns.begin() + 1, columns.end() - 1, [](const auto& a, const auto& b) {
+        return std::stoi(a.substr(a.find(";X") + 2)) < std::stoi(b.substr(b.find(";X") + 2));
+    });
     ParameterImage reference = StartImage();
     RecordingMessages messages;
     ASSERT_TRUE(ReadParameterFileText(text, reference, messages));
     for (const std::string& variant :
-         {LfOnly(text), rows, std::regex_replace(rows, std::regex("\n"), "\r\n")}) {
+         {LfOnly(text), rows, std::regex_replace(rows, std::regex("\n"), "\r\n"), Joined(swapped),
+          Joined(columns)}) {
         ParameterImage image = StartImage();
         ASSERT_TRUE(ReadParameterFileText(variant, image, messages)) << messages.Texts().back();
         ExpectSameImage(image, reference);
@@ -187,8 +198,8 @@ TEST(ReadParameterFile, ProgramOrderEntries) {
     EXPECT_EQ(image.pattern[0].Segment(2).SV(), 174);
 }
 
-// A value cell holds a whole number that fits its field as the writer writes it, in
-// either order; anything else names the cell.
+// A value cell holds a whole number that fits its field, in either order; anything else
+// names the cell.
 TEST(ReadParameterFile, ValueCellsAreWholeNumbersThatFit) {
     const std::optional<int> no;
     const struct {
@@ -196,7 +207,7 @@ TEST(ReadParameterFile, ValueCellsAreWholeNumbersThatFit) {
         std::optional<int> wide, narrow; // what SV-H and DV-D receive; nothing: refused
     } cases[] = {
         {"65535", -1, no},     {"00300", 300, no},  {"123456", no, no}, {"5", 5, 5},
-        {"-1", no, no},        {"+12", 12, 12},     {" 42", no, no},    {"abc", no, no},
+        {"-1", -1, no},        {"+12", 12, 12},     {" 42", 42, 42},    {"abc", no, no},
         {"", no, no},          {"-", no, no},       {"99999", no, no},  {"12.7", no, no},
         {"32768", -32768, no}, {"00255", 255, 255}, {"0", 0, 0},        {"1E3", no, no},
     };
@@ -220,8 +231,8 @@ TEST(ReadParameterFile, ValueCellsAreWholeNumbersThatFit) {
                     continue;
                 }
                 ASSERT_EQ(messages.Texts().size(), 1u);
-                EXPECT_NE(messages.Texts()[0].find(entry == 0 ? "at row 2, column 2 (line "
-                                                              : "at row 9, column 2 (line "),
+                EXPECT_NE(messages.Texts()[0].find(entry == 0 ? "at row 2, column 2: "
+                                                              : "at row 9, column 2: "),
                           std::string::npos)
                     << messages.Texts()[0];
                 ExpectSameImage(image, before);
@@ -240,8 +251,8 @@ TEST(ReadParameterFile, AOneDigitLastValueBeforeTheEndLineCounts) {
     EXPECT_EQ(image.pattern[8].Segment(20).Byte(seg::PIDNO), 1);
 }
 
-// Damaged files are refused, naming the first record that does not stand where the writer
-// puts it, and leave the image as it was.
+// Damaged files are refused, naming the first cell in error row by row (or the line), and
+// leave the image as it was.
 TEST(ReadParameterFile, RefusedFilesChangeNothing) {
     const std::string good = BuildParameterFileText(BusyImage());
     const std::vector<std::string> lines = Lines(good);
@@ -266,8 +277,7 @@ TEST(ReadParameterFile, RefusedFilesChangeNothing) {
     auto refused = [](const std::string& where) {
         return "This file is refused at " + where + ". Nothing was loaded.";
     };
-    auto line = [&](const std::string& start) { return std::to_string(at(start)); };
-    const size_t pid = at("C;Y46;X2;K"), sv = at("C;Y112;X03;K"), time = at("C;Y113;X03;K");
+    const size_t pid = at("C;Y46;X2;K");
     const std::string shortFile = good.substr(0, good.rfind("C;Y291;X21;K")) + "E\r\n";
     const struct {
         const char* what;
@@ -280,53 +290,37 @@ TEST(ReadParameterFile, RefusedFilesChangeNothing) {
         {"no P field", "ID;N;E\r\n" + good.substr(13), "This is not Loader File!"},
         {"lower case", "id;pwxl;N;E\r\n" + good.substr(13), "This is not Loader File!"},
         {"one value missing", shortFile,
-         refused("line 5208: the file ends where row 291, column 21 belongs")},
+         refused("row 291, column 21: the value of LINK is missing")},
         {"no values", "ID;PWXL;N;E\r\nE\r\n",
-         refused("line 2: the file ends where row 1, column 1 belongs")},
+         refused("row 1, column 1: nothing stands where \"Advanced usage parameters\" belongs")},
         {"a duplicated line", edit([](auto& l) { l.insert(l.begin() + 6, l[5]); }),
-         refused("row 3, column 2 (line 7): it stands where row 4, column 1 belongs")},
+         refused("row 3, column 2: the value of SV-L is given twice")},
         {"a deleted line", edit([&](auto& l) { l.erase(l.begin() + long(pid) - 1); }),
-         refused("row 47, column 1 (line " + std::to_string(pid) +
-                 "): it stands where row 46, column 2 belongs")},
-        {"two swapped lines", edit([&](auto& l) { std::swap(l[sv - 1], l[time - 1]); }),
-         refused("row 113, column 3 (line " + std::to_string(sv) +
-                 "): it stands where row 112, column 3 belongs")},
-        {"cells in column order", edit([](auto& l) {
-             std::stable_sort(l.begin() + 1, l.end() - 1, [](const auto& a, const auto& b) {
-                 return std::stoi(a.substr(a.find(";X") + 2)) <
-                        std::stoi(b.substr(b.find(";X") + 2));
-             });
-         }),
-         refused("row 3, column 1 (line 4): it stands where row 2, column 2 belongs")},
+         refused("row 46, column 2: the value of P is missing")},
         {"a cell more", edit([](auto& l) { l.insert(l.end() - 1, l[l.size() - 2]); }),
-         refused("row 291, column 21 (line 5209): a cell more than the layout has")},
+         refused("row 291, column 21: the value of LINK is given twice")},
         {"no end record", good.substr(0, good.size() - 3),
          refused("line 5208: the file ends without its end record E")},
         {"K70000", with("C;Y060;X3;K", "C;Y060;X3;K70000"),
-         refused("row 60, column 3 (line " + line("C;Y060;X3;K") +
-                 "): 70000 does not fit SV (16 bits, 0 to 65535)")},
+         refused("row 60, column 3: 70000 does not fit SV (signed 16 bits, -32768 to 32767, or 0 "
+                 "to 65535 as the loader writes it)")},
         {"K-1 in a byte field", with("C;Y9;X2;K", "C;Y9;X2;K-1"),
-         refused("row 9, column 2 (line 18): -1 does not fit DV-D (8 bits, 0 to 255)")},
+         refused("row 9, column 2: -1 does not fit DV-D (8 bits, 0 to 255)")},
         {"Kabc", with("C;Y48;X6;K", "C;Y48;X6;Kabc"),
-         refused("row 48, column 6 (line " + line("C;Y48;X6;K") +
-                 "): \"abc\" is not a whole number (D)")},
+         refused("row 48, column 6: \"abc\" is not a whole number (D)")},
         {"K1.5", with("C;Y39;X2;K", "C;Y39;X2;K1.5"),
-         refused("row 39, column 2 (line " + line("C;Y39;X2;K") +
-                 "): \"1.5\" is not a whole number (GS-T)")},
+         refused("row 39, column 2: \"1.5\" is not a whole number (GS-T)")},
         {"PVT 300", with("C;Y15;X2;K", "C;Y15;X2;K00300"),
-         refused("row 15, column 2 (line " + line("C;Y15;X2;K") +
-                 "): 300 does not fit PVT (8 bits, 0 to 255)")},
+         refused("row 15, column 2: 300 does not fit PVT (8 bits, 0 to 255)")},
         {"a text where a value belongs", with("C;Y4;X2;K", "C;Y4;X2;K\"text\""),
-         refused("row 4, column 2 (line 8): a text stands where the value of DMV belongs")},
+         refused("row 4, column 2: the text \"text\" stands where the value of DMV belongs")},
         {"a label changed", with("C;Y4;X1;K", "C;Y4;X1;K\"DMW\""),
-         refused(
-             "row 4, column 1 (line 7): the text \"DMW\" stands where the text \"DMV\" belongs")},
+         refused("row 4, column 1: \"DMW\" stands where \"DMV\" belongs")},
         {"NUL bytes in a cell",
          with("C;Y20;X2;K", std::string("C;Y20;X2;K00\0\0"
                                         "1",
                                         15)),
-         refused("row 20, column 2 (line " + line("C;Y20;X2;K") +
-                 "): it holds a control character")},
+         refused("row 20, column 2: \"00\\x00\\x001\" is not a whole number (SFT)")},
         {"NUL bytes after the end", good + std::string(8, '\0'),
          refused("line 5210: there is more after the end record E")},
     };
