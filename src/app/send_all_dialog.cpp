@@ -108,10 +108,12 @@ void SendAllDialog::AddDifferences(const Content& content, QVBoxLayout* layout) 
     auto* summary =
         Value(content.differences.empty()
                   ? QStringLiteral("No parameter differs from what TQX holds now.")
-                  : QStringLiteral("%1 in %2 of %3 groups differ from what TQX holds now:")
+                  : QStringLiteral("%1 in %2 of %3 groups %4 from what TQX holds now:")
                         .arg(Parameters(content.differences.size()))
                         .arg(differing)
-                        .arg(content.groups.size()),
+                        .arg(content.groups.size())
+                        .arg(content.differences.size() == 1 ? QStringLiteral("differs")
+                                                             : QStringLiteral("differ")),
               QStringLiteral("differenceSummary"), this);
     summary->setWordWrap(true);
     layout->addWidget(summary);

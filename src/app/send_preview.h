@@ -19,8 +19,9 @@ std::string StationRefusalOf(const ParameterSet& set);
 
 // The set as a Send all puts it onto `onto`, which holds what the controller holds: read
 // from a controller (or a snapshot of a whole read) every group goes whole; from a file,
-// only what a file carries, the rest (GAP, MAX, PP, PI, PD, each segment's PVST, CYCL and
-// LINK) staying as the controller holds it, as a restore of that file would.
+// only what a file carries, as a restore of that file would: GAP, MAX, PP, PI and PD stay
+// as the controller holds them, and each pattern's PVST, CYCL and LINK (a file holds them
+// once, as segment 1's) go to all twenty segments.
 bool PutSetOnto(const ParameterImage& set, const ImageSource& source, ParameterImage& onto);
 
 // Every parameter in which `outgoing` differs from what the controller holds (`held`),

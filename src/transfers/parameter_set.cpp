@@ -151,12 +151,10 @@ SummaryHeader HeaderOf(const ParameterSet& set, const std::string& port) {
                        std::to_string(last.calls) + " reads failed";
     header.model = "model code " + ModelCodeText(set.Source());
     header.source = "source: " + set.Source().Describe();
-    if (const ParameterSet::Target& to = set.SentTo(); !to.port.empty()) {
-        header.model = "model code " + to.modelCode +
-                       ", as read from the controller the set "
-                       "was sent to";
-        header.source += "; sent to port 1 (" + to.port + ") at " + to.when.substr(0, 5);
-    }
+    // After a Send all: the model code of the controller it went to, read just before.
+    if (const ParameterSet::Target& to = set.SentTo(); !to.port.empty())
+        header.model = "model code " + to.modelCode + ": the controller the set was sent to at " +
+                       to.when.substr(0, 5) + (to.port == port ? "" : " (" + to.port + ")");
     if (!set.ConnectedOnce() && set.Source().kind == ImageSource::Kind::StartValues)
         header.guidance = "Connect > Start reads the controller on port 1 (" + port +
                           "); File > Read loads a parameter file.";

@@ -277,9 +277,8 @@ TEST_F(SendAllToSim, ConnectAndFileReadAskBeforeDroppingAnUnsentEdit) {
     EXPECT_TRUE(sim->ReadLines(300).empty()) << "the controller was asked";
 }
 
-// The controller holds the file, and three edits fall in two groups: each confirmation
-// counts them by group and lists them as Compare does, and Cancel writes nothing. Send
-// edited groups asks as well.
+// The controller holds the file and three edits fall in two groups: both confirmations
+// count them by group and list them as Compare does; Cancel writes nothing.
 TEST_F(SendAllToSim, TheConfirmationCountsEachGroupsDifferencesAndCancelWritesNothing) {
     Start({"--load", set.folder.File("set.slk")});
     ReadFile(set.folder.File("set.slk"));
@@ -323,26 +322,22 @@ TEST_F(SendAllToSim, TheConfirmationCountsEachGroupsDifferencesAndCancelWritesNo
     }
 }
 
-// A write-inhibited controller unlocked for the set: with its write inhibit kept, WDIS 1
-// goes back last; without, it ends write-enabled as the set says, and is told so.
+// Unlocked for the set, a write-inhibited controller keeping its inhibit gets WDIS 1 back
+// last; one that does not ends write-enabled as the set says, and the result says so.
 TEST_F(SendAllToSim, KeepingTheWriteInhibitLeavesWdisOne) {
     Start({"--wdis", "1"});
     ReadFile(set.folder.File("set.slk")); // WDIS 0
-    const struct {
-        bool keep;
-        uint8_t wdis;
-        const char* said;
-    } cases[] = {
-        {true, 1, "its write inhibit was kept"},
-        {false, 0, "The controller was write-inhibited; it is now write-enabled, as the set says."},
-    };
-    for (const auto& c : cases) {
-        SendAll(true, false, c.keep);
+    for (const bool keep : {true, false}) {
+        SendAll(true, false, keep);
         EXPECT_NE(Said().find("every group was sent and verified"), std::string::npos) << Said();
-        EXPECT_NE(Said().find(c.said), std::string::npos) << Said();
+        EXPECT_NE(Said().find(keep ? "its write inhibit was kept"
+                                   : "The controller was write-inhibited; it is now "
+                                     "write-enabled, as the set says."),
+                  std::string::npos)
+            << Said();
         uint8_t wdis = 9;
         ASSERT_TRUE(ReadWdis(document().Link(), wdis));
-        EXPECT_EQ(wdis, c.wdis) << "keep " << c.keep;
+        EXPECT_EQ(wdis, keep ? 1 : 0) << "keep " << keep;
     }
 }
 
