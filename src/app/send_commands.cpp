@@ -5,9 +5,8 @@
 #include "app/history_recorder.h"
 #include "app/port_commands.h"
 #include "app/send_all_dialog.h"
+#include "app/send_preview.h"
 #include "files/kept_copy.h"
-#include "files/parameter_file_reader.h"
-#include "files/parameter_file_writer.h"
 #include "transfers/group_transfers.h"
 #include "transfers/image_transfers.h"
 #include "transfers/send_all.h"
@@ -15,6 +14,7 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <ctime>
 
 namespace {
@@ -65,88 +65,135 @@ void SendCommands::SendAll() {
             "set.");
         return;
     }
+    const std::string station = StationRefusalOf(m_document.Set());
+    if (!station.empty()) {
+        m_document.Tell().Show("Send all: " + station);
+        return;
+    }
     TransferContext& link = m_document.Link();
     link.BeginOperation();
     SendAllTarget target;
-    const std::string failure = ProbeSendAllTarget(link, target);
+    target.port = PortOneText();
+    const auto all = AllGroups();
+    const std::string failure = ReadSendTarget(link, {all.begin(), all.end()}, target);
     if (!failure.empty()) {
-        m_document.Tell().Show("Send all: TQX could not be asked before sending; nothing was "
-                               "written.\n" +
+        m_document.Tell().Show("Send all: nothing was written. TQX could not be read first: " +
                                failure);
         return;
     }
+    const ParameterImage& set = m_document.Image();
+    const ImageSource& source = m_document.Set().Source();
+    ParameterImage outgoing = target.held;
+    PutSetOnto(set, source, outgoing);
+
     SendAllDialog::Content content;
-    content.source = Q(m_document.Set().Source().Describe());
-    content.port = Q(PortOneText());
+    content.source = Q(source.Describe());
+    content.port = Q(target.port);
     content.modelCode = Q(target.modelCode);
-    for (const std::string& line :
-         SendAllWarnings(m_document.Image(), m_document.Set().Source(), target))
+    for (const std::string& line : SendAllWarnings(set, source, target))
         content.warnings << Q(line);
+    content.groups.assign(all.begin(), all.end());
+    content.differences = OutgoingDifferences(outgoing, target.held);
     content.locked = target.locked;
     content.keepFolder = Q(KeepFolder());
     SendAllDialog dialog(content, m_document.Window());
     if (dialog.exec() != QDialog::Accepted)
         return;
 
+    // What is kept is the set just read, the one the differences were counted against; a
+    // controller that stays locked is not written, so nothing is kept of it.
+    std::string keptPath;
+    if (dialog.Keep() && (!target.locked || dialog.Unlock())) {
+        const std::string notKept = KeepControllerValues(target.held, KeepFolder(), link.Unit(),
+                                                         std::time(nullptr), keptPath);
+        if (!notKept.empty()) {
+            m_document.Tell().Show("Send all stopped: " + notKept + "; nothing was written.");
+            return;
+        }
+        m_document.History().KeptBeforeSendAll(target.held, target.modelCode, keptPath);
+    }
     RestoreOptions options;
     options.unlock = dialog.Unlock();
-    std::string keptPath;
-    if (dialog.Keep())
-        options.keepTarget = [&](const ParameterImage& own) {
-            const std::string failure =
-                KeepControllerValues(own, KeepFolder(), link.Unit(), std::time(nullptr), keptPath);
-            if (failure.empty())
-                m_document.History().KeptBeforeSendAll(own, target.modelCode, keptPath);
-            return failure;
-        };
+    options.keepInhibit = dialog.KeepInhibit();
     // The procedure reads everything back once at the end, and the summary takes each
     // group's state from its report rather than from the sends on the way.
     const bool verify = link.Verify();
     link.SetVerify(false);
     link.SetListener(nullptr);
     link.BeginOperation();
-    const ParameterImage& set = m_document.Image();
-    const ImageSource& source = m_document.Set().Source();
     ParameterImage sent = set;
     const RestoreReport report = RestoreImage(
-        link, sent,
-        [&](ParameterImage& onto) {
-            // A set read from a controller goes whole. One from a file carries only what a
-            // file holds; the rest (GAP, MAX, PP, PI, PD, each segment's PVST, CYCL and
-            // LINK) stays as the controller holds it, as a restore of that file would.
-            if (source.HoldsUnfiledValues()) {
-                for (GroupId group : AllGroups())
-                    CopyGroup(set, onto, group);
-                return true;
-            }
-            RecordingMessages unread;
-            return ReadParameterFileText(BuildParameterFileText(set), onto, unread);
-        },
-        options);
+        link, sent, [&](ParameterImage& onto) { return PutSetOnto(set, source, onto); }, options);
     link.SetListener(&m_document);
     link.SetVerify(verify);
 
-    m_document.Set().SentAll(SendAllOutcomes(report), sent, m_document.Now());
-    m_document.History().SentAll(sent, report, target.modelCode);
     if (report.station.followed)
         SavePortUnit();
+    m_document.Set().SentAll(SendAllOutcomes(report), sent, m_document.Now(),
+                             {PortOneText(), target.modelCode, m_document.Now()});
+    m_document.History().SentAll(sent, report, target.modelCode);
     m_document.NotifyChanged();
-    std::string text = SendAllResultText(report, link.FailureText(), keptPath);
+    std::string text = SendAllResultText(report, link.FailureText(), keptPath, source, target);
     if (report.wasLocked && !options.unlock)
         text += "\nCheck \"Unlock\" in SEND ALL to write WDIS 0 first and the set's WDIS last.";
     m_document.Tell().Show(text);
+}
+
+// The groups' confirmation, after a read of what the controller holds of them; false when
+// the operator did not confirm or the controller could not be read (nothing is sent then).
+bool SendCommands::ConfirmEdited(const std::vector<GroupId>& groups) {
+    const std::string nothing = "Send edited groups: nothing was written. ";
+    if (std::find(groups.begin(), groups.end(), GroupId::SystemSetup()) != groups.end()) {
+        const std::string station = StationRefusalOf(m_document.Set());
+        if (!station.empty()) {
+            m_document.Tell().Show("Send edited groups: " + station);
+            return false;
+        }
+    }
+    TransferContext& link = m_document.Link();
+    link.BeginOperation();
+    SendAllTarget target;
+    target.port = PortOneText();
+    const std::string failure = ReadSendTarget(link, groups, target);
+    if (!failure.empty()) {
+        m_document.Tell().Show(nothing + "TQX could not be read first: " + failure);
+        return false;
+    }
+    ParameterImage outgoing = target.held; // the other groups: as read, so equal
+    for (GroupId group : groups)
+        CopyGroup(m_document.Image(), outgoing, group);
+    std::string names;
+    for (GroupId group : groups)
+        names += (names.empty() ? "" : ", ") + GroupTitle(group);
+
+    SendAllDialog::Content content;
+    content.title = QStringLiteral("SEND EDITED GROUPS");
+    content.heading = Q("The groups with edits not yet sent go to TQX: " + names + ".");
+    content.source = Q(m_document.Set().Source().Describe());
+    content.port = Q(target.port);
+    content.modelCode = Q(target.modelCode);
+    for (const std::string& line : SendAllWarnings(outgoing, m_document.Set().Source(), target))
+        content.warnings << Q(line);
+    content.groups = groups;
+    content.differences = OutgoingDifferences(outgoing, target.held);
+    content.wholeSet = false;
+    SendAllDialog dialog(content, m_document.Window());
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void SendCommands::SendEdited() {
     if (!PassConnectGate(m_document))
         return;
     m_document.Set().Observe(m_document.Now());
+    const std::vector<GroupId> groups = m_document.States().UnsentGroups();
+    if (groups.empty() || !ConfirmEdited(groups))
+        return;
     TransferContext& link = m_document.Link();
     link.BeginOperation();
     std::string sent, failed, stationMoved;
     std::vector<GroupId> sentGroups;
     m_document.RecordEachSend(false); // one snapshot for them all
-    for (GroupId group : m_document.States().UnsentGroups()) {
+    for (GroupId group : groups) {
         if (link.Cancelled())
             break;
         TransferResult result;

@@ -2,13 +2,17 @@
 
 #include "app/command_handler.h"
 
+#include "image/group_id.h"
+
 #include <string>
+#include <vector>
 
 class CTQXLOADER961114Doc;
 
 // Connect > Send all to controller and Connect > Send edited groups: the loader's set, or
 // the groups of it that hold unsent edits, sent to the controller on port 1 behind the
-// same gate as the editors.
+// same gate as the editors. Each first reads what the controller holds of the groups and
+// asks, showing how many parameters of each group that would change.
 class SendCommands : public CommandHandler {
 public:
     explicit SendCommands(CTQXLOADER961114Doc& document) : m_document(document) {}
@@ -22,6 +26,7 @@ public:
 private:
     void SendAll();
     void SendEdited();
+    bool ConfirmEdited(const std::vector<GroupId>& groups);
 
     CTQXLOADER961114Doc& m_document;
 };

@@ -14,6 +14,7 @@ void ParameterSet::Connected(const TransferResult& result, ImageSource controlle
     if (controller.modelCodeRead)
         controller.modelCode = FourteenCharacters(m_image.modelCode.data());
     m_source = controller;
+    m_sentTo = {};
     m_states.Connected(m_image, result, false, when);
     TakeReadGroups(result, when);
     const auto all = AllGroups();
@@ -79,6 +80,7 @@ void ParameterSet::Retried(const TransferResult& result, const std::string& when
 
 void ParameterSet::FileRead(const std::string& path, const std::string& when) {
     m_source = ImageSource::File(path);
+    m_sentTo = {};
     m_lastConnect = TransferResult{}; // nothing the controller left unread is wanted now
     m_states.FileRead(m_image, when);
     for (GroupId group : AllGroups())
@@ -90,6 +92,7 @@ void ParameterSet::HistoryLoaded(const std::string& snapshot, const std::string&
                                  bool wholeController, const std::string& when) {
     m_source = ImageSource::History(snapshot);
     m_source.wholeController = wholeController;
+    m_sentTo = {};
     // Send all compares it with the model code of the controller it goes to.
     m_source.modelCodeRead = !modelCode.empty();
     m_source.modelCode = modelCode;
@@ -137,7 +140,9 @@ void ParameterSet::Sent(GroupId group, TransferOutcome outcome, const std::strin
 }
 
 void ParameterSet::SentAll(const std::vector<GroupOutcome>& outcomes, const ParameterImage& sent,
-                           const std::string& when) {
+                           const std::string& when, const Target& target) {
+    if (!outcomes.empty()) // the restore got as far as sending
+        m_sentTo = target;
     // "from file oven3.slk", "from controller, read at 09:12"
     ImageSource source = m_source;
     source.editedSince = false;
@@ -222,6 +227,10 @@ SummaryHeader HeaderOf(const ParameterSet& set, const std::string& port) {
                        std::to_string(last.calls) + " reads failed";
     header.model = "model code " + ModelCodeText(set.Source());
     header.source = "source: " + set.Source().Describe();
+    // After a Send all: the model code of the controller it went to, read just before.
+    if (const ParameterSet::Target& to = set.SentTo(); !to.port.empty())
+        header.model = "model code " + to.modelCode + ": the controller the set was sent to at " +
+                       to.when.substr(0, 5) + (to.port == port ? "" : " (" + to.port + ")");
     if (!set.ConnectedOnce() && set.Source().kind == ImageSource::Kind::StartValues)
         header.guidance = "Connect > Start reads the controller on port 1 (" + port +
                           "); File > Read loads a parameter file.";
@@ -245,5 +254,7 @@ std::string PortPaneText(const ParameterSet& set, const std::string& shortPort) 
     case ImageSource::Kind::StartValues:
         break;
     }
+    if (const ParameterSet::Target& to = set.SentTo(); !to.port.empty())
+        state = "set sent to model code " + to.modelCode + " at " + to.when.substr(0, 5);
     return shortPort + " - " + state;
 }

@@ -48,8 +48,17 @@ public:
     // A whole set sent: each group's outcome, and where the set came from for its row.
     // `sent`: the set as it went to the controller (from a file: with the controller's own
     // values for what a file does not carry), what a verified group now holds there.
+    // `target`: the controller it went to, as read just before.
+    struct Target {
+        std::string port;      // port 1 as used
+        std::string modelCode; // as read
+        std::string when;
+    };
     void SentAll(const std::vector<GroupOutcome>& outcomes, const ParameterImage& sent,
-                 const std::string& when);
+                 const std::string& when, const Target& target);
+    // The controller the set was last sent to whole, until a Connect, a File Read or a
+    // snapshot replaces the set; empty `port` when none.
+    const Target& SentTo() const { return m_sentTo; }
     void ComparedWithController(const std::vector<GroupId>& differing, const std::string& when);
 
     // What the controller last returned for each group, or what the file (or the history's
@@ -105,11 +114,13 @@ private:
     }();
     GroupStates m_states;
     ImageSource m_source;
+    Target m_sentTo;
     TransferResult m_lastConnect;
     bool m_connectedOnce = false;
 };
 
-// What the summary's header says: port 1 and its state, the model code, the source.
+// What the summary's header says: port 1 and its state, the model code, the source; after
+// a Send all, the controller it went to and that controller's model code.
 struct SummaryHeader {
     std::string port;
     std::string model;
@@ -120,5 +131,6 @@ struct SummaryHeader {
 // `port` is port 1 as it is now ("rtu:/dev/ttyS0 9600 8E1, unit 1").
 SummaryHeader HeaderOf(const ParameterSet& set, const std::string& port);
 // The status bar's port 1 pane after `shortPort` ("/dev/ttyUSB0 9600 8E1 unit 3"): "... -
-// connected to model code PXT...", "... - loaded from file C:\TEST", "... - not connected".
+// connected to model code PXT...", "... - loaded from file C:\TEST", "... - not connected",
+// "... - set sent to model code PXT... at 10:02".
 std::string PortPaneText(const ParameterSet& set, const std::string& shortPort);

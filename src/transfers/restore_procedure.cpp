@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "image/parameter_catalogue.h"
 #include "transfers/group_layouts.h"
 #include "transfers/group_transfers.h"
 
@@ -44,6 +45,17 @@ const GroupSend* SendOf(const std::vector<GroupSend>& sends, GroupId group) {
 }
 
 } // namespace
+
+bool FollowableStation(int stn) {
+    return stn >= 1 && stn <= kMaxStation;
+}
+
+std::string StationRefusal(int stn, const std::string& where) {
+    return "STN " + std::to_string(stn) + where + " is not a station port 1 can follow (1 to " +
+           std::to_string(kMaxStation) + (stn == 0 ? "; 0 is the broadcast address" : "") +
+           "): the controller would answer nobody on the line and could be reached again "
+           "only at its front panel; nothing was written.";
+}
 
 std::vector<GroupId> RestoreReport::Written() const {
     std::vector<GroupId> groups;
@@ -148,6 +160,14 @@ RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
     if (!applyFile(image)) {
         report.stopped = "the file was not loaded; nothing was written.";
         return report;
+    }
+    if (!FollowableStation(image.systemSetup.STN)) {
+        report.stopped = StationRefusal(image.systemSetup.STN, "");
+        return report;
+    }
+    if (options.keepInhibit && report.wasLocked && image.advanced.WDIS == 0) {
+        image.advanced.WDIS = wdis; // what goes last, and what the controller ends with
+        report.inhibitKept = true;
     }
     report.wdis = image.advanced.WDIS;
 
@@ -257,7 +277,8 @@ std::string FailureList(const TransferResult& result) {
 
 } // namespace
 
-std::vector<std::string> RestoreReportLines(const RestoreReport& r, const std::string& cause) {
+std::vector<std::string> RestoreReportLines(const RestoreReport& r, const std::string& cause,
+                                            const std::string& values) {
     std::vector<std::string> lines;
     if (r.unlocked)
         lines.push_back(Line("WDIS 0", "written first (the controller was write-inhibited)"));
@@ -279,6 +300,9 @@ std::vector<std::string> RestoreReportLines(const RestoreReport& r, const std::s
                                      "left write-enabled"));
     else if (r.cancelled)
         lines.push_back(Line(wdis, "not written (stopped by the operator)"));
+    else if (r.wdisWritten && r.inhibitKept)
+        lines.push_back(Line(wdis, "written last: the controller's write inhibit was kept (the "
+                                   "set says WDIS 0)"));
     else if (r.wdisWritten)
         lines.push_back(Line(wdis, "written last"));
     else if (r.wdisFailed)
@@ -312,7 +336,7 @@ std::vector<std::string> RestoreReportLines(const RestoreReport& r, const std::s
     else if (!r.readBack.failed.empty())
         lines.push_back(Line("verify", "FAILED (read back incomplete)"));
     else if (r.differs.empty())
-        lines.push_back(Line("verify", "ok, the controller holds the file's values"));
+        lines.push_back(Line("verify", "ok, the controller holds " + values));
     else
         for (GroupId group : r.differs)
             lines.push_back(Line("verify", "FAILED: " + GroupCommandName(group) + " differs"));

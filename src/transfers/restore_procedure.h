@@ -20,11 +20,23 @@
 // the file's WDIS is written last, on its own, and only once every group went through,
 // else a controller that was unlocked is locked again. A file that moves the station
 // writes block 9 before block 12 and follows the controller to its new station for the
-// rest. Then everything sent is read back. Asked to keep the controller's own values, it
-// reads them all before the first write and stops when they cannot be read or kept.
+// rest; a set whose STN port 1 could not follow is not sent at all. Then everything sent
+// is read back. Asked to keep the controller's own values, it reads them all before the
+// first write and stops when they cannot be read or kept.
+
+// The stations port 1 can follow a controller to: 1 to 31. At 0, the broadcast address,
+// or above 31 the controller would answer nobody on the line and could be reached only at
+// its front panel.
+bool FollowableStation(int stn);
+// Why a set with such an STN is refused: "STN 255" + `where` (" at row 35, column 2 of
+// oven3.slk", or empty) + the reason, ending "nothing was written.".
+std::string StationRefusal(int stn, const std::string& where);
 
 struct RestoreOptions {
     bool unlock = false; // a write-inhibited controller: write WDIS 0 first
+    // A controller unlocked first is write-inhibited again at the end: its WDIS 1 is
+    // written last in place of the set's 0.
+    bool keepInhibit = false;
     int retryPasses = 2; // passes over the pre-reads and read-backs that failed
     // Keeps the controller's own values before the first write: given the whole set read
     // from it, returns "" once they are safe, else why not (and nothing is written).
@@ -39,6 +51,8 @@ struct RestoreReport {
     std::vector<GroupSend> sends;
     // The file's WDIS, and whether it was written at the end (not when a group failed).
     uint8_t wdis = 0;
+    // The set said WDIS 0, and the controller's own WDIS 1 was written last instead.
+    bool inhibitKept = false;
     bool wdisWritten = false;
     bool wdisFailed = false;
     // After a group failed on a controller that was unlocked first: WDIS was written back
@@ -76,8 +90,9 @@ RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
 // The report as lines for a person: what was written first, each group ("sent",
 // "PARTLY WRITTEN (blocks 26)", "FAILED"), a station move, WDIS at the end, the lists of
 // groups written in whole, in part and not at all, and the verification; `cause` is the
-// link's reason for the last failure.
-std::vector<std::string> RestoreReportLines(const RestoreReport& report, const std::string& cause);
+// link's reason for the last failure, `values` what a verified controller holds.
+std::vector<std::string> RestoreReportLines(const RestoreReport& report, const std::string& cause,
+                                            const std::string& values = "the file's values");
 
 // The groups of `sent` that differ in `back`.
 std::vector<GroupId> DifferingGroups(const ParameterImage& sent, const ParameterImage& back);

@@ -6,17 +6,38 @@
 
 #include <algorithm>
 
-std::string ProbeSendAllTarget(TransferContext& link, SendAllTarget& target) {
+std::string ReadSendTarget(TransferContext& link, const std::vector<GroupId>& groups,
+                           SendAllTarget& target, int retryPasses) {
+    std::vector<int> positions{kModelCodeRead};
+    for (size_t i = 0; i < ConnectReadSequence().size(); ++i) {
+        const std::optional<GroupId> group = GroupOfRead(static_cast<int>(i));
+        if (group && std::find(groups.begin(), groups.end(), *group) != groups.end())
+            positions.push_back(static_cast<int>(i));
+    }
+    if (groups.size() == AllGroups().size())
+        positions = WholeReadPositions(); // as a kept copy and the history want it
+    SetStartValues(target.held);
     link.BeginCommand();
-    uint8_t wdis = 0;
-    if (!ReadWdis(link, wdis))
-        return "WDIS (block 10) could not be read.\n" + link.FailureText();
-    ParameterImage code;
-    SetStartValues(code);
-    if (!ReadModelCode(link, code))
-        return "The model code (block 40) could not be read.\n" + link.FailureText();
-    target.locked = wdis != 0;
-    target.modelCode = FourteenCharacters(code.modelCode.data());
+    TransferResult result = ReadPositions(link, target.held, positions);
+    const int reads = result.calls;
+    for (int pass = 0;
+         pass < retryPasses && !result.failed.empty() &&
+         result.outcome != TransferOutcome::Cancelled && !NothingAnswered(link, result);
+         ++pass)
+        result = RetryFailedReads(link, target.held, result);
+    if (result.outcome == TransferOutcome::Cancelled)
+        return "stopped by the operator while TQX was read.";
+    if (!result.failed.empty()) {
+        std::string what;
+        for (size_t i = 0; i < result.failed.size() && i < 8; ++i)
+            what += (i ? ", " : "") + result.failed[i].what;
+        return std::to_string(result.failed.size()) + " of " + std::to_string(reads) +
+               " reads failed (" + what + (result.failed.size() > 8 ? ", ..." : "") + ").\n" +
+               (result.causes.empty() ? std::string("no answer") : result.causes.back());
+    }
+    target.modelCode = FourteenCharacters(target.held.modelCode.data());
+    target.locked = std::find(groups.begin(), groups.end(), GroupId::Advanced()) != groups.end() &&
+                    target.held.advanced.WDIS != 0;
     return "";
 }
 
@@ -74,8 +95,53 @@ std::vector<GroupOutcome> SendAllOutcomes(const RestoreReport& report) {
     return outcomes;
 }
 
+std::string SendSourceText(const ImageSource& source) {
+    std::string text;
+    switch (source.kind) {
+    case ImageSource::Kind::File:
+        text = "file " + source.path;
+        break;
+    case ImageSource::Kind::Controller:
+        text = "controller at port 1" +
+               (source.when.empty() ? std::string() : " read at " + source.when) + " (" +
+               source.port + ")";
+        break;
+    case ImageSource::Kind::History:
+        text = "history " + source.path;
+        break;
+    case ImageSource::Kind::StartValues:
+        text = "start values";
+        break;
+    }
+    return source.editedSince ? text + ", edited since" : text;
+}
+
+std::string WdisChangeText(const RestoreReport& r) {
+    const auto state = [](bool inhibited) {
+        return std::string(inhibited ? "write-inhibited" : "write-enabled");
+    };
+    const bool after = r.wdisAfter != 0;
+    if (!r.stopped.empty())
+        return "";
+    if (r.wasLocked == after)
+        return r.inhibitKept && r.wdisWritten
+                   ? "The controller was write-inhibited and is again: its write inhibit was "
+                     "kept, though the set says write-enabled."
+                   : "";
+    const std::string text =
+        "The controller was " + state(r.wasLocked) + "; it is now " + state(after);
+    if (r.wdisWritten)
+        return text + ", as the set says.";
+    if (r.cancelled)
+        return text + ": stopped by the operator before WDIS was written back.";
+    if (r.wdisFailed)
+        return text + ": WDIS " + std::to_string(r.wdis) + " could not be written last.";
+    return text + ": WDIS 1 could not be written back.";
+}
+
 std::string SendAllResultText(const RestoreReport& report, const std::string& cause,
-                              const std::string& keptPath) {
+                              const std::string& keptPath, const ImageSource& source,
+                              const SendAllTarget& target) {
     std::string text;
     if (!report.stopped.empty())
         text = "Send all stopped: " + report.stopped;
@@ -85,12 +151,18 @@ std::string SendAllResultText(const RestoreReport& report, const std::string& ca
         text = "Send all stopped by the operator.";
     else
         text = "Send all: NOT every group went in as sent.";
+    text += "\nFrom " + SendSourceText(source) + " to TQX at port 1 (" + target.port +
+            "), model code " + target.modelCode + ".";
+    const std::string wdis = WdisChangeText(report);
+    if (!wdis.empty())
+        text += "\n" + wdis;
     if (!keptPath.empty())
         text += "\nThe controller's own values were kept in " + keptPath + ".";
     if (!report.stopped.empty())
         return text;
     text += "\n";
-    for (const std::string& line : RestoreReportLines(report, cause))
+    const std::string values = source.IsFile() ? "the file's values" : "the set's values";
+    for (const std::string& line : RestoreReportLines(report, cause, values))
         text += "\n" + line;
     return text;
 }

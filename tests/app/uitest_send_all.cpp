@@ -1,5 +1,6 @@
 // Send all and Send edited groups against tqx-sim, and the question before a Connect or a
 // File Read would drop an edit nobody sent.
+#include "app/compare_dialog.h"
 #include "app/document.h"
 #include "app/main_frame.h"
 #include "app/send_commands.h"
@@ -10,9 +11,11 @@
 #include "support/modal_driver.h"
 #include "support/restore_memory.h"
 #include "support/tqxctl_run.h"
+#include "transfers/group_transfers.h"
 
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -20,6 +23,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
+#include <map>
 #include <memory>
 
 using restoretest::Block;
@@ -56,16 +61,29 @@ struct SendAllToSim : ::testing::Test {
         });
         document().Run(Command::FileRead);
     }
-    // Send all, confirmed with the boxes set so.
-    void SendAll(bool unlock, bool keep) {
+    // Send all, confirmed with the boxes set so; `confirmed` runs once it is.
+    void SendAll(bool unlock, bool keep, bool keepInhibit = true,
+                 const std::function<void()>& confirmed = {}) {
         ModalDriver driver;
         driver.Then([&](QWidget* modal) {
             if (auto* box = modal->findChild<QCheckBox*>("unlock"))
                 box->setChecked(unlock);
+            if (auto* box = modal->findChild<QCheckBox*>("keepInhibit"))
+                box->setChecked(keepInhibit);
             modal->findChild<QCheckBox*>("keep")->setChecked(keep);
             modal->findChild<QPushButton*>("OK")->click();
+            if (confirmed)
+                confirmed();
         });
         document().Run(Command::SendAll);
+    }
+    void Connect() {
+        ModalDriver driver;
+        driver.Then([](QWidget* modal) { modal->findChild<QPushButton*>("OK")->click(); });
+        document().Run(Command::ConnectStart);
+    }
+    std::string Label(const char* name) const {
+        return frame->View()->findChild<QLabel*>(name)->text().toStdString();
     }
     // The registers the simulator was asked to write since the last look.
     std::vector<std::string> Writes() {
@@ -175,10 +193,11 @@ TEST_F(SendAllToSim, AGroupTheControllerDidNotTakeIsNeverShownAsSent) {
 TEST_F(SendAllToSim, CancelAfterTwoSecondsAt9600BaudSaysWhatWentIn) {
     Start({"--baud", "9600"});
     ReadFile(set.folder.File("set.slk"));
-    QTimer::singleShot(2000, [this] {
-        document().Runner()->Dialog()->findChild<QPushButton*>("Cancel")->click();
+    SendAll(false, false, true, [this] {
+        QTimer::singleShot(2000, [this] {
+            document().Runner()->Dialog()->findChild<QPushButton*>("Cancel")->click();
+        });
     });
-    SendAll(false, false);
     EXPECT_NE(Said().find("stopped by the operator"), std::string::npos) << Said();
     EXPECT_NE(Said().find("\nwritten:"), std::string::npos) << Said();
     EXPECT_NE(Said().find("\nnot written:"), std::string::npos) << Said();
@@ -215,6 +234,8 @@ TEST_F(SendAllToSim, SendEditedGroupsWritesExactlyTheirBlocks) {
     image.pattern[6].Segment(2).SetSV(static_cast<int16_t>(image.pattern[6].Segment(2).SV() + 1));
     document().Set().Observe(document().Now());
     sim->ReadLines(300);
+    ModalDriver driver; // it asks first
+    driver.Then([](QWidget* modal) { modal->findChild<QPushButton*>("OK")->click(); });
     document().Run(Command::SendEdited);
     const uint32_t pid4 = 0x80u * static_cast<uint32_t>(blocks::kPidBlocks[3]);
     const uint32_t pattern7 = 0x6000u + 420u * 6u;
@@ -253,6 +274,125 @@ TEST_F(SendAllToSim, ConnectAndFileReadAskBeforeDroppingAnUnsentEdit) {
     EXPECT_TRUE(image == edited);
     for (GroupId group : AllGroups())
         EXPECT_EQ(Row(group), rows[static_cast<size_t>(group.Index())]);
+    EXPECT_TRUE(sim->ReadLines(300).empty()) << "the controller was asked";
+}
+
+// The controller holds the file and three edits fall in two groups: both confirmations
+// count them by group and list them as Compare does; Cancel writes nothing.
+TEST_F(SendAllToSim, TheConfirmationCountsEachGroupsDifferencesAndCancelWritesNothing) {
+    Start({"--load", set.folder.File("set.slk")});
+    ReadFile(set.folder.File("set.slk"));
+    image.pid[3].SetSigned(PidGroupRecord::P, static_cast<int16_t>(image.pid[3].Signed(0) + 1));
+    SegmentRecord two = image.pattern[6].Segment(2), five = image.pattern[6].Segment(5);
+    two.SetSV(static_cast<int16_t>(two.SV() + 1));
+    five.SetTIME(static_cast<uint16_t>(five.TIME() + 1));
+    document().Set().Observe(document().Now());
+    sim->ReadLines(300);
+    for (const auto& [command, rows] :
+         {std::pair{Command::SendAll, kGroupCount}, std::pair{Command::SendEdited, 2}}) {
+        std::map<std::string, std::string> counts;
+        std::string listed;
+        ModalDriver driver;
+        driver.Then([&](QWidget* modal) {
+            auto* table = modal->findChild<QTableWidget*>("differenceCounts");
+            for (int r = 0; r < table->rowCount(); ++r)
+                counts[table->item(r, 0)->text().toStdString()] =
+                    table->item(r, 1)->text().toStdString();
+            QTimer::singleShot(0, modal,
+                               [modal] { modal->findChild<QPushButton*>("differences")->click(); });
+        });
+        driver.Then([&](QWidget* modal) {
+            listed = static_cast<CompareDialog*>(modal)->Text().toStdString();
+            modal->findChild<QPushButton*>("close")->click();
+            QWidget* confirmation = modal->parentWidget();
+            QTimer::singleShot(0, confirmation, [confirmation] {
+                confirmation->findChild<QPushButton*>("CANCEL")->click();
+            });
+        });
+        document().Run(command);
+        EXPECT_TRUE(driver.Done());
+        EXPECT_EQ(counts.size(), static_cast<size_t>(rows));
+        for (const auto& [group, count] : counts)
+            EXPECT_EQ(count, group == "PID group 4"         ? "1 parameter"
+                             : group == "Program pattern 7" ? "2 parameters"
+                                                            : "none")
+                << group;
+        EXPECT_NE(listed.find("\n3 parameters differ"), std::string::npos) << listed;
+        EXPECT_TRUE(Writes().empty());
+    }
+}
+
+// Unlocked for the set, a write-inhibited controller keeping its inhibit gets WDIS 1 back
+// last; one that does not ends write-enabled as the set says, and the result says so.
+TEST_F(SendAllToSim, KeepingTheWriteInhibitLeavesWdisOne) {
+    Start({"--wdis", "1"});
+    ReadFile(set.folder.File("set.slk")); // WDIS 0
+    for (const bool keep : {true, false}) {
+        SendAll(true, false, keep);
+        EXPECT_NE(Said().find("every group was sent and verified"), std::string::npos) << Said();
+        EXPECT_NE(Said().find(keep ? "its write inhibit was kept"
+                                   : "The controller was write-inhibited; it is now "
+                                     "write-enabled, as the set says."),
+                  std::string::npos)
+            << Said();
+        uint8_t wdis = 9;
+        ASSERT_TRUE(ReadWdis(document().Link(), wdis));
+        EXPECT_EQ(wdis, keep ? 1 : 0) << "keep " << keep;
+    }
+}
+
+// The result names where the set came from; afterwards the header and the pane name the
+// model code read from the controller it went to, never the snapshot's.
+TEST_F(SendAllToSim, TheResultNamesTheSourceAndTheHeaderTheTarget) {
+    Start({"--model", "PXR4TEY1X-0099"});
+    const std::string file = set.folder.File("set.slk");
+    const struct {
+        const char* name;
+        std::function<void()> load;
+        std::string from, verified;
+    } cases[] = {
+        {"file", [&] { ReadFile(file); }, "\nFrom file " + file + " to TQX at port 1 (",
+         "the file's values"},
+        {"controller", [&] { Connect(); }, "\nFrom controller at port 1 read at ",
+         "the set's values"},
+        {"snapshot",
+         [&] {
+             ReadFile(file);
+             document().Set().HistoryLoaded("snapshot 7 of Furnace 3, taken 2026-05-03 09:12 UTC",
+                                            "PXT9A1Y2T-0D1R", true, document().Now());
+         },
+         "\nFrom history snapshot 7 of Furnace 3", "the set's values"},
+    };
+    for (const auto& c : cases) {
+        c.load();
+        SendAll(false, false);
+        EXPECT_NE(Said().find(c.from), std::string::npos) << c.name << "\n" << Said();
+        EXPECT_NE(Said().find("verify             ok, the controller holds " + c.verified),
+                  std::string::npos)
+            << c.name << "\n"
+            << Said();
+        for (const std::string& shown : {Label("model"), document().PortPaneText()}) {
+            EXPECT_NE(shown.find("PXR4TEY1X-0099"), std::string::npos) << c.name << ": " << shown;
+            EXPECT_EQ(shown.find("PXT9A1Y2T-0D1R"), std::string::npos) << c.name << ": " << shown;
+        }
+    }
+}
+
+// A file whose STN port 1 could not follow: Send all names its cell and asks nothing.
+TEST_F(SendAllToSim, AStationPortOneCannotFollowIsRefusedByItsCell) {
+    ParameterImage far = filetest::BusyImage(11);
+    far.systemSetup.STN = 32;
+    const std::string file = set.folder.File("stn32.slk");
+    filetest::Spit(file, BuildParameterFileText(far));
+    Start();
+    ReadFile(file);
+    sim->ReadLines(300);
+    ModalDriver driver; // a SEND ALL that opened anyway is cancelled
+    driver.Then([](QWidget* modal) { modal->findChild<QPushButton*>("CANCEL")->click(); });
+    document().Run(Command::SendAll);
+    EXPECT_FALSE(driver.Done()) << "SEND ALL opened";
+    EXPECT_NE(Said().find("STN 32 at row 35, column 2 of file " + file), std::string::npos)
+        << Said();
     EXPECT_TRUE(sim->ReadLines(300).empty()) << "the controller was asked";
 }
 

@@ -87,6 +87,7 @@ std::string LockingFile() {
     image.pid[3].SetWord(2, 55);
     image.pattern[8].Segment(20).SetTIME(90);
     image.advanced.WDIS = 1;
+    image.systemSetup.STN = 1; // a station port 1 can follow
     RecordingMessages messages;
     const std::string file = TempPath("locking.slk");
     EXPECT_TRUE(WriteParameterFile(image, file, messages));
@@ -169,6 +170,32 @@ TEST(Tqxctl, RestoreOfMovedRowsWritesNothing) {
     EXPECT_TRUE(Holds(sim, before));
     std::remove(before.c_str());
     std::remove(moved.c_str());
+}
+
+// A file whose STN port 1 could not follow the controller to is refused with its cell
+// named (row 35, column 2 holds STN), and the controller is not written: the broadcast
+// address, the first number past the last station, the largest a byte holds.
+TEST(Tqxctl, RestoreRefusesAStationPortOneCannotFollow) {
+    SimProcess sim({"--tcp", "127.0.0.1:0", "--verbose"});
+    ASSERT_TRUE(sim.Ready()) << sim.ReadyLine();
+    for (const int stn : {0, 32, 255}) {
+        ParameterImage image;
+        SetStartValues(image);
+        image.systemSetup.CI = 20; // something the controller would take
+        image.systemSetup.STN = static_cast<uint8_t>(stn);
+        const std::string file = TempPath("stn" + std::to_string(stn) + ".slk");
+        RecordingMessages messages;
+        ASSERT_TRUE(WriteParameterFile(image, file, messages));
+        const Result restore = Tqxctl("--port " + sim.PortSetting() + " restore --unlock " + file);
+        EXPECT_EQ(restore.status, 2) << stn << "\n" << restore.out;
+        EXPECT_NE(
+            restore.out.find("STN " + std::to_string(stn) + " at row 35, column 2 of " + file),
+            std::string::npos)
+            << restore.out;
+        for (const std::string& line : sim.ReadLines(300))
+            EXPECT_EQ(line.find("write"), std::string::npos) << stn << ": " << line;
+        std::remove(file.c_str());
+    }
 }
 
 // --keep DIR: what the controller held before the restore, as backup would have saved it.

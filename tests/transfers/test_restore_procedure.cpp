@@ -24,6 +24,7 @@ TEST(RestoreImage, NeverLeavesTheControllerHalfLocked) {
     file.systemSetup.CI = 20;
     file.pid[2].SetWord(4, 77);
     file.advanced.WDIS = 1;
+    file.systemSetup.STN = 1; // a station port 1 can follow
     const std::string text = BuildParameterFileText(file);
 
     const struct {

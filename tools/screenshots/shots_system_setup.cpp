@@ -4,6 +4,7 @@
 #include "editors/system_setup_dialog.h"
 #include "image/parameter_catalogue.h"
 #include "operator/cursor.h"
+#include "transfers/connect_procedure.h"
 #include "transfers/parameter_set.h"
 
 #include <QApplication>
@@ -112,4 +113,20 @@ TQX_SHOT("marked_field") {
     picture.save(path);
     QTextStream(stdout) << path << "\n";
     QToolTip::hideText();
+}
+
+// After a Connect that could read nothing: the editor says its values are nobody's choice.
+TQX_SHOT("system_setup_not_read") {
+    ParameterImage image;
+    SetStartValues(image);
+    ParameterSet set(image);
+    TransferResult nothingRead;
+    nothingRead.failedReads = WholeReadPositions();
+    set.Connected(nothingRead, ImageSource::Controller("rtu:/dev/ttyUSB0 9600 8E1", 7, "09:12"),
+                  "09:12");
+    RecordingMessages messages;
+    NoCursor cursor;
+    SystemSetupDialog dialog(image, messages, cursor);
+    dialog.UseReference(set);
+    ctx.save(&dialog, QStringLiteral("system_setup_not_read"));
 }

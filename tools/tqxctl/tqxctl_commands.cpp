@@ -5,6 +5,7 @@
 #include "files/kept_copy.h"
 #include "files/parameter_file_reader.h"
 #include "files/parameter_file_writer.h"
+#include "files/value_cell.h"
 #include "files/whole_file.h"
 #include "link/link_backend.h"
 #include "link/link_failure.h"
@@ -173,6 +174,12 @@ int Restore(const std::vector<std::string>& operands) {
     SetStartValues(check);
     if (!ReadParameterFileText(text, check, messages))
         return kError;
+    if (!FollowableStation(check.systemSetup.STN)) {
+        const FileCell cell = ValueCellOf(GroupId::SystemSetup(), RowOf(&SystemSetupRecord::STN));
+        messages.Show(
+            StationRefusal(check.systemSetup.STN, " at " + CellText(cell) + " of " + files[0]));
+        return kError;
+    }
     options.retryPasses = g_retries;
     if (!keep.empty()) {
         // A folder that cannot take the copy is found before the link is opened.

@@ -30,6 +30,8 @@ const std::map<std::string, std::string>& CommandHelp() {
          std::string("usage: tqxctl [--port SETTING] restore [--unlock] [--keep DIR] FILE\n"
                      "Loads FILE and sends it to the controller on port 1, then reads back\n"
                      "everything sent and verifies it byte for byte.\n"
+                     "A file whose STN is not a station from 1 to 31 is refused, naming its\n"
+                     "cell, before the controller is asked anything.\n"
                      "First it reads WDIS and only what the file does not carry, which keeps\n"
                      "the controller's own values. A write-inhibited controller (WDIS 1) is\n"
                      "left untouched unless --unlock is given, which writes WDIS 0 first.\n"
