@@ -141,12 +141,14 @@ private:
     }
 
     // A real line carries the request, a 3.5-character gap, the answer and another gap,
-    // 10 bits per character; a pty or loopback would deliver all of it at once.
+    // each character with its start, parity and stop bits; a pty or loopback would deliver
+    // all of it at once.
     void Pace(int requestChars, size_t answerChars) {
         long micros = 1000L * m_options.latencyMs;
         if (m_options.baud > 0) {
             const double chars = requestChars + 3.5 + static_cast<double>(answerChars) + 3.5;
-            micros += static_cast<long>(chars * 10.0 * 1e6 / m_options.baud);
+            micros +=
+                static_cast<long>(chars * m_options.BitsPerCharacter() * 1e6 / m_options.baud);
         }
         if (micros > 0)
             std::this_thread::sleep_for(std::chrono::microseconds(micros));
@@ -278,8 +280,8 @@ int ServePty(const SimOptions& options, std::vector<ControllerMemory>& memories,
         return 1;
     }
     const auto newContext = [&] {
-        modbus_t* c =
-            modbus_new_rtu(slaveName.c_str(), options.baud > 0 ? options.baud : 9600, 'N', 8, 1);
+        modbus_t* c = modbus_new_rtu(slaveName.c_str(), options.baud > 0 ? options.baud : 9600,
+                                     options.parity, 8, options.stopBits);
         modbus_set_slave(c, options.units.empty() ? options.unit : options.units[0].unit);
         modbus_set_socket(c, master);
         modbus_set_response_timeout(c, 0, 1000); // exceptions go back at once
