@@ -28,25 +28,32 @@ void CompareCommands::ShowDifferences(const ParameterImage& other, const Listing
 void CompareCommands::WithController() {
     CTQXLOADER961114Doc& d = m_document;
     d.Set().Observe(d.Now());
-    ParameterImage controller;
-    SetStartValues(controller);
-    TransferResult result;
-    {
-        WaitCursor wait(d.Cursor());
-        d.Link().BeginOperation();
-        result = ReadWholeController(d.Link(), controller);
-    }
-    if (!result.failed.empty()) {
-        // A part that could not be read would show as a difference that is not there.
-        d.Tell().Show(ConnectFailureText(result, "Compare with controller"));
-        return;
-    }
-    ListingOptions options; // two whole sets: every field
-    options.patternFieldsPerSegment = true;
-    d.Set().ComparedWithController(DifferingGroups(DiffParameters(d.Image(), controller, options)),
-                                   d.Now());
-    d.NotifyChanged();
-    ShowDifferences(controller, options, QStringLiteral("Compare with controller"), "TQX");
+    auto controller = std::make_shared<ParameterImage>();
+    SetStartValues(*controller);
+    auto result = std::make_shared<TransferResult>();
+    d.Link().BeginOperation();
+    Operation operation;
+    operation.title = "Compare with controller";
+    operation.work = [controller, result](TransferContext& link, Messages&) {
+        *result = ReadWholeController(link, *controller);
+    };
+    operation.after = [this, controller, result] {
+        CTQXLOADER961114Doc& d = m_document;
+        // A part not read, failed or stopped, would show as a difference that is not there,
+        // or its group as equal: nothing is compared then.
+        if (!result->Ok()) {
+            d.Tell().Show(ConnectFailureText(*result, "Compare with controller") +
+                          "\nNothing was compared; not read: " + GroupList(*result) + ".");
+            return;
+        }
+        ListingOptions options; // two whole sets: every field
+        options.patternFieldsPerSegment = true;
+        d.Set().ComparedWithController(
+            DifferingGroups(DiffParameters(d.Image(), *controller, options)), d.Now());
+        d.NotifyChanged();
+        ShowDifferences(*controller, options, QStringLiteral("Compare with controller"), "TQX");
+    };
+    d.Link().Run(std::move(operation), d.Tell());
 }
 
 void CompareCommands::WithFile() {

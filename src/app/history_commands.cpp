@@ -114,22 +114,27 @@ void HistoryCommands::CompareWithController(int64_t id) {
     std::string name;
     if (!Read(id, set, name))
         return;
-    ParameterImage controller;
-    SetStartValues(controller);
-    TransferResult result;
-    {
-        WaitCursor wait(d.Cursor());
-        d.Link().BeginCommand();
-        d.Link().BeginOperation();
-        result = ReadWholeController(d.Link(), controller);
-    }
-    if (!result.failed.empty()) {
-        // A part that could not be read would show as a difference that is not there.
-        d.Tell().Show(ConnectFailureText(result, "Compare with controller"));
-        return;
-    }
-    ShowDifferences(set, controller, true, QStringLiteral("Compare with controller"), Snapshot(id),
-                    QStringLiteral("TQX"));
+    auto controller = std::make_shared<ParameterImage>();
+    SetStartValues(*controller);
+    auto result = std::make_shared<TransferResult>();
+    d.Link().BeginOperation();
+    Operation operation;
+    operation.title = "Compare with controller";
+    operation.work = [controller, result](TransferContext& link, Messages&) {
+        *result = ReadWholeController(link, *controller);
+    };
+    operation.after = [this, set, id, controller, result] {
+        // A part not read, failed or stopped, would show as a difference that is not there.
+        if (!result->Ok()) {
+            m_document.Tell().Show(ConnectFailureText(*result, "Compare with controller") +
+                                   "\nNothing was compared; not read: " + GroupList(*result) +
+                                   ".");
+            return;
+        }
+        ShowDifferences(set, *controller, true, QStringLiteral("Compare with controller"),
+                        Snapshot(id), QStringLiteral("TQX"));
+    };
+    d.Link().Run(std::move(operation), d.Tell());
 }
 
 bool HistoryCommands::Load(int64_t id) {

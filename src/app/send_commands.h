@@ -3,6 +3,7 @@
 #include "app/command_handler.h"
 
 #include "image/group_id.h"
+#include "transfers/send_all.h"
 
 #include <string>
 #include <vector>
@@ -24,9 +25,13 @@ public:
     static std::string KeepFolder();
 
 private:
+    // Each command is two operations: what the controller holds, read on the worker; the
+    // confirmation on the window; then the sends, on the worker again.
     void SendAll();
+    void ConfirmSendAll(const SendAllTarget& target);
     void SendEdited();
-    bool ConfirmEdited(const std::vector<GroupId>& groups);
+    bool ConfirmEdited(const std::vector<GroupId>& groups, const SendAllTarget& target);
+    void SendEditedGroups(const std::vector<GroupId>& groups);
 
     CTQXLOADER961114Doc& m_document;
 };

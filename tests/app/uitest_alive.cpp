@@ -6,6 +6,7 @@
 #include "app/transfer_runner.h"
 #include "app/view.h"
 #include "support/modal_driver.h"
+#include "support/settle.h"
 #include "support/sim_process.h"
 
 #include <QElapsedTimer>
@@ -14,15 +15,23 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 #include <memory>
 
 namespace {
 
 struct SlowController : ::testing::Test {
-    SlowController() : sim({"--tcp", "127.0.0.1:0", "--latency-ms", "150", "--verbose"}) {
+    explicit SlowController(std::vector<std::string> simOptions = {"--tcp", "127.0.0.1:0",
+                                                                   "--latency-ms", "150",
+                                                                   "--verbose"},
+                            const std::string& portOptions = "")
+        : sim(std::move(simOptions)) {
         ::setenv("XDG_CONFIG_HOME", qPrintable(config.path()), 1);
-        ::setenv("TQXCOMM_PORT1", sim.PortSetting().c_str(), 1);
+        ::setenv("TQXCOMM_PORT1", (sim.PortSetting() + portOptions).c_str(), 1);
+        ::setenv("TQX_HISTORY", qPrintable(config.filePath("history.sqlite")), 1);
         document.SetQuestions(&answers);
         frame = std::make_unique<CMainFrame>(document);
         heartbeat.setInterval(20);
@@ -33,15 +42,28 @@ struct SlowController : ::testing::Test {
                 clock.start();
         });
     }
-    ~SlowController() override { ::unsetenv("TQXCOMM_PORT1"); }
-
-    void Connect() {
-        ModalDriver driver;
-        driver.Then([](QWidget* modal) { modal->findChild<QPushButton*>("OK")->click(); });
-        heartbeat.start();
-        document.Run(Command::ConnectStart);
-        heartbeat.stop();
+    ~SlowController() override {
+        ::unsetenv("TQXCOMM_PORT1");
+        ::unsetenv("TQX_HISTORY");
     }
+
+    // `command` from its menu action until it is over and its snapshot written, the
+    // heartbeat going meanwhile; `answer` presses OK (or what it names) in each dialog.
+    qint64 Measure(Command command, const char* answer = "OK", int dialogs = 1) {
+        ModalDriver driver;
+        for (int i = 0; i < dialogs; ++i)
+            driver.Then([answer](QWidget* modal) {
+                modal->findChild<QPushButton*>(QString::fromLatin1(answer))->click();
+            });
+        largestGap = 0;
+        clock.invalidate();
+        heartbeat.start();
+        document.Run(command);
+        Settle(document);
+        heartbeat.stop();
+        return largestGap;
+    }
+    void Connect() { Measure(Command::ConnectStart); }
     int Rows(const char* state) const {
         auto* table = frame->View()->findChild<QTableWidget*>("groups");
         int n = 0;
@@ -99,7 +121,71 @@ TEST_F(SlowController, CancelStopsBetweenTwoCalls) {
     ASSERT_EQ(messages.Texts().size(), 1u);
     EXPECT_NE(messages.Texts()[0].find("stopped by the operator"), std::string::npos);
     document.Run(Command::RetryFailedReads);
+    Settle(document);
     EXPECT_EQ(Rows("read from the controller"), kGroupCount);
+}
+
+// The figures of the window's largest stall, printed for the record.
+void Report(const char* what, qint64 gap) {
+    std::printf("largest gap between heartbeats, %s: %lld ms\n", what,
+                static_cast<long long>(gap));
+}
+
+// A controller that answered nothing: every read of the Connect failed at a response
+// timeout of 2 s, and the link holds the line silent for a while. Retry waits that out on
+// the worker while the window goes on.
+struct SilentThenBack : SlowController {
+    SilentThenBack() : SlowController({"--tcp", "127.0.0.1:0", "--drop-every", "1"}, ",timeout=2000") {}
+};
+
+TEST_F(SilentThenBack, RetryOfFailedReadsKeepsTheWindowAlive) {
+    ASSERT_TRUE(sim.Ready()) << sim.ReadyLine();
+    const std::string port = sim.PortSetting();
+    Connect();
+    ASSERT_EQ(Rows("could not be read"), kGroupCount);
+    // The controller back on the same port, answering every call.
+    sim.Stop();
+    SimProcess back({"--tcp", port.substr(port.find(':') + 1), "--latency-ms", "20"});
+    ASSERT_TRUE(back.Ready()) << back.ReadyLine();
+    const qint64 gap = Measure(Command::RetryFailedReads);
+    Report("Retry failed reads after a Connect that read nothing", gap);
+    EXPECT_LT(gap, 100);
+    EXPECT_EQ(Rows("read from the controller"), kGroupCount);
+}
+
+TEST_F(SlowController, SendAllKeepsTheWindowAlive) {
+    ASSERT_TRUE(sim.Ready()) << sim.ReadyLine();
+    Connect();
+    messages.Clear();
+    const qint64 gap = Measure(Command::SendAll, "OK", 1);
+    Report("Send all at 150 ms a call", gap);
+    EXPECT_LT(gap, 100);
+    ASSERT_FALSE(messages.Texts().empty());
+    EXPECT_NE(messages.Texts().back().find("verify"), std::string::npos) << messages.Texts().back();
+}
+
+// Another program holds the history's write lock for 10 s: the snapshot waits on the
+// history's own thread, never on the window's.
+TEST_F(SlowController, AHeldHistoryNeverHoldsTheWindow) {
+    ASSERT_TRUE(sim.Ready()) << sim.ReadyLine();
+    Connect(); // the history exists
+    const std::string history = config.filePath("history.sqlite").toStdString();
+    const std::string script = "import sqlite3,sys,time\n"
+                               "c=sqlite3.connect(sys.argv[1],isolation_level=None)\n"
+                               "c.execute('BEGIN EXCLUSIVE')\n"
+                               "print('locked',flush=True)\n"
+                               "time.sleep(10)\n";
+    FILE* holder = ::popen(("/usr/bin/python3 -c \"" + script + "\" " + history).c_str(), "r");
+    ASSERT_NE(holder, nullptr);
+    char line[16] = {};
+    ASSERT_NE(std::fgets(line, sizeof line, holder), nullptr);
+    QElapsedTimer whole;
+    whole.start();
+    const qint64 gap = Measure(Command::ConnectStart);
+    Report("Connect while another process holds the history for 10 s", gap);
+    EXPECT_LT(gap, 100);
+    EXPECT_EQ(Rows("read from the controller"), kGroupCount);
+    ::pclose(holder);
 }
 
 } // namespace
