@@ -295,4 +295,33 @@ TEST_F(Loader, ASendWhoseFailureBoxStaysOpenRecordsOneSnapshot) {
     EXPECT_EQ(snapshots(), before + 1);
 }
 
+// Compare with controller stopped after ten reads compares nothing: no group it did not
+// read is taken as equal, and an unsent edit keeps its mark.
+TEST_F(Loader, ACompareStoppedPartwayComparesNothing) {
+    Connect();
+    image.pid[8].SetSigned(PidGroupRecord::P, 77);
+    document.Set().Observe(document.Now());
+    ASSERT_TRUE(document.States().At(GroupId::Pid(9)).unsent);
+    sim.ClearCalls();
+    sim.FailCalls([this](const LinkCall&, int index) {
+        if (index == 9)
+            document.Link().RequestCancel(); // Cancel pressed during the tenth read
+        return false;
+    });
+    messages.Clear();
+    document.Run(Command::CompareController);
+    Settle(document);
+    EXPECT_LE(sim.Calls().size(), 10u);
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_NE(messages.Texts()[0].find("stopped by the operator"), std::string::npos);
+    EXPECT_NE(messages.Texts()[0].find("Nothing was compared; not read: "), std::string::npos)
+        << messages.Texts()[0];
+    EXPECT_NE(messages.Texts()[0].find("Program pattern 9"), std::string::npos);
+    for (GroupId group : AllGroups())
+        EXPECT_NE(document.States().At(group).state, GroupState::MatchesController)
+            << GroupTitle(group);
+    EXPECT_TRUE(document.States().At(GroupId::Pid(9)).unsent);
+    EXPECT_TRUE(document.CanRun(Command::SendEdited));
+}
+
 } // namespace
