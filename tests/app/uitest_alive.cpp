@@ -56,12 +56,12 @@ struct SlowController : ::testing::Test {
                 modal->findChild<QPushButton*>(QString::fromLatin1(answer))->click();
             });
         largestGap = 0;
-        clock.invalidate();
+        clock.start(); // from the menu action: a stall before the first beat counts too
         heartbeat.start();
         document.Run(command);
         Settle(document);
         heartbeat.stop();
-        return largestGap;
+        return std::max(largestGap, clock.elapsed()); // and until the final status
     }
     void Connect() { Measure(Command::ConnectStart); }
     int Rows(const char* state) const {
@@ -131,26 +131,30 @@ void Report(const char* what, qint64 gap) {
                 static_cast<long long>(gap));
 }
 
-// A controller that answered nothing: every read of the Connect failed at a response
-// timeout of 2 s, and the link holds the line silent for a while. Retry waits that out on
-// the worker while the window goes on.
-struct SilentThenBack : SlowController {
-    SilentThenBack() : SlowController({"--tcp", "127.0.0.1:0", "--drop-every", "1"}, ",timeout=2000") {}
+// A controller that answers nothing: every read of the Connect failed at a response timeout
+// of 2 s, and the link holds the line silent for a while after. Retry waits that out before
+// it asks again, on the worker, while the window goes on.
+struct SilentController : SlowController {
+    SilentController()
+        : SlowController({"--tcp", "127.0.0.1:0", "--drop-every", "1"}, ",timeout=2000") {}
 };
 
-TEST_F(SilentThenBack, RetryOfFailedReadsKeepsTheWindowAlive) {
+TEST_F(SilentController, RetryOfFailedReadsKeepsTheWindowAlive) {
     ASSERT_TRUE(sim.Ready()) << sim.ReadyLine();
-    const std::string port = sim.PortSetting();
     Connect();
     ASSERT_EQ(Rows("could not be read"), kGroupCount);
-    // The controller back on the same port, answering every call.
-    sim.Stop();
-    SimProcess back({"--tcp", port.substr(port.find(':') + 1), "--latency-ms", "20"});
-    ASSERT_TRUE(back.Ready()) << back.ReadyLine();
+    ASSERT_GT(document.Link().SilentMs(), 1000);
+    std::printf("silent for %d ms more\n", document.Link().SilentMs());
+    messages.Clear();
+    QElapsedTimer whole;
+    whole.start();
     const qint64 gap = Measure(Command::RetryFailedReads);
-    Report("Retry failed reads after a Connect that read nothing", gap);
+    Report("Retry failed reads while the link waits out a silent controller", gap);
+    std::printf("the Retry took %lld ms\n", static_cast<long long>(whole.elapsed()));
+    EXPECT_GT(whole.elapsed(), 1000); // it did wait
     EXPECT_LT(gap, 100);
-    EXPECT_EQ(Rows("read from the controller"), kGroupCount);
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_NE(messages.Texts()[0].find("Retry failed reads"), std::string::npos);
 }
 
 TEST_F(SlowController, SendAllKeepsTheWindowAlive) {

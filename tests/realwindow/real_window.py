@@ -258,9 +258,11 @@ def _():
         if wait_for(lambda: h.loader.poll() is not None, 3):
             break
         other = window_now("TQXLOADER961114")
-        if other is not None:
-            click(next(c for c in descendants(other) if c.getRoleName() == "push button"
-                       and c.name.replace("&", "") in ("Yes", "OK")))
+        answer_button = other and next((c for c in descendants(other)
+                                        if c.getRoleName() == "push button"
+                                        and c.name.replace("&", "") in ("Yes", "OK")), None)
+        if answer_button is not None:  # not the progress window, which goes by itself
+            click(answer_button)
     assert h.loader.poll() == 0, "the loader did not close (%s)" % h.loader.poll()
     h.sim_log.flush()
     with open(h.sim_log.name) as f:
