@@ -17,6 +17,8 @@ struct LinkStatistics {
     long retriedCalls = 0;  // of those, calls that went through only on a retry
     long failedCalls = 0;   // of those, calls that failed: on the line, or at once while the
                             // controller counts as silent or the port cannot be opened
+    long doubtfulAnswers = 0; // RTU answers not used because another frame came with them
+                              // or in the quiet time after them; each asked again
     std::array<long, kLinkCauses> failuresByCause{}; // failed calls by their cause
 };
 
