@@ -27,7 +27,8 @@ constexpr int kSilentPauseTimeouts = 4;
 // answers.
 constexpr uint16_t kResyncRegister = 0xC000 / 2;
 
-int MsBetween(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
+int MsBetween(std::chrono::steady_clock::time_point from,
+              std::chrono::steady_clock::time_point to) {
     return static_cast<int>(std::chrono::duration_cast<milliseconds>(to - from).count());
 }
 
@@ -234,9 +235,8 @@ ModbusTransport::Outcome ModbusTransport::Resync(uint8_t unit) {
             break;
         if (seen.empty()) {
             firstByte = Clock::now();
-            deadline = std::max(deadline, firstByte + milliseconds(256 * 11 * 1000 /
-                                                                       m_settings.baud +
-                                                                   50));
+            deadline = std::max(deadline,
+                                firstByte + milliseconds(256 * 11 * 1000 / m_settings.baud + 50));
         }
         seen.insert(seen.end(), chunk, chunk + n);
         // Its answer is the frame that ends what has come; everything before it is stale.
