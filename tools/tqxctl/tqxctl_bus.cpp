@@ -4,6 +4,7 @@
 #include "tqxctl_commands.h"
 
 #include "files/parameter_file_writer.h"
+#include "image/shown_text.h"
 #include "link/bus_scan.h"
 #include "link/link_failure.h"
 #include "link/modbus_transport.h"
@@ -51,9 +52,9 @@ struct ScanOptions {
 bool ParseScanOptions(const std::vector<std::string>& operands, bool backup, ScanOptions& o) {
     for (size_t i = 0; i < operands.size(); ++i) {
         const std::string& a = operands[i];
-        if (i + 1 >= operands.size())
+        std::string value;
+        if (!OptionValue(operands, i, a == "--all" ? "DIR" : "value", value))
             return false;
-        const std::string value = operands[++i];
         if (a == "--units") {
             int first = 0, last = 0;
             char dash = 0, rest = 0;
@@ -188,7 +189,7 @@ int BackupAll(const std::vector<std::string>& operands) {
     std::printf("\n%-5s %-22s %-15s %s\n", "unit", "line", "model code", "file");
     for (const Row& r : rows)
         std::printf("%-5d %-30s %-15s %s\n", r.found.settings.unit,
-                    ShortPortText(r.found.settings).c_str(), r.found.modelCode.c_str(),
+                    ShortPortText(r.found.settings).c_str(), ShownText(r.found.modelCode).c_str(),
                     r.result.c_str());
     std::printf("%zu of %zu controllers backed up\n",
                 static_cast<size_t>(

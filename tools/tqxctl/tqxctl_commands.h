@@ -29,6 +29,15 @@ const std::map<std::string, std::string>& CommandHelp();
 // Prints the help of one command on stdout; false for an unknown command.
 bool PrintCommandHelp(const std::string& command);
 
+// The value of the option at args[i], the next argument, which must be there and be no
+// option itself (nor empty); `i` moves past it. False after the refusal is printed on
+// stderr, naming `placeholder` ("DIR").
+bool OptionValue(const std::vector<std::string>& args, size_t& i, const char* placeholder,
+                 std::string& value);
+// The command asks the controller on port 1 and needs its answer (so unit 0, the
+// broadcast address, cannot serve it).
+bool NeedsControllerReply(const std::string& command, const std::vector<std::string>& operands);
+
 // Runs one tqxctl command; returns the process exit status.
 int RunTqxctlCommand(const std::string& command, const std::vector<std::string>& operands);
 
