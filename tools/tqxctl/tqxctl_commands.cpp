@@ -181,6 +181,7 @@ int Restore(const std::vector<std::string>& operands) {
     if (!ReadParameterFileText(text, check, messages))
         return kError;
     options.retryPasses = g_retries;
+    options.unlockedChanged = NoteControllerUnlocked;
     if (!keep.empty()) {
         // A folder that cannot take the copy is found before the link is opened.
         std::error_code made;

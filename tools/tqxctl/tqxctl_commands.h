@@ -14,6 +14,9 @@
 void InstallInterruptHandler();
 void StopOnInterrupt(TransferContext* link);
 bool Interrupted();
+// A restore wrote WDIS 0 first (true) and has not yet put a WDIS back (false again): a
+// Ctrl+C then says that WDIS goes back, and a second one that it was left at 0.
+void NoteControllerUnlocked(bool unlocked);
 
 // Port 1 of every command, and the link over it that every command talks through.
 void UseTqxctlPort(const PortSettings& settings);
