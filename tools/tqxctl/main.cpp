@@ -109,6 +109,7 @@ int main(int argc, char** argv) {
                                        arg == "--port"      ? "SETTING"
                                        : arg == "--file"    ? "NAME"
                                        : arg == "--retries" ? "number"
+                                       : arg == "--history" ? "PATH"
                                                             : "FILE",
                                        value))
             return 2;
