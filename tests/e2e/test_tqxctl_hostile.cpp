@@ -116,6 +116,14 @@ TEST(TqxctlHostile, PathsThatWouldWaitOrSpillAreRefusedAtOnce) {
     EXPECT_EQ(backup.status, 0) << backup.out;
     EXPECT_TRUE(Has(backup.out, "History not recorded: /dev/null is a device")) << backup.out;
     EXPECT_EQ(NamesIn("/dev"), devBefore);
+    // A file size limit: the message of a full disk, the old file kept.
+    filetest::Spit(folder.File("b.slk"), "old");
+    const TqxctlResult limited =
+        RunShell("ulimit -f 1; " TQXCTL_PATH " --history /dev/null --port " + sim.PortSetting() +
+                 " backup " + folder.File("b.slk"));
+    EXPECT_EQ(limited.status, 2) << limited.out;
+    EXPECT_TRUE(Has(limited.out, "the file size limit is reached")) << limited.out;
+    EXPECT_EQ(filetest::Slurp(folder.File("b.slk")), "old");
 }
 
 TEST(TqxctlHostile, TheHistoryKeepsToSaneSizesSafeCellsAndListsPastADamagedSnapshot) {

@@ -89,7 +89,9 @@ int Usage(FILE* out, int status) {
 int main(int argc, char** argv) {
     // A file size limit (ulimit -f) fails the write, which is reported as a full disk is,
     // instead of ending tqxctl without a word.
+#ifdef SIGXFSZ
     std::signal(SIGXFSZ, SIG_IGN);
+#endif
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string port;
     bool portGiven = false;
