@@ -370,17 +370,6 @@ bool ModbusTransport::TakeAnswer(const ModbusRequest& request, std::vector<uint8
     }
 }
 
-bool ModbusTransport::AnswerStandsAlone() {
-    Clock::time_point after;
-    const long more = m_line.WaitQuiet(m_settings, after);
-    if (m_trailing == 0 && more == 0)
-        return true;
-    ++m_stats.doubtfulAnswers;
-    m_line.Trace("-- doubtful: another frame came with the answer or right after it");
-    Fail(LinkCause::Garbled, 0, "an answer doubled or followed by another frame");
-    return false;
-}
-
 void ModbusTransport::CheckOtherUnit() {
     const int other = m_lastAnsweredUnit;
     if (other <= 0 || other == m_settings.unit || !m_line.IsOpen())
