@@ -4,7 +4,9 @@
 
 #include <modbus.h>
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -184,8 +186,24 @@ void ModbusLine::TraceTo(const std::string& path) {
         return;
     if (m_trace)
         std::fclose(m_trace);
-    m_trace = path.empty() ? nullptr : std::fopen(path.c_str(), "a");
+    m_trace = nullptr;
     m_tracePath = path;
+    if (path.empty())
+        return;
+    // Nothing waits on a FIFO or a device: the open does not block, and only a regular
+    // file is traced to.
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY, 0644);
+    struct stat info {};
+    if (fd < 0)
+        return;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return;
+    }
+    m_trace = ::fdopen(fd, "a");
+    if (!m_trace)
+        ::close(fd);
 }
 
 void ModbusLine::Trace(const char* what, const uint8_t* data, size_t length) {

@@ -1,9 +1,20 @@
-// How a transport call ends: the failure it records, the status it hands back, and the
-// statistics it counts.
+// How a transport call ends: whether an RTU answer may be used, the failure it records,
+// the status it hands back, and the statistics it counts.
 
 #include "link/modbus_transport.h"
 
 #include "link/link_errors.h"
+
+bool ModbusTransport::AnswerStandsAlone() {
+    Clock::time_point after;
+    const long more = m_line.WaitQuiet(m_settings, after);
+    if (m_trailing == 0 && more == 0)
+        return true;
+    ++m_stats.doubtfulAnswers;
+    m_line.Trace("-- doubtful: another frame came with the answer or right after it");
+    Fail(LinkCause::Garbled, 0, "an answer doubled or followed by another frame");
+    return false;
+}
 
 void ModbusTransport::Fail(LinkCause cause, int systemError, std::string detail) {
     m_failure = LinkFailure{};

@@ -1,5 +1,6 @@
 #include "sim_server.h"
 
+#include "echo_queue.h"
 #include "link/modbus_frames.h"
 #include "request_handler.h"
 
@@ -108,9 +109,12 @@ public:
             return;
         Pace(length, frame.size());
         if (Fault(m_options.lateEvery))
-            std::this_thread::sleep_for(
-                std::chrono::microseconds(std::uniform_int_distribution<long>(
-                    1000L * m_options.lateMinMs, 1000L * m_options.lateMaxMs)(m_random)));
+            m_echoes.Sleep(std::chrono::microseconds(std::uniform_int_distribution<long>(
+                1000L * m_options.lateMinMs, 1000L * m_options.lateMaxMs)(m_random)));
+        if (Fault(m_options.echoEvery))
+            m_echoes.Add(fd, frame,
+                         std::uniform_int_distribution<int>(m_options.echoMinMs,
+                                                            m_options.echoMaxMs)(m_random));
         // Both copies go out in one write, back to back, as a device that answers twice.
         if (Fault(m_options.twiceEvery)) {
             std::vector<uint8_t> twice(2 * frame.size());
@@ -118,16 +122,11 @@ public:
             std::copy(frame.begin(), frame.end(), twice.begin() + static_cast<long>(frame.size()));
             frame.swap(twice);
         }
-        size_t sent = 0;
-        while (sent < frame.size()) {
-            const ssize_t n = write(fd, frame.data() + sent, frame.size() - sent);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return;
-            sent += static_cast<size_t>(n);
-        }
+        WriteFrame(fd, frame);
     }
+
+    // The second copies of --echo-every, due later.
+    EchoQueue& Echoes() { return m_echoes; }
 
 private:
     // Every Nth request, or with --fault-seed one in N at random: a fixed period can
@@ -149,7 +148,7 @@ private:
             micros += static_cast<long>(chars * 10.0 * 1e6 / m_options.baud);
         }
         if (micros > 0)
-            std::this_thread::sleep_for(std::chrono::microseconds(micros));
+            m_echoes.Sleep(std::chrono::microseconds(micros));
     }
 
     static constexpr uint32_t kStationAddress = 0x0C00 + 30; // STN: block 12, byte 30
@@ -160,6 +159,7 @@ private:
     std::mt19937 m_random;
     long m_requests = 0;
     long m_writes = 0; // write requests, for --forget-writes
+    EchoQueue m_echoes;
 };
 
 // The length of the RTU request frame libmodbus received whole but ignored because it is
@@ -220,7 +220,8 @@ int ServeTcp(const SimOptions& options, std::vector<ControllerMemory>& memories,
             FD_SET(c, &readable);
             highest = std::max(highest, c);
         }
-        timeval tick{0, 200000};
+        responder.Echoes().SendDue();
+        timeval tick{0, 1000 * responder.Echoes().WaitMs(200)};
         if (select(highest + 1, &readable, nullptr, nullptr, &tick) <= 0)
             continue; // timeout, or a signal asking us to stop
         if (FD_ISSET(listener, &readable)) {
@@ -243,6 +244,7 @@ int ServeTcp(const SimOptions& options, std::vector<ControllerMemory>& memories,
                 ++it;
             } else {
                 close(c); // closed by the client or garbled beyond recovery
+                responder.Echoes().Forget(c);
                 it = clients.erase(it);
             }
         }
@@ -296,7 +298,8 @@ int ServePty(const SimOptions& options, std::vector<ControllerMemory>& memories,
         fd_set readable;
         FD_ZERO(&readable);
         FD_SET(master, &readable);
-        timeval tick{0, 200000};
+        responder.Echoes().SendDue();
+        timeval tick{0, 1000 * responder.Echoes().WaitMs(200)};
         if (select(master + 1, &readable, nullptr, nullptr, &tick) <= 0)
             continue;
         int length = modbus_receive(ctx, query);
