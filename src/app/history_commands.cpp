@@ -1,5 +1,6 @@
 #include "app/history_commands.h"
 
+#include "app/compare_commands.h"
 #include "app/compare_dialog.h"
 #include "app/document.h"
 #include "app/history_recorder.h"
@@ -109,32 +110,14 @@ void HistoryCommands::CompareWithLoader(int64_t id) {
 }
 
 void HistoryCommands::CompareWithController(int64_t id) {
-    CTQXLOADER961114Doc& d = m_document;
     ParameterImage set;
     std::string name;
     if (!Read(id, set, name))
         return;
-    auto controller = std::make_shared<ParameterImage>();
-    SetStartValues(*controller);
-    auto result = std::make_shared<TransferResult>();
-    d.Link().BeginOperation();
-    Operation operation;
-    operation.title = "Compare with controller";
-    operation.work = [controller, result](TransferContext& link, Messages&) {
-        *result = ReadWholeController(link, *controller);
-    };
-    operation.after = [this, set, id, controller, result] {
-        // A part not read, failed or stopped, would show as a difference that is not there.
-        if (!result->Ok()) {
-            m_document.Tell().Show(ConnectFailureText(*result, "Compare with controller") +
-                                   "\nNothing was compared; not read: " + GroupList(*result) +
-                                   ".");
-            return;
-        }
-        ShowDifferences(set, *controller, true, QStringLiteral("Compare with controller"),
+    ReadControllerThenCompare(m_document, [this, set, id](const ParameterImage& controller) {
+        ShowDifferences(set, controller, true, QStringLiteral("Compare with controller"),
                         Snapshot(id), QStringLiteral("TQX"));
-    };
-    d.Link().Run(std::move(operation), d.Tell());
+    });
 }
 
 bool HistoryCommands::Load(int64_t id) {

@@ -70,23 +70,30 @@ void SendCommands::SendAll() {
         m_document.Tell().Show("Send all: " + station);
         return;
     }
+    const auto all = AllGroups();
+    ReadTargetThen("Send all", {all.begin(), all.end()},
+                   [this](const SendAllTarget& target) { ConfirmSendAll(target); });
+}
+
+void SendCommands::ReadTargetThen(const std::string& command, const std::vector<GroupId>& groups,
+                                  std::function<void(const SendAllTarget&)> then) {
     // First what the controller holds, on the worker; then the confirmation on the window.
     auto target = std::make_shared<SendAllTarget>();
     target->port = PortOneText();
     auto failure = std::make_shared<std::string>();
     m_document.Link().BeginOperation();
     Operation read;
-    read.title = "Send all: reading the controller";
-    read.work = [target, failure](TransferContext& link, Messages&) {
-        const auto all = AllGroups();
-        *failure = ReadSendTarget(link, {all.begin(), all.end()}, *target);
+    read.title = command + ": reading the controller";
+    read.work = [target, failure, groups](TransferContext& link, Messages&) {
+        *failure = ReadSendTarget(link, groups, *target);
     };
-    read.after = [this, target, failure] {
-        if (!failure->empty())
-            m_document.Tell().Show("Send all: nothing was written. TQX could not be read first: " +
-                                   *failure);
+    read.after = [this, command, target, failure, then = std::move(then)] {
+        if (failure->empty())
+            then(*target);
         else
-            ConfirmSendAll(*target);
+            m_document.Tell().Show(command +
+                                   ": nothing was written. TQX could not be read first: " +
+                                   *failure);
     };
     m_document.Link().Run(std::move(read), m_document.Tell());
 }
@@ -179,26 +186,10 @@ void SendCommands::SendEdited() {
             return;
         }
     }
-    auto target = std::make_shared<SendAllTarget>();
-    target->port = PortOneText();
-    auto failure = std::make_shared<std::string>();
-    m_document.Link().BeginOperation();
-    Operation read;
-    read.title = "Send edited groups: reading the controller";
-    read.work = [target, failure, groups](TransferContext& link, Messages&) {
-        *failure = ReadSendTarget(link, groups, *target);
-    };
-    read.after = [this, target, failure, groups] {
-        if (!failure->empty()) {
-            m_document.Tell().Show(
-                "Send edited groups: nothing was written. TQX could not be read first: " +
-                *failure);
-            return;
-        }
-        if (ConfirmEdited(groups, *target))
+    ReadTargetThen("Send edited groups", groups, [this, groups](const SendAllTarget& target) {
+        if (ConfirmEdited(groups, target))
             SendEditedGroups(groups);
-    };
-    m_document.Link().Run(std::move(read), m_document.Tell());
+    });
 }
 
 bool SendCommands::ConfirmEdited(const std::vector<GroupId>& groups, const SendAllTarget& target) {

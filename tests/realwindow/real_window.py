@@ -198,8 +198,10 @@ def button_in_box(text, button):
                 pyatspi.STATE_SHOWING):
             continue
         if any(text in c.name for c in descendants(box)):
-            return next(c for c in descendants(box) if c.getRoleName() == "push button" and
-                        c.name.replace("&", "") == button)
+            found = next((c for c in descendants(box) if c.getRoleName() == "push button" and
+                          c.name.replace("&", "") == button), None)
+            if found is not None:
+                return found
     return None
 
 
@@ -257,11 +259,9 @@ def _():
     for _ in range(6):  # whatever else asks before closing: an unsent edit
         if wait_for(lambda: h.loader.poll() is not None, 3):
             break
-        other = window_now("TQXLOADER961114")
-        answer_button = other and next((c for c in descendants(other)
-                                        if c.getRoleName() == "push button"
-                                        and c.name.replace("&", "") in ("Yes", "OK")), None)
-        if answer_button is not None:  # not the progress window, which goes by itself
+        # Any box that asks or tells (the progress window goes by itself).
+        answer_button = button_in_box("", "Yes") or button_in_box("", "OK")
+        if answer_button is not None:
             click(answer_button)
     assert h.loader.poll() == 0, "the loader did not close (%s)" % h.loader.poll()
     h.sim_log.flush()
