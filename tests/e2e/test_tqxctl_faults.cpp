@@ -133,8 +133,8 @@ TEST(TqxctlFaults, AnInterruptedRestoreSaysExactlyWhatItWrote) {
     std::mt19937 random(29);
     for (int run = 0; run < 10; ++run) {
         const std::string dump = set.folder.File("run.bin");
-        SimProcess sim(
-            {"--pty", set.folder.File("r.pty"), "--verbose", "--dump", dump, "--baud", "115200"});
+        SimProcess sim({"--pty", set.folder.File("r.pty"), "--verbose", "--dump", dump, "--baud",
+                        "115200", "--parity", "N"});
         ASSERT_TRUE(sim.Ready());
         auto restore = std::async(std::launch::async, [&] {
             return Tqxctl("--port rtu:" + sim.Address() + ",parity=N,timeout=100 restore " +
@@ -161,8 +161,8 @@ TEST(TqxctlFaults, ARestoreStoppedWithCtrlCSaysWhatItWrote) {
         const std::string dump = set.folder.File("int.bin");
         const std::string pidFile = set.folder.File("tqxctl.pid");
         std::remove(pidFile.c_str());
-        SimProcess sim(
-            {"--pty", set.folder.File("i.pty"), "--verbose", "--dump", dump, "--baud", "38400"});
+        SimProcess sim({"--pty", set.folder.File("i.pty"), "--verbose", "--dump", dump, "--baud",
+                        "38400", "--parity", "N"});
         ASSERT_TRUE(sim.Ready());
         auto restore = std::async(std::launch::async, [&] {
             return RunShell("echo $$ > " + pidFile + "; exec " + TQXCTL_PATH + " --port rtu:" +

@@ -1,6 +1,7 @@
 #include "sim_options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -11,7 +12,8 @@ const char* const kSimUsage =
     "N]\n"
     "               [--fault-seed S] [--late-every N --late-ms MIN:MAX] [--twice-every N]\n"
     "               [--echo-every N [--echo-ms MIN:MAX]]\n"
-    "               [--forget-writes N] [--baud N] [--dump FILE] [--verbose] [--help]\n"
+    "               [--forget-writes N] [--baud N [--parity E|N|O] [--stop-bits 1|2]]\n"
+    "               [--dump FILE] [--verbose] [--help]\n"
     "       tqx-sim --version\n"
     "  --drop-every N, --corrupt-every N  drop (corrupt) every Nth answer; with\n"
     "               --fault-seed, each answer at random with chance 1 in N\n"
@@ -21,6 +23,9 @@ const char* const kSimUsage =
     "  --echo-every N --echo-ms MIN:MAX  send a second copy of every Nth answer (with\n"
     "               --fault-seed, one in N at random) MIN..MAX ms after it (default 1:150),\n"
     "               even between a later request and its answer\n"
+    "  --baud N     pace answers as a line at N baud carries them: a start bit, 8 data\n"
+    "               bits, the parity bit (--parity, default E) and the stop bits\n"
+    "               (--stop-bits, default 1) per character, 3.5-character gaps\n"
     "  --forget-writes N  acknowledge every Nth write (1: every write) without storing it\n"
     "  --load FILE  start from a parameter file (written over the factory contents)\n"
     "  --dump FILE  write the 64 KiB memory to FILE on SIGUSR1 and at exit (of the first\n"
@@ -139,6 +144,11 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& out, std::string& error)
             out.latencyMs = number;
         } else if (isNumber && arg == "--baud") {
             out.baud = number;
+        } else if (arg == "--parity" && std::strlen(value) == 1 &&
+                   std::strchr("ENO", std::toupper(static_cast<unsigned char>(*value)))) {
+            out.parity = static_cast<char>(std::toupper(static_cast<unsigned char>(*value)));
+        } else if (isNumber && arg == "--stop-bits" && (number == 1 || number == 2)) {
+            out.stopBits = number;
         } else if (isNumber && arg == "--wdis") {
             out.wdis = number != 0;
         } else {

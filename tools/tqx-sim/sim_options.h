@@ -33,11 +33,17 @@ struct SimOptions {
     int echoMinMs = 1;  // after a delay drawn from [echoMinMs, echoMaxMs]
     int echoMaxMs = 150;
     int forgetEvery = 0; // acknowledge every Nth write request without storing it
-    int baud = 0;        // pace RTU answers at this line rate (10 bits per character)
+    int baud = 0;        // pace RTU answers at this line rate
+    char parity = 'E';   // the line's parity and stop bits, for the pacing; as port 1's
+    int stopBits = 1;    // default line, 8E1
     bool wdis = false;   // start write-protected
     bool verbose = false;
     bool version = false; // print the version and exit
     bool help = false;
+
+    // What the line carries for one character: a start bit, 8 data bits, the parity bit
+    // if any, and the stop bits (11 at 8E1, 10 at 8N1).
+    int BitsPerCharacter() const { return 1 + 8 + (parity == 'N' ? 0 : 1) + stopBits; }
 };
 
 // Parses argv; on error returns false with a message in `error`. --help sets `help`.

@@ -9,7 +9,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <sys/select.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
@@ -140,12 +140,14 @@ private:
     }
 
     // A real line carries the request, a 3.5-character gap, the answer and another gap,
-    // 10 bits per character; a pty or loopback would deliver all of it at once.
+    // each character with its start, parity and stop bits; a pty or loopback would deliver
+    // all of it at once.
     void Pace(int requestChars, size_t answerChars) {
         long micros = 1000L * m_options.latencyMs;
         if (m_options.baud > 0) {
             const double chars = requestChars + 3.5 + static_cast<double>(answerChars) + 3.5;
-            micros += static_cast<long>(chars * 10.0 * 1e6 / m_options.baud);
+            micros +=
+                static_cast<long>(chars * m_options.BitsPerCharacter() * 1e6 / m_options.baud);
         }
         if (micros > 0)
             m_echoes.Sleep(std::chrono::microseconds(micros));
@@ -161,6 +163,13 @@ private:
     long m_writes = 0; // write requests, for --forget-writes
     EchoQueue m_echoes;
 };
+
+// Waits up to `ms` for one of `fds` to have something to read; a signal ends the wait.
+// poll, not select: a ThreadSanitizer build hands a signal to its handler only inside a
+// call it watches, and it watches poll, not select.
+int Wait(std::vector<pollfd>& fds, int ms) {
+    return poll(fds.data(), static_cast<nfds_t>(fds.size()), ms);
+}
 
 // The length of the RTU request frame libmodbus received whole but ignored because it is
 // addressed to another unit than its own; 0 when the frame is not a sound request.
@@ -212,26 +221,24 @@ int ServeTcp(const SimOptions& options, std::vector<ControllerMemory>& memories,
     uint8_t query[MODBUS_TCP_MAX_ADU_LENGTH];
     while (!stop) {
         idle();
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(listener, &readable);
-        int highest = listener;
-        for (int c : clients) {
-            FD_SET(c, &readable);
-            highest = std::max(highest, c);
-        }
+        std::vector<pollfd> watched{{listener, POLLIN, 0}};
+        for (int c : clients)
+            watched.push_back({c, POLLIN, 0});
         responder.Echoes().SendDue();
-        timeval tick{0, 1000 * responder.Echoes().WaitMs(200)};
-        if (select(highest + 1, &readable, nullptr, nullptr, &tick) <= 0)
+        if (Wait(watched, responder.Echoes().WaitMs(200)) <= 0)
             continue; // timeout, or a signal asking us to stop
-        if (FD_ISSET(listener, &readable)) {
+        std::set<int> readable;
+        for (const pollfd& p : watched)
+            if (p.revents)
+                readable.insert(p.fd);
+        if (readable.count(listener)) {
             const int client = accept(listener, nullptr, nullptr);
             if (client >= 0)
                 clients.insert(client);
         }
         for (auto it = clients.begin(); it != clients.end();) {
             const int c = *it;
-            if (!FD_ISSET(c, &readable)) {
+            if (!readable.count(c)) {
                 ++it;
                 continue;
             }
@@ -280,8 +287,8 @@ int ServePty(const SimOptions& options, std::vector<ControllerMemory>& memories,
         return 1;
     }
     const auto newContext = [&] {
-        modbus_t* c =
-            modbus_new_rtu(slaveName.c_str(), options.baud > 0 ? options.baud : 9600, 'N', 8, 1);
+        modbus_t* c = modbus_new_rtu(slaveName.c_str(), options.baud > 0 ? options.baud : 9600,
+                                     options.parity, 8, options.stopBits);
         modbus_set_slave(c, options.units.empty() ? options.unit : options.units[0].unit);
         modbus_set_socket(c, master);
         modbus_set_response_timeout(c, 0, 1000); // exceptions go back at once
@@ -295,12 +302,9 @@ int ServePty(const SimOptions& options, std::vector<ControllerMemory>& memories,
     uint8_t query[MODBUS_RTU_MAX_ADU_LENGTH];
     while (!stop) {
         idle();
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(master, &readable);
+        std::vector<pollfd> watched{{master, POLLIN, 0}};
         responder.Echoes().SendDue();
-        timeval tick{0, 1000 * responder.Echoes().WaitMs(200)};
-        if (select(master + 1, &readable, nullptr, nullptr, &tick) <= 0)
+        if (Wait(watched, responder.Echoes().WaitMs(200)) <= 0)
             continue;
         int length = modbus_receive(ctx, query);
         if (length == 0) {
