@@ -41,8 +41,7 @@ void ReadControllerThenCompare(CTQXLOADER961114Doc& document,
             compare(*controller);
         else
             document.Tell().Show(ConnectFailureText(*result, "Compare with controller") +
-                                 "\nNothing was compared; not read: " + GroupList(*result) +
-                                 ".");
+                                 "\nNothing was compared; not read: " + GroupList(*result) + ".");
     };
     document.Link().Run(std::move(operation), document.Tell());
 }

@@ -23,16 +23,15 @@ void PortCommands::Run(Command command) {
         SystemPortEnumerator ports;
         SavedSettings saved;
         TransferRunner* runner = m_document.Runner();
-        PortSettingsDialog dialog(
-            ports, saved, m_document.Window(), MakeModbusScanPort,
-            [runner](std::function<void()> work, std::function<void()> done) {
-                if (runner) {
-                    runner->RunInBackground(std::move(work), std::move(done));
-                } else {
-                    work();
-                    done();
-                }
-            });
+        PortSettingsDialog dialog(ports, saved, m_document.Window(), MakeModbusScanPort,
+                                  [runner](std::function<void()> work, std::function<void()> done) {
+                                      if (runner) {
+                                          runner->RunInBackground(std::move(work), std::move(done));
+                                      } else {
+                                          work();
+                                          done();
+                                      }
+                                  });
         dialog.exec();
         break;
     }

@@ -14,8 +14,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProgressBar>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -315,17 +315,17 @@ void PortSettingsDialog::Test() {
     auto outcome = std::make_shared<Outcome>();
     m_inStep = true;
     const QPointer<PortSettingsDialog> self(this);
-    m_background([s, outcome] { outcome->ok = TestPortSettings(s, outcome->code, outcome->reason); },
-                 [self, s, outcome] {
-                     if (!self)
-                         return; // closed meanwhile
-                     self->m_inStep = false;
-                     self->m_result->setText(
-                         outcome->ok ? QStringLiteral("%1: model code %2")
-                                           .arg(Q(ShortPortText(s)), Q(outcome->code))
-                                     : QStringLiteral("%1: %2").arg(Q(ShortPortText(s)),
-                                                                    Q(outcome->reason)));
-                 });
+    m_background(
+        [s, outcome] { outcome->ok = TestPortSettings(s, outcome->code, outcome->reason); },
+        [self, s, outcome] {
+            if (!self)
+                return; // closed meanwhile
+            self->m_inStep = false;
+            self->m_result->setText(
+                outcome->ok
+                    ? QStringLiteral("%1: model code %2").arg(Q(ShortPortText(s)), Q(outcome->code))
+                    : QStringLiteral("%1: %2").arg(Q(ShortPortText(s)), Q(outcome->reason)));
+        });
 }
 
 QString PortSettingsDialog::ResultText() const {

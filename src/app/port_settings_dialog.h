@@ -37,8 +37,7 @@ public:
     // transfer worker); by default where it is called.
     // Runs `work` off the window's thread and `done` back on it afterwards; by default both
     // at once, in order.
-    using Background =
-        std::function<void(std::function<void()> work, std::function<void()> done)>;
+    using Background = std::function<void(std::function<void()> work, std::function<void()> done)>;
     PortSettingsDialog(const PortEnumerator& ports, SavedSettings& saved, QWidget* parent = nullptr,
                        ScanPortMaker makeScanPort = MakeModbusScanPort, Background background = {});
     ~PortSettingsDialog() override;

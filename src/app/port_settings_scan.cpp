@@ -5,8 +5,8 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QPointer>
 #include <QListWidget>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -73,10 +73,10 @@ void PortSettingsDialog::ScanStep() {
             if (port)
                 scan->Step();
         },
-                 [self] {
-                     if (self)
-                         self->AfterScanStep();
-                 });
+        [self] {
+            if (self)
+                self->AfterScanStep();
+        });
 }
 
 void PortSettingsDialog::AfterScanStep() {

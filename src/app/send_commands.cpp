@@ -91,9 +91,8 @@ void SendCommands::ReadTargetThen(const std::string& command, const std::vector<
         if (failure->empty())
             then(*target);
         else
-            m_document.Tell().Show(command +
-                                   ": nothing was written. TQX could not be read first: " +
-                                   *failure);
+            m_document.Tell().Show(
+                command + ": nothing was written. TQX could not be read first: " + *failure);
     };
     m_document.Link().Run(std::move(read), m_document.Tell());
 }
@@ -123,9 +122,8 @@ void SendCommands::ConfirmSendAll(const SendAllTarget& target) {
     // controller that stays locked is not written, so nothing is kept of it.
     std::string keptPath;
     if (dialog.Keep() && (!target.locked || dialog.Unlock())) {
-        const std::string notKept =
-            KeepControllerValues(target.held, KeepFolder(), m_document.Link().Unit(),
-                                 std::time(nullptr), keptPath);
+        const std::string notKept = KeepControllerValues(
+            target.held, KeepFolder(), m_document.Link().Unit(), std::time(nullptr), keptPath);
         if (!notKept.empty()) {
             m_document.Tell().Show("Send all stopped: " + notKept + "; nothing was written.");
             return;
@@ -163,8 +161,7 @@ void SendCommands::ConfirmSendAll(const SendAllTarget& target) {
         m_document.NotifyChanged();
         std::string text = SendAllResultText(*report, *cause, keptPath, source, target);
         if (report->wasLocked && !options.unlock)
-            text +=
-                "\nCheck \"Unlock\" in SEND ALL to write WDIS 0 first and the set's WDIS last.";
+            text += "\nCheck \"Unlock\" in SEND ALL to write WDIS 0 first and the set's WDIS last.";
         m_document.Tell().Show(text);
     };
     m_document.Link().Run(std::move(send), m_document.Tell());

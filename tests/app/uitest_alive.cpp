@@ -18,9 +18,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
-#include <memory>
 
 namespace {
 
@@ -128,8 +128,7 @@ TEST_F(SlowController, CancelStopsBetweenTwoCalls) {
 
 // The figures of the window's largest stall, printed for the record.
 void Report(const char* what, qint64 gap) {
-    std::printf("largest gap between heartbeats, %s: %lld ms\n", what,
-                static_cast<long long>(gap));
+    std::printf("largest gap between heartbeats, %s: %lld ms\n", what, static_cast<long long>(gap));
 }
 
 // A controller that answers nothing: every read of the Connect failed at a response timeout

@@ -12,12 +12,12 @@
 
 #include <QDir>
 #include <QEventLoop>
-#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -9,8 +9,8 @@
 #include "app/view.h"
 #include "link/link_backend.h"
 #include "support/modal_driver.h"
-#include "support/settle.h"
 #include "support/restore_memory.h"
+#include "support/settle.h"
 #include "support/tqxctl_run.h"
 #include "transfers/group_transfers.h"
 

@@ -4,8 +4,8 @@
 #include "link/link_backend.h"
 #include "link/simulated_controller.h"
 #include "support/modal_driver.h"
-#include "support/settle.h"
 #include "support/pdf_text.h"
+#include "support/settle.h"
 #include "tqx_version.h"
 #include "widgets/word_elided_label_qt.h"
 

@@ -13,8 +13,7 @@
 inline void Settle(CTQXLOADER961114Doc& document, int limitMs = 60000) {
     QElapsedTimer clock;
     clock.start();
-    while ((document.Link().Busy() || !document.History().Written()) &&
-           clock.elapsed() < limitMs)
+    while ((document.Link().Busy() || !document.History().Written()) && clock.elapsed() < limitMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     QCoreApplication::processEvents(); // what the history's thread said back
 }
