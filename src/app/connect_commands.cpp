@@ -17,12 +17,17 @@ public:
     explicit WindowConnectUi(CTQXLOADER961114Doc& document) : m_document(document) {}
 
     bool ConfirmModelCode(const std::string& code, const std::string& failure) override {
-        OnWindowThread(&m_document, [&] {
+        const auto confirm = [&] {
             CodeSymbolsDialog dialog(
                 QString::fromLatin1(code.data(), static_cast<int>(code.size())),
                 QString::fromStdString(failure), m_document.Window());
             confirmed = dialog.exec() == QDialog::Accepted;
-        });
+        };
+        // With no window the operation runs here, on this thread, at once.
+        if (TransferRunner* runner = m_document.Runner())
+            runner->OnWindowThread(confirm);
+        else
+            confirm();
         return confirmed;
     }
     void Finished() override {} // the progress ends with the operation

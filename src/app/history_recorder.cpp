@@ -193,14 +193,11 @@ void HistoryRecorder::Loaded(const ControllerIdentity& controller) {
 HistoryRecorder::HistoryRecorder(CTQXLOADER961114Doc& document)
     : m_document(document), m_queue([this](const std::string& why) {
           // From the writing thread: the status bar says it on the window's.
-          QMetaObject::invokeMethod(
-              &m_document,
-              [this, why] {
-                  m_lastFailure = why;
-                  if (m_document.Status())
-                      m_document.Status()->ShowHistoryNotRecorded(QString::fromStdString(why));
-              },
-              Qt::QueuedConnection);
+          m_toWindow.Post([this, why] {
+              m_lastFailure = why;
+              if (m_document.Status())
+                  m_document.Status()->ShowHistoryNotRecorded(QString::fromStdString(why));
+          });
       }) {}
 
 HistoryRecorder::~HistoryRecorder() = default;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/history_queue.h"
+#include "widgets/window_queue_qt.h"
 #include "history/history_store.h"
 #include "image/group_id.h"
 #include "image/parameter_image.h"
@@ -71,5 +72,6 @@ private:
     // after a File Read.
     ControllerIdentity m_setOf;
     std::string m_lastFailure;
-    HistoryQueue m_queue; // last: it writes what still waits before the rest goes
+    WindowQueue m_toWindow; // what the history's thread says back
+    HistoryQueue m_queue;   // last: it writes what still waits before the rest goes
 };

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QThread>
 #include <QWidget>
 
 namespace {
@@ -89,28 +88,21 @@ void TransferRunner::Post(std::function<void()> job) {
     m_wake.notify_one();
 }
 
-void OnWindowThread(QObject* context, const std::function<void()>& what) {
-    if (QThread::currentThread() == context->thread())
-        what();
-    else
-        QMetaObject::invokeMethod(context, what, Qt::BlockingQueuedConnection);
-}
-
 void TransferRunner::WindowMessages::Show(const std::string& text) {
-    OnWindowThread(m_window, [this, &text] { m_inner.Show(text); });
+    m_window.Run([this, &text] { m_inner.Show(text); });
 }
 
 void TransferRunner::Start(Operation operation, TransferContext& link, Messages& tell) {
     if (m_busy)
         return; // the windows take no input meanwhile: nothing starts a second one
     m_operation = std::move(operation);
-    m_tell = std::make_unique<WindowMessages>(tell, this);
+    m_tell = std::make_unique<WindowMessages>(tell, m_toWindow);
     link.HoldNotes();
     Begin(m_operation.progress);
     Post([this, &link] {
         if (m_operation.work)
             m_operation.work(link, *m_tell);
-        QMetaObject::invokeMethod(this, &TransferRunner::End, Qt::QueuedConnection);
+        m_toWindow.Post([this] { End(); });
     });
 }
 
@@ -118,20 +110,17 @@ void TransferRunner::RunInBackground(std::function<void()> work, std::function<v
     // After whatever the worker has under way; the window keeps its input meanwhile.
     Post([this, work = std::move(work), done = std::move(done)] {
         work();
-        QMetaObject::invokeMethod(this, done, Qt::QueuedConnection);
+        m_toWindow.Post(done);
     });
 }
 
 void TransferRunner::Step(const std::string& what, int done, int total) {
     const QString text = QString::fromStdString(what);
-    QMetaObject::invokeMethod(
-        this,
-        [this, text, done, total] {
-            m_dialog->ShowStep(text, done, total);
-            if (m_status)
-                m_status->ShowProgress(done, total, text);
-        },
-        Qt::QueuedConnection);
+    m_toWindow.Post([this, text, done, total] {
+        m_dialog->ShowStep(text, done, total);
+        if (m_status)
+            m_status->ShowProgress(done, total, text);
+    });
 }
 
 void TransferRunner::Begin(bool progress) {

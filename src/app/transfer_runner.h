@@ -3,6 +3,7 @@
 #include "operator/messages.h"
 #include "transfers/operation.h"
 #include "transfers/transfer_context.h"
+#include "widgets/window_queue_qt.h"
 
 #include <QObject>
 #include <QPointer>
@@ -19,9 +20,6 @@ class QWidget;
 class ShellStatus;
 class TransferProgressDialog;
 
-// Runs `what` on the thread of `context` (the window's) and waits for it: from the worker,
-// a box or a dialog between two calls of an operation; on that thread already, at once.
-void OnWindowThread(QObject* context, const std::function<void()>& what);
 
 // Runs each operation on one worker thread, from its first call to its last, while the
 // window's thread goes on with its event loop and never waits for it: the window
@@ -46,6 +44,9 @@ public:
     void RunInBackground(std::function<void()> work, std::function<void()> done);
 
     TransferProgressDialog* Dialog() const { return m_dialog; }
+    // Runs `what` on the window's thread and waits for it: from the worker, a box or a
+    // dialog between two calls of an operation; on the window's thread, at once.
+    void OnWindowThread(const std::function<void()>& what) { m_toWindow.Run(what); }
 
 signals:
     // An operation ended: the link is idle.
@@ -57,13 +58,12 @@ private:
     // Boxes the work raises, shown on the window's thread while the work waits.
     class WindowMessages : public Messages {
     public:
-        WindowMessages(Messages& inner, QObject* onWindowThread)
-            : m_inner(inner), m_window(onWindowThread) {}
+        WindowMessages(Messages& inner, WindowQueue& window) : m_inner(inner), m_window(window) {}
         void Show(const std::string& text) override;
 
     private:
         Messages& m_inner;
-        QObject* m_window;
+        WindowQueue& m_window;
     };
 
     void Begin(bool progress);
@@ -73,6 +73,7 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     TransferContext& m_link;
+    WindowQueue m_toWindow; // what the worker hands back to the window's thread
     QWidget* m_window;
     ShellStatus* m_status;
     TransferProgressDialog* m_dialog;

@@ -23,6 +23,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -215,9 +217,21 @@ TEST_F(SendAllToSim, NothingIsSentFromAConnectThatMissedGroups) {
     {
         ModalDriver driver;
         driver.Then([](QWidget* modal) { modal->findChild<QPushButton*>("OK")->click(); });
-        QTimer::singleShot(1500, [this] {
-            document().Runner()->Dialog()->findChild<QPushButton*>("Cancel")->click();
+        // Cancel once the system setup went through, long before the patterns.
+        QTimer cancel;
+        QObject::connect(&cancel, &QTimer::timeout, [this, &cancel] {
+            auto* progress = document().Runner()->Dialog();
+            const LinkJournal journal = document().Link().Journal();
+            // Block 9 is read twice: once early, and last for the system setup.
+            const bool setupRead =
+                std::count_if(journal.recent.begin(), journal.recent.end(),
+                              [](const TransferEntry& e) { return e.block == 9 && e.ok; }) >= 2;
+            if (progress->isVisible() && setupRead) {
+                progress->findChild<QPushButton*>("Cancel")->click();
+                cancel.stop();
+            }
         });
+        cancel.start(50);
         document().Run(Command::ConnectStart);
         Settle(document());
     }
