@@ -1,11 +1,11 @@
 #pragma once
 
 #include "history/history_queue.h"
-#include "widgets/window_queue_qt.h"
 #include "history/history_store.h"
 #include "image/group_id.h"
 #include "image/parameter_image.h"
 #include "transfers/transfer_result.h"
+#include "widgets/window_queue_qt.h"
 
 #include <optional>
 #include <string>

@@ -159,7 +159,8 @@ void TransferRunner::End() {
 }
 
 bool TransferRunner::eventFilter(QObject* watched, QEvent* event) {
-    if (!m_busy || !IsInput(event->type()))
+    // What another thread handed over (its event was made there) is no input.
+    if (!m_busy || dynamic_cast<WindowQueue*>(watched) || !IsInput(event->type()))
         return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget) // a menu's key goes to its action: the menus wait too

@@ -20,7 +20,6 @@ class QWidget;
 class ShellStatus;
 class TransferProgressDialog;
 
-
 // Runs each operation on one worker thread, from its first call to its last, while the
 // window's thread goes on with its event loop and never waits for it: the window
 // repaints, the window manager sees it answer, Cancel can be pressed. A box the work

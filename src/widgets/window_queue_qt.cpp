@@ -38,9 +38,7 @@ void WindowQueue::Run(const std::function<void()>& what) {
     finished.wait(guard, [&] { return done; });
 }
 
-bool WindowQueue::event(QEvent* event) {
-    if (event->type() != kWork)
-        return QObject::event(event);
+void WindowQueue::customEvent(QEvent*) {
     // One at a time: a job that opens a box runs the event loop, and the jobs after it
     // then run from there, still in order.
     for (;;) {
@@ -54,5 +52,4 @@ bool WindowQueue::event(QEvent* event) {
         }
         job();
     }
-    return true;
 }

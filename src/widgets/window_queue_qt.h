@@ -21,7 +21,8 @@ public:
     void Run(const std::function<void()>& what);
 
 protected:
-    bool event(QEvent* event) override;
+    // Runs what waits. The event itself is not looked at: it was made on another thread.
+    void customEvent(QEvent* event) override;
 
 private:
     std::mutex m_lock;
