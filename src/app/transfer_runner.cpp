@@ -89,14 +89,24 @@ void TransferRunner::Post(std::function<void()> job) {
 }
 
 void TransferRunner::WindowMessages::Show(const std::string& text) {
-    m_window.Run([this, &text] { m_inner.Show(text); });
+    m_runner.OnWindowThread([this, &text] { m_inner.Show(text); });
+}
+
+void TransferRunner::OnWindowThread(const std::function<void()>& what) {
+    m_toWindow.Run([this, &what] {
+        const bool waiting = m_show.isActive();
+        m_show.stop();
+        what();
+        if (waiting && m_busy && !m_dialog->isVisible())
+            m_show.start(kShowAfterMs);
+    });
 }
 
 void TransferRunner::Start(Operation operation, TransferContext& link, Messages& tell) {
     if (m_busy)
         return; // the windows take no input meanwhile: nothing starts a second one
     m_operation = std::move(operation);
-    m_tell = std::make_unique<WindowMessages>(tell, m_toWindow);
+    m_tell = std::make_unique<WindowMessages>(tell, *this);
     link.HoldNotes();
     Begin(m_operation.progress);
     Post([this, &link] {

@@ -45,7 +45,8 @@ public:
     TransferProgressDialog* Dialog() const { return m_dialog; }
     // Runs `what` on the window's thread and waits for it: from the worker, a box or a
     // dialog between two calls of an operation; on the window's thread, at once.
-    void OnWindowThread(const std::function<void()>& what) { m_toWindow.Run(what); }
+    // The progress window waits while it is open, so that it never comes up over it.
+    void OnWindowThread(const std::function<void()>& what);
 
 signals:
     // An operation ended: the link is idle.
@@ -57,12 +58,13 @@ private:
     // Boxes the work raises, shown on the window's thread while the work waits.
     class WindowMessages : public Messages {
     public:
-        WindowMessages(Messages& inner, WindowQueue& window) : m_inner(inner), m_window(window) {}
+        WindowMessages(Messages& inner, TransferRunner& runner)
+            : m_inner(inner), m_runner(runner) {}
         void Show(const std::string& text) override;
 
     private:
         Messages& m_inner;
-        WindowQueue& m_window;
+        TransferRunner& m_runner;
     };
 
     void Begin(bool progress);
