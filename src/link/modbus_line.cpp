@@ -148,19 +148,22 @@ long ModbusLine::Drain(const char* what) {
     return dropped;
 }
 
-long ModbusLine::WaitQuiet(const PortSettings& settings, Clock::time_point& firstByte) {
-    // RTU's inter-frame gap is 3.5 characters of 11 bits; TCP has none.
+long ModbusLine::WaitQuiet(const PortSettings& settings, Clock::time_point& firstByte, Quiet quiet,
+                           Clock::time_point notBefore) {
+    // RTU's inter-frame gap is 3.5 characters of 11 bits, and a little for the system's own
+    // delivery; TCP has none.
     const bool tcp = settings.kind == PortSettings::Kind::Tcp;
     const int gapMs = tcp ? 0 : static_cast<int>(3.5 * 11 * 1000 / settings.baud) + 1;
-    const int marginMs = std::min(100, std::max(settings.timeoutMs / 10, 20));
-    const int quietMs = gapMs + marginMs;
+    const int marginMs =
+        quiet == Quiet::Gap ? 0 : std::min(100, std::max(settings.timeoutMs / 10, 20));
+    const int quietMs = std::max(1, gapMs + marginMs);
     // A line that never falls quiet (noise, a chattering device) is given up on.
     const Clock::time_point giveUp = Clock::now() + milliseconds(2 * settings.timeoutMs);
     long dropped = 0;
     uint8_t chunk[512];
     for (;;) {
         pollfd p{m_fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, quietMs);
+        const int ready = ::poll(&p, 1, std::max(quietMs, MsUntil(notBefore)));
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready <= 0)

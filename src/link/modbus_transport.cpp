@@ -300,7 +300,7 @@ ModbusTransport::Outcome ModbusTransport::AttemptOnce(const ModbusRequest& reque
         answer.insert(answer.end(), chunk, chunk + n);
         Outcome outcome;
         if (TakeAnswer(request, answer, regs, outcome)) {
-            if (outcome == Outcome::Ok && !request.tcp && !AnswerStandsAlone())
+            if (outcome == Outcome::Ok && !request.tcp && !AnswerStandsAlone(answer, sent))
                 return Outcome::Doubtful;
             if (outcome == Outcome::Ok)
                 m_stats.wireBytes += static_cast<long>(frame.size() + answer.size());
