@@ -57,7 +57,7 @@ CommunicationDialog::CommunicationDialog(const TransferContext& link, QWidget* p
 void CommunicationDialog::Refresh() {
     m_port->setText(QStringLiteral("Port 1: ") +
                     QString::fromStdString(m_link.Backend().PortText()));
-    const LinkJournal& journal = m_link.Journal();
+    const LinkJournal journal = m_link.Journal();
     QString statistics;
     for (const std::string& line :
          LinkStatisticsLines(m_link.Backend().Statistics(), journal.lastError))

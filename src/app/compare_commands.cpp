@@ -25,28 +25,38 @@ void CompareCommands::ShowDifferences(const ParameterImage& other, const Listing
     dialog.exec();
 }
 
+void ReadControllerThenCompare(CTQXLOADER961114Doc& document,
+                               std::function<void(const ParameterImage& controller)> compare) {
+    auto controller = std::make_shared<ParameterImage>();
+    SetStartValues(*controller);
+    auto result = std::make_shared<TransferResult>();
+    document.Link().BeginOperation();
+    Operation operation;
+    operation.title = "Compare with controller";
+    operation.work = [controller, result](TransferContext& link, Messages&) {
+        *result = ReadWholeController(link, *controller);
+    };
+    operation.after = [&document, controller, result, compare = std::move(compare)] {
+        if (result->Ok())
+            compare(*controller);
+        else
+            document.Tell().Show(ConnectFailureText(*result, "Compare with controller") +
+                                 "\nNothing was compared; not read: " + GroupList(*result) + ".");
+    };
+    document.Link().Run(std::move(operation), document.Tell());
+}
+
 void CompareCommands::WithController() {
-    CTQXLOADER961114Doc& d = m_document;
-    d.Set().Observe(d.Now());
-    ParameterImage controller;
-    SetStartValues(controller);
-    TransferResult result;
-    {
-        WaitCursor wait(d.Cursor());
-        d.Link().BeginOperation();
-        result = ReadWholeController(d.Link(), controller);
-    }
-    if (!result.failed.empty()) {
-        // A part that could not be read would show as a difference that is not there.
-        d.Tell().Show(ConnectFailureText(result, "Compare with controller"));
-        return;
-    }
-    ListingOptions options; // two whole sets: every field
-    options.patternFieldsPerSegment = true;
-    d.Set().ComparedWithController(DifferingGroups(DiffParameters(d.Image(), controller, options)),
-                                   d.Now());
-    d.NotifyChanged();
-    ShowDifferences(controller, options, QStringLiteral("Compare with controller"), "TQX");
+    m_document.Set().Observe(m_document.Now());
+    ReadControllerThenCompare(m_document, [this](const ParameterImage& controller) {
+        CTQXLOADER961114Doc& d = m_document;
+        ListingOptions options; // two whole sets: every field
+        options.patternFieldsPerSegment = true;
+        d.Set().ComparedWithController(
+            DifferingGroups(DiffParameters(d.Image(), controller, options)), d.Now());
+        d.NotifyChanged();
+        ShowDifferences(controller, options, QStringLiteral("Compare with controller"), "TQX");
+    });
 }
 
 void CompareCommands::WithFile() {

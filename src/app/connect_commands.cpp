@@ -3,27 +3,34 @@
 #include "app/code_symbols_dialog.h"
 #include "app/document.h"
 #include "app/history_recorder.h"
+#include "app/transfer_runner.h"
 #include "link/port1.h"
 #include "link/port_settings.h"
 #include "transfers/connect_procedure.h"
 
 namespace {
 
-// Connect's dialog in the main window.
+// Connect's dialog in the main window, shown on the window's thread while the operation
+// waits for the answer.
 class WindowConnectUi : public ConnectUi {
 public:
     explicit WindowConnectUi(CTQXLOADER961114Doc& document) : m_document(document) {}
 
     bool ConfirmModelCode(const std::string& code, const std::string& failure) override {
-        CodeSymbolsDialog dialog(QString::fromLatin1(code.data(), static_cast<int>(code.size())),
-                                 QString::fromStdString(failure), m_document.Window());
-        confirmed = dialog.exec() == QDialog::Accepted;
+        const auto confirm = [&] {
+            CodeSymbolsDialog dialog(
+                QString::fromLatin1(code.data(), static_cast<int>(code.size())),
+                QString::fromStdString(failure), m_document.Window());
+            confirmed = dialog.exec() == QDialog::Accepted;
+        };
+        // With no window the operation runs here, on this thread, at once.
+        if (TransferRunner* runner = m_document.Runner())
+            runner->OnWindowThread(confirm);
+        else
+            confirm();
         return confirmed;
     }
-    void Finished() override {
-        if (m_document.Status())
-            m_document.Status()->ClearProgress();
-    }
+    void Finished() override {} // the progress ends with the operation
 
     bool confirmed = false;
 
@@ -47,32 +54,55 @@ bool ConnectCommands::CanRun(Command command) const {
 void ConnectCommands::Start() {
     if (!m_document.MayDropUnsentEdits("Read the controller over them anyway?"))
         return;
-    WindowConnectUi ui(m_document);
-    const TransferResult result = RunConnect(m_document.Link(), m_document.Image(), ui,
-                                             m_document.Tell(), m_document.Cursor());
-    // A cancelled confirmation changes only the model code: what the last Connect could
-    // not read is still to be read.
-    if (ui.confirmed) {
-        const std::string when = m_document.Now();
-        m_document.Set().Connected(result,
-                                   ImageSource::Controller(DescribePortSettings(Port1Settings()),
-                                                           m_document.Link().Unit(),
-                                                           when.substr(0, 5)),
-                                   when);
-        m_document.History().Connected(result, false);
-    }
-    m_document.NotifyChanged(); // the model code, also after a cancelled Connect
+    // The operation reads into a set of its own; the loader's changes when it is over.
+    auto read = std::make_shared<ParameterImage>(m_document.Image());
+    auto ui = std::make_shared<WindowConnectUi>(m_document);
+    auto result = std::make_shared<TransferResult>();
+    Operation operation;
+    operation.title = "Connect";
+    operation.work = [read, ui, result](TransferContext& link, Messages& tell) {
+        NoCursor cursor; // the window shows the wait cursor for the whole operation
+        *result = RunConnect(link, *read, *ui, tell, cursor);
+    };
+    operation.apply = [this, read, ui, result] {
+        CTQXLOADER961114Doc& d = m_document;
+        // A cancelled confirmation changes only the model code: what the last Connect
+        // could not read is still to be read.
+        if (!ui->confirmed) {
+            d.Image().modelCode = read->modelCode;
+            return;
+        }
+        d.Image() = *read;
+        const std::string when = d.Now();
+        d.Set().Connected(*result,
+                          ImageSource::Controller(DescribePortSettings(Port1Settings()),
+                                                  d.Link().Unit(), when.substr(0, 5)),
+                          when);
+        d.History().Connected(*result, false);
+    };
+    operation.after = [this] { m_document.NotifyChanged(); };
+    m_document.Link().Run(std::move(operation), m_document.Tell());
 }
 
 void ConnectCommands::Retry() {
     const std::vector<int> positions = m_document.Set().RetryablePositions();
     if (positions.empty())
         return;
-    WindowConnectUi ui(m_document);
-    const TransferResult result =
-        RunRetryFailedReads(m_document.Link(), m_document.Image(), positions, ui, m_document.Tell(),
-                            m_document.Cursor());
-    m_document.Set().Retried(result, m_document.Now());
-    m_document.History().Connected(result, true);
-    m_document.NotifyChanged();
+    auto read = std::make_shared<ParameterImage>(m_document.Image());
+    auto result = std::make_shared<TransferResult>();
+    Operation operation;
+    operation.title = "Retry failed reads";
+    operation.work = [this, read, result, positions](TransferContext& link, Messages& tell) {
+        NoCursor cursor;
+        WindowConnectUi ui(m_document);
+        // Waits out a silent controller here, on the worker, never on the window.
+        *result = RunRetryFailedReads(link, *read, positions, ui, tell, cursor);
+    };
+    operation.apply = [this, read, result] {
+        m_document.Image() = *read; // only the reads that went through changed it
+        m_document.Set().Retried(*result, m_document.Now());
+        m_document.History().Connected(*result, true);
+    };
+    operation.after = [this] { m_document.NotifyChanged(); };
+    m_document.Link().Run(std::move(operation), m_document.Tell());
 }

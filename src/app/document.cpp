@@ -63,8 +63,6 @@ void CTQXLOADER961114Doc::SetWindow(QWidget* window, ShellStatus* status) {
     m_status = status;
     m_runner.reset();
     m_runner = std::make_unique<TransferRunner>(m_link, window, status);
-    // An editor's SEND is one snapshot, however many groups it wrote.
-    connect(m_runner.get(), &TransferRunner::Idle, this, [this] { m_history->FlushSends(); });
     // The toolkit's own boxes belong to the window.
     const bool ownQuestions = m_questions == m_ownQuestions.get();
     const bool ownPrompts = m_prompts == m_ownPrompts.get();
@@ -82,8 +80,6 @@ CommandHandler& CTQXLOADER961114Doc::HandlerFor(Command command) const {
 
 void CTQXLOADER961114Doc::Run(Command command) {
     HandlerFor(command).Run(command);
-    if (m_runner)
-        m_runner->CommandDone();
 }
 
 bool CTQXLOADER961114Doc::CanRun(Command command) const {
@@ -96,8 +92,6 @@ bool CTQXLOADER961114Doc::IsChecked(Command command) const {
 
 void CTQXLOADER961114Doc::OpenGroup(GroupId group) {
     static_cast<EditorCommands&>(*m_handlers.at(Handler::Editors)).OpenGroup(group);
-    if (m_runner)
-        m_runner->CommandDone();
 }
 
 bool CTQXLOADER961114Doc::MayClose() {
@@ -139,6 +133,11 @@ void CTQXLOADER961114Doc::GroupRetrieved(GroupId group, bool ok) {
     m_set.Retrieved(group, ok, Now());
     m_history->Retrieved(group, ok);
     emit Changed();
+}
+
+// An editor's SEND is one snapshot, however many groups it wrote.
+void CTQXLOADER961114Doc::OperationEnded() {
+    m_history->FlushSends();
 }
 
 void CTQXLOADER961114Doc::GroupSent(GroupId group, TransferOutcome outcome) {

@@ -71,8 +71,8 @@ public:
     std::string PortPaneText() const;
 
     TransferContext& Link() { return m_link; }
-    // What runs the link's calls off the user-interface thread once there is a window;
-    // null before.
+    // What runs each operation on the worker once there is a window; null before (the
+    // operations then run at once).
     TransferRunner* Runner() const { return m_runner.get(); }
     // Read back after SEND, saved with port 1's settings unless `save` is false.
     void SetVerifyAfterSend(bool on, bool save = true);
@@ -96,6 +96,7 @@ public:
 
     void GroupRetrieved(GroupId group, bool ok) override;
     void GroupSent(GroupId group, TransferOutcome outcome) override;
+    void OperationEnded() override;
 
 signals:
     void Changed();

@@ -1,5 +1,6 @@
 #include "app/history_commands.h"
 
+#include "app/compare_commands.h"
 #include "app/compare_dialog.h"
 #include "app/document.h"
 #include "app/history_recorder.h"
@@ -109,27 +110,14 @@ void HistoryCommands::CompareWithLoader(int64_t id) {
 }
 
 void HistoryCommands::CompareWithController(int64_t id) {
-    CTQXLOADER961114Doc& d = m_document;
     ParameterImage set;
     std::string name;
     if (!Read(id, set, name))
         return;
-    ParameterImage controller;
-    SetStartValues(controller);
-    TransferResult result;
-    {
-        WaitCursor wait(d.Cursor());
-        d.Link().BeginCommand();
-        d.Link().BeginOperation();
-        result = ReadWholeController(d.Link(), controller);
-    }
-    if (!result.failed.empty()) {
-        // A part that could not be read would show as a difference that is not there.
-        d.Tell().Show(ConnectFailureText(result, "Compare with controller"));
-        return;
-    }
-    ShowDifferences(set, controller, true, QStringLiteral("Compare with controller"), Snapshot(id),
-                    QStringLiteral("TQX"));
+    ReadControllerThenCompare(m_document, [this, set, id](const ParameterImage& controller) {
+        ShowDifferences(set, controller, true, QStringLiteral("Compare with controller"),
+                        Snapshot(id), QStringLiteral("TQX"));
+    });
 }
 
 bool HistoryCommands::Load(int64_t id) {

@@ -80,8 +80,8 @@ void HistoryRecorder::EditorSent(GroupId group, TransferOutcome outcome) {
         return; // what the controller took is not known
     m_sending.push_back(group);
     m_sendVerified = m_sendVerified && outcome == TransferOutcome::Verified;
-    if (!m_document.Runner() || !m_document.Runner()->Busy())
-        FlushSends();
+    if (!m_document.Link().Busy())
+        FlushSends(); // else when the operation ends
 }
 
 void HistoryRecorder::FlushSends() {
@@ -190,13 +190,24 @@ void HistoryRecorder::Loaded(const ControllerIdentity& controller) {
     m_setOf = controller;
 }
 
+HistoryRecorder::HistoryRecorder(CTQXLOADER961114Doc& document)
+    : m_document(document), m_queue([this](const std::string& why) {
+          // From the writing thread: the status bar says it on the window's.
+          m_toWindow.Post([this, why] {
+              m_lastFailure = why;
+              if (m_document.Status())
+                  m_document.Status()->ShowHistoryNotRecorded(QString::fromStdString(why));
+          });
+      }) {}
+
+HistoryRecorder::~HistoryRecorder() = default;
+
+// The time and the user are taken now; the file is written on the queue's thread, and the
+// window never waits for it.
 void HistoryRecorder::Record(NewSnapshot snapshot) {
     snapshot.program = "tqxloader " TQX_VERSION;
-    std::string why;
-    std::unique_ptr<HistoryStore> store = OpenHistoryStore(Path(), true, why);
-    if (store)
-        why = store->Record(snapshot);
-    m_lastFailure = why;
-    if (!why.empty() && m_document.Status())
-        m_document.Status()->ShowHistoryNotRecorded(QString::fromStdString(why));
+    if (snapshot.takenUtc.empty())
+        snapshot.takenUtc = UtcNow();
+    m_lastFailure.clear();
+    m_queue.Push(Path(), std::move(snapshot));
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "history/history_queue.h"
 #include "history/history_store.h"
 #include "image/group_id.h"
 #include "image/parameter_image.h"
 #include "transfers/transfer_result.h"
+#include "widgets/window_queue_qt.h"
 
 #include <optional>
 #include <string>
@@ -19,7 +21,8 @@ struct RestoreReport;
 // never carries another group's unsent edit.
 class HistoryRecorder {
 public:
-    explicit HistoryRecorder(CTQXLOADER961114Doc& document) : m_document(document) {}
+    explicit HistoryRecorder(CTQXLOADER961114Doc& document);
+    ~HistoryRecorder();
 
     // TQX_HISTORY, else history.sqlite in the user's data folder.
     static std::string Path();
@@ -45,6 +48,8 @@ public:
 
     // Why the last snapshot could not be recorded; "" when it was.
     const std::string& LastFailure() const { return m_lastFailure; }
+    // Every snapshot handed in is written (or has failed and said so).
+    bool Written() const { return m_queue.Idle(); }
 
 private:
     // Port 1 now, with the model code when it is known for that line and unit.
@@ -67,4 +72,6 @@ private:
     // after a File Read.
     ControllerIdentity m_setOf;
     std::string m_lastFailure;
+    WindowQueue m_toWindow; // what the history's thread says back
+    HistoryQueue m_queue;   // last: it writes what still waits before the rest goes
 };

@@ -2,6 +2,7 @@
 
 #include "tqx_version.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -13,6 +14,10 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+#ifdef SIGXFSZ
+    // A file size limit fails a File Write as a full disk does, instead of ending the loader.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     CTQXLOADER961114App app(argc, argv);
     return app.Run();
 }

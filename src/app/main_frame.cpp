@@ -82,6 +82,9 @@ void CMainFrame::StopTransferAndClose() {
         return;
     m_closeWhenIdle = true;
     m_document.Link().RequestCancel();
+    // The operation went on while the question was open, and may be over already.
+    if (!m_document.Runner()->Busy())
+        m_closing->start();
 }
 
 void CMainFrame::QuitAfterTransfer() {

@@ -24,11 +24,13 @@ void PortCommands::Run(Command command) {
         SavedSettings saved;
         TransferRunner* runner = m_document.Runner();
         PortSettingsDialog dialog(ports, saved, m_document.Window(), MakeModbusScanPort,
-                                  [runner](const std::function<void()>& work) {
-                                      if (runner)
-                                          runner->RunInBackground(work);
-                                      else
+                                  [runner](std::function<void()> work, std::function<void()> done) {
+                                      if (runner) {
+                                          runner->RunInBackground(std::move(work), std::move(done));
+                                      } else {
                                           work();
+                                          done();
+                                      }
                                   });
         dialog.exec();
         break;

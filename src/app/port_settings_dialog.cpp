@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -58,9 +59,12 @@ PortSettingsDialog::PortSettingsDialog(const PortEnumerator& ports, SavedSetting
                                        QWidget* parent, ScanPortMaker makeScanPort,
                                        Background background)
     : QDialog(parent), m_saved(saved), m_makeScanPort(std::move(makeScanPort)),
-      m_timer(new QTimer(this)), m_background(std::move(background)) {
+      m_background(std::move(background)) {
     if (!m_background)
-        m_background = [](const std::function<void()>& work) { work(); };
+        m_background = [](std::function<void()> work, std::function<void()> done) {
+            work();
+            done();
+        };
     setWindowTitle(QStringLiteral("Port settings"));
     setObjectName(QStringLiteral("PortSettingsDialog"));
     std::string environment;
@@ -219,7 +223,6 @@ PortSettingsDialog::PortSettingsDialog(const PortEnumerator& ports, SavedSetting
     connect(test, &QPushButton::clicked, this, &PortSettingsDialog::Test);
     connect(m_scan, &QPushButton::clicked, this, &PortSettingsDialog::StartScan);
     connect(m_stopScan, &QPushButton::clicked, this, &PortSettingsDialog::StopScan);
-    connect(m_timer, &QTimer::timeout, this, &PortSettingsDialog::ScanStep);
     connect(m_found, &QListWidget::currentRowChanged, this, [this](int r) {
         if (r >= 0 && r < static_cast<int>(m_foundSettings.size()))
             SetSettings(m_foundSettings[static_cast<size_t>(r)].settings);
@@ -305,16 +308,24 @@ void PortSettingsDialog::Test() {
         return;
     const PortSettings s = Settings();
     m_result->setText(QStringLiteral("Testing %1 ...").arg(Q(ShortPortText(s))));
-    m_result->repaint();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    std::string code, reason;
-    bool ok = false;
+    struct Outcome {
+        std::string code, reason;
+        bool ok = false;
+    };
+    auto outcome = std::make_shared<Outcome>();
     m_inStep = true;
-    m_background([&] { ok = TestPortSettings(s, code, reason); });
-    m_inStep = false;
-    QApplication::restoreOverrideCursor();
-    m_result->setText(ok ? QStringLiteral("%1: model code %2").arg(Q(ShortPortText(s)), Q(code))
-                         : QStringLiteral("%1: %2").arg(Q(ShortPortText(s)), Q(reason)));
+    const QPointer<PortSettingsDialog> self(this);
+    m_background(
+        [s, outcome] { outcome->ok = TestPortSettings(s, outcome->code, outcome->reason); },
+        [self, s, outcome] {
+            if (!self)
+                return; // closed meanwhile
+            self->m_inStep = false;
+            self->m_result->setText(
+                outcome->ok
+                    ? QStringLiteral("%1: model code %2").arg(Q(ShortPortText(s)), Q(outcome->code))
+                    : QStringLiteral("%1: %2").arg(Q(ShortPortText(s)), Q(outcome->reason)));
+        });
 }
 
 QString PortSettingsDialog::ResultText() const {

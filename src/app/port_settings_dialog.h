@@ -35,7 +35,9 @@ public:
     using ScanPortMaker = std::function<std::unique_ptr<ScanPort>()>;
     // Runs a probe off the user-interface thread while the window goes on (the loader's
     // transfer worker); by default where it is called.
-    using Background = std::function<void(const std::function<void()>& work)>;
+    // Runs `work` off the window's thread and `done` back on it afterwards; by default both
+    // at once, in order.
+    using Background = std::function<void(std::function<void()> work, std::function<void()> done)>;
     PortSettingsDialog(const PortEnumerator& ports, SavedSettings& saved, QWidget* parent = nullptr,
                        ScanPortMaker makeScanPort = MakeModbusScanPort, Background background = {});
     ~PortSettingsDialog() override;
@@ -55,6 +57,7 @@ public:
 
 private:
     void ScanStep();
+    void AfterScanStep();
     void UpdateKind();
     // The operator chose the other kind of line: what was found on the old one is gone.
     void KindChosen();
@@ -87,12 +90,12 @@ private:
     QPushButton* m_stopScan = nullptr;
     QProgressBar* m_progress = nullptr;
     QListWidget* m_found = nullptr;
-    QTimer* m_timer = nullptr;
     Background m_background;
     bool m_inStep = false;        // a probe is out on the worker
     bool m_stopAfterStep = false; // Stop was pressed meanwhile
     bool m_quietStop = false;     // the kind changed meanwhile: its results are stale
-    std::unique_ptr<ScanPort> m_scanPort;
-    std::unique_ptr<BusScan> m_busScan;
+    // Shared with the probe out on the worker, which may outlive the window.
+    std::shared_ptr<ScanPort> m_scanPort;
+    std::shared_ptr<BusScan> m_busScan;
     std::vector<ScanFound> m_foundSettings;
 };

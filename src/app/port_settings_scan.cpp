@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -36,7 +37,7 @@ QString PortSettingsDialog::ScanResultText() const {
 }
 
 bool PortSettingsDialog::Scanning() const {
-    return m_timer->isActive();
+    return m_busScan != nullptr;
 }
 
 void PortSettingsDialog::StartScan() {
@@ -46,14 +47,14 @@ void PortSettingsDialog::StartScan() {
     m_foundSettings.clear();
     m_scanPort = m_makeScanPort();
     const std::vector<int> bauds = m_allRates->isChecked() ? CommonScanBauds() : std::vector<int>{};
-    m_busScan = std::make_unique<BusScan>(*m_scanPort, ScanLines(Settings(), bauds),
+    m_busScan = std::make_shared<BusScan>(*m_scanPort, ScanLines(Settings(), bauds),
                                           m_firstUnit->value(), m_lastUnit->value());
     m_progress->setRange(0, m_busScan->Total());
     m_progress->setValue(0);
     m_scan->setEnabled(false);
     m_stopScan->setEnabled(true);
     m_scanResult->setText(QStringLiteral("Scanning %1 ...").arg(ScanRange()));
-    m_timer->start(0);
+    ScanStep();
 }
 
 void PortSettingsDialog::ScanStep() {
@@ -64,9 +65,23 @@ void PortSettingsDialog::ScanStep() {
                               .arg(m_busScan->Done() + 1)
                               .arg(m_progress->maximum()));
     m_inStep = true;
-    m_background([this] { m_busScan->Step(); });
+    // The probe holds the scan and its port: they live until it is back, even when the
+    // window has closed meanwhile.
+    const QPointer<PortSettingsDialog> self(this);
+    m_background(
+        [scan = m_busScan, port = m_scanPort] {
+            if (port)
+                scan->Step();
+        },
+        [self] {
+            if (self)
+                self->AfterScanStep();
+        });
+}
+
+void PortSettingsDialog::AfterScanStep() {
     m_inStep = false;
-    if (m_stopAfterStep)
+    if (m_stopAfterStep || !m_busScan)
         return StopScan();
     for (size_t i = m_foundSettings.size(); i < m_busScan->Found().size(); ++i) {
         m_foundSettings.push_back(m_busScan->Found()[i]);
@@ -74,17 +89,16 @@ void PortSettingsDialog::ScanStep() {
     }
     m_progress->setValue(m_busScan->Done());
     if (m_busScan->Finished())
-        StopScan();
+        return StopScan();
+    QTimer::singleShot(0, this, &PortSettingsDialog::ScanStep); // the next probe
 }
 
 void PortSettingsDialog::StopScan() {
     if (m_inStep) {
         m_stopAfterStep = true; // the probe out on the worker finishes first
-        m_timer->stop();
         return;
     }
     m_stopAfterStep = false;
-    m_timer->stop();
     if (m_busScan && !m_quietStop) {
         const std::string error = m_busScan->Error();
         const size_t found = m_busScan->Found().size();

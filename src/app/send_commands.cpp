@@ -70,21 +70,39 @@ void SendCommands::SendAll() {
         m_document.Tell().Show("Send all: " + station);
         return;
     }
-    TransferContext& link = m_document.Link();
-    link.BeginOperation();
-    SendAllTarget target;
-    target.port = PortOneText();
     const auto all = AllGroups();
-    const std::string failure = ReadSendTarget(link, {all.begin(), all.end()}, target);
-    if (!failure.empty()) {
-        m_document.Tell().Show("Send all: nothing was written. TQX could not be read first: " +
-                               failure);
-        return;
-    }
+    ReadTargetThen("Send all", {all.begin(), all.end()},
+                   [this](const SendAllTarget& target) { ConfirmSendAll(target); });
+}
+
+void SendCommands::ReadTargetThen(const std::string& command, const std::vector<GroupId>& groups,
+                                  std::function<void(const SendAllTarget&)> then) {
+    // First what the controller holds, on the worker; then the confirmation on the window.
+    auto target = std::make_shared<SendAllTarget>();
+    target->port = PortOneText();
+    auto failure = std::make_shared<std::string>();
+    m_document.Link().BeginOperation();
+    Operation read;
+    read.title = command + ": reading the controller";
+    read.work = [target, failure, groups](TransferContext& link, Messages&) {
+        *failure = ReadSendTarget(link, groups, *target);
+    };
+    read.after = [this, command, target, failure, then = std::move(then)] {
+        if (failure->empty())
+            then(*target);
+        else
+            m_document.Tell().Show(
+                command + ": nothing was written. TQX could not be read first: " + *failure);
+    };
+    m_document.Link().Run(std::move(read), m_document.Tell());
+}
+
+void SendCommands::ConfirmSendAll(const SendAllTarget& target) {
     const ParameterImage& set = m_document.Image();
     const ImageSource& source = m_document.Set().Source();
     ParameterImage outgoing = target.held;
     PutSetOnto(set, source, outgoing);
+    const auto all = AllGroups();
 
     SendAllDialog::Content content;
     content.source = Q(source.Describe());
@@ -104,8 +122,8 @@ void SendCommands::SendAll() {
     // controller that stays locked is not written, so nothing is kept of it.
     std::string keptPath;
     if (dialog.Keep() && (!target.locked || dialog.Unlock())) {
-        const std::string notKept = KeepControllerValues(target.held, KeepFolder(), link.Unit(),
-                                                         std::time(nullptr), keptPath);
+        const std::string notKept = KeepControllerValues(
+            target.held, KeepFolder(), m_document.Link().Unit(), std::time(nullptr), keptPath);
         if (!notKept.empty()) {
             m_document.Tell().Show("Send all stopped: " + notKept + "; nothing was written.");
             return;
@@ -115,50 +133,63 @@ void SendCommands::SendAll() {
     RestoreOptions options;
     options.unlock = dialog.Unlock();
     options.keepInhibit = dialog.KeepInhibit();
-    // The procedure reads everything back once at the end, and the summary takes each
-    // group's state from its report rather than from the sends on the way.
-    const bool verify = link.Verify();
-    link.SetVerify(false);
-    link.SetListener(nullptr);
-    link.BeginOperation();
-    ParameterImage sent = set;
-    const RestoreReport report = RestoreImage(
-        link, sent, [&](ParameterImage& onto) { return PutSetOnto(set, source, onto); }, options);
-    link.SetListener(&m_document);
-    link.SetVerify(verify);
-
-    if (report.station.followed)
-        SavePortUnit();
-    m_document.Set().SentAll(SendAllOutcomes(report), sent, m_document.Now(),
-                             {PortOneText(), target.modelCode, m_document.Now()});
-    m_document.History().SentAll(sent, report, target.modelCode);
-    m_document.NotifyChanged();
-    std::string text = SendAllResultText(report, link.FailureText(), keptPath, source, target);
-    if (report.wasLocked && !options.unlock)
-        text += "\nCheck \"Unlock\" in SEND ALL to write WDIS 0 first and the set's WDIS last.";
-    m_document.Tell().Show(text);
+    auto sent = std::make_shared<ParameterImage>(set);
+    auto report = std::make_shared<RestoreReport>();
+    auto cause = std::make_shared<std::string>();
+    m_document.Link().BeginOperation();
+    Operation send;
+    send.title = "Send all";
+    // The summary takes each group's state from the report, not from the sends on the way.
+    send.noteGroups = false;
+    send.work = [sent, report, cause, options, source, from = set](TransferContext& link,
+                                                                   Messages&) {
+        // The procedure reads everything back once at the end.
+        const bool verify = link.Verify();
+        link.SetVerify(false);
+        *report = RestoreImage(
+            link, *sent, [&](ParameterImage& onto) { return PutSetOnto(from, source, onto); },
+            options);
+        link.SetVerify(verify);
+        *cause = link.FailureText();
+    };
+    send.after = [this, sent, report, cause, options, keptPath, source, target] {
+        if (report->station.followed)
+            SavePortUnit();
+        m_document.Set().SentAll(SendAllOutcomes(*report), *sent, m_document.Now(),
+                                 {PortOneText(), target.modelCode, m_document.Now()});
+        m_document.History().SentAll(*sent, *report, target.modelCode);
+        m_document.NotifyChanged();
+        std::string text = SendAllResultText(*report, *cause, keptPath, source, target);
+        if (report->wasLocked && !options.unlock)
+            text += "\nCheck \"Unlock\" in SEND ALL to write WDIS 0 first and the set's WDIS last.";
+        m_document.Tell().Show(text);
+    };
+    m_document.Link().Run(std::move(send), m_document.Tell());
 }
 
-// The groups' confirmation, after a read of what the controller holds of them; false when
-// the operator did not confirm or the controller could not be read (nothing is sent then).
-bool SendCommands::ConfirmEdited(const std::vector<GroupId>& groups) {
-    const std::string nothing = "Send edited groups: nothing was written. ";
+// The groups' confirmation, after a read of what the controller holds of them; nothing is
+// sent when the operator does not confirm or the controller could not be read.
+void SendCommands::SendEdited() {
+    if (!PassConnectGate(m_document))
+        return;
+    m_document.Set().Observe(m_document.Now());
+    const std::vector<GroupId> groups = m_document.States().UnsentGroups();
+    if (groups.empty())
+        return;
     if (std::find(groups.begin(), groups.end(), GroupId::SystemSetup()) != groups.end()) {
         const std::string station = StationRefusalOf(m_document.Set());
         if (!station.empty()) {
             m_document.Tell().Show("Send edited groups: " + station);
-            return false;
+            return;
         }
     }
-    TransferContext& link = m_document.Link();
-    link.BeginOperation();
-    SendAllTarget target;
-    target.port = PortOneText();
-    const std::string failure = ReadSendTarget(link, groups, target);
-    if (!failure.empty()) {
-        m_document.Tell().Show(nothing + "TQX could not be read first: " + failure);
-        return false;
-    }
+    ReadTargetThen("Send edited groups", groups, [this, groups](const SendAllTarget& target) {
+        if (ConfirmEdited(groups, target))
+            SendEditedGroups(groups);
+    });
+}
+
+bool SendCommands::ConfirmEdited(const std::vector<GroupId>& groups, const SendAllTarget& target) {
     ParameterImage outgoing = target.held; // the other groups: as read, so equal
     for (GroupId group : groups)
         CopyGroup(m_document.Image(), outgoing, group);
@@ -181,47 +212,57 @@ bool SendCommands::ConfirmEdited(const std::vector<GroupId>& groups) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-void SendCommands::SendEdited() {
-    if (!PassConnectGate(m_document))
-        return;
-    m_document.Set().Observe(m_document.Now());
-    const std::vector<GroupId> groups = m_document.States().UnsentGroups();
-    if (groups.empty() || !ConfirmEdited(groups))
-        return;
-    TransferContext& link = m_document.Link();
-    link.BeginOperation();
-    std::string sent, failed, stationMoved;
-    std::vector<GroupId> sentGroups;
-    m_document.RecordEachSend(false); // one snapshot for them all
-    for (GroupId group : groups) {
-        if (link.Cancelled())
-            break;
-        TransferResult result;
-        if (group == GroupId::SystemSetup()) {
-            StationChange change;
-            result = SendSystemSetup(link, m_document.Image().systemSetup, &change);
-            if (change.changed)
-                stationMoved = "\n" + StationChangeMessage(change);
-            if (change.followed)
-                SavePortUnit();
-        } else {
-            result = SendGroup(link, m_document.Image(), group);
+void SendCommands::SendEditedGroups(const std::vector<GroupId>& groups) {
+    struct Outcome {
+        std::string sent, failed, stationMoved;
+        std::vector<GroupId> sentGroups;
+        bool followed = false, cancelled = false;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    m_document.Link().BeginOperation();
+    Operation send;
+    send.title = "Send edited groups";
+    send.work = [outcome, groups, image = m_document.Image()](TransferContext& link, Messages&) {
+        Outcome& o = *outcome;
+        for (GroupId group : groups) {
+            if (link.Cancelled())
+                break;
+            TransferResult result;
+            if (group == GroupId::SystemSetup()) {
+                StationChange change;
+                result = SendSystemSetup(link, image.systemSetup, &change);
+                if (change.changed)
+                    o.stationMoved = "\n" + StationChangeMessage(change);
+                o.followed = o.followed || change.followed;
+            } else {
+                result = SendGroup(link, image, group);
+            }
+            if (result.failed.empty() && result.outcome != TransferOutcome::Cancelled) {
+                o.sent += (o.sent.empty() ? "" : ", ") + GroupTitle(group);
+                o.sentGroups.push_back(group);
+            } else {
+                o.failed += "\n" + GroupTitle(group) + ": " +
+                            (result.failed.empty() ? "stopped by the operator"
+                                                   : FailureText("SEND", result));
+            }
         }
-        if (result.failed.empty() && result.outcome != TransferOutcome::Cancelled) {
-            sent += (sent.empty() ? "" : ", ") + GroupTitle(group);
-            sentGroups.push_back(group);
-        } else
-            failed +=
-                "\n" + GroupTitle(group) + ": " +
-                (result.failed.empty() ? "stopped by the operator" : FailureText("SEND", result));
-    }
-    m_document.RecordEachSend(true);
-    m_document.History().SentEdited(sentGroups);
-    m_document.NotifyChanged();
-    std::string text = "Send edited groups: sent " + (sent.empty() ? "none" : sent) + ".";
-    if (!failed.empty())
-        text += "\nNOT sent:" + failed;
-    if (link.Cancelled())
-        text += "\nStopped by the operator: the groups not named were not sent.";
-    m_document.Tell().Show(text + stationMoved);
+        o.cancelled = link.Cancelled();
+    };
+    // One snapshot for them all, after each group's state was taken.
+    send.apply = [this] { m_document.RecordEachSend(false); };
+    send.after = [this, outcome] {
+        const Outcome& o = *outcome;
+        m_document.RecordEachSend(true);
+        if (o.followed)
+            SavePortUnit();
+        m_document.History().SentEdited(o.sentGroups);
+        m_document.NotifyChanged();
+        std::string text = "Send edited groups: sent " + (o.sent.empty() ? "none" : o.sent) + ".";
+        if (!o.failed.empty())
+            text += "\nNOT sent:" + o.failed;
+        if (o.cancelled)
+            text += "\nStopped by the operator: the groups not named were not sent.";
+        m_document.Tell().Show(text + o.stationMoved);
+    };
+    m_document.Link().Run(std::move(send), m_document.Tell());
 }

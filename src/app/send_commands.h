@@ -3,7 +3,9 @@
 #include "app/command_handler.h"
 
 #include "image/group_id.h"
+#include "transfers/send_all.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,9 +26,17 @@ public:
     static std::string KeepFolder();
 
 private:
+    // Each command is two operations: what the controller holds, read on the worker; the
+    // confirmation on the window; then the sends, on the worker again.
     void SendAll();
+    // Reads what the controller holds of `groups` as one operation; `then` gets it, or the
+    // operator is told that nothing was written.
+    void ReadTargetThen(const std::string& command, const std::vector<GroupId>& groups,
+                        std::function<void(const SendAllTarget&)> then);
+    void ConfirmSendAll(const SendAllTarget& target);
     void SendEdited();
-    bool ConfirmEdited(const std::vector<GroupId>& groups);
+    bool ConfirmEdited(const std::vector<GroupId>& groups, const SendAllTarget& target);
+    void SendEditedGroups(const std::vector<GroupId>& groups);
 
     CTQXLOADER961114Doc& m_document;
 };

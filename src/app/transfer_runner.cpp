@@ -3,47 +3,66 @@
 #include "app/document.h"
 #include "app/transfer_progress_dialog.h"
 
-#include <QCoreApplication>
-
-#include <atomic>
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
 
 namespace {
 
-constexpr int kShowAfterMs = 300; // a transfer longer than a moment shows its progress
-constexpr int kIdleAfterMs = 150; // no call for this long: the sequence ended
+constexpr int kShowAfterMs = 300; // an operation longer than a moment shows its progress
+
+// What a person does to a window: these wait while an operation runs.
+bool IsInput(QEvent::Type type) {
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::Close:
+        return true;
+    default:
+        return false;
+    }
+}
 
 } // namespace
 
 TransferRunner::TransferRunner(TransferContext& link, QWidget* window, ShellStatus* status)
-    : m_link(link), m_status(status), m_dialog(new TransferProgressDialog(window)) {
+    : m_link(link), m_window(window), m_status(status),
+      m_dialog(new TransferProgressDialog(window)) {
     m_show.setSingleShot(true);
-    m_idle.setSingleShot(true);
-    m_idle.setInterval(kIdleAfterMs);
     connect(&m_show, &QTimer::timeout, this, [this] {
-        if (m_inSequence && m_showProgress && !m_dialog->isVisible()) {
+        if (m_busy && m_showProgress && !m_dialog->isVisible()) {
             m_dialog->adjustSize();
             m_dialog->show();
         }
     });
-    connect(&m_idle, &QTimer::timeout, this, &TransferRunner::EndSequence);
     connect(m_dialog, &TransferProgressDialog::CancelRequested, this,
             [this] { m_link.RequestCancel(); });
     connect(m_dialog, &TransferProgressDialog::CloseRequested, this,
             &TransferRunner::CloseRequested);
     m_thread = std::thread([this] { Worker(); });
-    m_link.SetCallRunner(this);
+    m_link.SetHost(this);
     m_link.SetProgress(this);
 }
 
 TransferRunner::~TransferRunner() {
-    m_link.SetCallRunner(nullptr);
+    m_link.SetHost(nullptr);
     m_link.SetProgress(nullptr);
+    m_link.RequestCancel(); // whatever is still under way ends after its call
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stop = true;
     }
     m_wake.notify_one();
     m_thread.join();
+    if (m_busy)
+        qApp->removeEventFilter(this);
 }
 
 void TransferRunner::Worker() {
@@ -51,81 +70,117 @@ void TransferRunner::Worker() {
         std::function<void()> job;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_stop || m_job; });
+            m_wake.wait(lock, [this] { return m_stop || !m_jobs.empty(); });
             if (m_stop)
                 return;
-            job = std::move(m_job);
-            m_job = nullptr;
+            job = std::move(m_jobs.front());
+            m_jobs.pop_front();
         }
         job();
     }
 }
 
-void TransferRunner::Execute(const std::function<void()>& work) {
-    std::atomic<bool> done{false};
+void TransferRunner::Post(std::function<void()> job) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_job = [&] {
-            work();
-            done = true;
-            // Wakes the loop below.
-            QMetaObject::invokeMethod(
-                this, [] {}, Qt::QueuedConnection);
-        };
+        m_jobs.push_back(std::move(job));
     }
     m_wake.notify_one();
-    // The event loop goes on meanwhile; until the progress window shows, the operator's
-    // keys and clicks wait, as they did while the call held the thread.
-    while (!done) {
-        const auto input = m_dialog->isVisible() || !m_showProgress
-                               ? QEventLoop::AllEvents
-                               : QEventLoop::ExcludeUserInputEvents;
-        QCoreApplication::processEvents(input | QEventLoop::WaitForMoreEvents);
-    }
 }
 
-int32_t TransferRunner::Run(const std::function<int32_t()>& call) {
-    if (!m_inSequence)
-        BeginSequence();
-    m_idle.stop();
-    int32_t result = 0;
-    Execute([&] { result = call(); });
-    m_idle.start();
-    return result;
+void TransferRunner::WindowMessages::Show(const std::string& text) {
+    m_runner.OnWindowThread([this, &text] { m_inner.Show(text); });
 }
 
-void TransferRunner::RunInBackground(const std::function<void()>& work) {
-    const bool shown = m_showProgress;
-    m_showProgress = false;
-    Execute(work);
-    m_showProgress = shown;
+void TransferRunner::OnWindowThread(const std::function<void()>& what) {
+    m_toWindow.Run([this, &what] {
+        const bool waiting = m_show.isActive();
+        m_show.stop();
+        what();
+        if (waiting && m_busy && !m_dialog->isVisible())
+            m_show.start(kShowAfterMs);
+    });
+}
+
+void TransferRunner::Start(Operation operation, TransferContext& link, Messages& tell) {
+    if (m_busy)
+        return; // the windows take no input meanwhile: nothing starts a second one
+    m_operation = std::move(operation);
+    m_tell = std::make_unique<WindowMessages>(tell, *this);
+    link.HoldNotes();
+    Begin(m_operation.progress);
+    Post([this, &link] {
+        if (m_operation.work)
+            m_operation.work(link, *m_tell);
+        m_toWindow.Post([this] { End(); });
+    });
+}
+
+void TransferRunner::RunInBackground(std::function<void()> work, std::function<void()> done) {
+    // After whatever the worker has under way; the window keeps its input meanwhile.
+    Post([this, work = std::move(work), done = std::move(done)] {
+        work();
+        m_toWindow.Post(done);
+    });
 }
 
 void TransferRunner::Step(const std::string& what, int done, int total) {
     const QString text = QString::fromStdString(what);
-    m_dialog->ShowStep(text, done, total);
-    if (m_status)
-        m_status->ShowProgress(done, total, text);
+    m_toWindow.Post([this, text, done, total] {
+        m_dialog->ShowStep(text, done, total);
+        if (m_status)
+            m_status->ShowProgress(done, total, text);
+    });
 }
 
-void TransferRunner::CommandDone() {
-    if (m_inSequence)
-        EndSequence();
-}
-
-void TransferRunner::BeginSequence() {
-    m_inSequence = true;
-    m_sequence.start();
+void TransferRunner::Begin(bool progress) {
+    m_busy = true;
+    m_showProgress = progress;
+    m_held.clear();
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top != m_dialog)
+            m_held.emplace_back(top);
+    qApp->installEventFilter(this);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     m_dialog->Begin();
-    m_show.start(kShowAfterMs);
+    if (progress)
+        m_show.start(kShowAfterMs);
 }
 
-void TransferRunner::EndSequence() {
-    m_inSequence = false;
-    m_idle.stop();
+void TransferRunner::End() {
     m_show.stop();
     m_dialog->hide();
+    qApp->removeEventFilter(this);
+    m_held.clear();
+    QApplication::restoreOverrideCursor();
     if (m_status)
         m_status->ClearProgress();
+    Operation operation = std::move(m_operation);
+    m_operation = Operation{};
+    m_tell.reset();
+    if (operation.work)
+        m_link.Apply(operation); // the groups' sends are still this operation's
+    m_busy = false;
+    if (operation.work)
+        m_link.Ended();
     emit Idle();
+    if (operation.after)
+        operation.after();
+}
+
+bool TransferRunner::eventFilter(QObject* watched, QEvent* event) {
+    // What another thread handed over (its event was made there) is no input.
+    if (!m_busy || dynamic_cast<WindowQueue*>(watched) || !IsInput(event->type()))
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget) // a menu's key goes to its action: the menus wait too
+        return event->type() == QEvent::Shortcut;
+    QWidget* top = widget->window();
+    // Closing the main window asks whether to stop; a box raised meanwhile takes input.
+    if (event->type() == QEvent::Close && top == m_window)
+        return false;
+    for (const QPointer<QWidget>& held : m_held)
+        if (held == top)
+            return true;
+    return false;
 }

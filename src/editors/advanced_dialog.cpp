@@ -35,6 +35,8 @@ AdvancedDialog::AdvancedDialog(ParameterImage& image, Messages& messages, Cursor
     BuildControls();
     groupdialog::AssistFields(this, *m_assist, GroupId::Kind::Advanced);
     m_form.Open();
+    // An operation's outcome shows when it is over, wherever the window is then.
+    m_form.WhenDone([this] { FillControls(); });
     FillControls();
     MakeEnterInDropDownsPressDefault(this);
 }

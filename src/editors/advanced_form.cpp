@@ -33,24 +33,29 @@ void AdvancedForm::Show() {
 }
 
 void AdvancedForm::Retrieve(CursorControl& cursor) {
+    WaitCursor wait(cursor);
     Link().BeginOperation();
-    TransferResult result;
-    {
-        WaitCursor wait(cursor);
-        result = RetrieveAdvanced(Link(), m_record); // only blocks that arrived change
-        Show();
-    }
-    ShowTransferFailures("RETRIEVE", result, m_messages);
+    auto held = std::make_shared<AdvancedRecord>(m_record); // only blocks that arrive change
+    AdvancedRecord& record = m_record;
+    Operation operation;
+    operation.title = "RETRIEVE of the advanced parameters";
+    operation.work = [held](TransferContext& link, Messages& tell) {
+        ShowTransferFailures("RETRIEVE", RetrieveAdvanced(link, *held), tell);
+    };
+    operation.apply = [held, &record] { record = *held; };
+    operation.after = [this] { Show(); };
+    RunOperation(std::move(operation), m_messages);
 }
 
 void AdvancedForm::Send(CursorControl& cursor) {
+    WaitCursor wait(cursor);
     Link().BeginOperation();
-    TransferResult result;
-    {
-        WaitCursor wait(cursor);
-        Store();
-        Show();
-        result = SendAdvanced(Link(), m_record);
-    }
-    ShowTransferFailures("SEND", result, m_messages);
+    Store();
+    Show();
+    Operation operation;
+    operation.title = "SEND of the advanced parameters";
+    operation.work = [sent = m_record](TransferContext& link, Messages& tell) {
+        ShowTransferFailures("SEND", SendAdvanced(link, sent), tell);
+    };
+    RunOperation(std::move(operation), m_messages);
 }

@@ -1,5 +1,18 @@
 #include "editors/form_fields.h"
 
+void FormLink::RunOperation(Operation operation, Messages& tell) {
+    const std::weak_ptr<bool> alive = m_alive;
+    operation.after = [this, alive, after = std::move(operation.after)] {
+        if (alive.expired())
+            return;
+        if (after)
+            after();
+        if (m_refresh)
+            m_refresh();
+    };
+    Link().Run(std::move(operation), tell);
+}
+
 std::string Refusal(const std::string& message, const std::string& field,
                     const std::string& takes) {
     return message + "\n" + field + ": " + takes;

@@ -6,7 +6,9 @@
 #include "values/conversions.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -21,12 +23,21 @@ public:
     TransferContext& Link() { return *m_link; }
     void UseQuestions(Questions& questions) { m_questions = &questions; }
     Questions& Ask() { return *m_questions; }
+    // What the form's window does once an operation of the form is over (fill its fields).
+    void WhenDone(std::function<void()> refresh) { m_refresh = std::move(refresh); }
+
+protected:
+    // Runs `operation` on the link; its `after`, and the window's refresh, only while the
+    // form still exists (its window may have been closed meanwhile).
+    void RunOperation(Operation operation, Messages& tell);
 
 private:
     TransferContext m_plain;
     TransferContext* m_link = &m_plain;
     AnsweringQuestions m_yes{true};
     Questions* m_questions = &m_yes;
+    std::function<void()> m_refresh;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 // Position of `text` in `list` (any sequence of texts), nothing when it is not there.

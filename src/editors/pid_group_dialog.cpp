@@ -94,6 +94,8 @@ PidGroupDialog::PidGroupDialog(ParameterImage& image, Messages& messages, Cursor
 
     groupdialog::AssistFields(this, *m_assist, GroupId::Kind::PidGroup);
     m_form.Open();
+    // An operation's outcome shows when it is over, wherever the window is then.
+    m_form.WhenDone([this] { FillControls(); });
     m_groups->button(0)->setChecked(true);
     FillControls();
     MakeEnterInDropDownsPressDefault(this);

@@ -78,10 +78,19 @@ void PidGroupForm::SelectGroup(int group) {
 void PidGroupForm::Retrieve(CursorControl& cursor) {
     WaitCursor wait(cursor);
     Link().BeginOperation();
-    Link().BeginCommand();
-    if (!RetrievePidGroup(Link(), m_image, m_group + 1).Ok() && !Link().Cancelled())
-        m_messages.Show(Link().WithCause("false"));
-    Show();
+    const int n = m_group + 1;
+    auto held = std::make_shared<ParameterImage>(m_image);
+    ParameterImage& image = m_image;
+    Operation operation;
+    operation.title = "RETRIEVE of PID group " + std::to_string(n);
+    operation.work = [held, n](TransferContext& link, Messages& tell) {
+        link.BeginCommand();
+        if (!RetrievePidGroup(link, *held, n).Ok() && !link.Cancelled())
+            tell.Show(link.WithCause("false"));
+    };
+    operation.apply = [held, &image, n] { CopyGroup(*held, image, GroupId::Pid(n)); };
+    operation.after = [this] { Show(); };
+    RunOperation(std::move(operation), m_messages);
 }
 
 void PidGroupForm::Send(CursorControl& cursor) {
@@ -89,21 +98,26 @@ void PidGroupForm::Send(CursorControl& cursor) {
     Store();
     Show();
     Link().BeginOperation();
-    Link().BeginCommand();
-    // Every group is written; each failed write says "false" and the next still runs. What
-    // the read-back after SEND found is told once, at the end. A Cancel stops between two
-    // groups and says which went in.
-    TransferResult readBack, all;
-    for (int g = 1; g <= ParameterImage::kPidGroups && !Link().Cancelled(); ++g) {
-        const TransferResult sent = SendPidGroup(Link(), m_image, g);
-        all.Merge(sent);
-        if (sent.outcome == TransferOutcome::Failed)
-            m_messages.Show(Link().WithCause("false"));
-        else if (sent.outcome != TransferOutcome::Cancelled)
-            readBack.Merge(sent);
-    }
-    if (Link().Cancelled())
-        all.Worsen(TransferOutcome::Cancelled);
-    ShowTransferFailures("SEND", all.outcome == TransferOutcome::Cancelled ? all : readBack,
-                         m_messages);
+    Operation operation;
+    operation.title = "SEND of the PID groups";
+    operation.work = [sent = m_image](TransferContext& link, Messages& tell) {
+        link.BeginCommand();
+        // Every group is written; each failed write says "false" and the next still runs.
+        // What the read-back after SEND found is told once, at the end. A Cancel stops
+        // between two groups and says which went in.
+        TransferResult readBack, all;
+        for (int g = 1; g <= ParameterImage::kPidGroups && !link.Cancelled(); ++g) {
+            const TransferResult done = SendPidGroup(link, sent, g);
+            all.Merge(done);
+            if (done.outcome == TransferOutcome::Failed)
+                tell.Show(link.WithCause("false"));
+            else if (done.outcome != TransferOutcome::Cancelled)
+                readBack.Merge(done);
+        }
+        if (link.Cancelled())
+            all.Worsen(TransferOutcome::Cancelled);
+        ShowTransferFailures("SEND", all.outcome == TransferOutcome::Cancelled ? all : readBack,
+                             tell);
+    };
+    RunOperation(std::move(operation), m_messages);
 }

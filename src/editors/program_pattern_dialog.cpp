@@ -71,6 +71,8 @@ ProgramPatternDialog::ProgramPatternDialog(ParameterImage& image, Messages& mess
     m_assist = new FieldAssist(messages, this);
     groupdialog::AssistFields(this, *m_assist, GroupId::Kind::Pattern);
     m_form.Open();
+    // An operation's outcome shows when it is over, wherever the window is then.
+    m_form.WhenDone([this] { PushControls(); });
     PushControls();
     MakeEnterInDropDownsPressDefault(this);
 }

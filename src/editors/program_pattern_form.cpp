@@ -116,12 +116,22 @@ void ProgramPatternForm::Retrieve() {
     WaitCursor wait(m_cursor);
     Link().BeginOperation();
     const int n = m_state.selectedPattern;
-    // Each failed read has said so; a Cancel says what it stopped.
-    const TransferResult result = RetrievePattern(Link(), m_image, n, m_messages);
-    if (result.outcome == TransferOutcome::Cancelled)
-        m_messages.Show(FailureText("RETRIEVE", result));
-    LoadPattern(m_image, n, m_state);
-    ShowPatternFields();
+    auto held = std::make_shared<ParameterImage>(m_image);
+    ParameterImage& image = m_image;
+    Operation operation;
+    operation.title = "RETRIEVE of program pattern " + std::to_string(n);
+    operation.work = [held, n](TransferContext& link, Messages& tell) {
+        // Each failed read has said so; a Cancel says what it stopped.
+        const TransferResult result = RetrievePattern(link, *held, n, tell);
+        if (result.outcome == TransferOutcome::Cancelled)
+            tell.Show(FailureText("RETRIEVE", result));
+    };
+    operation.apply = [held, &image, n] { CopyGroup(*held, image, GroupId::Pattern(n)); };
+    operation.after = [this, n] {
+        LoadPattern(m_image, n, m_state);
+        ShowPatternFields();
+    };
+    RunOperation(std::move(operation), m_messages);
 }
 
 void ProgramPatternForm::Send() {
@@ -132,9 +142,14 @@ void ProgramPatternForm::Send() {
     const int n = m_state.selectedPattern;
     StorePattern(m_state, n, m_image);
     Link().BeginOperation();
-    const TransferResult result = SendPattern(Link(), m_image, n, m_messages);
-    if (result.outcome == TransferOutcome::Cancelled)
-        m_messages.Show(FailureText("SEND", result));
+    Operation operation;
+    operation.title = "SEND of program pattern " + std::to_string(n);
+    operation.work = [sent = m_image, n](TransferContext& link, Messages& tell) {
+        const TransferResult result = SendPattern(link, sent, n, tell);
+        if (result.outcome == TransferOutcome::Cancelled)
+            tell.Show(FailureText("SEND", result));
+    };
+    RunOperation(std::move(operation), m_messages);
 }
 
 void ProgramPatternForm::Ok() {

@@ -62,6 +62,8 @@ SystemSetupDialog::SystemSetupDialog(ParameterImage& image, Messages& messages,
     BuildControls();
     groupdialog::AssistFields(this, *m_assist, GroupId::Kind::SystemSetup);
     m_form.Open();
+    // An operation's outcome shows when it is over, wherever the window is then.
+    m_form.WhenDone([this] { FillControls(); });
     FillControls();
     MakeEnterInDropDownsPressDefault(this);
 }

@@ -273,14 +273,19 @@ void SystemSetupForm::ShowAlarmTypes() {
 }
 
 void SystemSetupForm::Retrieve(CursorControl& cursor) {
+    WaitCursor wait(cursor);
     Link().BeginOperation();
-    TransferResult result;
-    {
-        WaitCursor wait(cursor);
-        result = RetrieveSystemSetup(Link(), m_record);
-        Show();
-    }
-    ShowTransferFailures("RETRIEVE", result, m_messages);
+    // Read into a copy of its own; only blocks that arrived change it.
+    auto held = std::make_shared<SystemSetupRecord>(m_record);
+    SystemSetupRecord& record = m_record;
+    Operation operation;
+    operation.title = "RETRIEVE of the system setup";
+    operation.work = [held](TransferContext& link, Messages& tell) {
+        ShowTransferFailures("RETRIEVE", RetrieveSystemSetup(link, *held), tell);
+    };
+    operation.apply = [held, &record] { record = *held; };
+    operation.after = [this] { Show(); };
+    RunOperation(std::move(operation), m_messages);
 }
 
 void SystemSetupForm::Send(CursorControl& cursor) {
@@ -294,17 +299,19 @@ void SystemSetupForm::Send(CursorControl& cursor) {
     // and Cancel writes nothing.
     if (!IsFollowableStation(m_record.STN) && !Ask().Confirm(StationQuestion(m_record.STN)))
         return;
-    TransferResult result;
-    StationChange station;
-    {
-        WaitCursor wait(cursor);
+    WaitCursor wait(cursor);
+    Operation operation;
+    operation.title = "SEND of the system setup";
+    operation.work = [sent = m_record](TransferContext& link, Messages& tell) {
         // The bytes this system does not own keep what the controller holds, and a
         // block that could not be read is not written.
-        result = SendSystemSetup(Link(), m_record, &station);
-    }
-    ShowTransferFailures("SEND", result, m_messages);
-    if (station.changed)
-        m_messages.Show(StationChangeMessage(station));
+        StationChange station;
+        const TransferResult result = SendSystemSetup(link, sent, &station);
+        ShowTransferFailures("SEND", result, tell);
+        if (station.changed)
+            tell.Show(StationChangeMessage(station));
+    };
+    RunOperation(std::move(operation), m_messages);
 }
 
 bool SystemSetupForm::GuardScaleEdit(bool upper) {

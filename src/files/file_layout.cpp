@@ -70,20 +70,6 @@ FileField FieldOfEntry(int e) {
             (p % PatternEntries()) / SegmentFields() + 1};
 }
 
-FileCell CellOfEntry(int e) {
-    const FileField f = FieldOfEntry(e);
-    switch (f.group.kind()) {
-    case Kind::Advanced:
-    case Kind::SystemSetup:
-        return {f.row->fileRow, 2};
-    case Kind::PidGroup:
-        return {f.row->fileRow, 2 * f.group.number()};
-    case Kind::Pattern:
-        break;
-    }
-    return {PatternBaseRow(f.group.number()) + f.row->fileRow, f.segment + 1};
-}
-
 uint16_t GetEntry(const ParameterImage& image, int e) {
     const FileField f = FieldOfEntry(e);
     return RawValue(image, f.group, *f.row, f.segment);

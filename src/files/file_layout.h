@@ -34,13 +34,6 @@ struct FileField {
 };
 FileField FieldOfEntry(int entry);
 
-// Where the writer puts an entry's value cell.
-struct FileCell {
-    int row;
-    int column;
-};
-FileCell CellOfEntry(int entry);
-
 // An entry's field read and written as its stored 16-bit pattern; an 8-bit field takes
 // the low byte.
 uint16_t GetEntry(const ParameterImage& image, int entry);

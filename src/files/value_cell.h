@@ -1,6 +1,5 @@
 #pragma once
 
-#include "files/file_layout.h"
 #include "image/group_id.h"
 #include "image/parameter_catalogue.h"
 
@@ -8,6 +7,11 @@
 
 // Where the parameter file holds one field's value, named as a person finds it in a
 // spreadsheet, so that a message about a value can send them to its cell.
+
+struct FileCell {
+    int row;
+    int column;
+};
 
 // The value cell of `row` in `group` (segment 1..20 for a pattern's rows); {0, 0} for a
 // field the file does not carry.

@@ -88,6 +88,8 @@ std::string WriteFailure(int error, const std::string& step) {
         return "no permission to write there";
     case ENOSPC:
         return "the disk is full";
+    case EFBIG:
+        return "the file size limit is reached"; // ulimit -f, as a full disk
 #ifdef EDQUOT
     case EDQUOT:
         return "the disk quota is used up";

@@ -11,8 +11,33 @@
 #include <windows.h>
 #else
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
+
+namespace {
+
+// As for a parameter file: only a regular file (or a symbolic link to one) is a history,
+// or a new name. A FIFO would block the open, and a device (/dev/null) would take the
+// database's journal files into its folder.
+std::string KindRefusal(const std::string& where) {
+#ifdef _WIN32
+    (void)where;
+    return "";
+#else
+    struct stat info {};
+    if (::stat(where.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+        return "";
+    const char* kind = S_ISDIR(info.st_mode)                            ? "a folder"
+                       : S_ISFIFO(info.st_mode)                         ? "a FIFO"
+                       : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "a device"
+                       : S_ISSOCK(info.st_mode)                         ? "a socket"
+                                                                        : "no regular file";
+    return where + " is " + kind + ", not a history file";
+#endif
+}
+
+} // namespace
 
 std::string HistoryPath(const std::string& option, const std::string& dataFolder) {
     if (!option.empty())
@@ -24,6 +49,9 @@ std::string HistoryPath(const std::string& option, const std::string& dataFolder
 
 std::unique_ptr<HistoryStore> OpenHistoryStore(const std::string& where, bool record,
                                                std::string& why) {
+    why = KindRefusal(where);
+    if (!why.empty())
+        return nullptr;
     auto store = std::make_unique<SqliteHistory>();
     why = store->Open(where,
                       record ? SqliteHistory::Access::Record : SqliteHistory::Access::Existing);

@@ -1,5 +1,7 @@
 #include "history/history_store.h"
 
+#include "image/shown_text.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -108,10 +110,21 @@ std::string ShortTime(const std::string& takenUtc) {
 
 std::string ControllerName(const ControllerEntry& c) {
     if (!c.label.empty())
-        return c.label;
+        return ShownText(c.label);
     const ControllerIdentity& id = c.identity;
     if (id.port.empty() && id.unit == 0 && id.modelCode.empty())
         return "no controller";
     return "unit " + std::to_string(id.unit) + ", " +
-           (id.modelCode.empty() ? std::string("model code not read") : id.modelCode);
+           (id.modelCode.empty() ? std::string("model code not read") : ShownText(id.modelCode));
+}
+
+std::string AnnotationRefusal(const std::string& text, const char* what) {
+    // Characters, not bytes: every byte but a UTF-8 continuation byte begins one.
+    const auto characters = std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    });
+    if (characters <= kMaxAnnotationCharacters)
+        return "";
+    return std::string(what) + " holds at most " + std::to_string(kMaxAnnotationCharacters) +
+           " characters; this one has " + std::to_string(characters);
 }

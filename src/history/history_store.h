@@ -96,6 +96,13 @@ struct ControllerEntry {
 // file with no controller known is "no controller".
 std::string ControllerName(const ControllerEntry& controller);
 
+// A label or a note is at most this many characters, so that every list and export of the
+// history stays of a sane size.
+constexpr long kMaxAnnotationCharacters = 1000;
+// Why `text` may not be a label or note ("A label holds at most 1000 characters; ..."), or
+// "" when it may; `what` is "A label" or "A note".
+std::string AnnotationRefusal(const std::string& text, const char* what);
+
 // Every operation returns "" when it went through, else why not, for a person to read.
 class HistoryStore {
 public:

@@ -372,6 +372,8 @@ std::string SqliteHistory::LoadSet(int64_t id, ParameterImage& image) {
 std::string SqliteHistory::SetNote(int64_t id, const std::string& note) {
     if (!m_readOnly.empty())
         return m_readOnly;
+    if (std::string why = AnnotationRefusal(note, "A note"); !why.empty())
+        return why;
     SqliteStatement q(m_db, "UPDATE snapshots SET note = ?1 WHERE id = ?2");
     q.Bind(1, note).Bind(2, id);
     if (!q.Run())
@@ -382,6 +384,8 @@ std::string SqliteHistory::SetNote(int64_t id, const std::string& note) {
 std::string SqliteHistory::SetLabel(int64_t controllerId, const std::string& label) {
     if (!m_readOnly.empty())
         return m_readOnly;
+    if (std::string why = AnnotationRefusal(label, "A label"); !why.empty())
+        return why;
     SqliteStatement q(m_db, "UPDATE controllers SET label = ?1 WHERE id = ?2");
     q.Bind(1, label).Bind(2, controllerId);
     if (!q.Run())

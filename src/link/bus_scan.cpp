@@ -1,4 +1,5 @@
 #include "link/bus_scan.h"
+#include "image/shown_text.h"
 #include "link/serial_ports.h"
 
 #include <algorithm>
@@ -74,7 +75,7 @@ std::string DescribeScanFound(const ScanFound& f) {
     if (f.settings.kind == PortSettings::Kind::Rtu)
         line += std::to_string(f.settings.baud) + " 8" + f.settings.parity +
                 std::to_string(f.settings.stopBits) + "  ";
-    return line + f.modelCode;
+    return line + ShownText(f.modelCode);
 }
 
 std::string DescribeSerialPort(const SerialPortEntry& p) {

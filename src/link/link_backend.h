@@ -8,15 +8,17 @@
 
 // Counters of what went over the line since the last reset.
 struct LinkStatistics {
-    long transactions = 0;  // Modbus requests sent, retries included
-    long wireBytes = 0;     // request and answer frames, as the protocol frames them
-    long payloadBytes = 0;  // bytes the callers asked to move
-    long bytesSent = 0;     // bytes written to the line
-    long bytesReceived = 0; // bytes read from the line, stray and late ones included
-    long calls = 0;         // TQXRead/TQXWrite calls with a valid request, retries not counted
-    long retriedCalls = 0;  // of those, calls that went through only on a retry
-    long failedCalls = 0;   // of those, calls that failed: on the line, or at once while the
-                            // controller counts as silent or the port cannot be opened
+    long transactions = 0;    // Modbus requests sent, retries included
+    long wireBytes = 0;       // request and answer frames, as the protocol frames them
+    long payloadBytes = 0;    // bytes the callers asked to move
+    long bytesSent = 0;       // bytes written to the line
+    long bytesReceived = 0;   // bytes read from the line, stray and late ones included
+    long calls = 0;           // TQXRead/TQXWrite calls with a valid request, retries not counted
+    long retriedCalls = 0;    // of those, calls that went through only on a retry
+    long failedCalls = 0;     // of those, calls that failed: on the line, or at once while the
+                              // controller counts as silent or the port cannot be opened
+    long doubtfulAnswers = 0; // RTU answers not used because another frame came with them
+                              // or in the quiet time after them; each asked again
     std::array<long, kLinkCauses> failuresByCause{}; // failed calls by their cause
 };
 

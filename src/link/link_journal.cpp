@@ -10,7 +10,8 @@ std::vector<std::string> LinkStatisticsLines(const LinkStatistics& s,
     std::vector<std::string> lines;
     lines.push_back("Calls " + std::to_string(s.calls) + ", retried " +
                     std::to_string(s.retriedCalls) + ", failed " + std::to_string(s.failedCalls) +
-                    "; requests sent " + std::to_string(s.transactions));
+                    "; requests sent " + std::to_string(s.transactions) +
+                    "; doubtful answers asked again " + std::to_string(s.doubtfulAnswers));
     std::string causes;
     for (int c = 1; c < kLinkCauses; ++c) {
         const long n = s.failuresByCause[static_cast<size_t>(c)];

@@ -4,7 +4,9 @@
 
 #include <modbus.h>
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -146,19 +148,22 @@ long ModbusLine::Drain(const char* what) {
     return dropped;
 }
 
-long ModbusLine::WaitQuiet(const PortSettings& settings, Clock::time_point& firstByte) {
-    // RTU's inter-frame gap is 3.5 characters of 11 bits; TCP has none.
+long ModbusLine::WaitQuiet(const PortSettings& settings, Clock::time_point& firstByte, Quiet quiet,
+                           Clock::time_point notBefore) {
+    // RTU's inter-frame gap is 3.5 characters of 11 bits, and a little for the system's own
+    // delivery; TCP has none.
     const bool tcp = settings.kind == PortSettings::Kind::Tcp;
     const int gapMs = tcp ? 0 : static_cast<int>(3.5 * 11 * 1000 / settings.baud) + 1;
-    const int marginMs = std::min(100, std::max(settings.timeoutMs / 10, 20));
-    const int quietMs = gapMs + marginMs;
+    const int marginMs =
+        quiet == Quiet::Gap ? 0 : std::min(100, std::max(settings.timeoutMs / 10, 20));
+    const int quietMs = std::max(1, gapMs + marginMs);
     // A line that never falls quiet (noise, a chattering device) is given up on.
     const Clock::time_point giveUp = Clock::now() + milliseconds(2 * settings.timeoutMs);
     long dropped = 0;
     uint8_t chunk[512];
     for (;;) {
         pollfd p{m_fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, quietMs);
+        const int ready = ::poll(&p, 1, std::max(quietMs, MsUntil(notBefore)));
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready <= 0)
@@ -184,8 +189,24 @@ void ModbusLine::TraceTo(const std::string& path) {
         return;
     if (m_trace)
         std::fclose(m_trace);
-    m_trace = path.empty() ? nullptr : std::fopen(path.c_str(), "a");
+    m_trace = nullptr;
     m_tracePath = path;
+    if (path.empty())
+        return;
+    // Nothing waits on a FIFO or a device: the open does not block, and only a regular
+    // file is traced to.
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY, 0644);
+    struct stat info {};
+    if (fd < 0)
+        return;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return;
+    }
+    m_trace = ::fdopen(fd, "a");
+    if (!m_trace)
+        ::close(fd);
 }
 
 void ModbusLine::Trace(const char* what, const uint8_t* data, size_t length) {

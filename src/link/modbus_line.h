@@ -38,9 +38,15 @@ public:
     long Receive(uint8_t* data, size_t size, Clock::time_point deadline, int& error);
     // Reads and drops whatever has arrived, without waiting; returns the bytes dropped.
     long Drain(const char* what);
-    // Waits until the line has been quiet for the inter-frame gap and a margin, dropping
-    // what arrives meanwhile; returns the bytes dropped, and when the first one came.
-    long WaitQuiet(const PortSettings& settings, Clock::time_point& firstByte);
+    // How long the line must stay quiet: the inter-frame gap alone (what separates two
+    // frames on the wire), or the gap and a margin for a frame still on its way (a tenth of
+    // the timeout, at least 20 ms, at most 100 ms).
+    enum class Quiet { Gap, Margin };
+    // Waits until the line has been quiet for that long, dropping what arrives meanwhile;
+    // returns the bytes dropped, and when the first one came.
+    // Nor does it end before `notBefore`.
+    long WaitQuiet(const PortSettings& settings, Clock::time_point& firstByte,
+                   Quiet quiet = Quiet::Margin, Clock::time_point notBefore = {});
 
     // Appends to `path` from now on; empty traces nothing.
     void TraceTo(const std::string& path);

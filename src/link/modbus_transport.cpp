@@ -27,6 +27,11 @@ constexpr int kSilentPauseTimeouts = 4;
 // answers.
 constexpr uint16_t kResyncRegister = 0xC000 / 2;
 
+int MsBetween(std::chrono::steady_clock::time_point from,
+              std::chrono::steady_clock::time_point to) {
+    return static_cast<int>(std::chrono::duration_cast<milliseconds>(to - from).count());
+}
+
 } // namespace
 
 LinkBackend& DefaultLinkBackend() {
@@ -107,6 +112,7 @@ bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint1
     request.values = regs;
     bool answered = false; // anything came back, if only a garbled or late frame
     int lateMs = 0;
+    Clock::time_point lastSilent{}; // when the last attempt that got nothing was sent
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (attempt > 0)
             m_retriedInCall = true;
@@ -118,19 +124,26 @@ bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint1
         request.transaction = ++m_transaction;
         Clock::time_point sent;
         m_heardStale = false;
+        m_staleAt = Clock::time_point{};
         const Outcome outcome = Attempt(request, regs, sent);
         // Late answers the resynchronising read dropped show a controller that is there.
         answered = answered || m_heardStale;
         if (outcome == Outcome::Ok) {
             ClearSilence();
             m_lastAnsweredUnit = m_settings.unit;
-            if (attempt > 0) {
-                // The first attempt's answer may still be on its way.
+            if (attempt > 0 && request.tcp) {
+                // The first attempt's answer may still be on its way (an RTU answer has
+                // had its quiet wait already).
                 Clock::time_point late;
                 m_line.WaitQuiet(m_settings, late);
             }
             return true;
         }
+        // Bytes dropped before this attempt's request came late for the one before it.
+        if (m_staleAt != Clock::time_point{} && lastSilent != Clock::time_point{})
+            lateMs = std::max(lateMs, MsBetween(lastSilent, m_staleAt));
+        if (outcome == Outcome::Silent)
+            lastSilent = sent;
         if (m_line.Tracing()) {
             const std::string line = "-- " + DescribeLinkFailure(m_failure);
             m_line.Trace(line.c_str());
@@ -151,8 +164,7 @@ bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint1
         if (m_line.WaitQuiet(m_settings, firstLate) > 0) {
             answered = true;
             if (outcome == Outcome::Silent)
-                lateMs = static_cast<int>(
-                    std::chrono::duration_cast<milliseconds>(firstLate - sent).count());
+                lateMs = std::max(lateMs, MsBetween(sent, firstLate));
         }
     }
     if (lateMs > 0) {
@@ -173,7 +185,10 @@ bool ModbusTransport::Exchange(bool write, uint32_t first, uint32_t count, uint1
 
 ModbusTransport::Outcome ModbusTransport::Attempt(const ModbusRequest& request, uint16_t* regs,
                                                   Clock::time_point& sent) {
-    m_line.Drain("stray");
+    if (m_line.Drain("stray") > 0) {
+        m_heardStale = true;
+        m_staleAt = Clock::now();
+    }
     if (!request.tcp && !m_unsettled.empty()) {
         const Outcome settled = Resync(request.unit);
         if (settled != Outcome::Ok) {
@@ -185,7 +200,7 @@ ModbusTransport::Outcome ModbusTransport::Attempt(const ModbusRequest& request, 
     const Outcome outcome = AttemptOnce(request, regs, sent);
     // An answer that did not come, or came garbled, may still be on its way.
     if (!request.tcp && (outcome == Outcome::Silent || outcome == Outcome::Garbled ||
-                         outcome == Outcome::WrongUnit))
+                         outcome == Outcome::WrongUnit || outcome == Outcome::Doubtful))
         m_unsettled.push_back(request.write ? 0 : request.count);
     return outcome;
 }
@@ -208,6 +223,7 @@ ModbusTransport::Outcome ModbusTransport::Resync(uint8_t unit) {
     const size_t length = 5 + 2u * resync.count; // unit, 03, count, data, CRC
     Clock::time_point deadline = Clock::now() + milliseconds(m_settings.timeoutMs);
     std::vector<uint8_t> seen;
+    Clock::time_point firstByte;
     uint8_t chunk[512];
     for (;;) {
         const long n = m_line.Receive(chunk, sizeof chunk, deadline, error);
@@ -217,9 +233,11 @@ ModbusTransport::Outcome ModbusTransport::Resync(uint8_t unit) {
         }
         if (n == 0)
             break;
-        if (seen.empty())
-            deadline = std::max(deadline, Clock::now() +
-                                              milliseconds(256 * 11 * 1000 / m_settings.baud + 50));
+        if (seen.empty()) {
+            firstByte = Clock::now();
+            deadline = std::max(deadline,
+                                firstByte + milliseconds(256 * 11 * 1000 / m_settings.baud + 50));
+        }
         seen.insert(seen.end(), chunk, chunk + n);
         // Its answer is the frame that ends what has come; everything before it is stale.
         if (seen.size() >= length) {
@@ -227,7 +245,10 @@ ModbusTransport::Outcome ModbusTransport::Resync(uint8_t unit) {
             if (f[0] == unit && f[1] == 3 && f[2] == 2 * resync.count &&
                 ModbusCrc16(f, length - 2) == (f[length - 2] | f[length - 1] << 8)) {
                 m_unsettled.clear();
-                m_heardStale = m_heardStale || seen.size() > length;
+                if (seen.size() > length) {
+                    m_heardStale = true;
+                    m_staleAt = firstByte;
+                }
                 return Outcome::Ok;
             }
         }
@@ -238,7 +259,10 @@ ModbusTransport::Outcome ModbusTransport::Resync(uint8_t unit) {
         Fail(LinkCause::NoAnswer);
         return Outcome::Silent;
     }
-    // Bytes came, but not its answer whole: garbled as an exchange's answer would be.
+    // Bytes came, but not its answer whole: garbled as an exchange's answer would be, or
+    // the late answer of a request before it.
+    m_heardStale = true;
+    m_staleAt = firstByte;
     const bool shaped = seen.size() >= length && seen[seen.size() - length] == unit &&
                         seen[seen.size() - length + 1] == 3;
     Fail(LinkCause::Garbled, 0, shaped ? "CRC" : "framing");
@@ -276,6 +300,8 @@ ModbusTransport::Outcome ModbusTransport::AttemptOnce(const ModbusRequest& reque
         answer.insert(answer.end(), chunk, chunk + n);
         Outcome outcome;
         if (TakeAnswer(request, answer, regs, outcome)) {
+            if (outcome == Outcome::Ok && !request.tcp && !AnswerStandsAlone(answer, sent))
+                return Outcome::Doubtful;
             if (outcome == Outcome::Ok)
                 m_stats.wireBytes += static_cast<long>(frame.size() + answer.size());
             return outcome;
@@ -312,7 +338,9 @@ bool ModbusTransport::TakeAnswer(const ModbusRequest& request, std::vector<uint8
             CheckAnswerFrame(request, answer.data(), static_cast<size_t>(need), regs, exception);
         switch (check) {
         case AnswerCheck::Ok:
-            answer.resize(static_cast<size_t>(need)); // bytes after the frame are dropped
+            // Bytes after the frame make it doubtful on RTU (AnswerStandsAlone).
+            m_trailing = answer.size() - static_cast<size_t>(need);
+            answer.resize(static_cast<size_t>(need));
             outcome = Outcome::Ok;
             return true;
         case AnswerCheck::OtherTransaction:

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -61,7 +62,9 @@ private:
     using Clock = std::chrono::steady_clock;
 
     // What one attempt of an exchange came to.
-    enum class Outcome { Ok, Silent, Garbled, Exception, WrongUnit, Lost };
+    // Doubtful: an RTU answer that fitted, but with more bytes in the same read or in the
+    // quiet time after it; it may be a copy of an earlier answer, so it is not used.
+    enum class Outcome { Ok, Silent, Garbled, Exception, WrongUnit, Lost, Doubtful };
 
     // Takes port 1's setting and the trace file as they are now; false for a malformed
     // TQXCOMM_PORT1.
@@ -87,6 +90,13 @@ private:
     // What the answer collected so far comes to; false while it is still incomplete.
     bool TakeAnswer(const ModbusRequest& request, std::vector<uint8_t>& answer, uint16_t* regs,
                     Outcome& outcome);
+    // RTU has no transaction id: an answer (`frame`) is used only when nothing came with it
+    // and the line stays quiet after it: for the gap between frames, and for a margin
+    // more when it repeats an answer of the last moments byte for byte. False (counted,
+    // the failure set) when it did not: the answer may be a copy of an earlier one with
+    // the real one behind it.
+    // `sent`: when the request went out.
+    bool AnswerStandsAlone(const std::vector<uint8_t>& frame, Clock::time_point sent);
     // RTU has no transaction id: after a request whose answer may still come, a short read
     // of a length no such request had goes first, and every frame before its answer is
     // dropped. A controller answers in order, so what arrives after it answers what the
@@ -112,7 +122,17 @@ private:
     std::vector<uint16_t> m_unsettled;
     uint16_t m_skippedTransaction = 0; // TCP: an answer to another transaction came
     bool m_heardStale = false;         // a resynchronising read dropped late answers
-    bool m_sentInCall = false;         // a request of this call went out on the line
+    Clock::time_point m_staleAt{};     // when those (or stray bytes) began to arrive
+    size_t m_trailing = 0;             // bytes that came after the answer TakeAnswer took
+    // How long the controller took over its last answers, beyond their own time on the
+    // line, and the margin a repeated answer waits beyond the slowest of them for the real
+    // answer behind a copy.
+    static constexpr size_t kTurnaroundsKept = 16;
+    static constexpr int kTurnaroundSlackMs = 5;
+    std::deque<Clock::duration> m_turnarounds;
+    // RTU answers taken lately, with when they came: a repeat of one may be its copy.
+    std::deque<std::pair<Clock::time_point, std::vector<uint8_t>>> m_recentAnswers;
+    bool m_sentInCall = false; // a request of this call went out on the line
     Clock::time_point m_silentUntil{};
     LinkFailure m_failure;
     LinkStatistics m_stats;

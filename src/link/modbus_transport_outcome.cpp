@@ -1,9 +1,48 @@
-// How a transport call ends: the failure it records, the status it hands back, and the
-// statistics it counts.
+// How a transport call ends: whether an RTU answer may be used, the failure it records,
+// the status it hands back, and the statistics it counts.
 
 #include "link/modbus_transport.h"
 
 #include "link/link_errors.h"
+
+#include <algorithm>
+
+bool ModbusTransport::AnswerStandsAlone(const std::vector<uint8_t>& frame, Clock::time_point sent) {
+    // A copy of an earlier answer is that answer byte for byte. An answer that repeats one
+    // heard lately may be such a copy, come early, with the real answer still on its way:
+    // the line must stay quiet until the real answer would have ended (the controller's
+    // slowest turnaround of late, its length on the line, and a little more), where any
+    // other answer waits only for the gap between frames.
+    const Clock::time_point now = Clock::now();
+    const auto horizon = std::chrono::milliseconds(std::max(1000, 2 * m_settings.timeoutMs));
+    while (!m_recentAnswers.empty() && now - m_recentAnswers.front().first > horizon)
+        m_recentAnswers.pop_front();
+    bool repeat = false;
+    for (const auto& heard : m_recentAnswers)
+        repeat = repeat || heard.second == frame;
+    m_recentAnswers.emplace_back(now, frame);
+    // The line carries a character in 11 bits at most.
+    const auto onTheLine = std::chrono::microseconds(static_cast<long long>(frame.size()) * 11 *
+                                                     1000000 / std::max(1, m_settings.baud));
+    Clock::time_point realBy{};
+    if (repeat && !m_turnarounds.empty())
+        realBy = sent + *std::max_element(m_turnarounds.begin(), m_turnarounds.end()) + onTheLine +
+                 std::chrono::milliseconds(kTurnaroundSlackMs);
+    const ModbusLine::Quiet quiet =
+        repeat && m_turnarounds.empty() ? ModbusLine::Quiet::Margin : ModbusLine::Quiet::Gap;
+    Clock::time_point after;
+    const long more = m_line.WaitQuiet(m_settings, after, quiet, realBy);
+    if (m_trailing == 0 && more == 0) {
+        m_turnarounds.push_back(now - sent - onTheLine);
+        if (m_turnarounds.size() > kTurnaroundsKept)
+            m_turnarounds.pop_front();
+        return true;
+    }
+    ++m_stats.doubtfulAnswers;
+    m_line.Trace("-- doubtful: another frame came with the answer or right after it");
+    Fail(LinkCause::Garbled, 0, "an answer doubled or followed by another frame");
+    return false;
+}
 
 void ModbusTransport::Fail(LinkCause cause, int systemError, std::string detail) {
     m_failure = LinkFailure{};

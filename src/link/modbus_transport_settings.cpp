@@ -94,5 +94,8 @@ bool ModbusTransport::Connect() {
     if (m_line.Tracing())
         m_line.Trace(("open " + DescribePortSettings(m_settings)).c_str());
     m_line.Drain("stray");
+    // What was learnt of the answers belongs to the line as it was.
+    m_recentAnswers.clear();
+    m_turnarounds.clear();
     return true;
 }

@@ -199,6 +199,16 @@ TransferResult ReadPositions(TransferContext& link, ParameterImage& image,
     return result;
 }
 
+std::string GroupList(const TransferResult& result) {
+    std::string list;
+    if (std::find(result.failedReads.begin(), result.failedReads.end(), kModelCodeRead) !=
+        result.failedReads.end())
+        list = "model code";
+    for (GroupId group : GroupsOfFailedReads(result))
+        list += (list.empty() ? "" : ", ") + GroupTitle(group);
+    return list;
+}
+
 bool NothingAnswered(const TransferContext& link, const TransferResult& pass) {
     if (pass.failed.size() != static_cast<size_t>(pass.calls))
         return false;

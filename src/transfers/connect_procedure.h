@@ -36,6 +36,9 @@ std::vector<int> WholeReadPositions();
 std::optional<GroupId> GroupOfRead(int position);
 // The groups the failed reads of `result` belong to, each once.
 std::vector<GroupId> GroupsOfFailedReads(const TransferResult& result);
+// Those groups as a sentence's list ("model code, PID group 3, Program pattern 9"); the
+// model code first when it was among the reads.
+std::string GroupList(const TransferResult& result);
 
 // The one procedure that reads the controller: the reads at `positions`, each stored in
 // the image as Connect stores it, and only when it succeeded. Each read is announced to the

@@ -178,6 +178,8 @@ RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
             return report;
         }
         report.unlocked = true;
+        if (options.unlockedChanged)
+            options.unlockedChanged(true);
     }
 
     // Every group with WDIS 0, so the controller takes all of them; each stops at its
@@ -201,22 +203,31 @@ RestoreReport RestoreImage(TransferContext& link, ParameterImage& image,
     }
     link.SetStepPrefix("");
     report.wdisAfter = report.unlocked ? 0 : wdis;
-    if (link.Cancelled()) {
-        report.cancelled = true; // nothing more goes on the line
-        return report;
-    }
-    if (report.AllWritten()) {
-        report.wdisWritten = WriteWdis(link, report.wdis);
-        report.wdisFailed = !report.wdisWritten;
-        if (report.wdisWritten)
-            report.wdisAfter = report.wdis;
-    } else if (report.unlocked) {
-        // Not the whole file went in: the controller is locked again as it was.
+    report.cancelled = link.Cancelled();
+    // Stopped by the operator, or not the whole file went in, on a controller unlocked
+    // first: it is locked again as it was (after a stop, one call more).
+    const bool relock = report.unlocked && (report.cancelled || !report.AllWritten());
+    if (report.cancelled && !relock)
+        return report; // nothing more goes on the line
+    if (relock) {
+        if (report.cancelled)
+            link.BeginOperation();
         report.relocked = WriteWdis(link, wdis);
         report.relockFailed = !report.relocked;
         if (report.relocked)
             report.wdisAfter = wdis;
+        if (report.cancelled)
+            link.RequestCancel();
+    } else if (report.AllWritten()) {
+        report.wdisWritten = WriteWdis(link, report.wdis);
+        report.wdisFailed = !report.wdisWritten;
+        if (report.wdisWritten)
+            report.wdisAfter = report.wdis;
     }
+    if (options.unlockedChanged && (report.relocked || report.wdisWritten))
+        options.unlockedChanged(false);
+    if (report.cancelled)
+        return report;
 
     // Read back what was sent, over a copy so a failed read cannot pass as equal.
     ParameterImage back = image;
@@ -295,9 +306,13 @@ std::vector<std::string> RestoreReportLines(const RestoreReport& r, const std::s
             lines.push_back(Line("station", StationChangeMessage(r.station)));
     }
     const std::string wdis = "WDIS " + std::to_string(r.wdis);
-    if (r.cancelled && r.unlocked)
-        lines.push_back(Line("WDIS", "not written (stopped by the operator); the controller is "
-                                     "left write-enabled"));
+    if (r.cancelled && r.relocked)
+        lines.push_back(Line("WDIS 1", "written back (stopped by the operator): the controller "
+                                       "is write-inhibited again, as it was"));
+    else if (r.cancelled && r.unlocked)
+        lines.push_back(Line("WDIS 1", "could not be written back (stopped by the operator): the "
+                                       "controller is left write-enabled (" +
+                                           cause + ")"));
     else if (r.cancelled)
         lines.push_back(Line(wdis, "not written (stopped by the operator)"));
     else if (r.wdisWritten && r.inhibitKept)

@@ -41,6 +41,9 @@ struct RestoreOptions {
     // Keeps the controller's own values before the first write: given the whole set read
     // from it, returns "" once they are safe, else why not (and nothing is written).
     std::function<std::string(const ParameterImage& target)> keepTarget;
+    // Told true once WDIS 0 went in first, and false once a WDIS went back or the file's
+    // went in last: while true, a restore that ends at once leaves the controller unlocked.
+    std::function<void(bool unlocked)> unlockedChanged;
 };
 
 struct RestoreReport {
@@ -55,15 +58,16 @@ struct RestoreReport {
     bool inhibitKept = false;
     bool wdisWritten = false;
     bool wdisFailed = false;
-    // After a group failed on a controller that was unlocked first: WDIS was written back
-    // to what it was (or that failed too).
+    // After a group failed, or the operator stopped the restore, on a controller that was
+    // unlocked first: WDIS was written back to what it was (or that failed too).
     bool relocked = false;
     bool relockFailed = false;
     // The WDIS the controller holds once the restore is over, as far as its writes went.
     uint8_t wdisAfter = 0;
     // The file moved the controller to another station.
     StationChange station;
-    // The operator stopped it between two calls; nothing was sent after, nor read back.
+    // The operator stopped it between two calls; nothing was sent after but WDIS put back
+    // on a controller that was unlocked first, and nothing read back.
     bool cancelled = false;
     // Read-back: reads that failed, and the groups that differ from what was sent.
     TransferResult readBack;

@@ -33,14 +33,16 @@ int32_t TransferContext::Call(bool write, int32_t mode, int32_t block, int32_t o
     entry.length = length;
     entry.write = write;
     const auto start = std::chrono::steady_clock::now();
-    const int32_t result = m_runner ? m_runner->Run(call) : call();
+    const int32_t result = call();
     entry.durationMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     entry.ok = result != 0;
-    if (!entry.ok) {
+    const std::string error = entry.ok ? std::string() : FailureText();
+    if (!entry.ok)
         entry.cause = Backend().LastFailure().cause;
-        m_journal.lastError = FailureText();
-    }
+    std::lock_guard<std::mutex> lock(m_journalLock);
+    if (!entry.ok)
+        m_journal.lastError = error;
     m_journal.recent.push_back(entry);
     while (m_journal.recent.size() > LinkJournal::kKept)
         m_journal.recent.pop_front();
@@ -63,6 +65,11 @@ bool TransferContext::Write(int32_t mode, int32_t block, int32_t offset, int32_t
                return m_backend ? m_backend->Write(mode, block, offset, length, buffer, &status)
                                 : TQXWrite(mode, block, offset, length, buffer, &status);
            }) != 0;
+}
+
+LinkJournal TransferContext::Journal() const {
+    std::lock_guard<std::mutex> lock(m_journalLock);
+    return m_journal;
 }
 
 bool TransferContext::LastCallMayHaveLanded() const {
@@ -98,13 +105,59 @@ void TransferContext::MoveUnit(int unit) {
 }
 
 void TransferContext::NoteRetrieved(GroupId group, bool ok) {
-    if (m_listener)
+    if (m_holding)
+        m_notes.push_back({group, true, ok, TransferOutcome::Done});
+    else if (m_listener)
         m_listener->GroupRetrieved(group, ok);
 }
 
 void TransferContext::NoteSent(GroupId group, TransferOutcome outcome) {
-    if (m_listener)
+    if (m_holding)
+        m_notes.push_back({group, false, false, outcome});
+    else if (m_listener)
         m_listener->GroupSent(group, outcome);
+}
+
+void TransferContext::Run(Operation operation, Messages& tell) {
+    if (m_host) {
+        m_host->Start(std::move(operation), *this, tell);
+        return;
+    }
+    m_inline = true;
+    HoldNotes();
+    if (operation.work)
+        operation.work(*this, tell);
+    Apply(operation);
+    m_inline = false;
+    Ended();
+    if (operation.after)
+        operation.after();
+}
+
+void TransferContext::Ended() {
+    if (m_listener)
+        m_listener->OperationEnded();
+}
+
+void TransferContext::HoldNotes() {
+    m_holding = true;
+    m_notes.clear();
+}
+
+void TransferContext::Apply(Operation& operation) {
+    if (operation.apply)
+        operation.apply();
+    m_holding = false;
+    std::vector<Note> notes = std::move(m_notes);
+    m_notes.clear();
+    if (!operation.noteGroups)
+        notes.clear();
+    for (const Note& note : notes) {
+        if (note.retrieved)
+            NoteRetrieved(note.group, note.ok);
+        else
+            NoteSent(note.group, note.outcome);
+    }
 }
 
 void TransferContext::Step(const std::string& what, int done, int total) {

@@ -2,12 +2,16 @@
 
 #include "image/group_id.h"
 #include "link/link_journal.h"
+#include "transfers/operation.h"
 #include "transfers/transfer_result.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 class LinkBackend;
 
@@ -17,6 +21,8 @@ public:
     virtual ~TransferListener() = default;
     virtual void GroupRetrieved(GroupId group, bool ok) = 0;
     virtual void GroupSent(GroupId group, TransferOutcome outcome) = 0;
+    // An operation is over: what it sent is one step.
+    virtual void OperationEnded() {}
 };
 
 // Where a long transfer says what it is doing: the step about to run, n of m.
@@ -26,18 +32,11 @@ public:
     virtual void Step(const std::string& what, int done, int total) = 0;
 };
 
-// Runs one link call. The default runs it where it is called; the loader's window runs it
-// on a worker thread while its event loop goes on.
-class CallRunner {
-public:
-    virtual ~CallRunner() = default;
-    virtual int32_t Run(const std::function<int32_t()>& call) = 0;
-};
-
 // What every transfer procedure works through: the link it talks to (port 1), who hears
-// about each group, whether a SEND reads back what it wrote, the progress shown and the
-// operator's Cancel. A default one talks through TQXRead and TQXWrite, tells nobody, does
-// not verify, shows no progress and is never cancelled.
+// about each group, whether a SEND reads back what it wrote, the progress shown, the
+// operator's Cancel and where operations run. A default one talks through TQXRead and
+// TQXWrite, tells nobody, does not verify, shows no progress, is never cancelled and runs
+// each operation at once.
 class TransferContext {
 public:
     TransferContext() = default;
@@ -89,10 +88,21 @@ public:
     // "); empty again when it is over.
     void SetStepPrefix(std::string prefix) { m_stepPrefix = std::move(prefix); }
 
-    void SetCallRunner(CallRunner* runner) { m_runner = runner; }
+    // Runs `operation` through the host, or at once where there is none.
+    void Run(Operation operation, Messages& tell);
+    void SetHost(OperationHost* host) { m_host = host; }
+    // An operation is under way (started and not yet finished).
+    bool Busy() const { return m_host ? m_host->Busy() : m_inline; }
+    // For hosts: the listener hears nothing while the work runs; Apply takes the outcome
+    // in and tells the listener what the work retrieved and sent (the host runs `after`).
+    void HoldNotes();
+    void Apply(Operation& operation);
+    // For hosts: the operation is over (the listener hears so).
+    void Ended();
 
     // The calls made through this context, for the Communication window.
-    const LinkJournal& Journal() const { return m_journal; }
+    // A copy: the worker adds to it while an operation runs.
+    LinkJournal Journal() const;
 
 private:
     int32_t Call(bool write, int32_t mode, int32_t block, int32_t offset, int32_t length,
@@ -102,9 +112,20 @@ private:
     TransferListener* m_listener = nullptr;
     TransferProgress* m_progress = nullptr;
     std::string m_stepPrefix;
-    CallRunner* m_runner = nullptr;
+    OperationHost* m_host = nullptr;
+    bool m_inline = false;
+    // What the work told while the listener was held: retrieved (true) or sent, and how.
+    struct Note {
+        GroupId group;
+        bool retrieved;
+        bool ok;
+        TransferOutcome outcome;
+    };
+    std::vector<Note> m_notes;
+    bool m_holding = false;
     bool m_verify = false;
     std::atomic<bool> m_cancel{false};
     bool m_lastCancelled = false; // the last call was not made: the transfer was cancelled
+    mutable std::mutex m_journalLock;
     LinkJournal m_journal;
 };

@@ -63,7 +63,6 @@ bool QtQuestions::Confirm(const std::string& text) {
 
 void QtCursor::BeginWait() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void QtCursor::EndWait() {

@@ -10,6 +10,7 @@
 #include "files/file_test_support.h"
 #include "link/link_backend.h"
 #include "support/modal_driver.h"
+#include "support/settle.h"
 #include "support/sim_process.h"
 #include "support/tqxctl_run.h"
 
@@ -91,6 +92,7 @@ struct LoaderHistory : ::testing::Test {
     void Connect() {
         driver.Then([](QWidget* modal) { Click(modal, "OK"); });
         document->Run(Command::ConnectStart);
+        Settle(*document);
     }
     // PID group 1's P typed as `p` and sent from its editor.
     void SendPid1(const char* p) {
@@ -100,6 +102,7 @@ struct LoaderHistory : ::testing::Test {
             Click(modal, "CANCEL");
         });
         document->OpenGroup(GroupId::Pid(1));
+        Settle(*document);
     }
     std::string Row(GroupId group) const {
         auto* table = frame->View()->findChild<QTableWidget*>("groups");
@@ -196,6 +199,7 @@ TEST_F(LoaderHistory, ConnectSendAChangeAndConnectAgainThenTheFirstSnapshotPutsI
         QTimer::singleShot(0, history, [history] { Click(history, "close"); });
     });
     document->Run(Command::History);
+    Settle(*document);
     EXPECT_EQ(changed, "1 parameter changed since snapshot 1 (" +
                            changed.substr(changed.find('(') + 1, 19) +
                            ", Connect):|P 5.0 %  → 7.7 %");
@@ -214,6 +218,7 @@ TEST_F(LoaderHistory, ConnectSendAChangeAndConnectAgainThenTheFirstSnapshotPutsI
         Click(modal, "load");
     });
     document->Run(Command::History);
+    Settle(*document);
     EXPECT_EQ(Row(GroupId::Pid(1)), "loaded from the history");
     for (GroupId g : AllGroups()) // the editors mark nothing as differing from it
         EXPECT_TRUE(SameGroup(document->Set().Reference(), image, g)) << GroupTitle(g);
@@ -225,6 +230,7 @@ TEST_F(LoaderHistory, ConnectSendAChangeAndConnectAgainThenTheFirstSnapshotPutsI
         Click(modal, "OK");
     });
     document->Run(Command::SendAll);
+    Settle(*document);
     EXPECT_NE(messages.Texts().back().find("every group was sent and verified"), std::string::npos)
         << messages.Texts().back();
     document->Link().Backend().Close();

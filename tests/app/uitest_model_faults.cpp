@@ -4,16 +4,20 @@
 #include "app/main_frame.h"
 #include "app/view.h"
 #include "history/history_location.h"
+#include "history/history_store.h"
 #include "link/link_backend.h"
 #include "link/simulated_controller.h"
 #include "support/modal_driver.h"
+#include "support/settle.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,6 +25,21 @@
 #include <memory>
 
 namespace {
+
+// Message boxes that stay open a while: the first one after `holdMs` is set waits that
+// long before it is closed, as a person reading it would.
+struct HoldingMessages : RecordingMessages {
+    int holdMs = 0;
+    void Show(const std::string& text) override {
+        RecordingMessages::Show(text);
+        if (holdMs > 0) {
+            QEventLoop open;
+            QTimer::singleShot(holdMs, &open, &QEventLoop::quit);
+            holdMs = 0;
+            open.exec();
+        }
+    }
+};
 
 struct Loader : ::testing::Test {
     Loader() : link(sim) {
@@ -41,6 +60,7 @@ struct Loader : ::testing::Test {
         ModalDriver driver;
         driver.Then([button](QWidget* modal) { Click(modal, button); });
         document.Run(Command::ConnectStart);
+        Settle(document);
     }
     // File Write or File Read of `path`, typed whole into FILE_NAME.
     void File(Command command, const QString& path) {
@@ -50,6 +70,7 @@ struct Loader : ::testing::Test {
             Click(modal, "OK");
         });
         document.Run(command);
+        Settle(document);
     }
     std::string Label(const char* name) const {
         return frame->View()->findChild<QLabel*>(name)->text().toStdString();
@@ -64,7 +85,7 @@ struct Loader : ::testing::Test {
     SimulatedController sim;
     ScopedLinkBackend link;
     ParameterImage image;
-    RecordingMessages messages;
+    HoldingMessages messages;
     NoCursor cursor;
     AnsweringQuestions answers{false};
     AnsweringQuestions yes{true};
@@ -112,6 +133,7 @@ TEST_F(Loader, TheHeaderFollowsPortSettings) {
         Click(modal, "OK");
     });
     document.Run(Command::PortSettings);
+    Settle(document);
     EXPECT_TRUE(driver.Done());
     EXPECT_NE(Label("port").find("unit 7"), std::string::npos) << Label("port");
 }
@@ -131,6 +153,7 @@ TEST_F(Loader, RetryNeverReplacesWhatAFileReadBrought) {
     failing = false;
     EXPECT_FALSE(document.CanRun(Command::RetryFailedReads));
     document.Run(Command::RetryFailedReads);
+    Settle(document);
     EXPECT_EQ(image.pid[0].Word(PidGroupRecord::P), 321);
 }
 
@@ -148,9 +171,11 @@ TEST_F(Loader, RetryNeverOverwritesAnEdit) {
         Click(modal, "OK");
     });
     document.Run(Command::PidGroup);
+    Settle(document);
     ASSERT_EQ(image.pid[0].Word(PidGroupRecord::P), 123);
     failing = false;
     document.Run(Command::RetryFailedReads);
+    Settle(document);
     EXPECT_EQ(image.pid[0].Word(PidGroupRecord::P), 123);
     EXPECT_FALSE(document.MayClose()); // still unsent: the question is asked
     // Nor is it taken as what the controller holds: its field stays marked.
@@ -174,6 +199,7 @@ TEST_F(Loader, AFailedReadKeepsTheUnsentMark) {
         Click(modal, "OK");
     });
     document.Run(Command::AdvancedUsage);
+    Settle(document);
     FailBlock(10);
     document.SetQuestions(&yes); // the controller over this edit
     Connect();
@@ -215,6 +241,7 @@ TEST_F(Loader, ASendOfValuesNobodyChoseAsksFirst) {
                 Click(modal, "CANCEL");
             });
             document.OpenGroup(group);
+            Settle(document);
             EXPECT_EQ(line, "not read from the controller: these are the loader's start values");
             ASSERT_FALSE(answers.Asked().empty()) << GroupTitle(group);
             EXPECT_NE(answers.Asked()[0].find(GroupTitle(group) + ": the loader's start values"),
@@ -230,6 +257,71 @@ TEST_F(Loader, ASendOfValuesNobodyChoseAsksFirst) {
             EXPECT_EQ(document.Set().UnchosenLine(group).empty(), yesToSend);
         }
     }
+}
+
+// A PID SEND is one operation: however long its failure box stays open between two
+// writes, it leaves one snapshot in the history.
+TEST_F(Loader, ASendWhoseFailureBoxStaysOpenRecordsOneSnapshot) {
+    QTemporaryDir folder;
+    const std::string path = folder.filePath("history.sqlite").toStdString();
+    ::setenv("TQX_HISTORY", path.c_str(), 1);
+    const auto snapshots = [&path] {
+        std::string why;
+        std::unique_ptr<HistoryStore> store = OpenHistoryStore(path, false, why);
+        std::vector<ControllerEntry> controllers;
+        size_t n = 0;
+        if (store && store->Controllers(controllers).empty())
+            for (const ControllerEntry& c : controllers) {
+                std::vector<SnapshotEntry> entries;
+                store->Snapshots(c.id, entries);
+                n += entries.size();
+            }
+        return n;
+    };
+    Connect();
+    const size_t before = snapshots();
+    ASSERT_EQ(before, 1u);
+    sim.FailCalls([](const LinkCall& call, int) { return call.write && call.block == 5; });
+    messages.holdMs = 5000;
+    ModalDriver driver;
+    driver.Then([](QWidget* modal) {
+        Click(modal, "SEND");
+        Click(modal, "CANCEL");
+    });
+    document.OpenGroup(GroupId::Pid(1));
+    Settle(document);
+    ::unsetenv("TQX_HISTORY");
+    EXPECT_EQ(messages.holdMs, 0) << "no failure box was shown";
+    EXPECT_EQ(snapshots(), before + 1);
+}
+
+// Compare with controller stopped after ten reads compares nothing: no group it did not
+// read is taken as equal, and an unsent edit keeps its mark.
+TEST_F(Loader, ACompareStoppedPartwayComparesNothing) {
+    Connect();
+    image.pid[8].SetSigned(PidGroupRecord::P, 77);
+    document.Set().Observe(document.Now());
+    ASSERT_TRUE(document.States().At(GroupId::Pid(9)).unsent);
+    sim.ClearCalls();
+    sim.FailCalls([this](const LinkCall&, int index) {
+        if (index == 9)
+            document.Link().RequestCancel(); // Cancel pressed during the tenth read
+        return false;
+    });
+    messages.Clear();
+    document.Run(Command::CompareController);
+    Settle(document);
+    EXPECT_LE(sim.Calls().size(), 10u);
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_NE(messages.Texts()[0].find("stopped by the operator"), std::string::npos);
+    EXPECT_NE(messages.Texts()[0].find("Nothing was compared; not read: "), std::string::npos)
+        << messages.Texts()[0];
+    EXPECT_NE(messages.Texts()[0].find("Program pattern 9"), std::string::npos);
+    for (GroupId group : AllGroups())
+        EXPECT_NE(document.States().At(group).state, GroupState::MatchesController)
+            << GroupTitle(group);
+    EXPECT_TRUE(document.States().At(GroupId::Pid(9)).unsent);
+    EXPECT_TRUE(document.CanRun(Command::SendEdited));
 }
 
 } // namespace

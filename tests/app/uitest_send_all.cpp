@@ -10,6 +10,7 @@
 #include "link/link_backend.h"
 #include "support/modal_driver.h"
 #include "support/restore_memory.h"
+#include "support/settle.h"
 #include "support/tqxctl_run.h"
 #include "transfers/group_transfers.h"
 
@@ -21,6 +22,8 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <cstdlib>
 #include <functional>
@@ -60,6 +63,7 @@ struct SendAllToSim : ::testing::Test {
             modal->findChild<QPushButton*>("OK")->click();
         });
         document().Run(Command::FileRead);
+        Settle(document());
     }
     // Send all, confirmed with the boxes set so; `confirmed` runs once it is.
     void SendAll(bool unlock, bool keep, bool keepInhibit = true,
@@ -76,11 +80,13 @@ struct SendAllToSim : ::testing::Test {
                 confirmed();
         });
         document().Run(Command::SendAll);
+        Settle(document());
     }
     void Connect() {
         ModalDriver driver;
         driver.Then([](QWidget* modal) { modal->findChild<QPushButton*>("OK")->click(); });
         document().Run(Command::ConnectStart);
+        Settle(document());
     }
     std::string Label(const char* name) const {
         return frame->View()->findChild<QLabel*>(name)->text().toStdString();
@@ -211,16 +217,30 @@ TEST_F(SendAllToSim, NothingIsSentFromAConnectThatMissedGroups) {
     {
         ModalDriver driver;
         driver.Then([](QWidget* modal) { modal->findChild<QPushButton*>("OK")->click(); });
-        QTimer::singleShot(1500, [this] {
-            document().Runner()->Dialog()->findChild<QPushButton*>("Cancel")->click();
+        // Cancel once the system setup went through, long before the patterns.
+        QTimer cancel;
+        QObject::connect(&cancel, &QTimer::timeout, [this, &cancel] {
+            auto* progress = document().Runner()->Dialog();
+            const LinkJournal journal = document().Link().Journal();
+            // Block 9 is read twice: once early, and last for the system setup.
+            const bool setupRead =
+                std::count_if(journal.recent.begin(), journal.recent.end(),
+                              [](const TransferEntry& e) { return e.block == 9 && e.ok; }) >= 2;
+            if (progress->isVisible() && setupRead) {
+                progress->findChild<QPushButton*>("Cancel")->click();
+                cancel.stop();
+            }
         });
+        cancel.start(50);
         document().Run(Command::ConnectStart);
+        Settle(document());
     }
     ASSERT_NE(Row(GroupId::Pattern(9)), Row(GroupId::SystemSetup())) << "the Connect ended";
     sim->ReadLines(300);
     ModalDriver driver; // a SEND ALL that opened anyway is cancelled
     driver.Then([](QWidget* modal) { modal->findChild<QPushButton*>("CANCEL")->click(); });
     document().Run(Command::SendAll);
+    Settle(document());
     EXPECT_FALSE(driver.Done()) << "SEND ALL opened";
     EXPECT_EQ(Said().rfind("Send all: nothing was written.", 0), 0u) << Said();
     EXPECT_NE(Said().find("Program pattern 9"), std::string::npos) << Said();
@@ -237,6 +257,7 @@ TEST_F(SendAllToSim, SendEditedGroupsWritesExactlyTheirBlocks) {
     ModalDriver driver; // it asks first
     driver.Then([](QWidget* modal) { modal->findChild<QPushButton*>("OK")->click(); });
     document().Run(Command::SendEdited);
+    Settle(document());
     const uint32_t pid4 = 0x80u * static_cast<uint32_t>(blocks::kPidBlocks[3]);
     const uint32_t pattern7 = 0x6000u + 420u * 6u;
     int pidWrites = 0, patternWrites = 0;
@@ -267,6 +288,7 @@ TEST_F(SendAllToSim, ConnectAndFileReadAskBeforeDroppingAnUnsentEdit) {
         ModalDriver driver; // a dialog that opened anyway is cancelled
         driver.Then([](QWidget* modal) { modal->findChild<QPushButton*>("CANCEL")->click(); });
         document().Run(command);
+        Settle(document());
         EXPECT_FALSE(driver.Done()) << "a dialog opened after No";
     }
     ASSERT_EQ(answers.Asked().size(), 2u);
@@ -310,6 +332,7 @@ TEST_F(SendAllToSim, TheConfirmationCountsEachGroupsDifferencesAndCancelWritesNo
             });
         });
         document().Run(command);
+        Settle(document());
         EXPECT_TRUE(driver.Done());
         EXPECT_EQ(counts.size(), static_cast<size_t>(rows));
         for (const auto& [group, count] : counts)
@@ -390,6 +413,7 @@ TEST_F(SendAllToSim, AStationPortOneCannotFollowIsRefusedByItsCell) {
     ModalDriver driver; // a SEND ALL that opened anyway is cancelled
     driver.Then([](QWidget* modal) { modal->findChild<QPushButton*>("CANCEL")->click(); });
     document().Run(Command::SendAll);
+    Settle(document());
     EXPECT_FALSE(driver.Done()) << "SEND ALL opened";
     EXPECT_NE(Said().find("STN 32 at row 35, column 2 of file " + file), std::string::npos)
         << Said();

@@ -5,6 +5,7 @@
 #include "link/simulated_controller.h"
 #include "support/modal_driver.h"
 #include "support/pdf_text.h"
+#include "support/settle.h"
 #include "tqx_version.h"
 #include "widgets/word_elided_label_qt.h"
 
@@ -144,6 +145,7 @@ TEST_F(ShellFixture, EditorsShowTheConnectFirstNoticeUntilConnected) {
             Click(modal, "OK");
         });
         ActionFor(editor.id)->trigger();
+        Settle(document);
         EXPECT_EQ(seen, QStringList{"ConnectFirstNotice"}) << editor.title;
         EXPECT_TRUE(messages.Texts().empty());
 
@@ -155,6 +157,7 @@ TEST_F(ShellFixture, EditorsShowTheConnectFirstNoticeUntilConnected) {
             static_cast<QDialog*>(modal)->reject();
         });
         ActionFor(editor.id)->trigger();
+        Settle(document);
         EXPECT_EQ(title, editor.title);
     }
 }
@@ -180,6 +183,7 @@ TEST_F(ShellFixture, ConnectThroughTheMenuIgnoresEditsOfTheCode) {
         Click(modal, "OK");
     });
     ActionFor(32771)->trigger();
+    Settle(document);
     EXPECT_EQ(shown, "PXT4TEY1T-00121");
     EXPECT_EQ(image.ModelCode(), "PXT4TEY1T-00121");
     EXPECT_EQ(image.connected, 1);
@@ -202,6 +206,7 @@ TEST_F(ShellFixture, ExportPdfWritesTheReportOrSaysWhyNot) {
             Click(modal, "OK");
         });
         ActionFor(id)->trigger();
+        Settle(document);
     }
     image.pid[1].SetWord(PidGroupRecord::P, static_cast<uint16_t>(image.pid[1].Word(0) + 1));
     document.Set().Observe(document.Now());
@@ -234,6 +239,7 @@ TEST_F(ShellFixture, FileCommandsSayTheFullPathInTheStatusBar) {
             Click(modal, "OK");
         });
         ActionFor(id)->trigger();
+        Settle(document);
         EXPECT_TRUE(driver.Done());
         EXPECT_EQ(frame->statusBar()->currentMessage(), QString::fromLatin1(said) + path);
     }
@@ -244,6 +250,7 @@ TEST_F(ShellFixture, CancelledConnectLeavesTheGateClosed) {
     ModalDriver driver;
     driver.Then([&](QWidget* modal) { Click(modal, "CANCEL"); });
     ActionFor(32771)->trigger();
+    Settle(document);
     EXPECT_EQ(image.connected, 0);
     EXPECT_EQ(sim.Calls().size(), 1u);
 }
@@ -264,6 +271,7 @@ TEST_F(ShellFixture, RetryFailedReadsRepeatsWhatConnectCouldNotRead) {
         Click(modal, "OK");
     });
     ActionFor(32771)->trigger();
+    Settle(document);
     EXPECT_EQ(shown, "");
     EXPECT_EQ(said, "The model code could not be read.\nPort 1 (simulated controller): no answer "
                     "within 500 ms.");
@@ -274,6 +282,7 @@ TEST_F(ShellFixture, RetryFailedReadsRepeatsWhatConnectCouldNotRead) {
     failOnce = false;
     sim.ClearCalls();
     ActionFor(32782)->trigger();
+    Settle(document);
     ASSERT_EQ(sim.Calls().size(), 2u); // block 40 in the model code read and at the end
     EXPECT_EQ(image.ModelCode(), "PXT4TEY1T-00121");
     EXPECT_EQ(messages.Texts().size(), 1u);
@@ -313,6 +322,7 @@ TEST_F(ShellFixture, AboutBoxShowsTheVersion) {
         Click(modal, "OK");
     });
     ActionFor(57664)->trigger();
+    Settle(document);
     EXPECT_EQ(version, "TQXLOADER ver.1.6");
     // The build's version comes on a line of its own, after the box's own two.
     EXPECT_EQ(lines, QStringList({"TQXLOADER ver.1.6",

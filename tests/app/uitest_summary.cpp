@@ -4,6 +4,7 @@
 #include "app/main_frame.h"
 #include "app/view.h"
 #include "support/modal_driver.h"
+#include "support/settle.h"
 #include "support/sim_process.h"
 
 #include <QLabel>
@@ -68,6 +69,7 @@ TEST(Summary, ShowsEditsSendsAndWhatDiffersFromTheController) {
     ModalDriver driver;
     driver.Then([](QWidget* modal) { Click(modal, "OK"); });
     document.Run(Command::ConnectStart);
+    Settle(document);
     ASSERT_TRUE(messages.Texts().empty()) << messages.Texts()[0];
     for (int g = 0; g < kGroupCount; ++g)
         EXPECT_EQ(state(GroupId::FromIndex(g)), "read from the controller") << g;
@@ -85,6 +87,7 @@ TEST(Summary, ShowsEditsSendsAndWhatDiffersFromTheController) {
         Click(modal, "CANCEL");
     });
     document.OpenGroup(GroupId::Pid(3));
+    Settle(document);
     EXPECT_TRUE(onGroup3);
     bool onPattern2 = false;
     driver.Then([&](QWidget* modal) {
@@ -94,12 +97,14 @@ TEST(Summary, ShowsEditsSendsAndWhatDiffersFromTheController) {
         Click(modal, "CANCEL");
     });
     document.OpenGroup(GroupId::Pattern(2));
+    Settle(document);
     EXPECT_TRUE(onPattern2);
     driver.Then([](QWidget* modal) {
         Change(modal, "DMV", "12.3", "12.4");
         Click(modal, "OK");
     });
     document.OpenGroup(GroupId::Advanced());
+    Settle(document);
     EXPECT_TRUE(messages.Texts().empty()) << messages.Texts()[0];
     EXPECT_EQ(state(GroupId::Pid(3)), "sent and verified");
     EXPECT_EQ(state(GroupId::Pattern(2)), "sent and verified");
@@ -114,6 +119,7 @@ TEST(Summary, ShowsEditsSendsAndWhatDiffersFromTheController) {
             Click(modal, "close");
         });
         document.Run(Command::CompareController);
+        Settle(document);
         return text.toStdString();
     };
     std::string listed = compare();
@@ -144,6 +150,7 @@ TEST(Summary, ShowsEditsSendsAndWhatDiffersFromTheController) {
     };
     driver.Then(name);
     document.Run(Command::FileWrite);
+    Settle(document);
     EXPECT_EQ(state(GroupId::Advanced()), "edited, written to file, not sent");
     QString fromFile;
     driver.Then(name);
@@ -152,6 +159,7 @@ TEST(Summary, ShowsEditsSendsAndWhatDiffersFromTheController) {
         Click(modal, "close");
     });
     document.Run(Command::CompareFile);
+    Settle(document);
     EXPECT_TRUE(fromFile.endsWith("\nno differences\n")) << fromFile.toStdString();
     EXPECT_TRUE(frame->close());
     EXPECT_EQ(stay.Asked().size(), 1u);

@@ -30,10 +30,25 @@ def centre(geometry):
     return x + w / 2.0, y + h_ / 2.0
 
 
+def message_box():
+    """A box with OK that X shows (not the progress window, which shares the title)."""
+    for w in h.application() or []:
+        if w is not None and w.name == "TQXLOADER961114" and \
+                w.getState().contains(pyatspi.STATE_SHOWING) and \
+                any(c.getRoleName() == "push button" and c.name.replace("&", "") == "OK"
+                    for c in descendants(w)):
+            return w
+    return None
+
+
 def box_near(parent, what):
     """The message box on top is centred over `parent` (within 40 px); closes it."""
-    assert wait_for(lambda: window_now("TQXLOADER961114"), 5), "no message box for " + what
-    time.sleep(0.3)  # mapped and placed
+    assert wait_for(message_box, 5), "no message box for " + what
+    # Mapped and placed: the hidden progress window shares the title, so wait for X.
+    assert wait_for(lambda: subprocess.run(
+        ["xdotool", "search", "--onlyvisible", "--name", "^TQXLOADER961114$"],
+        capture_output=True, text=True).stdout.split(), 5), "X shows no box for " + what
+    time.sleep(0.3)
     (bx, by), (px, py) = centre(x_geometry("TQXLOADER961114")), centre(x_geometry(parent))
     close_box(parent)
     assert abs(bx - px) <= 40 and abs(by - py) <= 40, \
@@ -122,7 +137,7 @@ def _():
     edit(tf, "99999")
     click(control(win, "push button", "SEND"))
     box_near("SYSTEM PARAMETER", "a TF out of its range, on SEND")
-    while wait_for(lambda: window_now("TQXLOADER961114"), 2):  # and whatever follows it
+    while wait_for(message_box, 2):  # and whatever follows it
         box_near("SYSTEM PARAMETER", "the next box of that SEND")
     edit(tf, typed)
 

@@ -17,7 +17,7 @@ h.begin(sys.argv[1], sys.argv[2])
 import pyatspi  # noqa: E402  (needs the session bus that begin() starts)
 from rw_harness import (WORK, case, check_names, check_title, click, close_box, combo,  # noqa: E402
                         control, descendants, focus, gone, key, menu, requests, start,
-                        titles_seen, wait_for, window, window_now, writes, x_titles,
+                        titles_seen, line_quiet, wait_for, window, window_now, writes, x_titles,
                         application)
 
 @case("main window title and Alt+F opens the File menu")
@@ -39,6 +39,7 @@ def _():
     key("Return")
     assert gone("CONNECT")
     assert wait_for(lambda: requests() >= 58, 20), "Connect did not read the controller"
+    assert line_quiet(), "Connect did not end"
 
 
 @case("SYSTEM PARAMETER: title, names, help box title, Enter in an open list")
@@ -77,6 +78,7 @@ def _():
     focus(control(win, "push button", "RETRIEVE"))
     key("Return")
     assert wait_for(lambda: requests() > reads, 5), "Enter on RETRIEVE did not retrieve"
+    assert line_quiet(), "RETRIEVE did not end"
     assert window_now("EXPERT PARAMETER") is not None
     for button in ("CANCEL", "OK"):
         if window_now("EXPERT PARAMETER") is None:
@@ -92,6 +94,7 @@ def _():
     click(control(win, "text", "SV-H"))
     key("Return")
     assert wait_for(lambda: writes() > before, 5), "Enter in a field did not send"
+    assert line_quiet(), "SEND did not end"
     key("Escape")
     assert gone("EXPERT PARAMETER")
 
@@ -198,8 +201,10 @@ def button_in_box(text, button):
                 pyatspi.STATE_SHOWING):
             continue
         if any(text in c.name for c in descendants(box)):
-            return next(c for c in descendants(box) if c.getRoleName() == "push button" and
-                        c.name.replace("&", "") == button)
+            found = next((c for c in descendants(box) if c.getRoleName() == "push button" and
+                          c.name.replace("&", "") == button), None)
+            if found is not None:
+                return found
     return None
 
 
@@ -257,10 +262,10 @@ def _():
     for _ in range(6):  # whatever else asks before closing: an unsent edit
         if wait_for(lambda: h.loader.poll() is not None, 3):
             break
-        other = window_now("TQXLOADER961114")
-        if other is not None:
-            click(next(c for c in descendants(other) if c.getRoleName() == "push button"
-                       and c.name.replace("&", "") in ("Yes", "OK")))
+        # Any box that asks or tells (the progress window goes by itself).
+        answer_button = button_in_box("", "Yes") or button_in_box("", "OK")
+        if answer_button is not None:
+            click(answer_button)
     assert h.loader.poll() == 0, "the loader did not close (%s)" % h.loader.poll()
     h.sim_log.flush()
     with open(h.sim_log.name) as f:

@@ -9,6 +9,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import traceback
 
 WORK = tempfile.mkdtemp(prefix="tqx-realwindow.")
 children = []
@@ -121,6 +122,21 @@ def window(title):
                 return w
         return None
     return wait_for(find)
+
+
+def line_quiet(seconds=1.0, timeout=30.0):
+    """Waits until the simulated controller has had no request for `seconds`: the
+    operation under way is over, and the windows take input again."""
+    end = time.time() + timeout
+    last, since = requests(), time.time()
+    while time.time() < end:
+        time.sleep(0.1)
+        now = requests()
+        if now != last:
+            last, since = now, time.time()
+        elif time.time() - since >= seconds:
+            return True
+    return False
 
 
 def gone(title):
@@ -248,8 +264,9 @@ def run_cases():
             print("ok    " + name, flush=True)
         except Exception as e:  # a missing window fails its case, not the run
             failed += 1
-            print("FAIL  %s: %s" % (name, e if isinstance(e, AssertionError) else repr(e)),
-                  flush=True)
+            where = traceback.extract_tb(e.__traceback__)[-1]
+            print("FAIL  %s: %s (line %d)" % (
+                name, e if isinstance(e, AssertionError) else repr(e), where.lineno), flush=True)
             # Whatever was left open would spoil the next case.
             for _ in range(4):
                 key("Escape")

@@ -11,6 +11,7 @@ const char* const kSimUsage =
     "               [--unit N | --units LIST] [--drop-every N] [--corrupt-every N] [--latency-ms "
     "N]\n"
     "               [--fault-seed S] [--late-every N --late-ms MIN:MAX] [--twice-every N]\n"
+    "               [--echo-every N [--echo-ms MIN:MAX]]\n"
     "               [--forget-writes N] [--baud N [--parity E|N|O] [--stop-bits 1|2]]\n"
     "               [--dump FILE] [--verbose] [--help]\n"
     "       tqx-sim --version\n"
@@ -19,6 +20,9 @@ const char* const kSimUsage =
     "  --late-every N --late-ms MIN:MAX  answer every Nth request (with --fault-seed,\n"
     "               one in N at random) after a latency drawn from MIN..MAX ms\n"
     "  --twice-every N  send every Nth answer twice, back to back\n"
+    "  --echo-every N --echo-ms MIN:MAX  send a second copy of every Nth answer (with\n"
+    "               --fault-seed, one in N at random) MIN..MAX ms after it (default 1:150),\n"
+    "               even between a later request and its answer\n"
     "  --baud N     pace answers as a line at N baud carries them: a start bit, 8 data\n"
     "               bits, the parity bit (--parity, default E) and the stop bits\n"
     "               (--stop-bits, default 1) per character, 3.5-character gaps\n"
@@ -39,6 +43,13 @@ bool ToInt(const char* text, int& out) {
         return false;
     out = static_cast<int>(v);
     return true;
+}
+
+// MIN:MAX, MIN not above MAX.
+bool ParseRange(const std::string& range, int& min, int& max) {
+    const auto colon = range.find(':');
+    return colon != std::string::npos && ToInt(range.substr(0, colon).c_str(), min) &&
+           ToInt(range.substr(colon + 1).c_str(), max) && min <= max;
 }
 
 // UNIT[:MODEL[:FILE]],...
@@ -120,14 +131,13 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& out, std::string& error)
             out.twiceEvery = number;
         } else if (isNumber && arg == "--forget-writes") {
             out.forgetEvery = number;
-        } else if (arg == "--late-ms") {
-            const std::string range = value;
-            const auto colon = range.find(':');
-            if (colon == std::string::npos ||
-                !ToInt(range.substr(0, colon).c_str(), out.lateMinMs) ||
-                !ToInt(range.substr(colon + 1).c_str(), out.lateMaxMs) ||
-                out.lateMaxMs < out.lateMinMs) {
-                error = "--late-ms takes MIN:MAX in milliseconds";
+        } else if (isNumber && arg == "--echo-every") {
+            out.echoEvery = number;
+        } else if (arg == "--late-ms" || arg == "--echo-ms") {
+            const bool late = arg == "--late-ms";
+            if (!ParseRange(value, late ? out.lateMinMs : out.echoMinMs,
+                            late ? out.lateMaxMs : out.echoMaxMs)) {
+                error = arg + " takes MIN:MAX in milliseconds";
                 return false;
             }
         } else if (isNumber && arg == "--latency-ms") {

@@ -28,7 +28,10 @@ struct SimOptions {
     int lateEvery = 0; // delay the answer to every Nth request (at random with a seed) by
     int lateMinMs = 0; // a latency drawn evenly from [lateMinMs, lateMaxMs]
     int lateMaxMs = 0;
-    int twiceEvery = 0;  // send the answer to every Nth request twice, back to back
+    int twiceEvery = 0; // send the answer to every Nth request twice, back to back
+    int echoEvery = 0;  // send a second copy of every Nth answer (at random with a seed)
+    int echoMinMs = 1;  // after a delay drawn from [echoMinMs, echoMaxMs]
+    int echoMaxMs = 150;
     int forgetEvery = 0; // acknowledge every Nth write request without storing it
     int baud = 0;        // pace RTU answers at this line rate
     char parity = 'E';   // the line's parity and stop bits, for the pacing; as port 1's

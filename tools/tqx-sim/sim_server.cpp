@@ -1,5 +1,6 @@
 #include "sim_server.h"
 
+#include "echo_queue.h"
 #include "link/modbus_frames.h"
 #include "request_handler.h"
 
@@ -108,9 +109,12 @@ public:
             return;
         Pace(length, frame.size());
         if (Fault(m_options.lateEvery))
-            std::this_thread::sleep_for(
-                std::chrono::microseconds(std::uniform_int_distribution<long>(
-                    1000L * m_options.lateMinMs, 1000L * m_options.lateMaxMs)(m_random)));
+            m_echoes.Sleep(std::chrono::microseconds(std::uniform_int_distribution<long>(
+                1000L * m_options.lateMinMs, 1000L * m_options.lateMaxMs)(m_random)));
+        if (Fault(m_options.echoEvery))
+            m_echoes.Add(fd, frame,
+                         std::uniform_int_distribution<int>(m_options.echoMinMs,
+                                                            m_options.echoMaxMs)(m_random));
         // Both copies go out in one write, back to back, as a device that answers twice.
         if (Fault(m_options.twiceEvery)) {
             std::vector<uint8_t> twice(2 * frame.size());
@@ -118,16 +122,11 @@ public:
             std::copy(frame.begin(), frame.end(), twice.begin() + static_cast<long>(frame.size()));
             frame.swap(twice);
         }
-        size_t sent = 0;
-        while (sent < frame.size()) {
-            const ssize_t n = write(fd, frame.data() + sent, frame.size() - sent);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return;
-            sent += static_cast<size_t>(n);
-        }
+        WriteFrame(fd, frame);
     }
+
+    // The second copies of --echo-every, due later.
+    EchoQueue& Echoes() { return m_echoes; }
 
 private:
     // Every Nth request, or with --fault-seed one in N at random: a fixed period can
@@ -151,7 +150,7 @@ private:
                 static_cast<long>(chars * m_options.BitsPerCharacter() * 1e6 / m_options.baud);
         }
         if (micros > 0)
-            std::this_thread::sleep_for(std::chrono::microseconds(micros));
+            m_echoes.Sleep(std::chrono::microseconds(micros));
     }
 
     static constexpr uint32_t kStationAddress = 0x0C00 + 30; // STN: block 12, byte 30
@@ -162,13 +161,14 @@ private:
     std::mt19937 m_random;
     long m_requests = 0;
     long m_writes = 0; // write requests, for --forget-writes
+    EchoQueue m_echoes;
 };
 
-// Waits up to 0.2 s for one of `fds` to have something to read; a signal ends the wait.
+// Waits up to `ms` for one of `fds` to have something to read; a signal ends the wait.
 // poll, not select: a ThreadSanitizer build hands a signal to its handler only inside a
 // call it watches, and it watches poll, not select.
-int Wait(std::vector<pollfd>& fds) {
-    return poll(fds.data(), static_cast<nfds_t>(fds.size()), 200);
+int Wait(std::vector<pollfd>& fds, int ms) {
+    return poll(fds.data(), static_cast<nfds_t>(fds.size()), ms);
 }
 
 // The length of the RTU request frame libmodbus received whole but ignored because it is
@@ -224,7 +224,8 @@ int ServeTcp(const SimOptions& options, std::vector<ControllerMemory>& memories,
         std::vector<pollfd> watched{{listener, POLLIN, 0}};
         for (int c : clients)
             watched.push_back({c, POLLIN, 0});
-        if (Wait(watched) <= 0)
+        responder.Echoes().SendDue();
+        if (Wait(watched, responder.Echoes().WaitMs(200)) <= 0)
             continue; // timeout, or a signal asking us to stop
         std::set<int> readable;
         for (const pollfd& p : watched)
@@ -250,6 +251,7 @@ int ServeTcp(const SimOptions& options, std::vector<ControllerMemory>& memories,
                 ++it;
             } else {
                 close(c); // closed by the client or garbled beyond recovery
+                responder.Echoes().Forget(c);
                 it = clients.erase(it);
             }
         }
@@ -301,7 +303,8 @@ int ServePty(const SimOptions& options, std::vector<ControllerMemory>& memories,
     while (!stop) {
         idle();
         std::vector<pollfd> watched{{master, POLLIN, 0}};
-        if (Wait(watched) <= 0)
+        responder.Echoes().SendDue();
+        if (Wait(watched, responder.Echoes().WaitMs(200)) <= 0)
             continue;
         int length = modbus_receive(ctx, query);
         if (length == 0) {

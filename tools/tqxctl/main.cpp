@@ -4,11 +4,14 @@
 #include "tqxctl_commands.h"
 #include "tqxctl_history.h"
 
+#include "files/write_target.h"
 #include "link/modbus_transport.h"
 #include "link/port1.h"
 #include "link/port_settings.h"
 #include "tqx_version.h"
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -61,6 +64,21 @@ std::string AsFileName(const std::string& name) {
     return "./" + name;
 }
 
+// A trace file follows the rules of a parameter file's target: a FIFO, a device or a
+// folder is refused, naming its kind, before anything would wait on it.
+bool TraceFileAllowed(const std::string& path, const char* from) {
+    const std::string refusal = FindWriteTarget(path).refusal;
+    if (refusal.empty())
+        return true;
+    std::fprintf(stderr, "tqxctl: %s %s cannot take the trace: %s\n", from, path.c_str(),
+                 refusal.c_str());
+    return false;
+}
+
+bool TraceGiven(const std::vector<std::string>& args) {
+    return std::find(args.begin(), args.end(), "--trace") != args.end();
+}
+
 int Usage(FILE* out, int status) {
     std::fputs(kUsage, out);
     return status;
@@ -69,41 +87,46 @@ int Usage(FILE* out, int status) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A file size limit (ulimit -f) fails the write, which is reported as a full disk is,
+    // instead of ending tqxctl without a word.
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string port;
+    bool portGiven = false;
     std::vector<std::string> rest;
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
+        std::string arg = args[i];
+        std::string value;
+        if (arg.rfind("--port=", 0) == 0) {
+            // --port=SETTING: the same as --port SETTING.
+            args[i] = arg.substr(7);
+            args.insert(args.begin() + static_cast<long>(i), "--port");
+            arg = "--port";
+        }
+        const bool takesValue = arg == "--port" || arg == "--file" || arg == "--history" ||
+                                arg == "--retries" || arg == "--trace";
+        if (takesValue && !OptionValue(args, i,
+                                       arg == "--port"      ? "SETTING"
+                                       : arg == "--file"    ? "NAME"
+                                       : arg == "--retries" ? "number"
+                                       : arg == "--history" ? "PATH"
+                                                            : "FILE",
+                                       value))
+            return 2;
         if (arg == "--port") {
-            if (i + 1 >= args.size()) {
-                std::fprintf(stderr, "tqxctl: --port needs a SETTING\n");
-                return 2;
-            }
-            port = args[++i];
-        } else if (arg.rfind("--port=", 0) == 0) {
-            port = arg.substr(7);
+            port = value;
+            portGiven = true;
         } else if (arg == "--file") {
-            if (i + 1 >= args.size()) {
-                std::fprintf(stderr, "tqxctl: --file needs a NAME\n");
-                return 2;
-            }
-            rest.push_back(AsFileName(args[++i]));
+            rest.push_back(AsFileName(value));
         } else if (arg == "--history") {
-            if (i + 1 >= args.size()) {
-                std::fprintf(stderr, "tqxctl: --history needs a PATH\n");
+            SetTqxctlHistory(value);
+        } else if (arg == "--trace") {
+            if (!TraceFileAllowed(value, "--trace"))
                 return 2;
-            }
-            SetTqxctlHistory(args[++i]);
-        } else if (arg == "--retries" || arg == "--trace") {
-            if (i + 1 >= args.size()) {
-                std::fprintf(stderr, "tqxctl: %s needs a value\n", arg.c_str());
-                return 2;
-            }
-            const std::string value = args[++i];
-            if (arg == "--trace") {
-                ModbusTransport::SetTracePath(value);
-                continue;
-            }
+            ModbusTransport::SetTracePath(value);
+        } else if (arg == "--retries") {
             char* end = nullptr;
             const long passes = std::strtol(value.c_str(), &end, 10);
             if (value.empty() || *end || passes < 0 || passes > 100) {
@@ -132,7 +155,10 @@ int main(int argc, char** argv) {
     // The port setting is checked before anything else is done.
     std::string fromEnvironment;
     Port1FromEnvironment(&fromEnvironment);
-    const std::string setting = !port.empty() ? port : fromEnvironment;
+    const std::string setting = portGiven ? port : fromEnvironment;
+    if (const char* trace = std::getenv("TQXCOMM_TRACE");
+        trace && *trace && !TraceGiven(args) && !TraceFileAllowed(trace, "TQXCOMM_TRACE"))
+        return 2;
     PortSettings parsed;
     std::string problem;
     if (!setting.empty() && !ParsePortSettings(setting, parsed, problem)) {
@@ -140,14 +166,20 @@ int main(int argc, char** argv) {
         if (problem.find(' ') == std::string::npos)
             problem += " is wrong";
         std::fprintf(stderr, "tqxctl: %s '%s' is not a port setting: %s; see tqxctl --help\n",
-                     port.empty() ? "TQXCOMM_PORT1" : "--port", setting.c_str(), problem.c_str());
+                     portGiven ? "--port" : "TQXCOMM_PORT1", setting.c_str(), problem.c_str());
+        return 2;
+    }
+    const std::string command = rest[0];
+    const std::vector<std::string> operands(rest.begin() + 1, rest.end());
+    if (!setting.empty() && parsed.unit == 0 && NeedsControllerReply(command, operands)) {
+        std::fprintf(stderr,
+                     "tqxctl: %s '%s': unit 0 is the broadcast address, which no controller "
+                     "answers; give unit=1..247\n",
+                     portGiven ? "--port" : "TQXCOMM_PORT1", setting.c_str());
         return 2;
     }
     InstallInterruptHandler();
     // Port 1 of every command: --port, else TQXCOMM_PORT1, else the default port.
     UseTqxctlPort(setting.empty() ? DefaultPortSettings() : parsed);
-
-    const std::string command = rest[0];
-    const std::vector<std::string> operands(rest.begin() + 1, rest.end());
     return RunTqxctlCommand(command, operands);
 }

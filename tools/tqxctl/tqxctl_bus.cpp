@@ -4,6 +4,7 @@
 #include "tqxctl_commands.h"
 
 #include "files/parameter_file_writer.h"
+#include "image/shown_text.h"
 #include "link/bus_scan.h"
 #include "link/link_failure.h"
 #include "link/modbus_transport.h"
@@ -16,6 +17,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 
@@ -30,8 +32,10 @@ const char kScanUsage[] =
     "Looks for controllers on port 1's line: units A to B (default 1-31, at most 1-247),\n"
     "at port 1's line settings or at each baud rate of LIST (e.g. 9600,19200,38400) with\n"
     "even and no parity. One read of the model code per unit, with a short timeout.\n"
-    "backup --all writes every controller found to DIR/unit-NN-MODEL.slk and prints a\n"
-    "table. Exits 2 when the line cannot be opened, nothing is found, or a backup fails.\n";
+    "backup --all writes every controller found to a file of its own, DIR/unit-NN-MODEL.slk\n"
+    "(DIR/unit-NN-MODEL-BAUD-8P1.slk when LIST gives several line settings), and prints a\n"
+    "table and the count of files written. Exits 2 when the line cannot be opened, nothing\n"
+    "is found, or a backup fails.\n";
 
 const char kPortsUsage[] = "usage: tqxctl ports\nLists the serial ports of this machine.\n";
 
@@ -51,9 +55,9 @@ struct ScanOptions {
 bool ParseScanOptions(const std::vector<std::string>& operands, bool backup, ScanOptions& o) {
     for (size_t i = 0; i < operands.size(); ++i) {
         const std::string& a = operands[i];
-        if (i + 1 >= operands.size())
+        std::string value;
+        if (!OptionValue(operands, i, a == "--all" ? "DIR" : "value", value))
             return false;
-        const std::string value = operands[++i];
         if (a == "--units") {
             int first = 0, last = 0;
             char dash = 0, rest = 0;
@@ -120,14 +124,23 @@ int Scan(const std::vector<std::string>& operands) {
     return kOk;
 }
 
-// A file name from a model code: letters, digits and '-' kept, anything else '_'.
-std::string FileNameOf(const ScanFound& f) {
+// A file name from the unit and the model code (letters, digits and '-' kept, anything else
+// '_'), and the line's baud rate and framing when the scan went over several line
+// settings, where one controller per unit is no longer given. A name another controller
+// of this backup took gets "-2", "-3" ...: no two controllers go into one file.
+std::string FileNameOf(const ScanFound& f, bool severalLines, std::set<std::string>& taken) {
     char unit[16];
     std::snprintf(unit, sizeof unit, "unit-%02d-", f.settings.unit);
     std::string name = unit;
     for (char c : f.modelCode)
         name += (std::isalnum(static_cast<unsigned char>(c)) || c == '-') ? c : '_';
-    return name + ".slk";
+    if (severalLines && f.settings.kind == PortSettings::Kind::Rtu)
+        name += "-" + std::to_string(f.settings.baud) + "-8" + f.settings.parity +
+                std::to_string(f.settings.stopBits);
+    std::string unique = name;
+    for (int n = 2; !taken.insert(unique).second; ++n)
+        unique = name + "-" + std::to_string(n);
+    return unique + ".slk";
 }
 
 int BackupAll(const std::vector<std::string>& operands) {
@@ -151,6 +164,9 @@ int BackupAll(const std::vector<std::string>& operands) {
     };
     std::vector<Row> rows;
     bool allOk = true;
+    const bool severalLines = ScanLines(TqxctlPort(), o.bauds).size() > 1;
+    std::set<std::string> taken;
+    std::set<std::string> files; // the files written, each counted once
     for (const ScanFound& f : found) {
         if (Interrupted()) {
             rows.push_back({f, "FAILED: not backed up (stopped by the operator)"});
@@ -162,7 +178,7 @@ int BackupAll(const std::vector<std::string>& operands) {
         transport.UseSettings(f.settings);
         TransferContext link(transport);
         StopOnInterrupt(&link);
-        const std::string path = o.dir + "/" + FileNameOf(f);
+        const std::string path = o.dir + "/" + FileNameOf(f, severalLines, taken);
         ParameterImage image;
         std::string result;
         const bool read = ReadControllerForBackup(link, image);
@@ -174,6 +190,8 @@ int BackupAll(const std::vector<std::string>& operands) {
             StderrMessages messages;
             const bool written = WriteParameterFile(image, path, messages);
             result = written ? path : "FAILED: cannot write " + path;
+            if (written)
+                files.insert(path);
             NewSnapshot snapshot;
             snapshot.controller = ControllerOn(f.settings, f.settings.unit, image);
             snapshot.event = SnapshotEvent::BackupAll;
@@ -188,13 +206,10 @@ int BackupAll(const std::vector<std::string>& operands) {
     std::printf("\n%-5s %-22s %-15s %s\n", "unit", "line", "model code", "file");
     for (const Row& r : rows)
         std::printf("%-5d %-30s %-15s %s\n", r.found.settings.unit,
-                    ShortPortText(r.found.settings).c_str(), r.found.modelCode.c_str(),
+                    ShortPortText(r.found.settings).c_str(), ShownText(r.found.modelCode).c_str(),
                     r.result.c_str());
-    std::printf("%zu of %zu controllers backed up\n",
-                static_cast<size_t>(
-                    std::count_if(rows.begin(), rows.end(),
-                                  [](const Row& r) { return r.result.rfind("FAILED", 0) != 0; })),
-                rows.size());
+    // Each controller backed up is a file of its own: the count is of the files written.
+    std::printf("%zu of %zu controllers backed up, one file each\n", files.size(), rows.size());
     return allOk ? kOk : kError;
 }
 

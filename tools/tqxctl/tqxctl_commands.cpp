@@ -7,6 +7,7 @@
 #include "files/parameter_file_writer.h"
 #include "files/value_cell.h"
 #include "files/whole_file.h"
+#include "image/shown_text.h"
 #include "link/link_backend.h"
 #include "link/link_failure.h"
 #include "link/modbus_transport.h"
@@ -134,8 +135,8 @@ int Backup(const std::vector<std::string>& operands) {
         return kError;
     if (!WriteParameterFile(image, operands[0], messages))
         return kError;
-    std::printf("model code %s\n", image.ModelCode().c_str());
-    std::printf("saved %s\n", operands[0].c_str());
+    std::printf("model code %s\n", ShownText(image.ModelCode()).c_str());
+    std::printf("saved %s\n", ShownText(operands[0]).c_str());
     NewSnapshot snapshot;
     snapshot.controller = ControllerOn(TqxctlPort(), TqxctlLink().Unit(), image);
     snapshot.event = SnapshotEvent::Backup;
@@ -151,14 +152,20 @@ int Restore(const std::vector<std::string>& operands) {
     std::vector<std::string> files;
     std::string keep;
     for (size_t i = 0; i < operands.size(); ++i) {
-        if (operands[i] == "--unlock")
+        const std::string& operand = operands[i];
+        if (operand == "--unlock") {
             options.unlock = true;
-        else if (operands[i] == "--keep" && i + 1 < operands.size())
-            keep = operands[++i];
-        else
-            files.push_back(operands[i]);
+        } else if (operand == "--keep") {
+            if (!OptionValue(operands, i, "DIR", keep))
+                return kError;
+        } else if (operand.size() > 1 && operand[0] == '-') {
+            std::fprintf(stderr, "tqxctl: restore has no option '%s'\n", operand.c_str());
+            return kError;
+        } else {
+            files.push_back(operand);
+        }
     }
-    if (files.size() != 1 || (!operands.empty() && operands.back() == "--keep")) {
+    if (files.size() != 1) {
         std::fputs(CommandHelp().at("restore").c_str(), stderr);
         return kError;
     }
@@ -181,6 +188,7 @@ int Restore(const std::vector<std::string>& operands) {
         return kError;
     }
     options.retryPasses = g_retries;
+    options.unlockedChanged = NoteControllerUnlocked;
     if (!keep.empty()) {
         // A folder that cannot take the copy is found before the link is opened.
         std::error_code made;
@@ -285,7 +293,7 @@ int Show(const std::vector<std::string>& operands) {
     if (!loaded)
         return kError;
     if (operands[0] == "controller")
-        std::printf("model code %s\n", image.ModelCode().c_str());
+        std::printf("model code %s\n", ShownText(image.ModelCode()).c_str());
     ListingOptions options;
     options.unfiledAdvanced = operands[0] == "controller";
     for (const ParameterEntry& e : ListParameters(image, options))

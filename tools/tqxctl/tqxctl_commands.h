@@ -14,6 +14,9 @@
 void InstallInterruptHandler();
 void StopOnInterrupt(TransferContext* link);
 bool Interrupted();
+// A restore wrote WDIS 0 first (true) and has not yet put a WDIS back (false again): a
+// Ctrl+C then says that WDIS goes back, and a second one that it was left at 0.
+void NoteControllerUnlocked(bool unlocked);
 
 // Port 1 of every command, and the link over it that every command talks through.
 void UseTqxctlPort(const PortSettings& settings);
@@ -28,6 +31,15 @@ const std::map<std::string, std::string>& CommandHelp();
 
 // Prints the help of one command on stdout; false for an unknown command.
 bool PrintCommandHelp(const std::string& command);
+
+// The value of the option at args[i], the next argument, which must be there and be no
+// option itself (nor empty); `i` moves past it. False after the refusal is printed on
+// stderr, naming `placeholder` ("DIR").
+bool OptionValue(const std::vector<std::string>& args, size_t& i, const char* placeholder,
+                 std::string& value);
+// The command asks the controller on port 1 and needs its answer (so unit 0, the
+// broadcast address, cannot serve it).
+bool NeedsControllerReply(const std::string& command, const std::vector<std::string>& operands);
 
 // Runs one tqxctl command; returns the process exit status.
 int RunTqxctlCommand(const std::string& command, const std::vector<std::string>& operands);

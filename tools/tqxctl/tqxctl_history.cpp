@@ -7,6 +7,7 @@
 #include "files/parameter_file_writer.h"
 #include "history/history_location.h"
 #include "image/image_source.h"
+#include "image/shown_text.h"
 #include "operator/messages.h"
 #include "tqx_version.h"
 #include "tqxctl_commands.h"
@@ -96,14 +97,16 @@ std::string SnapshotLine(const SnapshotEntry& s) {
     std::snprintf(line, sizeof line, "%6lld  %s  %-20s ", static_cast<long long>(s.id),
                   ShortTime(s.takenUtc).c_str(), (s.user + "@" + s.host).c_str());
     std::string text = line + WhatText(s) + "  [" + GroupsText(s.groups) + "]";
-    return s.note.empty() ? text : text + "  note: " + s.note;
+    return ShownText(s.note.empty() ? text : text + "  note: " + s.note);
 }
 
 int List(HistoryStore& store, const std::vector<std::string>& operands) {
     std::string which;
-    if (operands.size() == 2 && operands[0] == "--controller")
-        which = operands[1];
-    else if (!operands.empty())
+    size_t i = 0;
+    if (!operands.empty() && operands[0] == "--controller" &&
+        !OptionValue(operands, i, "CONTROLLER", which))
+        return kError;
+    if (!operands.empty() && (operands[0] != "--controller" || operands.size() != 2))
         return Fail(std::string("list takes only --controller UNIT|MODEL|LABEL\n") + kHistoryUsage);
     std::vector<ControllerEntry> controllers;
     if (std::string why = store.Controllers(controllers); !why.empty())
@@ -115,13 +118,15 @@ int List(HistoryStore& store, const std::vector<std::string>& operands) {
     }
     std::string out;
     for (const ControllerEntry& c : controllers) {
-        out += "controller #" + std::to_string(c.id) +
-               (c.label.empty() ? std::string() : "  \"" + c.label + "\"") + "  unit " +
-               std::to_string(c.identity.unit) + "  model code " +
-               (c.identity.modelCode.empty() ? "not read" : c.identity.modelCode) + "  port " +
-               (c.identity.port.empty() ? "none" : c.identity.port) + "  last seen " +
-               ShortTime(c.lastSeenUtc) + " UTC  " + std::to_string(c.snapshots) + " snapshot" +
-               (c.snapshots == 1 ? "\n" : "s\n");
+        out +=
+            ShownText("controller #" + std::to_string(c.id) +
+                      (c.label.empty() ? std::string() : "  \"" + c.label + "\"") + "  unit " +
+                      std::to_string(c.identity.unit) + "  model code " +
+                      (c.identity.modelCode.empty() ? "not read" : c.identity.modelCode) +
+                      "  port " + (c.identity.port.empty() ? "none" : c.identity.port) +
+                      "  last seen " + ShortTime(c.lastSeenUtc) + " UTC  " +
+                      std::to_string(c.snapshots) + " snapshot" + (c.snapshots == 1 ? "" : "s")) +
+            "\n";
         std::vector<SnapshotEntry> snapshots;
         if (std::string why = store.Snapshots(c.id, snapshots); !why.empty())
             return Fail(why);
@@ -162,12 +167,13 @@ int Show(HistoryStore& store, const std::vector<std::string>& operands) {
     ParameterImage set;
     if (!LoadSnapshot(store, operands[0], s, set))
         return kError;
-    std::printf("snapshot %lld  %s UTC  %s@%s  %s  [%s]\n", static_cast<long long>(s.id),
-                ShortTime(s.takenUtc).c_str(), s.user.c_str(), s.host.c_str(), WhatText(s).c_str(),
-                GroupsText(s.groups).c_str());
-    std::printf("model code %s\n", set.ModelCode().c_str());
+    std::printf(
+        "snapshot %lld  %s UTC  %s\n", static_cast<long long>(s.id), ShortTime(s.takenUtc).c_str(),
+        ShownText(s.user + "@" + s.host + "  " + WhatText(s) + "  [" + GroupsText(s.groups) + "]")
+            .c_str());
+    std::printf("model code %s\n", ShownText(set.ModelCode()).c_str());
     if (!s.note.empty())
-        std::printf("note %s\n", s.note.c_str());
+        std::printf("note %s\n", ShownText(s.note).c_str());
     for (const ParameterEntry& e : ListParameters(set))
         if (!only || e.group == *only)
             std::printf("%-32s %-12s (%d)\n", e.Name().c_str(), e.text.c_str(), e.stored);

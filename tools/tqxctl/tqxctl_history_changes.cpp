@@ -4,6 +4,8 @@
 #include "tqxctl_history.h"
 
 #include "editors/parameter_listing.h"
+#include "image/shown_text.h"
+#include "tqxctl_commands.h"
 
 #include <cctype>
 #include <cstdio>
@@ -29,8 +31,13 @@ std::string SinceKey(std::string date) {
     return date;
 }
 
-std::string Csv(const std::string& field) {
-    if (field.find_first_of(",\"\n") == std::string::npos)
+// A text cell as RFC 4180 quotes it, shown safely; one that a spreadsheet would take for a
+// formula (=, +, - or @ first) gets a leading apostrophe, so that it shows as text.
+std::string Csv(const std::string& text) {
+    std::string field = ShownText(text);
+    if (!field.empty() && std::string("=+-@").find(field[0]) != std::string::npos)
+        field.insert(0, "'");
+    if (field.find_first_of(",\"\r\n") == std::string::npos)
         return field;
     std::string quoted = "\"";
     for (char c : field)
@@ -46,8 +53,10 @@ int HistoryChanges(HistoryStore& store, const std::vector<std::string>& operands
     for (size_t i = 0; i < operands.size(); ++i) {
         if (operands[i] == "--csv") {
             csv = true;
-        } else if (operands[i] == "--since" && i + 1 < operands.size()) {
-            since = SinceKey(operands[++i]);
+        } else if (operands[i] == "--since") {
+            if (!OptionValue(operands, i, "DATE", since))
+                return kError;
+            since = SinceKey(since);
             if (since.empty()) {
                 std::fprintf(stderr,
                              "tqxctl: --since takes a date in UTC, YYYY-MM-DD[ HH:MM[:SS]]\n");
@@ -73,13 +82,14 @@ int HistoryChanges(HistoryStore& store, const std::vector<std::string>& operands
 
     if (csv)
         std::printf("time_utc,user,host,controller,snapshot,what,parameter,from,to,"
-                    "from_stored,to_stored\n");
+                    "from_stored,to_stored\r\n");
     // Each controller's set before the snapshot at hand; equal contents need no diff.
     struct Last {
         int64_t contentId = 0;
         ParameterImage set;
     };
     std::map<int64_t, Last> last;
+    int damaged = 0;
     ListingOptions every;
     every.patternFieldsPerSegment = true;
     for (auto s = snapshots.rbegin(); s != snapshots.rend(); ++s) {
@@ -89,22 +99,32 @@ int HistoryChanges(HistoryStore& store, const std::vector<std::string>& operands
         Last now;
         now.contentId = s->contentId;
         SetStartValues(now.set);
-        if (std::string failed = store.LoadSet(s->id, now.set); !failed.empty()) {
-            std::fprintf(stderr, "tqxctl: %s\n", failed.c_str());
-            return kError;
-        }
         const bool shown = s->takenUtc >= since;
+        const std::string header = s->user + "@" + s->host + "  snapshot " + std::to_string(s->id) +
+                                   "  " + names[s->controllerId] + "  " + WhatText(*s);
+        // A damaged snapshot is listed as such; the one after it is compared with the one
+        // before it.
+        if (std::string failed = store.LoadSet(s->id, now.set); !failed.empty()) {
+            ++damaged;
+            if (shown && csv)
+                std::printf("%s,%s,%s,%s,%lld,%s,,,,,\r\n", s->takenUtc.c_str(),
+                            Csv(s->user).c_str(), Csv(s->host).c_str(),
+                            Csv(names[s->controllerId]).c_str(), static_cast<long long>(s->id),
+                            Csv("DAMAGED: " + failed).c_str());
+            else if (shown)
+                std::printf("%s UTC  %s\n  DAMAGED: %s\n", ShortTime(s->takenUtc).c_str(),
+                            ShownText(header).c_str(), ShownText(failed).c_str());
+            continue;
+        }
         if (shown && !csv)
-            std::printf("%s UTC  %s@%s  snapshot %lld  %s  %s\n", ShortTime(s->takenUtc).c_str(),
-                        s->user.c_str(), s->host.c_str(), static_cast<long long>(s->id),
-                        names[s->controllerId].c_str(), WhatText(*s).c_str());
+            std::printf("%s UTC  %s\n", ShortTime(s->takenUtc).c_str(), ShownText(header).c_str());
         if (shown && before == last.end() && !csv)
             std::printf("  the first snapshot of this controller\n");
         if (shown && before != last.end())
             for (const ParameterDifference& d :
                  DiffParameters(before->second.set, now.set, every)) {
                 if (csv)
-                    std::printf("%s,%s,%s,%s,%lld,%s,%s,%s,%s,%d,%d\n", s->takenUtc.c_str(),
+                    std::printf("%s,%s,%s,%s,%lld,%s,%s,%s,%s,%d,%d\r\n", s->takenUtc.c_str(),
                                 Csv(s->user).c_str(), Csv(s->host).c_str(),
                                 Csv(names[s->controllerId]).c_str(), static_cast<long long>(s->id),
                                 Csv(WhatText(*s)).c_str(), Csv(d.a.Name()).c_str(),
@@ -115,6 +135,11 @@ int HistoryChanges(HistoryStore& store, const std::vector<std::string>& operands
                                 d.b.text.c_str());
             }
         last[s->controllerId] = std::move(now);
+    }
+    if (damaged > 0) {
+        std::fprintf(stderr, "tqxctl: %d snapshot%s damaged; the rest are listed\n", damaged,
+                     damaged == 1 ? " is" : "s are");
+        return kError;
     }
     return kOk;
 }

@@ -15,10 +15,23 @@ namespace {
 
 std::atomic<TransferContext*> g_stoppable{nullptr};
 std::atomic<bool> g_interrupted{false};
+std::atomic<bool> g_unlocked{false};
+
+template <size_t N> void Say(const char (&text)[N]) {
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text, N - 1);
+}
 
 void OnInterrupt(int) {
-    if (g_interrupted.exchange(true))
-        _exit(2); // the second one: at once
+    if (g_interrupted.exchange(true)) {
+        // The second one: at once.
+        if (g_unlocked)
+            Say("\ntqxctl: stopped at once: WDIS was left at 0, the controller is "
+                "write-enabled\n");
+        _exit(2);
+    }
+    if (g_unlocked)
+        Say("\ntqxctl: stopping after the call under way; then WDIS goes back as it was "
+            "(Ctrl+C again stops at once and leaves WDIS at 0)\n");
     if (TransferContext* link = g_stoppable.load())
         link->RequestCancel();
 }
@@ -42,6 +55,10 @@ void StopOnInterrupt(TransferContext* link) {
 
 bool Interrupted() {
     return g_interrupted;
+}
+
+void NoteControllerUnlocked(bool unlocked) {
+    g_unlocked = unlocked;
 }
 
 namespace {
