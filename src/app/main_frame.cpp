@@ -31,6 +31,7 @@ CMainFrame::CMainFrame(CTQXLOADER961114Doc& document, QWidget* parent)
     m_closing->setInterval(100);
     connect(m_closing, &QTimer::timeout, this, &CMainFrame::CloseWhatWaits);
     connect(m_document.Runner(), &TransferRunner::Idle, this, [this] {
+        UpdatePortPane(); // what the operation learnt of port 1, read once the worker is idle
         if (m_closeWhenIdle || m_quitWhenIdle)
             m_closing->start();
     });
@@ -144,7 +145,9 @@ void CMainFrame::CreateMenus() {
         const Command command = entry.command;
         connect(action, &QAction::triggered, this, [this, command] {
             m_document.Run(command);
-            UpdatePortPane();
+            // The worker owns the link while an operation runs; Idle updates the pane then.
+            if (!m_document.Runner()->Busy())
+                UpdatePortPane();
         });
     }
 }

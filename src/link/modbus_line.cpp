@@ -143,6 +143,7 @@ long ModbusLine::Drain(const char* what) {
             break;
         dropped += n;
         m_stats.bytesReceived += n;
+        m_dropped.insert(m_dropped.end(), chunk, chunk + n);
         Trace((std::string("RX ") + what + " (dropped)").c_str(), chunk, static_cast<size_t>(n));
     }
     return dropped;
@@ -175,6 +176,7 @@ long ModbusLine::WaitQuiet(const PortSettings& settings, Clock::time_point& firs
             firstByte = Clock::now();
         dropped += n;
         m_stats.bytesReceived += n;
+        m_dropped.insert(m_dropped.end(), chunk, chunk + n);
         Trace("RX late (dropped)", chunk, static_cast<size_t>(n));
         if (Clock::now() > giveUp)
             break;

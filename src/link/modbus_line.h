@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 typedef struct _modbus modbus_t;
@@ -38,6 +39,9 @@ public:
     long Receive(uint8_t* data, size_t size, Clock::time_point deadline, int& error);
     // Reads and drops whatever has arrived, without waiting; returns the bytes dropped.
     long Drain(const char* what);
+    // What Drain and WaitQuiet dropped since the last call: late answers whose copies may
+    // still come.
+    std::vector<uint8_t> TakeDropped() { return std::exchange(m_dropped, {}); }
     // How long the line must stay quiet: the inter-frame gap alone (what separates two
     // frames on the wire), or the gap and a margin for a frame still on its way (a tenth of
     // the timeout, at least 20 ms, at most 100 ms).
@@ -56,6 +60,7 @@ public:
 
 private:
     LinkStatistics& m_stats;
+    std::vector<uint8_t> m_dropped;
     modbus_t* m_ctx = nullptr;
     int m_fd = -1;
     std::FILE* m_trace = nullptr;

@@ -246,6 +246,7 @@ ModbusTransport::Outcome ModbusTransport::Resync(uint8_t unit) {
                 ModbusCrc16(f, length - 2) == (f[length - 2] | f[length - 1] << 8)) {
                 m_unsettled.clear();
                 if (seen.size() > length) {
+                    RememberHeard(std::vector<uint8_t>(seen.begin(), seen.end() - length));
                     m_heardStale = true;
                     m_staleAt = firstByte;
                 }
@@ -261,6 +262,7 @@ ModbusTransport::Outcome ModbusTransport::Resync(uint8_t unit) {
     }
     // Bytes came, but not its answer whole: garbled as an exchange's answer would be, or
     // the late answer of a request before it.
+    RememberHeard(seen);
     m_heardStale = true;
     m_staleAt = firstByte;
     const bool shaped = seen.size() >= length && seen[seen.size() - length] == unit &&
@@ -300,14 +302,19 @@ ModbusTransport::Outcome ModbusTransport::AttemptOnce(const ModbusRequest& reque
         answer.insert(answer.end(), chunk, chunk + n);
         Outcome outcome;
         if (TakeAnswer(request, answer, regs, outcome)) {
-            if (outcome == Outcome::Ok && !request.tcp && !AnswerStandsAlone(answer, sent))
+            if (outcome == Outcome::Ok && !request.tcp &&
+                !AnswerStandsAlone(answer, sent, frame.size()))
                 return Outcome::Doubtful;
+            if (outcome != Outcome::Ok && !request.tcp)
+                RememberHeard(answer);
             if (outcome == Outcome::Ok)
                 m_stats.wireBytes += static_cast<long>(frame.size() + answer.size());
             return outcome;
         }
     }
     if (!answer.empty()) {
+        if (!request.tcp)
+            RememberHeard(answer);
         Fail(LinkCause::Garbled, 0, "framing: a short answer");
         return Outcome::Garbled;
     }

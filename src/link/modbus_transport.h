@@ -95,8 +95,12 @@ private:
     // more when it repeats an answer of the last moments byte for byte. False (counted,
     // the failure set) when it did not: the answer may be a copy of an earlier one with
     // the real one behind it.
-    // `sent`: when the request went out.
-    bool AnswerStandsAlone(const std::vector<uint8_t>& frame, Clock::time_point sent);
+    // `sent`: when the request of `requestBytes` went out.
+    bool AnswerStandsAlone(const std::vector<uint8_t>& frame, Clock::time_point sent,
+                           size_t requestBytes);
+    // Keeps bytes that came but were not used (a garbled or late answer) among the answers
+    // heard lately.
+    void RememberHeard(std::vector<uint8_t> bytes);
     // RTU has no transaction id: after a request whose answer may still come, a short read
     // of a length no such request had goes first, and every frame before its answer is
     // dropped. A controller answers in order, so what arrives after it answers what the
@@ -124,13 +128,14 @@ private:
     bool m_heardStale = false;         // a resynchronising read dropped late answers
     Clock::time_point m_staleAt{};     // when those (or stray bytes) began to arrive
     size_t m_trailing = 0;             // bytes that came after the answer TakeAnswer took
-    // How long the controller took over its last answers, beyond their own time on the
-    // line, and the margin a repeated answer waits beyond the slowest of them for the real
-    // answer behind a copy.
+    // How long the controller took over its last answers, beyond the time their requests
+    // and they took on the line, and the margin a repeated answer waits beyond the slowest of them
+    // for the real answer behind a copy.
     static constexpr size_t kTurnaroundsKept = 16;
     static constexpr int kTurnaroundSlackMs = 5;
     std::deque<Clock::duration> m_turnarounds;
-    // RTU answers taken lately, with when they came: a repeat of one may be its copy.
+    // RTU answers heard lately, used or dropped, with when they came: a repeat of one may
+    // be its copy.
     std::deque<std::pair<Clock::time_point, std::vector<uint8_t>>> m_recentAnswers;
     bool m_sentInCall = false; // a request of this call went out on the line
     Clock::time_point m_silentUntil{};

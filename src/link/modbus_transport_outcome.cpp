@@ -7,33 +7,47 @@
 
 #include <algorithm>
 
-bool ModbusTransport::AnswerStandsAlone(const std::vector<uint8_t>& frame, Clock::time_point sent) {
+bool ModbusTransport::AnswerStandsAlone(const std::vector<uint8_t>& frame, Clock::time_point sent,
+                                        size_t requestBytes) {
     // A copy of an earlier answer is that answer byte for byte. An answer that repeats one
-    // heard lately may be such a copy, come early, with the real answer still on its way:
-    // the line must stay quiet until the real answer would have ended (the controller's
-    // slowest turnaround of late, its length on the line, and a little more), where any
-    // other answer waits only for the gap between frames.
+    // heard lately may be such a copy, with the real answer still on its way. Sooner than
+    // the controller has lately answered, it is taken for one; otherwise the line must stay
+    // quiet until the real answer would have ended (the controller's slowest turnaround of
+    // late, and a little more). Any other answer waits only for the gap between frames.
     const Clock::time_point now = Clock::now();
+    RememberHeard(m_line.TakeDropped());
     const auto horizon = std::chrono::milliseconds(std::max(1000, 2 * m_settings.timeoutMs));
     while (!m_recentAnswers.empty() && now - m_recentAnswers.front().first > horizon)
         m_recentAnswers.pop_front();
+    // Frames dropped unused count too: a late answer's copy is as much a copy.
     bool repeat = false;
     for (const auto& heard : m_recentAnswers)
-        repeat = repeat || heard.second == frame;
+        repeat = repeat || std::search(heard.second.begin(), heard.second.end(), frame.begin(),
+                                       frame.end()) != heard.second.end();
     m_recentAnswers.emplace_back(now, frame);
-    // The line carries a character in 11 bits at most.
-    const auto onTheLine = std::chrono::microseconds(static_cast<long long>(frame.size()) * 11 *
-                                                     1000000 / std::max(1, m_settings.baud));
+    // The request's and the answer's time on the line, at 11 bits a character at most.
+    const auto onTheLine =
+        std::chrono::microseconds(static_cast<long long>(frame.size() + requestBytes) * 11 *
+                                  1000000 / std::max(1, m_settings.baud));
+    const Clock::duration turnaround = now - sent - onTheLine;
     Clock::time_point realBy{};
-    if (repeat && !m_turnarounds.empty())
-        realBy = sent + *std::max_element(m_turnarounds.begin(), m_turnarounds.end()) + onTheLine +
-                 std::chrono::milliseconds(kTurnaroundSlackMs);
+    if (repeat && !m_turnarounds.empty()) {
+        const auto [fastest, slowest] =
+            std::minmax_element(m_turnarounds.begin(), m_turnarounds.end());
+        if (turnaround + std::chrono::milliseconds(1) < *fastest) {
+            ++m_stats.doubtfulAnswers;
+            m_line.Trace("-- doubtful: a repeated answer came sooner than the controller answers");
+            Fail(LinkCause::Garbled, 0, "an answer doubled or followed by another frame");
+            return false;
+        }
+        realBy = sent + onTheLine + *slowest + std::chrono::milliseconds(kTurnaroundSlackMs);
+    }
     const ModbusLine::Quiet quiet =
         repeat && m_turnarounds.empty() ? ModbusLine::Quiet::Margin : ModbusLine::Quiet::Gap;
     Clock::time_point after;
     const long more = m_line.WaitQuiet(m_settings, after, quiet, realBy);
     if (m_trailing == 0 && more == 0) {
-        m_turnarounds.push_back(now - sent - onTheLine);
+        m_turnarounds.push_back(turnaround);
         if (m_turnarounds.size() > kTurnaroundsKept)
             m_turnarounds.pop_front();
         return true;
@@ -42,6 +56,11 @@ bool ModbusTransport::AnswerStandsAlone(const std::vector<uint8_t>& frame, Clock
     m_line.Trace("-- doubtful: another frame came with the answer or right after it");
     Fail(LinkCause::Garbled, 0, "an answer doubled or followed by another frame");
     return false;
+}
+
+void ModbusTransport::RememberHeard(std::vector<uint8_t> bytes) {
+    if (!bytes.empty())
+        m_recentAnswers.emplace_back(Clock::now(), std::move(bytes));
 }
 
 void ModbusTransport::Fail(LinkCause cause, int systemError, std::string detail) {

@@ -10,7 +10,6 @@
 #include <array>
 #include <chrono>
 #include <cstring>
-#include <thread>
 
 namespace {
 
@@ -174,7 +173,7 @@ TransferResult ReadPositions(TransferContext& link, ParameterImage& image,
         }
         const int i = positions[k];
         if (patient && progressSinceWait && link.SilentMs() > 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(link.SilentMs()));
+            link.WaitOutSilence(); // a Cancel meanwhile ends the loop at its next turn
             progressSinceWait = false;
         }
         if (i == kModelCodeRead) {

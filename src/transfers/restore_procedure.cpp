@@ -7,7 +7,6 @@
 #include "transfers/group_transfers.h"
 
 #include <chrono>
-#include <thread>
 
 namespace {
 
@@ -15,8 +14,8 @@ namespace {
 std::string Patiently(TransferContext& link, int passes, const std::function<bool()>& read) {
     for (int i = 0; i <= passes; ++i) {
         // A controller the link holds silent is waited for before the next try.
-        if (i > 0 && link.SilentMs() > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(link.SilentMs()));
+        if (i > 0 && !link.WaitOutSilence())
+            break;
         if (read())
             return {};
     }

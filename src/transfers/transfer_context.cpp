@@ -4,7 +4,9 @@
 #include "link/link_failure.h"
 #include "link/tqxcomm.h"
 
+#include <algorithm>
 #include <chrono>
+#include <thread>
 
 namespace {
 
@@ -94,6 +96,12 @@ void TransferContext::BeginCommand() {
 
 int TransferContext::SilentMs() const {
     return Backend().SilentMs();
+}
+
+bool TransferContext::WaitOutSilence() {
+    for (int left = SilentMs(); left > 0 && !Cancelled(); left = SilentMs())
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, 50)));
+    return !Cancelled();
 }
 
 int TransferContext::Unit() const {

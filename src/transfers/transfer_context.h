@@ -63,6 +63,9 @@ public:
     void BeginCommand();
     // How long the link will still refuse calls because the controller was silent.
     int SilentMs() const;
+    // Waits out that silence on the operation's thread, a little at a time, so that a
+    // Cancel or a closing program ends the wait at once; false when cancelled.
+    bool WaitOutSilence();
     // The unit port 1 asks, and a move to another (the controller's station changed).
     int Unit() const;
     void MoveUnit(int unit);

@@ -140,6 +140,7 @@ TEST(TqxctlHostile, TheHistoryKeepsToSaneSizesSafeCellsAndListsPastADamagedSnaps
         SetStartValues(s.set);
         for (uint16_t p : {10, 20, 30}) {
             s.set.pid[0].SetWord(PidGroupRecord::P, p);
+            s.set.systemSetup.PVF = static_cast<int16_t>(p == 30 ? -5 : 0);
             ASSERT_EQ(store->Record(s), "");
         }
         EXPECT_TRUE(Has(store->SetLabel(1, std::string(10 << 20, 'x')), "at most 1000"));
@@ -156,6 +157,9 @@ TEST(TqxctlHostile, TheHistoryKeepsToSaneSizesSafeCellsAndListsPastADamagedSnaps
     // Quoted as RFC 4180 says, and shown by a spreadsheet as text, not run as a formula.
     EXPECT_TRUE(Has(csv.out, ",\"'=HYPERLINK(\"\"http://x\"\",\"\"Furnace\"\")\",2,")) << csv.out;
     EXPECT_FALSE(Has(csv.out, ",=")) << csv.out;
+    // A negative value stays a number.
+    EXPECT_TRUE(Has(csv.out, ",-5")) << csv.out;
+    EXPECT_FALSE(Has(csv.out, "'-5")) << csv.out;
 
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);

@@ -31,11 +31,29 @@ std::string SinceKey(std::string date) {
     return date;
 }
 
+// A plain number, such as a value "-5.0": a spreadsheet reads it as a number, never as a
+// formula.
+bool IsPlainNumber(const std::string& field) {
+    size_t i = field.size() > 1 && (field[0] == '-' || field[0] == '+') ? 1 : 0;
+    bool digits = false, point = false;
+    for (; i < field.size(); ++i) {
+        if (std::isdigit(static_cast<unsigned char>(field[i])))
+            digits = true;
+        else if (field[i] == '.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits;
+}
+
 // A text cell as RFC 4180 quotes it, shown safely; one that a spreadsheet would take for a
-// formula (=, +, - or @ first) gets a leading apostrophe, so that it shows as text.
+// formula (=, +, - or @ first, and not a plain number) gets a leading apostrophe, so that
+// it shows as text.
 std::string Csv(const std::string& text) {
     std::string field = ShownText(text);
-    if (!field.empty() && std::string("=+-@").find(field[0]) != std::string::npos)
+    if (!field.empty() && std::string("=+-@").find(field[0]) != std::string::npos &&
+        !IsPlainNumber(field))
         field.insert(0, "'");
     if (field.find_first_of(",\"\r\n") == std::string::npos)
         return field;
