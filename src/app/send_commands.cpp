@@ -237,7 +237,7 @@ void SendCommands::SendEditedGroups(const std::vector<GroupId>& groups) {
             } else {
                 result = SendGroup(link, image, group);
             }
-            if (result.failed.empty() && result.outcome != TransferOutcome::Cancelled) {
+            if (result.Ok()) {
                 o.sent += (o.sent.empty() ? "" : ", ") + GroupTitle(group);
                 o.sentGroups.push_back(group);
             } else {

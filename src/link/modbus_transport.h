@@ -128,12 +128,17 @@ private:
     bool m_heardStale = false;         // a resynchronising read dropped late answers
     Clock::time_point m_staleAt{};     // when those (or stray bytes) began to arrive
     size_t m_trailing = 0;             // bytes that came after the answer TakeAnswer took
-    // How long the controller took over its last answers, beyond the time their requests
-    // and they took on the line, and the margin a repeated answer waits beyond the slowest of them
-    // for the real answer behind a copy.
-    static constexpr size_t kTurnaroundsKept = 16;
+    // How long the controller took over its last answers, from the request going out to
+    // the whole answer in, with their shapes; and the margin a repeated answer waits
+    // beyond the slowest of its shape for the real answer behind a copy.
+    struct Turnaround {
+        size_t requestBytes = 0;
+        size_t answerBytes = 0;
+        Clock::duration took{};
+    };
+    static constexpr size_t kTurnaroundsKept = 32;
     static constexpr int kTurnaroundSlackMs = 5;
-    std::deque<Clock::duration> m_turnarounds;
+    std::deque<Turnaround> m_turnarounds;
     // RTU answers heard lately, used or dropped, with when they came: a repeat of one may
     // be its copy.
     std::deque<std::pair<Clock::time_point, std::vector<uint8_t>>> m_recentAnswers;

@@ -11,9 +11,10 @@ bool ModbusTransport::AnswerStandsAlone(const std::vector<uint8_t>& frame, Clock
                                         size_t requestBytes) {
     // A copy of an earlier answer is that answer byte for byte. An answer that repeats one
     // heard lately may be such a copy, with the real answer still on its way. Sooner than
-    // the controller has lately answered, it is taken for one; otherwise the line must stay
-    // quiet until the real answer would have ended (the controller's slowest turnaround of
-    // late, and a little more). Any other answer waits only for the gap between frames.
+    // the controller has lately answered a request of this shape, it is taken for one;
+    // otherwise the line must stay quiet until the real answer would have come (the
+    // slowest of those answers, and a little more). Any other answer waits only for the
+    // gap between frames.
     const Clock::time_point now = Clock::now();
     RememberHeard(m_line.TakeDropped());
     const auto horizon = std::chrono::milliseconds(std::max(1000, 2 * m_settings.timeoutMs));
@@ -25,29 +26,31 @@ bool ModbusTransport::AnswerStandsAlone(const std::vector<uint8_t>& frame, Clock
         repeat = repeat || std::search(heard.second.begin(), heard.second.end(), frame.begin(),
                                        frame.end()) != heard.second.end();
     m_recentAnswers.emplace_back(now, frame);
-    // The request's and the answer's time on the line, at 11 bits a character at most.
-    const auto onTheLine =
-        std::chrono::microseconds(static_cast<long long>(frame.size() + requestBytes) * 11 *
-                                  1000000 / std::max(1, m_settings.baud));
-    const Clock::duration turnaround = now - sent - onTheLine;
+    const Turnaround took{requestBytes, frame.size(), now - sent};
+    bool timed = false;
+    Clock::duration fastest = Clock::duration::max(), slowest = Clock::duration::min();
+    for (const Turnaround& t : m_turnarounds)
+        if (t.requestBytes == took.requestBytes && t.answerBytes == took.answerBytes) {
+            timed = true;
+            fastest = std::min(fastest, t.took);
+            slowest = std::max(slowest, t.took);
+        }
     Clock::time_point realBy{};
-    if (repeat && !m_turnarounds.empty()) {
-        const auto [fastest, slowest] =
-            std::minmax_element(m_turnarounds.begin(), m_turnarounds.end());
-        if (turnaround + std::chrono::milliseconds(1) < *fastest) {
+    if (repeat && timed) {
+        if (took.took + std::chrono::milliseconds(kTurnaroundSlackMs) < fastest) {
             ++m_stats.doubtfulAnswers;
             m_line.Trace("-- doubtful: a repeated answer came sooner than the controller answers");
             Fail(LinkCause::Garbled, 0, "an answer doubled or followed by another frame");
             return false;
         }
-        realBy = sent + onTheLine + *slowest + std::chrono::milliseconds(kTurnaroundSlackMs);
+        realBy = sent + slowest + std::chrono::milliseconds(kTurnaroundSlackMs);
     }
     const ModbusLine::Quiet quiet =
-        repeat && m_turnarounds.empty() ? ModbusLine::Quiet::Margin : ModbusLine::Quiet::Gap;
+        repeat && !timed ? ModbusLine::Quiet::Margin : ModbusLine::Quiet::Gap;
     Clock::time_point after;
     const long more = m_line.WaitQuiet(m_settings, after, quiet, realBy);
     if (m_trailing == 0 && more == 0) {
-        m_turnarounds.push_back(turnaround);
+        m_turnarounds.push_back(took);
         if (m_turnarounds.size() > kTurnaroundsKept)
             m_turnarounds.pop_front();
         return true;

@@ -220,8 +220,11 @@ SummaryHeader HeaderOf(const ParameterSet& set, const std::string& port) {
     const TransferResult& last = set.LastConnect();
     if (!set.ConnectedOnce())
         header.port += ", not connected";
-    else if (last.failed.empty())
+    else if (last.Ok())
         header.port += ", connected";
+    else if (last.outcome == TransferOutcome::Cancelled)
+        header.port += ", connected; stopped by the operator, " +
+                       std::to_string(last.notRead.size()) + " reads not made";
     else
         header.port += ", connected; " + std::to_string(last.failed.size()) + " of " +
                        std::to_string(last.calls) + " reads failed";

@@ -39,6 +39,9 @@ struct TransferResult {
     std::vector<int> failedReads;
     std::vector<int> notRead;
 
+    // The one test of whether a result may clear an edit mark, mark a group equal or
+    // verified, or count as what the controller holds: every call went through, none was
+    // left unmade by a Cancel, and nothing read back other values.
     bool Ok() const;
     // What failed, in order.
     std::vector<std::string> What() const;
