@@ -140,9 +140,9 @@ void CTQXLOADER961114Doc::OperationEnded() {
     m_history->FlushSends();
 }
 
-void CTQXLOADER961114Doc::GroupSent(GroupId group, TransferOutcome outcome) {
-    m_set.Sent(group, outcome, Now(),
-               outcome == TransferOutcome::Failed ? m_link.FailureText() : std::string());
+void CTQXLOADER961114Doc::GroupSent(GroupId group, TransferOutcome outcome,
+                                    const std::string& cause) {
+    m_set.Sent(group, outcome, Now(), cause);
     if (m_recordEachSend)
         m_history->EditorSent(group, outcome);
     emit Changed();

@@ -95,7 +95,7 @@ public:
     void NotifyChanged() { emit Changed(); }
 
     void GroupRetrieved(GroupId group, bool ok) override;
-    void GroupSent(GroupId group, TransferOutcome outcome) override;
+    void GroupSent(GroupId group, TransferOutcome outcome, const std::string& cause) override;
     void OperationEnded() override;
 
 signals:

@@ -114,16 +114,18 @@ void TransferContext::MoveUnit(int unit) {
 
 void TransferContext::NoteRetrieved(GroupId group, bool ok) {
     if (m_holding)
-        m_notes.push_back({group, true, ok, TransferOutcome::Done});
+        m_notes.push_back({group, true, ok, TransferOutcome::Done, std::string()});
     else if (m_listener)
         m_listener->GroupRetrieved(group, ok);
 }
 
 void TransferContext::NoteSent(GroupId group, TransferOutcome outcome) {
+    // The cause now: a later group of the same operation may fail for another.
+    const std::string cause = outcome == TransferOutcome::Failed ? FailureText() : std::string();
     if (m_holding)
-        m_notes.push_back({group, false, false, outcome});
+        m_notes.push_back({group, false, false, outcome, cause});
     else if (m_listener)
-        m_listener->GroupSent(group, outcome);
+        m_listener->GroupSent(group, outcome, cause);
 }
 
 void TransferContext::Run(Operation operation, Messages& tell) {
@@ -163,8 +165,8 @@ void TransferContext::Apply(Operation& operation) {
     for (const Note& note : notes) {
         if (note.retrieved)
             NoteRetrieved(note.group, note.ok);
-        else
-            NoteSent(note.group, note.outcome);
+        else if (m_listener)
+            m_listener->GroupSent(note.group, note.outcome, note.cause);
     }
 }
 

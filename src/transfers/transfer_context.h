@@ -20,7 +20,8 @@ class TransferListener {
 public:
     virtual ~TransferListener() = default;
     virtual void GroupRetrieved(GroupId group, bool ok) = 0;
-    virtual void GroupSent(GroupId group, TransferOutcome outcome) = 0;
+    // `cause`: the link's reason when the SEND failed, as it was when this group failed.
+    virtual void GroupSent(GroupId group, TransferOutcome outcome, const std::string& cause) = 0;
     // An operation is over: what it sent is one step.
     virtual void OperationEnded() {}
 };
@@ -123,6 +124,7 @@ private:
         bool retrieved;
         bool ok;
         TransferOutcome outcome;
+        std::string cause; // of a failed SEND, taken when it failed
     };
     std::vector<Note> m_notes;
     bool m_holding = false;

@@ -19,7 +19,9 @@ using SendOutcome = TransferOutcome;
 
 struct Outcomes : TransferListener {
     void GroupRetrieved(GroupId, bool) override {}
-    void GroupSent(GroupId group, SendOutcome outcome) override { sent[group] = outcome; }
+    void GroupSent(GroupId group, SendOutcome outcome, const std::string&) override {
+        sent[group] = outcome;
+    }
     std::map<GroupId, SendOutcome> sent;
 };
 
