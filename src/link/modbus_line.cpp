@@ -151,20 +151,25 @@ long ModbusLine::Drain(const char* what) {
 
 long ModbusLine::WaitQuiet(const PortSettings& settings, Clock::time_point& firstByte, Quiet quiet,
                            Clock::time_point notBefore) {
-    // RTU's inter-frame gap is 3.5 characters of 11 bits, and a little for the system's own
-    // delivery; TCP has none.
+    // RTU's inter-frame gap is 3.5 characters of 11 bits, and half a millisecond for the
+    // system's own delivery; TCP has none.
     const bool tcp = settings.kind == PortSettings::Kind::Tcp;
-    const int gapMs = tcp ? 0 : static_cast<int>(3.5 * 11 * 1000 / settings.baud) + 1;
-    const int marginMs =
-        quiet == Quiet::Gap ? 0 : std::min(100, std::max(settings.timeoutMs / 10, 20));
-    const int quietMs = std::max(1, gapMs + marginMs);
+    const long long gapUs =
+        tcp ? 0 : static_cast<long long>(3.5 * 11 * 1000000 / settings.baud) + 500;
+    const long long marginUs =
+        quiet == Quiet::Gap ? 0 : 1000LL * std::min(100, std::max(settings.timeoutMs / 10, 20));
+    const auto quietFor = std::chrono::microseconds(std::max(1000LL, gapUs + marginUs));
     // A line that never falls quiet (noise, a chattering device) is given up on.
     const Clock::time_point giveUp = Clock::now() + milliseconds(2 * settings.timeoutMs);
     long dropped = 0;
     uint8_t chunk[512];
     for (;;) {
         pollfd p{m_fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, std::max(quietMs, MsUntil(notBefore)));
+        const auto wait = std::max<Clock::duration>(quietFor, notBefore - Clock::now());
+        const long long waitNs = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+        const timespec until{static_cast<time_t>(waitNs / 1000000000),
+                             static_cast<long>(waitNs % 1000000000)};
+        const int ready = ::ppoll(&p, 1, &until, nullptr);
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready <= 0)
