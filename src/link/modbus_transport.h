@@ -98,6 +98,9 @@ private:
     // `sent`: when the request of `requestBytes` went out.
     bool AnswerStandsAlone(const std::vector<uint8_t>& frame, Clock::time_point sent,
                            size_t requestBytes);
+    // Counts and traces an answer not used because it may be a copy, and records why the
+    // attempt failed; false, for AnswerStandsAlone to return.
+    bool Doubtful(const std::string& why);
     // Keeps bytes that came but were not used (a garbled or late answer) among the answers
     // heard lately.
     void RememberHeard(std::vector<uint8_t> bytes);

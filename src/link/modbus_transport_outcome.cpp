@@ -37,12 +37,8 @@ bool ModbusTransport::AnswerStandsAlone(const std::vector<uint8_t>& frame, Clock
         }
     Clock::time_point realBy{};
     if (repeat && timed) {
-        if (took.took + std::chrono::milliseconds(kTurnaroundSlackMs) < fastest) {
-            ++m_stats.doubtfulAnswers;
-            m_line.Trace("-- doubtful: a repeated answer came sooner than the controller answers");
-            Fail(LinkCause::Garbled, 0, "an answer doubled or followed by another frame");
-            return false;
-        }
+        if (took.took + std::chrono::milliseconds(kTurnaroundSlackMs) < fastest)
+            return Doubtful("a repeated answer came sooner than the controller answers");
         realBy = sent + slowest + std::chrono::milliseconds(kTurnaroundSlackMs);
     }
     const ModbusLine::Quiet quiet =
@@ -55,8 +51,12 @@ bool ModbusTransport::AnswerStandsAlone(const std::vector<uint8_t>& frame, Clock
             m_turnarounds.pop_front();
         return true;
     }
+    return Doubtful("another frame came with the answer or right after it");
+}
+
+bool ModbusTransport::Doubtful(const std::string& why) {
     ++m_stats.doubtfulAnswers;
-    m_line.Trace("-- doubtful: another frame came with the answer or right after it");
+    m_line.Trace(("-- doubtful: " + why).c_str());
     Fail(LinkCause::Garbled, 0, "an answer doubled or followed by another frame");
     return false;
 }
