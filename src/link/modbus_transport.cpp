@@ -189,15 +189,18 @@ ModbusTransport::Outcome ModbusTransport::Attempt(const ModbusRequest& request, 
         m_heardStale = true;
         m_staleAt = Clock::now();
     }
+    m_justResynced = false;
     if (!request.tcp && !m_unsettled.empty()) {
         const Outcome settled = Resync(request.unit);
         if (settled != Outcome::Ok) {
             sent = Clock::now();
             return settled;
         }
+        m_justResynced = true;
     }
     m_skippedTransaction = 0;
     const Outcome outcome = AttemptOnce(request, regs, sent);
+    m_justResynced = false;
     // An answer that did not come, or came garbled, may still be on its way.
     if (!request.tcp && (outcome == Outcome::Silent || outcome == Outcome::Garbled ||
                          outcome == Outcome::WrongUnit || outcome == Outcome::Doubtful))

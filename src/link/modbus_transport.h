@@ -129,6 +129,7 @@ private:
     std::vector<uint16_t> m_unsettled;
     uint16_t m_skippedTransaction = 0; // TCP: an answer to another transaction came
     bool m_heardStale = false;         // a resynchronising read dropped late answers
+    bool m_justResynced = false;       // the attempt under way follows a resynchronising read
     Clock::time_point m_staleAt{};     // when those (or stray bytes) began to arrive
     size_t m_trailing = 0;             // bytes that came after the answer TakeAnswer took
     // How long the controller took over its last answers, from the request going out to

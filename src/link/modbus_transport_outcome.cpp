@@ -37,7 +37,11 @@ bool ModbusTransport::AnswerStandsAlone(const std::vector<uint8_t>& frame, Clock
         }
     Clock::time_point realBy{};
     if (repeat && timed) {
-        if (took.took + std::chrono::milliseconds(kTurnaroundSlackMs) < fastest)
+        // Right after a resynchronising read, every answer asked for before it has come
+        // or will not: a quick repeat is then the controller answering sooner than it has
+        // lately (its answers that were timed may all have been slow ones), and it still
+        // waits for quiet until the slowest would have come.
+        if (!m_justResynced && took.took + std::chrono::milliseconds(kTurnaroundSlackMs) < fastest)
             return Doubtful("a repeated answer came sooner than the controller answers");
         realBy = sent + slowest + std::chrono::milliseconds(kTurnaroundSlackMs);
     }

@@ -123,3 +123,30 @@ TEST(LateSoak, LateAndDoubledAnswersNeverLandInTheWrongCall) {
 }
 
 } // namespace
+
+namespace {
+
+// A controller slow to answer once (a busy moment, the first read after power-up) and
+// quick after it: the quick answers repeat the slow one byte for byte, and are still its
+// answers. Every read succeeds.
+TEST(LateSoak, AQuickAnswerAfterASlowOneIsTheControllers) {
+    const std::string pty = "/tmp/tqx-slow-once-" + std::to_string(::getpid()) + ".pty";
+    SimProcess sim({"--pty", pty, "--late-every", "2", "--late-ms", "150:150"});
+    ASSERT_TRUE(sim.Ready()) << sim.ReadyLine();
+    ::setenv("TQXCOMM_PORT1", ("rtu:" + pty + ",parity=N,timeout=500").c_str(), 1);
+    TQXOpenSerialPort(1);
+    std::vector<uint8_t> first(24), buffer(24);
+    int32_t status = 0;
+    // Another read first, so the first of the reads below is a slow one.
+    ASSERT_NE(TQXRead(1, 9, 0, 26, std::vector<uint8_t>(26).data(), &status), 0);
+    for (int i = 0; i < 6; ++i) {
+        ASSERT_NE(TQXRead(1, blockmap::kPidBlocks[0], 0, 24, buffer.data(), &status), 0)
+            << "read " << i << ", status " << status;
+        if (i == 0)
+            first = buffer;
+        EXPECT_EQ(buffer, first);
+    }
+    TQXCloseSerialPort();
+}
+
+} // namespace
