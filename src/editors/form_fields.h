@@ -103,17 +103,26 @@ private:
     std::map<std::string, std::string> m_texts;
 };
 
-// One row's store step from its text: a range value (absolute, or a difference: measured
-// from 0), a one-decimal value, or a choice from the row's list. `value` is the field's
-// stored 16-bit pattern; it changes only when the text is accepted, else the row's refusal
-// is shown (a range value on an empty scale is kept silently: the store step said so once).
-// A choice the window showed for a code outside its list is kept while its text is
-// unchanged. True when stored.
+// One row's store step from its text, for every encoding. `value` is the field's stored
+// 16-bit pattern; it changes only when the text is accepted, else the row's refusal is
+// shown (a range value on an empty scale is kept silently: the store step said so once).
+// A text left as the window showed it keeps the stored value exactly, and so does the text
+// shown for a value the window cannot show while it is unchanged. `mv`: an analogue scale
+// whose output's source is MV, read as one decimal of percent. True when stored.
 bool StoreField(const ParameterRow& row, const std::string& text, uint16_t& value,
-                const InputRange& range, const UnshownValues& unshown, Messages& messages);
-// The row's text for `value`, as the window shows it.
+                const InputRange& range, const UnshownValues& unshown, Messages& messages,
+                bool mv = false);
+// The row's text for `value`, as the window shows it; `shown` is the field's text so far,
+// which a choice keeps for a code outside its list.
 std::string ShowField(const ParameterRow& row, uint16_t value, const InputRange& range,
-                      UnshownValues& unshown);
+                      UnshownValues& unshown, const std::string& shown = {}, bool mv = false);
+// The row's refusal: its message, then what it takes.
+std::string RowRefusal(const ParameterRow& row, const InputRange& range, bool mv = false);
+
+// An optionally signed decimal integer, blanks around it allowed; nothing for any other
+// text or one outside 32 bits.
+std::optional<int32_t> ParseIntegerText(const std::string& text);
+std::string IntegerText(const std::optional<int32_t>& value);
 
 // The texts a form showed for values its window cannot show: a time of 6000 or more or a
 // negative one other than the not-used marker (shown empty or "----"), a code outside its

@@ -7,15 +7,11 @@ namespace {
 
 using R = PidGroupRecord;
 
-// The text fields, in the store step's order after P and I.
-constexpr std::pair<const char*, std::string PidGroupTexts::*> kAfterI[] = {
-    {"D", &PidGroupTexts::D},       {"KnL", &PidGroupTexts::KnL},   {"MAN", &PidGroupTexts::MAN},
-    {"MV-H", &PidGroupTexts::MV_H}, {"MV-L", &PidGroupTexts::MV_L}, {"GAP", &PidGroupTexts::GAP},
-    {"Ar", &PidGroupTexts::Ar},     {"REV", &PidGroupTexts::REV}};
-
-const ParameterRow& Row(const char* label) {
-    return *FindRow(GroupId::Kind::PidGroup, label);
-}
+// The fields in the store step's order.
+constexpr std::pair<int, std::string PidGroupTexts::*> kStoreOrder[] = {
+    {R::P, &PidGroupTexts::P},     {R::D, &PidGroupTexts::D},       {R::KNL, &PidGroupTexts::KnL},
+    {R::MAN, &PidGroupTexts::MAN}, {R::MV_H, &PidGroupTexts::MV_H}, {R::MV_L, &PidGroupTexts::MV_L},
+    {R::GAP, &PidGroupTexts::GAP}, {R::ARW, &PidGroupTexts::Ar},    {R::REV, &PidGroupTexts::REV}};
 
 } // namespace
 
@@ -28,44 +24,32 @@ int32_t PidGroupForm::BlockOf(int group) {
 
 void PidGroupForm::Store() {
     PidGroupRecord& r = Record();
-    const PidGroupTexts& t = m_texts;
-    Messages& m = m_messages;
     const InputRange range = SelectInputRange(m_image.systemSetup);
-    // Stores one field from its text by its catalogue row.
-    auto store = [&](const char* label, const std::string& text) {
-        const ParameterRow& row = Row(label);
-        uint16_t value = r.Word(row.offset / 2);
-        if (StoreField(row, text, value, range, m_unshown, m))
-            r.SetWord(row.offset / 2, value);
+    auto store = [&](int word, const std::string& text) {
+        const ParameterRow& row = PidRow(word);
+        uint16_t value = r.Word(word);
+        if (StoreField(row, text, value, range, m_unshown, m_messages))
+            r.SetWord(word, value);
     };
-    store("P", t.P);
-    // A field that holds no integer (empty, or a sign alone) is refused, not passed over.
-    const ParameterRow& i = Row("I");
-    // Left as shown, I keeps the tenths the whole seconds do not show.
-    if (t.I && *t.I == IntegralSeconds(r.Word(R::I))) {
-    } else if (t.I && *t.I >= IntegralSeconds(static_cast<uint16_t>(i.lo)) &&
-               *t.I <= IntegralSeconds(static_cast<uint16_t>(i.hi))) {
-        r.SetWord(R::I, IntegralStored(*t.I));
-    } else {
-        m.Show(IntegerRefusal(i.message, i.Label(), IntegralSeconds(static_cast<uint16_t>(i.lo)),
-                              IntegralSeconds(static_cast<uint16_t>(i.hi))));
-    }
-    for (const auto& [label, text] : kAfterI) {
-        if (std::string(label) == "GAP")
-            RefuseEmptyScale(range, m); // once, before the range values
-        store(label, t.*text);
+    bool rangeSeen = false;
+    for (const auto& [word, text] : kStoreOrder) {
+        // The empty scale is said once, before the first range value.
+        if (!rangeSeen && IsRangeValue(PidRow(word))) {
+            RefuseEmptyScale(range, m_messages);
+            rangeSeen = true;
+        }
+        store(word, m_texts.*text);
+        if (word == R::P)
+            store(R::I, IntegerText(m_texts.I));
     }
 }
 
 void PidGroupForm::Show() {
     const PidGroupRecord& r = Record();
     const InputRange range = SelectInputRange(m_image.systemSetup);
-    m_texts.P = ShowField(Row("P"), r.Word(R::P), range, m_unshown);
+    for (const auto& [word, text] : kStoreOrder)
+        m_texts.*text = ShowField(PidRow(word), r.Word(word), range, m_unshown, m_texts.*text);
     m_texts.I = IntegralSeconds(r.Word(R::I)); // whole seconds, truncated
-    for (const auto& [label, text] : kAfterI) {
-        const ParameterRow& row = Row(label);
-        m_texts.*text = ShowField(row, r.Word(row.offset / 2), range, m_unshown);
-    }
 }
 
 void PidGroupForm::SelectGroup(int group) {

@@ -253,7 +253,7 @@ void ProgramPatternDialog::ReadControls() {
         f.off[s] = m_off[s]->text().toStdString();
     }
     f.pvstart = m_pvstart->currentText().toStdString();
-    f.cyclic = ParseCyclicText(m_cyclic->text().toStdString());
+    f.cyclic = ParseIntegerText(m_cyclic->text().toStdString());
     f.link = m_link->currentText().toStdString();
 }
 
@@ -298,7 +298,7 @@ void ProgramPatternDialog::PushFields() {
         m_off[s]->setText(Q(f.off[s]));
     }
     m_pvstart->setEditText(Q(f.pvstart));
-    m_cyclic->setText(Q(CyclicText(f.cyclic)));
+    m_cyclic->setText(Q(IntegerText(f.cyclic)));
     m_link->setEditText(Q(f.link));
     m_patterns->button(m_form.SelectedPattern())->setChecked(true);
     m_timeSignals->button(m_form.SelectedTimeSignal())->setChecked(true);

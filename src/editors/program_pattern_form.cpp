@@ -5,28 +5,11 @@
 #include "values/conversions.h"
 
 #include <cstdint>
+#include <tuple>
 
 namespace {
 
 constexpr int kSegments = PatternFields::kSegments;
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-// "OFF" is 0, "1".."9" the pattern number; any other stored value shows as its number,
-// so that OK refuses it instead of changing it unseen.
-std::string LinkText(uint16_t link) {
-    return link == 0 ? "OFF" : std::to_string(link);
-}
-
-std::optional<uint16_t> LinkCode(const std::string& text) {
-    if (text == "OFF")
-        return 0;
-    if (text.size() == 1 && text[0] >= '1' && text[0] <= '9')
-        return static_cast<uint16_t>(text[0] - '0');
-    return std::nullopt;
-}
 
 std::string PvStartText(uint16_t pvst) {
     return pvst == 0 ? "NO" : pvst == 1 ? "YES" : "NONE";
@@ -39,34 +22,8 @@ uint16_t ParsePatternTime(const std::string& text, uint16_t previous, Messages& 
         return kTimeNotUsed;
     if (const std::optional<int32_t> time = ParseTimeValue(text))
         return static_cast<uint16_t>(*time);
-    messages.Show("Parameter TM is wrong.");
+    messages.Show(SegmentRow(seg::TIME).message);
     return previous;
-}
-
-std::optional<int32_t> ParseCyclicText(const std::string& text) {
-    size_t begin = 0, end = text.size();
-    while (begin < end && IsBlank(text[begin]))
-        ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
-        --end;
-    size_t i = begin;
-    if (i < end && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    if (i == end)
-        return std::nullopt;
-    int64_t value = 0;
-    for (; i < end; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return std::nullopt;
-        value = value * 10 + (text[i] - '0');
-        if (value > INT32_MAX)
-            return std::nullopt;
-    }
-    return static_cast<int32_t>(text[begin] == '-' ? -value : value);
-}
-
-std::string CyclicText(const std::optional<int32_t>& cyclic) {
-    return cyclic ? std::to_string(*cyclic) : std::string();
 }
 
 ProgramPatternForm::ProgramPatternForm(ParameterImage& image, Messages& messages,
@@ -172,12 +129,12 @@ void ProgramPatternForm::ShowPatternFields() {
     const SegmentByteTable& table = m_state.segmentBytes;
     m_fields.pvstart = PvStartText(table.At(1, SegmentByteTable::PVST));
     m_fields.cyclic = table.At(1, SegmentByteTable::CYCL);
-    m_fields.link = LinkText(table.At(1, SegmentByteTable::LINK));
+    m_fields.link = ShowField(SegmentRow(seg::LINK), table.At(1, SegmentByteTable::LINK), range, u);
     // The three settings show segment 1; a pattern whose segments differ keeps its rows
     // while the texts are unchanged, instead of taking segment 1's value everywhere.
     const std::pair<SegmentByteTable::Column, std::string> settings[] = {
         {SegmentByteTable::PVST, m_fields.pvstart},
-        {SegmentByteTable::CYCL, CyclicText(m_fields.cyclic)},
+        {SegmentByteTable::CYCL, IntegerText(m_fields.cyclic)},
         {SegmentByteTable::LINK, m_fields.link}};
     for (const auto& [column, text] : settings) {
         bool same = true;
@@ -227,30 +184,23 @@ void ProgramPatternForm::CollectPatternFields() {
 // PVSTART, CYCLIC OPERATION and LINK belong to the pattern but sit in every segment
 // record. They are checked in this order and the first wrong one ends the step.
 void ProgramPatternForm::CollectPatternSettings() {
-    if (m_fields.pvstart == "YES") {
-        FillColumn(SegmentByteTable::PVST, 1);
-    } else if (m_fields.pvstart == "NO") {
-        FillColumn(SegmentByteTable::PVST, 0);
-    } else {
-        m_messages.Show(Refusal("PVSTART is wrong", "PVSTART", "YES or NO"));
-        return;
+    using T = SegmentByteTable;
+    const std::tuple<int, T::Column, std::string> settings[] = {
+        {seg::PVST, T::PVST, m_fields.pvstart},
+        {seg::CYCL, T::CYCL, IntegerText(m_fields.cyclic)},
+        {seg::LINK, T::LINK, m_fields.link}};
+    const InputRange range = SelectInputRange(m_image.systemSetup);
+    for (const auto& [offset, column, text] : settings) {
+        uint16_t value = 0;
+        if (!StoreField(SegmentRow(offset), text, value, range, UnshownValues(), m_messages))
+            return;
+        FillColumn(column, value);
     }
-    if (!m_fields.cyclic || *m_fields.cyclic < 0 || *m_fields.cyclic >= 100) {
-        m_messages.Show(IntegerRefusal("CYCLE is wrong.", "CYCLIC OPERATION", 0, 99));
-        return;
-    }
-    FillColumn(SegmentByteTable::CYCL, static_cast<uint16_t>(*m_fields.cyclic));
-    const std::optional<uint16_t> link = LinkCode(m_fields.link);
-    if (!link) {
-        m_messages.Show(Refusal("LINK is wrong.", "LINK", "OFF or 1 to 9"));
-        return;
-    }
-    FillColumn(SegmentByteTable::LINK, *link);
 }
 
 void ProgramPatternForm::FillColumn(SegmentByteTable::Column column, uint16_t value) {
     const std::string shown = column == SegmentByteTable::PVST   ? m_fields.pvstart
-                              : column == SegmentByteTable::CYCL ? CyclicText(m_fields.cyclic)
+                              : column == SegmentByteTable::CYCL ? IntegerText(m_fields.cyclic)
                                                                  : m_fields.link;
     if (m_unshown.Untouched("column" + std::to_string(column), shown))
         return;

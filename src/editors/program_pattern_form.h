@@ -27,11 +27,6 @@ struct PatternFields {
 // one colon, shows "Parameter TM is wrong." and gives `previous`.
 uint16_t ParsePatternTime(const std::string& text, uint16_t previous, Messages& messages);
 
-// The CYCLIC OPERATION field: an optionally signed decimal integer, blanks around it
-// allowed; nothing for any other text or one outside 32 bits.
-std::optional<int32_t> ParseCyclicText(const std::string& text);
-std::string CyclicText(const std::optional<int32_t>& cyclic);
-
 // The rules of the program pattern editor: one pattern at a time through its working
 // state, the texts <-> working state steps with their messages, and the buttons.
 class ProgramPatternForm : public FormLink {

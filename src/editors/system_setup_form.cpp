@@ -1,49 +1,49 @@
 #include "editors/system_setup_form.h"
 
 #include "editors/form_fields.h"
-#include "transfers/group_layouts.h"
 #include "transfers/group_transfers.h"
 
 namespace setup_lists {
 namespace {
 // The texts of a drop-down, as the catalogue lists them for its row.
-std::vector<std::string> ListOf(const char* mnemonic) {
-    const auto& choices = FindRow(GroupId::Kind::SystemSetup, mnemonic)->choices;
+std::vector<std::string> ListOf(uint8_t SystemSetupRecord::*member) {
+    const auto& choices = RowOf(member).choices;
     return std::vector<std::string>(choices.begin(), choices.end());
 }
+using S = SystemSetupRecord;
 } // namespace
 const std::vector<std::string>& Pvu() {
-    static const std::vector<std::string> l = ListOf("PVU");
+    static const std::vector<std::string> l = ListOf(&S::PVU);
     return l;
 }
 const std::vector<std::string>& Pvd() {
-    static const std::vector<std::string> l = ListOf("PVD");
+    static const std::vector<std::string> l = ListOf(&S::PVD);
     return l;
 }
 const std::vector<std::string>& Stm() {
-    static const std::vector<std::string> l = ListOf("STM");
+    static const std::vector<std::string> l = ListOf(&S::STM);
     return l;
 }
 const std::vector<std::string>& Aor() {
-    static const std::vector<std::string> l = ListOf("AO1R");
+    static const std::vector<std::string> l = ListOf(&S::AO1R);
     return l;
 }
 const std::vector<std::string>& Aot() {
-    static const std::vector<std::string> l = ListOf("AO1T");
+    static const std::vector<std::string> l = ListOf(&S::AO1T);
     return l;
 }
 const std::vector<std::string>& Tmu() {
-    static const std::vector<std::string> l = ListOf("TMU");
+    static const std::vector<std::string> l = ListOf(&S::TMU);
     return l;
 }
 const std::vector<std::string>& Tmdt() {
-    static const std::vector<std::string> l = ListOf("TMDT");
+    static const std::vector<std::string> l = ListOf(&S::TMDT);
     return l;
 }
 const std::vector<std::string>& Stn() {
     static const std::vector<std::string> l = [] {
         std::vector<std::string> v;
-        for (int n = 1; n <= kMaxStation; ++n)
+        for (int n = 1; n <= RowOf(&S::STN).hi; ++n)
             v.push_back(std::to_string(n));
         return v;
     }();
@@ -53,92 +53,15 @@ const std::vector<std::string>& Stn() {
 
 namespace {
 
-using namespace setup_lists;
-
-// Station numbers 0..31 as plain decimal texts ("07" is not one).
-std::optional<int> StationOf(const std::string& text) {
-    for (int n = 0; n <= kMaxStation; ++n)
-        if (text == std::to_string(n))
-            return n;
-    return std::nullopt;
-}
-
-// A drop-down text in `list` sets the field; any other text leaves it, and so does the
-// text shown for a code outside the list while it is unchanged.
-template <class T>
-void SetFromList(const UnshownValues& unshown, const char* name,
-                 const std::vector<std::string>& list, const std::string& text, T& field) {
-    if (unshown.Untouched(name, text))
-        return;
-    if (auto code = CodeOf(list, text))
-        field = static_cast<T>(*code);
-}
-
-void StoreOr(std::optional<int32_t> v, int16_t& field, const std::string& message,
-             Messages& messages) {
-    if (v)
-        field = static_cast<int16_t>(*v);
-    else
-        messages.Show(message);
-}
-
-// ENDT and GS-T have no not-used marker: "----" (-32768) and the times of 6000 or more
-// are shown but cannot be typed, so they are kept while their text is unchanged, as every
-// time is.
-void StoreTime(const UnshownValues& unshown, const char* name, const std::string& text,
-               int16_t& field, const std::string& message, Messages& messages) {
-    if (!unshown.Untouched(name, text) && text != FormatTime(field))
-        StoreOr(ParseTimeValue(text), field, TimeRefusal(message, name), messages);
-}
-
-const ParameterRow& Row(const char* label) {
-    return *FindRow(GroupId::Kind::SystemSetup, label);
-}
-
-// The messages of one analogue output's scale checks, by the source the texts are read in.
-struct AnalogueOutputMessages {
-    const char *full, *base; // the labels
-    const char *rangeFull, *rangeBase, *mvFull, *mvBase;
-};
+using S = SystemSetupRecord;
 
 // The scale texts are read in the source the drop-down names now; a text that names no
 // source leaves the stored one, and the scale is read in that. Reading them as range
 // values while the output stays on MV would store a wrong scale.
 bool OutputIsMv(const std::string& sourceText, uint8_t storedSource) {
-    if (auto code = CodeOf(Aot(), sourceText))
+    if (auto code = CodeOf(setup_lists::Aot(), sourceText))
         return *code == kAnalogueSourceMv;
     return storedSource == kAnalogueSourceMv;
-}
-
-void StoreOutputScale(const SystemSetupRecord& r, bool mv, const std::string& fullText,
-                      const std::string& baseText, int16_t& full, int16_t& base,
-                      const AnalogueOutputMessages& text, Messages& m) {
-    if (!mv) {
-        const InputRange range = SelectInputRange(r);
-        StoreRangeValue(range, fullText, -2500, 12500, full,
-                        RangeRefusal(range, text.rangeFull, text.full, -2500, 12500), m);
-        StoreRangeValue(range, baseText, -2500, 12500, base,
-                        RangeRefusal(range, text.rangeBase, text.base, -2500, 12500), m);
-    } else {
-        // A scale left as shown keeps what it holds, whatever the tenths rounded off.
-        if (fullText != FormatOneDecimal(full, 100))
-            StoreOr(OneDecimalIn(fullText, 10, -2500, 12500), full,
-                    OneDecimalRefusal(text.mvFull, text.full, -2500, 12500, 100), m);
-        if (baseText != FormatOneDecimal(base, 100))
-            StoreOr(OneDecimalIn(baseText, 10, -2500, 12500), base,
-                    OneDecimalRefusal(text.mvBase, text.base, -2500, 12500, 100), m);
-    }
-}
-
-void ShowOutputScale(const SystemSetupRecord& r, bool mv, int16_t full, int16_t base,
-                     std::string& fullText, std::string& baseText) {
-    if (!mv) {
-        fullText = FormatRangeValue(SelectInputRange(r), full);
-        baseText = FormatRangeValue(SelectInputRange(r), base);
-    } else {
-        fullText = FormatOneDecimal(full, 100);
-        baseText = FormatOneDecimal(base, 100);
-    }
 }
 
 } // namespace
@@ -146,130 +69,95 @@ void ShowOutputScale(const SystemSetupRecord& r, bool mv, int16_t full, int16_t 
 SystemSetupForm::SystemSetupForm(SystemSetupRecord& record, Messages& messages)
     : m_record(record), m_messages(messages) {}
 
-void SystemSetupForm::Store() {
-    SystemSetupRecord& r = m_record;
-    const SystemSetupTexts& t = m_texts;
-    const UnshownValues& u = m_unshown;
-    Messages& m = m_messages;
-
-    // A typed text that names no input type keeps the stored type, as PVU and PVD keep
-    // theirs: taking it as code 0 would switch the controller to another sensor and
-    // read every range value below in that sensor's range.
-    const int pvt = InputTypeCode(t.PVT);
-    if (InputTypeText(pvt) == t.PVT)
-        r.PVT = static_cast<uint8_t>(pvt);
-    SetFromList(u, "PVU", Pvu(), t.PVU, r.PVU);
-    SetFromList(u, "PVD", Pvd(), t.PVD, r.PVD);
-    for (const auto& [label, text] : {std::pair{"PVF", &t.PVF}, {"PVB", &t.PVB}, {"CI", &t.CI}}) {
-        const ParameterRow& row = Row(label);
-        if (*text && **text >= row.lo && **text <= row.hi)
-            SetRawValue(r, row, static_cast<uint16_t>(**text));
-        else // no integer at all (empty, a sign alone) is refused as well
-            m.Show(IntegerRefusal(row.message, label, row.lo, row.hi));
-    }
-    // Read with the range of the input as it stands after the fields above.
-    const auto store = [&](const char* label, const std::string& text) {
-        const ParameterRow& row = Row(label);
-        uint16_t value = RawValue(r, row);
-        if (StoreField(row, text, value, SelectInputRange(r), u, m))
-            SetRawValue(r, row, value);
-    };
-    store("TF", t.TF);
-    store("PSET", t.PSET);
-    store("BURN", t.BURN);
-    StoreTime(u, "ENDT", t.ENDT, r.ENDT, Row("ENDT").message, m);
-    StoreTime(u, "GS-T", t.GS_T, r.GS_T, Row("GS-T").message, m);
-
-    // Ranges are selected afresh for each value: PVT, PVU, PVD, PVF and PVB above may
-    // just have changed, and the new range applies to the values entered with them.
-    RefuseEmptyScale(SelectInputRange(r), m);
-    store("SFT", t.SFT);
-    const AnalogueOutputMessages out1 = {"A01F",
-                                         "A01B",
-                                         "Parameter A01F is wrong.",
-                                         "Parameter AO1B is wrong.",
-                                         "Parameter AO1F is wrong.",
-                                         "Parameter AO1B is wrong."};
-    const AnalogueOutputMessages out2 = {"A02F",
-                                         "A02B",
-                                         "Parameter AO2F is wrong.",
-                                         "Parameter AO2B is wrong.",
-                                         "Parameter AO2F is wrong.",
-                                         "Parameter AO2B is wrong."};
-    StoreOutputScale(r, OutputIsMv(t.A01T, r.AO1T), t.A01F, t.A01B, r.AO1F, r.AO1B, out1, m);
-    StoreOutputScale(r, OutputIsMv(t.A02T, r.AO2T), t.A02F, t.A02B, r.AO2F, r.AO2B, out2, m);
-    store("GS-H", t.GS_H);
-    store("GS-L", t.GS_L);
-
-    if (auto n = StationOf(t.STN); n && !u.Untouched("STN", t.STN))
-        r.STN = static_cast<uint8_t>(*n);
-    SetFromList(u, "STM", Stm(), t.STM, r.STM);
-    SetFromList(u, "A01R", Aor(), t.A01R, r.AO1R);
-    SetFromList(u, "A01T", Aot(), t.A01T, r.AO1T);
-    SetFromList(u, "A02R", Aor(), t.A02R, r.AO2R);
-    SetFromList(u, "A02T", Aot(), t.A02T, r.AO2T);
-    SetFromList(u, "TMU", Tmu(), t.TMU, r.TMU);
-    SetFromList(u, "TMDT", Tmdt(), t.TMDT, r.TMDT);
-
-    StoreAlarmTypes();
+template <class Member>
+void SystemSetupForm::StoreRow(Member member, const std::string& text, bool mv) {
+    const ParameterRow& row = RowOf(member);
+    uint16_t value = RawValue(m_record, row);
+    // Read with the range of the input as it stands after the fields before it.
+    if (StoreField(row, text, value, SelectInputRange(m_record), m_unshown, m_messages, mv))
+        SetRawValue(m_record, row, value);
 }
 
-void SystemSetupForm::StoreAlarmTypes() {
-    uint8_t* fields[4] = {&m_record.EV_T1, &m_record.EV_T2, &m_record.EV_T3, &m_record.EV_T4};
-    for (int k = 0; k < 4; ++k) {
-        const int code = AlarmTypeCode(m_texts.ALT[k]);
-        // A typed text that names no alarm type keeps the stored type.
-        if (code >= 0)
-            *fields[k] = static_cast<uint8_t>(code);
-        else
-            m_messages.Show(Refusal("Parameter AL" + std::to_string(k + 1) + "T is wrong.",
-                                    "AL" + std::to_string(k + 1) + "T",
-                                    "one of the alarm types of the list"));
-    }
+template <class Member> void SystemSetupForm::ShowRow(Member member, std::string& text, bool mv) {
+    const ParameterRow& row = RowOf(member);
+    text = ShowField(row, RawValue(m_record, row), SelectInputRange(m_record), m_unshown, text, mv);
+}
+
+void SystemSetupForm::Store() {
+    const SystemSetupRecord& r = m_record;
+    const SystemSetupTexts& t = m_texts;
+    StoreRow(&S::PVT, t.PVT);
+    StoreRow(&S::PVU, t.PVU);
+    StoreRow(&S::PVD, t.PVD);
+    StoreRow(&S::PVF, IntegerText(t.PVF));
+    StoreRow(&S::PVB, IntegerText(t.PVB));
+    StoreRow(&S::CI, IntegerText(t.CI));
+    StoreRow(&S::TF, t.TF);
+    StoreRow(&S::PSET, t.PSET);
+    StoreRow(&S::BURN, t.BURN);
+    StoreRow(&S::ENDT, t.ENDT);
+    StoreRow(&S::GS_T, t.GS_T);
+    // Ranges are selected afresh for each value: PVT, PVU, PVD, PVF and PVB above may
+    // just have changed, and the new range applies to the values entered with them.
+    RefuseEmptyScale(SelectInputRange(r), m_messages);
+    StoreRow(&S::SFT, t.SFT);
+    const bool mv1 = OutputIsMv(t.A01T, r.AO1T), mv2 = OutputIsMv(t.A02T, r.AO2T);
+    StoreRow(&S::AO1F, t.A01F, mv1);
+    StoreRow(&S::AO1B, t.A01B, mv1);
+    StoreRow(&S::AO2F, t.A02F, mv2);
+    StoreRow(&S::AO2B, t.A02B, mv2);
+    StoreRow(&S::GS_H, t.GS_H);
+    StoreRow(&S::GS_L, t.GS_L);
+    StoreRow(&S::STN, t.STN);
+    StoreRow(&S::STM, t.STM);
+    StoreRow(&S::AO1R, t.A01R);
+    StoreRow(&S::AO1T, t.A01T);
+    StoreRow(&S::AO2R, t.A02R);
+    StoreRow(&S::AO2T, t.A02T);
+    StoreRow(&S::TMU, t.TMU);
+    StoreRow(&S::TMDT, t.TMDT);
+    uint8_t S::*const alarms[4] = {&S::EV_T1, &S::EV_T2, &S::EV_T3, &S::EV_T4};
+    for (int k = 0; k < 4; ++k)
+        StoreRow(alarms[k], t.ALT[k]);
 }
 
 void SystemSetupForm::Show() {
     const SystemSetupRecord& r = m_record;
     SystemSetupTexts& t = m_texts;
-    UnshownValues& u = m_unshown;
-
-    t.PVT = InputTypeText(r.PVT);
-    u.ShowCode("PVU", Pvu(), r.PVU, t.PVU);
-    u.ShowCode("PVD", Pvd(), r.PVD, t.PVD);
-    u.ShowCode("STM", Stm(), r.STM, t.STM);
-    u.ShowCode("A01R", Aor(), r.AO1R, t.A01R);
-    u.ShowCode("A01T", Aot(), r.AO1T, t.A01T);
-    u.ShowCode("A02R", Aor(), r.AO2R, t.A02R);
-    u.ShowCode("A02T", Aot(), r.AO2T, t.A02T);
-    u.ShowCode("TMU", Tmu(), r.TMU, t.TMU);
-    u.ShowCode("TMDT", Tmdt(), r.TMDT, t.TMDT);
+    ShowRow(&S::PVT, t.PVT);
+    ShowRow(&S::PVU, t.PVU);
+    ShowRow(&S::PVD, t.PVD);
+    ShowRow(&S::STM, t.STM);
+    ShowRow(&S::AO1R, t.A01R);
+    ShowRow(&S::AO1T, t.A01T);
+    ShowRow(&S::AO2R, t.A02R);
+    ShowRow(&S::AO2T, t.A02T);
+    ShowRow(&S::TMU, t.TMU);
+    ShowRow(&S::TMDT, t.TMDT);
     t.PVF = r.PVF;
     t.PVB = r.PVB;
     t.CI = r.CI;
-    if (r.STN <= kMaxStation) {
-        t.STN = std::to_string(r.STN);
-        u.Forget("STN");
-    } else {
-        u.Remember("STN", t.STN);
-    }
-    t.TF = FormatOneDecimal(r.TF, 10);
-    t.PSET = FormatOneDecimal(r.PSET, 100);
-    t.BURN = FormatOneDecimal(r.BURN, 100);
-    t.ENDT = u.ShowTime("ENDT", r.ENDT, std::nullopt);
-    t.GS_T = u.ShowTime("GS-T", r.GS_T, std::nullopt);
-    t.SFT = FormatRangeValue(SelectInputRange(r).Difference(), r.SFT);
-    ShowOutputScale(r, t.A01T == "MV", r.AO1F, r.AO1B, t.A01F, t.A01B);
-    ShowOutputScale(r, t.A02T == "MV", r.AO2F, r.AO2B, t.A02F, t.A02B);
-    t.GS_H = FormatRangeValue(SelectInputRange(r).Difference(), r.GS_H);
-    t.GS_L = FormatRangeValue(SelectInputRange(r).Difference(), r.GS_L);
-
-    ShowAlarmTypes();
-}
-
-void SystemSetupForm::ShowAlarmTypes() {
-    const uint8_t codes[4] = {m_record.EV_T1, m_record.EV_T2, m_record.EV_T3, m_record.EV_T4};
+    // The drop-down offers the stations a controller answers at; another value leaves its
+    // text, and is kept while that is unchanged.
+    if (r.STN <= RowOf(&S::STN).hi)
+        ShowRow(&S::STN, t.STN);
+    else
+        m_unshown.Remember(RowOf(&S::STN).Label(), t.STN);
+    ShowRow(&S::TF, t.TF);
+    ShowRow(&S::PSET, t.PSET);
+    ShowRow(&S::BURN, t.BURN);
+    ShowRow(&S::ENDT, t.ENDT);
+    ShowRow(&S::GS_T, t.GS_T);
+    ShowRow(&S::SFT, t.SFT);
+    ShowRow(&S::AO1F, t.A01F, t.A01T == "MV");
+    ShowRow(&S::AO1B, t.A01B, t.A01T == "MV");
+    ShowRow(&S::AO2F, t.A02F, t.A02T == "MV");
+    ShowRow(&S::AO2B, t.A02B, t.A02T == "MV");
+    ShowRow(&S::GS_H, t.GS_H);
+    ShowRow(&S::GS_L, t.GS_L);
+    uint8_t S::*const alarms[4] = {&S::EV_T1, &S::EV_T2, &S::EV_T3, &S::EV_T4};
     for (int k = 0; k < 4; ++k)
-        m_texts.ALT[k] = AlarmTypeText(codes[k]);
+        ShowRow(alarms[k], t.ALT[k]);
 }
 
 void SystemSetupForm::Retrieve(CursorControl& cursor) {

@@ -58,8 +58,10 @@ public:
     bool GuardScaleEdit(bool upper);
 
 private:
-    void StoreAlarmTypes();
-    void ShowAlarmTypes();
+    // One field's store or show step by its record member's catalogue row; `mv`: an
+    // analogue scale read as percent of MV.
+    template <class Member> void StoreRow(Member member, const std::string& text, bool mv = false);
+    template <class Member> void ShowRow(Member member, std::string& text, bool mv = false);
 
     SystemSetupRecord& m_record;
     Messages& m_messages;

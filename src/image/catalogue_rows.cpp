@@ -82,20 +82,47 @@ ParameterRow Member(const char* mnemonic, const char* label, Field Record::*memb
     return row;
 }
 
+// Facts a few rows add to the common ones.
+ParameterRow Scale(ParameterRow row, int output, const char* mvMessage) {
+    row.output = output;
+    row.mvMessage = mvMessage;
+    return row;
+}
+ParameterRow Ruled(ParameterRow row, StoreRule rule) {
+    row.rule = rule;
+    return row;
+}
+ParameterRow Refused(ParameterRow row, const char* message, const char* takes) {
+    row.message = message;
+    row.takes = takes;
+    return row;
+}
+
 constexpr int32_t A = blocks::kSystemSetupA; // 12
 constexpr int32_t B = blocks::kSystemSetupB; // 9
 constexpr Unit kPercent = Unit::Percent;
 constexpr Unit kSecond = Unit::Second;
 
+const char* const kAlarmTypes = "one of the alarm types of the list";
 const char* const kAoFullHelp =
     "AO 1 full scale. Range:0.0 to 100.0% of the input range. Unit:Engineering unit";
 const char* const kAoBaseHelp =
     "AO 1 base scale. Range:0.0 to 100.0% of the input range. Unit:Engineering unit";
 
+std::vector<ParameterRow> BuildSystemSetupRows();
+
 std::vector<ParameterRow> BuildSystemSetup() {
+    std::vector<ParameterRow> rows = BuildSystemSetupRows();
+    for (ParameterRow& row : rows)
+        row.unlistedKeepsText = row.encoding == E::Choice;
+    return rows;
+}
+
+std::vector<ParameterRow> BuildSystemSetupRows() {
     const Coding aoSignal = Choices({"1-5V", "0-5V", "0-10V"});
     const Coding aoSource = Choices({"PV", "SV", "MV"});
-    const Coding aoScale = Of(E::AnalogueScale, -2500, 12500, Unit::Engineering);
+    // A range value, or hundredths of a percent of MV.
+    const Coding aoScale = {E::AnalogueScale, -2500, 12500, 100, Unit::Engineering};
     const Coding time = Of(E::Time, 0, 5999);
     return {
         Member("PVT", "PVT", &SS::PVT, A, 1, 15, Of(E::InputType)),
@@ -118,14 +145,18 @@ std::vector<ParameterRow> BuildSystemSetup() {
                "MV set value at burnout. Range:-5.0 to 105.0 . Unit:0.1%.  For example:10%->10.0"),
         Member("AO1R", "A01R", &SS::AO1R, A, 16, 25, aoSignal),
         Member("AO1T", "A01T", &SS::AO1T, A, 17, 26, aoSource),
-        Member("AO1F", "A01F", &SS::AO1F, A, 18, 27, aoScale, "Parameter A01F is wrong.",
-               kAoFullHelp),
-        Member("AO1B", "A01B", &SS::AO1B, A, 20, 28, aoScale, "Parameter AO1B is wrong.",
-               kAoBaseHelp),
+        Scale(Member("AO1F", "A01F", &SS::AO1F, A, 18, 27, aoScale, "Parameter A01F is wrong.",
+                     kAoFullHelp),
+              1, "Parameter AO1F is wrong."),
+        Scale(Member("AO1B", "A01B", &SS::AO1B, A, 20, 28, aoScale, "Parameter AO1B is wrong.",
+                     kAoBaseHelp),
+              1, "Parameter AO1B is wrong."),
         Member("AO2R", "A02R", &SS::AO2R, A, 22, 29, aoSignal),
         Member("AO2T", "A02T", &SS::AO2T, A, 23, 30, aoSource),
-        Member("AO2F", "A02F", &SS::AO2F, A, 24, 31, aoScale, "Parameter AO2F is wrong."),
-        Member("AO2B", "A02B", &SS::AO2B, A, 26, 32, aoScale, "Parameter AO2B is wrong."),
+        Scale(Member("AO2F", "A02F", &SS::AO2F, A, 24, 31, aoScale, "Parameter AO2F is wrong."), 2,
+              "Parameter AO2F is wrong."),
+        Scale(Member("AO2B", "A02B", &SS::AO2B, A, 26, 32, aoScale, "Parameter AO2B is wrong."), 2,
+              "Parameter AO2B is wrong."),
         Member("TMDT", "TMDT", &SS::TMDT, A, 28, 33,
                Choices({"Remaining time indication", "Lapsed time indication"})),
         Member("TMU", "TMU", &SS::TMU, A, 29, 34, Choices({"hr:min", "min:sec"})),
@@ -142,14 +173,14 @@ std::vector<ParameterRow> BuildSystemSetup() {
                "unit"),
         Member("GS-T", "GS-T", &SS::GS_T, B, 10, 39, time, "Parameter GS-T is wrong.",
                "Guarantee soak max.wait time. Range:00:00 to 99:59 . Unit:=>TMU"),
-        Member("EV-T1", "AL1T", &SS::EV_T1, B, 20, 40, Of(E::AlarmType),
-               "Parameter AL1T is wrong."),
-        Member("EV-T2", "AL2T", &SS::EV_T2, B, 21, 41, Of(E::AlarmType),
-               "Parameter AL2T is wrong."),
-        Member("EV-T3", "AL3T", &SS::EV_T3, B, 22, 42, Of(E::AlarmType),
-               "Parameter AL3T is wrong."),
-        Member("EV-T4", "AL4T", &SS::EV_T4, B, 23, 43, Of(E::AlarmType),
-               "Parameter AL4T is wrong."),
+        Refused(Member("EV-T1", "AL1T", &SS::EV_T1, B, 20, 40, Of(E::AlarmType)),
+                "Parameter AL1T is wrong.", kAlarmTypes),
+        Refused(Member("EV-T2", "AL2T", &SS::EV_T2, B, 21, 41, Of(E::AlarmType)),
+                "Parameter AL2T is wrong.", kAlarmTypes),
+        Refused(Member("EV-T3", "AL3T", &SS::EV_T3, B, 22, 42, Of(E::AlarmType)),
+                "Parameter AL3T is wrong.", kAlarmTypes),
+        Refused(Member("EV-T4", "AL4T", &SS::EV_T4, B, 23, 43, Of(E::AlarmType)),
+                "Parameter AL4T is wrong.", kAlarmTypes),
         Member("ENDT", "ENDT", &SS::ENDT, B, 24, 44, time, "Parameter ENDT is wrong.",
                "End signal output time. Range:00:00 to 99:59 .Unit:=>TMU"),
     };
@@ -216,8 +247,10 @@ std::vector<ParameterRow> BuildPidGroup() {
              "Differntial Time 0.0 to 999.9  . Unit:0.1 second. For example:10 sec ->10.0"),
         Word("GAP", "GAP", W::GAP, Difference(0, 5001), "Parameter GAP is wrong.",
              "Dead zone. Range: 0 to 50% of input range. Unit:Engineering unit"),
-        Word("KNL", "KnL", W::KNL, Tenths(100, -19990, 32767, kPercent), "Parameter KnL is wrong.",
-             "Non-linear gain. Range: -199.9 to 327.7%. Unit:0.1%. For example:10%->10.0"),
+        Ruled(Word("KNL", "KnL", W::KNL, Tenths(100, -19990, 32767, kPercent),
+                   "Parameter KnL is wrong.",
+                   "Non-linear gain. Range: -199.9 to 327.7%. Unit:0.1%. For example:10%->10.0"),
+              StoreRule::LargestWord),
         Word("ARW", "Ar", W::ARW, Difference(0, 10000), "Parameter ARW is wrong.",
              "Integral break point. Range:0 to 100% of input range. Unit Engineering unit"),
         Word("MAN", "MAN", W::MAN, Tenths(100, -2500, 12500, kPercent), "Parameter MAN is wrong.",
@@ -241,14 +274,17 @@ ParameterRow Field(const char* mnemonic, const char* label, FieldWidth width, in
     return Row(mnemonic, label, width, 0, offset, 0, std::move(c), nullptr, help);
 }
 
+const char* const kTimeRefusal = "Parameter TM is wrong.";
+
 std::vector<ParameterRow> BuildSegment() {
     const FieldWidth I16 = FieldWidth::I16, U16 = FieldWidth::U16, U8 = FieldWidth::U8;
     const Coding time = Of(E::PatternTime, 0, 5999);
     std::vector<ParameterRow> rows = {
         Field("SV", "SV", I16, seg::SV, Of(E::RangeAbsolute, -32768, 32767, Unit::Engineering),
               "SV:Setting value. See Range box and Decimal position box."),
-        Field("TIME", "TIME", U16, seg::TIME, time,
-              "Time:Setting value. Range:00:00 to 99:59.  See Time unit box. "),
+        Refused(Field("TIME", "TIME", U16, seg::TIME, time,
+                      "Time:Setting value. Range:00:00 to 99:59.  See Time unit box. "),
+                kTimeRefusal, nullptr),
     };
     const char* const alarms[4][2] = {
         {"ALM1", "ALARM1"}, {"ALM2", "ALARM2"}, {"ALM3", "ALARM3"}, {"ALM4", "ALARM4"}};
@@ -258,19 +294,28 @@ std::vector<ParameterRow> BuildSegment() {
     const char* const signals[6][2] = {{"TS1ON", "TS1OF"}, {"TS2ON", "TS2OF"}, {"TS3ON", "TS3OF"},
                                        {"TS4ON", "TS4OF"}, {"TS5ON", "TS5OF"}, {"TS6ON", "TS6OF"}};
     for (int k = 1; k <= 6; ++k) {
-        rows.push_back(Field(signals[k - 1][0], signals[k - 1][0], U16, seg::TsOn(k), time));
-        rows.push_back(Field(signals[k - 1][1], signals[k - 1][1], U16, seg::TsOff(k), time));
+        rows.push_back(Refused(Field(signals[k - 1][0], signals[k - 1][0], U16, seg::TsOn(k), time),
+                               kTimeRefusal, nullptr));
+        rows.push_back(
+            Refused(Field(signals[k - 1][1], signals[k - 1][1], U16, seg::TsOff(k), time),
+                    kTimeRefusal, nullptr));
     }
     rows.push_back(Field("PIDNO", "PIDNO", U8, seg::PIDNO, Int(1, 9)));
     rows.push_back(Field("GSORK", "GSORK", U8, seg::GSORK, Choices({"NO", "YES"})));
     rows.push_back(Field("GSTYP", "GSTYP", U8, seg::GSTYP, Choices({"U&D", "Down", "Up"})));
     // The pattern's own settings, carried in every segment record.
-    rows.push_back(Field("PVST", "PVSTART", U8, seg::PVST, Choices({"NO", "YES"})));
-    rows.push_back(Field("CYCL", "CYCLIC OPERATION", U8, seg::CYCL, Int(0, 99)));
-    rows.push_back(Field("LINK", "LINK", U8, seg::LINK, Of(E::Link, 0, 9)));
+    const size_t patternWide = rows.size();
+    rows.push_back(Refused(Field("PVST", "PVSTART", U8, seg::PVST, Choices({"NO", "YES"})),
+                           "PVSTART is wrong", "YES or NO"));
+    rows.push_back(Refused(Field("CYCL", "CYCLIC OPERATION", U8, seg::CYCL, Int(0, 99)),
+                           "CYCLE is wrong.", nullptr));
+    rows.push_back(Refused(Field("LINK", "LINK", U8, seg::LINK, Of(E::Link, 0, 9)),
+                           "LINK is wrong.", "OFF or 1 to 9"));
     // In the file's row order, from two rows below a pattern's title.
-    for (size_t r = 0; r < rows.size(); ++r)
+    for (size_t r = 0; r < rows.size(); ++r) {
         rows[r].fileRow = 2 + static_cast<int>(r);
+        rows[r].scope = r < patternWide ? Scope::Segment : Scope::Pattern;
+    }
     return rows;
 }
 

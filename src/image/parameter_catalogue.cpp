@@ -3,7 +3,8 @@
 #include "image/little_endian.h"
 #include "image/parameter_image.h"
 
-#include <cassert>
+#include <cstdio>
+#include <cstdlib>
 
 std::string ParameterRow::DisplayName() const {
     if (!label || std::string(label) == mnemonic)
@@ -43,12 +44,33 @@ const ParameterRow& RowOfMember(const std::vector<ParameterRow>& rows, Member me
     for (const ParameterRow& row : rows)
         if (row.*pick == member)
             return row;
-    // Every member of the two named records has its row (the catalogue's tests check it).
-    assert(false && "a record member without a catalogue row");
-    return rows.front();
+    // Every member of the two named records has its row (the catalogue's tests check it);
+    // going on with another row's facts would store a value in the wrong place.
+    std::fprintf(stderr, "a record member without a catalogue row\n");
+    std::abort();
+}
+
+const ParameterRow& RowAt(const std::vector<ParameterRow>& rows, int offset) {
+    for (const ParameterRow& row : rows)
+        if (row.offset == offset)
+            return row;
+    std::fprintf(stderr, "no catalogue row at offset %d\n", offset);
+    std::abort();
 }
 
 } // namespace
+
+const ParameterRow& PidRow(int word) {
+    return RowAt(PidGroupRows(), 2 * word);
+}
+
+const ParameterRow& SegmentRow(int offset) {
+    return RowAt(SegmentRows(), offset);
+}
+
+bool IsRangeValue(const ParameterRow& row) {
+    return row.encoding == Encoding::RangeAbsolute || row.encoding == Encoding::RangeDifference;
+}
 
 const ParameterRow& RowOf(uint8_t SystemSetupRecord::*member) {
     return RowOfMember(SystemSetupRows(), member, &ParameterRow::setupU8);
@@ -156,6 +178,6 @@ bool AnalogueOutputIsMv(const SystemSetupRecord& setup, int output) {
     return (output == 1 ? setup.AO1T : setup.AO2T) == kAnalogueSourceMv;
 }
 
-int32_t ClampedKnl(int32_t hundredths) {
-    return hundredths == 32770 ? 32767 : hundredths;
+int32_t ClampedToWord(int32_t value) {
+    return value == 32770 ? 32767 : value;
 }

@@ -36,6 +36,16 @@ enum class Encoding : uint8_t {
 
 enum class Unit : uint8_t { None, Percent, Second, Engineering };
 
+// What a value belongs to: its group; one segment of a pattern; or the whole pattern,
+// though the controller keeps a copy of it in every segment record.
+enum class Scope : uint8_t { Group, Segment, Pattern };
+
+// A step the store takes beyond the encoding's own.
+enum class StoreRule : uint8_t {
+    None,
+    LargestWord, // a typed value one step above the largest word is stored as the largest
+};
+
 struct ParameterRow {
     const char* mnemonic; // the controller's name, and the parameter file's row label
     const char* label;    // the window's label; nullptr where no window shows the parameter
@@ -53,6 +63,17 @@ struct ParameterRow {
     std::vector<const char*> choices; // Choice: the texts, code = position
     const char* message = nullptr;    // the editor's refusal
     const char* help = nullptr;       // the help button's text
+    Scope scope = Scope::Group;
+    StoreRule rule = StoreRule::None;
+    // AnalogueScale: the output (1, 2) whose source says how the value reads, and the
+    // refusal while that source is MV.
+    int output = 0;
+    const char* mvMessage = nullptr;
+    // Where the refusal's second line does not follow from the encoding: what it takes.
+    const char* takes = nullptr;
+    // Choice: a code outside the list leaves the field's text as it was (true), or shows
+    // the last text (false: a list of two, 0 and any other code).
+    bool unlistedKeepsText = false;
 
     // Members of the named records; null for the PID group and segment rows.
     uint8_t SystemSetupRecord::*setupU8 = nullptr;
@@ -73,6 +94,12 @@ const std::vector<ParameterRow>& AdvancedRows();
 const std::vector<ParameterRow>& PidGroupRows();
 const std::vector<ParameterRow>& SegmentRows(); // in the parameter file's row order
 const std::vector<ParameterRow>& RowsOf(GroupId::Kind kind);
+
+// The row of PID record word `word`, and of the segment record field at byte `offset`.
+const ParameterRow& PidRow(int word);
+const ParameterRow& SegmentRow(int offset);
+// Whether the row's value is measured in the input's range.
+bool IsRangeValue(const ParameterRow& row);
 
 // The row named `name` (its mnemonic, or failing that its label) in a group's table.
 const ParameterRow* FindRow(GroupId::Kind kind, const std::string& name);
@@ -116,9 +143,10 @@ constexpr bool IsFollowableStation(int station) {
 // values of the input.
 bool AnalogueOutputIsMv(const SystemSetupRecord& setup, int output);
 constexpr int kAnalogueSourceMv = 2;
-// KnL is typed in tenths of a percent; 327.7 % (32770) does not fit 16 bits and is stored
-// as the largest word. Every other value is returned as it is, for the range check.
-int32_t ClampedKnl(int32_t hundredths);
+// A value typed for a LargestWord row: one step above the largest signed word (KnL's
+// 327.7 %, 32770 hundredths) does not fit 16 bits and is stored as the largest word. Every
+// other value is returned as it is, for the range check.
+int32_t ClampedToWord(int32_t value);
 // The integral time I is stored in tenths of a second and shown in whole seconds.
 constexpr int32_t IntegralSeconds(uint16_t stored) {
     return stored / 10;

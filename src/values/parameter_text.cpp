@@ -19,10 +19,8 @@ std::string Unknown(int32_t stored) {
     return "(" + std::to_string(stored) + ")";
 }
 
-// AO1F and AO1B follow AO1T, AO2F and AO2B follow AO2T.
 bool IsMvScale(const ParameterRow& row, const SystemSetupRecord& setup) {
-    return row.encoding == Encoding::AnalogueScale &&
-           AnalogueOutputIsMv(setup, row.mnemonic[2] == '1' ? 1 : 2);
+    return row.encoding == Encoding::AnalogueScale && AnalogueOutputIsMv(setup, row.output);
 }
 
 } // namespace
@@ -45,7 +43,7 @@ std::string ParameterText(const ParameterRow& row, int32_t stored, const SystemS
     case Encoding::RangeDifference:
         return FormatRangeValue(range.Difference(), static_cast<int16_t>(stored));
     case Encoding::AnalogueScale:
-        return IsMvScale(row, setup) ? FormatOneDecimal(stored, 100) + " %"
+        return IsMvScale(row, setup) ? FormatOneDecimal(stored, row.divisor) + " %"
                                      : FormatRangeValue(range, static_cast<int16_t>(stored));
     case Encoding::Choice:
         return stored >= 0 && stored < static_cast<int32_t>(row.choices.size())

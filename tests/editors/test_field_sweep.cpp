@@ -412,7 +412,7 @@ TEST(ProgramPatternSweep, EveryField) {
                                [&] { return PatternSnapshot(form.State()); }, &messages};
     std::vector<SweepField> fields = {
         {"PVSTART", "s1.PVST", Into(f.pvstart), 0, 1},
-        {"CYCLIC", "s1.CYCL", [&](const std::string& v) { f.cyclic = ParseCyclicText(v); }, 0, 99},
+        {"CYCLIC", "s1.CYCL", [&](const std::string& v) { f.cyclic = ParseIntegerText(v); }, 0, 99},
         {"LINK", "s1.LINK", Into(f.link), 0, 9},
     };
     for (int s : kSweptSegments) {
@@ -683,7 +683,7 @@ TEST(UntouchedSweep, PatternEditorAndSubEditors) {
         CheckUntouched({[&] { form.ShowPatternFields(); }, [&] { form.CollectPatternFields(); },
                         [&] {
                             const PatternFields& f = form.Fields();
-                            std::vector<std::string> v = {f.pvstart, CyclicText(f.cyclic), f.link};
+                            std::vector<std::string> v = {f.pvstart, IntegerText(f.cyclic), f.link};
                             for (const auto* row : {&f.sv, &f.time, &f.on, &f.off})
                                 v.insert(v.end(), row->begin(), row->end());
                             return v;

@@ -65,7 +65,7 @@ TEST(ParsePatternTime, TakesTheFirstAndLastTwoCharacters) {
     }
 }
 
-TEST(ParseCyclicText, AcceptsIntegersOnly) {
+TEST(ParseIntegerText, AcceptsIntegersOnly) {
     const struct {
         const char* text;
         std::optional<int32_t> expected;
@@ -80,7 +80,7 @@ TEST(ParseCyclicText, AcceptsIntegersOnly) {
                  {"12a", std::nullopt},
                  {"9999999999", std::nullopt}};
     for (const auto& c : cases)
-        EXPECT_EQ(ParseCyclicText(c.text), c.expected) << c.text;
+        EXPECT_EQ(ParseIntegerText(c.text), c.expected) << c.text;
 }
 
 TEST(ProgramPatternForm, OpensOnPatternOneAndTimeSignalOne) {

@@ -43,10 +43,6 @@ std::vector<SystemSetupRecord> EverySetting() {
     return settings;
 }
 
-bool IsRangeValue(const ParameterRow& row) {
-    return row.encoding == Encoding::RangeAbsolute || row.encoding == Encoding::RangeDifference;
-}
-
 // The rows a window shows as numbers the display may round: range values, tenths, scales
 // and times.
 bool IsRounded(const ParameterRow& row) {
