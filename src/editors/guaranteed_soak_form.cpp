@@ -4,13 +4,19 @@
 
 namespace {
 
-// Text of each code, the code being the position.
-const char* const kGsork[] = {"NO", "YES"};
-const char* const kGstyp[] = {"U&D", "Down", "Up"};
 constexpr const char* kBadCode = "NG";
 
-template <size_t N> std::string TextOf(const char* const (&texts)[N], uint16_t code) {
-    return code < N ? texts[code] : kBadCode;
+// The text of a code of the segment field at `offset`, the code being its position in the
+// row's list.
+std::string TextOf(int offset, uint16_t code) {
+    const auto& choices = SegmentRow(offset).choices;
+    return code < choices.size() ? choices[code] : kBadCode;
+}
+
+std::optional<uint16_t> CodeAt(int offset, const std::string& text) {
+    if (const std::optional<int> code = CodeOf(SegmentRow(offset).choices, text))
+        return static_cast<uint16_t>(*code);
+    return std::nullopt;
 }
 
 } // namespace
@@ -57,17 +63,17 @@ const std::array<const char*, 3>& GstypListTexts() {
 }
 
 std::string GsorkText(uint16_t code) {
-    return TextOf(kGsork, code);
+    return TextOf(seg::GSORK, code);
 }
 
 std::string GstypText(uint16_t code) {
-    return TextOf(kGstyp, code);
+    return TextOf(seg::GSTYP, code);
 }
 
 std::optional<uint16_t> GsorkCode(const std::string& text) {
-    return CodeOf(kGsork, text);
+    return CodeAt(seg::GSORK, text);
 }
 
 std::optional<uint16_t> GstypCode(const std::string& text) {
-    return CodeOf(kGstyp, text);
+    return CodeAt(seg::GSTYP, text);
 }

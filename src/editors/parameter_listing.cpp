@@ -6,11 +6,6 @@
 
 namespace {
 
-bool PatternWide(const ParameterRow& row) {
-    const std::string name = row.mnemonic;
-    return name == "PVST" || name == "CYCL" || name == "LINK";
-}
-
 void AddGroup(const ParameterImage& image, GroupId group, const ListingOptions& options,
               std::vector<ParameterEntry>& entries) {
     const std::vector<ParameterRow>& rows = RowsOf(group.kind());
@@ -22,7 +17,7 @@ void AddGroup(const ParameterImage& image, GroupId group, const ListingOptions& 
             if (group.kind() == GroupId::Kind::Advanced && row.fileRow == 0 &&
                 !options.unfiledAdvanced)
                 continue;
-            if (pattern && s > 1 && PatternWide(row) && !options.patternFieldsPerSegment)
+            if (pattern && s > 1 && row.scope == Scope::Pattern && !options.patternFieldsPerSegment)
                 continue;
             ParameterEntry e;
             e.group = group;

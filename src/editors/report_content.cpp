@@ -86,11 +86,10 @@ ReportPage PatternPage(int n, const ParameterImage& image,
     }
     // One row per segment field; the pattern's own settings go into the notes.
     std::map<const ParameterRow*, size_t> rowOf;
-    std::map<std::string, std::string> setting;
+    std::string settings;
     for (const ParameterEntry& e : entries) {
-        const std::string mnemonic = e.row->mnemonic;
-        if (mnemonic == "PVST" || mnemonic == "CYCL" || mnemonic == "LINK") {
-            setting[mnemonic] = e.text;
+        if (e.row->scope == Scope::Pattern) {
+            settings += std::string(e.row->Label()) + ": " + e.text + "    ";
             continue;
         }
         auto [it, added] = rowOf.try_emplace(e.row, table.rows.size());
@@ -100,7 +99,9 @@ ReportPage PatternPage(int n, const ParameterImage& image,
         }
         std::string text = e.text;
         if (e.segment > used)
-            text = mnemonic == "SV" ? kUnusedSegment : mnemonic == "TIME" ? "----" : "";
+            text = e.row == &SegmentRow(seg::SV)     ? kUnusedSegment
+                   : e.row == &SegmentRow(seg::TIME) ? "----"
+                                                     : "";
         table.rows[it->second][static_cast<size_t>(e.segment)] = text;
     }
     page.tables.push_back(std::move(table));
@@ -112,9 +113,7 @@ ReportPage PatternPage(int n, const ParameterImage& image,
         "Range: " + range.value_or("(PVU " + std::to_string(setup.PVU) + ")") +
         "    Decimal position: " + decimals.value_or("(PVD " + std::to_string(setup.PVD) + ")") +
         "    Time unit: " + unit.value_or("(TMU " + std::to_string(setup.TMU) + ")"));
-    page.notes.push_back(
-        "PVSTART: " + setting["PVST"] + "    CYCLIC OPERATION: " + setting["CYCL"] +
-        "    LINK: " + setting["LINK"] + "    Segments in use: " + std::to_string(used) + " of 20");
+    page.notes.push_back(settings + "Segments in use: " + std::to_string(used) + " of 20");
     return page;
 }
 
@@ -171,18 +170,20 @@ ReportContent BuildReport(const ParameterImage& image, const ReportOptions& opti
     summary.title = "PROGRAM PATTERNS";
     summary.notes.push_back("A pattern with no segment in use has no page of its own.");
     ReportTable table;
-    table.header = {"Pattern", "Segments in use", "PVSTART", "CYCLIC OPERATION", "LINK"};
+    table.header = {"Pattern", "Segments in use"};
+    for (const ParameterRow& row : SegmentRows())
+        if (row.scope == Scope::Pattern)
+            table.header.push_back(row.Label());
     table.widths = {1.0, 1.4, 1.0, 1.6, 1.0};
     std::vector<ReportPage> patternPages;
     for (int n = 1; n <= ParameterImage::kPatterns; ++n) {
         const std::vector<ParameterEntry> entries = ListGroup(image, GroupId::Pattern(n), listing);
-        std::map<std::string, std::string> setting;
-        for (const ParameterEntry& e : entries)
-            setting[e.row->mnemonic] = e.text;
         const int used = UsedSegmentCount(image.pattern[static_cast<size_t>(n - 1)]);
-        table.rows.push_back({std::to_string(n),
-                              used ? std::to_string(used) + " of 20" : "none (no page)",
-                              setting["PVST"], setting["CYCL"], setting["LINK"]});
+        table.rows.push_back(
+            {std::to_string(n), used ? std::to_string(used) + " of 20" : "none (no page)"});
+        for (const ParameterEntry& e : entries)
+            if (e.row->scope == Scope::Pattern && e.segment == 1)
+                table.rows.back().push_back(e.text);
         if (used > 0)
             patternPages.push_back(PatternPage(n, image, entries));
     }

@@ -1,5 +1,7 @@
 #include "editors/segment_pid_form.h"
 
+#include "image/parameter_catalogue.h"
+
 SegmentPidForm::SegmentPidForm(SegmentByteTable& table) : m_table(table) {
     Show();
 }
@@ -31,7 +33,8 @@ std::string PidNumberText(uint16_t value) {
 }
 
 std::optional<uint16_t> PidNumberCode(const std::string& text) {
-    if (text.size() != 1 || text[0] < '1' || text[0] > '9')
+    const ParameterRow& row = SegmentRow(seg::PIDNO);
+    if (text.size() != 1 || text[0] < '0' + row.lo || text[0] > '0' + row.hi)
         return std::nullopt;
     return static_cast<uint16_t>(text[0] - '0');
 }

@@ -81,8 +81,9 @@ void SetEntry(ParameterImage& image, int e, uint16_t value) {
 }
 
 void SpreadPatternBytes(ParameterImage& image) {
-    for (const char* name : {"PVST", "CYCL", "LINK"}) {
-        const ParameterRow& row = *FindRow(Kind::Pattern, name);
+    for (const ParameterRow& row : SegmentRows()) {
+        if (row.scope != Scope::Pattern)
+            continue;
         for (int n = 1; n <= ParameterImage::kPatterns; ++n) {
             const GroupId pattern = GroupId::Pattern(n);
             const uint16_t first = RawValue(image, pattern, row, 1);

@@ -6,7 +6,10 @@
 
 namespace {
 
-constexpr size_t kStationByte = 30; // STN, in block 12
+// STN's byte of block 12, where a SEND may move the controller to another station.
+size_t StationByte() {
+    return static_cast<size_t>(RowOf(&SystemSetupRecord::STN).offset);
+}
 
 std::string BlockText(const char* what, int32_t block) {
     return std::string(what) + " block " + std::to_string(block);
@@ -104,15 +107,15 @@ TransferResult WriteSystemSetupOnto(TransferContext& link, const SystemSetupReco
                                     HeldSetupBlocks held, WritePolicy writes,
                                     StationChange* change) {
     TransferResult result;
-    const int oldStation = held.b12 ? (*held.b12)[kStationByte] : 0;
+    const int oldStation = held.b12 ? (*held.b12)[StationByte()] : 0;
     Block12 b12 = held.b12.value_or(Block12{});
     Block9 b9 = held.b9.value_or(Block9{});
     SystemSetupIntoBlocks(setup, b12, b9);
     // A new station takes effect as block 12 lands: block 9 goes first then, while the
     // controller still answers where port 1 asks. A controller that answered holds a
     // station of 1..31; any other byte there is not where it answers.
-    const bool moves =
-        held.b12 && b12[kStationByte] != oldStation && oldStation >= 1 && oldStation <= kMaxStation;
+    const bool moves = held.b12 && b12[StationByte()] != oldStation && oldStation >= 1 &&
+                       oldStation <= kMaxStation;
     bool wrote12 = false;
     const auto stopped = [&] {
         return writes == WritePolicy::StopAtFirstFailure && !result.failed.empty();
@@ -148,7 +151,7 @@ TransferResult WriteSystemSetupOnto(TransferContext& link, const SystemSetupReco
     if (moves && wrote12) {
         moved.changed = true;
         moved.from = oldStation;
-        moved.to = b12[kStationByte];
+        moved.to = b12[StationByte()];
         if (moved.to != 0 && link.Unit() == moved.from) {
             link.MoveUnit(moved.to);
             moved.followed = true;
@@ -271,7 +274,7 @@ bool ReadBlockBytes(TransferContext& link, int32_t block, uint8_t* data, int32_t
 
 bool ReadWdis(TransferContext& link, uint8_t& wdis) {
     std::array<uint8_t, 1> byte{};
-    if (!ReadBlock(link, blocks::kAdvancedA, byte, kWdisOffset))
+    if (!ReadBlock(link, blocks::kAdvancedA, byte, RowOf(&AdvancedRecord::WDIS).offset))
         return false;
     wdis = byte[0];
     return true;
@@ -279,7 +282,7 @@ bool ReadWdis(TransferContext& link, uint8_t& wdis) {
 
 bool WriteWdis(TransferContext& link, uint8_t wdis) {
     const std::array<uint8_t, 1> byte{wdis};
-    return WriteBlock(link, blocks::kAdvancedA, byte, kWdisOffset);
+    return WriteBlock(link, blocks::kAdvancedA, byte, RowOf(&AdvancedRecord::WDIS).offset);
 }
 
 int32_t PidGroupBlock(int g) {

@@ -60,8 +60,8 @@ TransferResult SendAdvanced(TransferContext& link, const AdvancedRecord& advance
 // One read of a whole block from its start, mode 1; false when it failed.
 bool ReadBlockBytes(TransferContext& link, int32_t block, uint8_t* data, int32_t length);
 
-// WDIS alone: byte 16 of block 10, 1 while the controller refuses every write but block 10.
-constexpr int32_t kWdisOffset = 16;
+// WDIS alone (its catalogue row's byte of block 10): 1 while the controller refuses every
+// write but block 10.
 bool ReadWdis(TransferContext& link, uint8_t& wdis);
 bool WriteWdis(TransferContext& link, uint8_t wdis);
 

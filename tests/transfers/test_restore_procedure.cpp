@@ -14,7 +14,7 @@
 namespace {
 
 bool IsWdis(const LinkCall& c) {
-    return c.block == 10 && c.offset == kWdisOffset && c.length == 1;
+    return c.block == 10 && c.offset == 16 && c.length == 1;
 }
 
 // One restore of a locking file onto the simulated controller, as each case sets it up.
