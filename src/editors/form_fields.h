@@ -52,7 +52,7 @@ template <class List> std::optional<int> CodeOf(const List& list, const std::str
 }
 
 // A refusal as the operator reads it: the parameter's own message, then which field it is
-// and what it takes ("Parameter DMV is wrong." and "DMV: 0.0 to 105.0").
+// and what it takes (the field's label, then its limits: "DMV: 0.0 to 105.0").
 std::string Refusal(const std::string& message, const std::string& field, const std::string& takes);
 std::string RangeRefusal(const InputRange& range, const std::string& message,
                          const std::string& field, int32_t lo, int32_t hi);

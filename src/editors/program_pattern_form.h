@@ -24,7 +24,7 @@ struct PatternFields {
 // A pattern time text as the editor takes it: "----" is the not-used marker 0x8000;
 // otherwise HH from the first two characters and MM from the last two give HH x 60 + MM.
 // HH outside 0..99 or MM outside 0..59, or a text with any character besides digits and
-// one colon, shows "Parameter TM is wrong." and gives `previous`.
+// one colon, shows the TIME row's refusal and gives `previous`.
 uint16_t ParsePatternTime(const std::string& text, uint16_t previous, Messages& messages);
 
 // The rules of the program pattern editor: one pattern at a time through its working

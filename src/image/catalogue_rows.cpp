@@ -83,6 +83,8 @@ ParameterRow Member(const char* mnemonic, const char* label, Field Record::*memb
 }
 
 // Facts a few rows add to the common ones.
+// An analogue scale of `output`; `mvMessage`: its refusal while read as MV, where that
+// differs from the other.
 ParameterRow Scale(ParameterRow row, int output, const char* mvMessage) {
     row.output = output;
     row.mvMessage = mvMessage;
@@ -150,13 +152,13 @@ std::vector<ParameterRow> BuildSystemSetupRows() {
               1, "Parameter AO1F is wrong."),
         Scale(Member("AO1B", "A01B", &SS::AO1B, A, 20, 28, aoScale, "Parameter AO1B is wrong.",
                      kAoBaseHelp),
-              1, "Parameter AO1B is wrong."),
+              1, nullptr),
         Member("AO2R", "A02R", &SS::AO2R, A, 22, 29, aoSignal),
         Member("AO2T", "A02T", &SS::AO2T, A, 23, 30, aoSource),
         Scale(Member("AO2F", "A02F", &SS::AO2F, A, 24, 31, aoScale, "Parameter AO2F is wrong."), 2,
-              "Parameter AO2F is wrong."),
+              nullptr),
         Scale(Member("AO2B", "A02B", &SS::AO2B, A, 26, 32, aoScale, "Parameter AO2B is wrong."), 2,
-              "Parameter AO2B is wrong."),
+              nullptr),
         Member("TMDT", "TMDT", &SS::TMDT, A, 28, 33,
                Choices({"Remaining time indication", "Lapsed time indication"})),
         Member("TMU", "TMU", &SS::TMU, A, 29, 34, Choices({"hr:min", "min:sec"})),
