@@ -1,7 +1,7 @@
 #include "editors/system_setup_form.h"
 
 #include "editors/form_fields.h"
-#include "transfers/group_layouts.h"
+#include "image/group_layouts.h"
 #include "transfers/group_transfers.h"
 
 namespace setup_lists {
