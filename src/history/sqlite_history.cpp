@@ -238,9 +238,7 @@ std::string SqliteHistory::ControllerOf(const NewSnapshot& s, int64_t& id) {
 }
 
 std::string SqliteHistory::ContentOf(const NewSnapshot& s, int64_t& id) {
-    // An identical set is kept once whichever format holds it: a set an older version stored
-    // as format 1 is found by its format 1 bytes. Bytes are compared only with bytes of their
-    // own format.
+    // An identical set is kept once; one an older version kept is found by its format 1 bytes.
     const std::vector<uint8_t> bytes = EncodeSet(s.set);
     for (int format : {kSetFormat, 1}) {
         const std::vector<uint8_t> as = format == kSetFormat ? bytes : EncodeSet(s.set, format);
