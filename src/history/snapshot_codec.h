@@ -15,7 +15,7 @@
 // (little-endian) and then the block's bytes, in the order 0, 3, 12, 9, 10, 13, the PID
 // blocks 4..8 and 46..49, the pattern blocks 20..37 and the model code block 40, then the
 // entry kLoaderEntry. Bytes of blocks 12, 9, 10 and 13 that no parameter owns are 0.
-// Format 1 (history/snapshot_format1.h) is read and never written.
+// Format 1 (history/snapshot_format1.h) is read, and made only to find a set kept so.
 constexpr int kSetFormat = 2;
 
 // What the image keeps beyond the controller's blocks, under a number no block has: the
