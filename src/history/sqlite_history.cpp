@@ -238,20 +238,24 @@ std::string SqliteHistory::ControllerOf(const NewSnapshot& s, int64_t& id) {
 }
 
 std::string SqliteHistory::ContentOf(const NewSnapshot& s, int64_t& id) {
+    // An identical set is kept once; one an older version kept is found by its format 1 bytes.
     const std::vector<uint8_t> bytes = EncodeSet(s.set);
-    const auto hash = static_cast<int64_t>(ContentHash(bytes));
-    SqliteStatement same(m_db, "SELECT id, bytes FROM contents WHERE hash = ?1 AND format = ?2");
-    same.Bind(1, hash).Bind(2, kSetFormat);
-    int rc = SQLITE_ROW;
-    while ((rc = same.Step()) == SQLITE_ROW)
-        if (same.Blob(1) == bytes) {
-            id = same.Int(0);
-            return "";
-        }
-    if (rc != SQLITE_DONE)
-        return Failure();
+    for (int format : {kSetFormat, 1}) {
+        const std::vector<uint8_t> as = format == kSetFormat ? bytes : EncodeSet(s.set, format);
+        SqliteStatement same(m_db,
+                             "SELECT id, bytes FROM contents WHERE hash = ?1 AND format = ?2");
+        same.Bind(1, static_cast<int64_t>(ContentHash(as))).Bind(2, format);
+        int rc = SQLITE_ROW;
+        while ((rc = same.Step()) == SQLITE_ROW)
+            if (same.Blob(1) == as) {
+                id = same.Int(0);
+                return "";
+            }
+        if (rc != SQLITE_DONE)
+            return Failure();
+    }
     SqliteStatement add(m_db, "INSERT INTO contents (hash, format, bytes) VALUES (?1, ?2, ?3)");
-    add.Bind(1, hash).Bind(2, kSetFormat).BindBlob(3, bytes);
+    add.Bind(1, static_cast<int64_t>(ContentHash(bytes))).Bind(2, kSetFormat).BindBlob(3, bytes);
     if (!add.Run())
         return Failure();
     id = sqlite3_last_insert_rowid(m_db);

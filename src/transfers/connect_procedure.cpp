@@ -1,9 +1,9 @@
 #include "transfers/connect_procedure.h"
 
 #include "image/controller_blocks.h"
+#include "image/group_layouts.h"
 #include "link/link_backend.h"
 #include "link/tqxcomm.h"
-#include "transfers/group_layouts.h"
 #include "transfers/pattern_transfers.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "image/group_layouts.h"
 #include "image/parameter_image.h"
 #include "operator/messages.h"
-#include "transfers/group_layouts.h"
 #include "transfers/transfer_context.h"
 #include "transfers/transfer_result.h"
 

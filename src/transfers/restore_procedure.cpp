@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "image/group_layouts.h"
 #include "image/parameter_catalogue.h"
-#include "transfers/group_layouts.h"
 #include "transfers/group_transfers.h"
 
 #include <chrono>

@@ -1,7 +1,7 @@
 #include "editors/advanced_form.h"
+#include "image/group_layouts.h"
 #include "link/link_backend.h"
 #include "support/first_lines.h"
-#include "transfers/group_layouts.h"
 
 #include <gtest/gtest.h>
 

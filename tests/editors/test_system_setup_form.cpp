@@ -1,9 +1,9 @@
 #include "editors/system_setup_form.h"
+#include "image/group_layouts.h"
 #include "link/link_backend.h"
 #include "link/simulated_controller.h"
 #include "link/tqxcomm.h"
 #include "support/first_lines.h"
-#include "transfers/group_layouts.h"
 #include "values/conversions.h"
 #ifdef TQX_SIM_PATH
 #include "support/sim_process.h"

@@ -10,7 +10,7 @@
 
 // The controller block layouts of the system setup group (blocks 12 and 9) and of the
 // advanced group (blocks 10 and 13), made from the parameter catalogue. Connect,
-// RETRIEVE, SEND and the restore all use these.
+// RETRIEVE, SEND, the restore and the history's sets all use these.
 
 constexpr int kBlock12Bytes = blocks::Bytes(blocks::kSystemSetupA);
 constexpr int kBlock9Bytes = blocks::Bytes(blocks::kSystemSetupB);

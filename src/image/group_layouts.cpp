@@ -1,4 +1,4 @@
-#include "transfers/group_layouts.h"
+#include "image/group_layouts.h"
 
 #include "image/little_endian.h"
 
