@@ -122,7 +122,8 @@ void ProgramPatternForm::ShowPatternFields() {
         const SegmentRecord segment = m_state.workingCopy.Segment(s);
         const std::string n = std::to_string(s);
         m_fields.sv[s - 1] = FormatRangeValue(range, segment.SV());
-        m_fields.time[s - 1] = u.ShowTime("TIME" + n, segment.TIME(), kTimeNotUsed);
+        m_fields.time[s - 1] =
+            u.ShowTime(SegmentRow(seg::TIME).Label() + n, segment.TIME(), kTimeNotUsed);
         m_fields.on[s - 1] = u.ShowTime("ON" + n, segment.TsOn(k), kTimeNotUsed);
         m_fields.off[s - 1] = u.ShowTime("OFF" + n, segment.TsOff(k), kTimeNotUsed);
     }
@@ -165,12 +166,14 @@ void ProgramPatternForm::CollectPatternFields() {
         SegmentRecord segment = m_state.workingCopy.Segment(s);
         // Not checked against the input range: the Range box only guides the operator.
         if (!emptyScale) {
-            NamedMessages named(m_messages, "SV, segment " + std::to_string(s));
+            NamedMessages named(m_messages, std::string(SegmentRow(seg::SV).Label()) +
+                                                ", segment " + std::to_string(s));
             const int32_t sv = ParseShownRangeValue(range, m_fields.sv[s - 1], segment.SV(), named);
             if (sv < kRangeParseError)
                 segment.SetSV(static_cast<int16_t>(sv));
         }
-        segment.SetTIME(CollectTime("TIME", s, "TIME", m_fields.time[s - 1], segment.TIME()));
+        const char* time = SegmentRow(seg::TIME).Label();
+        segment.SetTIME(CollectTime(time, s, time, m_fields.time[s - 1], segment.TIME()));
     }
     const int k = m_state.selectedTimeSignal;
     for (int s = 1; s <= kSegments; ++s) {
