@@ -10,7 +10,7 @@
 #include "editors/program_pattern_form.h"
 #include "editors/segment_pid_form.h"
 #include "editors/system_setup_form.h"
-#include "link/simulated_controller.h"
+#include "simulator/simulated_controller.h"
 #include "transfers/group_layouts.h"
 #include "values/conversions.h"
 

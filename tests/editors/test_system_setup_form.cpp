@@ -1,7 +1,7 @@
 #include "editors/system_setup_form.h"
 #include "link/link_backend.h"
-#include "link/simulated_controller.h"
 #include "link/tqxcomm.h"
+#include "simulator/simulated_controller.h"
 #include "support/first_lines.h"
 #include "transfers/group_layouts.h"
 #include "values/conversions.h"

@@ -1,8 +1,8 @@
 // The link library over Modbus TCP and Modbus RTU against a real tqx-sim process.
 #include "link/block_map.h"
-#include "link/controller_memory.h"
 #include "link/modbus_transport.h"
 #include "link/tqxcomm.h"
+#include "simulator/controller_memory.h"
 #include "support/sim_process.h"
 #include "transfers/connect_procedure.h"
 
