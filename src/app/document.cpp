@@ -121,10 +121,6 @@ void CTQXLOADER961114Doc::SetVerifyAfterSend(bool on, bool save) {
         SavedSettings().SetVerifyAfterSend(on);
 }
 
-bool CTQXLOADER961114Doc::ExportReportPdf(const std::string& path) {
-    return static_cast<ReportCommands&>(*m_handlers.at(Handler::Report)).ExportPdf(path);
-}
-
 std::string CTQXLOADER961114Doc::Now() const {
     return QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss")).toStdString();
 }

@@ -82,9 +82,6 @@ public:
     // Off while a command that sends several groups records one snapshot for them all.
     void RecordEachSend(bool on) { m_recordEachSend = on; }
 
-    // Writes the parameter report of the set to `path`; a failure is shown as a message.
-    bool ExportReportPdf(const std::string& path);
-
     Messages& Tell() { return m_messages; }
     CursorControl& Cursor() { return m_cursor; }
     QWidget* Window() const { return m_window; }

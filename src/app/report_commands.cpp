@@ -33,7 +33,7 @@ ReportContent ReportCommands::Report() const {
     return BuildReport(m_document.Image(), options);
 }
 
-bool ReportCommands::ExportPdf(const std::string& path) {
+void ReportCommands::ExportPdf(const std::string& path) {
     std::string error;
     bool written = false;
     {
@@ -42,7 +42,6 @@ bool ReportCommands::ExportPdf(const std::string& path) {
     }
     if (!written)
         m_document.Tell().Show("The report could not be written to " + path + ": " + error);
-    return written;
 }
 
 void ReportCommands::Print() {

@@ -14,10 +14,10 @@ public:
     explicit ReportCommands(CTQXLOADER961114Doc& document) : m_document(document) {}
 
     void Run(Command command) override;
-    // Writes the report to `path`; a failure is shown as a message.
-    bool ExportPdf(const std::string& path);
 
 private:
+    // Writes the report to `path`; a failure is shown as a message.
+    void ExportPdf(const std::string& path);
     ReportContent Report() const;
     void Print();
 

@@ -17,8 +17,6 @@ public:
     SqliteStatement(const SqliteStatement&) = delete;
     SqliteStatement& operator=(const SqliteStatement&) = delete;
 
-    bool Prepared() const { return m_rc == SQLITE_OK; }
-
     SqliteStatement& Bind(int i, int64_t value) {
         Keep(sqlite3_bind_int64(m_stmt, i, value));
         return *this;

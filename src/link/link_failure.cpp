@@ -117,10 +117,6 @@ std::string DescribeLinkFailure(const LinkFailure& f) {
     return text;
 }
 
-std::string LinkPortText() {
-    return CurrentLinkBackend().PortText();
-}
-
 std::string LinkFailureText(const LinkBackend& backend) {
     const LinkFailure failure = backend.LastFailure();
     if (failure.cause == LinkCause::None)
@@ -130,17 +126,4 @@ std::string LinkFailureText(const LinkBackend& backend) {
 
 std::string LinkFailureText() {
     return LinkFailureText(CurrentLinkBackend());
-}
-
-void BeginLinkCommand() {
-    CurrentLinkBackend().BeginCommand();
-}
-
-int LinkSilentMs() {
-    return CurrentLinkBackend().SilentMs();
-}
-
-std::string WithLinkCause(const std::string& first) {
-    const std::string cause = LinkFailureText();
-    return cause.empty() ? first : first + "\n" + cause;
 }

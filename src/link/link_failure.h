@@ -53,15 +53,3 @@ class LinkBackend;
 // opened.
 std::string LinkFailureText(const LinkBackend& backend);
 std::string LinkFailureText();
-
-// Port 1 as configured, e.g. "rtu:/dev/ttyS0 9600 8E1, unit 1".
-std::string LinkPortText();
-
-// A new operator command begins: a port that could not be opened is tried again.
-void BeginLinkCommand();
-
-// Milliseconds the link will still refuse calls because the controller was silent.
-int LinkSilentMs();
-
-// `first`, then on a line of its own the link's reason for the last failed call.
-std::string WithLinkCause(const std::string& first);

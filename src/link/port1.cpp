@@ -23,10 +23,6 @@ PortSettings Port1Settings() {
     return TheModbusTransport().Settings();
 }
 
-void MovePort1Unit(int unit) {
-    CurrentLinkBackend().MoveUnit(unit);
-}
-
 int Port1Unit() {
     return CurrentLinkBackend().Unit();
 }

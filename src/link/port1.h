@@ -14,9 +14,6 @@ bool Port1FromEnvironment(std::string* text = nullptr);
 // Port 1's settings as the link uses them now (the unit a station change moved it to
 // included); the default port when TQXCOMM_PORT1 is malformed.
 PortSettings Port1Settings();
-// From now on port 1 asks unit `unit` (1..247), on the same line, until its settings
-// change again: the controller's station number moved. Goes to the installed backend.
-void MovePort1Unit(int unit);
 // The unit port 1 asks now (0 when the installed backend has none).
 int Port1Unit();
 

@@ -328,14 +328,6 @@ TransferResult RetrievePidGroup(TransferContext& link, ParameterImage& image, in
     return result;
 }
 
-TransferResult SendPidGroups(TransferContext& link, const ParameterImage& image) {
-    link.BeginCommand();
-    TransferResult result;
-    for (int g = 1; g <= ParameterImage::kPidGroups; ++g)
-        result.Merge(SendPidGroup(link, image, g));
-    return result;
-}
-
 void ShowTransferFailures(const std::string& operation, const TransferResult& result,
                           Messages& messages) {
     const std::string text = FailureText(operation, result);

@@ -77,5 +77,3 @@ int32_t PidGroupBlock(int g);
 TransferResult SendPidGroup(TransferContext& link, const ParameterImage& image, int g);
 // Reads PID group g (1..9) whole, mode 17; the record is unchanged when the read failed.
 TransferResult RetrievePidGroup(TransferContext& link, ParameterImage& image, int g);
-// Writes all nine PID groups in block order, mode 18; every group is attempted.
-TransferResult SendPidGroups(TransferContext& link, const ParameterImage& image);

@@ -13,7 +13,6 @@ public:
     void SetFullText(const QString& text);
     // Asks for the whole text as its minimum too: its neighbours give way first.
     void SetFirstToKeep(bool keep) { m_keep = keep; }
-    QString FullText() const { return m_full; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

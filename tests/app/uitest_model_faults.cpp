@@ -6,7 +6,7 @@
 #include "history/history_location.h"
 #include "history/history_store.h"
 #include "link/link_backend.h"
-#include "link/simulated_controller.h"
+#include "simulator/simulated_controller.h"
 #include "support/modal_driver.h"
 #include "support/settle.h"
 

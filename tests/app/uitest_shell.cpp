@@ -2,7 +2,8 @@
 #include "app/main_frame.h"
 #include "image/parameter_catalogue.h"
 #include "link/link_backend.h"
-#include "link/simulated_controller.h"
+#include "operator/file_prompts.h"
+#include "simulator/simulated_controller.h"
 #include "support/modal_driver.h"
 #include "support/pdf_text.h"
 #include "support/settle.h"
@@ -211,17 +212,25 @@ TEST_F(ShellFixture, ExportPdfWritesTheReportOrSaysWhyNot) {
     image.pid[1].SetWord(PidGroupRecord::P, static_cast<uint16_t>(image.pid[1].Word(0) + 1));
     document.Set().Observe(document.Now());
 
-    const std::string path = dir.filePath(QStringLiteral("r.pdf")).toStdString();
-    EXPECT_TRUE(document.ExportReportPdf(path));
+    // File > Export PDF... adds the suffix a name was picked without.
+    const std::string path = dir.filePath(QStringLiteral("r")).toStdString();
+    AnsweringFilePrompts picked(path);
+    document.SetFilePrompts(&picked);
+    ActionFor(32801)->trigger();
+    Settle(document);
+    EXPECT_EQ(picked.Asked(), "Export PDF");
     EXPECT_TRUE(messages.Texts().empty());
-    const std::string text = PdfText(path);
+    const std::string text = PdfText(path + ".pdf");
     EXPECT_NE(text.find("loader memory: file " + file.toStdString() + ", edited since"),
               std::string::npos)
         << text.substr(0, 300);
     EXPECT_NE(text.find("Page 7 of 7"), std::string::npos); // 3 + the summary + patterns 1-3
     EXPECT_EQ(text.find("PROGRAM PATTERN 4"), std::string::npos);
     EXPECT_NE(text.find("none (no page)"), std::string::npos);
-    EXPECT_FALSE(document.ExportReportPdf("/nonexistent/r.pdf"));
+    AnsweringFilePrompts nowhere("/nonexistent/r.pdf");
+    document.SetFilePrompts(&nowhere);
+    ActionFor(32801)->trigger();
+    Settle(document);
     ASSERT_EQ(messages.Texts().size(), 1u);
     EXPECT_EQ(
         messages.Texts()[0].rfind("The report could not be written to /nonexistent/r.pdf: ", 0),

@@ -99,12 +99,12 @@ TEST(BusLine, SendOfANewStationMovesPort1AndStationZeroKeepsIt) {
     EXPECT_EQ(back.STN, 7);
 
     // Port 1 asks a unit nobody answers at while unit 7 does: the cause is the unit.
-    MovePort1Unit(4);
+    link.MoveUnit(4);
     EXPECT_FALSE(RetrieveSystemSetup(link, back).failed.empty());
     EXPECT_EQ(CurrentLinkBackend().LastFailure().cause, LinkCause::WrongUnit);
     EXPECT_NE(LinkFailureText().find("unit 7 answers, unit 4 does not"), std::string::npos)
         << LinkFailureText();
-    MovePort1Unit(7);
+    link.MoveUnit(7);
 
     setup.STN = 0;
     EXPECT_TRUE(SendSystemSetup(link, setup, &change).failed.empty()) << LinkFailureText();

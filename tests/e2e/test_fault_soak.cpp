@@ -8,8 +8,8 @@
 
 #include "link/link_backend.h"
 #include "link/modbus_transport.h"
-#include "link/simulated_controller.h"
 #include "link/tqxcomm.h"
+#include "simulator/simulated_controller.h"
 #include "support/sim_process.h"
 #include "transfers/connect_procedure.h"
 #include "transfers/image_transfers.h"

@@ -10,9 +10,9 @@
 // runs 2500).
 
 #include "link/block_map.h"
-#include "link/controller_memory.h"
 #include "link/modbus_transport.h"
 #include "link/tqxcomm.h"
+#include "simulator/controller_memory.h"
 #include "support/sim_process.h"
 
 #include <gtest/gtest.h>

@@ -4,10 +4,10 @@
 #include "files/file_test_support.h"
 #include "files/parameter_file_reader.h"
 #include "files/parameter_file_writer.h"
-#include "link/controller_memory.h"
 #include "link/link_backend.h"
-#include "link/simulated_controller.h"
 #include "link/tqxcomm.h"
+#include "simulator/controller_memory.h"
+#include "simulator/simulated_controller.h"
 #include "support/sim_process.h"
 #include "transfers/connect_procedure.h"
 

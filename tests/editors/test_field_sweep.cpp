@@ -11,7 +11,7 @@
 #include "editors/segment_pid_form.h"
 #include "editors/system_setup_form.h"
 #include "image/group_layouts.h"
-#include "link/simulated_controller.h"
+#include "simulator/simulated_controller.h"
 #include "values/conversions.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "editors/program_pattern_form.h"
-#include "link/simulated_controller.h"
+#include "simulator/simulated_controller.h"
 #include "support/first_lines.h"
 #include "transfers/pattern_transfers.h"
 #include "values/conversions.h"

@@ -1,8 +1,8 @@
 #include "editors/system_setup_form.h"
 #include "image/group_layouts.h"
 #include "link/link_backend.h"
-#include "link/simulated_controller.h"
 #include "link/tqxcomm.h"
+#include "simulator/simulated_controller.h"
 #include "support/first_lines.h"
 #include "values/conversions.h"
 #ifdef TQX_SIM_PATH

@@ -1,5 +1,6 @@
 // Each cause of a failed call, staged on loopback (tqx-sim, a socket, a missing device),
 // gives its own message naming port 1 as configured.
+#include "link/link_backend.h"
 #include "link/link_failure.h"
 #include "link/tqxcomm.h"
 #include "support/loopback_port.h"
@@ -126,7 +127,7 @@ TEST(LinkCauses, AnUnopenablePortFailsAtOnceUntilTheNextCommand) {
     int32_t status = 0;
     EXPECT_EQ(TQXRead(1, 40, 0, 14, buffer, &status), 0);
     EXPECT_NE(LinkFailureText().find("cannot be opened"), std::string::npos);
-    BeginLinkCommand();
+    CurrentLinkBackend().BeginCommand(); // as every transfer's first step does
     EXPECT_NE(TQXRead(1, 40, 0, 14, buffer, &status), 0);
     TQXCloseSerialPort();
 }

@@ -1,8 +1,8 @@
 // The link library over Modbus TCP and Modbus RTU against a real tqx-sim process.
 #include "link/block_map.h"
-#include "link/controller_memory.h"
 #include "link/modbus_transport.h"
 #include "link/tqxcomm.h"
+#include "simulator/controller_memory.h"
 #include "support/sim_process.h"
 #include "transfers/connect_procedure.h"
 
@@ -70,6 +70,12 @@ public:
 };
 
 class LinkTransportTest : public ::testing::TestWithParam<Transport> {};
+
+// Port 1 at `sim` with a short response timeout: each lost answer costs one timeout, and
+// the default one would only make the wait longer, not the retry different.
+std::string ShortTimeout(const Transport& transport, const SimProcess& sim) {
+    return std::string(transport.tcp ? "tcp:" : "rtu:") + sim.Address() + ",timeout=150";
+}
 
 TEST_P(LinkTransportTest, ModesLandAtTheirAddresses) {
     SimProcess sim(SimArgs(GetParam(), {}));
@@ -178,7 +184,7 @@ TEST_P(LinkTransportTest, ConnectSequenceSurvivesLostAndCorruptAnswers) {
     for (const char* fault : {"--drop-every", "--corrupt-every"}) {
         SimProcess sim(SimArgs(GetParam(), {fault, "5"}));
         ASSERT_TRUE(sim.Ready()) << sim.ReadyLine();
-        PortOne port(sim.PortSetting());
+        PortOne port(ShortTimeout(GetParam(), sim));
         int index = 0;
         for (const Read& r : ConnectReads()) {
             std::vector<uint8_t> buffer(r.mode == 17 ? 2 * r.length : r.length);

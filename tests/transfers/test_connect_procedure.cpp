@@ -1,5 +1,5 @@
 #include "link/link_backend.h"
-#include "link/simulated_controller.h"
+#include "simulator/simulated_controller.h"
 #include "transfers/connect_procedure.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "files/parameter_file_reader.h"
 #include "files/parameter_file_writer.h"
-#include "link/simulated_controller.h"
+#include "simulator/simulated_controller.h"
 #include "transfers/group_transfers.h"
 #include "transfers/pattern_transfers.h"
 #include "transfers/restore_procedure.h"

@@ -2,12 +2,12 @@
 // demonstrations, tests and anyone without a controller at hand.
 
 #include "files/parameter_file_reader.h"
-#include "link/controller_memory.h"
 #include "link/link_backend.h"
-#include "link/simulated_controller.h"
 #include "operator/messages.h"
 #include "sim_options.h"
 #include "sim_server.h"
+#include "simulator/controller_memory.h"
+#include "simulator/simulated_controller.h"
 #include "tqx_version.h"
 #include "transfers/connect_procedure.h"
 #include "transfers/image_transfers.h"

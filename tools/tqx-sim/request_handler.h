@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/controller_memory.h"
+#include "simulator/controller_memory.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/controller_memory.h"
 #include "sim_options.h"
+#include "simulator/controller_memory.h"
 
 #include <csignal>
 #include <functional>

@@ -2,7 +2,6 @@
 // command line, through the same link and file format as the loader.
 
 #include "tqxctl_commands.h"
-#include "tqxctl_history.h"
 
 #include "files/write_target.h"
 #include "link/modbus_transport.h"
@@ -95,6 +94,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string port;
     bool portGiven = false;
+    std::string history;
+    int retries = 2;
     std::vector<std::string> rest;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
@@ -121,7 +122,7 @@ int main(int argc, char** argv) {
         } else if (arg == "--file") {
             rest.push_back(AsFileName(value));
         } else if (arg == "--history") {
-            SetTqxctlHistory(value);
+            history = value;
         } else if (arg == "--trace") {
             if (!TraceFileAllowed(value, "--trace"))
                 return 2;
@@ -133,7 +134,7 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "tqxctl: --retries takes a number from 0 to 100\n");
                 return 2;
             }
-            SetTqxctlRetries(static_cast<int>(passes));
+            retries = static_cast<int>(passes);
         } else {
             rest.push_back(arg);
         }
@@ -143,8 +144,10 @@ int main(int argc, char** argv) {
     if (rest[0] == "--help" || rest[0] == "-h" || rest[0] == "help") {
         if (rest.size() < 2)
             return Usage(stdout, 0);
-        if (PrintCommandHelp(rest[1]))
+        if (const std::string* help = CommandHelp(rest[1])) {
+            std::fputs(help->c_str(), stdout);
             return 0;
+        }
         std::fprintf(stderr, "tqxctl: no command '%s' (try tqxctl --help)\n", rest[1].c_str());
         return 2;
     }
@@ -180,6 +183,11 @@ int main(int argc, char** argv) {
     }
     InstallInterruptHandler();
     // Port 1 of every command: --port, else TQXCOMM_PORT1, else the default port.
-    UseTqxctlPort(setting.empty() ? DefaultPortSettings() : parsed);
-    return RunTqxctlCommand(command, operands);
+    TqxctlContext context(setting.empty() ? DefaultPortSettings() : parsed);
+    context.retries = retries;
+    context.history = history;
+    StopOnInterrupt(&context.link);
+    const int status = RunTqxctlCommand(context, command, operands);
+    StopOnInterrupt(nullptr); // before the link goes
+    return status;
 }

@@ -8,7 +8,6 @@
 #include "link/bus_scan.h"
 #include "link/link_failure.h"
 #include "link/modbus_transport.h"
-#include "link/port1.h"
 #include "link/serial_ports_qtcore.h"
 #include "operator/messages.h"
 #include "tqxctl_history.h"
@@ -26,19 +25,6 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kError = 2;
 
-const char kScanUsage[] =
-    "usage: tqxctl [--port SETTING] scan [--units A-B] [--bauds LIST]\n"
-    "       tqxctl [--port SETTING] backup --all DIR [--units A-B] [--bauds LIST]\n"
-    "Looks for controllers on port 1's line: units A to B (default 1-31, at most 1-247),\n"
-    "at port 1's line settings or at each baud rate of LIST (e.g. 9600,19200,38400) with\n"
-    "even and no parity. One read of the model code per unit, with a short timeout.\n"
-    "backup --all writes every controller found to a file of its own, DIR/unit-NN-MODEL.slk\n"
-    "(DIR/unit-NN-MODEL-BAUD-8P1.slk when LIST gives several line settings), and prints a\n"
-    "table and the count of files written. Exits 2 when the line cannot be opened, nothing\n"
-    "is found, or a backup fails.\n";
-
-const char kPortsUsage[] = "usage: tqxctl ports\nLists the serial ports of this machine.\n";
-
 class StderrMessages : public Messages {
 public:
     void Show(const std::string& text) override {
@@ -52,7 +38,7 @@ struct ScanOptions {
     std::string dir; // backup --all
 };
 
-bool ParseScanOptions(const std::vector<std::string>& operands, bool backup, ScanOptions& o) {
+bool ParseScanOptions(const Operands& operands, bool backup, ScanOptions& o) {
     for (size_t i = 0; i < operands.size(); ++i) {
         const std::string& a = operands[i];
         std::string value;
@@ -91,8 +77,7 @@ bool ParseScanOptions(const std::vector<std::string>& operands, bool backup, Sca
 }
 
 // Scans, printing each controller as it answers; false when a line could not be opened.
-bool RunScan(const ScanOptions& o, std::vector<ScanFound>& found) {
-    const PortSettings base = TqxctlPort();
+bool Scan(const PortSettings& base, const ScanOptions& o, std::vector<ScanFound>& found) {
     std::unique_ptr<ScanPort> port = MakeModbusScanPort();
     BusScan scan(*port, ScanLines(base, o.bauds), o.first, o.last);
     size_t shown = 0;
@@ -109,19 +94,6 @@ bool RunScan(const ScanOptions& o, std::vector<ScanFound>& found) {
         return false;
     }
     return true;
-}
-
-int Scan(const std::vector<std::string>& operands) {
-    ScanOptions o;
-    if (!ParseScanOptions(operands, false, o)) {
-        std::fputs(kScanUsage, stderr);
-        return kError;
-    }
-    std::vector<ScanFound> found;
-    if (!RunScan(o, found))
-        return kError;
-    std::printf("%zu controller%s found\n", found.size(), found.size() == 1 ? "" : "s");
-    return kOk;
 }
 
 // A file name from the unit and the model code (letters, digits and '-' kept, anything else
@@ -143,19 +115,34 @@ std::string FileNameOf(const ScanFound& f, bool severalLines, std::set<std::stri
     return unique + ".slk";
 }
 
-int BackupAll(const std::vector<std::string>& operands) {
+} // namespace
+
+int RunScan(TqxctlContext& context, const Operands& operands) {
+    ScanOptions o;
+    if (!ParseScanOptions(operands, false, o)) {
+        std::fputs(CommandHelp("scan")->c_str(), stderr);
+        return kError;
+    }
+    std::vector<ScanFound> found;
+    if (!Scan(context.Port(), o, found))
+        return kError;
+    std::printf("%zu controller%s found\n", found.size(), found.size() == 1 ? "" : "s");
+    return kOk;
+}
+
+int RunBackupAll(TqxctlContext& context, const Operands& operands) {
     ScanOptions o;
     if (!ParseScanOptions(operands, true, o)) {
-        std::fputs(kScanUsage, stderr);
+        std::fputs(CommandHelp("scan")->c_str(), stderr);
         return kError;
     }
     ::mkdir(o.dir.c_str(), 0777);
     std::vector<ScanFound> found;
-    if (!RunScan(o, found))
+    if (!Scan(context.Port(), o, found))
         return kError;
     if (found.empty()) {
         std::fprintf(stderr, "tqxctl: no controller answered on %s\n",
-                     ShortPortText(TqxctlPort()).c_str());
+                     ShortPortText(context.Port()).c_str());
         return kError;
     }
     struct Row {
@@ -164,7 +151,7 @@ int BackupAll(const std::vector<std::string>& operands) {
     };
     std::vector<Row> rows;
     bool allOk = true;
-    const bool severalLines = ScanLines(TqxctlPort(), o.bauds).size() > 1;
+    const bool severalLines = ScanLines(context.Port(), o.bauds).size() > 1;
     std::set<std::string> taken;
     std::set<std::string> files; // the files written, each counted once
     for (const ScanFound& f : found) {
@@ -181,7 +168,7 @@ int BackupAll(const std::vector<std::string>& operands) {
         const std::string path = o.dir + "/" + FileNameOf(f, severalLines, taken);
         ParameterImage image;
         std::string result;
-        const bool read = ReadControllerForBackup(link, image);
+        const bool read = ReadControllerForBackup(context, link, image);
         StopOnInterrupt(nullptr);
         if (!read) {
             result =
@@ -198,7 +185,7 @@ int BackupAll(const std::vector<std::string>& operands) {
             snapshot.groups = kEveryGroup;
             snapshot.detail = written ? path : std::string(); // the read, even so
             snapshot.set = image;
-            RecordInHistory(snapshot);
+            RecordInHistory(context, snapshot);
         }
         allOk = allOk && result.rfind("FAILED", 0) != 0;
         rows.push_back({f, result});
@@ -213,9 +200,9 @@ int BackupAll(const std::vector<std::string>& operands) {
     return allOk ? kOk : kError;
 }
 
-int Ports(const std::vector<std::string>& operands) {
+int RunPorts(TqxctlContext&, const Operands& operands) {
     if (!operands.empty()) {
-        std::fputs(kPortsUsage, stderr);
+        std::fputs(CommandHelp("ports")->c_str(), stderr);
         return kError;
     }
     SystemPortEnumerator enumerator;
@@ -225,31 +212,4 @@ int Ports(const std::vector<std::string>& operands) {
     if (ports.empty())
         std::printf("no serial ports found\n");
     return kOk;
-}
-
-} // namespace
-
-const char* BusCommandHelp(const std::string& command) {
-    if (command == "ports")
-        return kPortsUsage;
-    return command == "scan" ? kScanUsage : nullptr;
-}
-
-bool IsBusCommand(const std::string& command, const std::vector<std::string>& operands) {
-    if (command == "ports" || command == "scan")
-        return true;
-    return command == "backup" && !operands.empty() && operands[0] == "--all";
-}
-
-int RunBusCommand(const std::string& command, const std::vector<std::string>& operands) {
-    for (const std::string& operand : operands)
-        if (operand == "--help" || operand == "-h") {
-            std::fputs(command == "ports" ? kPortsUsage : kScanUsage, stdout);
-            return kOk;
-        }
-    if (command == "ports")
-        return Ports(operands);
-    if (command == "scan")
-        return Scan(operands);
-    return BackupAll(operands);
 }

@@ -19,15 +19,11 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <map>
-#include <memory>
 #include <optional>
 
 namespace {
@@ -35,9 +31,6 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kDiffers = 1;
 constexpr int kError = 2;
-
-int g_retries = 2;
-std::string g_portSetting;
 
 // What the file and link code report goes to stderr, one line each.
 class StderrMessages : public Messages {
@@ -72,18 +65,21 @@ private:
     const char* m_verb;
 };
 
-class Link {
+// Port 1 open while a command talks to the controller.
+class OpenLink {
 public:
-    Link() { TqxctlLink().Backend().Open(1); }
-    ~Link() { TqxctlLink().Backend().Close(); }
+    explicit OpenLink(TransferContext& link) : m_link(link) { m_link.Backend().Open(1); }
+    ~OpenLink() { m_link.Backend().Close(); }
+
+private:
+    TransferContext& m_link;
 };
 
-// Reads the whole controller into `image`, with the retry passes; false (with the
-// failures on stderr) when any read still failed.
-bool ReadController(ParameterImage& image, const char* verb = "reading",
-                    TransferContext& link = TqxctlLink()) {
-    TerminalProgress progress(link, verb);
-    const TransferResult result = ReadWholeController(link, image, g_retries);
+// Reads the whole controller into `image`, with `retries` passes over the reads that
+// failed; false (with the failures on stderr) when any read still failed.
+bool ReadController(TransferContext& link, int retries, ParameterImage& image) {
+    TerminalProgress progress(link, "reading");
+    const TransferResult result = ReadWholeController(link, image, retries);
     if (result.outcome == TransferOutcome::Cancelled) {
         std::fprintf(stderr, "tqxctl: stopped after %d of 58 reads; nothing was written\n",
                      result.calls);
@@ -107,47 +103,50 @@ bool ReadController(ParameterImage& image, const char* verb = "reading",
 }
 
 // A parameter set from a file or from the controller; false after an error message.
-bool LoadSource(const std::string& source, ParameterImage& image, bool& linkOpen) {
+bool LoadSource(TqxctlContext& context, const std::string& source, ParameterImage& image,
+                bool& linkOpen) {
     SetStartValues(image);
     if (source == "controller") {
         if (!linkOpen) {
-            TqxctlLink().Backend().Open(1);
+            context.link.Backend().Open(1);
             linkOpen = true;
         }
-        return ReadController(image);
+        return ReadController(context.link, context.retries, image);
     }
     StderrMessages messages;
     return ReadParameterFile(source, image, messages);
 }
 
-int Backup(const std::vector<std::string>& operands) {
+} // namespace
+
+int RunBackup(TqxctlContext& context, const Operands& operands) {
     if (operands.size() != 1) {
-        std::fputs(CommandHelp().at("backup").c_str(), stderr);
+        std::fputs(CommandHelp("backup")->c_str(), stderr);
         return kError;
     }
     StderrMessages messages;
     if (!MayWriteParameterFile(operands[0], messages))
         return kError;
-    Link link;
+    OpenLink open(context.link);
     ParameterImage image;
     SetStartValues(image);
-    if (!ReadController(image))
+    if (!ReadController(context.link, context.retries, image))
         return kError;
     if (!WriteParameterFile(image, operands[0], messages))
         return kError;
     std::printf("model code %s\n", ShownText(image.ModelCode()).c_str());
     std::printf("saved %s\n", ShownText(operands[0]).c_str());
     NewSnapshot snapshot;
-    snapshot.controller = ControllerOn(TqxctlPort(), TqxctlLink().Unit(), image);
+    snapshot.controller = ControllerOn(context.Port(), context.link.Unit(), image);
     snapshot.event = SnapshotEvent::Backup;
     snapshot.groups = kEveryGroup;
     snapshot.detail = FullPath(operands[0]);
     snapshot.set = image;
-    RecordInHistory(snapshot);
+    RecordInHistory(context, snapshot);
     return kOk;
 }
 
-int Restore(const std::vector<std::string>& operands) {
+int RunRestore(TqxctlContext& context, const Operands& operands) {
     RestoreOptions options;
     std::vector<std::string> files;
     std::string keep;
@@ -166,7 +165,7 @@ int Restore(const std::vector<std::string>& operands) {
         }
     }
     if (files.size() != 1) {
-        std::fputs(CommandHelp().at("restore").c_str(), stderr);
+        std::fputs(CommandHelp("restore")->c_str(), stderr);
         return kError;
     }
     // The file is read and checked before the link is opened.
@@ -187,7 +186,7 @@ int Restore(const std::vector<std::string>& operands) {
             StationRefusal(check.systemSetup.STN, " at " + CellText(cell) + " of " + files[0]));
         return kError;
     }
-    options.retryPasses = g_retries;
+    options.retryPasses = context.retries;
     options.unlockedChanged = NoteControllerUnlocked;
     if (!keep.empty()) {
         // A folder that cannot take the copy is found before the link is opened.
@@ -202,27 +201,27 @@ int Restore(const std::vector<std::string>& operands) {
         options.keepTarget = [&](const ParameterImage& target) {
             std::string path;
             const std::string failure =
-                KeepControllerValues(target, keep, TqxctlLink().Unit(), std::time(nullptr), path);
+                KeepControllerValues(target, keep, context.link.Unit(), std::time(nullptr), path);
             if (failure.empty()) {
                 std::printf("kept               %s\n", path.c_str());
                 NewSnapshot kept;
-                kept.controller = ControllerOn(TqxctlPort(), TqxctlLink().Unit(), target);
+                kept.controller = ControllerOn(context.Port(), context.link.Unit(), target);
                 kept.event = SnapshotEvent::KeptBeforeRestore;
                 kept.groups = kEveryGroup;
                 kept.detail = path;
                 kept.set = target;
-                RecordInHistory(kept);
+                RecordInHistory(context, kept);
             }
             return failure;
         };
     }
 
-    Link link;
-    TerminalProgress progress(TqxctlLink(), "verifying");
+    OpenLink open(context.link);
+    TerminalProgress progress(context.link, "verifying");
     ParameterImage image;
     SetStartValues(image);
     const RestoreReport report = RestoreImage(
-        TqxctlLink(), image,
+        context.link, image,
         [&](ParameterImage& onto) { return ReadParameterFileText(text, onto, messages); }, options);
     if (!report.stopped.empty()) {
         std::fprintf(stderr, "tqxctl: restore stopped: %s%s\n", report.stopped.c_str(),
@@ -231,35 +230,35 @@ int Restore(const std::vector<std::string>& operands) {
                          : "");
         return kError;
     }
-    for (const std::string& line : RestoreReportLines(report, TqxctlLink().FailureText()))
+    for (const std::string& line : RestoreReportLines(report, context.link.FailureText()))
         std::printf("%s\n", line.c_str());
     // The set as sent, when every group went through (else what the controller holds is
     // not known whole); the unit is where the controller answers now, after a station move.
     NewSnapshot restored;
-    restored.controller = ControllerOn(TqxctlPort(), TqxctlLink().Unit(), image);
+    restored.controller = ControllerOn(context.Port(), context.link.Unit(), image);
     restored.event = SnapshotEvent::Restore;
     restored.groups = MaskOf(report.Written());
     restored.detail = FullPath(files[0]);
     restored.set = image;
     if (report.AllWritten())
-        RecordInHistory(restored);
+        RecordInHistory(context, restored);
     if (!report.readBack.failed.empty())
         std::fprintf(stderr, "tqxctl: %s\n", ConnectFailureText(report.readBack, "verify").c_str());
     return report.Ok() ? kOk : kError;
 }
 
-int Diff(const std::vector<std::string>& operands) {
+int RunDiff(TqxctlContext& context, const Operands& operands) {
     if (operands.size() != 2) {
-        std::fputs(CommandHelp().at("diff").c_str(), stderr);
+        std::fputs(CommandHelp("diff")->c_str(), stderr);
         return kError;
     }
     bool linkOpen = false;
     ParameterImage a;
     ParameterImage b;
-    const bool loaded =
-        LoadSource(operands[0], a, linkOpen) && LoadSource(operands[1], b, linkOpen);
+    const bool loaded = LoadSource(context, operands[0], a, linkOpen) &&
+                        LoadSource(context, operands[1], b, linkOpen);
     if (linkOpen)
-        TqxctlLink().Backend().Close();
+        context.link.Backend().Close();
     if (!loaded)
         return kError;
     // A file holds neither the advanced GAP, MAX, PP, PI, PD nor PVST, CYCL and LINK per
@@ -267,9 +266,9 @@ int Diff(const std::vector<std::string>& operands) {
     return PrintDifferences(a, b, operands[0] == "controller" && operands[1] == "controller");
 }
 
-int Show(const std::vector<std::string>& operands) {
+int RunShow(TqxctlContext& context, const Operands& operands) {
     if (operands.empty() || operands.size() > 3) {
-        std::fputs(CommandHelp().at("show").c_str(), stderr);
+        std::fputs(CommandHelp("show")->c_str(), stderr);
         return kError;
     }
     std::string group;
@@ -287,9 +286,9 @@ int Show(const std::vector<std::string>& operands) {
     }
     bool linkOpen = false;
     ParameterImage image;
-    const bool loaded = LoadSource(operands[0], image, linkOpen);
+    const bool loaded = LoadSource(context, operands[0], image, linkOpen);
     if (linkOpen)
-        TqxctlLink().Backend().Close();
+        context.link.Backend().Close();
     if (!loaded)
         return kError;
     if (operands[0] == "controller")
@@ -302,11 +301,10 @@ int Show(const std::vector<std::string>& operands) {
     return kOk;
 }
 
-} // namespace
-
-bool ReadControllerForBackup(TransferContext& link, ParameterImage& image) {
+bool ReadControllerForBackup(const TqxctlContext& context, TransferContext& link,
+                             ParameterImage& image) {
     SetStartValues(image);
-    return ReadController(image, "reading", link);
+    return ReadController(link, context.retries, image);
 }
 
 int PrintDifferences(const ParameterImage& a, const ParameterImage& b, bool wholeSets) {
@@ -325,17 +323,18 @@ int PrintDifferences(const ParameterImage& a, const ParameterImage& b, bool whol
     return kDiffers;
 }
 
-bool LoadParameterSource(const std::string& source, ParameterImage& image, ImageSource* from) {
+bool LoadParameterSource(TqxctlContext& context, const std::string& source, ParameterImage& image,
+                         ImageSource* from) {
     bool linkOpen = false;
-    const bool loaded = LoadSource(source, image, linkOpen);
+    const bool loaded = LoadSource(context, source, image, linkOpen);
     if (linkOpen)
-        TqxctlLink().Backend().Close();
+        context.link.Backend().Close();
     if (loaded && from) {
         if (source == "controller") {
             char when[8] = "";
             const std::time_t now = std::time(nullptr);
             std::strftime(when, sizeof when, "%H:%M", std::localtime(&now));
-            *from = ImageSource::Controller(TqxctlLink().Backend().PortText(), TqxctlLink().Unit(),
+            *from = ImageSource::Controller(context.link.Backend().PortText(), context.link.Unit(),
                                             when);
             from->modelCodeRead = true; // every read went through
             from->modelCode = FourteenCharacters(image.modelCode.data());
@@ -346,44 +345,16 @@ bool LoadParameterSource(const std::string& source, ParameterImage& image, Image
     return loaded;
 }
 
-void SetTqxctlRetries(int passes) {
-    g_retries = passes;
-}
-
-bool PrintCommandHelp(const std::string& command) {
-    if (const char* bus = BusCommandHelp(command)) {
-        std::fputs(bus, stdout);
-        return true;
-    }
-    const auto help = CommandHelp().find(command);
-    if (help == CommandHelp().end())
-        return false;
-    std::fputs(help->second.c_str(), stdout);
-    return true;
-}
-
-int RunTqxctlCommand(const std::string& command, const std::vector<std::string>& operands) {
-    if (IsBusCommand(command, operands))
-        return RunBusCommand(command, operands);
-    const auto help = CommandHelp().find(command);
-    if (help == CommandHelp().end()) {
+int RunTqxctlCommand(TqxctlContext& context, const std::string& command, const Operands& operands) {
+    const TqxctlCommand* found = FindCommand(command, operands);
+    if (!found) {
         std::fprintf(stderr, "tqxctl: unknown command '%s' (try tqxctl --help)\n", command.c_str());
         return kError;
     }
     for (const std::string& operand : operands)
         if (operand == "--help" || operand == "-h") {
-            std::fputs(help->second.c_str(), stdout);
+            std::fputs(found->help.c_str(), stdout);
             return kOk;
         }
-    if (command == "backup")
-        return Backup(operands);
-    if (command == "restore")
-        return Restore(operands);
-    if (command == "diff")
-        return Diff(operands);
-    if (command == "report")
-        return Report(operands);
-    if (command == "history")
-        return History(operands);
-    return Show(operands);
+    return found->run(context, operands);
 }

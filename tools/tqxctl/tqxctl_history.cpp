@@ -50,8 +50,6 @@ constexpr int kOk = 0;
 constexpr int kDiffers = 1;
 constexpr int kError = 2;
 
-std::string g_historyOption;
-
 class StderrMessages : public Messages {
 public:
     void Show(const std::string& text) override {
@@ -180,7 +178,7 @@ int Show(HistoryStore& store, const std::vector<std::string>& operands) {
     return kOk;
 }
 
-int Diff(HistoryStore& store, const std::vector<std::string>& operands) {
+int Diff(TqxctlContext& context, HistoryStore& store, const std::vector<std::string>& operands) {
     if (operands.size() != 2)
         return Fail(std::string("diff takes ID ID|controller|FILE\n") + kHistoryUsage);
     SnapshotEntry first, second;
@@ -191,7 +189,7 @@ int Diff(HistoryStore& store, const std::vector<std::string>& operands) {
     const bool file = !IsNumber(other) && other != "controller";
     if (!file && other != "controller" && !LoadSnapshot(store, other, second, b))
         return kError;
-    if (!IsNumber(other) && !LoadParameterSource(other, b))
+    if (!IsNumber(other) && !LoadParameterSource(context, other, b))
         return kError;
     // A file holds neither the advanced GAP, MAX, PP, PI, PD nor PVST, CYCL and LINK per
     // segment; two whole sets are compared in every field.
@@ -239,60 +237,68 @@ int Annotate(HistoryStore& store, const std::string& what,
     return why.empty() ? kOk : Fail(why);
 }
 
-} // namespace
-
-void SetTqxctlHistory(const std::string& path) {
-    g_historyOption = path;
-}
-
-std::string TqxctlHistoryPath() {
+// --history, else TQX_HISTORY, else the history in the loader's data folder.
+std::string HistoryPathOf(const TqxctlContext& context) {
     // The loader's own application name, whose data folder holds the history.
     QCoreApplication::setApplicationName(QStringLiteral("TQXLOADER961114"));
     return HistoryPath(
-        g_historyOption,
+        context.history,
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
 }
+
+} // namespace
 
 ControllerIdentity ControllerOn(const PortSettings& port, int unit, const ParameterImage& set) {
     return {PortLineText(port), unit, FourteenCharacters(set.modelCode.data())};
 }
 
-void RecordInHistory(NewSnapshot snapshot) {
+void RecordInHistory(const TqxctlContext& context, NewSnapshot snapshot) {
     snapshot.program = "tqxctl " TQX_VERSION;
     std::string why;
-    std::unique_ptr<HistoryStore> store = OpenHistoryStore(TqxctlHistoryPath(), true, why);
+    std::unique_ptr<HistoryStore> store = OpenHistoryStore(HistoryPathOf(context), true, why);
     if (store)
         why = store->Record(snapshot);
     if (!why.empty())
         std::fprintf(stderr, "tqxctl: History not recorded: %s\n", why.c_str());
 }
 
-int History(const std::vector<std::string>& operands) {
+int RunHistory(TqxctlContext& context, const Operands& operands) {
     if (operands.empty()) {
         std::fputs(kHistoryUsage, stderr);
         return kError;
     }
+    using Store = HistoryStore;
+    using Context = TqxctlContext;
+    // The subcommands: name, whether it writes, what it runs.
+    static const struct {
+        const char* name;
+        bool writes;
+        int (*run)(Context& context, Store& store, const Operands& operands);
+    } subcommands[] = {
+        {"list", false, [](Context&, Store& store, const Operands& o) { return List(store, o); }},
+        {"changes", false,
+         [](Context&, Store& store, const Operands& o) { return HistoryChanges(store, o); }},
+        {"show", false, [](Context&, Store& store, const Operands& o) { return Show(store, o); }},
+        {"diff", false,
+         [](Context& c, Store& store, const Operands& o) { return Diff(c, store, o); }},
+        {"export", false,
+         [](Context&, Store& store, const Operands& o) { return Export(store, o); }},
+        {"note", true,
+         [](Context&, Store& store, const Operands& o) { return Annotate(store, "note", o); }},
+        {"label", true,
+         [](Context&, Store& store, const Operands& o) { return Annotate(store, "label", o); }},
+    };
     const std::string& sub = operands[0];
-    const std::vector<std::string> rest(operands.begin() + 1, operands.end());
-    const bool writes = sub == "note" || sub == "label";
-    if (sub != "list" && sub != "changes" && sub != "show" && sub != "diff" && sub != "export" &&
-        !writes)
+    const Operands rest(operands.begin() + 1, operands.end());
+    const auto found = std::find_if(std::begin(subcommands), std::end(subcommands),
+                                    [&](const auto& s) { return sub == s.name; });
+    if (found == std::end(subcommands))
         return Fail("no history command '" + sub + "'\n" + kHistoryUsage);
     std::string why;
-    std::unique_ptr<HistoryStore> store = OpenHistoryStore(TqxctlHistoryPath(), false, why);
+    std::unique_ptr<HistoryStore> store = OpenHistoryStore(HistoryPathOf(context), false, why);
     if (!store)
         return Fail(why);
-    if (!store->ReadOnlyReason().empty() && !writes)
+    if (!store->ReadOnlyReason().empty() && !found->writes)
         std::fprintf(stderr, "tqxctl: note: %s\n", store->ReadOnlyReason().c_str());
-    if (sub == "list")
-        return List(*store, rest);
-    if (sub == "changes")
-        return HistoryChanges(*store, rest);
-    if (sub == "show")
-        return Show(*store, rest);
-    if (sub == "diff")
-        return Diff(*store, rest);
-    if (sub == "export")
-        return Export(*store, rest);
-    return Annotate(*store, sub, rest);
+    return found->run(context, *store, rest);
 }

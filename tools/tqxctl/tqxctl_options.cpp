@@ -29,13 +29,13 @@ bool OptionValue(const std::vector<std::string>& args, size_t& i, const char* pl
     return true;
 }
 
-bool NeedsControllerReply(const std::string& command, const std::vector<std::string>& operands) {
-    if (command == "backup")
-        return operands.empty() || operands[0] != "--all";
-    if (command == "restore")
-        return true;
+bool NeedsControllerReply(const std::string& command, const Operands& operands) {
+    const TqxctlCommand* found = FindCommand(command, operands);
+    const auto reply = found ? found->reply : TqxctlCommand::Reply::WhenControllerNamed;
+    if (reply != TqxctlCommand::Reply::WhenControllerNamed)
+        return reply == TqxctlCommand::Reply::Always;
     for (const std::string& operand : operands)
         if (operand == "controller")
-            return command != "help";
+            return true;
     return false;
 }

@@ -1,5 +1,8 @@
 // Port 1 as tqxctl uses it: its transport and link, and Ctrl+C (or SIGTERM), which stops
 // the link after the call under way; a second one ends tqxctl at once.
+//
+// The handler reaches what it stops through the three atomics below: a signal handler is
+// handed nothing, so they are the one state of tqxctl that is not passed down.
 
 #include "tqxctl_commands.h"
 
@@ -9,7 +12,6 @@
 
 #include <atomic>
 #include <csignal>
-#include <memory>
 
 namespace {
 
@@ -61,28 +63,6 @@ void NoteControllerUnlocked(bool unlocked) {
     g_unlocked = unlocked;
 }
 
-namespace {
-// The transport of port 1 and the link over it, as main chose them.
-std::unique_ptr<ModbusTransport> g_transport;
-std::unique_ptr<TransferContext> g_link;
-} // namespace
-
-void UseTqxctlPort(const PortSettings& settings) {
-    g_link.reset();
-    g_transport = std::make_unique<ModbusTransport>(true);
-    g_transport->UseSettings(settings);
-    g_link = std::make_unique<TransferContext>(*g_transport);
-    StopOnInterrupt(g_link.get());
-}
-
-PortSettings TqxctlPort() {
-    if (!g_transport)
-        UseTqxctlPort(DefaultPortSettings());
-    return g_transport->Settings();
-}
-
-TransferContext& TqxctlLink() {
-    if (!g_link)
-        UseTqxctlPort(DefaultPortSettings());
-    return *g_link;
+TqxctlContext::TqxctlContext(const PortSettings& port) : transport(true), link(transport) {
+    transport.UseSettings(port);
 }

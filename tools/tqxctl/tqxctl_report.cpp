@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-int Report(const std::vector<std::string>& operands) {
+int RunReport(TqxctlContext& context, const Operands& operands) {
     if (operands.size() != 2) {
         std::fputs("usage: tqxctl [--port SETTING] report FILE|controller OUT.pdf\n", stderr);
         return 2;
@@ -25,18 +25,19 @@ int Report(const std::vector<std::string>& operands) {
     }
     ParameterImage image;
     ReportOptions options;
-    if (!LoadParameterSource(operands[0], image, &options.source))
+    if (!LoadParameterSource(context, operands[0], image, &options.source))
         return 2;
 
     // Fonts need a GUI application; with no display, Qt's offscreen platform serves,
     // asked for on the application's own command line.
     const bool offscreen = !std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") &&
                            !std::getenv("WAYLAND_DISPLAY");
-    static char name[] = "tqxctl";
-    static char platform[] = "-platform";
-    static char offscreenName[] = "offscreen";
-    static char* argv[] = {name, platform, offscreenName, nullptr};
-    static int argc = offscreen ? 3 : 1;
+    // The application keeps argc and argv: they outlive it.
+    char name[] = "tqxctl";
+    char platform[] = "-platform";
+    char offscreenName[] = "offscreen";
+    char* argv[] = {name, platform, offscreenName, nullptr};
+    int argc = offscreen ? 3 : 1;
     QGuiApplication app(argc, argv);
 
     options.created =

@@ -1,4 +1,4 @@
-#include "link/simulated_controller.h"
+#include "simulator/simulated_controller.h"
 
 #include "link/block_map.h"
 #include "link/link_errors.h"

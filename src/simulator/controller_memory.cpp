@@ -1,4 +1,4 @@
-#include "link/controller_memory.h"
+#include "simulator/controller_memory.h"
 
 #include "image/little_endian.h"
 #include "link/block_map.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/controller_memory.h"
 #include "link/link_backend.h"
+#include "simulator/controller_memory.h"
 
 #include <cstdint>
 #include <functional>

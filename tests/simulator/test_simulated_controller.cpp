@@ -1,6 +1,6 @@
 #include "link/block_map.h"
-#include "link/simulated_controller.h"
 #include "link/tqxcomm.h"
+#include "simulator/simulated_controller.h"
 
 #include <gtest/gtest.h>
 
