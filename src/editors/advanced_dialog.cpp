@@ -26,22 +26,10 @@ using namespace groupdialog;
 
 AdvancedDialog::AdvancedDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
                                QWidget* parent, TransferContext* link)
-    : QDialog(parent), m_messages(messages), m_cursor(cursor),
-      m_form(image.advanced, image.systemSetup, messages), m_image(image),
-      m_assist(new FieldAssist(messages, this)) {
+    : GroupEditor(m_form, GroupId::Kind::Advanced, messages, cursor, image, parent, link),
+      m_form(image.advanced, image.systemSetup, messages) {
     setWindowTitle(QStringLiteral("EXPERT PARAMETER"));
-    if (link)
-        m_form.UseLink(*link);
-    BuildControls();
-    groupdialog::AssistFields(this, *m_assist, GroupId::Kind::Advanced);
-    m_form.Open();
-    // An operation's outcome shows when it is over, wherever the window is then.
-    m_form.WhenDone([this] { FillControls(); });
-    FillControls();
-    MakeEnterInDropDownsPressDefault(this);
-}
 
-void AdvancedDialog::BuildControls() {
     QGridLayout* g = nullptr;
     // One row of a box: the parameter's help button and its field, from its catalogue row.
     auto add = [&](const char* label, QWidget* box) {
@@ -49,13 +37,13 @@ void AdvancedDialog::BuildControls() {
         QWidget* help =
             MakeHelpButton(QLatin1String(label), row.help ? row.help : "", m_messages, this);
         if (row.encoding != Encoding::Choice) {
-            AddRow(g, help, m_edits[label] = MakeEdit(QLatin1String(label), box));
+            AddRow(g, help, MakeEdit(QLatin1String(label), box));
             return;
         }
         std::vector<std::string> items(row.choices.begin(), row.choices.end());
         if (std::string(label) == "DVDV")
             items.push_back(std::string()); // the list's empty entry
-        AddRow(g, help, m_combos[label] = MakeCombo(QLatin1String(label), items, true, box));
+        AddRow(g, help, MakeCombo(QLatin1String(label), items, true, box));
     };
 
     QGroupBox* limits = Box(QStringLiteral("Set Value Upper and Lower limits"), g, this);
@@ -88,79 +76,13 @@ void AdvancedDialog::BuildControls() {
     columns->addLayout(left);
     columns->addLayout(right);
 
-    const TransferButtons buttons = MakeTransferButtons(this, true);
-    connect(buttons.retrieve, &QPushButton::clicked, this, &AdvancedDialog::OnRetrieve);
-    connect(buttons.send, &QPushButton::clicked, this, &AdvancedDialog::OnSend);
-    connect(buttons.ok, &QPushButton::clicked, this, &AdvancedDialog::OnOk);
-
-    auto* top = new QVBoxLayout(this);
-    m_unchosen = groupdialog::MakeUnchosenLine(top, this);
-    AddFittingFields(top, columns, buttons.row, this);
-    CenterOnParent(this);
+    Finish(columns, true);
 }
 
-void AdvancedDialog::TakeTexts() {
-    AdvancedTexts& t = m_form.Texts();
-    for (const auto& [label, edit] : m_edits)
-        t[label] = edit->text().toStdString();
-    for (const auto& [label, combo] : m_combos)
-        t[label] = combo->currentText().toStdString();
-}
-
-void AdvancedDialog::UseReference(const ParameterSet& set) {
-    m_set = &set;
-    ShowMarks();
-}
-
-void AdvancedDialog::FillControls() {
-    FillFields();
-    ShowMarks();
-}
-
-void AdvancedDialog::ShowMarks() {
-    groupdialog::ShowUnchosenLine(m_unchosen, m_set, GroupId::Advanced());
-    if (!m_set)
-        return;
-    AdvancedRecord record = m_set->Reference().advanced;
+FieldTexts AdvancedDialog::ReferenceTexts(const ParameterSet& set) const {
+    AdvancedRecord record = set.Reference().advanced;
     RecordingMessages quiet;
     AdvancedForm reference(record, m_image.systemSetup, quiet);
     reference.Show();
-    const AdvancedTexts mine = m_form.Texts();
-    groupdialog::MarkAgainstReference(*m_assist, m_set, GroupId::Advanced(), [&] {
-        m_form.Texts() = reference.Texts();
-        FillFields();
-        m_form.Texts() = mine;
-    });
-}
-
-void AdvancedDialog::FillFields() {
-    const AdvancedTexts& t = m_form.Texts();
-    for (const auto& [label, edit] : m_edits)
-        edit->setText(Q(t.At(label)));
-    for (const auto& [label, combo] : m_combos)
-        combo->setCurrentText(Q(t.At(label)));
-}
-
-void AdvancedDialog::OnRetrieve() {
-    m_form.Retrieve(m_cursor);
-    FillControls();
-}
-
-void AdvancedDialog::UseQuestions(Questions& questions) {
-    m_questions = &questions;
-    m_form.UseQuestions(questions);
-}
-
-void AdvancedDialog::OnSend() {
-    if (!groupdialog::MaySendUnchosen(m_set, m_questions, {GroupId::Advanced()}, this))
-        return;
-    TakeTexts();
-    m_form.Send(m_cursor);
-    FillControls();
-}
-
-void AdvancedDialog::OnOk() {
-    TakeTexts();
-    m_form.Ok();
-    accept();
+    return reference.Texts();
 }

@@ -14,14 +14,14 @@ std::vector<const ParameterRow*> AdvancedShownRows() {
 
 AdvancedForm::AdvancedForm(AdvancedRecord& record, const SystemSetupRecord& setup,
                            Messages& messages)
-    : m_record(record), m_setup(setup), m_messages(messages) {}
+    : GroupForm(messages), m_record(record), m_setup(setup) {}
 
 void AdvancedForm::Store() {
     const InputRange range = SelectInputRange(m_setup);
     RefuseEmptyScale(range, m_messages);
     for (const ParameterRow* row : AdvancedShownRows()) {
         uint16_t value = RawValue(m_record, *row);
-        if (StoreField(*row, m_texts.At(row->Label()), value, range, m_unshown, m_messages))
+        if (StoreText(*row, value, range))
             SetRawValue(m_record, *row, value);
     }
 }
@@ -29,7 +29,7 @@ void AdvancedForm::Store() {
 void AdvancedForm::Show() {
     const InputRange range = SelectInputRange(m_setup);
     for (const ParameterRow* row : AdvancedShownRows())
-        m_texts[row->Label()] = ShowField(*row, RawValue(m_record, *row), range, m_unshown);
+        ShowText(*row, RawValue(m_record, *row), range);
 }
 
 void AdvancedForm::Retrieve(CursorControl& cursor) {

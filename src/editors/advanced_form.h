@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editors/form_fields.h"
+#include "editors/group_form.h"
 #include "image/records.h"
 #include "operator/cursor.h"
 #include "operator/messages.h"
@@ -17,25 +17,16 @@ std::vector<const ParameterRow*> AdvancedShownRows();
 
 // The rules of the advanced editor and the transfers of blocks 10 and 13. MVLT, GAP,
 // MAX, PP, PI and PD are carried through unchanged.
-class AdvancedForm : public FormLink {
+class AdvancedForm : public GroupForm {
 public:
     AdvancedForm(AdvancedRecord& record, const SystemSetupRecord& setup, Messages& messages);
 
-    AdvancedTexts& Texts() { return m_texts; }
-    const AdvancedTexts& Texts() const { return m_texts; }
-
-    void Store();
-    void Show();
-
-    void Open() { Show(); }
-    void Retrieve(CursorControl& cursor);
-    void Send(CursorControl& cursor);
-    void Ok() { Store(); }
+    void Store() override;
+    void Show() override;
+    void Retrieve(CursorControl& cursor) override;
+    void Send(CursorControl& cursor) override;
 
 private:
     AdvancedRecord& m_record;
     const SystemSetupRecord& m_setup; // the input range the values are measured in
-    Messages& m_messages;
-    AdvancedTexts m_texts;
-    UnshownValues m_unshown;
 };

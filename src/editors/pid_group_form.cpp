@@ -7,16 +7,14 @@ namespace {
 
 using R = PidGroupRecord;
 
-// The fields in the store step's order.
-constexpr std::pair<int, std::string PidGroupTexts::*> kStoreOrder[] = {
-    {R::P, &PidGroupTexts::P},     {R::D, &PidGroupTexts::D},       {R::KNL, &PidGroupTexts::KnL},
-    {R::MAN, &PidGroupTexts::MAN}, {R::MV_H, &PidGroupTexts::MV_H}, {R::MV_L, &PidGroupTexts::MV_L},
-    {R::GAP, &PidGroupTexts::GAP}, {R::ARW, &PidGroupTexts::Ar},    {R::REV, &PidGroupTexts::REV}};
+// The record's words in the store step's order.
+constexpr int kStoreOrder[] = {R::P,    R::I,    R::D,   R::KNL, R::MAN,
+                               R::MV_H, R::MV_L, R::GAP, R::ARW, R::REV};
 
 } // namespace
 
 PidGroupForm::PidGroupForm(ParameterImage& image, Messages& messages)
-    : m_image(image), m_messages(messages) {}
+    : GroupForm(messages), m_image(image) {}
 
 int32_t PidGroupForm::BlockOf(int group) {
     return PidGroupBlock(group + 1);
@@ -25,31 +23,25 @@ int32_t PidGroupForm::BlockOf(int group) {
 void PidGroupForm::Store() {
     PidGroupRecord& r = Record();
     const InputRange range = SelectInputRange(m_image.systemSetup);
-    auto store = [&](int word, const std::string& text) {
-        const ParameterRow& row = PidRow(word);
-        uint16_t value = r.Word(word);
-        if (StoreField(row, text, value, range, m_unshown, m_messages))
-            r.SetWord(word, value);
-    };
     bool rangeSeen = false;
-    for (const auto& [word, text] : kStoreOrder) {
+    for (const int word : kStoreOrder) {
+        const ParameterRow& row = PidRow(word);
         // The empty scale is said once, before the first range value.
-        if (!rangeSeen && IsRangeValue(PidRow(word))) {
+        if (!rangeSeen && IsRangeValue(row)) {
             RefuseEmptyScale(range, m_messages);
             rangeSeen = true;
         }
-        store(word, m_texts.*text);
-        if (word == R::P)
-            store(R::I, IntegerText(m_texts.I));
+        uint16_t value = r.Word(word);
+        if (StoreText(row, value, range))
+            r.SetWord(word, value);
     }
 }
 
 void PidGroupForm::Show() {
     const PidGroupRecord& r = Record();
     const InputRange range = SelectInputRange(m_image.systemSetup);
-    for (const auto& [word, text] : kStoreOrder)
-        m_texts.*text = ShowField(PidRow(word), r.Word(word), range, m_unshown, m_texts.*text);
-    m_texts.I = IntegralSeconds(r.Word(R::I)); // whole seconds, truncated
+    for (const int word : kStoreOrder)
+        ShowText(PidRow(word), r.Word(word), range);
 }
 
 void PidGroupForm::SelectGroup(int group) {

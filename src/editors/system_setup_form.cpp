@@ -67,97 +67,59 @@ bool OutputIsMv(const std::string& sourceText, uint8_t storedSource) {
 } // namespace
 
 SystemSetupForm::SystemSetupForm(SystemSetupRecord& record, Messages& messages)
-    : m_record(record), m_messages(messages) {}
+    : GroupForm(messages), m_record(record) {}
 
-template <class Member>
-void SystemSetupForm::StoreRow(Member member, const std::string& text, bool mv) {
+template <class Member> void SystemSetupForm::StoreRow(Member member, bool mv) {
     const ParameterRow& row = RowOf(member);
     uint16_t value = RawValue(m_record, row);
     // Read with the range of the input as it stands after the fields before it.
-    if (StoreField(row, text, value, SelectInputRange(m_record), m_unshown, m_messages, mv))
+    if (StoreText(row, value, SelectInputRange(m_record), mv))
         SetRawValue(m_record, row, value);
 }
 
-template <class Member> void SystemSetupForm::ShowRow(Member member, std::string& text, bool mv) {
+template <class Member> void SystemSetupForm::ShowRow(Member member, bool mv) {
     const ParameterRow& row = RowOf(member);
-    text = ShowField(row, RawValue(m_record, row), SelectInputRange(m_record), m_unshown, text, mv);
+    ShowText(row, RawValue(m_record, row), SelectInputRange(m_record), mv);
 }
 
 void SystemSetupForm::Store() {
     const SystemSetupRecord& r = m_record;
-    const SystemSetupTexts& t = m_texts;
-    StoreRow(&S::PVT, t.PVT);
-    StoreRow(&S::PVU, t.PVU);
-    StoreRow(&S::PVD, t.PVD);
-    StoreRow(&S::PVF, IntegerText(t.PVF));
-    StoreRow(&S::PVB, IntegerText(t.PVB));
-    StoreRow(&S::CI, IntegerText(t.CI));
-    StoreRow(&S::TF, t.TF);
-    StoreRow(&S::PSET, t.PSET);
-    StoreRow(&S::BURN, t.BURN);
-    StoreRow(&S::ENDT, t.ENDT);
-    StoreRow(&S::GS_T, t.GS_T);
+    StoreRows(&S::PVT, &S::PVU, &S::PVD);
+    StoreRows(&S::PVF, &S::PVB, &S::CI, &S::TF, &S::PSET, &S::BURN, &S::ENDT, &S::GS_T);
     // Ranges are selected afresh for each value: PVT, PVU, PVD, PVF and PVB above may
     // just have changed, and the new range applies to the values entered with them.
     RefuseEmptyScale(SelectInputRange(r), m_messages);
-    StoreRow(&S::SFT, t.SFT);
-    const bool mv1 = OutputIsMv(t.A01T, r.AO1T), mv2 = OutputIsMv(t.A02T, r.AO2T);
-    StoreRow(&S::AO1F, t.A01F, mv1);
-    StoreRow(&S::AO1B, t.A01B, mv1);
-    StoreRow(&S::AO2F, t.A02F, mv2);
-    StoreRow(&S::AO2B, t.A02B, mv2);
-    StoreRow(&S::GS_H, t.GS_H);
-    StoreRow(&S::GS_L, t.GS_L);
-    StoreRow(&S::STN, t.STN);
-    StoreRow(&S::STM, t.STM);
-    StoreRow(&S::AO1R, t.A01R);
-    StoreRow(&S::AO1T, t.A01T);
-    StoreRow(&S::AO2R, t.A02R);
-    StoreRow(&S::AO2T, t.A02T);
-    StoreRow(&S::TMU, t.TMU);
-    StoreRow(&S::TMDT, t.TMDT);
-    uint8_t S::*const alarms[4] = {&S::EV_T1, &S::EV_T2, &S::EV_T3, &S::EV_T4};
-    for (int k = 0; k < 4; ++k)
-        StoreRow(alarms[k], t.ALT[k]);
+    StoreRow(&S::SFT);
+    const bool mv1 = OutputIsMv(Text(&S::AO1T), r.AO1T), mv2 = OutputIsMv(Text(&S::AO2T), r.AO2T);
+    StoreRow(&S::AO1F, mv1);
+    StoreRow(&S::AO1B, mv1);
+    StoreRow(&S::AO2F, mv2);
+    StoreRow(&S::AO2B, mv2);
+    StoreRow(&S::GS_H);
+    StoreRow(&S::GS_L);
+    StoreRows(&S::STN, &S::STM, &S::AO1R, &S::AO1T, &S::AO2R, &S::AO2T, &S::TMU, &S::TMDT,
+              &S::EV_T1, &S::EV_T2, &S::EV_T3, &S::EV_T4);
 }
 
 void SystemSetupForm::Show() {
     const SystemSetupRecord& r = m_record;
-    SystemSetupTexts& t = m_texts;
-    ShowRow(&S::PVT, t.PVT);
-    ShowRow(&S::PVU, t.PVU);
-    ShowRow(&S::PVD, t.PVD);
-    ShowRow(&S::STM, t.STM);
-    ShowRow(&S::AO1R, t.A01R);
-    ShowRow(&S::AO1T, t.A01T);
-    ShowRow(&S::AO2R, t.A02R);
-    ShowRow(&S::AO2T, t.A02T);
-    ShowRow(&S::TMU, t.TMU);
-    ShowRow(&S::TMDT, t.TMDT);
-    t.PVF = r.PVF;
-    t.PVB = r.PVB;
-    t.CI = r.CI;
+    ShowRows(&S::PVT, &S::PVU, &S::PVD, &S::STM, &S::AO1R, &S::AO1T, &S::AO2R, &S::AO2T, &S::TMU,
+             &S::TMDT);
+    ShowRows(&S::PVF, &S::PVB, &S::CI, &S::TF, &S::PSET, &S::BURN, &S::ENDT, &S::GS_T, &S::SFT,
+             &S::GS_H, &S::GS_L);
     // The drop-down offers the stations a controller answers at; another value leaves its
     // text, and is kept while that is unchanged.
-    if (r.STN <= RowOf(&S::STN).hi)
-        ShowRow(&S::STN, t.STN);
+    const ParameterRow& stn = RowOf(&S::STN);
+    if (r.STN <= stn.hi)
+        ShowRow(&S::STN);
     else
-        m_unshown.Remember(RowOf(&S::STN).Label(), t.STN);
-    ShowRow(&S::TF, t.TF);
-    ShowRow(&S::PSET, t.PSET);
-    ShowRow(&S::BURN, t.BURN);
-    ShowRow(&S::ENDT, t.ENDT);
-    ShowRow(&S::GS_T, t.GS_T);
-    ShowRow(&S::SFT, t.SFT);
-    ShowRow(&S::AO1F, t.A01F, t.A01T == "MV");
-    ShowRow(&S::AO1B, t.A01B, t.A01T == "MV");
-    ShowRow(&S::AO2F, t.A02F, t.A02T == "MV");
-    ShowRow(&S::AO2B, t.A02B, t.A02T == "MV");
-    ShowRow(&S::GS_H, t.GS_H);
-    ShowRow(&S::GS_L, t.GS_L);
-    uint8_t S::*const alarms[4] = {&S::EV_T1, &S::EV_T2, &S::EV_T3, &S::EV_T4};
-    for (int k = 0; k < 4; ++k)
-        ShowRow(alarms[k], t.ALT[k]);
+        m_unshown.Remember(stn.Label(), m_texts.At(stn.Label()));
+    const bool mv1 = Text(&S::AO1T) == "MV", mv2 = Text(&S::AO2T) == "MV";
+    ShowRow(&S::AO1F, mv1);
+    ShowRow(&S::AO1B, mv1);
+    ShowRow(&S::AO2F, mv2);
+    ShowRow(&S::AO2B, mv2);
+    ShowRows(&S::EV_T1, &S::EV_T2, &S::EV_T3, &S::EV_T4);
 }
 
 void SystemSetupForm::Retrieve(CursorControl& cursor) {
@@ -203,12 +165,9 @@ void SystemSetupForm::Send(CursorControl& cursor) {
 }
 
 bool SystemSetupForm::GuardScaleEdit(bool upper) {
-    if (InputTypeCode(m_texts.PVT) >= 64)
+    if (InputTypeCode(Text(&S::PVT)) >= 64)
         return false;
     m_messages.Show("PVF & PVB are not available in case of the PVT");
-    if (upper)
-        m_texts.PVF = m_record.PVF;
-    else
-        m_texts.PVB = m_record.PVB;
+    ShowRow(upper ? &S::PVF : &S::PVB);
     return true;
 }

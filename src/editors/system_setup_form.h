@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editors/form_fields.h"
+#include "editors/group_form.h"
 #include "image/records.h"
 #include "operator/cursor.h"
 #include "operator/messages.h"
@@ -22,36 +22,20 @@ const std::vector<std::string>& Tmdt(); // time display
 const std::vector<std::string>& Stn();  // the station numbers the drop-down offers, "1".."31"
 } // namespace setup_lists
 
-// The working texts of the system setup dialog, one per control; PVF, PVB and CI are
-// integers because their fields accept integers only, nothing when the field holds none
-// (empty, or a sign alone).
-struct SystemSetupTexts {
-    std::string PVT, PVU, PVD;
-    std::optional<int> PVF = 0, PVB = 0, CI = 0;
-    std::string TF, SFT, PSET, BURN;
-    std::array<std::string, 4> ALT; // AL1T..AL4T
-    std::string A01T, A01R, A01F, A01B, A02T, A02R, A02F, A02B;
-    std::string TMU, TMDT, STM, ENDT, GS_H, GS_L, GS_T, STN;
-};
+// The working texts of the system setup dialog, by the window's labels ("PVT", "A01F",
+// "GS-H", "AL1T", ...).
+using SystemSetupTexts = FieldTexts;
 
 // The rules of the system setup editor: the texts <-> record steps with their messages,
 // and the transfers of blocks 12 and 9.
-class SystemSetupForm : public FormLink {
+class SystemSetupForm : public GroupForm {
 public:
     SystemSetupForm(SystemSetupRecord& record, Messages& messages);
 
-    SystemSetupTexts& Texts() { return m_texts; }
-    const SystemSetupTexts& Texts() const { return m_texts; }
-
-    // Texts to record, then EV-T1..4 from the alarm texts.
-    void Store();
-    // Record to texts, including the alarm texts.
-    void Show();
-
-    void Open() { Show(); }
-    void Retrieve(CursorControl& cursor);
-    void Send(CursorControl& cursor);
-    void Ok() { Store(); }
+    void Store() override;
+    void Show() override;
+    void Retrieve(CursorControl& cursor) override;
+    void Send(CursorControl& cursor) override;
 
     // The PVF/PVB guard after a user edit of the scale field; `upper` picks PVF.
     // Returns true when the field was put back to the record's value.
@@ -60,11 +44,15 @@ public:
 private:
     // One field's store or show step by its record member's catalogue row; `mv`: an
     // analogue scale read as percent of MV.
-    template <class Member> void StoreRow(Member member, const std::string& text, bool mv = false);
-    template <class Member> void ShowRow(Member member, std::string& text, bool mv = false);
+    template <class Member> void StoreRow(Member member, bool mv = false);
+    template <class Member> void ShowRow(Member member, bool mv = false);
+    // The same for several, in order.
+    template <class... Members> void StoreRows(Members... members) { (StoreRow(members), ...); }
+    template <class... Members> void ShowRows(Members... members) { (ShowRow(members), ...); }
+    // The text of a member's field.
+    template <class Member> const std::string Text(Member member) const {
+        return m_texts.At(RowOf(member).Label());
+    }
 
     SystemSetupRecord& m_record;
-    Messages& m_messages;
-    SystemSetupTexts m_texts;
-    UnshownValues m_unshown;
 };

@@ -29,6 +29,11 @@
 
 namespace {
 
+// The window's label of alarm type k (0..3): "AL1T".."AL4T".
+std::string AlarmLabel(size_t k) {
+    return "AL" + std::to_string(k + 1) + "T";
+}
+
 using Snapshot = std::map<std::string, int32_t>;
 
 std::vector<std::string> HostileTexts() {
@@ -217,44 +222,41 @@ TEST_P(SystemSetupSweep, EveryField) {
         RecordSubject(record, base, form, messages, Block12Layout(), Block9Layout());
     const std::vector<int32_t> noValue = {};
     std::vector<SweepField> fields = {
-        {"TF", "TF", Into(t.TF), 0, 9000},
-        {"SFT", "SFT", Into(t.SFT), -5001, 5001},
-        {"PSET", "PSET", Into(t.PSET), -500, 10500},
-        {"BURN", "BURN", Into(t.BURN), -500, 10500},
-        {"A01F", "AO1F", Into(t.A01F), -2500, 12500},
-        {"A01B", "AO1B", Into(t.A01B), -2500, 12500},
-        {"A02F", "AO2F", Into(t.A02F), -2500, 12500},
-        {"A02B", "AO2B", Into(t.A02B), -2500, 12500},
-        {"ENDT", "ENDT", Into(t.ENDT), 0, 5999},
-        {"GS-T", "GS-T", Into(t.GS_T), 0, 5999},
-        {"GS-H", "GS-H", Into(t.GS_H), 0, 5000},
-        {"GS-L", "GS-L", Into(t.GS_L), 0, 5000},
+        {"TF", "TF", Into(t["TF"]), 0, 9000},
+        {"SFT", "SFT", Into(t["SFT"]), -5001, 5001},
+        {"PSET", "PSET", Into(t["PSET"]), -500, 10500},
+        {"BURN", "BURN", Into(t["BURN"]), -500, 10500},
+        {"A01F", "AO1F", Into(t["A01F"]), -2500, 12500},
+        {"A01B", "AO1B", Into(t["A01B"]), -2500, 12500},
+        {"A02F", "AO2F", Into(t["A02F"]), -2500, 12500},
+        {"A02B", "AO2B", Into(t["A02B"]), -2500, 12500},
+        {"ENDT", "ENDT", Into(t["ENDT"]), 0, 5999},
+        {"GS-T", "GS-T", Into(t["GS-T"]), 0, 5999},
+        {"GS-H", "GS-H", Into(t["GS-H"]), 0, 5000},
+        {"GS-L", "GS-L", Into(t["GS-L"]), 0, 5000},
         // Editable drop-downs: a text that is not in the list keeps the stored value.
-        {"PVT", "PVT", Into(t.PVT), 0, 69, noValue, true},
-        {"PVU", "PVU", Into(t.PVU), 0, 1, noValue, true},
-        {"PVD", "PVD", Into(t.PVD), 0, 3, noValue, true},
-        {"STM", "STM", Into(t.STM), 0, 1, noValue, true},
-        {"A01R", "AO1R", Into(t.A01R), 0, 2, noValue, true},
-        {"A01T", "AO1T", Into(t.A01T), 0, 2, noValue, true},
-        {"A02R", "AO2R", Into(t.A02R), 0, 2, noValue, true},
-        {"A02T", "AO2T", Into(t.A02T), 0, 2, noValue, true},
-        {"TMU", "TMU", Into(t.TMU), 0, 1, noValue, true},
-        {"TMDT", "TMDT", Into(t.TMDT), 0, 1, noValue, true},
-        {"STN", "STN", Into(t.STN), 0, 31, noValue, true},
+        {"PVT", "PVT", Into(t["PVT"]), 0, 69, noValue, true},
+        {"PVU", "PVU", Into(t["PVU"]), 0, 1, noValue, true},
+        {"PVD", "PVD", Into(t["PVD"]), 0, 3, noValue, true},
+        {"STM", "STM", Into(t["STM"]), 0, 1, noValue, true},
+        {"A01R", "AO1R", Into(t["A01R"]), 0, 2, noValue, true},
+        {"A01T", "AO1T", Into(t["A01T"]), 0, 2, noValue, true},
+        {"A02R", "AO2R", Into(t["A02R"]), 0, 2, noValue, true},
+        {"A02T", "AO2T", Into(t["A02T"]), 0, 2, noValue, true},
+        {"TMU", "TMU", Into(t["TMU"]), 0, 1, noValue, true},
+        {"TMDT", "TMDT", Into(t["TMDT"]), 0, 1, noValue, true},
+        {"STN", "STN", Into(t["STN"]), 0, 31, noValue, true},
     };
     for (int k = 0; k < 4; ++k)
         fields.push_back({"AL" + std::to_string(k + 1) + "T", "EV-T" + std::to_string(k + 1),
-                          Into(t.ALT[static_cast<size_t>(k)]), 0, 18});
+                          Into(t[AlarmLabel(static_cast<size_t>(k))]), 0, 18});
     Sweep(subject, fields, HostileTexts());
 
-    // PVF, PVB and CI hold integers; the field itself refuses other texts.
-    auto integer = [](std::optional<int>& field) {
-        return [&field](const std::string& v) { field = std::stoi(v); };
-    };
+    // PVF, PVB and CI take integers.
     Sweep(subject,
-          {{"PVF", "PVF", integer(t.PVF), -999, 9999},
-           {"PVB", "PVB", integer(t.PVB), -999, 9999},
-           {"CI", "CI", integer(t.CI), 1, 120}},
+          {{"PVF", "PVF", Into(t["PVF"]), -999, 9999},
+           {"PVB", "PVB", Into(t["PVB"]), -999, 9999},
+           {"CI", "CI", Into(t["CI"]), 1, 120}},
           IntegerTexts());
 }
 
@@ -331,17 +333,17 @@ TEST(PidGroupSweep, EveryField) {
                                },
                                &messages};
     Sweep(subject,
-          {{"P", "g5.P", Into(t.P), 0, 9999},
-           {"D", "g5.D", Into(t.D), 0, 9999},
-           {"KnL", "g5.KNL", Into(t.KnL), -19990, 32767},
-           {"MAN", "g5.MAN", Into(t.MAN), -2500, 12500},
-           {"MV-H", "g5.MV_H", Into(t.MV_H), -500, 10500},
-           {"MV-L", "g5.MV_L", Into(t.MV_L), -500, 10500},
-           {"GAP", "g5.GAP", Into(t.GAP), 0, 5001},
-           {"Ar", "g5.ARW", Into(t.Ar), 0, 10000},
-           {"REV", "g5.REV", Into(t.REV), 0, 1}},
+          {{"P", "g5.P", Into(t["P"]), 0, 9999},
+           {"D", "g5.D", Into(t["D"]), 0, 9999},
+           {"KnL", "g5.KNL", Into(t["KnL"]), -19990, 32767},
+           {"MAN", "g5.MAN", Into(t["MAN"]), -2500, 12500},
+           {"MV-H", "g5.MV_H", Into(t["MV-H"]), -500, 10500},
+           {"MV-L", "g5.MV_L", Into(t["MV-L"]), -500, 10500},
+           {"GAP", "g5.GAP", Into(t["GAP"]), 0, 5001},
+           {"Ar", "g5.ARW", Into(t["Ar"]), 0, 10000},
+           {"REV", "g5.REV", Into(t["REV"]), 0, 1}},
           HostileTexts());
-    Sweep(subject, {{"I", "g5.I", [&](const std::string& v) { t.I = std::stoi(v); }, 0, 32000}},
+    Sweep(subject, {{"I", "g5.I", [&](const std::string& v) { t["I"] = v; }, 0, 32000}},
           IntegerTexts());
 }
 
@@ -594,12 +596,14 @@ TEST(UntouchedSweep, GroupEditors) {
                         [&] {
                             const SystemSetupTexts& t = setup.Texts();
                             std::vector<std::string> v = {
-                                t.PVT,  t.PVU,  t.PVD,  t.TF,   t.SFT,  t.PSET, t.BURN, t.A01T,
-                                t.A01R, t.A01F, t.A01B, t.A02T, t.A02R, t.A02F, t.A02B, t.TMU,
-                                t.TMDT, t.STM,  t.ENDT, t.GS_H, t.GS_L, t.GS_T, t.STN};
-                            v.insert(v.end(), t.ALT.begin(), t.ALT.end());
-                            for (const auto& n : {t.PVF, t.PVB, t.CI})
-                                v.push_back(std::to_string(n.value_or(-99999)));
+                                t["PVT"],  t["PVU"],  t["PVD"],  t["TF"],   t["SFT"],  t["PSET"],
+                                t["BURN"], t["A01T"], t["A01R"], t["A01F"], t["A01B"], t["A02T"],
+                                t["A02R"], t["A02F"], t["A02B"], t["TMU"],  t["TMDT"], t["STM"],
+                                t["ENDT"], t["GS-H"], t["GS-L"], t["GS-T"], t["STN"]};
+                            for (size_t k = 0; k < 4; ++k)
+                                v.push_back(t[AlarmLabel(k)]);
+                            for (const char* n : {"PVF", "PVB", "CI"})
+                                v.push_back(t[n]);
                             return v;
                         },
                         [&] {
@@ -638,8 +642,8 @@ TEST(UntouchedSweep, GroupEditors) {
                         [&] {
                             const PidGroupTexts& t = pid.Texts();
                             return std::vector<std::string>{
-                                t.P,   t.D,    t.GAP,  t.KnL, t.Ar,
-                                t.MAN, t.MV_H, t.MV_L, t.REV, std::to_string(t.I.value_or(-1))};
+                                t["P"],   t["D"],    t["GAP"],  t["KnL"], t["Ar"],
+                                t["MAN"], t["MV-H"], t["MV-L"], t["REV"], t["I"]};
                         },
                         [&] {
                             Snapshot s;

@@ -52,16 +52,16 @@ private:
 // Valid texts for every field; a case changes one of them.
 PidGroupTexts ValidTexts() {
     PidGroupTexts t;
-    t.P = "3.0";
-    t.I = 240;
-    t.D = "60.0";
-    t.GAP = "0.0";
-    t.KnL = "0.0";
-    t.Ar = "1200.0";
-    t.MAN = "50.0";
-    t.MV_H = "100.0";
-    t.MV_L = "0.0";
-    t.REV = "2.Reverse operation";
+    t["P"] = "3.0";
+    t["I"] = "240";
+    t["D"] = "60.0";
+    t["GAP"] = "0.0";
+    t["KnL"] = "0.0";
+    t["Ar"] = "1200.0";
+    t["MAN"] = "50.0";
+    t["MV-H"] = "100.0";
+    t["MV-L"] = "0.0";
+    t["REV"] = "2.Reverse operation";
     return t;
 }
 
@@ -81,71 +81,83 @@ TEST(PidGroupForm, StoreStep) {
         int32_t expected; // the stored word, as signed (I as unsigned)
         std::vector<std::string> messages;
     } cases[] = {
-        {"I 3200", [](PidGroupTexts& t) { t.I = 3200; }, R::I, 32000, {}},
-        {"I 3201", [](PidGroupTexts& t) { t.I = 3201; }, R::I, 1111, {"Parameter I is wrong."}},
-        {"I negative", [](PidGroupTexts& t) { t.I = -1; }, R::I, 1111, {"Parameter I is wrong."}},
-        {"P 999.9", [](PidGroupTexts& t) { t.P = "999.9"; }, R::P, 9999, {}},
-        {"P no point", [](PidGroupTexts& t) { t.P = "10"; }, R::P, 1111, {"Parameter P is wrong."}},
+        {"I 3200", [](PidGroupTexts& t) { t["I"] = "3200"; }, R::I, 32000, {}},
+        {"I 3201",
+         [](PidGroupTexts& t) { t["I"] = "3201"; },
+         R::I,
+         1111,
+         {"Parameter I is wrong."}},
+        {"I negative",
+         [](PidGroupTexts& t) { t["I"] = "-1"; },
+         R::I,
+         1111,
+         {"Parameter I is wrong."}},
+        {"P 999.9", [](PidGroupTexts& t) { t["P"] = "999.9"; }, R::P, 9999, {}},
+        {"P no point",
+         [](PidGroupTexts& t) { t["P"] = "10"; },
+         R::P,
+         1111,
+         {"Parameter P is wrong."}},
         {"P 1000.0",
-         [](PidGroupTexts& t) { t.P = "1000.0"; },
+         [](PidGroupTexts& t) { t["P"] = "1000.0"; },
          R::P,
          1111,
          {"Parameter P is wrong."}},
         {"D negative",
-         [](PidGroupTexts& t) { t.D = "-0.1"; },
+         [](PidGroupTexts& t) { t["D"] = "-0.1"; },
          R::D,
          1111,
          {"Parameter D is wrong."}},
-        {"KnL 327.7", [](PidGroupTexts& t) { t.KnL = "327.7"; }, R::KNL, 32767, {}},
+        {"KnL 327.7", [](PidGroupTexts& t) { t["KnL"] = "327.7"; }, R::KNL, 32767, {}},
         {"KnL 327.8",
-         [](PidGroupTexts& t) { t.KnL = "327.8"; },
+         [](PidGroupTexts& t) { t["KnL"] = "327.8"; },
          R::KNL,
          1111,
          {"Parameter KnL is wrong."}},
-        {"KnL -199.9", [](PidGroupTexts& t) { t.KnL = "-199.9"; }, R::KNL, -19990, {}},
+        {"KnL -199.9", [](PidGroupTexts& t) { t["KnL"] = "-199.9"; }, R::KNL, -19990, {}},
         {"KnL -200.0",
-         [](PidGroupTexts& t) { t.KnL = "-200.0"; },
+         [](PidGroupTexts& t) { t["KnL"] = "-200.0"; },
          R::KNL,
          1111,
          {"Parameter KnL is wrong."}},
-        {"MAN 125.0", [](PidGroupTexts& t) { t.MAN = "125.0"; }, R::MAN, 12500, {}},
+        {"MAN 125.0", [](PidGroupTexts& t) { t["MAN"] = "125.0"; }, R::MAN, 12500, {}},
         {"MAN -25.1",
-         [](PidGroupTexts& t) { t.MAN = "-25.1"; },
+         [](PidGroupTexts& t) { t["MAN"] = "-25.1"; },
          R::MAN,
          1111,
          {"Parameter MAN is wrong."}},
         {"MV-H 105.1",
-         [](PidGroupTexts& t) { t.MV_H = "105.1"; },
+         [](PidGroupTexts& t) { t["MV-H"] = "105.1"; },
          R::MV_H,
          1111,
          {"Parameter MVH is wrong."}},
-        {"MV-L -5.0", [](PidGroupTexts& t) { t.MV_L = "-5.0"; }, R::MV_L, -500, {}},
+        {"MV-L -5.0", [](PidGroupTexts& t) { t["MV-L"] = "-5.0"; }, R::MV_L, -500, {}},
         {"MV-L -5.1",
-         [](PidGroupTexts& t) { t.MV_L = "-5.1"; },
+         [](PidGroupTexts& t) { t["MV-L"] = "-5.1"; },
          R::MV_L,
          1111,
          {"Parameter MVL is wrong."}},
         // K 0..1200 with one decimal: GAP 0..50 % of the span, Ar 0..100 %.
-        {"GAP 600.0", [](PidGroupTexts& t) { t.GAP = "600.0"; }, R::GAP, 5000, {}},
+        {"GAP 600.0", [](PidGroupTexts& t) { t["GAP"] = "600.0"; }, R::GAP, 5000, {}},
         {"GAP 601.0",
-         [](PidGroupTexts& t) { t.GAP = "601.0"; },
+         [](PidGroupTexts& t) { t["GAP"] = "601.0"; },
          R::GAP,
          1111,
          {"Parameter GAP is wrong."}},
         {"GAP without decimal",
-         [](PidGroupTexts& t) { t.GAP = "6"; },
+         [](PidGroupTexts& t) { t["GAP"] = "6"; },
          R::GAP,
          1111,
          {"Input the first decimal position data", "Parameter GAP is wrong."}},
-        {"Ar 1200.0", [](PidGroupTexts& t) { t.Ar = "1200.0"; }, R::ARW, 10000, {}},
+        {"Ar 1200.0", [](PidGroupTexts& t) { t["Ar"] = "1200.0"; }, R::ARW, 10000, {}},
         {"Ar negative",
-         [](PidGroupTexts& t) { t.Ar = "-1.0"; },
+         [](PidGroupTexts& t) { t["Ar"] = "-1.0"; },
          R::ARW,
          1111,
          {"Parameter ARW is wrong."}},
-        {"REV normal", [](PidGroupTexts& t) { t.REV = "1.Normal operation"; }, R::REV, 0, {}},
+        {"REV normal", [](PidGroupTexts& t) { t["REV"] = "1.Normal operation"; }, R::REV, 0, {}},
         {"REV other",
-         [](PidGroupTexts& t) { t.REV = "1"; },
+         [](PidGroupTexts& t) { t["REV"] = "1"; },
          R::REV,
          1111,
          {"Parameter REV is wrong."}},
@@ -176,8 +188,9 @@ TEST(PidGroupForm, MessagesInFieldOrder) {
     PidGroupForm form(image, messages);
     form.Open();
     PidGroupTexts& t = form.Texts();
-    t = {"x", "x", "x", "x", "x", "x", "x", "x", "x"};
-    t.I = 5000;
+    for (const char* label : {"P", "D", "GAP", "KnL", "Ar", "MAN", "MV-H", "MV-L", "REV"})
+        t[label] = "x";
+    t["I"] = "5000";
     form.Store();
     const std::vector<std::string> expected = {
         "Parameter P is wrong.",   "Parameter I is wrong.",
@@ -202,16 +215,16 @@ TEST(PidGroupForm, ShowStep) {
     RecordingMessages messages;
     PidGroupForm form(image, messages);
     form.SelectGroup(4);
-    EXPECT_EQ(form.Texts().I, 1);
-    EXPECT_EQ(form.Texts().P, "3.0");
-    EXPECT_EQ(form.Texts().KnL, "327.7");
-    EXPECT_EQ(form.Texts().MV_L, "-5.0");
-    EXPECT_EQ(form.Texts().GAP, "600.0");
-    EXPECT_EQ(form.Texts().Ar, "0.0");
-    EXPECT_EQ(form.Texts().REV, "2.Reverse operation");
+    EXPECT_EQ(form.Texts()["I"], "1");
+    EXPECT_EQ(form.Texts()["P"], "3.0");
+    EXPECT_EQ(form.Texts()["KnL"], "327.7");
+    EXPECT_EQ(form.Texts()["MV-L"], "-5.0");
+    EXPECT_EQ(form.Texts()["GAP"], "600.0");
+    EXPECT_EQ(form.Texts()["Ar"], "0.0");
+    EXPECT_EQ(form.Texts()["REV"], "2.Reverse operation");
     r.SetWord(R::I, 65535); // taken as unsigned
     form.Show();
-    EXPECT_EQ(form.Texts().I, 6553);
+    EXPECT_EQ(form.Texts()["I"], "6553");
     EXPECT_TRUE(messages.Texts().empty());
 }
 
@@ -221,10 +234,10 @@ TEST(PidGroupForm, SwitchingGroupsDropsUnsavedTexts) {
     RecordingMessages messages;
     PidGroupForm form(image, messages);
     form.Open();
-    form.Texts().P = "99.9";
+    form.Texts()["P"] = "99.9";
     form.SelectGroup(1);
     form.SelectGroup(0);
-    EXPECT_EQ(form.Texts().P, "5.5");
+    EXPECT_EQ(form.Texts()["P"], "5.5");
     EXPECT_EQ(image.pid[0].Signed(R::P), 55);
 }
 
@@ -249,7 +262,7 @@ TEST(PidGroupForm, RetrieveReadsTheGroupsBlock) {
         EXPECT_EQ(backend.calls[0].offset, 0);
         EXPECT_EQ(backend.calls[0].length, 12);
         EXPECT_EQ(image.pid[c.group].Signed(R::P), 123);
-        EXPECT_EQ(form.Texts().P, "12.3");
+        EXPECT_EQ(form.Texts()["P"], "12.3");
         EXPECT_TRUE(messages.Texts().empty());
         EXPECT_EQ(cursor.Depth(), 0);
     }
@@ -266,11 +279,11 @@ TEST(PidGroupForm, FailedRetrieveSaysFalseAndKeepsTheRecord) {
     NoCursor cursor;
     PidGroupForm form(image, messages);
     form.SelectGroup(2);
-    form.Texts().P = "1.0"; // not stored: RETRIEVE shows the record again
+    form.Texts()["P"] = "1.0"; // not stored: RETRIEVE shows the record again
     form.Retrieve(cursor);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"false"});
     EXPECT_EQ(image.pid[2].Signed(R::P), 77);
-    EXPECT_EQ(form.Texts().P, "7.7");
+    EXPECT_EQ(form.Texts()["P"], "7.7");
 }
 
 TEST(PidGroupForm, SendStoresThenWritesAllNineInOrder) {
@@ -284,7 +297,7 @@ TEST(PidGroupForm, SendStoresThenWritesAllNineInOrder) {
     PidGroupForm form(image, messages);
     form.SelectGroup(2);
     form.Texts() = ValidTexts();
-    form.Texts().P = "12.0";
+    form.Texts()["P"] = "12.0";
     form.Send(cursor);
     const int32_t order[] = {4, 5, 6, 7, 8, 46, 47, 48, 49};
     ASSERT_EQ(backend.calls.size(), 9u);
@@ -297,8 +310,8 @@ TEST(PidGroupForm, SendStoresThenWritesAllNineInOrder) {
     EXPECT_EQ(image.pid[2].Signed(R::P), 120);
     EXPECT_EQ(backend.blocks[6][0], 120);
     EXPECT_EQ(backend.blocks[48][0], 88); // a group stored earlier is sent too
-    EXPECT_EQ(form.Texts().P, "12.0");
-    EXPECT_EQ(form.Texts().REV, "2.Reverse operation");
+    EXPECT_EQ(form.Texts()["P"], "12.0");
+    EXPECT_EQ(form.Texts()["REV"], "2.Reverse operation");
     EXPECT_EQ(cursor.Depth(), 0);
 }
 

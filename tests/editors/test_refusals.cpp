@@ -34,26 +34,26 @@ TEST(Refusals, SystemSetupAndPidGroupFields) {
         Texts messages;
     } cases[] = {
         {"ENDT letters",
-         [](auto& t) { t.ENDT = "ab"; },
+         [](auto& t) { t["ENDT"] = "ab"; },
          {"Parameter ENDT is wrong.\nENDT: 00:00 to 99:59"}},
         {"GS-T letter O",
-         [](auto& t) { t.GS_T = "1O:30"; },
+         [](auto& t) { t["GS-T"] = "1O:30"; },
          {"Parameter GS-T is wrong.\nGS-T: 00:00 to 99:59"}},
         {"ENDT marker has no meaning here",
-         [](auto& t) { t.ENDT = "----"; },
+         [](auto& t) { t["ENDT"] = "----"; },
          {"Parameter ENDT is wrong.\nENDT: 00:00 to 99:59"}},
         {"PVF empty",
-         [](auto& t) { t.PVF.reset(); },
+         [](auto& t) { t["PVF"] = ""; },
          {"Parameter PVF is wrong.\nPVF: -999 to 9999"}},
         {"PVB sign only",
-         [](auto& t) { t.PVB.reset(); },
+         [](auto& t) { t["PVB"] = ""; },
          {"Parameter PVB is wrong.\nPVB: -999 to 9999"}},
-        {"CI empty", [](auto& t) { t.CI.reset(); }, {"Parameter C1 is wrong.\nCI: 1 to 120"}},
+        {"CI empty", [](auto& t) { t["CI"] = ""; }, {"Parameter C1 is wrong.\nCI: 1 to 120"}},
         {"SFT range in engineering units",
-         [](auto& t) { t.SFT = "700.0"; },
+         [](auto& t) { t["SFT"] = "700.0"; },
          {"Parameter SFT is wrong.\nSFT: -600.1 to 600.1"}},
         {"empty DC scale, once",
-         [](auto& t) { t.PVT = InputTypeText(66), t.PVF = 50, t.PVB = 50; },
+         [](auto& t) { t["PVT"] = InputTypeText(66), t["PVF"] = "50", t["PVB"] = "50"; },
          {"The input scale is empty: PVF equals PVB. The range values are kept."}},
     };
     for (const Case& c : cases) {
@@ -77,7 +77,7 @@ TEST(Refusals, SystemSetupAndPidGroupFields) {
     RecordingMessages messages;
     PidGroupForm pid(image, messages);
     pid.Open();
-    pid.Texts().I.reset();
+    pid.Texts()["I"] = "";
     pid.Store();
     EXPECT_EQ(messages.Texts(), Texts{"Parameter I is wrong.\nI: 0 to 3200"});
     EXPECT_EQ(image.pid[0].Word(PidGroupRecord::I), 2400);

@@ -19,6 +19,11 @@
 
 namespace {
 
+// The window's label of alarm type k (0..3): "AL1T".."AL4T".
+std::string AlarmLabel(size_t k) {
+    return "AL" + std::to_string(k + 1) + "T";
+}
+
 // A controller of a few whole blocks that records every call and fails chosen ones.
 class FakeController : public LinkBackend {
 public:
@@ -108,75 +113,75 @@ TEST(SystemSetupFormStore, Cases) {
     const StoreCase cases[] = {
         {"TF one decimal",
          KRecord(),
-         [](auto& t) { t.TF = "12.3"; },
+         [](auto& t) { t["TF"] = "12.3"; },
          {},
          [](auto& r) { EXPECT_EQ(r.TF, 123); }},
         {"TF without point",
          KRecord(),
-         [](auto& t) { t.TF = "10"; },
+         [](auto& t) { t["TF"] = "10"; },
          {"Parameter TF is wrong."},
          [](auto& r) { EXPECT_EQ(r.TF, 50); }},
         {"TF two decimals refused",
          KRecord(),
-         [](auto& t) { t.TF = "12.34"; },
+         [](auto& t) { t["TF"] = "12.34"; },
          {"Parameter TF is wrong."},
          [](auto& r) { EXPECT_EQ(r.TF, 50); }},
         {"PSET 105.0",
          KRecord(),
-         [](auto& t) { t.PSET = "105.0"; },
+         [](auto& t) { t["PSET"] = "105.0"; },
          {},
          [](auto& r) { EXPECT_EQ(r.PSET, 10500); }},
         {"PSET 105.1",
          KRecord(),
-         [](auto& t) { t.PSET = "105.1"; },
+         [](auto& t) { t["PSET"] = "105.1"; },
          {"Parameter PSET is wrong."},
          [](auto& r) { EXPECT_EQ(r.PSET, 1000); }},
         {"PSET -5.0",
          KRecord(),
-         [](auto& t) { t.PSET = "-5.0"; },
+         [](auto& t) { t["PSET"] = "-5.0"; },
          {},
          [](auto& r) { EXPECT_EQ(r.PSET, -500); }},
         {"BURN -5.1",
          KRecord(),
-         [](auto& t) { t.BURN = "-5.1"; },
+         [](auto& t) { t["BURN"] = "-5.1"; },
          {"Parameter BURN is wrong."},
          [](auto& r) { EXPECT_EQ(r.BURN, 0); }},
         {"ENDT 99:59",
          KRecord(),
-         [](auto& t) { t.ENDT = "99:59"; },
+         [](auto& t) { t["ENDT"] = "99:59"; },
          {},
          [](auto& r) { EXPECT_EQ(r.ENDT, 5999); }},
         {"ENDT 99:60",
          KRecord(),
-         [](auto& t) { t.ENDT = "99:60"; },
+         [](auto& t) { t["ENDT"] = "99:60"; },
          {"Parameter ENDT is wrong."},
          [](auto& r) { EXPECT_EQ(r.ENDT, 10); }},
         {"GS-T 00:60",
          KRecord(),
-         [](auto& t) { t.GS_T = "00:60"; },
+         [](auto& t) { t["GS-T"] = "00:60"; },
          {"Parameter GS-T is wrong."},
          [](auto& r) { EXPECT_EQ(r.GS_T, 20); }},
         {"SFT 50.01 percent",
          DcRecord(),
-         [](auto& t) { t.SFT = "5001"; },
+         [](auto& t) { t["SFT"] = "5001"; },
          {},
          [](auto& r) { EXPECT_EQ(r.SFT, 5001); }},
         {"SFT 50.02 percent",
          DcRecord(),
-         [](auto& t) { t.SFT = "5002"; },
+         [](auto& t) { t["SFT"] = "5002"; },
          {"Parameter SFT is wrong."},
          [](auto& r) { EXPECT_EQ(r.SFT, 0); }},
         {"SFT -50.01 percent",
          DcRecord(),
-         [](auto& t) { t.SFT = "-5001"; },
+         [](auto& t) { t["SFT"] = "-5001"; },
          {},
          [](auto& r) { EXPECT_EQ(r.SFT, -5001); }},
         {"A01F as MV",
          KRecord(),
          [](auto& t) {
-             t.A01T = "MV";
-             t.A01F = "125.0";
-             t.A01B = "-25.0";
+             t["A01T"] = "MV";
+             t["A01F"] = "125.0";
+             t["A01B"] = "-25.0";
          },
          {},
          [](auto& r) {
@@ -186,14 +191,14 @@ TEST(SystemSetupFormStore, Cases) {
          }},
         {"A01F as PV engineering value",
          KRecord(),
-         [](auto& t) { t.A01F = "600"; },
+         [](auto& t) { t["A01F"] = "600"; },
          {},
          [](auto& r) { EXPECT_EQ(r.AO1F, 5000); }},
         {"A01F/B out of range as PV",
          KRecord(),
          [](auto& t) {
-             t.A01F = "1600";
-             t.A01B = "-400";
+             t["A01F"] = "1600";
+             t["A01B"] = "-400";
          },
          {"Parameter A01F is wrong.", "Parameter AO1B is wrong."},
          [](auto& r) {
@@ -203,32 +208,32 @@ TEST(SystemSetupFormStore, Cases) {
         {"A01F/B out of range as MV",
          KRecord(),
          [](auto& t) {
-             t.A01T = "MV";
-             t.A01F = "125.1";
-             t.A01B = "1";
+             t["A01T"] = "MV";
+             t["A01F"] = "125.1";
+             t["A01B"] = "1";
          },
          {"Parameter AO1F is wrong.", "Parameter AO1B is wrong."},
          [](auto& r) { EXPECT_EQ(r.AO1F, 10000); }},
         {"A02F/B messages in both branches",
          KRecord(),
          [](auto& t) {
-             t.A02F = "125.1"; // A02T is MV
-             t.A02B = "x";
+             t["A02F"] = "125.1"; // A02T is MV
+             t["A02B"] = "x";
          },
          {"Parameter AO2F is wrong.", "Parameter AO2B is wrong."},
          [](auto& r) { EXPECT_EQ(r.AO2F, 10000); }},
         {"decimal message precedes the field's",
          KRecord(),
-         [](auto& t) { t.A01F = "600.5"; },
+         [](auto& t) { t["A01F"] = "600.5"; },
          {"Input no decimal position data", "Parameter A01F is wrong."},
          [](auto& r) { EXPECT_EQ(r.AO1F, 10000); }},
         {"new PVT converts the values entered with it",
          KRecord(),
          [](auto& t) {
-             t.PVT = InputTypeText(34); // K 0 to 400
-             t.SFT = "40";
-             t.A01F = "200";
-             t.GS_H = "100";
+             t["PVT"] = InputTypeText(34); // K 0 to 400
+             t["SFT"] = "40";
+             t["A01F"] = "200";
+             t["GS-H"] = "100";
          },
          {},
          [](auto& r) {
@@ -240,8 +245,8 @@ TEST(SystemSetupFormStore, Cases) {
         {"GS-H 50 percent and above",
          KRecord(),
          [](auto& t) {
-             t.GS_H = "600";
-             t.GS_L = "601";
+             t["GS-H"] = "600";
+             t["GS-L"] = "601";
          },
          {"Parameter GS-L is wrong."},
          [](auto& r) {
@@ -251,13 +256,13 @@ TEST(SystemSetupFormStore, Cases) {
         {"refused fields keep, later fields stored, messages in order",
          KRecord(),
          [](auto& t) {
-             t.PVF = 10000;
-             t.PVB = -1000;
-             t.CI = 0;
-             t.TF = "1";
-             t.PSET = "20.0";
-             t.ENDT = "00:99";
-             t.STN = "7";
+             t["PVF"] = "10000";
+             t["PVB"] = "-1000";
+             t["CI"] = "0";
+             t["TF"] = "1";
+             t["PSET"] = "20.0";
+             t["ENDT"] = "00:99";
+             t["STN"] = "7";
          },
          {"Parameter PVF is wrong.", "Parameter PVB is wrong.", "Parameter C1 is wrong.",
           "Parameter TF is wrong.", "Parameter ENDT is wrong."},
@@ -269,42 +274,42 @@ TEST(SystemSetupFormStore, Cases) {
          }},
         {"CI bounds",
          KRecord(),
-         [](auto& t) { t.CI = 120; },
+         [](auto& t) { t["CI"] = "120"; },
          {},
          [](auto& r) { EXPECT_EQ(r.CI, 120); }},
         {"station 31 and 0 stored",
          KRecord(),
-         [](auto& t) { t.STN = "31"; },
+         [](auto& t) { t["STN"] = "31"; },
          {},
          [](auto& r) { EXPECT_EQ(r.STN, 31); }},
         {"station 0 stored",
          KRecord(),
-         [](auto& t) { t.STN = "0"; },
+         [](auto& t) { t["STN"] = "0"; },
          {},
          [](auto& r) { EXPECT_EQ(r.STN, 0); }},
         {"station 32 ignored",
          KRecord(),
-         [](auto& t) { t.STN = "32"; },
+         [](auto& t) { t["STN"] = "32"; },
          {},
          [](auto& r) { EXPECT_EQ(r.STN, 1); }},
         {"unknown list texts leave the fields",
          KRecord(),
          [](auto& t) {
-             t.PVU = "2.K";
-             t.TMU = "sec";
-             t.STM = "";
-             t.A01R = "4-20mA";
+             t["PVU"] = "2.K";
+             t["TMU"] = "sec";
+             t["STM"] = "";
+             t["A01R"] = "4-20mA";
          },
          {},
          [](auto& r) { EXPECT_EQ(r, KRecord()); }},
         {"list texts stored",
          KRecord(),
          [](auto& t) {
-             t.PVU = "1.F";
-             t.TMU = "min:sec";
-             t.TMDT = "Lapsed time indication";
-             t.STM = "Reset start";
-             t.A02R = "0-10V";
+             t["PVU"] = "1.F";
+             t["TMU"] = "min:sec";
+             t["TMDT"] = "Lapsed time indication";
+             t["STM"] = "Reset start";
+             t["A02R"] = "0-10V";
          },
          {},
          [](auto& r) {
@@ -316,7 +321,7 @@ TEST(SystemSetupFormStore, Cases) {
          }},
         {"unknown PVT text keeps the input type and its range",
          KRecord(),
-         [](auto& t) { t.PVT = "thermistor"; },
+         [](auto& t) { t["PVT"] = "thermistor"; },
          {},
          [](auto& r) {
              EXPECT_EQ(r.PVT, 36);
@@ -329,7 +334,7 @@ TEST(SystemSetupFormStore, Cases) {
              r.AO2F = 11000;
              return r;
          }(),
-         [](auto& t) { t.A02T = "PVV"; },
+         [](auto& t) { t["A02T"] = "PVV"; },
          {},
          [](auto& r) {
              EXPECT_EQ(r.AO2T, 2);
@@ -337,12 +342,12 @@ TEST(SystemSetupFormStore, Cases) {
          }},
         {"alarm types",
          KRecord(),
-         [](auto& t) { t.ALT[2] = AlarmTypeText(18); },
+         [](auto& t) { t[AlarmLabel(2)] = AlarmTypeText(18); },
          {},
          [](auto& r) { EXPECT_EQ(r.EV_T3, 18); }},
         {"unknown alarm text keeps the code",
          KRecord(),
-         [](auto& t) { t.ALT[1] = "Alarm"; },
+         [](auto& t) { t[AlarmLabel(1)] = "Alarm"; },
          {"Parameter AL2T is wrong."},
          [](auto& r) { EXPECT_EQ(r.EV_T2, 2); }},
     };
@@ -380,15 +385,16 @@ struct ShowCase {
 
 TEST(SystemSetupFormShow, Cases) {
     const ShowCase cases[] = {
-        {"TF", [](auto& r) { r.TF = 123; }, [](auto& t) { EXPECT_EQ(t.TF, "12.3"); }},
-        {"PSET", [](auto& r) { r.PSET = 10500; }, [](auto& t) { EXPECT_EQ(t.PSET, "105.0"); }},
-        {"ENDT", [](auto& r) { r.ENDT = 5999; }, [](auto& t) { EXPECT_EQ(t.ENDT, "99:59"); }},
-        {"A01F as PV", [](auto& r) { r.AO1F = 5000; }, [](auto& t) { EXPECT_EQ(t.A01F, "600"); }},
+        {"TF", [](auto& r) { r.TF = 123; }, [](auto& t) { EXPECT_EQ(t["TF"], "12.3"); }},
+        {"PSET", [](auto& r) { r.PSET = 10500; }, [](auto& t) { EXPECT_EQ(t["PSET"], "105.0"); }},
+        {"ENDT", [](auto& r) { r.ENDT = 5999; }, [](auto& t) { EXPECT_EQ(t["ENDT"], "99:59"); }},
+        {"A01F as PV", [](auto& r) { r.AO1F = 5000; },
+         [](auto& t) { EXPECT_EQ(t["A01F"], "600"); }},
         {"A02F as MV", [](auto& r) { r.AO2F = 12500; },
-         [](auto& t) { EXPECT_EQ(t.A02F, "125.0"); }},
+         [](auto& t) { EXPECT_EQ(t["A02F"], "125.0"); }},
         {"SFT is a difference", [](auto& r) { r.SFT = 5000; },
-         [](auto& t) { EXPECT_EQ(t.SFT, "600"); }},
-        {"station 31", [](auto& r) { r.STN = 31; }, [](auto& t) { EXPECT_EQ(t.STN, "31"); }},
+         [](auto& t) { EXPECT_EQ(t["SFT"], "600"); }},
+        {"station 31", [](auto& r) { r.STN = 31; }, [](auto& t) { EXPECT_EQ(t["STN"], "31"); }},
         {"lists",
          [](auto& r) {
              r.PVD = 3;
@@ -396,10 +402,10 @@ TEST(SystemSetupFormShow, Cases) {
              r.AO1R = 2;
          },
          [](auto& t) {
-             EXPECT_EQ(t.PVD, "3.0.001");
-             EXPECT_EQ(t.TMU, "min:sec");
-             EXPECT_EQ(t.A01R, "0-10V");
-             EXPECT_EQ(t.ALT[0], "Upper threshold");
+             EXPECT_EQ(t["PVD"], "3.0.001");
+             EXPECT_EQ(t["TMU"], "min:sec");
+             EXPECT_EQ(t["A01R"], "0-10V");
+             EXPECT_EQ(t[AlarmLabel(0)], "Upper threshold");
          }},
         {"values outside a list keep the text",
          [](auto& r) {
@@ -408,9 +414,9 @@ TEST(SystemSetupFormShow, Cases) {
              r.TMDT = 9;
          },
          [](auto& t) {
-             EXPECT_EQ(t.PVU, "0.C");
-             EXPECT_EQ(t.STN, "1");
-             EXPECT_EQ(t.TMDT, "Remaining time indication");
+             EXPECT_EQ(t["PVU"], "0.C");
+             EXPECT_EQ(t["STN"], "1");
+             EXPECT_EQ(t["TMDT"], "Remaining time indication");
          }},
     };
     for (const auto& c : cases) {
@@ -431,17 +437,17 @@ TEST(SystemSetupFormGuard, ScaleOnlyForDcInputs) {
     RecordingMessages messages;
     SystemSetupForm form(record, messages);
     form.Open();
-    form.Texts().PVF = 55;
+    form.Texts()["PVF"] = "55";
     EXPECT_TRUE(form.GuardScaleEdit(true));
-    EXPECT_EQ(form.Texts().PVF, 1000);
+    EXPECT_EQ(form.Texts()["PVF"], "1000");
     EXPECT_EQ(messages.Texts(),
               std::vector<std::string>{"PVF & PVB are not available in case of the PVT"});
 
     messages.Clear();
-    form.Texts().PVT = InputTypeText(64);
-    form.Texts().PVB = -55;
+    form.Texts()["PVT"] = InputTypeText(64);
+    form.Texts()["PVB"] = "-55";
     EXPECT_FALSE(form.GuardScaleEdit(false));
-    EXPECT_EQ(form.Texts().PVB, -55);
+    EXPECT_EQ(form.Texts()["PVB"], "-55");
     EXPECT_TRUE(messages.Texts().empty());
 }
 
@@ -468,7 +474,7 @@ TEST(SystemSetupFormTransfer, SendKeepsForeignBytes) {
     NoCursor cursor;
     SystemSetupForm form(record, messages);
     form.Open();
-    form.Texts().TF = "12.3";
+    form.Texts()["TF"] = "12.3";
     form.Send(cursor);
     EXPECT_TRUE(messages.Texts().empty());
     EXPECT_EQ(cursor.Depth(), 0);
@@ -529,7 +535,7 @@ TEST(SystemSetupFormTransfer, RetrieveCopiesOnlyBlocksThatArrived) {
     form.Open();
     form.Retrieve(cursor);
     EXPECT_EQ(record, held);
-    EXPECT_EQ(form.Texts().TF, "32.1");
+    EXPECT_EQ(form.Texts()["TF"], "32.1");
     EXPECT_TRUE(messages.Texts().empty());
 
     controller.fail = [](const FakeController::Call& c) { return c.block == 9; };
@@ -555,8 +561,8 @@ void ExpectSendKeepsForeignBytes() {
     NoCursor cursor;
     SystemSetupForm form(record, messages);
     form.Open();
-    form.Texts().TF = "12.3";
-    form.Texts().ENDT = "01:02";
+    form.Texts()["TF"] = "12.3";
+    form.Texts()["ENDT"] = "01:02";
     form.Send(cursor);
     EXPECT_TRUE(messages.Texts().empty());
 

@@ -1,0 +1,123 @@
+#include "editors/group_editor_qt.h"
+
+#include "editors/group_dialog_qt.h"
+#include "image/parameter_catalogue.h"
+#include "widgets/dialog_support_qt.h"
+#include "widgets/enter_cancels_qt.h"
+#include "widgets/field_assist_qt.h"
+#include "widgets/window_fit_qt.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+GroupEditor::GroupEditor(GroupForm& form, GroupId::Kind kind, Messages& messages,
+                         CursorControl& cursor, const ParameterImage& image, QWidget* parent,
+                         TransferContext* link)
+    : QDialog(parent), m_messages(messages), m_cursor(cursor), m_image(image), m_form(form),
+      m_kind(kind), m_link(link), m_assist(new FieldAssist(messages, this)) {}
+
+void GroupEditor::Finish(QLayout* fields, bool buttonsRight) {
+    const groupdialog::TransferButtons buttons =
+        groupdialog::MakeTransferButtons(this, buttonsRight);
+    connect(buttons.retrieve, &QPushButton::clicked, this, &GroupEditor::OnRetrieve);
+    connect(buttons.send, &QPushButton::clicked, this, &GroupEditor::OnSend);
+    connect(buttons.ok, &QPushButton::clicked, this, &GroupEditor::OnOk);
+    auto* top = new QVBoxLayout(this);
+    m_unchosen = groupdialog::MakeUnchosenLine(top, this);
+    AddFittingFields(top, fields, buttons.row, this);
+    CenterOnParent(this);
+
+    if (m_link)
+        m_form.UseLink(*m_link);
+    groupdialog::AssistFields(this, *m_assist, m_kind);
+    m_form.Open();
+    // An operation's outcome shows when it is over, wherever the window is then.
+    m_form.WhenDone([this] { FillControls(); });
+    FillControls();
+    MakeEnterInDropDownsPressDefault(this);
+}
+
+std::vector<QWidget*> GroupEditor::Fields() const {
+    std::vector<QWidget*> fields;
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (!qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w))
+            continue;
+        const ParameterRow* row = FindRow(m_kind, w->objectName().toStdString());
+        if (row && w->objectName() == QLatin1String(row->Label()))
+            fields.push_back(w);
+    }
+    return fields;
+}
+
+void GroupEditor::TakeTexts() {
+    FieldTexts& texts = m_form.Texts();
+    for (QWidget* w : Fields()) {
+        auto* combo = qobject_cast<QComboBox*>(w);
+        texts[w->objectName().toStdString()] =
+            (combo ? combo->currentText() : qobject_cast<QLineEdit*>(w)->text()).toStdString();
+    }
+}
+
+void GroupEditor::FillFields() {
+    const FieldTexts& texts = m_form.Texts();
+    for (QWidget* w : Fields()) {
+        const QString text = Q(texts.At(w->objectName().toStdString()));
+        if (auto* combo = qobject_cast<QComboBox*>(w))
+            combo->setCurrentText(text);
+        else
+            qobject_cast<QLineEdit*>(w)->setText(text);
+    }
+}
+
+void GroupEditor::UseReference(const ParameterSet& set) {
+    m_set = &set;
+    ShowMarks();
+}
+
+void GroupEditor::UseQuestions(Questions& questions) {
+    m_questions = &questions;
+    m_form.UseQuestions(questions);
+}
+
+void GroupEditor::FillControls() {
+    FillFields();
+    ShowMarks();
+}
+
+void GroupEditor::ShowMarks() {
+    groupdialog::ShowUnchosenLine(m_unchosen, m_set, Group());
+    if (!m_set)
+        return;
+    const FieldTexts reference = ReferenceTexts(*m_set);
+    const FieldTexts mine = m_form.Texts();
+    groupdialog::MarkAgainstReference(*m_assist, m_set, Group(), [&] {
+        m_form.Texts() = reference;
+        FillFields();
+        m_form.Texts() = mine;
+    });
+}
+
+void GroupEditor::OnRetrieve() {
+    TakeTexts();
+    m_form.Retrieve(m_cursor);
+    FillControls();
+}
+
+void GroupEditor::OnSend() {
+    if (!groupdialog::MaySendUnchosen(m_set, m_questions, SentGroups(), this))
+        return;
+    TakeTexts();
+    m_form.Send(m_cursor);
+    FillControls();
+}
+
+void GroupEditor::OnOk() {
+    TakeTexts();
+    m_form.Ok();
+    // A refused field shows the value it kept.
+    m_form.Show();
+    FillFields();
+    accept();
+}
