@@ -34,7 +34,7 @@ int RowOfAlarm(int k) {
 
 AlarmValuesDialog::AlarmValuesDialog(PatternWorkingState& state, const ParameterImage& image,
                                      Messages& messages, QWidget* parent)
-    : QDialog(parent), m_form(state.workingCopy, image.systemSetup), m_messages(messages) {
+    : SubEditor(m_form, messages, parent), m_form(state.workingCopy, image.systemSetup) {
     setWindowTitle(QStringLiteral("Setting of alarm values"));
 
     auto* grid = new QGridLayout;
@@ -63,48 +63,14 @@ AlarmValuesDialog::AlarmValuesDialog(PatternWorkingState& state, const Parameter
             field->setAccessibleName(QStringLiteral("ALARM%1, segment %2").arg(k).arg(s));
             field->setFixedWidth(fieldWidth);
             grid->addWidget(field, RowOfAlarm(k), kFirstFieldColumn + s - 1);
-            m_fields[k - 1][s - 1] = field;
+            SetField(AlarmValuesForm::Index(k, s), field);
         }
     }
 
-    const OkCancelRow buttons = MakeOkCancelRow(this);
-    connect(buttons.ok, &QPushButton::clicked, this, &AlarmValuesDialog::OnOk);
-
-    auto* layout = new QVBoxLayout(this);
-    AddFittingFields(layout, grid, buttons.row, this);
-
-    m_assist = new FieldAssist(messages, this);
-    for (const auto& row : m_fields)
-        for (QLineEdit* field : row)
-            m_assist->Add(field, QString());
-    PushTexts();
-    MakeEnterCancel(this);
-    CenterOnParent(this);
+    Finish(grid);
 }
 
-void AlarmValuesDialog::UseReference(const ParameterSet& set, const ParameterImage& image, int n) {
-    groupdialog::MarkSubEditor(*m_assist, set, image, n, [&](PatternWorkingState& state) {
-        AlarmValuesForm shown(state.workingCopy, image.systemSetup);
-        for (int k = 1; k <= AlarmValuesForm::kAlarms; ++k)
-            for (int s = 1; s <= AlarmValuesForm::kSegments; ++s)
-                m_fields[k - 1][s - 1]->setText(QString::fromStdString(shown.Text(k, s)));
-    });
-}
-
-void AlarmValuesDialog::PushTexts() {
-    for (int k = 1; k <= AlarmValuesForm::kAlarms; ++k)
-        for (int s = 1; s <= AlarmValuesForm::kSegments; ++s)
-            m_fields[k - 1][s - 1]->setText(QString::fromStdString(m_form.Text(k, s)));
-}
-
-void AlarmValuesDialog::ReadTexts() {
-    for (int k = 1; k <= AlarmValuesForm::kAlarms; ++k)
-        for (int s = 1; s <= AlarmValuesForm::kSegments; ++s)
-            m_form.Text(k, s) = m_fields[k - 1][s - 1]->text().toStdString();
-}
-
-void AlarmValuesDialog::OnOk() {
-    ReadTexts();
-    m_form.Collect(m_messages);
-    accept();
+std::unique_ptr<SubEditorForm> AlarmValuesDialog::FormOver(PatternWorkingState& state,
+                                                           const ParameterImage& image) const {
+    return std::make_unique<AlarmValuesForm>(state.workingCopy, image.systemSetup);
 }

@@ -4,7 +4,7 @@
 #include "values/conversions.h"
 
 AlarmValuesForm::AlarmValuesForm(ProgramPatternRecord& workingCopy, const SystemSetupRecord& setup)
-    : m_copy(workingCopy), m_setup(setup) {
+    : SubEditorForm(kAlarms * kSegments), m_copy(workingCopy), m_setup(setup) {
     Show();
 }
 
@@ -15,16 +15,16 @@ void AlarmValuesForm::Show() {
             Text(k, s) = FormatRangeValue(range, m_copy.Segment(s).Alarm(k));
 }
 
-void AlarmValuesForm::Collect(Messages& messages) {
+bool AlarmValuesForm::Collect(Messages& messages) {
     const InputRange range = SelectInputRange(m_setup);
     if (RefuseEmptyScale(range, messages))
-        return;
+        return true;
     for (int s = 1; s <= kSegments; ++s) {
         for (int k = 1; k <= kAlarms; ++k) {
             // The parser's messages name no field; the second line says which of the
             // eighty it is.
-            NamedMessages named(messages,
-                                "ALARM" + std::to_string(k) + ", segment " + std::to_string(s));
+            NamedMessages named(messages, std::string(SegmentRow(seg::Alarm(k)).Label()) +
+                                              ", segment " + std::to_string(s));
             const int32_t r =
                 ParseShownRangeValue(range, Text(k, s), m_copy.Segment(s).Alarm(k), named);
             // 20000 and above is the parser's refusal; it never yields less than -32768.
@@ -32,4 +32,5 @@ void AlarmValuesForm::Collect(Messages& messages) {
                 m_copy.Segment(s).SetAlarm(k, static_cast<int16_t>(r));
         }
     }
+    return true;
 }

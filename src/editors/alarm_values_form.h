@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editors/sub_editor_form.h"
 #include "image/records.h"
 #include "operator/messages.h"
 
@@ -8,7 +9,7 @@
 
 // The four alarm values of each segment of the open pattern's working copy, as the
 // eighty texts the operator edits, in the scale of the set values.
-class AlarmValuesForm {
+class AlarmValuesForm : public SubEditorForm {
 public:
     static constexpr int kSegments = ProgramPatternRecord::kSegments;
     static constexpr int kAlarms = 4;
@@ -16,17 +17,18 @@ public:
     // Shows the working copy at once. `setup` gives the input range of the conversions.
     AlarmValuesForm(ProgramPatternRecord& workingCopy, const SystemSetupRecord& setup);
 
-    void Show();
+    void Show() override;
     // Parses all eighty texts, segment by segment, alarm 1..4 within each; a refused text
     // keeps its alarm value (the parser has shown why) and the rest are still stored.
-    void Collect(Messages& messages);
+    bool Collect(Messages& messages) override; // true: OK always closes
 
     // Alarm k (1..4) of segment s (1..20).
-    std::string& Text(int k, int s) { return m_texts[k - 1][s - 1]; }
-    const std::string& Text(int k, int s) const { return m_texts[k - 1][s - 1]; }
+    std::string& Text(int k, int s) { return m_texts[Index(k, s)]; }
+    const std::string& Text(int k, int s) const { return m_texts[Index(k, s)]; }
+    // Alarm 1's twenty segments first, then alarm 2's, ...
+    static size_t Index(int k, int s) { return static_cast<size_t>((k - 1) * kSegments + s - 1); }
 
 private:
     ProgramPatternRecord& m_copy;
     const SystemSetupRecord& m_setup;
-    std::array<std::array<std::string, kSegments>, kAlarms> m_texts;
 };

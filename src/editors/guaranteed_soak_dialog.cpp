@@ -34,7 +34,7 @@ QComboBox* MakeField(const char* mnemonic, int segment, const std::array<const c
 
 GuaranteedSoakDialog::GuaranteedSoakDialog(PatternWorkingState& state, const ParameterImage&,
                                            Messages& messages, QWidget* parent)
-    : QDialog(parent), m_form(state.segmentBytes), m_messages(messages) {
+    : SubEditor(m_form, messages, parent), m_form(state.segmentBytes) {
     setWindowTitle(QStringLiteral("Guaranteed soak"));
 
     // Each block: a row of segment numbers, the on/off row, the type row under it.
@@ -49,56 +49,20 @@ GuaranteedSoakDialog::GuaranteedSoakDialog(PatternWorkingState& state, const Par
             auto* heading = new QLabel(QString::number(s), this);
             heading->setAlignment(Qt::AlignCenter);
             grid->addWidget(heading, top, column);
-            m_onOff[s - 1] = MakeField("GSORK", s, GsorkListTexts(), this);
-            m_type[s - 1] = MakeField("GSTYP", s, GstypListTexts(), this);
-            grid->addWidget(m_onOff[s - 1], top + 1, column);
-            grid->addWidget(m_type[s - 1], top + 2, column);
+            QComboBox* onOff = MakeField("GSORK", s, GsorkListTexts(), this);
+            QComboBox* type = MakeField("GSTYP", s, GstypListTexts(), this);
+            SetField(GuaranteedSoakForm::OnOffIndex(s), onOff);
+            SetField(GuaranteedSoakForm::TypeIndex(s), type);
+            grid->addWidget(onOff, top + 1, column);
+            grid->addWidget(type, top + 2, column);
         }
     }
     grid->setRowMinimumHeight(3, 10);
 
-    const OkCancelRow buttons = MakeOkCancelRow(this);
-    connect(buttons.ok, &QPushButton::clicked, this, &GuaranteedSoakDialog::OnOk);
-
-    auto* layout = new QVBoxLayout(this);
-    AddFittingFields(layout, grid, buttons.row, this);
-
-    m_assist = new FieldAssist(messages, this);
-    for (int s = 0; s < GuaranteedSoakForm::kSegments; ++s)
-        for (QComboBox* field : {m_onOff[s], m_type[s]})
-            m_assist->Add(field, QString());
-    PushTexts();
-    MakeEnterCancel(this);
-    CenterOnParent(this);
+    Finish(grid);
 }
 
-void GuaranteedSoakDialog::UseReference(const ParameterSet& set, const ParameterImage& image,
-                                        int n) {
-    groupdialog::MarkSubEditor(*m_assist, set, image, n, [&](PatternWorkingState& state) {
-        GuaranteedSoakForm shown(state.segmentBytes);
-        for (int s = 1; s <= GuaranteedSoakForm::kSegments; ++s) {
-            m_onOff[s - 1]->setEditText(QString::fromStdString(shown.OnOffText(s)));
-            m_type[s - 1]->setEditText(QString::fromStdString(shown.TypeText(s)));
-        }
-    });
-}
-
-void GuaranteedSoakDialog::PushTexts() {
-    for (int s = 1; s <= GuaranteedSoakForm::kSegments; ++s) {
-        m_onOff[s - 1]->setEditText(QString::fromStdString(m_form.OnOffText(s)));
-        m_type[s - 1]->setEditText(QString::fromStdString(m_form.TypeText(s)));
-    }
-}
-
-void GuaranteedSoakDialog::ReadTexts() {
-    for (int s = 1; s <= GuaranteedSoakForm::kSegments; ++s) {
-        m_form.OnOffText(s) = m_onOff[s - 1]->currentText().toStdString();
-        m_form.TypeText(s) = m_type[s - 1]->currentText().toStdString();
-    }
-}
-
-void GuaranteedSoakDialog::OnOk() {
-    ReadTexts();
-    if (m_form.Collect(m_messages))
-        accept();
+std::unique_ptr<SubEditorForm> GuaranteedSoakDialog::FormOver(PatternWorkingState& state,
+                                                              const ParameterImage&) const {
+    return std::make_unique<GuaranteedSoakForm>(state.segmentBytes);
 }

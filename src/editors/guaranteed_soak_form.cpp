@@ -21,7 +21,8 @@ std::optional<uint16_t> CodeAt(int offset, const std::string& text) {
 
 } // namespace
 
-GuaranteedSoakForm::GuaranteedSoakForm(SegmentByteTable& table) : m_table(table) {
+GuaranteedSoakForm::GuaranteedSoakForm(SegmentByteTable& table)
+    : SubEditorForm(2 * kSegments), m_table(table) {
     Show();
 }
 

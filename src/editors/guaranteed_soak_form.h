@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editors/pattern_working_state.h"
+#include "editors/sub_editor_form.h"
 #include "operator/messages.h"
 
 #include <array>
@@ -9,28 +10,29 @@
 
 // Guaranteed soak on/off (GSORK) and type (GSTYP) of each segment of the open pattern, as
 // the forty texts the operator edits. Works on two columns of the editor's byte table.
-class GuaranteedSoakForm {
+class GuaranteedSoakForm : public SubEditorForm {
 public:
     static constexpr int kSegments = ProgramPatternRecord::kSegments;
 
     // Shows the table at once.
     explicit GuaranteedSoakForm(SegmentByteTable& table);
 
-    void Show();
+    void Show() override;
     // All on/off texts first, then all types; the first wrong text is reported and ends
     // the run, leaving what was stored before it. True when all forty were stored.
-    bool Collect(Messages& messages);
+    bool Collect(Messages& messages) override;
 
     // s counts from 1.
-    std::string& OnOffText(int s) { return m_onOff[s - 1]; }
-    const std::string& OnOffText(int s) const { return m_onOff[s - 1]; }
-    std::string& TypeText(int s) { return m_type[s - 1]; }
-    const std::string& TypeText(int s) const { return m_type[s - 1]; }
+    std::string& OnOffText(int s) { return m_texts[OnOffIndex(s)]; }
+    const std::string& OnOffText(int s) const { return m_texts[OnOffIndex(s)]; }
+    std::string& TypeText(int s) { return m_texts[TypeIndex(s)]; }
+    const std::string& TypeText(int s) const { return m_texts[TypeIndex(s)]; }
+    // The twenty on/off texts first, then the twenty types.
+    static size_t OnOffIndex(int s) { return static_cast<size_t>(s - 1); }
+    static size_t TypeIndex(int s) { return static_cast<size_t>(kSegments + s - 1); }
 
 private:
     SegmentByteTable& m_table;
-    std::array<std::string, kSegments> m_onOff;
-    std::array<std::string, kSegments> m_type;
 };
 
 // Drop-down lists, sorted.

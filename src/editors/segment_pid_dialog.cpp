@@ -16,7 +16,7 @@
 
 SegmentPidDialog::SegmentPidDialog(PatternWorkingState& state, const ParameterImage&,
                                    Messages& messages, QWidget* parent)
-    : QDialog(parent), m_form(state.segmentBytes), m_messages(messages) {
+    : SubEditor(m_form, messages, parent), m_form(state.segmentBytes) {
     setWindowTitle(QStringLiteral("Setting of PID group"));
 
     auto* grid = new QGridLayout;
@@ -35,43 +35,13 @@ SegmentPidDialog::SegmentPidDialog(PatternWorkingState& state, const ParameterIm
             field->addItem(QString::fromLatin1(text));
         field->setFixedWidth(fieldWidth);
         grid->addWidget(field, 1, s);
-        m_fields[s - 1] = field;
+        SetField(static_cast<size_t>(s - 1), field);
     }
 
-    const OkCancelRow buttons = MakeOkCancelRow(this);
-    connect(buttons.ok, &QPushButton::clicked, this, &SegmentPidDialog::OnOk);
-
-    auto* layout = new QVBoxLayout(this);
-    AddFittingFields(layout, grid, buttons.row, this);
-
-    m_assist = new FieldAssist(messages, this);
-    for (QComboBox* field : m_fields)
-        m_assist->Add(field, QString());
-    PushTexts();
-    MakeEnterCancel(this);
-    CenterOnParent(this);
+    Finish(grid);
 }
 
-void SegmentPidDialog::UseReference(const ParameterSet& set, const ParameterImage& image, int n) {
-    groupdialog::MarkSubEditor(*m_assist, set, image, n, [&](PatternWorkingState& state) {
-        SegmentPidForm shown(state.segmentBytes);
-        for (int s = 1; s <= SegmentPidForm::kSegments; ++s)
-            m_fields[s - 1]->setEditText(QString::fromStdString(shown.Text(s)));
-    });
-}
-
-void SegmentPidDialog::PushTexts() {
-    for (int s = 1; s <= SegmentPidForm::kSegments; ++s)
-        m_fields[s - 1]->setEditText(QString::fromStdString(m_form.Text(s)));
-}
-
-void SegmentPidDialog::ReadTexts() {
-    for (int s = 1; s <= SegmentPidForm::kSegments; ++s)
-        m_form.Text(s) = m_fields[s - 1]->currentText().toStdString();
-}
-
-void SegmentPidDialog::OnOk() {
-    ReadTexts();
-    if (m_form.Collect(m_messages))
-        accept();
+std::unique_ptr<SubEditorForm> SegmentPidDialog::FormOver(PatternWorkingState& state,
+                                                          const ParameterImage&) const {
+    return std::make_unique<SegmentPidForm>(state.segmentBytes);
 }

@@ -2,7 +2,7 @@
 
 #include "image/parameter_catalogue.h"
 
-SegmentPidForm::SegmentPidForm(SegmentByteTable& table) : m_table(table) {
+SegmentPidForm::SegmentPidForm(SegmentByteTable& table) : SubEditorForm(kSegments), m_table(table) {
     Show();
 }
 

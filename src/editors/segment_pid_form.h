@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editors/pattern_working_state.h"
+#include "editors/sub_editor_form.h"
 #include "operator/messages.h"
 
 #include <array>
@@ -9,25 +10,24 @@
 
 // The PID group number of each segment of the open pattern, as the twenty texts the
 // operator edits. Works on the PIDNO column of the pattern editor's byte table.
-class SegmentPidForm {
+class SegmentPidForm : public SubEditorForm {
 public:
     static constexpr int kSegments = ProgramPatternRecord::kSegments;
 
     // Shows the table at once.
     explicit SegmentPidForm(SegmentByteTable& table);
 
-    void Show();
+    void Show() override;
     // Stores segment after segment; the first wrong text is reported and ends the run,
     // leaving the earlier segments stored. True when all twenty were stored.
-    bool Collect(Messages& messages);
+    bool Collect(Messages& messages) override;
 
     // s counts from 1.
-    std::string& Text(int s) { return m_texts[s - 1]; }
-    const std::string& Text(int s) const { return m_texts[s - 1]; }
+    std::string& Text(int s) { return m_texts[static_cast<size_t>(s - 1)]; }
+    const std::string& Text(int s) const { return m_texts[static_cast<size_t>(s - 1)]; }
 
 private:
     SegmentByteTable& m_table;
-    std::array<std::string, kSegments> m_texts;
 };
 
 // The texts the drop-downs offer, sorted: "1" .. "9".

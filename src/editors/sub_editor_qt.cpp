@@ -1,0 +1,62 @@
+#include "editors/sub_editor_qt.h"
+
+#include "editors/group_dialog_qt.h"
+#include "widgets/dialog_support_qt.h"
+#include "widgets/enter_cancels_qt.h"
+#include "widgets/field_assist_qt.h"
+#include "widgets/window_fit_qt.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+SubEditor::SubEditor(SubEditorForm& form, Messages& messages, QWidget* parent)
+    : QDialog(parent), m_form(form), m_messages(messages) {}
+
+void SubEditor::SetField(size_t index, QWidget* field) {
+    if (m_fields.size() <= index)
+        m_fields.resize(index + 1);
+    m_fields[index] = field;
+}
+
+void SubEditor::Finish(QLayout* fields) {
+    const OkCancelRow buttons = MakeOkCancelRow(this);
+    connect(buttons.ok, &QPushButton::clicked, this, &SubEditor::OnOk);
+    auto* layout = new QVBoxLayout(this);
+    AddFittingFields(layout, fields, buttons.row, this);
+
+    m_assist = new FieldAssist(m_messages, this);
+    for (QWidget* field : m_fields)
+        m_assist->Add(field, QString());
+    Fill(m_form.Texts());
+    MakeEnterCancel(this);
+    CenterOnParent(this);
+}
+
+void SubEditor::Fill(const std::vector<std::string>& texts) {
+    for (size_t i = 0; i < m_fields.size() && i < texts.size(); ++i) {
+        if (auto* combo = qobject_cast<QComboBox*>(m_fields[i]))
+            combo->setEditText(Q(texts[i]));
+        else if (auto* edit = qobject_cast<QLineEdit*>(m_fields[i]))
+            edit->setText(Q(texts[i]));
+    }
+}
+
+void SubEditor::UseReference(const ParameterSet& set, const ParameterImage& image, int n) {
+    groupdialog::MarkSubEditor(*m_assist, set, image, n, [&](PatternWorkingState& state) {
+        Fill(FormOver(state, image)->Texts());
+    });
+}
+
+void SubEditor::OnOk() {
+    std::vector<std::string>& texts = m_form.Texts();
+    for (size_t i = 0; i < m_fields.size() && i < texts.size(); ++i) {
+        if (auto* combo = qobject_cast<QComboBox*>(m_fields[i]))
+            texts[i] = combo->currentText().toStdString();
+        else if (auto* edit = qobject_cast<QLineEdit*>(m_fields[i]))
+            texts[i] = edit->text().toStdString();
+    }
+    if (m_form.Collect(m_messages))
+        accept();
+}

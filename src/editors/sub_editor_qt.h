@@ -1,0 +1,45 @@
+#pragma once
+
+#include "editors/pattern_working_state.h"
+#include "editors/sub_editor_form.h"
+
+#include <QDialog>
+
+#include <memory>
+#include <vector>
+
+class FieldAssist;
+class ParameterSet;
+class QLayout;
+
+// The one skeleton of the pattern editor's three sub-editors over a SubEditorForm: its
+// fields, one per text of the form, filled from the texts and read back into them; OK and
+// CANCEL (Enter in a field cancels); the marks of fields that differ from the reference
+// pattern; the assist of each field. A dialog of it keeps only its layout.
+class SubEditor : public QDialog {
+    Q_OBJECT
+public:
+    // Marks each field that differs from pattern `n` of the set's reference values.
+    void UseReference(const ParameterSet& set, const ParameterImage& image, int n);
+
+protected:
+    // `form` is the dialog's own member: it is only used from Finish on.
+    SubEditor(SubEditorForm& form, Messages& messages, QWidget* parent);
+
+    // The field of the form's text `index` (an edit field or a drop-down).
+    void SetField(size_t index, QWidget* field);
+    // Once the fields exist: lays out `fields` above OK and CANCEL, and fills them.
+    void Finish(QLayout* fields);
+    // A form of the dialog's kind over `state`, shown.
+    virtual std::unique_ptr<SubEditorForm> FormOver(PatternWorkingState& state,
+                                                    const ParameterImage& image) const = 0;
+
+private:
+    void Fill(const std::vector<std::string>& texts);
+    void OnOk();
+
+    SubEditorForm& m_form;
+    Messages& m_messages;
+    FieldAssist* m_assist = nullptr;
+    std::vector<QWidget*> m_fields;
+};
