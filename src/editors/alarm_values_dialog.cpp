@@ -1,4 +1,6 @@
-#include "editors/alarm_values_dialog.h"
+#include "editors/pattern_sub_editors_qt.h"
+
+#include "editors/alarm_values_form.h"
 
 #include "editors/group_dialog_qt.h"
 #include "widgets/dialog_support_qt.h"
@@ -34,7 +36,13 @@ int RowOfAlarm(int k) {
 
 AlarmValuesDialog::AlarmValuesDialog(PatternWorkingState& state, const ParameterImage& image,
                                      Messages& messages, QWidget* parent)
-    : SubEditor(m_form, messages, parent), m_form(state.workingCopy, image.systemSetup) {
+    : SubEditor(
+          state, image,
+          [](PatternWorkingState& state,
+             const ParameterImage& image) -> std::unique_ptr<SubEditorForm> {
+              return std::make_unique<AlarmValuesForm>(state.workingCopy, image.systemSetup);
+          },
+          messages, parent) {
     setWindowTitle(QStringLiteral("Setting of alarm values"));
 
     auto* grid = new QGridLayout;
@@ -68,9 +76,4 @@ AlarmValuesDialog::AlarmValuesDialog(PatternWorkingState& state, const Parameter
     }
 
     Finish(grid);
-}
-
-std::unique_ptr<SubEditorForm> AlarmValuesDialog::FormOver(PatternWorkingState& state,
-                                                           const ParameterImage& image) const {
-    return std::make_unique<AlarmValuesForm>(state.workingCopy, image.systemSetup);
 }

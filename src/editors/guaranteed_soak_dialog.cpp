@@ -1,4 +1,6 @@
-#include "editors/guaranteed_soak_dialog.h"
+#include "editors/pattern_sub_editors_qt.h"
+
+#include "editors/segment_column_forms.h"
 
 #include "editors/group_dialog_qt.h"
 #include "widgets/dialog_support_qt.h"
@@ -32,9 +34,14 @@ QComboBox* MakeField(const char* mnemonic, int segment, const std::array<const c
 
 } // namespace
 
-GuaranteedSoakDialog::GuaranteedSoakDialog(PatternWorkingState& state, const ParameterImage&,
+GuaranteedSoakDialog::GuaranteedSoakDialog(PatternWorkingState& state, const ParameterImage& image,
                                            Messages& messages, QWidget* parent)
-    : SubEditor(m_form, messages, parent), m_form(state.segmentBytes) {
+    : SubEditor(
+          state, image,
+          [](PatternWorkingState& state, const ParameterImage&) -> std::unique_ptr<SubEditorForm> {
+              return std::make_unique<GuaranteedSoakForm>(state.segmentBytes);
+          },
+          messages, parent) {
     setWindowTitle(QStringLiteral("Guaranteed soak"));
 
     // Each block: a row of segment numbers, the on/off row, the type row under it.
@@ -60,9 +67,4 @@ GuaranteedSoakDialog::GuaranteedSoakDialog(PatternWorkingState& state, const Par
     grid->setRowMinimumHeight(3, 10);
 
     Finish(grid);
-}
-
-std::unique_ptr<SubEditorForm> GuaranteedSoakDialog::FormOver(PatternWorkingState& state,
-                                                              const ParameterImage&) const {
-    return std::make_unique<GuaranteedSoakForm>(state.segmentBytes);
 }

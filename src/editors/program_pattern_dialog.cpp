@@ -1,11 +1,9 @@
 #include "editors/program_pattern_dialog.h"
+#include "editors/pattern_sub_editors_qt.h"
 
-#include "editors/alarm_values_dialog.h"
 #include "editors/group_dialog_qt.h"
-#include "editors/guaranteed_soak_dialog.h"
 #include "editors/pattern_graph_dialog.h"
 #include "editors/profile_dialog.h"
-#include "editors/segment_pid_dialog.h"
 #include "image/parameter_catalogue.h"
 #include "widgets/dialog_support_qt.h"
 #include "widgets/enter_cancels_qt.h"

@@ -1,4 +1,6 @@
-#include "editors/segment_pid_dialog.h"
+#include "editors/pattern_sub_editors_qt.h"
+
+#include "editors/segment_column_forms.h"
 
 #include "editors/group_dialog_qt.h"
 #include "widgets/dialog_support_qt.h"
@@ -14,9 +16,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-SegmentPidDialog::SegmentPidDialog(PatternWorkingState& state, const ParameterImage&,
+SegmentPidDialog::SegmentPidDialog(PatternWorkingState& state, const ParameterImage& image,
                                    Messages& messages, QWidget* parent)
-    : SubEditor(m_form, messages, parent), m_form(state.segmentBytes) {
+    : SubEditor(
+          state, image,
+          [](PatternWorkingState& state, const ParameterImage&) -> std::unique_ptr<SubEditorForm> {
+              return std::make_unique<SegmentPidForm>(state.segmentBytes);
+          },
+          messages, parent) {
     setWindowTitle(QStringLiteral("Setting of PID group"));
 
     auto* grid = new QGridLayout;
@@ -39,9 +46,4 @@ SegmentPidDialog::SegmentPidDialog(PatternWorkingState& state, const ParameterIm
     }
 
     Finish(grid);
-}
-
-std::unique_ptr<SubEditorForm> SegmentPidDialog::FormOver(PatternWorkingState& state,
-                                                          const ParameterImage&) const {
-    return std::make_unique<SegmentPidForm>(state.segmentBytes);
 }

@@ -11,8 +11,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-SubEditor::SubEditor(SubEditorForm& form, Messages& messages, QWidget* parent)
-    : QDialog(parent), m_form(form), m_messages(messages) {}
+SubEditor::SubEditor(PatternWorkingState& state, const ParameterImage& image, FormMaker makeForm,
+                     Messages& messages, QWidget* parent)
+    : QDialog(parent), m_makeForm(std::move(makeForm)), m_form(m_makeForm(state, image)),
+      m_messages(messages) {}
 
 void SubEditor::SetField(size_t index, QWidget* field) {
     if (m_fields.size() <= index)
@@ -29,7 +31,7 @@ void SubEditor::Finish(QLayout* fields) {
     m_assist = new FieldAssist(m_messages, this);
     for (QWidget* field : m_fields)
         m_assist->Add(field, QString());
-    Fill(m_form.Texts());
+    Fill(m_form->Texts());
     MakeEnterCancel(this);
     CenterOnParent(this);
 }
@@ -45,18 +47,18 @@ void SubEditor::Fill(const std::vector<std::string>& texts) {
 
 void SubEditor::UseReference(const ParameterSet& set, const ParameterImage& image, int n) {
     groupdialog::MarkSubEditor(*m_assist, set, image, n, [&](PatternWorkingState& state) {
-        Fill(FormOver(state, image)->Texts());
+        Fill(m_makeForm(state, image)->Texts());
     });
 }
 
 void SubEditor::OnOk() {
-    std::vector<std::string>& texts = m_form.Texts();
+    std::vector<std::string>& texts = m_form->Texts();
     for (size_t i = 0; i < m_fields.size() && i < texts.size(); ++i) {
         if (auto* combo = qobject_cast<QComboBox*>(m_fields[i]))
             texts[i] = combo->currentText().toStdString();
         else if (auto* edit = qobject_cast<QLineEdit*>(m_fields[i]))
             texts[i] = edit->text().toStdString();
     }
-    if (m_form.Collect(m_messages))
+    if (m_form->Collect(m_messages))
         accept();
 }

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -19,26 +20,28 @@ class QLayout;
 class SubEditor : public QDialog {
     Q_OBJECT
 public:
+    // Makes the dialog's form over a working state, shown.
+    using FormMaker = std::function<std::unique_ptr<SubEditorForm>(PatternWorkingState& state,
+                                                                   const ParameterImage& image)>;
+
     // Marks each field that differs from pattern `n` of the set's reference values.
     void UseReference(const ParameterSet& set, const ParameterImage& image, int n);
 
 protected:
-    // `form` is the dialog's own member: it is only used from Finish on.
-    SubEditor(SubEditorForm& form, Messages& messages, QWidget* parent);
+    SubEditor(PatternWorkingState& state, const ParameterImage& image, FormMaker makeForm,
+              Messages& messages, QWidget* parent);
 
     // The field of the form's text `index` (an edit field or a drop-down).
     void SetField(size_t index, QWidget* field);
     // Once the fields exist: lays out `fields` above OK and CANCEL, and fills them.
     void Finish(QLayout* fields);
-    // A form of the dialog's kind over `state`, shown.
-    virtual std::unique_ptr<SubEditorForm> FormOver(PatternWorkingState& state,
-                                                    const ParameterImage& image) const = 0;
 
 private:
     void Fill(const std::vector<std::string>& texts);
     void OnOk();
 
-    SubEditorForm& m_form;
+    FormMaker m_makeForm;
+    std::unique_ptr<SubEditorForm> m_form;
     Messages& m_messages;
     FieldAssist* m_assist = nullptr;
     std::vector<QWidget*> m_fields;

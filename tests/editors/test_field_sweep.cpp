@@ -5,10 +5,9 @@
 
 #include "editors/advanced_form.h"
 #include "editors/alarm_values_form.h"
-#include "editors/guaranteed_soak_form.h"
 #include "editors/pid_group_form.h"
 #include "editors/program_pattern_form.h"
-#include "editors/segment_pid_form.h"
+#include "editors/segment_column_forms.h"
 #include "editors/system_setup_form.h"
 #include "image/group_layouts.h"
 #include "simulator/simulated_controller.h"

@@ -1,6 +1,5 @@
 #include "editors/alarm_values_form.h"
-#include "editors/guaranteed_soak_form.h"
-#include "editors/segment_pid_form.h"
+#include "editors/segment_column_forms.h"
 #include "support/first_lines.h"
 #include "values/conversions.h"
 

@@ -3,11 +3,9 @@
 // text is back.
 
 #include "editors/advanced_dialog.h"
-#include "editors/alarm_values_dialog.h"
-#include "editors/guaranteed_soak_dialog.h"
+#include "editors/pattern_sub_editors_qt.h"
 #include "editors/pid_group_dialog.h"
 #include "editors/program_pattern_dialog.h"
-#include "editors/segment_pid_dialog.h"
 #include "editors/system_setup_dialog.h"
 #include "image/parameter_catalogue.h"
 #include "operator/cursor.h"

@@ -1,8 +1,6 @@
-#include "editors/alarm_values_dialog.h"
-#include "editors/guaranteed_soak_dialog.h"
 #include "editors/pattern_graph_dialog.h"
 #include "editors/pattern_graph_widget.h"
-#include "editors/segment_pid_dialog.h"
+#include "editors/pattern_sub_editors_qt.h"
 #include "support/modal_driver.h"
 
 #include <QApplication>

@@ -1,9 +1,7 @@
 #include "shot_registry.h"
 
-#include "editors/alarm_values_dialog.h"
-#include "editors/guaranteed_soak_dialog.h"
 #include "editors/pattern_graph_dialog.h"
-#include "editors/segment_pid_dialog.h"
+#include "editors/pattern_sub_editors_qt.h"
 
 #include <QApplication>
 #include <QMouseEvent>
