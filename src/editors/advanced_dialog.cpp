@@ -26,7 +26,7 @@ using namespace groupdialog;
 
 AdvancedDialog::AdvancedDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
                                QWidget* parent, TransferContext* link)
-    : GroupEditor(m_form, GroupId::Kind::Advanced, messages, cursor, image, parent, link),
+    : LabelledEditor(m_form, GroupId::Kind::Advanced, messages, cursor, image, parent, link),
       m_form(image.advanced, image.systemSetup, messages) {
     setWindowTitle(QStringLiteral("EXPERT PARAMETER"));
 
@@ -76,7 +76,7 @@ AdvancedDialog::AdvancedDialog(ParameterImage& image, Messages& messages, Cursor
     columns->addLayout(left);
     columns->addLayout(right);
 
-    Finish(columns, true);
+    Finish(columns, TransferButtonRow(true));
 }
 
 FieldTexts AdvancedDialog::ReferenceTexts(const ParameterSet& set) const {

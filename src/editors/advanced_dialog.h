@@ -5,7 +5,7 @@
 
 // "EXPERT PARAMETER": a view over AdvancedForm. Controls are named by their labels in the
 // window ("DMV", "A1HS", "DVDV", "ATSV", "PID", "TDS", ...).
-class AdvancedDialog : public GroupEditor {
+class AdvancedDialog : public LabelledEditor {
     Q_OBJECT
 public:
     AdvancedDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,

@@ -8,25 +8,29 @@
 #include "widgets/window_fit_qt.h"
 
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-GroupEditor::GroupEditor(GroupForm& form, GroupId::Kind kind, Messages& messages,
+GroupEditor::GroupEditor(EditorForm& form, GroupId::Kind kind, Messages& messages,
                          CursorControl& cursor, const ParameterImage& image, QWidget* parent,
                          TransferContext* link)
     : QDialog(parent), m_messages(messages), m_cursor(cursor), m_image(image), m_form(form),
       m_kind(kind), m_link(link), m_assist(new FieldAssist(messages, this)) {}
 
-void GroupEditor::Finish(QLayout* fields, bool buttonsRight) {
-    const groupdialog::TransferButtons buttons =
-        groupdialog::MakeTransferButtons(this, buttonsRight);
+QHBoxLayout* GroupEditor::TransferButtonRow(bool right) {
+    const groupdialog::TransferButtons buttons = groupdialog::MakeTransferButtons(this, right);
     connect(buttons.retrieve, &QPushButton::clicked, this, &GroupEditor::OnRetrieve);
     connect(buttons.send, &QPushButton::clicked, this, &GroupEditor::OnSend);
     connect(buttons.ok, &QPushButton::clicked, this, &GroupEditor::OnOk);
+    return buttons.row;
+}
+
+void GroupEditor::Finish(QLayout* fields, QLayout* buttons) {
     auto* top = new QVBoxLayout(this);
     m_unchosen = groupdialog::MakeUnchosenLine(top, this);
-    AddFittingFields(top, fields, buttons.row, this);
+    AddFittingFields(top, fields, buttons, this);
     CenterOnParent(this);
 
     if (m_link)
@@ -37,38 +41,6 @@ void GroupEditor::Finish(QLayout* fields, bool buttonsRight) {
     m_form.WhenDone([this] { FillControls(); });
     FillControls();
     MakeEnterInDropDownsPressDefault(this);
-}
-
-std::vector<QWidget*> GroupEditor::Fields() const {
-    std::vector<QWidget*> fields;
-    for (QWidget* w : findChildren<QWidget*>()) {
-        if (!qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w))
-            continue;
-        const ParameterRow* row = FindRow(m_kind, w->objectName().toStdString());
-        if (row && w->objectName() == QLatin1String(row->Label()))
-            fields.push_back(w);
-    }
-    return fields;
-}
-
-void GroupEditor::TakeTexts() {
-    FieldTexts& texts = m_form.Texts();
-    for (QWidget* w : Fields()) {
-        auto* combo = qobject_cast<QComboBox*>(w);
-        texts[w->objectName().toStdString()] =
-            (combo ? combo->currentText() : qobject_cast<QLineEdit*>(w)->text()).toStdString();
-    }
-}
-
-void GroupEditor::FillFields() {
-    const FieldTexts& texts = m_form.Texts();
-    for (QWidget* w : Fields()) {
-        const QString text = Q(texts.At(w->objectName().toStdString()));
-        if (auto* combo = qobject_cast<QComboBox*>(w))
-            combo->setCurrentText(text);
-        else
-            qobject_cast<QLineEdit*>(w)->setText(text);
-    }
 }
 
 void GroupEditor::UseReference(const ParameterSet& set) {
@@ -90,13 +62,8 @@ void GroupEditor::ShowMarks() {
     groupdialog::ShowUnchosenLine(m_unchosen, m_set, Group());
     if (!m_set)
         return;
-    const FieldTexts reference = ReferenceTexts(*m_set);
-    const FieldTexts mine = m_form.Texts();
-    groupdialog::MarkAgainstReference(*m_assist, m_set, Group(), [&] {
-        m_form.Texts() = reference;
-        FillFields();
-        m_form.Texts() = mine;
-    });
+    groupdialog::MarkAgainstReference(*m_assist, m_set, Group(),
+                                      [&] { FillReferenceFields(*m_set); });
 }
 
 void GroupEditor::OnRetrieve() {
@@ -116,8 +83,55 @@ void GroupEditor::OnSend() {
 void GroupEditor::OnOk() {
     TakeTexts();
     m_form.Ok();
-    // A refused field shows the value it kept.
+    AfterOk();
+    accept();
+}
+
+LabelledEditor::LabelledEditor(GroupForm& form, GroupId::Kind kind, Messages& messages,
+                               CursorControl& cursor, const ParameterImage& image, QWidget* parent,
+                               TransferContext* link)
+    : GroupEditor(form, kind, messages, cursor, image, parent, link), m_form(form), m_kind(kind) {}
+
+std::vector<QWidget*> LabelledEditor::Fields() const {
+    std::vector<QWidget*> fields;
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (!qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w))
+            continue;
+        const ParameterRow* row = FindRow(m_kind, w->objectName().toStdString());
+        if (row && w->objectName() == QLatin1String(row->Label()))
+            fields.push_back(w);
+    }
+    return fields;
+}
+
+void LabelledEditor::TakeTexts() {
+    FieldTexts& texts = m_form.Texts();
+    for (QWidget* w : Fields()) {
+        auto* combo = qobject_cast<QComboBox*>(w);
+        texts[w->objectName().toStdString()] =
+            (combo ? combo->currentText() : qobject_cast<QLineEdit*>(w)->text()).toStdString();
+    }
+}
+
+void LabelledEditor::FillFields() {
+    const FieldTexts& texts = m_form.Texts();
+    for (QWidget* w : Fields()) {
+        const QString text = Q(texts.At(w->objectName().toStdString()));
+        if (auto* combo = qobject_cast<QComboBox*>(w))
+            combo->setCurrentText(text);
+        else
+            qobject_cast<QLineEdit*>(w)->setText(text);
+    }
+}
+
+void LabelledEditor::FillReferenceFields(const ParameterSet& set) {
+    const FieldTexts mine = m_form.Texts();
+    m_form.Texts() = ReferenceTexts(set);
+    FillFields();
+    m_form.Texts() = mine;
+}
+
+void LabelledEditor::AfterOk() {
     m_form.Show();
     FillFields();
-    accept();
 }

@@ -4,13 +4,22 @@
 #include "operator/cursor.h"
 #include "operator/messages.h"
 
+// What every editor's form does for its window's buttons.
+class EditorForm : public FormLink {
+public:
+    virtual ~EditorForm() = default;
+    virtual void Open() = 0;
+    virtual void Retrieve(CursorControl& cursor) = 0;
+    virtual void Send(CursorControl& cursor) = 0;
+    virtual void Ok() = 0;
+};
+
 // What the system setup, advanced and PID group editors share: the texts of their fields
 // by the catalogue's labels, the store and show steps of one row, and the buttons' steps.
 // Each form keeps only what is its own: the record, the store order and its rules.
-class GroupForm : public FormLink {
+class GroupForm : public EditorForm {
 public:
     explicit GroupForm(Messages& messages) : m_messages(messages) {}
-    virtual ~GroupForm() = default;
 
     FieldTexts& Texts() { return m_texts; }
     const FieldTexts& Texts() const { return m_texts; }
@@ -19,10 +28,8 @@ public:
     virtual void Store() = 0;
     // Record to texts.
     virtual void Show() = 0;
-    virtual void Open() { Show(); }
-    virtual void Retrieve(CursorControl& cursor) = 0;
-    virtual void Send(CursorControl& cursor) = 0;
-    void Ok() { Store(); }
+    void Open() override { Show(); }
+    void Ok() override { Store(); }
 
 protected:
     // The store and show steps of `row`, whose stored pattern is `value`, by its label's

@@ -32,7 +32,7 @@ std::vector<GroupId> AllPidGroups() {
 
 PidGroupDialog::PidGroupDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
                                QWidget* parent, TransferContext* link)
-    : GroupEditor(m_form, GroupId::Kind::PidGroup, messages, cursor, image, parent, link),
+    : LabelledEditor(m_form, GroupId::Kind::PidGroup, messages, cursor, image, parent, link),
       m_form(image, messages) {
     setWindowTitle(QStringLiteral("SETTING OF PID GROUP"));
 
@@ -76,7 +76,7 @@ PidGroupDialog::PidGroupDialog(ParameterImage& image, Messages& messages, Cursor
     fields->addLayout(columns);
     connect(m_groups, &QButtonGroup::idClicked, this, &PidGroupDialog::OnGroup);
     m_groups->button(0)->setChecked(true);
-    Finish(fields, false);
+    Finish(fields, TransferButtonRow(false));
 }
 
 QLineEdit* PidGroupDialog::AddField(QGridLayout* grid, int row, const char* mnemonic) {
@@ -103,7 +103,7 @@ FieldTexts PidGroupDialog::ReferenceTexts(const ParameterSet& set) const {
 }
 
 void PidGroupDialog::FillFields() {
-    GroupEditor::FillFields();
+    LabelledEditor::FillFields();
     // A screen reader says which group a field belongs to: "P, PID group 4".
     const QString group = QStringLiteral(", PID group %1").arg(m_form.Group() + 1);
     for (QWidget* field : Fields())

@@ -7,7 +7,7 @@ class QButtonGroup;
 
 // "SETTING OF PID GROUP": one of the nine PID groups at a time, chosen by radio buttons.
 // A thin view over PidGroupForm.
-class PidGroupDialog : public GroupEditor {
+class PidGroupDialog : public LabelledEditor {
     Q_OBJECT
 public:
     PidGroupDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,

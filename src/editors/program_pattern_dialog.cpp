@@ -48,10 +48,9 @@ using groupdialog::MakeEdit;
 ProgramPatternDialog::ProgramPatternDialog(ParameterImage& image, Messages& messages,
                                            CursorControl& cursor, QWidget* parent,
                                            TransferContext* link)
-    : QDialog(parent), m_form(image, messages, cursor), m_messages(messages) {
+    : GroupEditor(m_form, GroupId::Kind::Pattern, messages, cursor, image, parent, link),
+      m_form(image, messages, cursor) {
     setWindowTitle(QStringLiteral("Program Pattern"));
-    if (link)
-        m_form.UseLink(*link);
     m_labelColumnWidth = fontMetrics().horizontalAdvance(QStringLiteral("ON time")) + 24;
 
     auto* fields = new QVBoxLayout;
@@ -60,19 +59,8 @@ ProgramPatternDialog::ProgramPatternDialog(ParameterImage& image, Messages& mess
     fields->addWidget(BuildTimeSignalGroup());
     auto* bottom = new QVBoxLayout;
     bottom->addWidget(BuildBottomRow());
-    auto* layout = new QVBoxLayout(this);
-    m_unchosen = groupdialog::MakeUnchosenLine(layout, this);
-    AddFittingFields(layout, fields, bottom, this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    CenterOnParent(this);
-
-    m_assist = new FieldAssist(messages, this);
-    groupdialog::AssistFields(this, *m_assist, GroupId::Kind::Pattern);
-    m_form.Open();
-    // An operation's outcome shows when it is over, wherever the window is then.
-    m_form.WhenDone([this] { PushControls(); });
-    PushControls();
-    MakeEnterInDropDownsPressDefault(this);
+    Finish(fields, bottom);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 QWidget* ProgramPatternDialog::BuildTopRow() {
@@ -242,7 +230,7 @@ QWidget* ProgramPatternDialog::BuildBottomRow() {
     return row;
 }
 
-void ProgramPatternDialog::ReadControls() {
+void ProgramPatternDialog::TakeTexts() {
     PatternFields& f = m_form.Fields();
     for (int s = 0; s < kSegments; ++s) {
         f.sv[s] = m_sv[s]->text().toStdString();
@@ -255,23 +243,10 @@ void ProgramPatternDialog::ReadControls() {
     f.link = m_link->currentText().toStdString();
 }
 
-void ProgramPatternDialog::UseReference(const ParameterSet& set) {
-    m_set = &set;
-    ShowMarks();
-}
-
-void ProgramPatternDialog::PushControls() {
-    PushFields();
-    ShowMarks();
-}
-
-void ProgramPatternDialog::ShowMarks() {
-    groupdialog::ShowUnchosenLine(m_unchosen, m_set, GroupId::Pattern(m_form.SelectedPattern()));
-    if (!m_set)
-        return;
+void ProgramPatternDialog::FillReferenceFields(const ParameterSet& set) {
     // The reference pattern as this editor would show it, with the same selections.
     ParameterImage image = m_form.Image();
-    image.pattern = m_set->Reference().pattern;
+    image.pattern = set.Reference().pattern;
     RecordingMessages quiet;
     NoCursor still;
     ProgramPatternForm reference(image, quiet, still);
@@ -279,15 +254,12 @@ void ProgramPatternDialog::ShowMarks() {
     reference.SelectPattern(m_form.SelectedPattern());
     reference.SelectTimeSignal(m_form.SelectedTimeSignal());
     const PatternFields mine = m_form.Fields();
-    groupdialog::MarkAgainstReference(*m_assist, m_set, GroupId::Pattern(m_form.SelectedPattern()),
-                                      [&] {
-                                          m_form.Fields() = reference.Fields();
-                                          PushFields();
-                                          m_form.Fields() = mine;
-                                      });
+    m_form.Fields() = reference.Fields();
+    FillFields();
+    m_form.Fields() = mine;
 }
 
-void ProgramPatternDialog::PushFields() {
+void ProgramPatternDialog::FillFields() {
     const PatternFields& f = m_form.Fields();
     for (int s = 0; s < kSegments; ++s) {
         m_sv[s]->setText(Q(f.sv[s]));
@@ -307,40 +279,15 @@ void ProgramPatternDialog::PushFields() {
 
 void ProgramPatternDialog::OnPattern(int n) {
     m_form.SelectPattern(n);
-    PushControls();
+    FillControls();
 }
 
 void ProgramPatternDialog::OnTimeSignal(int k) {
     // A refused choice puts the check back on the time signal still selected and keeps
     // what was typed; an accepted one reloads the pattern.
-    ReadControls();
+    TakeTexts();
     m_form.SelectTimeSignal(k);
-    PushControls();
-}
-
-void ProgramPatternDialog::OnRetrieve() {
-    m_form.Retrieve();
-    PushControls();
-}
-
-void ProgramPatternDialog::UseQuestions(Questions& questions) {
-    m_questions = &questions;
-    m_form.UseQuestions(questions);
-}
-
-void ProgramPatternDialog::OnSend() {
-    if (!groupdialog::MaySendUnchosen(m_set, m_questions,
-                                      {GroupId::Pattern(m_form.SelectedPattern())}, this))
-        return;
-    ReadControls();
-    m_form.Send();
-    PushControls();
-}
-
-void ProgramPatternDialog::OnOk() {
-    ReadControls();
-    m_form.Ok();
-    accept();
+    FillControls();
 }
 
 // The sub-editors and the graph work on the working state of the selected pattern; what
@@ -358,21 +305,21 @@ void ProgramPatternDialog::OnProfile() {
 
 void ProgramPatternDialog::OnSegmentPid() {
     SegmentPidDialog dialog(m_form.State(), m_form.Image(), m_messages, this);
-    if (m_set)
-        dialog.UseReference(*m_set, m_form.Image(), m_form.SelectedPattern());
+    if (Reference())
+        dialog.UseReference(*Reference(), m_form.Image(), m_form.SelectedPattern());
     dialog.exec();
 }
 
 void ProgramPatternDialog::OnAlarmValues() {
     AlarmValuesDialog dialog(m_form.State(), m_form.Image(), m_messages, this);
-    if (m_set)
-        dialog.UseReference(*m_set, m_form.Image(), m_form.SelectedPattern());
+    if (Reference())
+        dialog.UseReference(*Reference(), m_form.Image(), m_form.SelectedPattern());
     dialog.exec();
 }
 
 void ProgramPatternDialog::OnGuaranteedSoak() {
     GuaranteedSoakDialog dialog(m_form.State(), m_form.Image(), m_messages, this);
-    if (m_set)
-        dialog.UseReference(*m_set, m_form.Image(), m_form.SelectedPattern());
+    if (Reference())
+        dialog.UseReference(*Reference(), m_form.Image(), m_form.SelectedPattern());
     dialog.exec();
 }

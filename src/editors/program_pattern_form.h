@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editors/form_fields.h"
+#include "editors/group_form.h"
 #include "editors/pattern_working_state.h"
 #include "image/parameter_image.h"
 #include "operator/cursor.h"
@@ -29,7 +29,7 @@ uint16_t ParsePatternTime(const std::string& text, uint16_t previous, Messages& 
 
 // The rules of the program pattern editor: one pattern at a time through its working
 // state, the texts <-> working state steps with their messages, and the buttons.
-class ProgramPatternForm : public FormLink {
+class ProgramPatternForm : public EditorForm {
 public:
     ProgramPatternForm(ParameterImage& image, Messages& messages, CursorControl& cursor);
 
@@ -48,16 +48,19 @@ public:
     const std::string& TimeUnitBox() const { return m_timeUnitBox; }
 
     // Pattern 1, time signal 1, the fields and the three boxes.
-    void Open();
+    void Open() override;
     // Reloads pattern n (1..9) from the image: edits since the last OK or SEND are lost.
     void SelectPattern(int n);
     // Time signals 5 and 6 need the time-signal option; without it "TQX has no option."
     // is shown, the selection stays and false is returned. Otherwise reloads the pattern.
     bool SelectTimeSignal(int k);
 
+    // With the wait cursor the form was made with.
     void Retrieve();
     void Send();
-    void Ok();
+    void Retrieve(CursorControl&) override { Retrieve(); }
+    void Send(CursorControl&) override { Send(); }
+    void Ok() override;
 
     // Working state -> texts.
     void ShowPatternFields();

@@ -31,7 +31,7 @@ QLabel* Label(const QString& text, QWidget* parent) {
 
 SystemSetupDialog::SystemSetupDialog(ParameterImage& image, Messages& messages,
                                      CursorControl& cursor, QWidget* parent, TransferContext* link)
-    : GroupEditor(m_form, GroupId::Kind::SystemSetup, messages, cursor, image, parent, link),
+    : LabelledEditor(m_form, GroupId::Kind::SystemSetup, messages, cursor, image, parent, link),
       m_form(image.systemSetup, messages) {
     setWindowTitle(QStringLiteral("SYSTEM PARAMETER"));
     using namespace setup_lists;
@@ -121,7 +121,7 @@ SystemSetupDialog::SystemSetupDialog(ParameterImage& image, Messages& messages,
     // not emit textEdited.
     connect(pvf, &QLineEdit::textEdited, this, [this] { OnScaleEdited(true); });
     connect(pvb, &QLineEdit::textEdited, this, [this] { OnScaleEdited(false); });
-    Finish(columns, true);
+    Finish(columns, TransferButtonRow(true));
 }
 
 FieldTexts SystemSetupDialog::ReferenceTexts(const ParameterSet& set) const {

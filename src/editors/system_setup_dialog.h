@@ -7,7 +7,7 @@ class QLineEdit;
 
 // "SYSTEM PARAMETER": a view over SystemSetupForm. Controls are named by their
 // mnemonics as the dialog labels them ("PVT", "A01F", "GS-H", "AL1T", ...).
-class SystemSetupDialog : public GroupEditor {
+class SystemSetupDialog : public LabelledEditor {
     Q_OBJECT
 public:
     SystemSetupDialog(ParameterImage& image, Messages& messages, CursorControl& cursor,
