@@ -2,6 +2,7 @@
 
 #include "history/history_queue.h"
 #include "history/history_store.h"
+#include "history/recording_policy.h"
 #include "image/group_id.h"
 #include "image/parameter_image.h"
 #include "transfers/transfer_result.h"
@@ -15,10 +16,9 @@ class CTQXLOADER961114Doc;
 struct RestoreReport;
 
 // Takes a snapshot for the history after each command that read or wrote the controller
-// or a file, without asking. When the history cannot take it, the status bar says why and
-// nothing else changes. It keeps what the loader believes the controller on port 1 holds
-// (the last Connect with every group sent or retrieved since), so that a SEND's snapshot
-// never carries another group's unsent edit.
+// or a file, without asking, as the recording policy says. When the history cannot take
+// it, the status bar says why and nothing else changes. It tells the policy what the
+// loader holds and records what it returns, on the history's own thread.
 class HistoryRecorder {
 public:
     explicit HistoryRecorder(CTQXLOADER961114Doc& document);
@@ -54,23 +54,11 @@ public:
 private:
     // Port 1 now, with the model code when it is known for that line and unit.
     ControllerIdentity OnPort1(const std::string& modelCode = "") const;
-    // The set believed on `controller`, with `groups` taken from the loader's set.
-    ParameterImage Believed(const ControllerIdentity& controller,
-                            const std::vector<GroupId>& groups);
-    // A SEND's snapshot: the set believed of the controller with the groups sent, or the
-    // loader's own set where the controller was never read whole.
-    void RecordSent(NewSnapshot& snapshot, const std::vector<GroupId>& sent);
+    void Record(std::optional<NewSnapshot> snapshot);
     void Record(NewSnapshot snapshot);
 
     CTQXLOADER961114Doc& m_document;
-    // The groups of the SEND under way, and whether each was read back equal.
-    std::vector<GroupId> m_sending;
-    bool m_sendVerified = true;
-    std::optional<ParameterImage> m_believed;
-    ControllerIdentity m_believedOf;
-    // The controller the loader's set was last read from, sent to or loaded as; none
-    // after a File Read.
-    ControllerIdentity m_setOf;
+    RecordingPolicy m_policy;
     std::string m_lastFailure;
     WindowQueue m_toWindow; // what the history's thread says back
     HistoryQueue m_queue;   // last: it writes what still waits before the rest goes

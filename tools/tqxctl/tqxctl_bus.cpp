@@ -179,13 +179,11 @@ int RunBackupAll(TqxctlContext& context, const Operands& operands) {
             result = written ? path : "FAILED: cannot write " + path;
             if (written)
                 files.insert(path);
-            NewSnapshot snapshot;
-            snapshot.controller = ControllerOn(f.settings, f.settings.unit, image);
-            snapshot.event = SnapshotEvent::BackupAll;
-            snapshot.groups = kEveryGroup;
-            snapshot.detail = written ? path : std::string(); // the read, even so
-            snapshot.set = image;
-            RecordInHistory(context, snapshot);
+            // The read is recorded even when its file could not be written.
+            RecordInHistory(context, context.recording.WholeRead(
+                                         ControllerOn(f.settings, f.settings.unit, image),
+                                         SnapshotEvent::BackupAll, image, kEveryGroup,
+                                         written ? path : std::string()));
         }
         allOk = allOk && result.rfind("FAILED", 0) != 0;
         rows.push_back({f, result});

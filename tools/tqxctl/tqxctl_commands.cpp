@@ -136,13 +136,9 @@ int RunBackup(TqxctlContext& context, const Operands& operands) {
         return kError;
     std::printf("model code %s\n", ShownText(image.ModelCode()).c_str());
     std::printf("saved %s\n", ShownText(operands[0]).c_str());
-    NewSnapshot snapshot;
-    snapshot.controller = ControllerOn(context.Port(), context.link.Unit(), image);
-    snapshot.event = SnapshotEvent::Backup;
-    snapshot.groups = kEveryGroup;
-    snapshot.detail = FullPath(operands[0]);
-    snapshot.set = image;
-    RecordInHistory(context, snapshot);
+    RecordInHistory(context, context.recording.WholeRead(
+                                 ControllerOn(context.Port(), context.link.Unit(), image),
+                                 SnapshotEvent::Backup, image, kEveryGroup, FullPath(operands[0])));
     return kOk;
 }
 
@@ -204,13 +200,10 @@ int RunRestore(TqxctlContext& context, const Operands& operands) {
                 KeepControllerValues(target, keep, context.link.Unit(), std::time(nullptr), path);
             if (failure.empty()) {
                 std::printf("kept               %s\n", path.c_str());
-                NewSnapshot kept;
-                kept.controller = ControllerOn(context.Port(), context.link.Unit(), target);
-                kept.event = SnapshotEvent::KeptBeforeRestore;
-                kept.groups = kEveryGroup;
-                kept.detail = path;
-                kept.set = target;
-                RecordInHistory(context, kept);
+                RecordInHistory(context,
+                                context.recording.KeptBefore(
+                                    ControllerOn(context.Port(), context.link.Unit(), target),
+                                    SnapshotEvent::KeptBeforeRestore, target, path));
             }
             return failure;
         };
@@ -234,14 +227,11 @@ int RunRestore(TqxctlContext& context, const Operands& operands) {
         std::printf("%s\n", line.c_str());
     // The set as sent, when every group went through (else what the controller holds is
     // not known whole); the unit is where the controller answers now, after a station move.
-    NewSnapshot restored;
-    restored.controller = ControllerOn(context.Port(), context.link.Unit(), image);
-    restored.event = SnapshotEvent::Restore;
-    restored.groups = MaskOf(report.Written());
-    restored.detail = FullPath(files[0]);
-    restored.set = image;
     if (report.AllWritten())
-        RecordInHistory(context, restored);
+        RecordInHistory(context,
+                        context.recording.Restored(
+                            ControllerOn(context.Port(), context.link.Unit(), image),
+                            SnapshotEvent::Restore, image, report.Written(), FullPath(files[0])));
     if (!report.readBack.failed.empty())
         std::fprintf(stderr, "tqxctl: %s\n", ConnectFailureText(report.readBack, "verify").c_str());
     return report.Ok() ? kOk : kError;

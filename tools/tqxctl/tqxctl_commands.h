@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/recording_policy.h"
 #include "image/image_source.h"
 #include "image/parameter_image.h"
 #include "link/modbus_transport.h"
@@ -24,6 +25,8 @@ struct TqxctlContext {
     int retries = 2;
     // --history PATH; empty: TQX_HISTORY, else the history in the loader's data folder.
     std::string history;
+    // What each command records there, as the loader records it.
+    RecordingPolicy recording;
 };
 
 using Operands = std::vector<std::string>;
