@@ -44,7 +44,9 @@ CTQXLOADER961114Doc::CTQXLOADER961114Doc(ParameterImage& image, Messages& messag
     m_link.SetListener(this);
     m_link.SetVerify(SavedSettings().VerifyAfterSend());
     m_handlers[Handler::Files] = std::make_unique<FileMenuCommands>(*this);
-    m_handlers[Handler::Editors] = std::make_unique<EditorCommands>(*this);
+    auto editors = std::make_unique<EditorCommands>(*this);
+    m_editors = editors.get();
+    m_handlers[Handler::Editors] = std::move(editors);
     m_handlers[Handler::Connect] = std::make_unique<ConnectCommands>(*this);
     m_handlers[Handler::Send] = std::make_unique<SendCommands>(*this);
     m_handlers[Handler::Compare] = std::make_unique<CompareCommands>(*this);
@@ -91,7 +93,7 @@ bool CTQXLOADER961114Doc::IsChecked(Command command) const {
 }
 
 void CTQXLOADER961114Doc::OpenGroup(GroupId group) {
-    static_cast<EditorCommands&>(*m_handlers.at(Handler::Editors)).OpenGroup(group);
+    m_editors->OpenGroup(group);
 }
 
 bool CTQXLOADER961114Doc::MayClose() {

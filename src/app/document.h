@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+class EditorCommands;
 class HistoryRecorder;
 class QWidget;
 class TransferRunner;
@@ -79,8 +80,6 @@ public:
 
     // What takes each command's snapshot for the history.
     HistoryRecorder& History() { return *m_history; }
-    // Off while a command that sends several groups records one snapshot for them all.
-    void RecordEachSend(bool on) { m_recordEachSend = on; }
 
     Messages& Tell() { return m_messages; }
     CursorControl& Cursor() { return m_cursor; }
@@ -99,6 +98,7 @@ signals:
     void Changed();
 
 private:
+    friend class SendsRecordedTogether;
     CommandHandler& HandlerFor(Command command) const;
 
     ParameterSet m_set;
@@ -112,7 +112,23 @@ private:
     Questions* m_questions;
     FilePrompts* m_prompts;
     std::map<Handler, std::unique_ptr<CommandHandler>> m_handlers;
+    EditorCommands* m_editors = nullptr; // the editors' handler, which OpenGroup uses too
     std::unique_ptr<TransferRunner> m_runner;
     std::unique_ptr<HistoryRecorder> m_history;
     bool m_recordEachSend = true;
+};
+
+// While it lives, the groups a command sends are not recorded one SEND at a time: the
+// command records one snapshot for them all.
+class SendsRecordedTogether {
+public:
+    explicit SendsRecordedTogether(CTQXLOADER961114Doc& document) : m_document(document) {
+        m_document.m_recordEachSend = false;
+    }
+    ~SendsRecordedTogether() { m_document.m_recordEachSend = true; }
+    SendsRecordedTogether(const SendsRecordedTogether&) = delete;
+    SendsRecordedTogether& operator=(const SendsRecordedTogether&) = delete;
+
+private:
+    CTQXLOADER961114Doc& m_document;
 };

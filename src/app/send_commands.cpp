@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <ctime>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -143,13 +145,13 @@ void SendCommands::ConfirmSendAll(const SendAllTarget& target) {
     send.noteGroups = false;
     send.work = [sent, report, cause, options, source, from = set](TransferContext& link,
                                                                    Messages&) {
-        // The procedure reads everything back once at the end.
-        const bool verify = link.Verify();
-        link.SetVerify(false);
-        *report = RestoreImage(
-            link, *sent, [&](ParameterImage& onto) { return PutSetOnto(from, source, onto); },
-            options);
-        link.SetVerify(verify);
+        {
+            // The procedure reads everything back once at the end.
+            const VerifyPaused once(link);
+            *report = RestoreImage(
+                link, *sent, [&](ParameterImage& onto) { return PutSetOnto(from, source, onto); },
+                options);
+        }
         *cause = link.FailureText();
     };
     send.after = [this, sent, report, cause, options, keptPath, source, target] {
@@ -248,11 +250,13 @@ void SendCommands::SendEditedGroups(const std::vector<GroupId>& groups) {
         }
         o.cancelled = link.Cancelled();
     };
-    // One snapshot for them all, after each group's state was taken.
-    send.apply = [this] { m_document.RecordEachSend(false); };
-    send.after = [this, outcome] {
+    // One snapshot for them all, after each group's state was taken; each SEND is recorded
+    // alone again once the command is over, however it ends.
+    auto together = std::make_shared<std::optional<SendsRecordedTogether>>();
+    send.apply = [this, together] { together->emplace(m_document); };
+    send.after = [this, outcome, together] {
         const Outcome& o = *outcome;
-        m_document.RecordEachSend(true);
+        together->reset();
         if (o.followed)
             SavePortUnit();
         m_document.History().SentEdited(o.sentGroups);

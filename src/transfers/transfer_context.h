@@ -134,3 +134,19 @@ private:
     mutable std::mutex m_journalLock;
     LinkJournal m_journal;
 };
+
+// The read-back after each SEND off while it lives (a procedure that reads everything
+// back once at its end), and back to what it was after, however the procedure ends.
+class VerifyPaused {
+public:
+    explicit VerifyPaused(TransferContext& link) : m_link(link), m_was(link.Verify()) {
+        link.SetVerify(false);
+    }
+    ~VerifyPaused() { m_link.SetVerify(m_was); }
+    VerifyPaused(const VerifyPaused&) = delete;
+    VerifyPaused& operator=(const VerifyPaused&) = delete;
+
+private:
+    TransferContext& m_link;
+    bool m_was;
+};
