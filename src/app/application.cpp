@@ -59,7 +59,7 @@ int CTQXLOADER961114App::Run() {
         ::sigaction(SIGTERM, &action, nullptr);
     }
     connect(this, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
-        if (m_document->Runner()->Busy())
+        if (m_document->Runner().Busy())
             m_frame->QuitAfterTransfer();
     });
     m_frame->show();

@@ -23,11 +23,7 @@ public:
                 QString::fromStdString(failure), m_document.Window());
             confirmed = dialog.exec() == QDialog::Accepted;
         };
-        // With no window the operation runs here, on this thread, at once.
-        if (TransferRunner* runner = m_document.Runner())
-            runner->OnWindowThread(confirm);
-        else
-            confirm();
+        m_document.Runner().OnWindowThread(confirm);
         return confirmed;
     }
     void Finished() override {} // the progress ends with the operation

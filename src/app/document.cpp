@@ -39,7 +39,8 @@ CTQXLOADER961114Doc::CTQXLOADER961114Doc(ParameterImage& image, Messages& messag
     : m_set(image), m_messages(messages), m_cursor(cursor),
       m_ownQuestions(std::make_unique<QtQuestions>()),
       m_ownPrompts(std::make_unique<QtFilePrompts>()), m_questions(m_ownQuestions.get()),
-      m_prompts(m_ownPrompts.get()), m_history(std::make_unique<HistoryRecorder>(*this)) {
+      m_prompts(m_ownPrompts.get()), m_runner(std::make_unique<TransferRunner>(m_link)),
+      m_history(std::make_unique<HistoryRecorder>(*this)) {
     SetStartValues(image);
     m_link.SetListener(this);
     m_link.SetVerify(SavedSettings().VerifyAfterSend());
@@ -63,8 +64,7 @@ CTQXLOADER961114Doc::~CTQXLOADER961114Doc() {
 void CTQXLOADER961114Doc::SetWindow(QWidget* window, ShellStatus* status) {
     m_window = window;
     m_status = status;
-    m_runner.reset();
-    m_runner = std::make_unique<TransferRunner>(m_link, window, status);
+    m_runner->SetWindow(window, status);
     // The toolkit's own boxes belong to the window.
     const bool ownQuestions = m_questions == m_ownQuestions.get();
     const bool ownPrompts = m_prompts == m_ownPrompts.get();

@@ -72,9 +72,8 @@ public:
     std::string PortPaneText() const;
 
     TransferContext& Link() { return m_link; }
-    // What runs each operation on the worker once there is a window; null before (the
-    // operations then run at once).
-    TransferRunner* Runner() const { return m_runner.get(); }
+    // What runs each operation on the worker.
+    TransferRunner& Runner() const { return *m_runner; }
     // Read back after SEND, saved with port 1's settings unless `save` is false.
     void SetVerifyAfterSend(bool on, bool save = true);
 

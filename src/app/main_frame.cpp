@@ -30,12 +30,12 @@ CMainFrame::CMainFrame(CTQXLOADER961114Doc& document, QWidget* parent)
     m_closing = new QTimer(this);
     m_closing->setInterval(100);
     connect(m_closing, &QTimer::timeout, this, &CMainFrame::CloseWhatWaits);
-    connect(m_document.Runner(), &TransferRunner::Idle, this, [this] {
+    connect(&m_document.Runner(), &TransferRunner::Idle, this, [this] {
         UpdatePortPane(); // what the operation learnt of port 1, read once the worker is idle
         if (m_closeWhenIdle || m_quitWhenIdle)
             m_closing->start();
     });
-    connect(m_document.Runner(), &TransferRunner::CloseRequested, this,
+    connect(&m_document.Runner(), &TransferRunner::CloseRequested, this,
             &CMainFrame::StopTransferAndClose);
     connect(&m_document, &CTQXLOADER961114Doc::Changed, this, &CMainFrame::ShowSummary);
     connect(m_view, &CTQXLOADER961114View::GroupActivated, this,
@@ -59,7 +59,7 @@ void CMainFrame::ShowSummary() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (m_document.Runner()->Busy()) {
+    if (m_document.Runner().Busy()) {
         // Never in the middle of a transfer: a half-written controller is worse than a
         // late close.
         event->ignore();
@@ -84,19 +84,19 @@ void CMainFrame::StopTransferAndClose() {
     m_closeWhenIdle = true;
     m_document.Link().RequestCancel();
     // The operation went on while the question was open, and may be over already.
-    if (!m_document.Runner()->Busy())
+    if (!m_document.Runner().Busy())
         m_closing->start();
 }
 
 void CMainFrame::QuitAfterTransfer() {
     m_quitWhenIdle = true;
     m_document.Link().RequestCancel();
-    if (!m_document.Runner()->Busy())
+    if (!m_document.Runner().Busy())
         m_closing->start();
 }
 
 void CMainFrame::CloseWhatWaits() {
-    if (m_document.Runner()->Busy())
+    if (m_document.Runner().Busy())
         return; // a procedure that was stopped is still winding down
     if (m_quitWhenIdle) {
         m_closing->stop();
@@ -146,7 +146,7 @@ void CMainFrame::CreateMenus() {
         connect(action, &QAction::triggered, this, [this, command] {
             m_document.Run(command);
             // The worker owns the link while an operation runs; Idle updates the pane then.
-            if (!m_document.Runner()->Busy())
+            if (!m_document.Runner().Busy())
                 UpdatePortPane();
         });
     }

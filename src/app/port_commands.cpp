@@ -22,16 +22,12 @@ void PortCommands::Run(Command command) {
     case Command::PortSettings: {
         SystemPortEnumerator ports;
         SavedSettings saved;
-        TransferRunner* runner = m_document.Runner();
-        PortSettingsDialog dialog(ports, saved, m_document.Window(), MakeModbusScanPort,
-                                  [runner](std::function<void()> work, std::function<void()> done) {
-                                      if (runner) {
-                                          runner->RunInBackground(std::move(work), std::move(done));
-                                      } else {
-                                          work();
-                                          done();
-                                      }
-                                  });
+        TransferRunner& runner = m_document.Runner();
+        PortSettingsDialog dialog(
+            ports, saved, m_document.Window(), MakeModbusScanPort,
+            [&runner](std::function<void()> work, std::function<void()> done) {
+                runner.RunInBackground(std::move(work), std::move(done));
+            });
         dialog.exec();
         break;
     }

@@ -32,9 +32,8 @@ bool IsInput(QEvent::Type type) {
 
 } // namespace
 
-TransferRunner::TransferRunner(TransferContext& link, QWidget* window, ShellStatus* status)
-    : m_link(link), m_window(window), m_status(status),
-      m_dialog(new TransferProgressDialog(window)) {
+TransferRunner::TransferRunner(TransferContext& link)
+    : m_link(link), m_dialog(new TransferProgressDialog(nullptr)) {
     m_show.setSingleShot(true);
     connect(&m_show, &QTimer::timeout, this, [this] {
         if (m_busy && m_showProgress && !m_dialog->isVisible()) {
@@ -51,7 +50,19 @@ TransferRunner::TransferRunner(TransferContext& link, QWidget* window, ShellStat
     m_link.SetProgress(this);
 }
 
+void TransferRunner::SetWindow(QWidget* window, ShellStatus* status) {
+    m_window = window;
+    m_status = status;
+    m_dialog->setParent(window, m_dialog->windowFlags());
+}
+
+TransferProgressDialog* TransferRunner::Dialog() const {
+    return m_dialog.data();
+}
+
 TransferRunner::~TransferRunner() {
+    if (m_dialog && !m_dialog->parent())
+        delete m_dialog.data();
     m_link.SetHost(nullptr);
     m_link.SetProgress(nullptr);
     m_link.RequestCancel(); // whatever is still under way ends after its call

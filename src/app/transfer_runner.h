@@ -30,7 +30,10 @@ class TransferProgressDialog;
 class TransferRunner : public QObject, public OperationHost, public TransferProgress {
     Q_OBJECT
 public:
-    TransferRunner(TransferContext& link, QWidget* window, ShellStatus* status);
+    explicit TransferRunner(TransferContext& link);
+    // The main window, which the progress window belongs to and whose status bar shows
+    // the progress.
+    void SetWindow(QWidget* window, ShellStatus* status);
     ~TransferRunner() override;
 
     void Start(Operation operation, TransferContext& link, Messages& tell) override;
@@ -42,7 +45,7 @@ public:
     // `done` on the window's thread (Test and Scan in Port settings, which show their own).
     void RunInBackground(std::function<void()> work, std::function<void()> done);
 
-    TransferProgressDialog* Dialog() const { return m_dialog; }
+    TransferProgressDialog* Dialog() const;
     // Runs `what` on the window's thread and waits for it: from the worker, a box or a
     // dialog between two calls of an operation; on the window's thread, at once.
     // The progress window waits while it is open, so that it never comes up over it.
@@ -75,9 +78,10 @@ private:
 
     TransferContext& m_link;
     WindowQueue m_toWindow; // what the worker hands back to the window's thread
-    QWidget* m_window;
-    ShellStatus* m_status;
-    TransferProgressDialog* m_dialog;
+    QPointer<QWidget> m_window;
+    ShellStatus* m_status = nullptr;
+    // The window it belongs to deletes it; else the runner does.
+    QPointer<TransferProgressDialog> m_dialog;
     bool m_busy = false;
     bool m_showProgress = true;
     QTimer m_show; // the progress window after a moment

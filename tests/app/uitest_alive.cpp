@@ -101,7 +101,7 @@ TEST_F(SlowController, CancelStopsBetweenTwoCalls) {
     QElapsedTimer sinceCancel;
     size_t callsAtCancel = 0;
     QTimer::singleShot(2000, [&] {
-        auto* progress = document.Runner()->Dialog();
+        auto* progress = document.Runner().Dialog();
         ASSERT_TRUE(progress->isVisible());
         callsAtCancel = document.Link().Journal().recent.size();
         sinceCancel.start();

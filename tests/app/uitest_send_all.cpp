@@ -106,7 +106,7 @@ TEST_F(SendAllToSim, CancelAfterASecondAt38400BaudSaysWhatWentIn) {
     ReadFile(set.folder.File("set.slk"));
     SendAll(false, false, true, [this] {
         QTimer::singleShot(1000, [this] {
-            document().Runner()->Dialog()->findChild<QPushButton*>("Cancel")->click();
+            document().Runner().Dialog()->findChild<QPushButton*>("Cancel")->click();
         });
     });
     EXPECT_NE(Said().find("stopped by the operator"), std::string::npos) << Said();
@@ -125,7 +125,7 @@ TEST_F(SendAllToSim, NothingIsSentFromAConnectThatMissedGroups) {
         // Cancel once the system setup went through, long before the patterns.
         QTimer cancel;
         QObject::connect(&cancel, &QTimer::timeout, [this, &cancel] {
-            auto* progress = document().Runner()->Dialog();
+            auto* progress = document().Runner().Dialog();
             const LinkJournal journal = document().Link().Journal();
             // Block 9 is read twice: once early, and last for the system setup.
             const bool setupRead =

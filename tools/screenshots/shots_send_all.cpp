@@ -81,7 +81,7 @@ TQX_SHOT("send_all_run") {
         modal->findChild<QPushButton*>("OK")->click();
     });
     QTimer::singleShot(2500, &frame, [&] {
-        TransferProgressDialog* progress = document.Runner()->Dialog();
+        TransferProgressDialog* progress = document.Runner().Dialog();
         QPixmap picture = frame.grab();
         QPainter painter(&picture);
         const QPoint at((picture.width() - progress->width()) / 2,
