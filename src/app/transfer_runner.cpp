@@ -32,19 +32,14 @@ bool IsInput(QEvent::Type type) {
 
 } // namespace
 
-TransferRunner::TransferRunner(TransferContext& link)
-    : m_link(link), m_dialog(new TransferProgressDialog(nullptr)) {
+TransferRunner::TransferRunner(TransferContext& link) : m_link(link) {
     m_show.setSingleShot(true);
     connect(&m_show, &QTimer::timeout, this, [this] {
-        if (m_busy && m_showProgress && !m_dialog->isVisible()) {
-            m_dialog->adjustSize();
-            m_dialog->show();
+        if (m_busy && m_showProgress && !Progress().isVisible()) {
+            Progress().adjustSize();
+            Progress().show();
         }
     });
-    connect(m_dialog, &TransferProgressDialog::CancelRequested, this,
-            [this] { m_link.RequestCancel(); });
-    connect(m_dialog, &TransferProgressDialog::CloseRequested, this,
-            &TransferRunner::CloseRequested);
     m_thread = std::thread([this] { Worker(); });
     m_link.SetHost(this);
     m_link.SetProgress(this);
@@ -53,11 +48,19 @@ TransferRunner::TransferRunner(TransferContext& link)
 void TransferRunner::SetWindow(QWidget* window, ShellStatus* status) {
     m_window = window;
     m_status = status;
-    m_dialog->setParent(window, m_dialog->windowFlags());
+    Progress().setParent(window, Progress().windowFlags());
 }
 
-TransferProgressDialog* TransferRunner::Dialog() const {
-    return m_dialog.data();
+TransferProgressDialog& TransferRunner::Progress() {
+    // Made again when the window it belonged to has gone.
+    if (!m_dialog) {
+        m_dialog = new TransferProgressDialog(m_window);
+        connect(m_dialog, &TransferProgressDialog::CancelRequested, this,
+                [this] { m_link.RequestCancel(); });
+        connect(m_dialog, &TransferProgressDialog::CloseRequested, this,
+                &TransferRunner::CloseRequested);
+    }
+    return *m_dialog;
 }
 
 TransferRunner::~TransferRunner() {
@@ -108,7 +111,7 @@ void TransferRunner::OnWindowThread(const std::function<void()>& what) {
         const bool waiting = m_show.isActive();
         m_show.stop();
         what();
-        if (waiting && m_busy && !m_dialog->isVisible())
+        if (waiting && m_busy && !Progress().isVisible())
             m_show.start(kShowAfterMs);
     });
 }
@@ -138,7 +141,7 @@ void TransferRunner::RunInBackground(std::function<void()> work, std::function<v
 void TransferRunner::Step(const std::string& what, int done, int total) {
     const QString text = QString::fromStdString(what);
     m_toWindow.Post([this, text, done, total] {
-        m_dialog->ShowStep(text, done, total);
+        Progress().ShowStep(text, done, total);
         if (m_status)
             m_status->ShowProgress(done, total, text);
     });
@@ -149,18 +152,18 @@ void TransferRunner::Begin(bool progress) {
     m_showProgress = progress;
     m_held.clear();
     for (QWidget* top : QApplication::topLevelWidgets())
-        if (top->isVisible() && top != m_dialog)
+        if (top->isVisible() && top != m_dialog.data())
             m_held.emplace_back(top);
     qApp->installEventFilter(this);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_dialog->Begin();
+    Progress().Begin();
     if (progress)
         m_show.start(kShowAfterMs);
 }
 
 void TransferRunner::End() {
     m_show.stop();
-    m_dialog->hide();
+    Progress().hide();
     qApp->removeEventFilter(this);
     m_held.clear();
     QApplication::restoreOverrideCursor();

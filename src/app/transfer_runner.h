@@ -45,7 +45,7 @@ public:
     // `done` on the window's thread (Test and Scan in Port settings, which show their own).
     void RunInBackground(std::function<void()> work, std::function<void()> done);
 
-    TransferProgressDialog* Dialog() const;
+    TransferProgressDialog* Dialog() { return &Progress(); }
     // Runs `what` on the window's thread and waits for it: from the worker, a box or a
     // dialog between two calls of an operation; on the window's thread, at once.
     // The progress window waits while it is open, so that it never comes up over it.
@@ -70,6 +70,8 @@ private:
         TransferRunner& m_runner;
     };
 
+    // The progress window, made when there is none.
+    TransferProgressDialog& Progress();
     void Begin(bool progress);
     void End();
     void Post(std::function<void()> job);

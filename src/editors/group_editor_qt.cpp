@@ -67,7 +67,6 @@ void GroupEditor::ShowMarks() {
 }
 
 void GroupEditor::OnRetrieve() {
-    TakeTexts();
     m_form.Retrieve(m_cursor);
     FillControls();
 }

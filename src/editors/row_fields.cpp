@@ -110,7 +110,9 @@ bool StoreField(const ParameterRow& row, const std::string& text, uint16_t& valu
     case Encoding::Seconds: {
         const std::optional<int32_t> typed = ParseIntegerText(text);
         if (row.encoding == Encoding::Integer) {
-            if (typed && *typed >= row.lo && *typed <= row.hi)
+            const bool plain =
+                row.rule != StoreRule::PlainDecimal || (typed && text == std::to_string(*typed));
+            if (typed && plain && *typed >= row.lo && *typed <= row.hi)
                 return Take(value, *typed);
             return Refuse(row, range, mv, messages);
         }
@@ -186,6 +188,9 @@ bool StoreField(const ParameterRow& row, const std::string& text, uint16_t& valu
 std::string ShowField(const ParameterRow& row, uint16_t value, const InputRange& range,
                       UnshownValues& unshown, const std::string& shown, bool mv) {
     const int32_t v = Signed(row, value);
+    // A value shown as it is: whatever text the field showed before is read again. (A
+    // time or a choice the window cannot show is remembered again below.)
+    unshown.Forget(row.Label());
     switch (row.encoding) {
     case Encoding::Integer:
         return std::to_string(v);

@@ -114,7 +114,11 @@ void SystemSetupForm::Show() {
         ShowRow(&S::STN);
     else
         m_unshown.Remember(stn.Label(), m_texts.At(stn.Label()));
-    const bool mv1 = Text(&S::AO1T) == "MV", mv2 = Text(&S::AO2T) == "MV";
+    // Shown in the source its drop-down now names.
+    const auto showsMv = [](const std::string& source) {
+        return CodeOf(setup_lists::Aot(), source) == kAnalogueSourceMv;
+    };
+    const bool mv1 = showsMv(Text(&S::AO1T)), mv2 = showsMv(Text(&S::AO2T));
     ShowRow(&S::AO1F, mv1);
     ShowRow(&S::AO1B, mv1);
     ShowRow(&S::AO2F, mv2);

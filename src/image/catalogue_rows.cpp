@@ -162,7 +162,8 @@ std::vector<ParameterRow> BuildSystemSetupRows() {
         Member("TMDT", "TMDT", &SS::TMDT, A, 28, 33,
                Choices({"Remaining time indication", "Lapsed time indication"})),
         Member("TMU", "TMU", &SS::TMU, A, 29, 34, Choices({"hr:min", "min:sec"})),
-        Member("STN", "STN", &SS::STN, A, 30, 35, Int(0, kMaxStation)),
+        Ruled(Member("STN", "STN", &SS::STN, A, 30, 35, Int(0, kMaxStation)),
+              StoreRule::PlainDecimal),
         Member("TF", "TF", &SS::TF, B, 4, 36, Tenths(10, 0, 9000, kSecond),
                "Parameter TF is wrong.",
                "Time constant of filter. Range:0.0 to 900.0 . Unit:0.1 second.  For example:10 "

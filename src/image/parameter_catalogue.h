@@ -43,7 +43,8 @@ enum class Scope : uint8_t { Group, Segment, Pattern };
 // A step the store takes beyond the encoding's own.
 enum class StoreRule : uint8_t {
     None,
-    LargestWord, // a typed value one step above the largest word is stored as the largest
+    LargestWord,  // a typed value one step above the largest word is stored as the largest
+    PlainDecimal, // only the number's own decimal text is taken ("7", not "07" or " 7")
 };
 
 struct ParameterRow {

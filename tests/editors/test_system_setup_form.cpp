@@ -597,3 +597,31 @@ TEST(SystemSetupFormTransfer, SendKeepsForeignBytesOfTqxSim) {
 #endif
 
 } // namespace
+
+namespace {
+
+// A station the drop-down could not show is kept only while its text is unchanged: shown
+// a station it can show again, the field is read as typed.
+TEST(SystemSetupFormStation, AStationShownAgainIsReadAsTyped) {
+    SystemSetupRecord record = KRecord();
+    RecordingMessages messages;
+    SystemSetupForm form(record, messages);
+    record.STN = 5;
+    form.Open();
+    record.STN = 40; // the field keeps "5"
+    form.Show();
+    record.STN = 8;
+    form.Show();
+    form.Texts()["STN"] = "5";
+    form.Store();
+    EXPECT_EQ(record.STN, 5);
+    // Only a station's own decimal text is one.
+    for (const char* text : {"07", " 7", "+7"}) {
+        form.Texts()["STN"] = text;
+        form.Store();
+        EXPECT_EQ(record.STN, 5) << text;
+    }
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+} // namespace
