@@ -18,28 +18,6 @@ std::string Refusal(const std::string& message, const std::string& field,
     return message + "\n" + field + ": " + takes;
 }
 
-std::string RangeRefusal(const InputRange& range, const std::string& message,
-                         const std::string& field, int32_t lo, int32_t hi) {
-    return Refusal(message, field,
-                   FormatRangeValue(range, static_cast<int16_t>(lo)) + " to " +
-                       FormatRangeValue(range, static_cast<int16_t>(hi)));
-}
-
-std::string OneDecimalRefusal(const std::string& message, const std::string& field, int32_t lo,
-                              int32_t hi, int32_t divisor) {
-    return Refusal(message, field,
-                   FormatOneDecimal(lo, divisor) + " to " + FormatOneDecimal(hi, divisor));
-}
-
-std::string TimeRefusal(const std::string& message, const std::string& field) {
-    return Refusal(message, field, "00:00 to 99:59");
-}
-
-std::string IntegerRefusal(const std::string& message, const std::string& field, int32_t lo,
-                           int32_t hi) {
-    return Refusal(message, field, std::to_string(lo) + " to " + std::to_string(hi));
-}
-
 bool RefuseEmptyScale(const InputRange& range, Messages& messages) {
     if (!range.Empty())
         return false;

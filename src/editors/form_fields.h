@@ -54,13 +54,6 @@ template <class List> std::optional<int> CodeOf(const List& list, const std::str
 // A refusal as the operator reads it: the parameter's own message, then which field it is
 // and what it takes (the field's label, then its limits: "DMV: 0.0 to 105.0").
 std::string Refusal(const std::string& message, const std::string& field, const std::string& takes);
-std::string RangeRefusal(const InputRange& range, const std::string& message,
-                         const std::string& field, int32_t lo, int32_t hi);
-std::string OneDecimalRefusal(const std::string& message, const std::string& field, int32_t lo,
-                              int32_t hi, int32_t divisor);
-std::string TimeRefusal(const std::string& message, const std::string& field);
-std::string IntegerRefusal(const std::string& message, const std::string& field, int32_t lo,
-                           int32_t hi);
 
 // Passes every text on with a second line that names the field ("ALARM2, segment 7"), for
 // the parser's own messages, which name none.
@@ -141,17 +134,6 @@ public:
     // FormatTime(value); remembered when the value is outside 0..5999 and is not
     // `marker` (a value the field reads back from "----").
     std::string ShowTime(const std::string& field, int32_t value, std::optional<int32_t> marker);
-    // The text of `code` in `list`; a code outside it leaves `text` as it was and is
-    // remembered.
-    template <class List>
-    void ShowCode(const std::string& field, const List& list, int code, std::string& text) {
-        if (code >= 0 && code < static_cast<int>(std::size(list))) {
-            text = list[static_cast<size_t>(code)];
-            Forget(field);
-        } else {
-            Remember(field, text);
-        }
-    }
 
 private:
     std::map<std::string, std::string> m_texts;

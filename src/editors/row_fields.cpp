@@ -12,32 +12,12 @@ int32_t Signed(const ParameterRow& row, uint16_t value) {
     return row.width == FieldWidth::I16 ? static_cast<int16_t>(value) : value;
 }
 
-// What a refused text's row takes, as its refusal's second line says it.
+// What a refused text's row takes, as its refusal's second line says it: its list, or its
+// limits as the window shows them.
 std::string Takes(const ParameterRow& row, const InputRange& range, bool mv) {
     if (row.takes)
         return row.takes;
-    switch (row.encoding) {
-    case Encoding::OneDecimal:
-        return FormatOneDecimal(row.lo, row.divisor) + " to " +
-               FormatOneDecimal(row.hi, row.divisor);
-    case Encoding::AnalogueScale:
-        if (mv)
-            return FormatOneDecimal(row.lo, row.divisor) + " to " +
-                   FormatOneDecimal(row.hi, row.divisor);
-        [[fallthrough]];
-    case Encoding::RangeAbsolute:
-    case Encoding::RangeDifference: {
-        const InputRange r = row.encoding == Encoding::RangeDifference ? range.Difference() : range;
-        return FormatRangeValue(r, static_cast<int16_t>(row.lo)) + " to " +
-               FormatRangeValue(r, static_cast<int16_t>(row.hi));
-    }
-    case Encoding::Seconds:
-        return std::to_string(IntegralSeconds(static_cast<uint16_t>(row.lo))) + " to " +
-               std::to_string(IntegralSeconds(static_cast<uint16_t>(row.hi)));
-    case Encoding::Time:
-    case Encoding::PatternTime:
-        return "00:00 to 99:59";
-    case Encoding::Choice: {
+    if (row.encoding == Encoding::Choice) {
         std::string list;
         for (size_t k = 0; k < row.choices.size(); ++k)
             list += (k == 0                        ? ""
@@ -46,9 +26,9 @@ std::string Takes(const ParameterRow& row, const InputRange& range, bool mv) {
                     std::string(row.choices[k]);
         return list;
     }
-    default:
-        return std::to_string(row.lo) + " to " + std::to_string(row.hi);
-    }
+    UnshownValues shown;
+    return ShowField(row, static_cast<uint16_t>(row.lo), range, shown, {}, mv) + " to " +
+           ShowField(row, static_cast<uint16_t>(row.hi), range, shown, {}, mv);
 }
 
 // Shows the row's refusal, where it has one; false.
