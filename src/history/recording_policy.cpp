@@ -8,6 +8,16 @@ bool SameLine(const ControllerIdentity& a, const ControllerIdentity& b) {
     return a.port == b.port && a.unit == b.unit;
 }
 
+NewSnapshot Snapshot(const ControllerIdentity& controller, SnapshotEvent event, GroupMask groups,
+                     std::string detail = {}) {
+    NewSnapshot s;
+    s.controller = controller;
+    s.event = event;
+    s.groups = groups;
+    s.detail = std::move(detail);
+    return s;
+}
+
 bool Among(const std::vector<GroupId>& groups, GroupId g) {
     return std::find(groups.begin(), groups.end(), g) != groups.end();
 }
@@ -35,11 +45,7 @@ ParameterImage RecordingPolicy::Believed(const ControllerIdentity& controller,
 NewSnapshot RecordingPolicy::WholeRead(const ControllerIdentity& controller, SnapshotEvent event,
                                        const ParameterImage& set, GroupMask groups,
                                        std::string detail) {
-    NewSnapshot s;
-    s.controller = controller;
-    s.event = event;
-    s.groups = groups;
-    s.detail = std::move(detail);
+    NewSnapshot s = Snapshot(controller, event, groups, std::move(detail));
     s.set = set;
     m_believed = set;
     m_believedOf = m_setOf = controller;
@@ -67,10 +73,7 @@ std::optional<NewSnapshot> RecordingPolicy::FlushSends(const ControllerIdentity&
         return std::nullopt;
     const std::vector<GroupId> sent = std::move(m_sending);
     m_sending.clear();
-    NewSnapshot s;
-    s.controller = controller;
-    s.event = SnapshotEvent::EditorSend;
-    s.groups = MaskOf(sent);
+    NewSnapshot s = Snapshot(controller, SnapshotEvent::EditorSend, MaskOf(sent));
     s.verified = m_sendVerified;
     m_sendVerified = true;
     // The group the operator sent is the one whose values changed (or the only one sent).
@@ -89,11 +92,7 @@ std::optional<NewSnapshot> RecordingPolicy::Sent(const ControllerIdentity& contr
                                                  const std::vector<GroupId>& groups) {
     if (groups.empty())
         return std::nullopt;
-    NewSnapshot s;
-    s.controller = controller;
-    s.event = event;
-    s.groups = MaskOf(groups);
-    return SentSnapshot(std::move(s), loader, groups);
+    return SentSnapshot(Snapshot(controller, event, MaskOf(groups)), loader, groups);
 }
 
 NewSnapshot RecordingPolicy::SentSnapshot(NewSnapshot s, const ParameterImage& loader,
@@ -112,11 +111,7 @@ NewSnapshot RecordingPolicy::SentSnapshot(NewSnapshot s, const ParameterImage& l
 
 NewSnapshot RecordingPolicy::KeptBefore(const ControllerIdentity& controller, SnapshotEvent event,
                                         const ParameterImage& own, std::string keptPath) {
-    NewSnapshot s;
-    s.controller = controller;
-    s.event = event;
-    s.groups = kEveryGroup;
-    s.detail = std::move(keptPath);
+    NewSnapshot s = Snapshot(controller, event, kEveryGroup, std::move(keptPath));
     s.set = own;
     m_believed = own;
     m_believedOf = controller;
@@ -126,11 +121,7 @@ NewSnapshot RecordingPolicy::KeptBefore(const ControllerIdentity& controller, Sn
 NewSnapshot RecordingPolicy::Restored(const ControllerIdentity& controller, SnapshotEvent event,
                                       const ParameterImage& sent,
                                       const std::vector<GroupId>& written, std::string detail) {
-    NewSnapshot s;
-    s.controller = controller;
-    s.event = event;
-    s.groups = MaskOf(written);
-    s.detail = std::move(detail);
+    NewSnapshot s = Snapshot(controller, event, MaskOf(written), std::move(detail));
     const bool kept = m_believed && SameLine(controller, m_believedOf);
     s.set = sent;
     for (GroupId g : AllGroups())
@@ -143,12 +134,9 @@ NewSnapshot RecordingPolicy::Restored(const ControllerIdentity& controller, Snap
 
 NewSnapshot RecordingPolicy::FileWritten(const ParameterImage& set, bool unsentEdits,
                                          std::string path) {
-    NewSnapshot s;
     // A set with unsent edits is not what the controller holds: the file stands alone.
-    s.controller = unsentEdits ? ControllerIdentity{} : m_setOf;
-    s.event = SnapshotEvent::FileWrite;
-    s.groups = kEveryGroup;
-    s.detail = std::move(path);
+    NewSnapshot s = Snapshot(unsentEdits ? ControllerIdentity{} : m_setOf, SnapshotEvent::FileWrite,
+                             kEveryGroup, std::move(path));
     s.set = set;
     return s;
 }
