@@ -105,22 +105,14 @@ std::vector<QWidget*> LabelledEditor::Fields() const {
 
 void LabelledEditor::TakeTexts() {
     FieldTexts& texts = m_form.Texts();
-    for (QWidget* w : Fields()) {
-        auto* combo = qobject_cast<QComboBox*>(w);
-        texts[w->objectName().toStdString()] =
-            (combo ? combo->currentText() : qobject_cast<QLineEdit*>(w)->text()).toStdString();
-    }
+    for (QWidget* w : Fields())
+        texts[w->objectName().toStdString()] = FieldText(w).toStdString();
 }
 
 void LabelledEditor::FillFields() {
     const FieldTexts& texts = m_form.Texts();
-    for (QWidget* w : Fields()) {
-        const QString text = Q(texts.At(w->objectName().toStdString()));
-        if (auto* combo = qobject_cast<QComboBox*>(w))
-            combo->setCurrentText(text);
-        else
-            qobject_cast<QLineEdit*>(w)->setText(text);
-    }
+    for (QWidget* w : Fields())
+        SetFieldText(w, Q(texts.At(w->objectName().toStdString())));
 }
 
 void LabelledEditor::FillReferenceFields(const ParameterSet& set) {

@@ -6,8 +6,6 @@
 #include "widgets/field_assist_qt.h"
 #include "widgets/window_fit_qt.h"
 
-#include <QComboBox>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -37,12 +35,8 @@ void SubEditor::Finish(QLayout* fields) {
 }
 
 void SubEditor::Fill(const std::vector<std::string>& texts) {
-    for (size_t i = 0; i < m_fields.size() && i < texts.size(); ++i) {
-        if (auto* combo = qobject_cast<QComboBox*>(m_fields[i]))
-            combo->setEditText(Q(texts[i]));
-        else if (auto* edit = qobject_cast<QLineEdit*>(m_fields[i]))
-            edit->setText(Q(texts[i]));
-    }
+    for (size_t i = 0; i < m_fields.size() && i < texts.size(); ++i)
+        SetFieldText(m_fields[i], Q(texts[i]));
 }
 
 void SubEditor::UseReference(const ParameterSet& set, const ParameterImage& image, int n) {
@@ -53,12 +47,8 @@ void SubEditor::UseReference(const ParameterSet& set, const ParameterImage& imag
 
 void SubEditor::OnOk() {
     std::vector<std::string>& texts = m_form->Texts();
-    for (size_t i = 0; i < m_fields.size() && i < texts.size(); ++i) {
-        if (auto* combo = qobject_cast<QComboBox*>(m_fields[i]))
-            texts[i] = combo->currentText().toStdString();
-        else if (auto* edit = qobject_cast<QLineEdit*>(m_fields[i]))
-            texts[i] = edit->text().toStdString();
-    }
+    for (size_t i = 0; i < m_fields.size() && i < texts.size(); ++i)
+        texts[i] = FieldText(m_fields[i]).toStdString();
     if (m_form->Collect(m_messages))
         accept();
 }

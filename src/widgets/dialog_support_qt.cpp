@@ -120,3 +120,20 @@ OkCancelRow MakeOkCancelRow(QDialog* dialog) {
     r.row->addWidget(r.cancel);
     return r;
 }
+
+QString FieldText(const QWidget* field) {
+    if (auto* edit = qobject_cast<const QLineEdit*>(field))
+        return edit->text();
+    if (auto* combo = qobject_cast<const QComboBox*>(field))
+        return combo->currentText();
+    return QString();
+}
+
+void SetFieldText(QWidget* field, const QString& text) {
+    if (auto* edit = qobject_cast<QLineEdit*>(field))
+        edit->setText(text);
+    else if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->isEditable())
+        combo->setEditText(text);
+    else if (combo)
+        combo->setCurrentText(text);
+}

@@ -79,6 +79,11 @@ void NameControl(QWidget* control, const QString& accessibleName);
 // name, `accessibleName` what a screen reader says ("PIDNO, segment 3").
 QComboBox* MakeEditableCombo(const QString& name, const QString& accessibleName, QWidget* parent);
 
+// The text of an edit field or a drop-down (empty for any other widget), and the same set:
+// an editable drop-down takes any text, another one selects the item of that text.
+QString FieldText(const QWidget* field);
+void SetFieldText(QWidget* field, const QString& text);
+
 // The OK and CANCEL buttons of a small dialog, right-aligned in one row (object names "OK"
 // and "CANCEL"); CANCEL rejects the dialog, OK is for the caller to connect.
 struct OkCancelRow {

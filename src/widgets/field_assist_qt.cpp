@@ -1,5 +1,7 @@
 #include "widgets/field_assist_qt.h"
 
+#include "widgets/dialog_support_qt.h"
+
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
@@ -12,14 +14,6 @@
 #include <vector>
 
 namespace {
-
-QString TextOf(const QWidget* field) {
-    if (auto* edit = qobject_cast<const QLineEdit*>(field))
-        return edit->text();
-    if (auto* combo = qobject_cast<const QComboBox*>(field))
-        return combo->currentText();
-    return QString();
-}
 
 // The background of a marked field; a light amber that stays readable in both themes.
 constexpr const char* kMarkStyle = "background-color: #ffe9a8;";
@@ -58,7 +52,7 @@ std::map<QWidget*, QString> FieldAssist::TextsShownBy(const std::function<void()
     std::map<QWidget*, QString> saved;
     std::vector<std::unique_ptr<QSignalBlocker>> quiet;
     for (auto& [field, entry] : m_fields) {
-        saved[field] = TextOf(field);
+        saved[field] = FieldText(field);
         quiet.push_back(std::make_unique<QSignalBlocker>(field));
         if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->lineEdit())
             quiet.push_back(std::make_unique<QSignalBlocker>(combo->lineEdit()));
@@ -66,13 +60,8 @@ std::map<QWidget*, QString> FieldAssist::TextsShownBy(const std::function<void()
     fill();
     std::map<QWidget*, QString> shown;
     for (auto& [field, text] : saved) {
-        shown[field] = TextOf(field);
-        if (auto* edit = qobject_cast<QLineEdit*>(field))
-            edit->setText(text);
-        else if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->isEditable())
-            combo->setEditText(text);
-        else if (combo)
-            combo->setCurrentText(text);
+        shown[field] = FieldText(field);
+        SetFieldText(field, text);
     }
     return shown;
 }
@@ -94,7 +83,7 @@ bool FieldAssist::Marked(const QWidget* field) {
 
 void FieldAssist::Update(QWidget* field) {
     const Entry& entry = m_fields[field];
-    const bool differs = entry.known && TextOf(field).trimmed() != entry.reference.trimmed();
+    const bool differs = entry.known && FieldText(field).trimmed() != entry.reference.trimmed();
     const QString line = differs ? m_kind + QStringLiteral(": ") + entry.reference +
                                        QStringLiteral(" (") + m_note + QStringLiteral(")")
                                  : QString();
