@@ -101,11 +101,20 @@ std::string WhatText(const SnapshotEntry& s) {
     }
 }
 
-std::string ShortTime(const std::string& takenUtc) {
-    std::string text = takenUtc.substr(0, 19);
-    if (text.size() > 10 && text[10] == 'T')
-        text[10] = ' ';
-    return text;
+const char* HistoryEventKeyword(HistoryEventKind kind) {
+    switch (kind) {
+    case HistoryEventKind::Note:
+        return "note";
+    case HistoryEventKind::Label:
+        return "label";
+    case HistoryEventKind::Join:
+        return "join";
+    case HistoryEventKind::Move:
+        return "move";
+    case HistoryEventKind::Upgrade:
+        return "upgrade";
+    }
+    return "?";
 }
 
 std::string ControllerName(const ControllerEntry& c) {

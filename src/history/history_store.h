@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/history_time.h"
 #include "image/group_id.h"
 #include "image/parameter_image.h"
 
@@ -13,7 +14,9 @@
 // so that a shared server database can take the local file's place.
 
 // The controller a snapshot is of, as far as it is known: port 1 as it was used, the
-// Modbus unit asked, and the model code ("" when it was not read).
+// Modbus unit asked, and the model code ("" when it was not read). The store keys a
+// controller by the port's stable name (history/port_key.h), the unit and the model code,
+// so that a cable moved to another port name of the same adapter keeps one timeline.
 struct ControllerIdentity {
     std::string port;
     int unit = 0;
@@ -64,8 +67,8 @@ struct NewSnapshot {
 
 struct SnapshotEntry {
     int64_t id = 0;
-    int64_t controllerId = 0;
-    int64_t contentId = 0; // equal for identical sets
+    int64_t controllerId = 0; // the controller it belongs to now (a join or move changes it)
+    int64_t recordedControllerId = 0; // the controller it was recorded for
     std::string takenUtc;  // "2026-05-03T09:12:07.123Z"
     std::string user;
     std::string host;
@@ -77,16 +80,63 @@ struct SnapshotEntry {
     bool verified = false;
     std::string detail;
     std::string note;
+    std::string hash; // its link in the chain, as 64 hexadecimal digits ("" before the chain)
+};
+
+// Which snapshots to list: newest first unless `oldestFirst`.
+struct SnapshotQuery {
+    int64_t controllerId = 0; // 0: every controller
+    int64_t beforeId = 0;     // only ids below it (newest first) or above it (oldest first); 0: none
+    std::string sinceUtc;     // taken at or after this stored time ("2026-05-03T00:00:00.000Z")
+    std::string untilUtc;     // taken before this stored time
+    int64_t limit = 0;        // at most this many; 0: every one
+    bool oldestFirst = false;
+};
+
+// What was done to the history itself, besides recording snapshots; each is a link of the
+// chain as a snapshot is.
+enum class HistoryEventKind : uint8_t {
+    Note,     // a snapshot's note set: `snapshotId`, `text`
+    Label,    // a controller's label set: `controllerId`, `text`
+    Join,     // `controllerId` joined into `otherId`, every snapshot with it
+    Move,     // `snapshotId` moved from `otherId` to `controllerId`
+    Upgrade,  // the chain began: the snapshots before it were linked as they were then
+};
+const char* HistoryEventKeyword(HistoryEventKind kind);
+
+struct HistoryEvent {
+    int64_t id = 0;
+    HistoryEventKind kind = HistoryEventKind::Note;
+    int64_t snapshotId = 0;
+    int64_t controllerId = 0;
+    int64_t otherId = 0;
+    std::string text;
+    std::string takenUtc;
+    std::string user;
+    std::string host;
+    std::string program;
+};
+
+// What `Verify` found.
+struct ChainReport {
+    bool whole = false;
+    int64_t snapshots = 0;      // links checked
+    int64_t events = 0;
+    std::string upgradedUtc;    // when a history from before the chain was linked; "" if never
+    int64_t linkedAtUpgrade = 0; // how many snapshots that covered
+    std::string lastHash;       // 64 hexadecimal digits: keep a copy elsewhere
+    int64_t firstBadSnapshot = 0; // the first snapshot in the chain found wrong; 0 when none
+    std::string problem;          // "snapshot 57 was changed after it was recorded"
+    std::vector<std::string> problems; // every one found, in chain order
 };
 
 // "Connect", "SEND PID group 2, verified", "File Write /data/oven3.slk".
 std::string WhatText(const SnapshotEntry& snapshot);
-// "2026-05-03 09:12:07" from the stored time.
-std::string ShortTime(const std::string& takenUtc);
 
 struct ControllerEntry {
     int64_t id = 0;
-    ControllerIdentity identity;
+    ControllerIdentity identity; // the port last used
+    std::string portKey;         // the port's stable name, part of the key
     std::string label; // the user's name for it ("Furnace 3"), may be empty
     std::string lastSeenUtc;
     int64_t snapshots = 0;
@@ -112,10 +162,16 @@ public:
     virtual std::string ReadOnlyReason() const = 0;
 
     virtual std::string Record(const NewSnapshot& snapshot, int64_t* id = nullptr) = 0;
-    // Most recently seen first.
+    // Most recently seen first; a controller joined into another is not listed.
     virtual std::string Controllers(std::vector<ControllerEntry>& out) = 0;
+    // The snapshots `query` asks for, through the indexes: only those are read.
+    virtual std::string Snapshots(const SnapshotQuery& query, std::vector<SnapshotEntry>& out) = 0;
     // One controller's snapshots, or every one for `controllerId` 0; newest first.
-    virtual std::string Snapshots(int64_t controllerId, std::vector<SnapshotEntry>& out) = 0;
+    std::string Snapshots(int64_t controllerId, std::vector<SnapshotEntry>& out) {
+        SnapshotQuery query;
+        query.controllerId = controllerId;
+        return Snapshots(query, out);
+    }
     virtual std::string Snapshot(int64_t id, SnapshotEntry& out) = 0;
     // The snapshot of the same controller before `id`; empty for its first.
     virtual std::string Previous(int64_t id, std::optional<SnapshotEntry>& out) = 0;
@@ -123,4 +179,13 @@ public:
     virtual std::string LoadSet(int64_t id, ParameterImage& image) = 0;
     virtual std::string SetNote(int64_t id, const std::string& note) = 0;
     virtual std::string SetLabel(int64_t controllerId, const std::string& label) = 0;
+    // `from` is the same controller as `into`: its snapshots, and every later recording
+    // under its key, belong to `into`. Recorded in the chain.
+    virtual std::string JoinControllers(int64_t from, int64_t into) = 0;
+    // The snapshot belongs to another controller. Recorded in the chain.
+    virtual std::string MoveSnapshot(int64_t snapshotId, int64_t controllerId) = 0;
+    // Notes, labels, joins and moves, oldest first.
+    virtual std::string Events(std::vector<HistoryEvent>& out) = 0;
+    // Checks every link of the chain; "" when it could be read (whole or not: see `report`).
+    virtual std::string Verify(ChainReport& report) = 0;
 };

@@ -32,12 +32,17 @@ public:
     std::string ReadOnlyReason() const override { return m_readOnly; }
     std::string Record(const NewSnapshot& snapshot, int64_t* id = nullptr) override;
     std::string Controllers(std::vector<ControllerEntry>& out) override;
-    std::string Snapshots(int64_t controllerId, std::vector<SnapshotEntry>& out) override;
+    using HistoryStore::Snapshots;
+    std::string Snapshots(const SnapshotQuery& query, std::vector<SnapshotEntry>& out) override;
     std::string Snapshot(int64_t id, SnapshotEntry& out) override;
     std::string Previous(int64_t id, std::optional<SnapshotEntry>& out) override;
     std::string LoadSet(int64_t id, ParameterImage& image) override;
     std::string SetNote(int64_t id, const std::string& note) override;
     std::string SetLabel(int64_t controllerId, const std::string& label) override;
+    std::string JoinControllers(int64_t from, int64_t into) override;
+    std::string MoveSnapshot(int64_t snapshotId, int64_t controllerId) override;
+    std::string Events(std::vector<HistoryEvent>& out) override;
+    std::string Verify(ChainReport& report) override;
 
 private:
     std::string OpenConnection(bool writable);
