@@ -4,6 +4,7 @@
 #include "tqxctl_history.h"
 
 #include "editors/parameter_listing.h"
+#include "history/snapshot_codec.h"
 #include "image/shown_text.h"
 #include "tqxctl_commands.h"
 
@@ -103,7 +104,6 @@ int HistoryChanges(HistoryStore& store, const std::vector<std::string>& operands
                     "from_stored,to_stored\r\n");
     // Each controller's set before the snapshot at hand; equal contents need no diff.
     struct Last {
-        int64_t contentId = 0;
         ParameterImage set;
     };
     std::map<int64_t, Last> last;
@@ -112,10 +112,7 @@ int HistoryChanges(HistoryStore& store, const std::vector<std::string>& operands
     every.patternFieldsPerSegment = true;
     for (auto s = snapshots.rbegin(); s != snapshots.rend(); ++s) {
         const auto before = last.find(s->controllerId);
-        if (before != last.end() && before->second.contentId == s->contentId)
-            continue;
         Last now;
-        now.contentId = s->contentId;
         SetStartValues(now.set);
         const bool shown = s->takenUtc >= since;
         const std::string header = s->user + "@" + s->host + "  snapshot " + std::to_string(s->id) +
@@ -134,6 +131,8 @@ int HistoryChanges(HistoryStore& store, const std::vector<std::string>& operands
                             ShownText(header).c_str(), ShownText(failed).c_str());
             continue;
         }
+        if (before != last.end() && EncodeSet(before->second.set) == EncodeSet(now.set))
+            continue;
         if (shown && !csv)
             std::printf("%s UTC  %s\n", ShortTime(s->takenUtc).c_str(), ShownText(header).c_str());
         if (shown && before == last.end() && !csv)
