@@ -141,8 +141,8 @@ std::vector<Block> Flow(const AuditReport& r) {
         const size_t header = table(kChangeColumns, {"Parameter", "Before", "After"});
         for (const ParameterDifference& d : change.differences)
             row(header, {GroupTitle(d.a.group) + "  " + DifferenceLabel(d),
-                         d.a.text + "  (" + std::to_string(d.a.stored) + ")",
-                         d.b.text + "  (" + std::to_string(d.b.stored) + ")"});
+                         d.a.text + " (" + std::to_string(d.a.stored) + ")",
+                         d.b.text + " (" + std::to_string(d.b.stored) + ")"});
     }
 
     text(Style::Heading, "Events of the period");
