@@ -161,4 +161,47 @@ TEST_F(History, AnAuditOfAWeekShowsEveryChangeBeforeAndAfterWithWhoWhereAndWhy) 
     EXPECT_EQ(csv.find('\n'), csv.find("\r\n") + 1) << "CRLF line ends";
 }
 
+// One byte of a record changed behind the history's back, each in a copy of a whole
+// history: verify exits 1 and names the snapshot.
+TEST_F(History, VerifyNamesTheSnapshotWhoseRecordHadOneByteChanged) {
+    for (int k = 0; k < 6; ++k)
+        ASSERT_EQ(Record(1780000000000 + k * kHour, k % 9 + 1, 100 + k, "anna", "bench", nullptr),
+                  "");
+    store.reset();
+    int status = -1;
+    const std::string whole = Ctl("history verify", &status);
+    EXPECT_EQ(status, 0) << whole;
+    EXPECT_TRUE(Has(whole, "chain whole: 6 snapshots")) << whole;
+
+    const struct {
+        const char* table;
+        const char* column;
+        int64_t row;
+    } cases[] = {
+        {"snapshots", "taken_utc", 3},
+        {"snapshots", "os_user", 4},
+        {"snapshots", "host", 2},
+    };
+    const std::string original = Slurp(path);
+    for (const auto& c : cases) {
+        filetest::Spit(path, original);
+        sqlite3* db = nullptr;
+        sqlite3_blob* blob = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_blob_open(db, "main", c.table, c.column, c.row, 1, &blob), SQLITE_OK)
+            << c.table << "." << c.column << ": " << sqlite3_errmsg(db);
+        char byte = 0;
+        ASSERT_EQ(sqlite3_blob_read(blob, &byte, 1, 0), SQLITE_OK);
+        byte ^= 1;
+        ASSERT_EQ(sqlite3_blob_write(blob, &byte, 1, 0), SQLITE_OK);
+        sqlite3_blob_close(blob);
+        sqlite3_close(db);
+        const std::string out = Ctl("history verify", &status);
+        EXPECT_EQ(status, 1) << c.column << "\n" << out;
+        EXPECT_TRUE(Has(out, "the first bad snapshot is " + std::to_string(c.row)))
+            << c.column << "\n"
+            << out;
+    }
+}
+
 } // namespace
