@@ -134,8 +134,8 @@ std::string ControllerLine(const ControllerEntry& c, const std::string& zone) {
                      (c.label.empty() ? std::string() : "  \"" + c.label + "\"") + "  unit " +
                      std::to_string(c.identity.unit) + "  model code " +
                      (c.identity.modelCode.empty() ? "not read" : c.identity.modelCode) +
-                     "  port key " + (c.portKey.empty() ? port : c.portKey) + "  last port " +
-                     port + "  last seen " + ShortTimeWithZone(c.lastSeenUtc) + "  " +
+                     "  port " + port + "  port key " + (c.portKey.empty() ? port : c.portKey) +
+                     "  last seen " + ShortTimeWithZone(c.lastSeenUtc) + "  " +
                      std::to_string(c.snapshots) + " snapshot" + (c.snapshots == 1 ? "" : "s") +
                      (zone.empty() ? "" : "  times " + zone));
 }
