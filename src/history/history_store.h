@@ -69,7 +69,7 @@ struct SnapshotEntry {
     int64_t id = 0;
     int64_t controllerId = 0; // the controller it belongs to now (a join or move changes it)
     int64_t recordedControllerId = 0; // the controller it was recorded for
-    std::string takenUtc;  // "2026-05-03T09:12:07.123Z"
+    std::string takenUtc;             // "2026-05-03T09:12:07.123Z"
     std::string user;
     std::string host;
     std::string program;
@@ -86,21 +86,21 @@ struct SnapshotEntry {
 // Which snapshots to list: newest first unless `oldestFirst`.
 struct SnapshotQuery {
     int64_t controllerId = 0; // 0: every controller
-    int64_t beforeId = 0;     // only ids below it (newest first) or above it (oldest first); 0: none
-    std::string sinceUtc;     // taken at or after this stored time ("2026-05-03T00:00:00.000Z")
-    std::string untilUtc;     // taken before this stored time
-    int64_t limit = 0;        // at most this many; 0: every one
+    int64_t beforeId = 0; // only ids below it (newest first) or above it (oldest first); 0: none
+    std::string sinceUtc; // taken at or after this stored time ("2026-05-03T00:00:00.000Z")
+    std::string untilUtc; // taken before this stored time
+    int64_t limit = 0;    // at most this many; 0: every one
     bool oldestFirst = false;
 };
 
 // What was done to the history itself, besides recording snapshots; each is a link of the
 // chain as a snapshot is.
 enum class HistoryEventKind : uint8_t {
-    Note,     // a snapshot's note set: `snapshotId`, `text`
-    Label,    // a controller's label set: `controllerId`, `text`
-    Join,     // `controllerId` joined into `otherId`, every snapshot with it
-    Move,     // `snapshotId` moved from `otherId` to `controllerId`
-    Upgrade,  // the chain began: the snapshots before it were linked as they were then
+    Note,    // a snapshot's note set: `snapshotId`, `text`
+    Label,   // a controller's label set: `controllerId`, `text`
+    Join,    // `controllerId` joined into `otherId`, every snapshot with it
+    Move,    // `snapshotId` moved from `otherId` to `controllerId`
+    Upgrade, // the chain began: the snapshots before it were linked as they were then
 };
 const char* HistoryEventKeyword(HistoryEventKind kind);
 
@@ -120,11 +120,11 @@ struct HistoryEvent {
 // What `Verify` found.
 struct ChainReport {
     bool whole = false;
-    int64_t snapshots = 0;      // links checked
+    int64_t snapshots = 0; // links checked
     int64_t events = 0;
-    std::string upgradedUtc;    // when a history from before the chain was linked; "" if never
-    int64_t linkedAtUpgrade = 0; // how many snapshots that covered
-    std::string lastHash;       // 64 hexadecimal digits: keep a copy elsewhere
+    std::string upgradedUtc;      // when a history from before the chain was linked; "" if never
+    int64_t linkedAtUpgrade = 0;  // how many snapshots that covered
+    std::string lastHash;         // 64 hexadecimal digits: keep a copy elsewhere
     int64_t firstBadSnapshot = 0; // the first snapshot in the chain found wrong; 0 when none
     std::string problem;          // "snapshot 57 was changed after it was recorded"
     std::vector<std::string> problems; // every one found, in chain order
@@ -137,7 +137,7 @@ struct ControllerEntry {
     int64_t id = 0;
     ControllerIdentity identity; // the port last used
     std::string portKey;         // the port's stable name, part of the key
-    std::string label; // the user's name for it ("Furnace 3"), may be empty
+    std::string label;           // the user's name for it ("Furnace 3"), may be empty
     std::string lastSeenUtc;
     int64_t snapshots = 0;
 };

@@ -68,8 +68,8 @@ bool ParseUtc(const std::string& text, int64_t& ms) {
     Fields f;
     if (!ParseFields(text, f))
         return false;
-    const int64_t days = DaysFromCivil(f.year, static_cast<unsigned>(f.month),
-                                       static_cast<unsigned>(f.day));
+    const int64_t days =
+        DaysFromCivil(f.year, static_cast<unsigned>(f.month), static_cast<unsigned>(f.day));
     ms = ((days * 24 + f.hour) * 60 + f.minute) * 60000 + f.second * 1000 + f.milli;
     return true;
 }
@@ -79,7 +79,7 @@ std::string UtcText(int64_t ms) {
     const std::time_t seconds = static_cast<std::time_t>(floorSeconds);
     std::tm utc{};
     gmtime_r(&seconds, &utc);
-    char text[40];
+    char text[80];
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
                   utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
                   static_cast<int>(ms - floorSeconds * 1000));
@@ -121,7 +121,7 @@ std::string IsoTime(const std::string& takenUtc) {
     char date[32];
     std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
     const long minutes = (offset < 0 ? -offset : offset) / 60;
-    char text[48];
+    char text[96];
     std::snprintf(text, sizeof text, "%s.%03d%c%02ld:%02ld", date, milli, offset < 0 ? '-' : '+',
                   minutes / 60, minutes % 60);
     return text;

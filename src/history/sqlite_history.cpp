@@ -1,62 +1,29 @@
 #include "history/sqlite_history.h"
 
 #include "history/history_location.h"
-#include "history/snapshot_codec.h"
+#include "history/port_key.h"
 #include "history/sqlite_statement.h"
 
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
 namespace {
 
-const char* const kSchema[] = {
-    "CREATE TABLE controllers ("
-    " id INTEGER PRIMARY KEY,"
-    " port TEXT NOT NULL,"
-    " unit INTEGER NOT NULL,"
-    " model_code TEXT NOT NULL,"
-    " label TEXT NOT NULL DEFAULT '',"
-    " first_seen TEXT NOT NULL,"
-    " last_seen TEXT NOT NULL,"
-    " UNIQUE (port, unit, model_code))",
-    "CREATE TABLE contents ("
-    " id INTEGER PRIMARY KEY,"
-    " hash INTEGER NOT NULL,"
-    " format INTEGER NOT NULL,"
-    " bytes BLOB NOT NULL)",
-    "CREATE INDEX contents_by_hash ON contents (hash)",
-    "CREATE TABLE snapshots ("
-    " id INTEGER PRIMARY KEY,"
-    " controller_id INTEGER NOT NULL REFERENCES controllers (id),"
-    " content_id INTEGER NOT NULL REFERENCES contents (id),"
-    " taken_utc TEXT NOT NULL,"
-    " os_user TEXT NOT NULL,"
-    " host TEXT NOT NULL,"
-    " program TEXT NOT NULL,"
-    " what TEXT NOT NULL,"
-    " groups INTEGER NOT NULL,"
-    " sent_group INTEGER,"
-    " verified INTEGER NOT NULL DEFAULT 0,"
-    " detail TEXT NOT NULL DEFAULT '',"
-    " note TEXT NOT NULL DEFAULT '')",
-    "CREATE INDEX snapshots_by_controller ON snapshots (controller_id, id)",
-};
-
 const char kSnapshotColumns[] =
-    "SELECT id, controller_id, content_id, taken_utc, os_user, host, program, what, groups,"
-    " sent_group, verified, detail, note FROM snapshots ";
+    "SELECT s.id, s.controller_id, s.recorded_controller_id, s.taken, o.os_user, o.host,"
+    " o.program, s.what, s.groups, s.sent_group, s.verified, s.detail, s.note, s.hash"
+    " FROM snapshots s JOIN origins o ON o.id = s.origin_id ";
 
 SnapshotEntry EntryOf(const SqliteStatement& q) {
     SnapshotEntry s;
     s.id = q.Int(0);
     s.controllerId = q.Int(1);
-    s.contentId = q.Int(2);
-    s.takenUtc = q.Text(3);
+    s.recordedControllerId = q.Int(2);
+    s.takenUtc = UtcText(q.Int(3));
     s.user = q.Text(4);
     s.host = q.Text(5);
     s.program = q.Text(6);
@@ -68,33 +35,14 @@ SnapshotEntry EntryOf(const SqliteStatement& q) {
     s.verified = q.Int(10) != 0;
     s.detail = q.Text(11);
     s.note = q.Text(12);
+    const std::vector<uint8_t> hash = q.Blob(13);
+    if (hash.size() == 32) {
+        Digest d;
+        std::copy(hash.begin(), hash.end(), d.begin());
+        s.hash = HexOf(d);
+    }
     return s;
 }
-
-// Rolls back unless committed.
-class Transaction {
-public:
-    explicit Transaction(sqlite3* db) : m_db(db) {}
-    ~Transaction() {
-        if (m_open)
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-    }
-    int Begin() {
-        const int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-        m_open = rc == SQLITE_OK;
-        return rc;
-    }
-    int Commit() {
-        const int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
-        if (rc == SQLITE_OK)
-            m_open = false;
-        return rc;
-    }
-
-private:
-    sqlite3* m_db;
-    bool m_open = false;
-};
 
 } // namespace
 
@@ -134,6 +82,7 @@ std::string SqliteHistory::OpenConnection(bool writable) {
 std::string SqliteHistory::Open(const std::string& path, Access access) {
     m_path = path;
     m_readOnly.clear();
+    m_blockCache.clear();
     struct stat info {};
     const bool exists = ::stat(path.c_str(), &info) == 0;
     if (!exists && access == Access::Existing)
@@ -162,12 +111,12 @@ std::string SqliteHistory::Open(const std::string& path, Access access) {
         return OpenConnection(false);
     }
     if (!m_readOnly.empty())
-        return "";
+        return schema > 0 && schema < kSchemaVersion ? UpgradeInMemory(schema) : "";
     if (std::string why = UseWal(); !why.empty())
         return why;
     if (std::string why = Exec("PRAGMA foreign_keys=ON"); !why.empty())
         return why;
-    return schema == 0 ? MakeSchema() : "";
+    return schema == 0 ? MakeSchema() : schema < kSchemaVersion ? Upgrade(schema) : "";
 }
 
 std::string SqliteHistory::UseWal() {
@@ -187,78 +136,69 @@ std::string SqliteHistory::UseWal() {
     }
 }
 
-std::string SqliteHistory::MakeSchema() {
-    Transaction t(m_db);
-    if (t.Begin() != SQLITE_OK)
-        return Failure();
-    // Another program may have made it while this one waited.
-    const int64_t schema = UserVersion();
-    if (schema != 0)
-        return schema < 0 ? Failure() : "";
-    for (const char* sql : kSchema)
-        if (std::string why = Exec(sql); !why.empty())
-            return why;
-    const std::string set = "PRAGMA user_version = " + std::to_string(kSchemaVersion);
-    if (std::string why = Exec(set.c_str()); !why.empty())
-        return why;
-    return t.Commit() == SQLITE_OK ? "" : Failure();
-}
-
-std::string SqliteHistory::ControllerOf(const NewSnapshot& s, int64_t& id) {
+std::string SqliteHistory::ControllerOf(const NewSnapshot& s, int64_t& recorded, int64_t& present) {
     const ControllerIdentity& c = s.controller;
-    // A model code not read: the controller last seen on that port and unit, if any.
+    const std::string key = StablePortName(c.port);
+    recorded = 0;
+    // A model code not read: the controller last seen under that port and unit, if any.
     if (c.modelCode.empty()) {
-        SqliteStatement seen(m_db, "SELECT id FROM controllers WHERE port = ?1 AND unit = ?2"
+        SqliteStatement seen(m_db, "SELECT id FROM controllers WHERE port_key = ?1 AND unit = ?2"
                                    " ORDER BY last_seen DESC, id DESC LIMIT 1");
-        seen.Bind(1, c.port).Bind(2, c.unit);
+        seen.Bind(1, key).Bind(2, c.unit);
         const int rc = seen.Step();
-        if (rc == SQLITE_ROW) {
-            id = seen.Int(0);
-            SqliteStatement touch(m_db, "UPDATE controllers SET last_seen = ?1 WHERE id = ?2");
-            touch.Bind(1, s.takenUtc).Bind(2, id);
-            return touch.Run() ? "" : Failure();
-        }
-        if (rc != SQLITE_DONE)
+        if (rc == SQLITE_ROW)
+            recorded = seen.Int(0);
+        else if (rc != SQLITE_DONE)
             return Failure();
     }
-    SqliteStatement upsert(m_db,
-                           "INSERT INTO controllers (port, unit, model_code, first_seen, last_seen)"
-                           " VALUES (?1, ?2, ?3, ?4, ?4) ON CONFLICT (port, unit, model_code)"
-                           " DO UPDATE SET last_seen = excluded.last_seen");
-    upsert.Bind(1, c.port).Bind(2, c.unit).Bind(3, c.modelCode).Bind(4, s.takenUtc);
-    if (!upsert.Run())
+    if (!recorded) {
+        SqliteStatement find(m_db, "SELECT id FROM controllers"
+                                   " WHERE port_key = ?1 AND unit = ?2 AND model_code = ?3"
+                                   " ORDER BY id LIMIT 1");
+        find.Bind(1, key).Bind(2, c.unit).Bind(3, c.modelCode);
+        const int rc = find.Step();
+        if (rc == SQLITE_ROW)
+            recorded = find.Int(0);
+        else if (rc != SQLITE_DONE)
+            return Failure();
+    }
+    if (!recorded) {
+        SqliteStatement add(m_db, "INSERT INTO controllers (port_key, unit, model_code, port,"
+                                  " first_seen, last_seen) VALUES (?1, ?2, ?3, ?4, ?5, ?5)");
+        add.Bind(1, key).Bind(2, c.unit).Bind(3, c.modelCode).Bind(4, c.port).Bind(5, s.takenUtc);
+        if (!add.Run())
+            return Failure();
+        recorded = sqlite3_last_insert_rowid(m_db);
+    }
+    // A controller joined into another records into that one.
+    present = recorded;
+    for (int hops = 0; hops < 1000; ++hops) {
+        SqliteStatement joined(m_db, "SELECT joined_into FROM controllers WHERE id = ?1");
+        joined.Bind(1, present);
+        if (joined.Step() != SQLITE_ROW)
+            return Failure();
+        if (joined.IsNull(0))
+            break;
+        present = joined.Int(0);
+    }
+    SqliteStatement touch(m_db, "UPDATE controllers SET last_seen = ?1, port = ?2 WHERE id = ?3");
+    touch.Bind(1, s.takenUtc).Bind(2, c.port).Bind(3, present);
+    return touch.Run() ? "" : Failure();
+}
+
+std::string SqliteHistory::OriginOf(const std::string& user, const std::string& host,
+                                    const std::string& program, int64_t& id) {
+    SqliteStatement add(m_db, "INSERT INTO origins (os_user, host, program) VALUES (?1, ?2, ?3)"
+                              " ON CONFLICT DO NOTHING");
+    add.Bind(1, user).Bind(2, host).Bind(3, program);
+    if (!add.Run())
         return Failure();
-    SqliteStatement find(m_db, "SELECT id FROM controllers"
-                               " WHERE port = ?1 AND unit = ?2 AND model_code = ?3");
-    find.Bind(1, c.port).Bind(2, c.unit).Bind(3, c.modelCode);
+    SqliteStatement find(
+        m_db, "SELECT id FROM origins WHERE os_user = ?1 AND host = ?2 AND program = ?3");
+    find.Bind(1, user).Bind(2, host).Bind(3, program);
     if (find.Step() != SQLITE_ROW)
         return Failure();
     id = find.Int(0);
-    return "";
-}
-
-std::string SqliteHistory::ContentOf(const NewSnapshot& s, int64_t& id) {
-    // An identical set is kept once; one an older version kept is found by its format 1 bytes.
-    const std::vector<uint8_t> bytes = EncodeSet(s.set);
-    for (int format : {kSetFormat, 1}) {
-        const std::vector<uint8_t> as = format == kSetFormat ? bytes : EncodeSet(s.set, format);
-        SqliteStatement same(m_db,
-                             "SELECT id, bytes FROM contents WHERE hash = ?1 AND format = ?2");
-        same.Bind(1, static_cast<int64_t>(ContentHash(as))).Bind(2, format);
-        int rc = SQLITE_ROW;
-        while ((rc = same.Step()) == SQLITE_ROW)
-            if (same.Blob(1) == as) {
-                id = same.Int(0);
-                return "";
-            }
-        if (rc != SQLITE_DONE)
-            return Failure();
-    }
-    SqliteStatement add(m_db, "INSERT INTO contents (hash, format, bytes) VALUES (?1, ?2, ?3)");
-    add.Bind(1, static_cast<int64_t>(ContentHash(bytes))).Bind(2, kSetFormat).BindBlob(3, bytes);
-    if (!add.Run())
-        return Failure();
-    id = sqlite3_last_insert_rowid(m_db);
     return "";
 }
 
@@ -267,46 +207,108 @@ std::string SqliteHistory::Record(const NewSnapshot& snapshot, int64_t* id) {
         return m_readOnly;
     if (!m_db)
         return "the history is not open";
-    NewSnapshot s = snapshot;
-    if (s.takenUtc.empty())
-        s.takenUtc = UtcNow();
-    if (s.user.empty())
-        s.user = OsUser();
-    if (s.host.empty())
-        s.host = HostName();
-    Transaction t(m_db);
+    SnapshotEntry s;
+    int64_t taken = 0;
+    if (snapshot.takenUtc.empty() || !ParseUtc(snapshot.takenUtc, taken))
+        ParseUtc(UtcNow(), taken);
+    s.takenUtc = UtcText(taken);
+    s.user = snapshot.user.empty() ? OsUser() : snapshot.user;
+    s.host = snapshot.host.empty() ? HostName() : snapshot.host;
+    s.program = snapshot.program;
+    s.keyword = EventKeyword(snapshot.event);
+    s.groups = snapshot.groups;
+    s.sent = snapshot.sent;
+    s.verified = snapshot.verified;
+    s.detail = snapshot.detail;
+
+    SqliteTransaction t(m_db);
     if (t.Begin() != SQLITE_OK)
         return Failure();
-    int64_t controller = 0, content = 0;
-    if (std::string why = ControllerOf(s, controller); !why.empty())
+    NewSnapshot keyed = snapshot;
+    keyed.takenUtc = s.takenUtc;
+    int64_t origin = 0;
+    if (std::string why = ControllerOf(keyed, s.recordedControllerId, s.controllerId); !why.empty())
         return why;
-    if (std::string why = ContentOf(s, content); !why.empty())
+    if (std::string why = OriginOf(s.user, s.host, s.program, origin); !why.empty())
         return why;
-    SqliteStatement add(m_db, "INSERT INTO snapshots (controller_id, content_id, taken_utc,"
-                              " os_user, host, program, what, groups, sent_group, verified, detail)"
-                              " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
-    add.Bind(1, controller).Bind(2, content).Bind(3, s.takenUtc).Bind(4, s.user).Bind(5, s.host);
-    add.Bind(6, s.program).Bind(7, std::string(EventKeyword(s.event))).Bind(8, s.groups);
+    StoredSet set;
+    set.blocks = true;
+    if (std::string why = StoreBlocks(snapshot.set, set.refs); !why.empty())
+        return why;
+
+    // Its base: the controller's previous snapshot, when that one is kept as blocks and
+    // not too far from a whole list.
+    SqliteStatement previous(m_db, "SELECT id FROM snapshots WHERE controller_id = ?1"
+                                   " ORDER BY id DESC LIMIT 1");
+    previous.Bind(1, s.controllerId);
+    int rc = previous.Step();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        return Failure();
+    int64_t base = 0;
+    BlockRefs listed = set.refs;
+    int depth = 0;
+    if (rc == SQLITE_ROW) {
+        StoredSet before;
+        if (std::string why = StoredSetOf(previous.Int(0), before); !why.empty())
+            return why;
+        if (before.blocks && before.depth + 1 < kMaxDepth) {
+            base = previous.Int(0);
+            depth = before.depth + 1;
+            listed = DiffRefs(before.refs, set.refs);
+        }
+    }
+    Digest setDigest;
+    if (std::string why = SetDigestOf(set, setDigest); !why.empty())
+        return why;
+
+    int64_t previousRef = 0;
+    Digest previousHash;
+    if (std::string why = ChainHead(previousRef, previousHash); !why.empty())
+        return why;
+    SqliteStatement next(m_db, "SELECT COALESCE(MAX(id), 0) + 1 FROM snapshots");
+    if (next.Step() != SQLITE_ROW)
+        return Failure();
+    s.id = next.Int(0);
+    RecordedController recorded;
+    if (std::string why = RecordedControllerOf(s.recordedControllerId, recorded); !why.empty())
+        return why;
+    const Digest hash = SnapshotLinkHash(previousHash, previousRef, s, recorded, setDigest);
+
+    SqliteStatement add(m_db,
+                        "INSERT INTO snapshots (id, controller_id, recorded_controller_id, taken,"
+                        " origin_id, what, groups, sent_group, verified, detail, base_id, depth,"
+                        " blocks, prev_ref, hash) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9,"
+                        " ?10, ?11, ?12, ?13, ?14, ?15)");
+    add.Bind(1, s.id).Bind(2, s.controllerId).Bind(3, s.recordedControllerId).Bind(4, taken);
+    add.Bind(5, origin).Bind(6, s.keyword).Bind(7, s.groups);
     if (s.sent)
-        add.Bind(9, s.sent->Index());
+        add.Bind(8, s.sent->Index());
     else
-        add.BindNull(9);
-    add.Bind(10, s.verified ? 1 : 0).Bind(11, s.detail);
+        add.BindNull(8);
+    add.Bind(9, s.verified ? 1 : 0).Bind(10, s.detail);
+    if (base)
+        add.Bind(11, base);
+    else
+        add.BindNull(11);
+    add.Bind(12, depth).BindBlob(13, EncodeRefs(listed)).Bind(14, previousRef);
+    add.BindBlob(15, std::vector<uint8_t>(hash.begin(), hash.end()));
     if (!add.Run())
         return Failure();
-    const int64_t added = sqlite3_last_insert_rowid(m_db);
+    if (std::string why = MoveHead(SnapshotRef(s.id), hash); !why.empty())
+        return why;
     if (t.Commit() != SQLITE_OK)
         return Failure();
     if (id)
-        *id = added;
+        *id = s.id;
     return "";
 }
 
 std::string SqliteHistory::Controllers(std::vector<ControllerEntry>& out) {
     out.clear();
     SqliteStatement q(m_db, "SELECT c.id, c.port, c.unit, c.model_code, c.label, c.last_seen,"
-                            " (SELECT COUNT(*) FROM snapshots s WHERE s.controller_id = c.id)"
-                            " FROM controllers c ORDER BY c.last_seen DESC, c.id DESC");
+                            " (SELECT COUNT(*) FROM snapshots s WHERE s.controller_id = c.id),"
+                            " c.port_key FROM controllers c WHERE c.joined_into IS NULL"
+                            " ORDER BY c.last_seen DESC, c.id DESC");
     while (q.Step() == SQLITE_ROW) {
         ControllerEntry c;
         c.id = q.Int(0);
@@ -316,31 +318,58 @@ std::string SqliteHistory::Controllers(std::vector<ControllerEntry>& out) {
         c.label = q.Text(4);
         c.lastSeenUtc = q.Text(5);
         c.snapshots = q.Int(6);
+        c.portKey = q.Text(7);
         out.push_back(std::move(c));
     }
     return q.Code() == SQLITE_DONE ? "" : Failure();
 }
 
-std::string SqliteHistory::SnapshotsWhere(const char* where, int64_t key,
+std::string SqliteHistory::SnapshotsWhere(const std::string& where,
+                                          const std::vector<int64_t>& keys,
                                           std::vector<SnapshotEntry>& out) {
     out.clear();
-    SqliteStatement q(m_db, (std::string(kSnapshotColumns) + where).c_str());
-    if (key)
-        q.Bind(1, key);
+    SqliteStatement q(m_db, (kSnapshotColumns + where).c_str());
+    for (size_t i = 0; i < keys.size(); ++i)
+        q.Bind(static_cast<int>(i + 1), keys[i]);
     while (q.Step() == SQLITE_ROW)
         out.push_back(EntryOf(q));
     return q.Code() == SQLITE_DONE ? "" : Failure();
 }
 
-std::string SqliteHistory::Snapshots(int64_t controllerId, std::vector<SnapshotEntry>& out) {
-    return controllerId
-               ? SnapshotsWhere("WHERE controller_id = ?1 ORDER BY id DESC", controllerId, out)
-               : SnapshotsWhere("ORDER BY id DESC", 0, out);
+std::string SqliteHistory::Snapshots(const SnapshotQuery& query, std::vector<SnapshotEntry>& out) {
+    std::string where;
+    std::vector<int64_t> keys;
+    const auto condition = [&](const std::string& text, int64_t key) {
+        keys.push_back(key);
+        where += (where.empty() ? "WHERE " : " AND ") + text + std::to_string(keys.size());
+    };
+    if (query.controllerId)
+        condition("s.controller_id = ?", query.controllerId);
+    if (query.beforeId)
+        condition(query.oldestFirst ? "s.id > ?" : "s.id < ?", query.beforeId);
+    int64_t ms = 0;
+    if (!query.sinceUtc.empty()) {
+        if (!ParseUtc(query.sinceUtc, ms))
+            return "'" + query.sinceUtc + "' is no time";
+        condition("s.taken >= ?", ms);
+    }
+    if (!query.untilUtc.empty()) {
+        if (!ParseUtc(query.untilUtc, ms))
+            return "'" + query.untilUtc + "' is no time";
+        condition("s.taken < ?", ms);
+    }
+    const bool byTime = !query.sinceUtc.empty() || !query.untilUtc.empty();
+    const char* order = query.oldestFirst ? "" : " DESC";
+    where += byTime ? std::string(" ORDER BY s.taken") + order + ", s.id" + order
+                    : std::string(" ORDER BY s.id") + order;
+    if (query.limit > 0)
+        where += " LIMIT " + std::to_string(query.limit);
+    return SnapshotsWhere(where, keys, out);
 }
 
 std::string SqliteHistory::Snapshot(int64_t id, SnapshotEntry& out) {
     std::vector<SnapshotEntry> found;
-    if (std::string why = SnapshotsWhere("WHERE id = ?1", id, found); !why.empty())
+    if (std::string why = SnapshotsWhere("WHERE s.id = ?1", {id}, found); !why.empty())
         return why;
     if (found.empty())
         return "there is no snapshot " + std::to_string(id);
@@ -351,49 +380,11 @@ std::string SqliteHistory::Snapshot(int64_t id, SnapshotEntry& out) {
 std::string SqliteHistory::Previous(int64_t id, std::optional<SnapshotEntry>& out) {
     std::vector<SnapshotEntry> found;
     const std::string why =
-        SnapshotsWhere("WHERE controller_id = (SELECT controller_id FROM snapshots WHERE id = ?1)"
-                       " AND id < ?1 ORDER BY id DESC LIMIT 1",
-                       id, found);
+        SnapshotsWhere("WHERE s.controller_id = (SELECT controller_id FROM snapshots WHERE id = ?1)"
+                       " AND s.id < ?1 ORDER BY s.id DESC LIMIT 1",
+                       {id}, found);
     out.reset();
     if (why.empty() && !found.empty())
         out = found.front();
     return why;
-}
-
-std::string SqliteHistory::LoadSet(int64_t id, ParameterImage& image) {
-    SqliteStatement q(m_db, "SELECT c.format, c.bytes FROM snapshots s"
-                            " JOIN contents c ON c.id = s.content_id WHERE s.id = ?1");
-    q.Bind(1, id);
-    const int rc = q.Step();
-    if (rc == SQLITE_DONE)
-        return "there is no snapshot " + std::to_string(id);
-    if (rc != SQLITE_ROW)
-        return Failure();
-    const std::string why = DecodeSet(static_cast<int>(q.Int(0)), q.Blob(1), image);
-    return why.empty() ? "" : "snapshot " + std::to_string(id) + ": " + why;
-}
-
-std::string SqliteHistory::SetNote(int64_t id, const std::string& note) {
-    if (!m_readOnly.empty())
-        return m_readOnly;
-    if (std::string why = AnnotationRefusal(note, "A note"); !why.empty())
-        return why;
-    SqliteStatement q(m_db, "UPDATE snapshots SET note = ?1 WHERE id = ?2");
-    q.Bind(1, note).Bind(2, id);
-    if (!q.Run())
-        return Failure();
-    return sqlite3_changes(m_db) == 1 ? "" : "there is no snapshot " + std::to_string(id);
-}
-
-std::string SqliteHistory::SetLabel(int64_t controllerId, const std::string& label) {
-    if (!m_readOnly.empty())
-        return m_readOnly;
-    if (std::string why = AnnotationRefusal(label, "A label"); !why.empty())
-        return why;
-    SqliteStatement q(m_db, "UPDATE controllers SET label = ?1 WHERE id = ?2");
-    q.Bind(1, label).Bind(2, controllerId);
-    if (!q.Run())
-        return Failure();
-    return sqlite3_changes(m_db) == 1 ? ""
-                                      : "there is no controller " + std::to_string(controllerId);
 }

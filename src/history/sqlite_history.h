@@ -1,18 +1,27 @@
 #pragma once
 
+#include "history/history_chain.h"
 #include "history/history_store.h"
+#include "history/set_blocks.h"
 
+#include <map>
 #include <string>
+#include <unordered_map>
 
 struct sqlite3;
 
 // The history in one SQLite file beside the user's other data. WAL and a busy timeout let
-// several loaders and tqxctl record at once; the schema carries a version number.
+// several loaders and tqxctl record at once; the schema carries a version number, and a
+// file of an older schema is brought up to this one when it is opened (in memory only,
+// when the file may not be written).
 class SqliteHistory : public HistoryStore {
 public:
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
     // How long a recording waits for another writer before it gives up.
     static constexpr int kBusyTimeoutMs = 3000;
+    // A snapshot lists all its blocks when it would otherwise be this many steps from one
+    // that does.
+    static constexpr int kMaxDepth = 64;
 
     enum class Access {
         Record,   // the file (and its folder) made when missing
@@ -45,19 +54,51 @@ public:
     std::string Verify(ChainReport& report) override;
 
 private:
+    // sqlite_history.cpp
     std::string OpenConnection(bool writable);
     std::string UseWal();
-    std::string MakeSchema();
     std::string Exec(const char* sql);
-    // The schema version the file says, -1 when it cannot be read.
-    int64_t UserVersion();
-    // The database's reason for the last failure, with the system's where it gave one.
+    int64_t UserVersion(); // -1 when it cannot be read
     std::string Failure() const;
-    std::string ControllerOf(const NewSnapshot& s, int64_t& id);
-    std::string ContentOf(const NewSnapshot& s, int64_t& id);
-    std::string SnapshotsWhere(const char* sql, int64_t key, std::vector<SnapshotEntry>& out);
+    std::string ControllerOf(const NewSnapshot& s, int64_t& recorded, int64_t& present);
+    std::string OriginOf(const std::string& user, const std::string& host,
+                         const std::string& program, int64_t& id);
+    std::string SnapshotsWhere(const std::string& where, const std::vector<int64_t>& keys,
+                               std::vector<SnapshotEntry>& out);
+
+    // sqlite_schema.cpp
+    std::string MakeSchema();
+    std::string Upgrade(int64_t from);
+    std::string UpgradeFrom1();
+    std::string UpgradeInMemory(int64_t from);
+
+    // sqlite_sets.cpp
+    // The blocks of `set` stored, and its entries' references in order.
+    std::string StoreBlocks(const ParameterImage& set, BlockRefs& refs);
+    // A snapshot's references, put together through its bases; false in `blocks` for a
+    // snapshot kept whole (`contentId` then says which).
+    struct StoredSet {
+        bool blocks = false;
+        int64_t contentId = 0;
+        BlockRefs refs;
+        int depth = 0;
+    };
+    std::string StoredSetOf(int64_t snapshotId, StoredSet& set);
+    std::string BlockBytes(int64_t key, std::vector<uint8_t>& bytes);
+    std::string SetBytes(const StoredSet& set, int& format, std::vector<uint8_t>& bytes);
+    std::string SetDigestOf(const StoredSet& set, Digest& digest);
+
+    // sqlite_chain.cpp
+    // Appends the link `ref` to the chain: its hash over the head's, the head moved to it.
+    std::string ChainHead(int64_t& ref, Digest& hash);
+    std::string MoveHead(int64_t ref, const Digest& hash);
+    std::string AddEvent(HistoryEvent event);
+    std::string RecordedControllerOf(int64_t controllerId, RecordedController& out);
 
     sqlite3* m_db = nullptr;
     std::string m_path;
     std::string m_readOnly;
+    // Blocks read while verifying or putting sets together, by key.
+    std::unordered_map<int64_t, std::vector<uint8_t>> m_blockCache;
+    std::unordered_map<int64_t, Digest> m_digestCache;
 };

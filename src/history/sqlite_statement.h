@@ -73,3 +73,31 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
     int m_rc = SQLITE_OK;
 };
+
+// A write transaction, rolled back unless committed. BEGIN IMMEDIATE takes the write lock
+// at once, so that two writers meet at the busy timeout rather than in a deadlock.
+class SqliteTransaction {
+public:
+    explicit SqliteTransaction(sqlite3* db) : m_db(db) {}
+    ~SqliteTransaction() {
+        if (m_open)
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    SqliteTransaction(const SqliteTransaction&) = delete;
+    SqliteTransaction& operator=(const SqliteTransaction&) = delete;
+    int Begin() {
+        const int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        m_open = rc == SQLITE_OK;
+        return rc;
+    }
+    int Commit() {
+        const int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK)
+            m_open = false;
+        return rc;
+    }
+
+private:
+    sqlite3* m_db;
+    bool m_open = false;
+};

@@ -200,22 +200,31 @@ TEST(SetFormats, AHistoryOfFormatOneSetsOpensListsAndKeepsEachSetOnce) {
     sent.pid[1] = pinned.pid[1];
     EXPECT_TRUE(sent == pinned) << "the SEND changed P of PID group 2 alone";
 
+    // New snapshots keep their sets as blocks, each block once: the old whole sets stay.
     NewSnapshot again;
     again.controller = controllers[0].identity;
     again.set = pinned;
     int64_t id = 0;
     ASSERT_EQ(store.Record(again, &id), "");
-    SnapshotEntry recorded;
-    ASSERT_EQ(store.Snapshot(id, recorded), "");
-    EXPECT_EQ(recorded.contentId, snapshots[2].contentId) << "the set kept as format 1";
+    const int64_t blocks = Query(path, "SELECT COUNT(*) FROM blocks");
     again.set.advanced.PD = 12;
     ASSERT_EQ(store.Record(again, &id), "");
     ASSERT_EQ(store.Record(again, &id), "");
-    EXPECT_EQ(Query(path, "SELECT COUNT(*) FROM contents"), 3);
-    EXPECT_EQ(Query(path, "SELECT format FROM contents WHERE id = 3"), kSetFormat);
+    EXPECT_EQ(Query(path, "SELECT COUNT(*) FROM contents"), 2);
+    EXPECT_EQ(Query(path, "SELECT COUNT(*) FROM blocks"), blocks + 1) << "PD's block alone";
     ParameterImage loaded;
     ASSERT_EQ(store.LoadSet(id, loaded), "");
     EXPECT_TRUE(loaded == again.set);
+    ASSERT_EQ(store.LoadSet(1, first), "");
+    EXPECT_TRUE(first == pinned);
+
+    // The chain starts at the upgrade and vouches for the snapshots as they were then.
+    ChainReport report;
+    ASSERT_EQ(store.Verify(report), "");
+    EXPECT_TRUE(report.whole) << report.problem;
+    EXPECT_EQ(report.linkedAtUpgrade, 3);
+    EXPECT_NE(report.upgradedUtc, "");
+    EXPECT_EQ(report.snapshots, 6);
 }
 
 } // namespace

@@ -128,13 +128,22 @@ TEST_F(Store, SnapshotsOfEachControllerComeNewestFirstWithTheirSets) {
 
 TEST_F(Store, AHundredConnectsToAnUnchangedControllerKeepItsSetOnce) {
     const ParameterImage set = BusyImage(5);
-    for (int i = 0; i < 100; ++i)
+    Record(kOven, SnapshotEvent::Connect, set, UtcNow());
+    const int64_t blocks = Count("SELECT COUNT(*) FROM blocks");
+    for (int i = 1; i < 100; ++i)
         Record(kOven, SnapshotEvent::Connect, set, UtcNow());
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM blocks"), blocks);
     ParameterImage changed = set;
     changed.pid[2].SetWord(PidGroupRecord::P, 77);
     Record(kOven, SnapshotEvent::EditorSend, changed, UtcNow());
     EXPECT_EQ(Count("SELECT COUNT(*) FROM snapshots"), 101);
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM contents"), 2);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM blocks"), blocks + 1) << "PID group 3's block alone";
+    // Every snapshot reads back as recorded, however far it is from a whole list.
+    for (int64_t id : {1, 64, 65, 100}) {
+        ParameterImage loaded;
+        ASSERT_EQ(store.LoadSet(id, loaded), "") << id;
+        EXPECT_TRUE(loaded == set) << id;
+    }
 }
 
 // A SEND on a port and unit where the model code was not read belongs to the controller

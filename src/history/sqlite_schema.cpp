@@ -1,0 +1,279 @@
+// The history file's schema, and how a file of an older one is brought up to it.
+
+#include "history/sqlite_history.h"
+
+#include "history/port_key.h"
+#include "history/sqlite_statement.h"
+
+#include <sqlite3.h>
+
+#include <map>
+
+namespace {
+
+// Schema 2. Schema 1 had controllers keyed by the port as used, and each snapshot pointing
+// at a whole set in `contents`; those sets stay where they are.
+const char* const kSchema[] = {
+    "CREATE TABLE controllers ("
+    " id INTEGER PRIMARY KEY,"
+    " port_key TEXT NOT NULL,"
+    " unit INTEGER NOT NULL,"
+    " model_code TEXT NOT NULL,"
+    " port TEXT NOT NULL,"
+    " label TEXT NOT NULL DEFAULT '',"
+    " first_seen TEXT NOT NULL,"
+    " last_seen TEXT NOT NULL,"
+    " joined_into INTEGER REFERENCES controllers (id))",
+    "CREATE INDEX controllers_by_key ON controllers (port_key, unit, model_code)",
+    "CREATE TABLE IF NOT EXISTS contents ("
+    " id INTEGER PRIMARY KEY,"
+    " hash INTEGER NOT NULL,"
+    " format INTEGER NOT NULL,"
+    " bytes BLOB NOT NULL)",
+    "CREATE TABLE blocks ("
+    " key INTEGER PRIMARY KEY,"
+    " bytes BLOB NOT NULL)",
+    "CREATE TABLE origins ("
+    " id INTEGER PRIMARY KEY,"
+    " os_user TEXT NOT NULL,"
+    " host TEXT NOT NULL,"
+    " program TEXT NOT NULL,"
+    " UNIQUE (os_user, host, program))",
+    "CREATE TABLE snapshots ("
+    " id INTEGER PRIMARY KEY,"
+    " controller_id INTEGER NOT NULL REFERENCES controllers (id),"
+    " recorded_controller_id INTEGER NOT NULL REFERENCES controllers (id),"
+    " taken INTEGER NOT NULL,"
+    " origin_id INTEGER NOT NULL REFERENCES origins (id),"
+    " what TEXT NOT NULL,"
+    " groups INTEGER NOT NULL,"
+    " sent_group INTEGER,"
+    " verified INTEGER NOT NULL DEFAULT 0,"
+    " detail TEXT NOT NULL DEFAULT '',"
+    " note TEXT NOT NULL DEFAULT '',"
+    " content_id INTEGER REFERENCES contents (id),"
+    " base_id INTEGER,"
+    " depth INTEGER NOT NULL DEFAULT 0,"
+    " blocks BLOB,"
+    " prev_ref INTEGER NOT NULL,"
+    " hash BLOB NOT NULL)",
+    "CREATE INDEX snapshots_by_controller ON snapshots (controller_id, id)",
+    "CREATE INDEX snapshots_by_time ON snapshots (taken)",
+    "CREATE TABLE events ("
+    " id INTEGER PRIMARY KEY,"
+    " kind TEXT NOT NULL,"
+    " snapshot_id INTEGER NOT NULL DEFAULT 0,"
+    " controller_id INTEGER NOT NULL DEFAULT 0,"
+    " other_id INTEGER NOT NULL DEFAULT 0,"
+    " text TEXT NOT NULL DEFAULT '',"
+    " taken INTEGER NOT NULL,"
+    " origin_id INTEGER NOT NULL REFERENCES origins (id),"
+    " prev_ref INTEGER NOT NULL,"
+    " hash BLOB NOT NULL)",
+    "CREATE TABLE chain_head ("
+    " one INTEGER PRIMARY KEY CHECK (one = 1),"
+    " ref INTEGER NOT NULL,"
+    " hash BLOB NOT NULL)",
+    "INSERT INTO chain_head (one, ref, hash) VALUES (1, 0, zeroblob(32))",
+};
+
+} // namespace
+
+std::string SqliteHistory::MakeSchema() {
+    SqliteTransaction t(m_db);
+    if (t.Begin() != SQLITE_OK)
+        return Failure();
+    // Another program may have made it while this one waited.
+    const int64_t schema = UserVersion();
+    if (schema != 0)
+        return schema < 0 ? Failure() : "";
+    for (const char* sql : kSchema)
+        if (std::string why = Exec(sql); !why.empty())
+            return why;
+    const std::string set = "PRAGMA user_version = " + std::to_string(kSchemaVersion);
+    if (std::string why = Exec(set.c_str()); !why.empty())
+        return why;
+    return t.Commit() == SQLITE_OK ? "" : Failure();
+}
+
+std::string SqliteHistory::Upgrade(int64_t from) {
+    SqliteTransaction t(m_db);
+    if (t.Begin() != SQLITE_OK)
+        return Failure();
+    // Another program may have upgraded it while this one waited.
+    const int64_t schema = UserVersion();
+    if (schema != from)
+        return schema < 0 ? Failure() : "";
+    if (std::string why = UpgradeFrom1(); !why.empty())
+        return why;
+    const std::string set = "PRAGMA user_version = " + std::to_string(kSchemaVersion);
+    if (std::string why = Exec(set.c_str()); !why.empty())
+        return why;
+    return t.Commit() == SQLITE_OK ? "" : Failure();
+}
+
+std::string SqliteHistory::UpgradeInMemory(int64_t from) {
+    // A file this program may not write is read through a copy in memory, brought up to
+    // this schema there; the file itself is left as it is.
+    sqlite3* memory = nullptr;
+    if (sqlite3_open_v2(":memory:", &memory, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(memory);
+        return m_path + ": no memory to read it in";
+    }
+    sqlite3_backup* copy = sqlite3_backup_init(memory, "main", m_db, "main");
+    const bool copied = copy && sqlite3_backup_step(copy, -1) == SQLITE_DONE;
+    sqlite3_backup_finish(copy);
+    if (!copied) {
+        const std::string why = Failure();
+        sqlite3_close_v2(memory);
+        return why;
+    }
+    sqlite3_close_v2(m_db);
+    m_db = memory;
+    return Upgrade(from);
+}
+
+std::string SqliteHistory::UpgradeFrom1() {
+    for (const char* sql :
+         {"DROP INDEX snapshots_by_controller", "ALTER TABLE controllers RENAME TO controllers_1",
+          "ALTER TABLE snapshots RENAME TO snapshots_1"})
+        if (std::string why = Exec(sql); !why.empty())
+            return why;
+    for (const char* sql : kSchema)
+        if (std::string why = Exec(sql); !why.empty())
+            return why;
+
+    // Controllers, under the stable names of their ports; two that now have one key are
+    // one controller, the later joined into the earlier.
+    std::map<int64_t, int64_t> present; // old id -> the controller its snapshots belong to
+    std::vector<std::pair<int64_t, int64_t>> joins;
+    {
+        SqliteStatement old(m_db, "SELECT id, port, unit, model_code, label, first_seen,"
+                                  " last_seen FROM controllers_1 ORDER BY id");
+        while (old.Step() == SQLITE_ROW) {
+            const int64_t id = old.Int(0);
+            const std::string key = StablePortName(old.Text(1));
+            SqliteStatement same(m_db, "SELECT id FROM controllers WHERE port_key = ?1 AND"
+                                       " unit = ?2 AND model_code = ?3 AND joined_into IS NULL");
+            same.Bind(1, key).Bind(2, old.Int(2)).Bind(3, old.Text(3));
+            const int64_t into = same.Step() == SQLITE_ROW ? same.Int(0) : 0;
+            SqliteStatement add(m_db, "INSERT INTO controllers (id, port_key, unit, model_code,"
+                                      " port, label, first_seen, last_seen, joined_into)"
+                                      " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+            add.Bind(1, id).Bind(2, key).Bind(3, old.Int(2)).Bind(4, old.Text(3));
+            add.Bind(5, old.Text(1)).Bind(6, old.Text(4)).Bind(7, old.Text(5)).Bind(8, old.Text(6));
+            if (into)
+                add.Bind(9, into);
+            else
+                add.BindNull(9);
+            if (!add.Run())
+                return Failure();
+            present[id] = into ? into : id;
+            if (into)
+                joins.emplace_back(id, into);
+        }
+        if (old.Code() != SQLITE_DONE)
+            return Failure();
+    }
+
+    // Snapshots, linked into the chain in their order as they are now.
+    int64_t count = 0;
+    std::vector<std::pair<int64_t, std::string>> notes;
+    {
+        SqliteStatement old(m_db, "SELECT id, controller_id, content_id, taken_utc, os_user, host,"
+                                  " program, what, groups, sent_group, verified, detail, note"
+                                  " FROM snapshots_1 ORDER BY id");
+        while (old.Step() == SQLITE_ROW) {
+            SnapshotEntry s;
+            s.id = old.Int(0);
+            s.recordedControllerId = old.Int(1);
+            s.controllerId = present.count(s.recordedControllerId) ? present[s.recordedControllerId]
+                                                                   : s.recordedControllerId;
+            int64_t taken = 0;
+            ParseUtc(old.Text(3), taken);
+            s.takenUtc = UtcText(taken);
+            s.user = old.Text(4);
+            s.host = old.Text(5);
+            s.program = old.Text(6);
+            s.keyword = old.Text(7);
+            s.groups = static_cast<GroupMask>(old.Int(8));
+            if (!old.IsNull(9) && old.Int(9) >= 0 && old.Int(9) < kGroupCount)
+                s.sent = GroupId::FromIndex(static_cast<int>(old.Int(9)));
+            s.verified = old.Int(10) != 0;
+            s.detail = old.Text(11);
+            if (!old.Text(12).empty())
+                notes.emplace_back(s.id, old.Text(12));
+            int64_t origin = 0;
+            if (std::string why = OriginOf(s.user, s.host, s.program, origin); !why.empty())
+                return why;
+            StoredSet set;
+            set.contentId = old.Int(2);
+            Digest setDigest{};
+            if (std::string why = SetDigestOf(set, setDigest); !why.empty())
+                return "snapshot " + std::to_string(s.id) + ": " + why;
+            RecordedController recorded;
+            if (std::string why = RecordedControllerOf(s.recordedControllerId, recorded);
+                !why.empty())
+                return why;
+            int64_t previousRef = 0;
+            Digest previousHash;
+            if (std::string why = ChainHead(previousRef, previousHash); !why.empty())
+                return why;
+            const Digest hash = SnapshotLinkHash(previousHash, previousRef, s, recorded, setDigest);
+            SqliteStatement add(m_db, "INSERT INTO snapshots (id, controller_id,"
+                                      " recorded_controller_id, taken, origin_id, what, groups,"
+                                      " sent_group, verified, detail, note, content_id, prev_ref,"
+                                      " hash) SELECT id, ?2, controller_id, ?3, ?4, what, groups,"
+                                      " sent_group, verified, detail, note, content_id, ?5, ?6"
+                                      " FROM snapshots_1 WHERE id = ?1");
+            add.Bind(1, s.id).Bind(2, s.controllerId).Bind(3, taken).Bind(4, origin);
+            add.Bind(5, previousRef).BindBlob(6, std::vector<uint8_t>(hash.begin(), hash.end()));
+            if (!add.Run())
+                return Failure();
+            if (std::string why = MoveHead(SnapshotRef(s.id), hash); !why.empty())
+                return why;
+            ++count;
+        }
+        if (old.Code() != SQLITE_DONE)
+            return Failure();
+    }
+    if (std::string why = Exec("DROP TABLE snapshots_1"); !why.empty())
+        return why;
+    if (std::string why = Exec("DROP TABLE controllers_1"); !why.empty())
+        return why;
+
+    // The notes and labels as they were, then the upgrade itself, so that the chain
+    // vouches for them from here on.
+    for (const auto& [from, into] : joins) {
+        HistoryEvent e;
+        e.kind = HistoryEventKind::Join;
+        e.controllerId = from;
+        e.otherId = into;
+        e.text = "one controller by the stable name of its port";
+        if (std::string why = AddEvent(e); !why.empty())
+            return why;
+    }
+    for (const auto& [snapshot, note] : notes) {
+        HistoryEvent e;
+        e.kind = HistoryEventKind::Note;
+        e.snapshotId = snapshot;
+        e.text = note;
+        if (std::string why = AddEvent(e); !why.empty())
+            return why;
+    }
+    SqliteStatement labels(m_db, "SELECT id, label FROM controllers WHERE label != '' ORDER BY id");
+    while (labels.Step() == SQLITE_ROW) {
+        HistoryEvent e;
+        e.kind = HistoryEventKind::Label;
+        e.controllerId = labels.Int(0);
+        e.text = labels.Text(1);
+        if (std::string why = AddEvent(e); !why.empty())
+            return why;
+    }
+    HistoryEvent upgrade;
+    upgrade.kind = HistoryEventKind::Upgrade;
+    upgrade.otherId = count;
+    upgrade.text = "the history was brought to schema 2; the " + std::to_string(count) +
+                   " snapshots before were linked as they were then";
+    return AddEvent(upgrade);
+}
