@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -161,45 +162,80 @@ TEST_F(History, AnAuditOfAWeekShowsEveryChangeBeforeAndAfterWithWhoWhereAndWhy) 
     EXPECT_EQ(csv.find('\n'), csv.find("\r\n") + 1) << "CRLF line ends";
 }
 
-// One byte of a record changed behind the history's back, each in a copy of a whole
-// history: verify exits 1 and names the snapshot.
-TEST_F(History, VerifyNamesTheSnapshotWhoseRecordHadOneByteChanged) {
-    for (int k = 0; k < 6; ++k)
-        ASSERT_EQ(Record(1780000000000 + k * kHour, k % 9 + 1, 100 + k, "anna", "bench", nullptr),
+// The block keys of the stored sets.
+std::set<int64_t> BlockKeys(const std::string& path) {
+    std::set<int64_t> keys;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* q = nullptr;
+    if (sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "SELECT key FROM blocks", -1, &q, nullptr) == SQLITE_OK)
+        while (sqlite3_step(q) == SQLITE_ROW)
+            keys.insert(sqlite3_column_int64(q, 0));
+    sqlite3_finalize(q);
+    sqlite3_close(db);
+    return keys;
+}
+
+// A record changed behind the history's back, each in a copy of a whole history: one byte
+// of a stored set, of a snapshot's list of blocks, a time, a user, a whole row removed.
+// verify exits 1 and names the snapshot.
+TEST_F(History, VerifyNamesTheSnapshotWhoseRecordWasChanged) {
+    std::set<int64_t> before, blockOf4;
+    for (int k = 0; k < 6; ++k) {
+        if (k == 3)
+            before = BlockKeys(path);
+        ASSERT_EQ(Record(1780000000000 + k * kHour, k % 9 + 1, 100 + k, k == 5 ? "boris" : "anna",
+                         "bench", nullptr),
                   "");
+        if (k == 3)
+            for (int64_t key : BlockKeys(path))
+                if (!before.count(key))
+                    blockOf4.insert(key);
+    }
+    ASSERT_EQ(blockOf4.size(), 1u) << "snapshot 4 stores its one changed block";
     store.reset();
     int status = -1;
     const std::string whole = Ctl("history verify", &status);
     EXPECT_EQ(status, 0) << whole;
     EXPECT_TRUE(Has(whole, "chain whole: 6 snapshots")) << whole;
 
+    // Either one byte flipped through the blob interface, or a statement.
     const struct {
         const char* table;
         const char* column;
         int64_t row;
+        const char* sql;
+        int64_t named;
     } cases[] = {
-        {"snapshots", "taken_utc", 3},
-        {"snapshots", "os_user", 4},
-        {"snapshots", "host", 2},
+        {"blocks", "bytes", *blockOf4.begin(), nullptr, 4},
+        {"snapshots", "blocks", 5, nullptr, 5},
+        {nullptr, nullptr, 0, "UPDATE snapshots SET taken = taken + 1 WHERE id = 3", 3},
+        {nullptr, nullptr, 0, "UPDATE origins SET os_user = 'borit' WHERE os_user = 'boris'", 6},
+        {nullptr, nullptr, 0, "DELETE FROM snapshots WHERE id = 2", 2},
     };
     const std::string original = Slurp(path);
     for (const auto& c : cases) {
+        const std::string what = c.sql ? c.sql : std::string(c.table) + "." + c.column;
         filetest::Spit(path, original);
         sqlite3* db = nullptr;
-        sqlite3_blob* blob = nullptr;
         ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_blob_open(db, "main", c.table, c.column, c.row, 1, &blob), SQLITE_OK)
-            << c.table << "." << c.column << ": " << sqlite3_errmsg(db);
-        char byte = 0;
-        ASSERT_EQ(sqlite3_blob_read(blob, &byte, 1, 0), SQLITE_OK);
-        byte ^= 1;
-        ASSERT_EQ(sqlite3_blob_write(blob, &byte, 1, 0), SQLITE_OK);
-        sqlite3_blob_close(blob);
+        if (c.sql) {
+            ASSERT_EQ(sqlite3_exec(db, c.sql, nullptr, nullptr, nullptr), SQLITE_OK) << what;
+        } else {
+            sqlite3_blob* blob = nullptr;
+            ASSERT_EQ(sqlite3_blob_open(db, "main", c.table, c.column, c.row, 1, &blob), SQLITE_OK)
+                << what << ": " << sqlite3_errmsg(db);
+            char byte = 0;
+            ASSERT_EQ(sqlite3_blob_read(blob, &byte, 1, 0), SQLITE_OK);
+            byte ^= 1;
+            ASSERT_EQ(sqlite3_blob_write(blob, &byte, 1, 0), SQLITE_OK);
+            sqlite3_blob_close(blob);
+        }
         sqlite3_close(db);
         const std::string out = Ctl("history verify", &status);
-        EXPECT_EQ(status, 1) << c.column << "\n" << out;
-        EXPECT_TRUE(Has(out, "the first bad snapshot is " + std::to_string(c.row)))
-            << c.column << "\n"
+        EXPECT_EQ(status, 1) << what << "\n" << out;
+        EXPECT_TRUE(Has(out, "the first bad snapshot is " + std::to_string(c.named)))
+            << what << "\n"
             << out;
     }
 }
