@@ -9,12 +9,9 @@
 #include "editors/report_qtcore.h"
 #include "files/file_path.h"
 #include "files/parameter_file_writer.h"
-#include "history/history_location.h"
 #include "transfers/connect_procedure.h"
 
 #include <QDateTime>
-
-#include <memory>
 
 namespace {
 
@@ -35,47 +32,12 @@ bool OfAWholeRead(const ControllerEntry& controller, const SnapshotEntry& entry)
 } // namespace
 
 void HistoryCommands::Run(Command) {
-    const std::string path = HistoryRecorder::Path();
-    std::string why;
-    std::unique_ptr<HistoryStore> store = OpenHistoryStore(path, false, why);
-    if (!store) {
-        m_document.Tell().Show("The history cannot be shown: " + why);
-        return;
-    }
-    HistoryDialog dialog(*store, *this, m_document.Tell(), QString::fromStdString(path),
-                         m_document.Window());
-    m_store = store.get();
+    // The window opens the history on a thread of its own, and says so when it cannot.
+    HistoryDialog dialog(HistoryRecorder::Path(), *this, m_document.Tell(), m_document.Ask(),
+                         m_document.Prompts(), m_document.Window());
     m_window = &dialog;
     dialog.exec();
-    m_store = nullptr;
     m_window = nullptr;
-}
-
-bool HistoryCommands::Read(int64_t id, ParameterImage& set, std::string& name, ControllerEntry* of,
-                           SnapshotEntry* snapshot) {
-    SnapshotEntry entry;
-    std::vector<ControllerEntry> controllers;
-    SetStartValues(set);
-    std::string why = m_store->Snapshot(id, entry);
-    if (why.empty())
-        why = m_store->LoadSet(id, set);
-    if (why.empty())
-        why = m_store->Controllers(controllers);
-    if (!why.empty()) {
-        m_document.Tell().Show("Snapshot " + std::to_string(id) + " cannot be read: " + why);
-        return false;
-    }
-    ControllerEntry controller;
-    for (const ControllerEntry& c : controllers)
-        if (c.id == entry.controllerId)
-            controller = c;
-    name = "snapshot " + std::to_string(id) + " of " + ControllerName(controller) + ", taken " +
-           ShortTime(entry.takenUtc) + " UTC";
-    if (of)
-        *of = controller;
-    if (snapshot)
-        *snapshot = entry;
-    return true;
 }
 
 void HistoryCommands::ShowDifferences(const ParameterImage& a, const ParameterImage& b,
@@ -90,64 +52,48 @@ void HistoryCommands::ShowDifferences(const ParameterImage& a, const ParameterIm
     dialog.exec();
 }
 
-void HistoryCommands::CompareSnapshots(int64_t older, int64_t newer) {
-    ParameterImage a, b;
-    std::string aName, bName;
-    if (Read(older, a, aName) && Read(newer, b, bName))
-        ShowDifferences(a, b, true, QStringLiteral("Compare snapshots"), Snapshot(older),
-                        Snapshot(newer));
+void HistoryCommands::CompareSnapshots(const ReadSnapshot& older, const ReadSnapshot& newer) {
+    ShowDifferences(older.set, newer.set, true, QStringLiteral("Compare snapshots"),
+                    Snapshot(older.entry.id), Snapshot(newer.entry.id));
 }
 
-void HistoryCommands::CompareWithLoader(int64_t id) {
+void HistoryCommands::CompareWithLoader(const ReadSnapshot& snapshot) {
     CTQXLOADER961114Doc& d = m_document;
-    ParameterImage set;
-    std::string name;
-    if (!Read(id, set, name))
-        return;
     d.Set().Observe(d.Now());
-    ShowDifferences(set, d.Image(), d.Set().Source().HoldsUnfiledValues(),
-                    QStringLiteral("Compare with Loader"), Snapshot(id), QStringLiteral("Loader"));
+    ShowDifferences(snapshot.set, d.Image(), d.Set().Source().HoldsUnfiledValues(),
+                    QStringLiteral("Compare with Loader"), Snapshot(snapshot.entry.id),
+                    QStringLiteral("Loader"));
 }
 
-void HistoryCommands::CompareWithController(int64_t id) {
-    ParameterImage set;
-    std::string name;
-    if (!Read(id, set, name))
-        return;
+void HistoryCommands::CompareWithController(const ReadSnapshot& snapshot) {
+    const ParameterImage set = snapshot.set;
+    const int64_t id = snapshot.entry.id;
     ReadControllerThenCompare(m_document, [this, set, id](const ParameterImage& controller) {
         ShowDifferences(set, controller, true, QStringLiteral("Compare with controller"),
                         Snapshot(id), QStringLiteral("TQX"));
     });
 }
 
-bool HistoryCommands::Load(int64_t id) {
+bool HistoryCommands::Load(const ReadSnapshot& snapshot) {
     CTQXLOADER961114Doc& d = m_document;
-    ParameterImage set;
-    std::string name;
-    ControllerEntry controller;
-    SnapshotEntry entry;
-    if (!Read(id, set, name, &controller, &entry) ||
-        !d.MayDropUnsentEdits("Load the snapshot over them anyway?"))
+    if (!d.MayDropUnsentEdits("Load the snapshot over them anyway?"))
         return false;
     // Only a snapshot of a whole read holds what a file does not; any other goes to a
     // controller as its file would.
-    const bool whole = OfAWholeRead(controller, entry);
+    const bool whole = OfAWholeRead(snapshot.controller, snapshot.entry);
+    ParameterImage set = snapshot.set;
     set.connected = 1; // the editors open on it, as after a File Read
     d.Image() = set;
-    d.Set().HistoryLoaded(name, controller.identity.modelCode, whole, d.Now());
-    d.History().Loaded(controller.identity);
+    d.Set().HistoryLoaded(snapshot.name, snapshot.controller.identity.modelCode, whole, d.Now());
+    d.History().Loaded(snapshot.controller.identity);
     if (d.Status())
-        d.Status()->ShowFileDone(QStringLiteral("Loaded ") + QString::fromStdString(name));
+        d.Status()->ShowFileDone(QStringLiteral("Loaded ") + QString::fromStdString(snapshot.name));
     d.NotifyChanged();
     return true;
 }
 
-void HistoryCommands::Export(int64_t id) {
+void HistoryCommands::Export(const ReadSnapshot& snapshot) {
     CTQXLOADER961114Doc& d = m_document;
-    ParameterImage set;
-    std::string name;
-    if (!Read(id, set, name))
-        return;
     const std::string path = d.Prompts().PickPath(FilePrompts::Purpose::Save, "Export snapshot",
                                                   "Parameter files (*.slk)");
     if (path.empty())
@@ -155,39 +101,34 @@ void HistoryCommands::Export(int64_t id) {
     bool written = false;
     {
         WaitCursor wait(d.Cursor());
-        written = WriteParameterFile(set, path, d.Tell());
+        written = WriteParameterFile(snapshot.set, path, d.Tell());
     }
     if (written && d.Status())
         d.Status()->ShowFileDone(QStringLiteral("Written to ") +
                                  QString::fromStdString(FullPath(path)));
 }
 
-void HistoryCommands::Report(int64_t id) {
+void HistoryCommands::Report(const ReadSnapshot& snapshot) {
     CTQXLOADER961114Doc& d = m_document;
-    ParameterImage set;
-    std::string name;
-    ControllerEntry controller;
-    SnapshotEntry entry;
-    if (!Read(id, set, name, &controller, &entry))
-        return;
     std::string path =
         d.Prompts().PickPath(FilePrompts::Purpose::Save, "Report PDF", "PDF files (*.pdf)");
     if (path.empty())
         return;
     if (!QString::fromStdString(path).endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         path += ".pdf";
+    const ControllerEntry& controller = snapshot.controller;
     ReportOptions options;
-    options.source = ImageSource::History(name);
+    options.source = ImageSource::History(snapshot.name);
     options.source.modelCode = controller.identity.modelCode;
     options.source.modelCodeRead = !controller.identity.modelCode.empty();
-    options.source.wholeController = OfAWholeRead(controller, entry);
+    options.source.wholeController = OfAWholeRead(controller, snapshot.entry);
     options.created =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
     std::string error;
     bool written = false;
     {
         WaitCursor wait(d.Cursor());
-        written = WriteReportPdf(BuildReport(set, options), set, path, error);
+        written = WriteReportPdf(BuildReport(snapshot.set, options), snapshot.set, path, error);
     }
     if (!written)
         d.Tell().Show("The report could not be written to " + path + ": " + error);

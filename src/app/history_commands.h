@@ -8,7 +8,8 @@
 class CTQXLOADER961114Doc;
 struct ParameterImage;
 
-// File > History...: the History window over the history file, and what its buttons do:
+// File > History...: the History window over the history file, and what its buttons do
+// with the snapshots it read:
 // compare a snapshot with another, with the loader or with the controller (the Compare
 // window), load it into the loader as a File Read would, export it as a parameter file and
 // write its report as PDF.
@@ -19,22 +20,17 @@ public:
     void Run(Command command) override;
     bool CanRun(Command) const override { return true; }
 
-    void CompareSnapshots(int64_t older, int64_t newer) override;
-    void CompareWithLoader(int64_t id) override;
-    void CompareWithController(int64_t id) override;
-    bool Load(int64_t id) override;
-    void Export(int64_t id) override;
-    void Report(int64_t id) override;
+    void CompareSnapshots(const ReadSnapshot& older, const ReadSnapshot& newer) override;
+    void CompareWithLoader(const ReadSnapshot& snapshot) override;
+    void CompareWithController(const ReadSnapshot& snapshot) override;
+    bool Load(const ReadSnapshot& snapshot) override;
+    void Export(const ReadSnapshot& snapshot) override;
+    void Report(const ReadSnapshot& snapshot) override;
 
 private:
-    // The snapshot's set and how it is named ("snapshot 12 of Furnace 3, taken 2026-05-03
-    // 09:12:07 UTC"); false after the operator was told why not.
-    bool Read(int64_t id, ParameterImage& set, std::string& name, ControllerEntry* of = nullptr,
-              SnapshotEntry* snapshot = nullptr);
     void ShowDifferences(const ParameterImage& a, const ParameterImage& b, bool wholeSets,
                          const QString& title, const QString& aName, const QString& bName);
 
     CTQXLOADER961114Doc& m_document;
-    HistoryStore* m_store = nullptr; // while the window is open
-    QWidget* m_window = nullptr;
+    QWidget* m_window = nullptr; // while the window is open
 };

@@ -1,17 +1,22 @@
 #include "app/history_dialog.h"
 
-#include "editors/parameter_listing.h"
+#include "app/history_reader.h"
+#include "app/history_snapshot_model.h"
+#include "history/history_location.h"
 #include "operator/messages.h"
 #include "widgets/dialog_support_qt.h"
+#include "widgets/window_fit_qt.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -28,9 +33,6 @@ enum ControllerColumn {
     LastSeenColumn,
     CountColumn
 };
-enum SnapshotColumn { NumberColumn, NoteColumn = 5 };
-// Room for a snapshot's number, time, what, user and groups.
-constexpr int kSnapshotsWidth = 900;
 
 QPushButton* Button(const QString& text, const char* name, const QString& accessible,
                     QWidget* parent) {
@@ -45,56 +47,98 @@ QTableWidgetItem* Cell(const QString& text, bool editable = false) {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(editable ? item->flags() | Qt::ItemIsEditable
                             : item->flags() & ~Qt::ItemIsEditable);
+    item->setToolTip(text);
     return item;
+}
+
+// Each column as wide as its header and its widest text among the rows in view (never
+// more rows: the list may hold thousands), at most `most` pixels; the last one stretches.
+void FitColumns(QTableView* view, int rows, int most) {
+    const QFontMetrics text(view->font());
+    const QFontMetrics header(view->horizontalHeader()->font());
+    const int margin = 2 * view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) +
+                       text.averageCharWidth() * 2;
+    QAbstractItemModel* model = view->model();
+    for (int c = 0; c + 1 < model->columnCount(); ++c) {
+        int width = header.horizontalAdvance(model->headerData(c, Qt::Horizontal).toString()) +
+                    text.averageCharWidth() * 3;
+        for (int r = 0; r < std::min(rows, model->rowCount()); ++r)
+            width = std::max(width,
+                             text.horizontalAdvance(model->index(r, c).data().toString()) + margin);
+        view->horizontalHeader()->resizeSection(c, std::min(width, most));
+    }
 }
 
 } // namespace
 
-HistoryDialog::HistoryDialog(HistoryStore& store, HistoryActions& actions, Messages& messages,
-                             const QString& path, QWidget* parent)
-    : QDialog(parent), m_store(store), m_actions(actions), m_messages(messages) {
+HistoryDialog::HistoryDialog(const std::string& path, HistoryActions& actions, Messages& messages,
+                             Questions& questions, FilePrompts& prompts, QWidget* parent)
+    : QDialog(parent), m_path(path), m_actions(actions), m_messages(messages),
+      m_questions(questions), m_prompts(prompts) {
     setObjectName(QStringLiteral("HistoryDialog"));
     setWindowTitle(QStringLiteral("History"));
-    const bool writable = store.ReadOnlyReason().empty();
+    m_reader = std::make_unique<HistoryReader>(
+        path,
+        [this](const std::string& why, const std::string& readOnly) { Opened(why, readOnly); });
 
-    auto* where = new QLabel(
-        writable
-            ? QStringLiteral("History: %1").arg(path)
-            : QStringLiteral("History: %1\nRead only: %2").arg(path, Q(store.ReadOnlyReason())),
-        this);
-    where->setObjectName(QStringLiteral("where"));
-    where->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_where = new QLabel(QStringLiteral("History: %1").arg(Q(path)), this);
+    m_where->setObjectName(QStringLiteral("where"));
+    m_where->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    const QString zone = Q(ZoneName(UtcNow()));
     m_controllerList = new QTableWidget(0, 6, this);
     m_controllerList->setObjectName(QStringLiteral("controllers"));
     NameControl(m_controllerList, QStringLiteral("Controllers"));
     m_controllerList->setHorizontalHeaderLabels(
         {QStringLiteral("Label"), QStringLiteral("Model code"), QStringLiteral("Port"),
-         QStringLiteral("Unit"), QStringLiteral("Last seen (UTC)"), QStringLiteral("Snapshots")});
+         QStringLiteral("Unit"), QStringLiteral("Last seen (%1)").arg(zone),
+         QStringLiteral("Snapshots")});
     m_controllerList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_controllerList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_controllerList->verticalHeader()->hide();
-    m_controllerList->setEditTriggers(writable ? QAbstractItemView::DoubleClicked |
-                                                     QAbstractItemView::EditKeyPressed
-                                               : QAbstractItemView::NoEditTriggers);
-    m_controllerList->setToolTip(QStringLiteral("Double-click a label to name the controller"));
+    m_controllerList->horizontalHeader()->setStretchLastSection(true);
+    m_controllerList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_controllerList->setWordWrap(false);
 
-    m_snapshotList = new QTreeWidget(this);
+    m_snapshots = new SnapshotPages(
+        *m_reader,
+        [this](const std::string& why) {
+            m_messages.Show("The history could not be read: " + why);
+        },
+        this);
+    m_snapshotList = new QTableView(this);
     m_snapshotList->setObjectName(QStringLiteral("snapshots"));
     NameControl(m_snapshotList, QStringLiteral("Snapshots"));
-    m_snapshotList->setHeaderLabels({QStringLiteral("#"), QStringLiteral("Time (UTC)"),
-                                     QStringLiteral("What"), QStringLiteral("User"),
-                                     QStringLiteral("Groups"), QStringLiteral("Note")});
-    m_snapshotList->setRootIsDecorated(false);
+    m_snapshotList->setModel(m_snapshots);
+    m_snapshotList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_snapshotList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_snapshotList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_snapshotList->verticalHeader()->hide();
+    m_snapshotList->setWordWrap(false);
+    m_snapshotList->setShowGrid(false);
+    m_snapshotList->setTextElideMode(Qt::ElideMiddle);
+    // Every row as high as one line: the list never measures its rows.
+    m_snapshotList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_snapshotList->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    m_snapshotList->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_snapshotList->horizontalHeader()->setStretchLastSection(true);
+    connect(m_snapshots, &SnapshotPages::PageShown, this, &HistoryDialog::PageShown);
+    // The next page as soon as the list is scrolled into its last screenful.
+    connect(m_snapshotList->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int at) {
+        const QScrollBar* bar = m_snapshotList->verticalScrollBar();
+        if (at >= bar->maximum() - bar->pageStep())
+            m_snapshots->fetchMore(QModelIndex());
+    });
 
     m_changesTitle = new QLabel(this);
     m_changesTitle->setObjectName(QStringLiteral("changesTitle"));
+    m_changesTitle->setWordWrap(true);
     m_changes = new QTreeWidget(this);
     m_changes->setObjectName(QStringLiteral("changes"));
     NameControl(m_changes, QStringLiteral("Changes since the snapshot before"));
     m_changes->setHeaderLabels(
         {QStringLiteral("Parameter"), QStringLiteral("From"), QStringLiteral("To")});
+    m_changes->setUniformRowHeights(true);
 
     auto* noteLabel = new QLabel(QStringLiteral("&Note:"), this);
     m_note = new QLineEdit(this);
@@ -103,8 +147,63 @@ HistoryDialog::HistoryDialog(HistoryStore& store, HistoryActions& actions, Messa
     noteLabel->setBuddy(m_note);
     m_saveNote =
         Button(QStringLiteral("Save note"), "saveNote", QStringLiteral("Save the note"), this);
-    m_note->setEnabled(writable);
+    m_note->setEnabled(false);
 
+    connect(m_controllerList, &QTableWidget::itemSelectionChanged, this, [this] {
+        if (!m_filling)
+            ShowSnapshots();
+    });
+    connect(m_controllerList, &QTableWidget::cellChanged, this, &HistoryDialog::LabelEdited);
+    connect(m_snapshotList->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_filling)
+            AskChanges();
+    });
+    connect(m_saveNote, &QPushButton::clicked, this, &HistoryDialog::SaveNote);
+    connect(m_note, &QLineEdit::returnPressed, this, &HistoryDialog::SaveNote);
+
+    m_join = Button(QStringLiteral("&Join into..."), "join",
+                    QStringLiteral("Join the controller into another"), this);
+    m_audit = Button(QStringLiteral("&Audit report..."), "audit",
+                     QStringLiteral("Write the controller's audit report"), this);
+    connect(m_join, &QPushButton::clicked, this, &HistoryDialog::JoinInto);
+    connect(m_audit, &QPushButton::clicked, this, &HistoryDialog::WriteAuditReport);
+    auto* top = new QHBoxLayout;
+    top->addWidget(m_controllerList, 1);
+    auto* controllerButtons = new QVBoxLayout;
+    controllerButtons->addWidget(m_join);
+    controllerButtons->addWidget(m_audit);
+    controllerButtons->addStretch(1);
+    top->addLayout(controllerButtons);
+
+    auto* changesPane = new QWidget(this);
+    auto* changesLayout = new QVBoxLayout(changesPane);
+    changesLayout->setContentsMargins(0, 0, 0, 0);
+    changesLayout->addWidget(m_changesTitle);
+    changesLayout->addWidget(m_changes, 1);
+    auto* noteRow = new QHBoxLayout;
+    noteRow->addWidget(noteLabel);
+    noteRow->addWidget(m_note, 1);
+    noteRow->addWidget(m_saveNote);
+    changesLayout->addLayout(noteRow);
+    m_split = new QSplitter(Qt::Horizontal, this);
+    m_split->addWidget(m_snapshotList);
+    m_split->addWidget(changesPane);
+    m_split->setStretchFactor(0, 3);
+    m_split->setStretchFactor(1, 2);
+    m_split->setChildrenCollapsible(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_where);
+    layout->addLayout(top, 2);
+    layout->addWidget(m_split, 5);
+    layout->addWidget(MakeButtons());
+    CenterOnParent(this);
+    UpdateButtons();
+}
+
+HistoryDialog::~HistoryDialog() = default;
+
+QWidget* HistoryDialog::MakeButtons() {
     m_compareTwo = Button(QStringLiteral("&Compare two"), "compareTwo",
                           QStringLiteral("Compare the two snapshots selected"), this);
     auto* withLoader = Button(QStringLiteral("Compare with &Loader"), "compareLoader",
@@ -117,30 +216,31 @@ HistoryDialog::HistoryDialog(HistoryStore& store, HistoryActions& actions, Messa
                               QStringLiteral("Export the snapshot as a parameter file"), this);
     auto* report = Button(QStringLiteral("&Report PDF..."), "report",
                           QStringLiteral("Write the snapshot's parameter report as PDF"), this);
+    m_move = Button(QStringLiteral("&Move to..."), "move",
+                    QStringLiteral("Move the snapshot to another controller"), this);
+    m_verify = Button(QStringLiteral("&Verify chain"), "verify",
+                      QStringLiteral("Verify the history's chain"), this);
     auto* close = Button(QStringLiteral("Close"), "close", QStringLiteral("Close"), this);
     m_forOne = {withLoader, withController, load, exportFile, report};
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("status"));
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_status->setWordWrap(true);
 
-    connect(m_controllerList, &QTableWidget::itemSelectionChanged, this, [this] {
-        if (!m_filling)
-            ShowSnapshots();
-    });
-    connect(m_controllerList, &QTableWidget::cellChanged, this, &HistoryDialog::LabelEdited);
-    connect(m_snapshotList, &QTreeWidget::itemSelectionChanged, this, [this] {
-        if (!m_filling)
-            ShowChanges();
-    });
-    connect(m_saveNote, &QPushButton::clicked, this, &HistoryDialog::SaveNote);
-    connect(m_note, &QLineEdit::returnPressed, this, &HistoryDialog::SaveNote);
     connect(m_compareTwo, &QPushButton::clicked, this, [this] {
         std::vector<int64_t> ids = Selected();
         std::sort(ids.begin(), ids.end());
         if (ids.size() == 2)
-            m_actions.CompareSnapshots(ids[0], ids[1]);
+            WithSnapshots(ids, [this](const std::vector<ReadSnapshot>& read) {
+                m_actions.CompareSnapshots(read[0], read[1]);
+            });
     });
-    const auto one = [this](void (HistoryActions::*act)(int64_t)) {
+    const auto one = [this](void (HistoryActions::*act)(const ReadSnapshot&)) {
         return [this, act] {
             if (Selected().size() == 1)
-                (m_actions.*act)(Selected().front());
+                WithSnapshots(Selected(), [this, act](const std::vector<ReadSnapshot>& read) {
+                    (m_actions.*act)(read.front());
+                });
         };
     };
     connect(withLoader, &QPushButton::clicked, this, one(&HistoryActions::CompareWithLoader));
@@ -149,86 +249,110 @@ HistoryDialog::HistoryDialog(HistoryStore& store, HistoryActions& actions, Messa
     connect(exportFile, &QPushButton::clicked, this, one(&HistoryActions::Export));
     connect(report, &QPushButton::clicked, this, one(&HistoryActions::Report));
     connect(load, &QPushButton::clicked, this, [this] {
-        if (Selected().size() == 1 && m_actions.Load(Selected().front()))
-            accept();
+        if (Selected().size() == 1)
+            WithSnapshots(Selected(), [this](const std::vector<ReadSnapshot>& read) {
+                if (m_actions.Load(read.front()))
+                    accept();
+            });
     });
+    connect(m_move, &QPushButton::clicked, this, &HistoryDialog::MoveTo);
+    connect(m_verify, &QPushButton::clicked, this, &HistoryDialog::VerifyChain);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* right = new QSplitter(Qt::Vertical, this);
-    right->addWidget(m_snapshotList);
-    auto* changesPane = new QWidget(right);
-    auto* changesLayout = new QVBoxLayout(changesPane);
-    changesLayout->setContentsMargins(0, 0, 0, 0);
-    changesLayout->addWidget(m_changesTitle);
-    changesLayout->addWidget(m_changes, 1);
-    auto* noteRow = new QHBoxLayout;
-    noteRow->addWidget(noteLabel);
-    noteRow->addWidget(m_note, 1);
-    noteRow->addWidget(m_saveNote);
-    changesLayout->addLayout(noteRow);
-    right->addWidget(changesPane);
-    m_split = new QSplitter(Qt::Horizontal, this);
-    m_split->addWidget(m_controllerList);
-    m_split->addWidget(right);
-    m_split->setStretchFactor(0, 0);
-    m_split->setStretchFactor(1, 1);
-
-    auto* buttons = new QHBoxLayout;
+    auto* box = new QWidget(this);
+    auto* rows = new QVBoxLayout(box);
+    rows->setContentsMargins(0, 0, 0, 0);
+    auto* snapshotRow = new QHBoxLayout;
     for (QPushButton* b : {m_compareTwo, withLoader, withController, load, exportFile, report})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    buttons->addWidget(close);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(where);
-    layout->addWidget(m_split, 1);
-    layout->addLayout(buttons);
-
-    ShowControllers();
+        snapshotRow->addWidget(b);
+    snapshotRow->addWidget(m_move);
+    snapshotRow->addStretch(1);
+    auto* chainRow = new QHBoxLayout;
+    chainRow->addWidget(m_verify);
+    chainRow->addWidget(m_status, 1);
+    chainRow->addWidget(close);
+    rows->addLayout(snapshotRow);
+    rows->addLayout(chainRow);
+    return box;
 }
 
 void HistoryDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    // The controllers take what their columns need, up to half; the snapshots the rest.
-    const int left = std::min(m_controllersWidth, width() / 2);
-    m_split->setSizes({left, std::max(width() - left, 1)});
+    // The changes pane as wide as its title needs to read in two lines, the list the rest.
+    const int changes = std::min(width() * 2 / 5, fontMetrics().averageCharWidth() * 70);
+    m_split->setSizes({std::max(width() - changes, 1), changes});
 }
 
 QSize HistoryDialog::sizeHint() const {
-    // Every column of the controllers and the snapshots' time, what and user in view, as
-    // far as the screen has room.
-    const QSize wanted(m_controllersWidth + kSnapshotsWidth, 680);
-    const QRect room = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 720);
-    return wanted.boundedTo(room.size() * 9 / 10);
+    // As much of the screen as it leaves room for: an auditor reads every column.
+    const QRect room = screen() ? screen()->availableGeometry() : QRect(0, 0, 1366, 768);
+    return QSize(room.width() * 95 / 100, room.height() * 92 / 100);
 }
 
-void HistoryDialog::ShowControllers() {
-    if (std::string why = m_store.Controllers(m_controllers); !why.empty())
-        m_messages.Show("The history could not be read: " + why);
+bool HistoryDialog::Settled() const {
+    return m_opened && m_reader->Pending() == 0 && !m_snapshots->Asking() &&
+           (!m_longReader || m_longReader->Pending() == 0);
+}
+
+void HistoryDialog::Opened(const std::string& why, const std::string& readOnly) {
+    if (!why.empty()) {
+        m_messages.Show("The history cannot be shown: " + why);
+        reject();
+        return;
+    }
+    m_opened = true;
+    m_writable = readOnly.empty();
+    if (!m_writable)
+        m_where->setText(QStringLiteral("History: %1\nRead only: %2").arg(Q(m_path), Q(readOnly)));
+    m_note->setEnabled(m_writable);
+    m_controllerList->setEditTriggers(m_writable ? QAbstractItemView::DoubleClicked |
+                                                       QAbstractItemView::EditKeyPressed
+                                                 : QAbstractItemView::NoEditTriggers);
+    AskControllers(0);
+}
+
+void HistoryDialog::AskControllers(int64_t select) {
+    m_reader->Ask([this, select](HistoryStore& store) -> HistoryReader::Answer {
+        auto controllers = std::make_shared<std::vector<ControllerEntry>>();
+        const std::string why = store.Controllers(*controllers);
+        return [this, controllers, why, select] {
+            if (!why.empty())
+                m_messages.Show("The history could not be read: " + why);
+            ShowControllers(*controllers, select);
+        };
+    });
+}
+
+void HistoryDialog::ShowControllers(const std::vector<ControllerEntry>& controllers,
+                                    int64_t select) {
+    m_controllers = controllers;
+    const QString zone = Q(ZoneName(UtcNow()));
     m_filling = true;
     m_controllerList->setRowCount(static_cast<int>(m_controllers.size()));
+    int selectRow = 0;
     for (int row = 0; row < static_cast<int>(m_controllers.size()); ++row) {
         const ControllerEntry& c = m_controllers[static_cast<size_t>(row)];
+        if (c.id == select)
+            selectRow = row;
         auto* label = Cell(Q(c.label), true);
-        label->setToolTip(Q(ControllerName(c)));
+        label->setToolTip(
+            QStringLiteral("%1\nDouble-click to name the controller").arg(Q(ControllerName(c))));
         m_controllerList->setItem(row, LabelColumn, label);
         m_controllerList->setItem(row, ModelColumn,
                                   Cell(c.identity.modelCode.empty() ? QStringLiteral("not read")
                                                                     : Q(c.identity.modelCode)));
-        m_controllerList->setItem(
-            row, PortColumn,
-            Cell(c.identity.port.empty() ? QStringLiteral("none") : Q(c.identity.port)));
+        auto* port = Cell(c.identity.port.empty() ? QStringLiteral("none") : Q(c.identity.port));
+        if (!c.portKey.empty() && c.portKey != c.identity.port)
+            port->setToolTip(QStringLiteral("%1\nStable name: %2").arg(port->text(), Q(c.portKey)));
+        m_controllerList->setItem(row, PortColumn, port);
         m_controllerList->setItem(row, UnitColumn, Cell(QString::number(c.identity.unit)));
-        m_controllerList->setItem(row, LastSeenColumn, Cell(Q(ShortTime(c.lastSeenUtc))));
+        m_controllerList->setItem(row, LastSeenColumn, Cell(LocalTimeCell(c.lastSeenUtc, zone)));
         m_controllerList->setItem(row, CountColumn, Cell(QString::number(c.snapshots)));
     }
+    // A history holds a few controllers: each column fits every one of them.
     m_controllerList->resizeColumnsToContents();
-    int& width = m_controllersWidth;
-    width = 2 * m_controllerList->frameWidth() +
-            m_controllerList->verticalScrollBar()->sizeHint().width();
-    for (int c = 0; c < m_controllerList->columnCount(); ++c)
-        width += m_controllerList->columnWidth(c);
     m_filling = false;
-    SelectController(0);
+    SelectController(selectRow);
 }
 
 void HistoryDialog::SelectController(int row) {
@@ -237,45 +361,51 @@ void HistoryDialog::SelectController(int row) {
     ShowSnapshots();
 }
 
-void HistoryDialog::ShowSnapshots() {
+const ControllerEntry* HistoryDialog::Current() const {
     const QModelIndexList rows = m_controllerList->selectionModel()->selectedRows();
     const int row = rows.isEmpty() ? -1 : rows.front().row();
-    m_snapshots.clear();
-    if (row >= 0 && row < static_cast<int>(m_controllers.size()))
-        if (std::string why =
-                m_store.Snapshots(m_controllers[static_cast<size_t>(row)].id, m_snapshots);
-            !why.empty())
-            m_messages.Show("The history could not be read: " + why);
+    return row >= 0 && row < static_cast<int>(m_controllers.size())
+               ? &m_controllers[static_cast<size_t>(row)]
+               : nullptr;
+}
+
+void HistoryDialog::ShowSnapshots() {
     m_filling = true;
-    m_snapshotList->clear();
-    for (const SnapshotEntry& s : m_snapshots)
-        new QTreeWidgetItem(m_snapshotList,
-                            {QString::number(s.id), Q(ShortTime(s.takenUtc)), Q(WhatText(s)),
-                             Q(s.user + "@" + s.host), Q(GroupsText(s.groups)), Q(s.note)});
-    for (int c = 0; c < m_snapshotList->columnCount(); ++c)
-        m_snapshotList->resizeColumnToContents(c);
+    const ControllerEntry* c = Current();
+    m_snapshots->ShowController(c ? c->id : 0);
     m_filling = false;
-    if (m_snapshotList->topLevelItemCount() > 0)
-        m_snapshotList->setCurrentItem(m_snapshotList->topLevelItem(0));
-    ShowChanges();
+    AskChanges();
+}
+
+void HistoryDialog::PageShown(bool first) {
+    if (!first)
+        return;
+    const int inView = m_snapshotList->viewport()->height() /
+                           std::max(m_snapshotList->verticalHeader()->defaultSectionSize(), 1) +
+                       1;
+    FitColumns(m_snapshotList, inView, m_snapshotList->viewport()->width() / 3);
+    if (m_snapshots->rowCount() > 0)
+        m_snapshotList->selectRow(0);
 }
 
 void HistoryDialog::SelectSnapshots(const std::vector<int64_t>& ids) {
     m_filling = true;
     m_snapshotList->clearSelection();
-    for (int i = 0; i < m_snapshotList->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* item = m_snapshotList->topLevelItem(i);
-        if (std::count(ids.begin(), ids.end(), item->text(NumberColumn).toLongLong()))
-            item->setSelected(true);
-    }
+    QItemSelection rows;
+    for (int64_t id : ids)
+        if (const int row = m_snapshots->RowOf(id); row >= 0)
+            rows.select(m_snapshots->index(row, 0),
+                        m_snapshots->index(row, SnapshotPages::ColumnCount - 1));
+    m_snapshotList->selectionModel()->select(rows, QItemSelectionModel::Select);
     m_filling = false;
-    ShowChanges();
+    AskChanges();
 }
 
 std::vector<int64_t> HistoryDialog::Selected() const {
     std::vector<int64_t> ids;
-    for (QTreeWidgetItem* item : m_snapshotList->selectedItems())
-        ids.push_back(item->text(NumberColumn).toLongLong());
+    for (const QModelIndex& index : m_snapshotList->selectionModel()->selectedRows())
+        if (const SnapshotEntry* s = m_snapshots->At(index.row()))
+            ids.push_back(s->id);
     return ids;
 }
 
@@ -284,99 +414,10 @@ void HistoryDialog::UpdateButtons() {
     m_compareTwo->setEnabled(selected == 2);
     for (QPushButton* b : m_forOne)
         b->setEnabled(selected == 1);
-    m_saveNote->setEnabled(selected == 1 && m_store.ReadOnlyReason().empty());
-}
-
-void HistoryDialog::ShowChanges() {
-    UpdateButtons();
-    m_changes->clear();
-    m_changesTitle->clear();
-    const std::vector<int64_t> ids = Selected();
-    const auto at = std::find_if(m_snapshots.begin(), m_snapshots.end(), [&](const auto& s) {
-        return ids.size() == 1 && s.id == ids.front();
-    });
-    m_note->setText(at == m_snapshots.end() ? QString() : Q(at->note));
-    if (at == m_snapshots.end()) {
-        m_changesTitle->setText(ids.size() == 2 ? QStringLiteral("Two snapshots selected: "
-                                                                 "Compare two lists what differs.")
-                                                : QString());
-        return;
-    }
-    std::optional<SnapshotEntry> before;
-    ParameterImage now, then;
-    SetStartValues(now);
-    SetStartValues(then);
-    std::string why = m_store.Previous(at->id, before);
-    if (why.empty())
-        why = m_store.LoadSet(at->id, now);
-    if (why.empty() && before)
-        why = m_store.LoadSet(before->id, then);
-    if (!why.empty()) {
-        m_changesTitle->setText(QStringLiteral("Cannot be read: ") + Q(why));
-        return;
-    }
-    if (!before) {
-        m_changesTitle->setText(
-            QStringLiteral("Snapshot %1 is the first of this controller.").arg(at->id));
-        return;
-    }
-    ListingOptions every;
-    every.patternFieldsPerSegment = true;
-    const std::vector<ParameterDifference> changes = DiffParameters(then, now, every);
-    const QString since = QStringLiteral("since snapshot %1 (%2, %3)")
-                              .arg(before->id)
-                              .arg(Q(ShortTime(before->takenUtc)), Q(WhatText(*before)));
-    m_changesTitle->setText(changes.empty() ? QStringLiteral("Nothing changed %1.").arg(since)
-                                            : QStringLiteral("%1 %2 %3:")
-                                                  .arg(changes.size())
-                                                  .arg(changes.size() == 1
-                                                           ? QStringLiteral("parameter changed")
-                                                           : QStringLiteral("parameters changed"))
-                                                  .arg(since));
-    QTreeWidgetItem* group = nullptr;
-    for (const ParameterDifference& d : changes) {
-        const QString title = Q(GroupTitle(d.a.group));
-        if (!group || group->text(0) != title) {
-            group = new QTreeWidgetItem(m_changes, {title});
-            group->setFirstColumnSpanned(true);
-        }
-        new QTreeWidgetItem(
-            group, {Q(DifferenceLabel(d)), Q(d.a.text) + QStringLiteral("  →"), Q(d.b.text)});
-    }
-    m_changes->expandAll();
-    for (int c = 0; c < m_changes->columnCount(); ++c)
-        m_changes->resizeColumnToContents(c);
-}
-
-void HistoryDialog::LabelEdited(int row, int column) {
-    if (m_filling || column != LabelColumn || row < 0 ||
-        row >= static_cast<int>(m_controllers.size()))
-        return;
-    ControllerEntry& c = m_controllers[static_cast<size_t>(row)];
-    const std::string label =
-        m_controllerList->item(row, LabelColumn)->text().trimmed().toStdString();
-    if (std::string why = m_store.SetLabel(c.id, label); !why.empty()) {
-        m_messages.Show("The label could not be saved: " + why);
-        m_filling = true;
-        m_controllerList->item(row, LabelColumn)->setText(Q(c.label));
-        m_filling = false;
-        return;
-    }
-    c.label = label;
-}
-
-void HistoryDialog::SaveNote() {
-    const std::vector<int64_t> ids = Selected();
-    if (ids.size() != 1 || !m_store.ReadOnlyReason().empty())
-        return;
-    const std::string note = m_note->text().trimmed().toStdString();
-    if (std::string why = m_store.SetNote(ids.front(), note); !why.empty()) {
-        m_messages.Show("The note could not be saved: " + why);
-        return;
-    }
-    for (SnapshotEntry& s : m_snapshots)
-        if (s.id == ids.front())
-            s.note = note;
-    for (QTreeWidgetItem* item : m_snapshotList->selectedItems())
-        item->setText(NoteColumn, Q(note));
+    m_saveNote->setEnabled(selected == 1 && m_writable);
+    m_move->setEnabled(selected == 1 && m_writable && m_controllers.size() > 1);
+    m_join->setEnabled(Current() && m_writable && m_controllers.size() > 1);
+    const bool longFree = !m_longReader || m_longReader->Pending() == 0;
+    m_audit->setEnabled(Current() != nullptr && longFree);
+    m_verify->setEnabled(m_opened && longFree);
 }

@@ -8,7 +8,9 @@
 #include "app/main_frame.h"
 #include "app/view.h"
 #include "files/file_test_support.h"
+#include "history/history_location.h"
 #include "link/link_backend.h"
+#include "support/history_settle.h"
 #include "support/modal_driver.h"
 #include "support/settle.h"
 #include "support/sim_process.h"
@@ -177,9 +179,11 @@ TEST_F(LoaderHistory, ConnectSendAChangeAndConnectAgainThenTheFirstSnapshotPutsI
     std::string changed, compared;
     driver.Then([&](QWidget* modal) {
         auto* window = static_cast<HistoryDialog*>(modal);
+        SettleHistory(*window);
         auto* controllers = window->findChild<QTableWidget*>("controllers");
         controllers->item(0, 0)->setText("Furnace 3");
         window->SelectSnapshots({2});
+        SettleHistory(*window);
         auto* list = window->findChild<QTreeWidget*>("changes");
         changed = window->findChild<QLabel*>("changesTitle")->text().toStdString();
         if (list->topLevelItemCount() == 1 && list->topLevelItem(0)->childCount() == 1) {
@@ -188,11 +192,12 @@ TEST_F(LoaderHistory, ConnectSendAChangeAndConnectAgainThenTheFirstSnapshotPutsI
         }
         window->findChild<QLineEdit*>("note")->setText("tuned after the audit");
         Click(window, "saveNote");
+        SettleHistory(*window);
         window->SelectSnapshots({1, 3});
         // The Compare window is modal over this one: clicked once this action returns.
         QTimer::singleShot(0, window, [window] { Click(window, "compareTwo"); });
     });
-    driver.Then([&](QWidget* modal) {
+    driver.ThenIn(QStringLiteral("CompareDialog"), [&](QWidget* modal) {
         compared = static_cast<CompareDialog*>(modal)->Text().toStdString();
         Click(modal, "close");
         QWidget* history = modal->parentWidget();
@@ -200,8 +205,9 @@ TEST_F(LoaderHistory, ConnectSendAChangeAndConnectAgainThenTheFirstSnapshotPutsI
     });
     document->Run(Command::History);
     Settle(*document);
+    // The time stands alone there: it names its zone.
     EXPECT_EQ(changed, "1 parameter changed since snapshot 1 (" +
-                           changed.substr(changed.find('(') + 1, 19) +
+                           changed.substr(changed.find('(') + 1, 19) + " " + ZoneName(UtcNow()) +
                            ", Connect):|P 5.0 %  → 7.7 %");
     EXPECT_NE(compared.find("snapshot 1 | snapshot 3\nPID group 1\n  P: 5.0 % (50) | 7.7 % (77)"),
               std::string::npos)
@@ -214,6 +220,7 @@ TEST_F(LoaderHistory, ConnectSendAChangeAndConnectAgainThenTheFirstSnapshotPutsI
 
     // The way back: the first snapshot loaded, then sent whole.
     driver.Then([](QWidget* modal) {
+        SettleHistory(*static_cast<HistoryDialog*>(modal));
         static_cast<HistoryDialog*>(modal)->SelectSnapshots({1});
         Click(modal, "load");
     });

@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <functional>
+#include <utility>
 
 // Drives modal dialogs opened by code under test: each queued action runs, in order, on
 // the next modal widget that appears, while the code under test blocks in exec().
@@ -19,8 +20,11 @@ public:
         QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
     }
 
-    void Then(Action action) {
-        m_actions.push_back(std::move(action));
+    void Then(Action action) { ThenIn(QString(), std::move(action)); }
+    // The action waits for a modal window of that object name: one that opens only once
+    // something asked in the background has come back.
+    void ThenIn(const QString& objectName, Action action) {
+        m_actions.push_back({objectName, std::move(action)});
         m_timer.start();
     }
 
@@ -34,8 +38,10 @@ private:
             return;
         if (!modal || modal == m_last || m_actions.empty())
             return;
+        if (!m_actions.front().first.isEmpty() && modal->objectName() != m_actions.front().first)
+            return;
         m_last = modal;
-        Action action = std::move(m_actions.front());
+        Action action = std::move(m_actions.front().second);
         m_actions.pop_front();
         if (m_actions.empty())
             m_timer.stop();
@@ -46,7 +52,7 @@ private:
     }
 
     QTimer m_timer;
-    std::deque<Action> m_actions;
+    std::deque<std::pair<QString, Action>> m_actions;
     // Cleared when that window is destroyed: the next one may be built at the same address.
     QPointer<QWidget> m_last;
 };

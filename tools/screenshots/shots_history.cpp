@@ -1,6 +1,7 @@
 #include "shot_loader.h"
 #include "shot_registry.h"
 
+#include "../tests/support/history_settle.h"
 #include "../tests/support/modal_driver.h"
 #include "../tests/support/sim_process.h"
 #include "app/document.h"
@@ -128,13 +129,16 @@ TQX_SHOT("history") {
     ::setenv("TQX_HISTORY", history.c_str(), 1);
     driver.Then([&](QWidget* modal) {
         auto* window = static_cast<HistoryDialog*>(modal);
+        SettleHistory(*window);
         window->SelectController(0);
+        SettleHistory(*window);
         window->SelectSnapshots({6});
+        SettleHistory(*window);
         ctx.save(window, QStringLiteral("history"));
         window->SelectSnapshots({3, 7});
         QTimer::singleShot(0, window, [window] { Press(window, "compareTwo"); });
     });
-    driver.Then([&](QWidget* modal) {
+    driver.ThenIn(QStringLiteral("CompareDialog"), [&](QWidget* modal) {
         ctx.save(modal, QStringLiteral("history_compare"));
         Press(modal, "close");
         QWidget* window = modal->parentWidget();
