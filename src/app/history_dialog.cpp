@@ -1,5 +1,6 @@
 #include "app/history_dialog.h"
 
+#include "app/history_pickers.h"
 #include "app/history_reader.h"
 #include "app/history_snapshot_model.h"
 #include "history/history_location.h"
@@ -31,17 +32,9 @@ enum ControllerColumn {
     PortColumn,
     UnitColumn,
     LastSeenColumn,
-    CountColumn
+    CountColumn,
+    KeyColumn
 };
-
-QPushButton* Button(const QString& text, const char* name, const QString& accessible,
-                    QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    NameControl(button, accessible);
-    button->setAutoDefault(false);
-    return button;
-}
 
 QTableWidgetItem* Cell(const QString& text, bool editable = false) {
     auto* item = new QTableWidgetItem(text);
@@ -51,22 +44,39 @@ QTableWidgetItem* Cell(const QString& text, bool editable = false) {
     return item;
 }
 
-// Each column as wide as its header and its widest text among the rows in view (never
-// more rows: the list may hold thousands), at most `most` pixels; the last one stretches.
-void FitColumns(QTableView* view, int rows, int most) {
+QTableWidgetItem* NumberCell(int64_t n) {
+    QTableWidgetItem* item = Cell(QString::number(n));
+    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
+
+// Each column before the note as wide as its header and its widest text among the rows in
+// view (never more rows: the list may hold thousands); the note takes the rest. Where that
+// leaves the note too little room, the what column gives way (its cells show their whole
+// text on hover).
+void FitSnapshotColumns(QTableView* view, int rows) {
     const QFontMetrics text(view->font());
-    const QFontMetrics header(view->horizontalHeader()->font());
-    const int margin = 2 * view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) +
-                       text.averageCharWidth() * 2;
+    const int em = text.averageCharWidth();
     QAbstractItemModel* model = view->model();
-    for (int c = 0; c + 1 < model->columnCount(); ++c) {
-        int width = header.horizontalAdvance(model->headerData(c, Qt::Horizontal).toString()) +
-                    text.averageCharWidth() * 3;
+    std::vector<int> widths;
+    for (int c = 0; c < SnapshotPages::Note; ++c) {
+        int width = QFontMetrics(view->horizontalHeader()->font())
+                        .horizontalAdvance(model->headerData(c, Qt::Horizontal).toString()) +
+                    3 * em;
         for (int r = 0; r < std::min(rows, model->rowCount()); ++r)
             width = std::max(width,
-                             text.horizontalAdvance(model->index(r, c).data().toString()) + margin);
-        view->horizontalHeader()->resizeSection(c, std::min(width, most));
+                             text.horizontalAdvance(model->index(r, c).data().toString()) + 2 * em);
+        widths.push_back(c == SnapshotPages::What ? std::min(width, 48 * em) : width);
     }
+    int total = 0;
+    for (int w : widths)
+        total += w;
+    const int room = view->viewport()->width() - 24 * em; // the note's share
+    int& what = widths[SnapshotPages::What];
+    if (total > room)
+        what = std::max(what - (total - room), std::min(what, 16 * em));
+    for (int c = 0; c < static_cast<int>(widths.size()); ++c)
+        view->horizontalHeader()->resizeSection(c, widths[static_cast<size_t>(c)]);
 }
 
 } // namespace
@@ -86,13 +96,13 @@ HistoryDialog::HistoryDialog(const std::string& path, HistoryActions& actions, M
     m_where->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     const QString zone = Q(ZoneName(UtcNow()));
-    m_controllerList = new QTableWidget(0, 6, this);
+    m_controllerList = new QTableWidget(0, 7, this);
     m_controllerList->setObjectName(QStringLiteral("controllers"));
     NameControl(m_controllerList, QStringLiteral("Controllers"));
     m_controllerList->setHorizontalHeaderLabels(
         {QStringLiteral("Label"), QStringLiteral("Model code"), QStringLiteral("Port"),
          QStringLiteral("Unit"), QStringLiteral("Last seen (%1)").arg(zone),
-         QStringLiteral("Snapshots")});
+         QStringLiteral("Snapshots"), QStringLiteral("Stable port name")});
     m_controllerList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_controllerList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_controllerList->verticalHeader()->hide();
@@ -146,7 +156,7 @@ HistoryDialog::HistoryDialog(const std::string& path, HistoryActions& actions, M
     NameControl(m_note, QStringLiteral("Note of the snapshot"));
     noteLabel->setBuddy(m_note);
     m_saveNote =
-        Button(QStringLiteral("Save note"), "saveNote", QStringLiteral("Save the note"), this);
+        MakeButton(QStringLiteral("Save note"), "saveNote", QStringLiteral("Save the note"), this);
     m_note->setEnabled(false);
 
     connect(m_controllerList, &QTableWidget::itemSelectionChanged, this, [this] {
@@ -161,10 +171,10 @@ HistoryDialog::HistoryDialog(const std::string& path, HistoryActions& actions, M
     connect(m_saveNote, &QPushButton::clicked, this, &HistoryDialog::SaveNote);
     connect(m_note, &QLineEdit::returnPressed, this, &HistoryDialog::SaveNote);
 
-    m_join = Button(QStringLiteral("&Join into..."), "join",
-                    QStringLiteral("Join the controller into another"), this);
-    m_audit = Button(QStringLiteral("&Audit report..."), "audit",
-                     QStringLiteral("Write the controller's audit report"), this);
+    m_join = MakeButton(QStringLiteral("&Join into..."), "join",
+                        QStringLiteral("Join the controller into another"), this);
+    m_audit = MakeButton(QStringLiteral("&Audit report..."), "audit",
+                         QStringLiteral("Write the controller's audit report"), this);
     connect(m_join, &QPushButton::clicked, this, &HistoryDialog::JoinInto);
     connect(m_audit, &QPushButton::clicked, this, &HistoryDialog::WriteAuditReport);
     auto* top = new QHBoxLayout;
@@ -197,84 +207,12 @@ HistoryDialog::HistoryDialog(const std::string& path, HistoryActions& actions, M
     layout->addLayout(top, 2);
     layout->addWidget(m_split, 5);
     layout->addWidget(MakeButtons());
+    resize(sizeHint()); // not the two thirds of the screen a window takes by itself
     CenterOnParent(this);
     UpdateButtons();
 }
 
 HistoryDialog::~HistoryDialog() = default;
-
-QWidget* HistoryDialog::MakeButtons() {
-    m_compareTwo = Button(QStringLiteral("&Compare two"), "compareTwo",
-                          QStringLiteral("Compare the two snapshots selected"), this);
-    auto* withLoader = Button(QStringLiteral("Compare with &Loader"), "compareLoader",
-                              QStringLiteral("Compare the snapshot with Loader"), this);
-    auto* withController = Button(QStringLiteral("Compare with con&troller"), "compareController",
-                                  QStringLiteral("Compare the snapshot with the controller"), this);
-    auto* load = Button(QStringLiteral("Loa&d into Loader"), "load",
-                        QStringLiteral("Load the snapshot into Loader"), this);
-    auto* exportFile = Button(QStringLiteral("&Export..."), "export",
-                              QStringLiteral("Export the snapshot as a parameter file"), this);
-    auto* report = Button(QStringLiteral("&Report PDF..."), "report",
-                          QStringLiteral("Write the snapshot's parameter report as PDF"), this);
-    m_move = Button(QStringLiteral("&Move to..."), "move",
-                    QStringLiteral("Move the snapshot to another controller"), this);
-    m_verify = Button(QStringLiteral("&Verify chain"), "verify",
-                      QStringLiteral("Verify the history's chain"), this);
-    auto* close = Button(QStringLiteral("Close"), "close", QStringLiteral("Close"), this);
-    m_forOne = {withLoader, withController, load, exportFile, report};
-    m_status = new QLabel(this);
-    m_status->setObjectName(QStringLiteral("status"));
-    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_status->setWordWrap(true);
-
-    connect(m_compareTwo, &QPushButton::clicked, this, [this] {
-        std::vector<int64_t> ids = Selected();
-        std::sort(ids.begin(), ids.end());
-        if (ids.size() == 2)
-            WithSnapshots(ids, [this](const std::vector<ReadSnapshot>& read) {
-                m_actions.CompareSnapshots(read[0], read[1]);
-            });
-    });
-    const auto one = [this](void (HistoryActions::*act)(const ReadSnapshot&)) {
-        return [this, act] {
-            if (Selected().size() == 1)
-                WithSnapshots(Selected(), [this, act](const std::vector<ReadSnapshot>& read) {
-                    (m_actions.*act)(read.front());
-                });
-        };
-    };
-    connect(withLoader, &QPushButton::clicked, this, one(&HistoryActions::CompareWithLoader));
-    connect(withController, &QPushButton::clicked, this,
-            one(&HistoryActions::CompareWithController));
-    connect(exportFile, &QPushButton::clicked, this, one(&HistoryActions::Export));
-    connect(report, &QPushButton::clicked, this, one(&HistoryActions::Report));
-    connect(load, &QPushButton::clicked, this, [this] {
-        if (Selected().size() == 1)
-            WithSnapshots(Selected(), [this](const std::vector<ReadSnapshot>& read) {
-                if (m_actions.Load(read.front()))
-                    accept();
-            });
-    });
-    connect(m_move, &QPushButton::clicked, this, &HistoryDialog::MoveTo);
-    connect(m_verify, &QPushButton::clicked, this, &HistoryDialog::VerifyChain);
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* box = new QWidget(this);
-    auto* rows = new QVBoxLayout(box);
-    rows->setContentsMargins(0, 0, 0, 0);
-    auto* snapshotRow = new QHBoxLayout;
-    for (QPushButton* b : {m_compareTwo, withLoader, withController, load, exportFile, report})
-        snapshotRow->addWidget(b);
-    snapshotRow->addWidget(m_move);
-    snapshotRow->addStretch(1);
-    auto* chainRow = new QHBoxLayout;
-    chainRow->addWidget(m_verify);
-    chainRow->addWidget(m_status, 1);
-    chainRow->addWidget(close);
-    rows->addLayout(snapshotRow);
-    rows->addLayout(chainRow);
-    return box;
-}
 
 void HistoryDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
@@ -341,16 +279,19 @@ void HistoryDialog::ShowControllers(const std::vector<ControllerEntry>& controll
         m_controllerList->setItem(row, ModelColumn,
                                   Cell(c.identity.modelCode.empty() ? QStringLiteral("not read")
                                                                     : Q(c.identity.modelCode)));
-        auto* port = Cell(c.identity.port.empty() ? QStringLiteral("none") : Q(c.identity.port));
-        if (!c.portKey.empty() && c.portKey != c.identity.port)
-            port->setToolTip(QStringLiteral("%1\nStable name: %2").arg(port->text(), Q(c.portKey)));
-        m_controllerList->setItem(row, PortColumn, port);
-        m_controllerList->setItem(row, UnitColumn, Cell(QString::number(c.identity.unit)));
+        m_controllerList->setItem(
+            row, PortColumn,
+            Cell(c.identity.port.empty() ? QStringLiteral("none") : Q(c.identity.port)));
+        m_controllerList->setItem(row, UnitColumn, NumberCell(c.identity.unit));
         m_controllerList->setItem(row, LastSeenColumn, Cell(LocalTimeCell(c.lastSeenUtc, zone)));
-        m_controllerList->setItem(row, CountColumn, Cell(QString::number(c.snapshots)));
+        m_controllerList->setItem(row, CountColumn, NumberCell(c.snapshots));
+        // What keeps the controller's timeline one when its cable moves.
+        m_controllerList->setItem(row, KeyColumn, Cell(Q(c.portKey)));
     }
     // A history holds a few controllers: each column fits every one of them.
     m_controllerList->resizeColumnsToContents();
+    m_controllerList->horizontalHeader()->setStretchLastSection(false);
+    m_controllerList->horizontalHeader()->setStretchLastSection(true);
     m_filling = false;
     SelectController(selectRow);
 }
@@ -383,7 +324,7 @@ void HistoryDialog::PageShown(bool first) {
     const int inView = m_snapshotList->viewport()->height() /
                            std::max(m_snapshotList->verticalHeader()->defaultSectionSize(), 1) +
                        1;
-    FitColumns(m_snapshotList, inView, m_snapshotList->viewport()->width() / 3);
+    FitSnapshotColumns(m_snapshotList, inView);
     if (m_snapshots->rowCount() > 0)
         m_snapshotList->selectRow(0);
 }

@@ -16,11 +16,13 @@
 #include "operator/questions.h"
 #include "widgets/dialog_support_qt.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -82,17 +84,9 @@ void ShowChanges(const SnapshotEntry& at, const Changes& found, QLabel* title, Q
             row->setToolTip(c, row->text(c));
     }
     list->expandAll();
-    // Fitted to the first rows: a set compared with a very different one lists thousands.
-    const QFontMetrics metrics(list->font());
-    for (int c = 0; c < list->columnCount(); ++c) {
-        int width = metrics.horizontalAdvance(list->headerItem()->text(c));
-        int rows = 0;
-        for (int g = 0; g < list->topLevelItemCount() && rows < 60; ++g)
-            for (int i = 0; i < list->topLevelItem(g)->childCount() && rows < 60; ++i, ++rows)
-                width = std::max(
-                    width, metrics.horizontalAdvance(list->topLevelItem(g)->child(i)->text(c)));
-        list->setColumnWidth(c, width + list->indentation() + metrics.averageCharWidth() * 2);
-    }
+    // The tree measures only the rows in view, however many changed.
+    for (int c = 0; c < list->columnCount(); ++c)
+        list->resizeColumnToContents(c);
 }
 
 } // namespace
@@ -269,4 +263,78 @@ void HistoryDialog::MoveTo() {
             AskControllers(from.id);
         };
     });
+}
+
+QWidget* HistoryDialog::MakeButtons() {
+    m_compareTwo = MakeButton(QStringLiteral("&Compare two"), "compareTwo",
+                              QStringLiteral("Compare the two snapshots selected"), this);
+    auto* withLoader = MakeButton(QStringLiteral("Compare with &Loader"), "compareLoader",
+                                  QStringLiteral("Compare the snapshot with Loader"), this);
+    auto* withController =
+        MakeButton(QStringLiteral("Compare with con&troller"), "compareController",
+                   QStringLiteral("Compare the snapshot with the controller"), this);
+    auto* load = MakeButton(QStringLiteral("Loa&d into Loader"), "load",
+                            QStringLiteral("Load the snapshot into Loader"), this);
+    auto* exportFile = MakeButton(QStringLiteral("&Export..."), "export",
+                                  QStringLiteral("Export the snapshot as a parameter file"), this);
+    auto* report = MakeButton(QStringLiteral("&Report PDF..."), "report",
+                              QStringLiteral("Write the snapshot's parameter report as PDF"), this);
+    m_move = MakeButton(QStringLiteral("&Move to..."), "move",
+                        QStringLiteral("Move the snapshot to another controller"), this);
+    m_verify = MakeButton(QStringLiteral("&Verify chain"), "verify",
+                          QStringLiteral("Verify the history's chain"), this);
+    auto* close = MakeButton(QStringLiteral("Close"), "close", QStringLiteral("Close"), this);
+    m_forOne = {withLoader, withController, load, exportFile, report};
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("status"));
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_status->setWordWrap(true);
+
+    connect(m_compareTwo, &QPushButton::clicked, this, [this] {
+        std::vector<int64_t> ids = Selected();
+        std::sort(ids.begin(), ids.end());
+        if (ids.size() == 2)
+            WithSnapshots(ids, [this](const std::vector<ReadSnapshot>& read) {
+                m_actions.CompareSnapshots(read[0], read[1]);
+            });
+    });
+    const auto one = [this](void (HistoryActions::*act)(const ReadSnapshot&)) {
+        return [this, act] {
+            if (Selected().size() == 1)
+                WithSnapshots(Selected(), [this, act](const std::vector<ReadSnapshot>& read) {
+                    (m_actions.*act)(read.front());
+                });
+        };
+    };
+    connect(withLoader, &QPushButton::clicked, this, one(&HistoryActions::CompareWithLoader));
+    connect(withController, &QPushButton::clicked, this,
+            one(&HistoryActions::CompareWithController));
+    connect(exportFile, &QPushButton::clicked, this, one(&HistoryActions::Export));
+    connect(report, &QPushButton::clicked, this, one(&HistoryActions::Report));
+    connect(load, &QPushButton::clicked, this, [this] {
+        if (Selected().size() == 1)
+            WithSnapshots(Selected(), [this](const std::vector<ReadSnapshot>& read) {
+                if (m_actions.Load(read.front()))
+                    accept();
+            });
+    });
+    connect(m_move, &QPushButton::clicked, this, &HistoryDialog::MoveTo);
+    connect(m_verify, &QPushButton::clicked, this, &HistoryDialog::VerifyChain);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* box = new QWidget(this);
+    auto* rows = new QVBoxLayout(box);
+    rows->setContentsMargins(0, 0, 0, 0);
+    auto* snapshotRow = new QHBoxLayout;
+    for (QPushButton* b : {m_compareTwo, withLoader, withController, load, exportFile, report})
+        snapshotRow->addWidget(b);
+    snapshotRow->addWidget(m_move);
+    snapshotRow->addStretch(1);
+    auto* chainRow = new QHBoxLayout;
+    chainRow->addWidget(m_verify);
+    chainRow->addWidget(m_status, 1);
+    chainRow->addWidget(close);
+    rows->addLayout(snapshotRow);
+    rows->addLayout(chainRow);
+    return box;
 }

@@ -13,6 +13,15 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+QPushButton* MakeButton(const QString& text, const char* name, const QString& accessible,
+                        QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    NameControl(button, accessible);
+    button->setAutoDefault(false);
+    return button;
+}
+
 int PickOne(QWidget* parent, const QString& title, const QString& prompt,
             const QStringList& choices) {
     QDialog dialog(parent);

@@ -4,10 +4,16 @@
 #include <QString>
 #include <QStringList>
 
+class QPushButton;
 class QWidget;
 
-// The small choices the History window asks for before it changes the history or writes
-// a report.
+// The small pieces of the History window: its buttons, and the choices it asks for before
+// it changes the history or writes a report.
+
+// A button that Enter does not press unless it has the focus, with its object and
+// accessible names.
+QPushButton* MakeButton(const QString& text, const char* name, const QString& accessible,
+                        QWidget* parent);
 
 // One of `choices` (its index), or -1 when the operator cancelled. The list's object name
 // is "choices"; OK and CANCEL as in every small dialog.

@@ -136,6 +136,11 @@ void SnapshotPages::fetchMore(const QModelIndex& parent) {
             m_asking = false;
             m_end = !why.empty() || page->size() < static_cast<size_t>(kPageRows);
             const bool first = m_rows.empty();
+            if (first && !page->empty()) {
+                // The column is headed with the zone of the newest: most rows are in it.
+                m_zone = Q(ZoneName(page->front().takenUtc));
+                emit headerDataChanged(Qt::Horizontal, Time, Time);
+            }
             if (!page->empty()) {
                 const int at = static_cast<int>(m_rows.size());
                 beginInsertRows(QModelIndex(), at, at + static_cast<int>(page->size()) - 1);

@@ -55,7 +55,7 @@ signals:
 private:
     HistoryReader& m_reader;
     std::function<void(const std::string&)> m_failed;
-    QString m_zone; // the zone the time column is headed with: today's
+    QString m_zone; // the zone the time column is headed with: the newest snapshot's
     int64_t m_controller = 0;
     uint64_t m_generation = 0; // a page asked for another controller is dropped
     bool m_asking = false;

@@ -34,7 +34,7 @@ public:
     void Retried(const TransferResult& result, const std::string& when);
     void FileRead(const std::string& path, const std::string& when);
     // A snapshot of the history loaded, as a File Read would be: `snapshot` says which
-    // ("snapshot 12 of Furnace 3, taken 2026-05-03 09:12 UTC"), `modelCode` is its
+    // ("snapshot 12 of Furnace 3, taken 2026-05-03 11:12:07 CEST"), `modelCode` is its
     // controller's; `wholeController`: it is of a whole read of that controller.
     void HistoryLoaded(const std::string& snapshot, const std::string& modelCode,
                        bool wholeController, const std::string& when);

@@ -29,8 +29,9 @@ int main(int argc, char** argv) {
     ctx.outputDir = outputDir;
     ctx.save = [&](QWidget* widget, const QString& name) {
         widget->show();
-        // A main window keeps the size it chose for itself; a dialog takes its natural size.
-        if (!widget->inherits("QMainWindow"))
+        // A main window, and a dialog that sized itself, keep the size they chose; any other
+        // dialog takes its natural size, as when it is shown.
+        if (!widget->inherits("QMainWindow") && !widget->testAttribute(Qt::WA_Resized))
             widget->adjustSize();
         QApplication::processEvents();
         const QString path = QDir(outputDir).filePath(name + QStringLiteral(".png"));
