@@ -28,13 +28,13 @@
 
 namespace {
 
-// "#2 \"Furnace 3\" (unit 1, PXT4TEY1T-00121 on rtu:/dev/ttyUSB0 9600 8E1)".
+// "#2 \"Furnace 3\" (PXT4TEY1T-00121, unit 1, port rtu:/dev/ttyUSB0 9600 8E1)".
 std::string Described(const ControllerEntry& c) {
-    ControllerEntry bare = c;
-    bare.label.clear();
-    const std::string what = ControllerName(bare);
+    const std::string what =
+        (c.identity.modelCode.empty() ? "model code not read" : c.identity.modelCode) + ", " +
+        PortText(c);
     return ShownText("#" + std::to_string(c.id) + " " +
-                     (c.label.empty() ? what : "\"" + c.label + "\" (" + what + ")"));
+                     (c.label.empty() ? "" : "\"" + c.label + "\" ") + "(" + what + ")");
 }
 
 QStringList DescribedAll(const std::vector<ControllerEntry>& controllers) {

@@ -25,6 +25,7 @@ QPushButton* MakeButton(const QString& text, const char* name, const QString& ac
 int PickOne(QWidget* parent, const QString& title, const QString& prompt,
             const QStringList& choices) {
     QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("PickOne"));
     dialog.setWindowTitle(title);
     auto* layout = new QVBoxLayout(&dialog);
     auto* text = new QLabel(prompt, &dialog);
@@ -53,6 +54,7 @@ int PickOne(QWidget* parent, const QString& title, const QString& prompt,
 
 bool AskAuditPeriod(QWidget* parent, const QString& controller, AuditPeriod& period) {
     QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("AuditPeriod"));
     dialog.setWindowTitle(QStringLiteral("Audit report"));
     auto* layout = new QVBoxLayout(&dialog);
     auto* what = new QLabel(QStringLiteral("Every change to %1 in the period, each parameter "

@@ -15,8 +15,8 @@ class QWidget;
 QPushButton* MakeButton(const QString& text, const char* name, const QString& accessible,
                         QWidget* parent);
 
-// One of `choices` (its index), or -1 when the operator cancelled. The list's object name
-// is "choices"; OK and CANCEL as in every small dialog.
+// One of `choices` (its index), or -1 when the operator cancelled. The dialog's object
+// name is "PickOne", its list's "choices"; OK and CANCEL as in every small dialog.
 int PickOne(QWidget* parent, const QString& title, const QString& prompt,
             const QStringList& choices);
 
@@ -28,5 +28,6 @@ struct AuditPeriod {
 };
 
 // Asks for the period of `controller`'s audit report, starting from `period`; false when
-// the operator cancelled. The fields' object names are "from", "to", "pdf" and "csv".
+// the operator cancelled. The dialog's object name is "AuditPeriod", its fields' "from",
+// "to", "pdf" and "csv".
 bool AskAuditPeriod(QWidget* parent, const QString& controller, AuditPeriod& period);
