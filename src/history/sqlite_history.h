@@ -37,6 +37,9 @@ public:
     // written by a newer version, opens for reading only; ReadOnlyReason says which.
     std::string Open(const std::string& path, Access access);
     const std::string& Path() const { return m_path; }
+    // For filling a history in bulk: a commit is flushed to the disk only at a checkpoint, so
+    // a power cut may lose the last ones (a crash of the program loses none).
+    void FlushOnlyAtCheckpoints() { Exec("PRAGMA synchronous=NORMAL"); }
 
     std::string ReadOnlyReason() const override { return m_readOnly; }
     std::string Record(const NewSnapshot& snapshot, int64_t* id = nullptr) override;
@@ -84,6 +87,7 @@ private:
         int depth = 0;
     };
     std::string StoredSetOf(int64_t snapshotId, StoredSet& set);
+    std::string FetchBlocks(const BlockRefs& refs);
     std::string BlockBytes(int64_t key, std::vector<uint8_t>& bytes);
     std::string SetBytes(const StoredSet& set, int& format, std::vector<uint8_t>& bytes);
     std::string SetDigestOf(const StoredSet& set, Digest& digest);

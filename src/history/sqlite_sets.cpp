@@ -12,12 +12,12 @@ std::string SqliteHistory::StoreBlocks(const ParameterImage& set, BlockRefs& ref
     if (std::string why = SplitSet(EncodeSet(set), entries); !why.empty())
         return why;
     refs.clear();
+    SqliteStatement find(m_db, "SELECT bytes FROM blocks WHERE key = ?1");
     for (const SetEntry& e : entries) {
         // The key of its bytes, or the next one up while other bytes hold it.
         for (int64_t key = BlockKey(e.bytes);; ++key) {
             std::vector<uint8_t> held;
-            SqliteStatement find(m_db, "SELECT bytes FROM blocks WHERE key = ?1");
-            find.Bind(1, key);
+            find.Reset().Bind(1, key);
             const int rc = find.Step();
             if (rc == SQLITE_ROW) {
                 if (std::string why = UnpackBlock(find.Blob(0), held); !why.empty())
@@ -43,37 +43,64 @@ std::string SqliteHistory::StoredSetOf(int64_t snapshotId, StoredSet& set) {
     // Back through the bases to a snapshot that lists every block, then forward again.
     std::vector<BlockRefs> layers;
     set = StoredSet{};
-    for (int64_t at = snapshotId; at;) {
-        SqliteStatement q(m_db,
-                          "SELECT content_id, base_id, depth, blocks FROM snapshots WHERE id = ?1");
-        q.Bind(1, at);
-        const int rc = q.Step();
-        if (rc == SQLITE_DONE && at == snapshotId)
-            return "there is no snapshot " + std::to_string(snapshotId);
-        if (rc == SQLITE_DONE)
-            return "snapshot " + std::to_string(snapshotId) + " rests on snapshot " +
-                   std::to_string(at) + ", which is not there";
-        if (rc != SQLITE_ROW)
-            return Failure();
+    SqliteStatement q(m_db,
+                      "WITH RECURSIVE back(id, content_id, base_id, depth, blocks, steps) AS ("
+                      " SELECT id, content_id, base_id, depth, blocks, 0 FROM snapshots"
+                      " WHERE id = ?1 UNION ALL"
+                      " SELECT s.id, s.content_id, s.base_id, s.depth, s.blocks, b.steps + 1"
+                      " FROM snapshots s JOIN back b ON s.id = b.base_id"
+                      " WHERE b.content_id IS NULL AND b.steps <= ?2)"
+                      " SELECT id, content_id, base_id, depth, blocks FROM back"
+                      " ORDER BY steps");
+    q.Bind(1, snapshotId).Bind(2, kMaxDepth);
+    int64_t expected = snapshotId;
+    int rc = SQLITE_ROW;
+    while ((rc = q.Step()) == SQLITE_ROW) {
+        const int64_t at = q.Int(0);
         if (at == snapshotId) {
-            set.depth = static_cast<int>(q.Int(2));
-            if (!q.IsNull(0)) {
-                set.contentId = q.Int(0);
+            set.depth = static_cast<int>(q.Int(3));
+            if (!q.IsNull(1)) {
+                set.contentId = q.Int(1);
                 return "";
             }
         }
         BlockRefs refs;
-        if (!DecodeRefs(q.Blob(3), refs))
+        if (!DecodeRefs(q.Blob(4), refs))
             return "snapshot " + std::to_string(at) + " lists its blocks wrongly";
         layers.push_back(std::move(refs));
-        if (layers.size() > static_cast<size_t>(kMaxDepth) + 1)
-            return "snapshot " + std::to_string(snapshotId) + " rests on too many others";
-        at = q.IsNull(1) ? 0 : q.Int(1);
+        expected = q.IsNull(2) ? 0 : q.Int(2);
     }
+    if (rc != SQLITE_DONE)
+        return Failure();
+    if (layers.empty())
+        return "there is no snapshot " + std::to_string(snapshotId);
+    if (expected != 0)
+        return "snapshot " + std::to_string(snapshotId) + " rests on snapshot " +
+               std::to_string(expected) + ", which is not there";
     set.blocks = true;
     for (auto layer = layers.rbegin(); layer != layers.rend(); ++layer)
         ApplyRefs(set.refs, *layer);
     return "";
+}
+
+std::string SqliteHistory::FetchBlocks(const BlockRefs& refs) {
+    // Every block not read yet, in one statement.
+    std::string keys;
+    for (const BlockRef& r : refs)
+        if (!m_blockCache.count(r.key))
+            keys += (keys.empty() ? "" : ",") + std::to_string(r.key);
+    if (keys.empty())
+        return "";
+    if (m_blockCache.size() > 200000)
+        m_blockCache.clear();
+    SqliteStatement q(m_db, ("SELECT key, bytes FROM blocks WHERE key IN (" + keys + ")").c_str());
+    while (q.Step() == SQLITE_ROW) {
+        std::vector<uint8_t> bytes;
+        if (std::string why = UnpackBlock(q.Blob(1), bytes); !why.empty())
+            return why;
+        m_blockCache[q.Int(0)] = std::move(bytes);
+    }
+    return q.Code() == SQLITE_DONE ? "" : Failure();
 }
 
 std::string SqliteHistory::BlockBytes(int64_t key, std::vector<uint8_t>& bytes) {
@@ -110,6 +137,8 @@ std::string SqliteHistory::SetBytes(const StoredSet& set, int& format,
         bytes = q.Blob(1);
         return "";
     }
+    if (std::string why = FetchBlocks(set.refs); !why.empty())
+        return why;
     std::vector<SetEntry> entries;
     for (const BlockRef& r : set.refs) {
         SetEntry e;
@@ -132,6 +161,8 @@ std::string SqliteHistory::SetDigestOf(const StoredSet& set, Digest& digest) {
         digest = SetDigest(format, bytes);
         return "";
     }
+    if (std::string why = FetchBlocks(set.refs); !why.empty())
+        return why;
     std::vector<BlockDigest> blocks;
     for (const BlockRef& r : set.refs) {
         auto known = m_digestCache.find(r.key);

@@ -36,6 +36,15 @@ public:
         return *this;
     }
 
+    // Ready to step again with new bindings; a statement that failed to prepare stays failed.
+    SqliteStatement& Reset() {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+        if (m_stmt && (m_rc == SQLITE_ROW || m_rc == SQLITE_DONE))
+            m_rc = SQLITE_OK;
+        return *this;
+    }
+
     // SQLITE_ROW, SQLITE_DONE, or the error (also one met while preparing or binding).
     int Step() {
         if (m_rc != SQLITE_OK && m_rc != SQLITE_ROW && m_rc != SQLITE_DONE)
