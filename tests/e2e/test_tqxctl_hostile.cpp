@@ -163,11 +163,11 @@ TEST(TqxctlHostile, TheHistoryKeepsToSaneSizesSafeCellsAndListsPastADamagedSnaps
 
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "UPDATE contents SET bytes = x'0102' WHERE id = "
-                           "(SELECT content_id FROM snapshots WHERE id = 2)",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    // Snapshot 2's own PID group 1 (P 20, stored unpacked), which no other snapshot holds.
+    const std::string damage =
+        "UPDATE blocks SET bytes = x'0102' WHERE bytes = x'001400" + std::string(44, '0') + "'";
+    ASSERT_EQ(sqlite3_exec(db, damage.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_changes(db), 1);
     sqlite3_close(db);
     const TqxctlResult changes = Tqxctl(ctl + "changes");
     EXPECT_EQ(changes.status, 2) << changes.out;
