@@ -149,7 +149,8 @@ std::string EventText(const HistoryEvent& e) {
     case HistoryEventKind::Move:
         return snapshot + " moved from " + other + " to " + controller;
     case HistoryEventKind::Upgrade:
-        return "the chain begins: the snapshots before it were linked as they were";
+        return e.text.empty() ? "the chain begins: the snapshots before it were linked as they were"
+                              : ShownText(e.text);
     }
     return HistoryEventKeyword(e.kind);
 }
