@@ -59,13 +59,19 @@ std::vector<ParameterEntry> ListParameters(const ParameterImage& image,
 
 std::vector<ParameterDifference> DiffParameters(const ParameterImage& a, const ParameterImage& b,
                                                 const ListingOptions& options) {
-    const std::vector<ParameterEntry> left = ListParameters(a, options);
-    const std::vector<ParameterEntry> right = ListParameters(b, options);
     std::vector<ParameterDifference> differences;
-    // Both listings have the same entries in the same order; only values differ.
-    for (size_t i = 0; i < left.size() && i < right.size(); ++i)
-        if (left[i].stored != right[i].stored)
-            differences.push_back({left[i], right[i]});
+    // A stored value is read from its own group's record alone: a group whose records are
+    // equal has no difference, and is not listed (the audit trail compares thousands of sets).
+    for (GroupId group : AllGroups()) {
+        if (SameGroup(a, b, group))
+            continue;
+        const std::vector<ParameterEntry> left = ListGroup(a, group, options);
+        const std::vector<ParameterEntry> right = ListGroup(b, group, options);
+        // Both listings have the same entries in the same order; only values differ.
+        for (size_t i = 0; i < left.size() && i < right.size(); ++i)
+            if (left[i].stored != right[i].stored)
+                differences.push_back({left[i], right[i]});
+    }
     return differences;
 }
 

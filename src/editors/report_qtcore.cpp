@@ -23,18 +23,6 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// A font of `points` in the painter's units, which are points scaled to the device: the
-// device resolves point sizes at its own resolution, so the size is taken back by it.
-QFont Font(const QPainter& p, double points, bool bold = false) {
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPointSizeF(points * 72.0 / p.device()->logicalDpiY());
-    font.setBold(bold);
-    // Without shaping there are no ligatures: "fi" stays two letters, so a text copied or
-    // searched in the PDF reads as written.
-    font.setStyleStrategy(QFont::PreferNoShaping);
-    return font;
-}
-
 // Paints `table` from `top` across `width`; returns the y below it.
 double PaintTable(QPainter& p, const ReportTable& table, double top, double width, double points) {
     double total = 0.0;
@@ -46,7 +34,7 @@ double PaintTable(QPainter& p, const ReportTable& table, double top, double widt
 
     const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
     auto paintRow = [&](const std::vector<std::string>& cells, double y, bool header) {
-        p.setFont(Font(p, points, header));
+        p.setFont(ReportFont(p, points, header));
         const QFontMetricsF metrics(p.font(), p.device());
         double height = metrics.height();
         for (size_t c = 0; c < cells.size() && c + 1 < x.size(); ++c) {
@@ -79,17 +67,17 @@ void PaintPage(QPainter& p, const QRectF& page, const ReportContent& report, int
                const ParameterImage& image) {
     const ReportPage& content = report.pages[static_cast<size_t>(index)];
     p.setPen(Qt::black);
-    p.setFont(Font(p, 8));
+    p.setFont(ReportFont(p, 8));
     p.drawText(QRectF(0, 0, page.width(), kHeaderHeight), Qt::AlignLeft | Qt::AlignVCenter,
                Q(report.HeaderLine(index)));
     p.setPen(QPen(Qt::black, 0.6));
     p.drawLine(QPointF(0, kHeaderHeight), QPointF(page.width(), kHeaderHeight));
 
     double y = kHeaderHeight + 6;
-    p.setFont(Font(p, 12, true));
+    p.setFont(ReportFont(p, 12, true));
     p.drawText(QRectF(0, y, page.width(), 18), Qt::AlignLeft | Qt::AlignVCenter, Q(content.title));
     y += 20;
-    p.setFont(Font(p, 8));
+    p.setFont(ReportFont(p, 8));
     for (const std::string& note : content.notes) {
         p.drawText(QRectF(0, y, page.width(), 12), Qt::AlignLeft | Qt::AlignVCenter, Q(note));
         y += 12;
@@ -111,6 +99,18 @@ QString Number(double v, int decimals) {
 }
 
 } // namespace
+
+// A font of `points` in the painter's units, which are points scaled to the device: the
+// device resolves point sizes at its own resolution, so the size is taken back by it.
+QFont ReportFont(const QPainter& p, double points, bool bold) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSizeF(points * 72.0 / p.device()->logicalDpiY());
+    font.setBold(bold);
+    // Without shaping there are no ligatures: "fi" stays two letters, so a text copied or
+    // searched in the PDF reads as written.
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
 
 void UseReportPageLayout(QPagedPaintDevice& device) {
     device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
@@ -180,7 +180,7 @@ void PaintProfile(QPainter& p, const QRectF& area, const ProfileGeometry& g) {
                          : top + plot.height() / 2;
     };
 
-    const QFont small = Font(p, 6.5);
+    const QFont small = ReportFont(p, 6.5);
     p.setFont(small);
     const QFontMetricsF metrics(small, p.device());
     const QPen grid(QColor(210, 210, 210), 0.4);

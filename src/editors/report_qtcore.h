@@ -5,12 +5,17 @@
 
 #include <string>
 
+class QFont;
 class QPagedPaintDevice;
 class QPainter;
 class QRectF;
 
 // The parameter report painted onto pages: a header on every page, the parameter tables,
 // and each pattern's profile. One renderer for the printer, the PDF file and tqxctl.
+
+// The reports' font, DejaVu Sans of `points` in the painter's units (points scaled to its
+// device), without shaping so that a text searched or copied in the PDF reads as written.
+QFont ReportFont(const QPainter& painter, double points, bool bold = false);
 
 // A4 landscape with 12 mm margins.
 void UseReportPageLayout(QPagedPaintDevice& device);

@@ -63,7 +63,8 @@ TEST(TqxctlHistory, BackupAndRestoreAreRecordedAndTheAuditTrailNamesTheChange) {
     EXPECT_EQ(now.status, 0) << now.out;
     EXPECT_EQ(ctl("history diff 1 2").status, 0);
     const std::string csv = ctl("history changes --csv").out;
-    EXPECT_TRUE(Has(csv, ",3,tqxctl restore " + changed + ",pid 1 P,5.0 %,7.7 %,50,77\r\n")) << csv;
+    EXPECT_TRUE(Has(csv, ",3,tqxctl restore " + changed + ",pid 1 P,5.0 %,7.7 %,50,77,\r\n"))
+        << csv;
 
     // Each mistake exits 2 and changes nothing.
     const std::string listed = ctl("history list").out, exported = folder.File("99.slk");

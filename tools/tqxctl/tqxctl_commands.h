@@ -7,8 +7,11 @@
 #include "link/port_settings.h"
 #include "transfers/transfer_context.h"
 
+#include <memory>
 #include <string>
 #include <vector>
+
+class QGuiApplication;
 
 // What a command works with: port 1 and the link over it, and the options that shape what
 // a command does. main makes the one of the process and hands it to the command.
@@ -86,6 +89,10 @@ bool LoadParameterSource(TqxctlContext& context, const std::string& source, Para
 // failures are printed on stderr.
 bool ReadControllerForBackup(const TqxctlContext& context, TransferContext& link,
                              ParameterImage& image);
+
+// The application a PDF is painted under (fonts need one): on Qt's offscreen platform when
+// there is no display.
+std::unique_ptr<QGuiApplication> StartPainting();
 
 // The commands (tqxctl_commands.cpp, tqxctl_report.cpp, tqxctl_bus.cpp and
 // tqxctl_history.cpp).

@@ -22,26 +22,37 @@
 #include <memory>
 
 const char kHistoryUsage[] =
-    "usage: tqxctl [--history PATH] history list [--controller UNIT|MODEL|LABEL]\n"
+    "usage: tqxctl [--history PATH] history list [--controller C] [--all | --limit N]\n"
     "       tqxctl [--history PATH] history changes [--since DATE] [--csv]\n"
     "       tqxctl [--history PATH] history show ID [GROUP]\n"
     "       tqxctl [--history PATH] [--port SETTING] history diff ID ID|controller|FILE\n"
     "       tqxctl [--history PATH] history export ID FILE\n"
     "       tqxctl [--history PATH] history note ID TEXT\n"
-    "       tqxctl [--history PATH] history label CONTROLLER TEXT\n"
+    "       tqxctl [--history PATH] history label C TEXT\n"
+    "       tqxctl [--history PATH] history verify\n"
+    "       tqxctl [--history PATH] history join C INTO\n"
+    "       tqxctl [--history PATH] history move ID C\n"
+    "       tqxctl [--history PATH] history audit --controller C --from DATE --to DATE OUT\n"
     "The history holds a snapshot of the whole parameter set after every Connect, SEND,\n"
     "Send all, Send edited groups and File Write in the loader, and after tqxctl backup,\n"
-    "backup --all and restore: the controller (port, unit, model code), the time (UTC),\n"
-    "the user and host, what happened and the groups it touched.\n"
-    "list      the controllers and their snapshots, newest first; --controller picks one\n"
-    "          by its unit, model code, label or #N (its number in the list)\n"
-    "changes   every snapshot that changed something, each parameter from -> to; --since\n"
-    "          from a date in UTC (YYYY-MM-DD[ HH:MM[:SS]]); --csv as comma-separated rows\n"
+    "backup --all and restore: the controller (port, unit, model code), the time, the user\n"
+    "and host, what happened and the groups it touched. Times are local; a DATE is local\n"
+    "time as YYYY-MM-DD[ HH:MM[:SS]]. A controller C is its #N (as list numbers it), its\n"
+    "unit, model code or label.\n"
+    "list      the controllers and each one's newest 50 snapshots, newest first; --all\n"
+    "          lists every snapshot, --limit N the newest N; --controller picks one\n"
+    "changes   every snapshot that changed something or carries a note, each parameter\n"
+    "          from -> to; --since from DATE; --csv as comma-separated rows\n"
     "show      a snapshot's parameters, or one group (system, advanced, pid N, pattern N)\n"
     "diff      a snapshot against another, the controller on port 1 or a parameter file\n"
     "          (exit 0 equal, 1 different); a file named like a number is ./12\n"
     "export    a snapshot as a parameter file, as tqxctl backup would have written it\n"
     "note      sets a snapshot's note; label names a controller (\"Furnace 3\")\n"
+    "verify    checks the chain of every snapshot and event (exit 0 whole, 1 not whole)\n"
+    "join      C is the same controller as INTO: its snapshots become INTO's\n"
+    "move      snapshot ID belongs to controller C\n"
+    "audit     the audit report of C from DATE to DATE (a date alone: to its end) as PDF or\n"
+    "          CSV, as OUT ends in .pdf or .csv\n"
     "The history is PATH, else TQX_HISTORY, else history.sqlite in the loader's data folder.\n";
 
 namespace {
@@ -49,6 +60,8 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kDiffers = 1;
 constexpr int kError = 2;
+// The snapshots list shows of each controller unless told otherwise.
+constexpr int64_t kListedByDefault = 50;
 
 class StderrMessages : public Messages {
 public:
@@ -75,9 +88,10 @@ bool SameText(const std::string& a, const std::string& b) {
            });
 }
 
-// The controllers `which` names: #N, a unit, a model code or a label.
-std::vector<ControllerEntry> Matching(const std::vector<ControllerEntry>& all,
-                                      const std::string& which) {
+} // namespace
+
+std::vector<ControllerEntry> MatchingControllers(const std::vector<ControllerEntry>& all,
+                                                 const std::string& which) {
     std::vector<ControllerEntry> found;
     for (const ControllerEntry& c : all) {
         const bool byNumber = which.size() > 1 && which[0] == '#' && IsNumber(which.substr(1)) &&
@@ -90,46 +104,92 @@ std::vector<ControllerEntry> Matching(const std::vector<ControllerEntry>& all,
     return found;
 }
 
-std::string SnapshotLine(const SnapshotEntry& s) {
-    char line[160];
+std::string OneController(HistoryStore& store, const std::string& which, ControllerEntry& out) {
+    std::vector<ControllerEntry> controllers;
+    if (std::string why = store.Controllers(controllers); !why.empty())
+        return why;
+    const std::vector<ControllerEntry> found = MatchingControllers(controllers, which);
+    if (found.size() != 1)
+        return std::string(found.empty() ? "no controller '" : "more than one controller '") +
+               which + "' in the history; name it by its #N from tqxctl history list";
+    out = found[0];
+    return "";
+}
+
+namespace {
+
+// A snapshot's line; `zone`: its time names the zone, which the controller's line does not.
+std::string SnapshotLine(const SnapshotEntry& s, bool zone) {
+    char line[200];
     std::snprintf(line, sizeof line, "%6lld  %s  %-20s ", static_cast<long long>(s.id),
-                  ShortTime(s.takenUtc).c_str(), (s.user + "@" + s.host).c_str());
+                  (zone ? ShortTimeWithZone(s.takenUtc) : ShortTime(s.takenUtc)).c_str(),
+                  (s.user + "@" + s.host).c_str());
     std::string text = line + WhatText(s) + "  [" + GroupsText(s.groups) + "]";
     return ShownText(s.note.empty() ? text : text + "  note: " + s.note);
 }
 
+std::string ControllerLine(const ControllerEntry& c, const std::string& zone) {
+    const std::string& port = c.identity.port.empty() ? "none" : c.identity.port;
+    return ShownText("controller #" + std::to_string(c.id) +
+                     (c.label.empty() ? std::string() : "  \"" + c.label + "\"") + "  unit " +
+                     std::to_string(c.identity.unit) + "  model code " +
+                     (c.identity.modelCode.empty() ? "not read" : c.identity.modelCode) +
+                     "  port " + port + "  port key " + (c.portKey.empty() ? port : c.portKey) +
+                     "  last seen " + ShortTimeWithZone(c.lastSeenUtc) + "  " +
+                     std::to_string(c.snapshots) + " snapshot" + (c.snapshots == 1 ? "" : "s") +
+                     (zone.empty() ? "" : "  times " + zone));
+}
+
+// list [--controller C] [--all | --limit N]: each controller's newest snapshots, read a
+// page at a time, so a long history lists as fast as a short one.
 int List(HistoryStore& store, const std::vector<std::string>& operands) {
-    std::string which;
-    size_t i = 0;
-    if (!operands.empty() && operands[0] == "--controller" &&
-        !OptionValue(operands, i, "CONTROLLER", which))
-        return kError;
-    if (!operands.empty() && (operands[0] != "--controller" || operands.size() != 2))
-        return Fail(std::string("list takes only --controller UNIT|MODEL|LABEL\n") + kHistoryUsage);
+    std::string which, limitText;
+    int64_t limit = kListedByDefault;
+    for (size_t i = 0; i < operands.size(); ++i) {
+        if (operands[i] == "--all") {
+            limit = 0;
+        } else if (operands[i] == "--controller" || operands[i] == "--limit") {
+            const bool controller = operands[i] == "--controller";
+            if (!OptionValue(operands, i, controller ? "CONTROLLER" : "N",
+                             controller ? which : limitText))
+                return kError;
+            if (!controller && (!IsNumber(limitText) || std::stoll(limitText) == 0))
+                return Fail("--limit takes a number of snapshots, 1 or more");
+            if (!controller)
+                limit = std::stoll(limitText);
+        } else {
+            return Fail("list takes --controller UNIT|MODEL|LABEL|#N, --all and --limit N\n" +
+                        std::string(kHistoryUsage));
+        }
+    }
     std::vector<ControllerEntry> controllers;
     if (std::string why = store.Controllers(controllers); !why.empty())
         return Fail(why);
     if (!which.empty()) {
-        controllers = Matching(controllers, which);
+        controllers = MatchingControllers(controllers, which);
         if (controllers.empty())
             return Fail("no controller '" + which + "' in the history");
     }
     std::string out;
     for (const ControllerEntry& c : controllers) {
-        out +=
-            ShownText("controller #" + std::to_string(c.id) +
-                      (c.label.empty() ? std::string() : "  \"" + c.label + "\"") + "  unit " +
-                      std::to_string(c.identity.unit) + "  model code " +
-                      (c.identity.modelCode.empty() ? "not read" : c.identity.modelCode) +
-                      "  port " + (c.identity.port.empty() ? "none" : c.identity.port) +
-                      "  last seen " + ShortTime(c.lastSeenUtc) + " UTC  " +
-                      std::to_string(c.snapshots) + " snapshot" + (c.snapshots == 1 ? "" : "s")) +
-            "\n";
+        SnapshotQuery query;
+        query.controllerId = c.id;
+        query.limit = limit;
         std::vector<SnapshotEntry> snapshots;
-        if (std::string why = store.Snapshots(c.id, snapshots); !why.empty())
+        if (std::string why = store.Snapshots(query, snapshots); !why.empty())
             return Fail(why);
+        // One zone for every time listed is named once; across a change of the clocks each
+        // time names its own.
+        std::string zone = snapshots.empty() ? "" : ZoneName(snapshots.front().takenUtc);
+        if (!snapshots.empty() && ZoneName(snapshots.back().takenUtc) != zone)
+            zone.clear();
+        out += ControllerLine(c, zone) + "\n";
         for (const SnapshotEntry& s : snapshots)
-            out += SnapshotLine(s) + "\n";
+            out += SnapshotLine(s, zone.empty()) + "\n";
+        const int64_t older = c.snapshots - static_cast<int64_t>(snapshots.size());
+        if (older > 0)
+            out += "       \u2026 " + std::to_string(older) + " older snapshot" +
+                   (older == 1 ? "" : "s") + " (--all lists every one, --limit N)\n";
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     return kOk;
@@ -166,7 +226,8 @@ int Show(HistoryStore& store, const std::vector<std::string>& operands) {
     if (!LoadSnapshot(store, operands[0], s, set))
         return kError;
     std::printf(
-        "snapshot %lld  %s UTC  %s\n", static_cast<long long>(s.id), ShortTime(s.takenUtc).c_str(),
+        "snapshot %lld  %s  %s\n", static_cast<long long>(s.id),
+        ShortTimeWithZone(s.takenUtc).c_str(),
         ShownText(s.user + "@" + s.host + "  " + WhatText(s) + "  [" + GroupsText(s.groups) + "]")
             .c_str());
     std::printf("model code %s\n", ShownText(set.ModelCode()).c_str());
@@ -226,14 +287,10 @@ int Annotate(HistoryStore& store, const std::string& what,
         const std::string why = store.SetNote(std::stoll(operands[0]), text);
         return why.empty() ? kOk : Fail(why);
     }
-    std::vector<ControllerEntry> controllers;
-    if (std::string why = store.Controllers(controllers); !why.empty())
+    ControllerEntry controller;
+    if (std::string why = OneController(store, operands[0], controller); !why.empty())
         return Fail(why);
-    const std::vector<ControllerEntry> found = Matching(controllers, operands[0]);
-    if (found.size() != 1)
-        return Fail(std::string(found.empty() ? "no controller '" : "more than one controller '") +
-                    operands[0] + "' in the history; name it by its #N from tqxctl history list");
-    const std::string why = store.SetLabel(found[0].id, text);
+    const std::string why = store.SetLabel(controller.id, text);
     return why.empty() ? kOk : Fail(why);
 }
 
@@ -287,6 +344,14 @@ int RunHistory(TqxctlContext& context, const Operands& operands) {
          [](Context&, Store& store, const Operands& o) { return Annotate(store, "note", o); }},
         {"label", true,
          [](Context&, Store& store, const Operands& o) { return Annotate(store, "label", o); }},
+        {"verify", false,
+         [](Context&, Store& store, const Operands& o) { return HistoryVerify(store, o); }},
+        {"join", true,
+         [](Context&, Store& store, const Operands& o) { return HistoryJoin(store, o); }},
+        {"move", true,
+         [](Context&, Store& store, const Operands& o) { return HistoryMove(store, o); }},
+        {"audit", false,
+         [](Context&, Store& store, const Operands& o) { return HistoryAudit(store, o); }},
     };
     const std::string& sub = operands[0];
     const Operands rest(operands.begin() + 1, operands.end());

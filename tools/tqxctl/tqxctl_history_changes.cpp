@@ -1,14 +1,13 @@
-// tqxctl history changes: the audit trail, each snapshot that changed something with each
-// parameter from -> to.
+// tqxctl history changes: the audit trail, each snapshot that changed something or carries
+// a note, with each parameter from -> to.
 
 #include "tqxctl_history.h"
 
-#include "editors/parameter_listing.h"
-#include "history/snapshot_codec.h"
+#include "editors/audit_report.h"
+#include "files/csv_field.h"
 #include "image/shown_text.h"
 #include "tqxctl_commands.h"
 
-#include <cctype>
 #include <cstdio>
 #include <map>
 
@@ -16,58 +15,49 @@ namespace {
 
 constexpr int kOk = 0;
 constexpr int kError = 2;
+// Snapshots asked of the store at a time.
+constexpr int64_t kPage = 1000;
 
-// "2026-05-03", "2026-05-03 09:12" or "2026-05-03T09:12:07" as the stored times begin;
-// "" for a text that is no such date.
-std::string SinceKey(std::string date) {
-    if (date.size() > 10 && date[10] == ' ')
-        date[10] = 'T';
-    const std::string shape = "dddd-dd-ddTdd:dd:dd";
-    if (date.size() < 10 || date.size() > shape.size())
-        return "";
-    for (size_t i = 0; i < date.size(); ++i)
-        if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(date[i]))
-                            : date[i] != shape[i])
-            return "";
-    return date;
+void PrintText(const AuditChange& change, const std::string& controller) {
+    const SnapshotEntry& s = change.snapshot;
+    std::printf("%s  %s\n", ShortTimeWithZone(s.takenUtc).c_str(),
+                ShownText(s.user + "@" + s.host + "  snapshot " + std::to_string(s.id) + "  " +
+                          controller + "  " + WhatText(s))
+                    .c_str());
+    if (!s.note.empty())
+        std::printf("  note: %s\n", ShownText(s.note).c_str());
+    if (!change.damaged.empty())
+        std::printf("  DAMAGED: %s\n", ShownText(change.damaged).c_str());
+    else if (change.first)
+        std::printf("  the first snapshot of this controller\n");
+    for (const ParameterDifference& d : change.differences)
+        std::printf("  %s: %s -> %s\n", d.a.Name().c_str(), d.a.text.c_str(), d.b.text.c_str());
 }
 
-// A plain number, such as a value "-5.0": a spreadsheet reads it as a number, never as a
-// formula.
-bool IsPlainNumber(const std::string& field) {
-    size_t i = field.size() > 1 && (field[0] == '-' || field[0] == '+') ? 1 : 0;
-    bool digits = false, point = false;
-    for (; i < field.size(); ++i) {
-        if (std::isdigit(static_cast<unsigned char>(field[i])))
-            digits = true;
-        else if (field[i] == '.' && !point)
-            point = true;
-        else
-            return false;
-    }
-    return digits;
-}
-
-// A text cell as RFC 4180 quotes it, shown safely; one that a spreadsheet would take for a
-// formula (=, +, - or @ first, and not a plain number) gets a leading apostrophe, so that
-// it shows as text.
-std::string Csv(const std::string& text) {
-    std::string field = ShownText(text);
-    if (!field.empty() && std::string("=+-@").find(field[0]) != std::string::npos &&
-        !IsPlainNumber(field))
-        field.insert(0, "'");
-    if (field.find_first_of(",\"\r\n") == std::string::npos)
-        return field;
-    std::string quoted = "\"";
-    for (char c : field)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
+void PrintCsv(const AuditChange& change, const std::string& controller) {
+    const SnapshotEntry& s = change.snapshot;
+    const std::vector<std::string> head = {IsoTime(s.takenUtc), s.user, s.host, controller,
+                                           std::to_string(s.id)};
+    std::string rows;
+    auto add = [&](std::vector<std::string> rest) {
+        std::vector<std::string> cells = head;
+        cells.insert(cells.end(), rest.begin(), rest.end());
+        rows += CsvRecord(cells);
+    };
+    if (!change.damaged.empty())
+        add({"DAMAGED: " + change.damaged, "", "", "", "", "", s.note});
+    else if (change.differences.empty())
+        add({WhatText(s), "", "", "", "", "", s.note});
+    for (const ParameterDifference& d : change.differences)
+        add({WhatText(s), d.a.Name(), d.a.text, d.b.text, std::to_string(d.a.stored),
+             std::to_string(d.b.stored), s.note});
+    std::fwrite(rows.data(), 1, rows.size(), stdout);
 }
 
 } // namespace
 
 int HistoryChanges(HistoryStore& store, const std::vector<std::string>& operands) {
-    std::string since;
+    std::string since, sinceUtc;
     bool csv = false;
     for (size_t i = 0; i < operands.size(); ++i) {
         if (operands[i] == "--csv") {
@@ -75,10 +65,9 @@ int HistoryChanges(HistoryStore& store, const std::vector<std::string>& operands
         } else if (operands[i] == "--since") {
             if (!OptionValue(operands, i, "DATE", since))
                 return kError;
-            since = SinceKey(since);
-            if (since.empty()) {
-                std::fprintf(stderr,
-                             "tqxctl: --since takes a date in UTC, YYYY-MM-DD[ HH:MM[:SS]]\n");
+            if (!LocalDateToUtc(since, false, sinceUtc)) {
+                std::fprintf(stderr, "tqxctl: --since takes a local date, "
+                                     "YYYY-MM-DD[ HH:MM[:SS]]\n");
                 return kError;
             }
         } else {
@@ -87,11 +76,7 @@ int HistoryChanges(HistoryStore& store, const std::vector<std::string>& operands
         }
     }
     std::vector<ControllerEntry> controllers;
-    std::vector<SnapshotEntry> snapshots;
-    std::string why = store.Controllers(controllers);
-    if (why.empty())
-        why = store.Snapshots(0, snapshots);
-    if (!why.empty()) {
+    if (std::string why = store.Controllers(controllers); !why.empty()) {
         std::fprintf(stderr, "tqxctl: %s\n", why.c_str());
         return kError;
     }
@@ -100,62 +85,43 @@ int HistoryChanges(HistoryStore& store, const std::vector<std::string>& operands
         names[c.id] = ControllerName(c);
 
     if (csv)
-        std::printf("time_utc,user,host,controller,snapshot,what,parameter,from,to,"
-                    "from_stored,to_stored\r\n");
-    // Each controller's set before the snapshot at hand; equal contents need no diff.
-    struct Last {
-        ParameterImage set;
-    };
-    std::map<int64_t, Last> last;
-    int damaged = 0;
-    ListingOptions every;
-    every.patternFieldsPerSegment = true;
-    for (auto s = snapshots.rbegin(); s != snapshots.rend(); ++s) {
-        const auto before = last.find(s->controllerId);
-        Last now;
-        SetStartValues(now.set);
-        const bool shown = s->takenUtc >= since;
-        const std::string header = s->user + "@" + s->host + "  snapshot " + std::to_string(s->id) +
-                                   "  " + names[s->controllerId] + "  " + WhatText(*s);
-        // A damaged snapshot is listed as such; the one after it is compared with the one
-        // before it.
-        if (std::string failed = store.LoadSet(s->id, now.set); !failed.empty()) {
-            ++damaged;
-            if (shown && csv)
-                std::printf("%s,%s,%s,%s,%lld,%s,,,,,\r\n", s->takenUtc.c_str(),
-                            Csv(s->user).c_str(), Csv(s->host).c_str(),
-                            Csv(names[s->controllerId]).c_str(), static_cast<long long>(s->id),
-                            Csv("DAMAGED: " + failed).c_str());
-            else if (shown)
-                std::printf("%s UTC  %s\n  DAMAGED: %s\n", ShortTime(s->takenUtc).c_str(),
-                            ShownText(header).c_str(), ShownText(failed).c_str());
-            continue;
+        std::printf("time,user,host,controller,snapshot,what,parameter,from,to,"
+                    "from_stored,to_stored,note\r\n");
+    // Only the snapshots since the date are read, a page at a time; the first of each
+    // controller is compared with the one before it.
+    ChangeWalk walk(store);
+    SnapshotQuery query;
+    query.sinceUtc = sinceUtc;
+    query.oldestFirst = true;
+    query.limit = kPage;
+    std::vector<SnapshotEntry> page;
+    do {
+        if (std::string why = store.Snapshots(query, page); !why.empty()) {
+            std::fprintf(stderr, "tqxctl: %s\n", why.c_str());
+            return kError;
         }
-        if (before != last.end() && EncodeSet(before->second.set) == EncodeSet(now.set))
-            continue;
-        if (shown && !csv)
-            std::printf("%s UTC  %s\n", ShortTime(s->takenUtc).c_str(), ShownText(header).c_str());
-        if (shown && before == last.end() && !csv)
-            std::printf("  the first snapshot of this controller\n");
-        if (shown && before != last.end())
-            for (const ParameterDifference& d :
-                 DiffParameters(before->second.set, now.set, every)) {
-                if (csv)
-                    std::printf("%s,%s,%s,%s,%lld,%s,%s,%s,%s,%d,%d\r\n", s->takenUtc.c_str(),
-                                Csv(s->user).c_str(), Csv(s->host).c_str(),
-                                Csv(names[s->controllerId]).c_str(), static_cast<long long>(s->id),
-                                Csv(WhatText(*s)).c_str(), Csv(d.a.Name()).c_str(),
-                                Csv(d.a.text).c_str(), Csv(d.b.text).c_str(), d.a.stored,
-                                d.b.stored);
-                else
-                    std::printf("  %s: %s -> %s\n", d.a.Name().c_str(), d.a.text.c_str(),
-                                d.b.text.c_str());
+        for (const SnapshotEntry& s : page) {
+            AuditChange change;
+            bool listed = false;
+            if (std::string why = walk.Next(s, change, listed); !why.empty()) {
+                std::fprintf(stderr, "tqxctl: %s\n", why.c_str());
+                return kError;
             }
-        last[s->controllerId] = std::move(now);
-    }
-    if (damaged > 0) {
-        std::fprintf(stderr, "tqxctl: %d snapshot%s damaged; the rest are listed\n", damaged,
-                     damaged == 1 ? " is" : "s are");
+            const auto name = names.find(s.controllerId);
+            const std::string controller = name != names.end()
+                                               ? name->second
+                                               : "controller #" + std::to_string(s.controllerId);
+            if (listed && csv)
+                PrintCsv(change, controller);
+            else if (listed)
+                PrintText(change, controller);
+        }
+        if (!page.empty())
+            query.beforeId = page.back().id;
+    } while (static_cast<int64_t>(page.size()) == kPage);
+    if (walk.Damaged() > 0) {
+        std::fprintf(stderr, "tqxctl: %d snapshot%s damaged; the rest are listed\n", walk.Damaged(),
+                     walk.Damaged() == 1 ? " is" : "s are");
         return kError;
     }
     return kOk;

@@ -12,6 +12,22 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+
+std::unique_ptr<QGuiApplication> StartPainting() {
+    // Fonts need a GUI application; with no display, Qt's offscreen platform serves,
+    // asked for on the application's own command line.
+    const bool offscreen = !std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") &&
+                           !std::getenv("WAYLAND_DISPLAY");
+    // The application keeps argc and argv: they outlive it.
+    static char name[] = "tqxctl";
+    static char platform[] = "-platform";
+    static char offscreenName[] = "offscreen";
+    static char* argv[] = {name, platform, offscreenName, nullptr};
+    static int argc = 0;
+    argc = offscreen ? 3 : 1;
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
 
 int RunReport(TqxctlContext& context, const Operands& operands) {
     if (operands.size() != 2) {
@@ -28,17 +44,7 @@ int RunReport(TqxctlContext& context, const Operands& operands) {
     if (!LoadParameterSource(context, operands[0], image, &options.source))
         return 2;
 
-    // Fonts need a GUI application; with no display, Qt's offscreen platform serves,
-    // asked for on the application's own command line.
-    const bool offscreen = !std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") &&
-                           !std::getenv("WAYLAND_DISPLAY");
-    // The application keeps argc and argv: they outlive it.
-    char name[] = "tqxctl";
-    char platform[] = "-platform";
-    char offscreenName[] = "offscreen";
-    char* argv[] = {name, platform, offscreenName, nullptr};
-    int argc = offscreen ? 3 : 1;
-    QGuiApplication app(argc, argv);
+    const std::unique_ptr<QGuiApplication> app = StartPainting();
 
     options.created =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
