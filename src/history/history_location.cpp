@@ -1,5 +1,6 @@
 #include "history/history_location.h"
 
+#include "history/postgres_history.h"
 #include "history/sqlite_history.h"
 
 #include <chrono>
@@ -49,6 +50,13 @@ std::string HistoryPath(const std::string& option, const std::string& dataFolder
 
 std::unique_ptr<HistoryStore> OpenHistoryStore(const std::string& where, bool record,
                                                std::string& why) {
+    if (IsServerConnection(where)) {
+        auto server = std::make_unique<PostgresHistory>();
+        why = server->Open(where);
+        if (!why.empty())
+            server.reset();
+        return server;
+    }
     why = KindRefusal(where);
     if (!why.empty())
         return nullptr;

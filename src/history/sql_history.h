@@ -35,6 +35,9 @@ public:
     std::string Events(std::vector<HistoryEvent>& out) override;
     std::string Verify(ChainReport& report) override;
 
+    // The session under it, for a check that looks at the stored rows themselves.
+    SqlSession& Session() { return m_session; }
+
 protected:
     // sql_history.cpp
     std::string ControllerOf(const NewSnapshot& s, int64_t& recorded, int64_t& present);
