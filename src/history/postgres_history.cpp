@@ -67,6 +67,11 @@ const char* const kSchema[] = {
     "CREATE TABLE schema_version (version BIGINT NOT NULL)",
 };
 
+// Whether the schema is there, read from the catalog as a table (a fresh view of it in
+// each statement: a lookup by name may answer from a cache older than another's commit).
+const char kSchemaMade[] = "SELECT COUNT(*) FROM pg_catalog.pg_tables"
+                           " WHERE schemaname = current_schema() AND tablename = 'schema_version'";
+
 } // namespace
 
 std::string PostgresHistory::Open(const std::string& conninfo) {
@@ -78,9 +83,7 @@ std::string PostgresHistory::Open(const std::string& conninfo) {
     if (std::string why = m_server.Open(conninfo); !why.empty())
         return why;
     SqlRows rows;
-    if (std::string why =
-            m_server.Run("SELECT to_regclass('schema_version') IS NOT NULL", {}, &rows);
-        !why.empty())
+    if (std::string why = m_server.Run(kSchemaMade, {}, &rows); !why.empty())
         return why;
     if (rows.empty() || rows[0].Int(0) == 0) {
         if (std::string why = MakeSchema(); !why.empty())
@@ -107,7 +110,7 @@ std::string PostgresHistory::MakeSchema() {
     SqlRows rows;
     std::string why = m_server.Run("SELECT pg_advisory_xact_lock(7460115)");
     if (why.empty())
-        why = m_server.Run("SELECT to_regclass('schema_version') IS NOT NULL", {}, &rows);
+        why = m_server.Run(kSchemaMade, {}, &rows);
     if (why.empty() && !rows.empty() && rows[0].Int(0) != 0)
         return m_server.Commit();
     for (const char* sql : kSchema)

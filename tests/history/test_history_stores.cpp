@@ -209,6 +209,93 @@ TEST_P(Stores, VerifyNamesTheSnapshotWhoseRecordWasAltered) {
     }
 }
 
+// Four programs recording into one server at once, each its own controller and some
+// sets the others record too: none is lost and the chain is whole.
+TEST(SharedHistory, FourProcessesRecordingAtOnceLoseNone) {
+    TQX_NEED_POSTGRES();
+    const std::string server = PrivatePostgres::Shared().NewDatabase();
+    constexpr int kEach = 200;
+    std::vector<pid_t> children;
+    for (int process = 0; process < 4; ++process) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int failures = 0;
+            std::string why;
+            std::unique_ptr<HistoryStore> store = OpenHistoryStore(server, true, why);
+            for (int i = 0; store && i < kEach; ++i) {
+                NewSnapshot s;
+                s.controller = {"tcp:10.0.4.17:502", 1 + process % 2, "PXT4TEY1T-00121"};
+                s.detail = "process " + std::to_string(process);
+                s.set = BusyImage(i % 2 ? 1000 + i : 10 * process + i % 20);
+                if (const std::string failed = store->Record(s); !failed.empty()) {
+                    std::fprintf(stderr, "process %d, snapshot %d: %s\n", process, i,
+                                 failed.c_str());
+                    ++failures;
+                }
+            }
+            if (!store)
+                std::fprintf(stderr, "process %d: %s\n", process, why.c_str());
+            std::_Exit(!store ? 99 : failures > 98 ? 98 : failures);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "failures: " << status;
+    }
+    std::string why;
+    std::unique_ptr<HistoryStore> store = OpenHistoryStore(server, false, why);
+    ASSERT_TRUE(store) << why;
+    std::vector<SnapshotEntry> all;
+    ASSERT_EQ(store->Snapshots(0, all), "");
+    EXPECT_EQ(all.size(), 4u * kEach);
+    ChainReport report;
+    ASSERT_EQ(store->Verify(report), "");
+    EXPECT_TRUE(report.whole) << report.problem;
+}
+
+// A role that may only read lists, loads and verifies; a recording says the server refused.
+TEST(SharedHistory, ARoleThatMayOnlyReadListsButIsRefusedARecording) {
+    TQX_NEED_POSTGRES();
+    PrivatePostgres& server = PrivatePostgres::Shared();
+    const std::string owner = server.NewDatabase();
+    std::string why;
+    {
+        std::unique_ptr<HistoryStore> store = OpenHistoryStore(owner, true, why);
+        ASSERT_TRUE(store) << why;
+        NewSnapshot s;
+        s.controller = kOven;
+        s.set = BusyImage(4);
+        ASSERT_EQ(store->Record(s), "");
+    }
+    const std::string database =
+        owner.substr(owner.find("dbname=") + 7,
+                     owner.find(' ', owner.find("dbname=")) - owner.find("dbname=") - 7);
+    server.Psql(database, "DROP ROLE IF EXISTS reader");
+    ASSERT_TRUE(server.Psql(database, "CREATE ROLE reader LOGIN"));
+    ASSERT_TRUE(server.Psql(database, "GRANT SELECT ON ALL TABLES IN SCHEMA public TO reader"));
+    std::unique_ptr<HistoryStore> reader =
+        OpenHistoryStore(server.Conninfo(database, "reader"), true, why);
+    ASSERT_TRUE(reader) << why;
+    std::vector<SnapshotEntry> listed;
+    ASSERT_EQ(reader->Snapshots(0, listed), "");
+    EXPECT_EQ(listed.size(), 1u);
+    ParameterImage set;
+    EXPECT_EQ(reader->LoadSet(listed[0].id, set), "");
+    ChainReport report;
+    ASSERT_EQ(reader->Verify(report), "");
+    EXPECT_TRUE(report.whole);
+    NewSnapshot s;
+    s.controller = kOven;
+    s.set = BusyImage(5);
+    const std::string refused = reader->Record(s);
+    EXPECT_NE(refused.find("the server refused"), std::string::npos) << refused;
+    EXPECT_NE(refused.find("permission denied"), std::string::npos) << refused;
+    EXPECT_NE(reader->SetNote(listed[0].id, "mine"), "");
+}
+
 INSTANTIATE_TEST_SUITE_P(History, Stores, testing::Values("sqlite", "postgresql"),
                          [](const testing::TestParamInfo<const char*>& info) {
                              return std::string(info.param);
