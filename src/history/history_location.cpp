@@ -1,6 +1,6 @@
 #include "history/history_location.h"
 
-#include "history/postgres_history.h"
+#include "history/shared_history.h"
 #include "history/sqlite_history.h"
 
 #include <chrono>
@@ -51,8 +51,8 @@ std::string HistoryPath(const std::string& option, const std::string& dataFolder
 std::unique_ptr<HistoryStore> OpenHistoryStore(const std::string& where, bool record,
                                                std::string& why) {
     if (IsServerConnection(where)) {
-        auto server = std::make_unique<PostgresHistory>();
-        why = server->Open(where);
+        auto server = std::make_unique<SharedHistory>();
+        why = server->Open(where, LocalHistoryPath(), record);
         if (!why.empty())
             server.reset();
         return server;

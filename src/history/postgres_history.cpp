@@ -45,7 +45,10 @@ const char* const kSchema[] = {
     " depth BIGINT NOT NULL DEFAULT 0,"
     " blocks BYTEA,"
     " prev_ref BIGINT NOT NULL,"
-    " hash BYTEA NOT NULL)",
+    " hash BYTEA NOT NULL,"
+    " uid TEXT,"
+    " arrival TEXT NOT NULL DEFAULT '')",
+    "CREATE INDEX snapshots_by_uid ON snapshots (uid) WHERE uid IS NOT NULL",
     "CREATE INDEX snapshots_by_controller ON snapshots (controller_id, id)",
     "CREATE INDEX snapshots_by_time ON snapshots (taken)",
     "CREATE TABLE events ("

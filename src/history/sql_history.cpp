@@ -7,8 +7,8 @@ namespace {
 
 const char kSnapshotColumns[] =
     "SELECT s.id, s.controller_id, s.recorded_controller_id, s.taken, o.os_user, o.host,"
-    " o.program, s.what, s.groups, s.sent_group, s.verified, s.detail, s.note, s.hash"
-    " FROM snapshots s JOIN origins o ON o.id = s.origin_id ";
+    " o.program, s.what, s.groups, s.sent_group, s.verified, s.detail, s.note, s.hash, s.uid,"
+    " s.arrival FROM snapshots s JOIN origins o ON o.id = s.origin_id ";
 
 SnapshotEntry EntryOf(const SqlRow& r) {
     SnapshotEntry s;
@@ -32,6 +32,8 @@ SnapshotEntry EntryOf(const SqlRow& r) {
         std::copy(r.Blob(13).begin(), r.Blob(13).end(), d.begin());
         s.hash = HexOf(d);
     }
+    s.uid = r.Text(14);
+    s.arrival = r.Text(15);
     return s;
 }
 
@@ -123,10 +125,21 @@ std::string SqlHistory::Record(const NewSnapshot& snapshot, int64_t* id) {
     s.sent = snapshot.sent;
     s.verified = snapshot.verified;
     s.detail = snapshot.detail;
+    s.uid = snapshot.uid;
+    s.arrival = snapshot.arrival;
 
     SqlWrite write(m_session);
     if (std::string why = write.Begin(); !why.empty())
         return why;
+    if (!s.uid.empty()) {
+        // Sent before: it is here already.
+        int64_t here = 0;
+        if (std::string why = FindUid(s.uid, here); !why.empty() || here) {
+            if (id)
+                *id = here;
+            return why;
+        }
+    }
     NewSnapshot keyed = snapshot;
     keyed.takenUtc = s.takenUtc;
     int64_t origin = 0;
@@ -180,12 +193,14 @@ std::string SqlHistory::Record(const NewSnapshot& snapshot, int64_t* id) {
     const Digest hash = SnapshotLinkHash(previousHash, previousRef, s, recorded, setDigest);
     if (std::string why = m_session.Run(
             "INSERT INTO snapshots (id, controller_id, recorded_controller_id, taken, origin_id,"
-            " what, groups, sent_group, verified, detail, base_id, depth, blocks, prev_ref, hash)"
-            " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)",
+            " what, groups, sent_group, verified, detail, base_id, depth, blocks, prev_ref, hash,"
+            " uid, arrival) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14,"
+            " ?15, ?16, ?17)",
             {s.id, s.controllerId, s.recordedControllerId, taken, origin, s.keyword, s.groups,
              OrNull(s.sent.has_value(), s.sent ? s.sent->Index() : 0), s.verified ? 1 : 0, s.detail,
              OrNull(base != 0, base), depth, EncodeRefs(listed), previousRef,
-             std::vector<uint8_t>(hash.begin(), hash.end())});
+             std::vector<uint8_t>(hash.begin(), hash.end()),
+             s.uid.empty() ? SqlValue() : SqlValue(s.uid), s.arrival});
         !why.empty())
         return why;
     if (std::string why = MoveHead(SnapshotRef(s.id), hash); !why.empty())
@@ -280,5 +295,12 @@ std::string SqlHistory::Previous(int64_t id, std::optional<SnapshotEntry>& out) 
     out.reset();
     if (why.empty() && !found.empty())
         out = found.front();
+    return why;
+}
+
+std::string SqlHistory::FindUid(const std::string& uid, int64_t& id) {
+    SqlRows rows;
+    const std::string why = m_session.Run("SELECT id FROM snapshots WHERE uid = ?1", {uid}, &rows);
+    id = rows.empty() ? 0 : rows[0].Int(0);
     return why;
 }

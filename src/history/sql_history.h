@@ -35,6 +35,8 @@ public:
     std::string Events(std::vector<HistoryEvent>& out) override;
     std::string Verify(ChainReport& report) override;
 
+    // The snapshot recorded under `uid`, 0 when none.
+    std::string FindUid(const std::string& uid, int64_t& id);
     // The session under it, for a check that looks at the stored rows themselves.
     SqlSession& Session() { return m_session; }
 

@@ -125,7 +125,8 @@ std::string SqlHistory::Verify(ChainReport& report) {
         if (std::string why = m_session.Run(
                 "SELECT s.id, s.controller_id, s.recorded_controller_id, s.taken, o.os_user,"
                 " o.host, o.program, s.what, s.groups, s.sent_group, s.verified, s.detail, s.note,"
-                " s.prev_ref, s.content_id, s.base_id, s.depth, s.blocks FROM snapshots s"
+                " s.prev_ref, s.content_id, s.base_id, s.depth, s.blocks, s.uid, s.arrival"
+                " FROM snapshots s"
                 " LEFT JOIN origins o ON o.id = s.origin_id WHERE s.id > ?1 ORDER BY s.id LIMIT " +
                     std::to_string(kPage),
                 {after}, &rows);
@@ -147,7 +148,12 @@ std::string SqlHistory::Verify(ChainReport& report) {
             s.verified = r.Int(10) != 0;
             s.detail = r.Text(11);
             s.note = r.Text(12);
+            s.uid = r.Text(18);
+            s.arrival = r.Text(19);
             const int64_t ref = SnapshotRef(s.id);
+            if (!s.arrival.empty())
+                report.arrivals.push_back("snapshot " + std::to_string(s.id) + " " + s.arrival +
+                                          ", and joined the chain when it arrived");
 
             StoredSet set;
             std::string why;

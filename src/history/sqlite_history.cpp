@@ -71,3 +71,46 @@ std::string SqliteHistory::UseWal() {
         sqlite3_sleep(10);
     }
 }
+
+namespace {
+
+// Made when first needed; a version that does not know it passes it by.
+const char kWaitingTable[] = "CREATE TABLE IF NOT EXISTS waiting ("
+                             " snapshot_id INTEGER PRIMARY KEY REFERENCES snapshots (id),"
+                             " uid TEXT NOT NULL,"
+                             " server TEXT NOT NULL)";
+
+} // namespace
+
+std::string SqliteHistory::MarkWaiting(int64_t snapshotId, const std::string& uid,
+                                       const std::string& server) {
+    if (!m_readOnly.empty())
+        return m_readOnly;
+    std::string why = m_file.Run(kWaitingTable);
+    if (why.empty())
+        why = m_file.Run("INSERT INTO waiting (snapshot_id, uid, server) VALUES (?1, ?2, ?3)",
+                         {snapshotId, uid, server});
+    return why;
+}
+
+std::string SqliteHistory::WaitingFor(const std::string& server, std::vector<Waiting>& out) {
+    out.clear();
+    SqlRows made, rows;
+    if (std::string why = m_file.Run(
+            "SELECT COUNT(*) FROM sqlite_schema WHERE type = 'table' AND name = 'waiting'", {},
+            &made);
+        !why.empty() || made.empty() || made[0].Int(0) == 0)
+        return why;
+    if (std::string why = m_file.Run(
+            "SELECT snapshot_id, uid FROM waiting WHERE server = ?1 ORDER BY snapshot_id", {server},
+            &rows);
+        !why.empty())
+        return why;
+    for (const SqlRow& r : rows)
+        out.push_back({r.Int(0), r.Text(1)});
+    return "";
+}
+
+std::string SqliteHistory::Sent(int64_t snapshotId) {
+    return m_file.Run("DELETE FROM waiting WHERE snapshot_id = ?1", {snapshotId});
+}

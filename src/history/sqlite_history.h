@@ -28,6 +28,16 @@ public:
     // a power cut may lose the last ones (a crash of the program loses none).
     void FlushOnlyAtCheckpoints() { m_file.Run("PRAGMA synchronous=NORMAL"); }
 
+    // The snapshots kept here while a shared history was out of reach, oldest first, each
+    // with the key it is sent under; a snapshot is forgotten here once the server has it.
+    struct Waiting {
+        int64_t snapshotId = 0;
+        std::string uid;
+    };
+    std::string MarkWaiting(int64_t snapshotId, const std::string& uid, const std::string& server);
+    std::string WaitingFor(const std::string& server, std::vector<Waiting>& out);
+    std::string Sent(int64_t snapshotId);
+
 private:
     std::string UseWal();
     // The schema version the file says, -1 when it cannot be read.

@@ -55,7 +55,10 @@ const char* const kSchema[] = {
     " depth INTEGER NOT NULL DEFAULT 0,"
     " blocks BLOB,"
     " prev_ref INTEGER NOT NULL,"
-    " hash BLOB NOT NULL)",
+    " hash BLOB NOT NULL,"
+    " uid TEXT,"
+    " arrival TEXT NOT NULL DEFAULT '')",
+    "CREATE INDEX snapshots_by_uid ON snapshots (uid) WHERE uid IS NOT NULL",
     "CREATE INDEX snapshots_by_controller ON snapshots (controller_id, id)",
     "CREATE INDEX snapshots_by_time ON snapshots (taken)",
     "CREATE TABLE events ("

@@ -4,6 +4,7 @@
 #include "history/history_location.h"
 #include "history/postgres_history.h"
 #include "history/set_blocks.h"
+#include "history/shared_history.h"
 #include "history/sqlite_history.h"
 #include "support/private_postgres.h"
 
@@ -34,8 +35,14 @@ protected:
     }
     // Another program's store on the same history.
     std::unique_ptr<SqlHistory> Open() {
-        std::unique_ptr<HistoryStore> opened = OpenHistoryStore(where, true, why);
-        return std::unique_ptr<SqlHistory>(static_cast<SqlHistory*>(opened.release()));
+        if (std::string(GetParam()) == "postgresql") {
+            auto server = std::make_unique<PostgresHistory>();
+            why = server->Open(where);
+            return why.empty() ? std::move(server) : nullptr;
+        }
+        auto file = std::make_unique<SqliteHistory>();
+        why = file->Open(where, SqliteHistory::Access::Record);
+        return why.empty() ? std::move(file) : nullptr;
     }
     int64_t Count(const std::string& sql) {
         SqlRows rows;
@@ -166,7 +173,7 @@ TEST_P(Stores, VerifyNamesTheSnapshotWhoseRecordWasAltered) {
         {"a snapshot inserted",
          "INSERT INTO snapshots SELECT 7, controller_id, recorded_controller_id, taken + 1,"
          " origin_id, what, groups, sent_group, verified, detail, note, content_id, base_id,"
-         " depth, blocks, prev_ref, hash FROM snapshots WHERE id = 6",
+         " depth, blocks, prev_ref, hash, uid, arrival FROM snapshots WHERE id = 6",
          7},
     };
     for (const Case& c : cases) {
@@ -294,6 +301,66 @@ TEST(SharedHistory, ARoleThatMayOnlyReadListsButIsRefusedARecording) {
     EXPECT_NE(refused.find("the server refused"), std::string::npos) << refused;
     EXPECT_NE(refused.find("permission denied"), std::string::npos) << refused;
     EXPECT_NE(reader->SetNote(listed[0].id, "mine"), "");
+}
+
+// The server stopped: recordings are kept locally and say so; started again: the next
+// recording sends what waits first, and pushing again sends nothing.
+TEST(SharedHistory, WhileTheServerIsOutOfReachSnapshotsWaitLocallyAndAreSentOnce) {
+    TQX_NEED_POSTGRES();
+    PrivatePostgres& server = PrivatePostgres::Shared();
+    const std::string where = server.NewDatabase();
+    TempFolder folder;
+    const std::string local = folder.File("local.sqlite");
+    const auto record = [&](int seed, std::string& notice) {
+        SharedHistory store;
+        std::string why = store.Open(where, local, true);
+        NewSnapshot s;
+        s.controller = kOven;
+        s.set = BusyImage(static_cast<uint32_t>(seed));
+        if (why.empty())
+            why = store.Record(s);
+        notice = store.Notice();
+        return why;
+    };
+    std::string notice;
+    ASSERT_EQ(record(1, notice), "");
+    EXPECT_EQ(notice, "");
+    ASSERT_TRUE(server.Stop());
+    for (int seed : {2, 3, 4}) {
+        ASSERT_EQ(record(seed, notice), "") << "a recording goes through all the same";
+        EXPECT_NE(notice.find("History kept locally"), std::string::npos) << notice;
+    }
+    EXPECT_NE(notice.find("3 snapshots wait"), std::string::npos) << notice;
+    ASSERT_TRUE(server.Start());
+    ASSERT_EQ(record(5, notice), "");
+    EXPECT_NE(notice.find("3 snapshots kept while"), std::string::npos) << notice;
+
+    SharedHistory store;
+    ASSERT_EQ(store.Open(where, local, true), "");
+    int sent = 0, there = 0;
+    ASSERT_EQ(store.Push(sent, there), "");
+    EXPECT_EQ(sent + there, 0) << "nothing waits any more";
+    // A snapshot the server took but the local file did not forget is not stored again.
+    {
+        SqliteHistory file;
+        ASSERT_EQ(file.Open(local, SqliteHistory::Access::Existing), "");
+        std::vector<SnapshotEntry> kept;
+        ASSERT_EQ(file.Snapshots(0, kept), "");
+        ASSERT_EQ(kept.size(), 3u);
+        ASSERT_EQ(file.MarkWaiting(kept[0].id, kept[0].uid, ServerName(where)), "");
+    }
+    ASSERT_EQ(store.Push(sent, there), "");
+    EXPECT_EQ(sent, 0);
+    EXPECT_EQ(there, 1);
+
+    std::vector<SnapshotEntry> shared;
+    ASSERT_EQ(store.Snapshots(0, shared), "");
+    ASSERT_EQ(shared.size(), 5u);
+    EXPECT_EQ(shared[0].takenUtc > shared[1].takenUtc, true) << "5 is the newest";
+    ChainReport report;
+    ASSERT_EQ(store.Verify(report), "");
+    EXPECT_TRUE(report.whole) << report.problem;
+    EXPECT_EQ(report.arrivals.size(), 3u) << "each says where it joined the chain";
 }
 
 INSTANTIATE_TEST_SUITE_P(History, Stores, testing::Values("sqlite", "postgresql"),
