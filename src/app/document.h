@@ -33,6 +33,8 @@ public:
     virtual void ShowFileDone(const QString& /*text*/) {}
     // The history could not record what just happened, and why; the command itself went on.
     virtual void ShowHistoryNotRecorded(const QString& /*why*/) {}
+    // What a recording that went through has to say ("History kept locally: ...").
+    virtual void ShowHistoryNotice(const QString& /*text*/) {}
 };
 
 // The single document: it holds the parameter set (the image with its start values, the

@@ -185,10 +185,13 @@ void CMainFrame::ShowFileDone(const QString& text) {
 }
 
 void CMainFrame::ShowHistoryNotRecorded(const QString& why) {
+    ShowHistoryNotice(QStringLiteral("History not recorded: ") + why);
+}
+
+void CMainFrame::ShowHistoryNotice(const QString& text) {
     // After what the command itself said ("Written to ..."), never instead of it.
     const QString said = statusBar()->currentMessage();
-    const QString history = QStringLiteral("History not recorded: ") + why;
-    statusBar()->showMessage(said.isEmpty() ? history : said + QStringLiteral("; ") + history);
+    statusBar()->showMessage(said.isEmpty() ? text : said + QStringLiteral("; ") + text);
 }
 
 void CMainFrame::ShowProgress(int done, int total, const QString& what) {

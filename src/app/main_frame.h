@@ -20,6 +20,7 @@ public:
     void ClearProgress() override;
     void ShowFileDone(const QString& text) override;
     void ShowHistoryNotRecorded(const QString& why) override;
+    void ShowHistoryNotice(const QString& text) override;
     // Shows port 1 and its state in the permanent pane after the message pane.
     void UpdatePortPane();
 
