@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 
 // "FILE NAME": asks both file commands for a file name and a drive letter. Neither text
@@ -17,12 +18,17 @@ public:
 
     QString FileName() const;
     QString Drive() const;
+    // The folder a name without one goes into, shown above the fields.
+    void SetFolder(const QString& folder);
+    QString Folder() const { return m_folderPath; }
 
 private:
     void OnBrowse();
 
     QLineEdit* m_name;
     QLineEdit* m_drive;
+    QLabel* m_folder;
+    QString m_folderPath;
     bool m_forWriting;
     FilePrompts* m_prompts;
 };
