@@ -5,6 +5,7 @@
 #include "app/connect_commands.h"
 #include "app/editor_commands.h"
 #include "app/file_menu_commands.h"
+#include "app/help_commands.h"
 #include "app/history_commands.h"
 #include "app/history_recorder.h"
 #include "app/port_commands.h"
@@ -55,6 +56,7 @@ CTQXLOADER961114Doc::CTQXLOADER961114Doc(ParameterImage& image, Messages& messag
     m_handlers[Handler::Port] = std::make_unique<PortCommands>(*this);
     m_handlers[Handler::History] = std::make_unique<HistoryCommands>(*this);
     m_handlers[Handler::About] = std::make_unique<AboutCommand>(*this);
+    m_handlers[Handler::Help] = std::make_unique<HelpCommands>(*this);
 }
 
 CTQXLOADER961114Doc::~CTQXLOADER961114Doc() {

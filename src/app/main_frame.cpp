@@ -135,6 +135,8 @@ void CMainFrame::CreateMenus() {
             QMenu* opened = menu;
             connect(menu, &QMenu::aboutToShow, this, [this, opened] {
                 for (QAction* a : opened->actions()) {
+                    if (a->isSeparator())
+                        continue;
                     const auto command = static_cast<Command>(a->property("commandId").toInt());
                     a->setEnabled(m_document.CanRun(command));
                     if (a->isCheckable())
@@ -142,6 +144,8 @@ void CMainFrame::CreateMenus() {
                 }
             });
         }
+        if (entry.separatorBefore)
+            menu->addSeparator();
         QAction* action =
             menu->addAction(QString::fromStdString(WithAccessKey(entry.item, itemKeys)));
         action->setProperty("commandId", static_cast<int>(entry.command));
