@@ -66,11 +66,11 @@ void HelpWindow::ShowMarkdown(const QString& markdown) {
     text->setMarkdown(markdown);
     text->setOpenExternalLinks(false);
     static_cast<QVBoxLayout*>(layout())->insertWidget(0, text, 1);
-    // Forty lines of text, as far as the screen allows.
+    // Lines of ninety characters, forty of them, as far as the screen allows.
     const QRect room = screen()->availableGeometry();
-    const int line = fontMetrics().height();
-    resize(QSize(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 90, 40 * line)
-               .boundedTo(room.size() - QSize(48, 96)));
+    text->setMinimumSize(
+        QSize(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 90, 40 * fontMetrics().height())
+            .boundedTo(room.size() - QSize(64, 160)));
 }
 
 void HelpWindow::ShowKeys(const std::vector<std::pair<const char*, const char*>>& keys) {

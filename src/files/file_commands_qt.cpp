@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 #include <functional>
 #include <optional>
@@ -17,21 +16,10 @@
 
 namespace {
 
-// Where a name without a folder goes: the folder of the last file read or written, else
-// the user's documents folder, else the home folder.
-QString FileFolder() {
-    const QString last = SavedSettings().LastFolder();
-    if (!last.isEmpty() && QFileInfo(last).isDir())
-        return last;
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
-}
-
 // Asks for the file; no path when the operator cancels or leaves the name empty. A file
 // read by a name without an extension is its ".slk" file when only that one exists.
 std::optional<std::string> AskForPath(QWidget* parent, bool forWriting, FilePrompts* prompts) {
     FileNameDialog dialog(parent, forWriting, prompts);
-    dialog.SetFolder(FileFolder());
     if (dialog.exec() != QDialog::Accepted || dialog.FileName().isEmpty())
         return std::nullopt;
     const std::string folder = dialog.Folder().toStdString();

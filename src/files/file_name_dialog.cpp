@@ -4,7 +4,11 @@
 #include "widgets/dialog_support_qt.h"
 #include "widgets/window_fit_qt.h"
 
+#include "widgets/saved_settings_qt.h"
+
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -73,7 +77,16 @@ FileNameDialog::FileNameDialog(QWidget* parent, bool forWriting, FilePrompts* pr
     layout->addWidget(note);
     layout->addLayout(fields);
     layout->addLayout(buttons.row);
+    SetFolder(DefaultFolder());
     CenterOnParent(this);
+}
+
+QString FileNameDialog::DefaultFolder() {
+    const QString last = SavedSettings().LastFolder();
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 void FileNameDialog::OnBrowse() {

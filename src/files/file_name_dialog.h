@@ -18,8 +18,11 @@ public:
 
     QString FileName() const;
     QString Drive() const;
-    // The folder a name without one goes into, shown above the fields.
+    // The folder a name without one goes into, shown above the fields: at first the
+    // folder of the last file read or written, else the user's documents folder, else the
+    // home folder.
     void SetFolder(const QString& folder);
+    static QString DefaultFolder();
     QString Folder() const { return m_folderPath; }
 
 private:
