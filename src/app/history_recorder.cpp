@@ -9,6 +9,7 @@
 #include "tqx_version.h"
 #include "transfers/connect_procedure.h"
 #include "transfers/restore_procedure.h"
+#include "widgets/saved_settings_qt.h"
 
 #include <QStandardPaths>
 
@@ -16,7 +17,8 @@
 
 std::string HistoryRecorder::Path() {
     return HistoryPath(
-        "", QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
+        "", QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString(),
+        SavedSettings().SharedHistory());
 }
 
 ControllerIdentity HistoryRecorder::OnPort1(const std::string& modelCode) const {

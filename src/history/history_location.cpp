@@ -40,11 +40,14 @@ std::string KindRefusal(const std::string& where) {
 
 } // namespace
 
-std::string HistoryPath(const std::string& option, const std::string& dataFolder) {
+std::string HistoryPath(const std::string& option, const std::string& dataFolder,
+                        const std::string& shared) {
     if (!option.empty())
         return option;
     if (const char* chosen = std::getenv("TQX_HISTORY"); chosen && *chosen)
         return chosen;
+    if (!shared.empty())
+        return shared;
     return dataFolder.empty() ? kHistoryFileName : dataFolder + "/" + kHistoryFileName;
 }
 

@@ -43,6 +43,29 @@ bool IsServerConnection(const std::string& where) {
            where.find("service=") != std::string::npos;
 }
 
+bool HoldsPassword(const std::string& conninfo) {
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(conninfo.c_str(), &error);
+    PQfreemem(error);
+    bool password = false;
+    for (PQconninfoOption* o = options; o && o->keyword; ++o)
+        if (std::strcmp(o->keyword, "password") == 0 && o->val && *o->val)
+            password = true;
+    PQconninfoFree(options);
+    return password;
+}
+
+std::string SharedHistoryRefusal(const std::string& conninfo) {
+    if (HoldsPassword(conninfo))
+        return "The settings keep no password: give the connection without it, and put the "
+               "password in ~/.pgpass (or PGPASSWORD), where the database library finds it.";
+    if (!conninfo.empty() && !IsServerConnection(conninfo))
+        return "'" + conninfo +
+               "' is no PostgreSQL connection: give postgresql://host/database or host=... "
+               "dbname=...";
+    return "";
+}
+
 std::string ServerName(const std::string& conninfo) {
     char* error = nullptr;
     PQconninfoOption* options = PQconninfoParse(conninfo.c_str(), &error);

@@ -48,3 +48,7 @@ private:
 std::string ServerName(const std::string& conninfo);
 // Whether `where` is a server's connection string rather than a file's path.
 bool IsServerConnection(const std::string& where);
+// Whether the connection string carries a password (which no setting may keep).
+bool HoldsPassword(const std::string& conninfo);
+// "" when `conninfo` may be kept as the loader's shared history (empty: none), else why not.
+std::string SharedHistoryRefusal(const std::string& conninfo);
