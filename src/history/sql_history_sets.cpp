@@ -108,13 +108,15 @@ std::string SqlHistory::FetchBlocks(const BlockRefs& refs) {
             m_session.Run("SELECT key, bytes FROM blocks WHERE key IN (" + keys + ")", {}, &rows);
         !why.empty())
         return why;
+    std::string failed;
     for (const SqlRow& r : rows) {
         std::vector<uint8_t> bytes;
         if (std::string why = UnpackBlock(r.Blob(1), bytes); !why.empty())
-            return why;
-        m_blockCache[r.Int(0)] = std::move(bytes);
+            failed = why; // the others are kept all the same
+        else
+            m_blockCache[r.Int(0)] = std::move(bytes);
     }
-    return "";
+    return failed;
 }
 
 std::string SqlHistory::SetBytes(const StoredSet& set, int& format, std::vector<uint8_t>& bytes) {
