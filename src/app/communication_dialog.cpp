@@ -23,10 +23,9 @@ CommunicationDialog::CommunicationDialog(const TransferContext& link, QWidget* p
     m_statistics->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_transfers->setObjectName(QStringLiteral("transfers"));
     m_transfers->setAccessibleName(QStringLiteral("Last transfers"));
-    const QStringList headers = {QStringLiteral("Time"),    QStringLiteral("Mode"),
-                                 QStringLiteral("Block"),   QStringLiteral("Offset"),
-                                 QStringLiteral("Length"),  QStringLiteral("Result"),
-                                 QStringLiteral("Duration")};
+    QStringList headers;
+    for (const std::string& header : TransferHeaders())
+        headers << QString::fromStdString(header);
     m_transfers->setColumnCount(static_cast<int>(headers.size()));
     m_transfers->setHorizontalHeaderLabels(headers);
     m_transfers->verticalHeader()->hide();

@@ -76,7 +76,11 @@ void ConnectCommands::Start() {
                           when);
         d.History().Connected(*result, false);
     };
-    operation.after = [this] { m_document.NotifyChanged(); };
+    operation.after = [this, ui, result] {
+        m_document.ReportDone(ui->confirmed ? ConnectDoneText(*result, "Connect")
+                                            : "Connect cancelled at CONNECT");
+        m_document.NotifyChanged();
+    };
     m_document.Link().Run(std::move(operation), m_document.Tell());
 }
 
@@ -99,6 +103,9 @@ void ConnectCommands::Retry() {
         m_document.Set().Retried(*result, m_document.Now());
         m_document.History().Connected(*result, true);
     };
-    operation.after = [this] { m_document.NotifyChanged(); };
+    operation.after = [this, result] {
+        m_document.ReportDone(ConnectDoneText(*result, "Retry failed reads"));
+        m_document.NotifyChanged();
+    };
     m_document.Link().Run(std::move(operation), m_document.Tell());
 }

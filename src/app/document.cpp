@@ -5,6 +5,7 @@
 #include "app/connect_commands.h"
 #include "app/editor_commands.h"
 #include "app/file_menu_commands.h"
+#include "app/help_commands.h"
 #include "app/history_commands.h"
 #include "app/history_recorder.h"
 #include "app/port_commands.h"
@@ -55,6 +56,7 @@ CTQXLOADER961114Doc::CTQXLOADER961114Doc(ParameterImage& image, Messages& messag
     m_handlers[Handler::Port] = std::make_unique<PortCommands>(*this);
     m_handlers[Handler::History] = std::make_unique<HistoryCommands>(*this);
     m_handlers[Handler::About] = std::make_unique<AboutCommand>(*this);
+    m_handlers[Handler::Help] = std::make_unique<HelpCommands>(*this);
 }
 
 CTQXLOADER961114Doc::~CTQXLOADER961114Doc() {
@@ -129,18 +131,28 @@ std::string CTQXLOADER961114Doc::Now() const {
 
 void CTQXLOADER961114Doc::GroupRetrieved(GroupId group, bool ok) {
     m_set.Retrieved(group, ok, Now());
+    m_feedback.Retrieved(group, ok);
     m_history->Retrieved(group, ok);
     emit Changed();
 }
 
 // An editor's SEND is one snapshot, however many groups it wrote.
-void CTQXLOADER961114Doc::OperationEnded() {
+void CTQXLOADER961114Doc::OperationEnded(const std::string& title) {
     m_history->FlushSends();
+    ReportDone(m_feedback.Text(title));
+    m_feedback.Clear();
+}
+
+void CTQXLOADER961114Doc::ReportDone(const std::string& text) {
+    m_set.SetLastCommand(StampedFeedback(text, Now()));
+    if (m_status)
+        m_status->ShowDone(Q(m_set.LastCommand()));
 }
 
 void CTQXLOADER961114Doc::GroupSent(GroupId group, TransferOutcome outcome,
                                     const std::string& cause) {
     m_set.Sent(group, outcome, Now(), cause);
+    m_feedback.Sent(group, outcome);
     if (m_recordEachSend)
         m_history->EditorSent(group, outcome);
     emit Changed();

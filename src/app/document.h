@@ -8,6 +8,7 @@
 #include "operator/file_prompts.h"
 #include "operator/messages.h"
 #include "operator/questions.h"
+#include "transfers/command_feedback.h"
 #include "transfers/parameter_set.h"
 #include "transfers/transfer_context.h"
 
@@ -31,8 +32,13 @@ public:
     virtual void ClearProgress() = 0;
     // Where a File Write or File Read went.
     virtual void ShowFileDone(const QString& /*text*/) {}
+    // What the last command did, stamped with the time ("PID group 3 sent and verified,
+    // 14:02").
+    virtual void ShowDone(const QString& /*text*/) {}
     // The history could not record what just happened, and why; the command itself went on.
     virtual void ShowHistoryNotRecorded(const QString& /*why*/) {}
+    // What a recording that went through has to say ("History kept locally: ...").
+    virtual void ShowHistoryNotice(const QString& /*text*/) {}
 };
 
 // The single document: it holds the parameter set (the image with its start values, the
@@ -91,7 +97,10 @@ public:
 
     void GroupRetrieved(GroupId group, bool ok) override;
     void GroupSent(GroupId group, TransferOutcome outcome, const std::string& cause) override;
-    void OperationEnded() override;
+    void OperationEnded(const std::string& title) override;
+    // Says what the command just over did, in the status bar and to the editor that ran
+    // it; the time is added.
+    void ReportDone(const std::string& text);
 
 signals:
     void Changed();
@@ -115,6 +124,7 @@ private:
     std::unique_ptr<TransferRunner> m_runner;
     std::unique_ptr<HistoryRecorder> m_history;
     bool m_recordEachSend = true;
+    CommandFeedback m_feedback; // what the operation under way did to each group
 };
 
 // While it lives, the groups a command sends are not recorded one SEND at a time: the

@@ -9,6 +9,7 @@
 #include "tqx_version.h"
 #include "transfers/connect_procedure.h"
 #include "transfers/restore_procedure.h"
+#include "widgets/saved_settings_qt.h"
 
 #include <QStandardPaths>
 
@@ -16,7 +17,8 @@
 
 std::string HistoryRecorder::Path() {
     return HistoryPath(
-        "", QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
+        "", QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString(),
+        SavedSettings().SharedHistory());
 }
 
 ControllerIdentity HistoryRecorder::OnPort1(const std::string& modelCode) const {
@@ -98,12 +100,15 @@ void HistoryRecorder::Loaded(const ControllerIdentity& controller) {
 }
 
 HistoryRecorder::HistoryRecorder(CTQXLOADER961114Doc& document)
-    : m_document(document), m_queue([this](const std::string& why) {
+    : m_document(document), m_queue([this](const std::string& text, bool failed) {
           // From the writing thread: the status bar says it on the window's.
-          m_toWindow.Post([this, why] {
-              m_lastFailure = why;
-              if (m_document.Status())
-                  m_document.Status()->ShowHistoryNotRecorded(QString::fromStdString(why));
+          m_toWindow.Post([this, text, failed] {
+              if (failed)
+                  m_lastFailure = text;
+              if (m_document.Status() && failed)
+                  m_document.Status()->ShowHistoryNotRecorded(QString::fromStdString(text));
+              else if (m_document.Status())
+                  m_document.Status()->ShowHistoryNotice(QString::fromStdString(text));
           });
       }) {}
 

@@ -2,6 +2,7 @@
 
 #include "app/transfer_runner.h"
 #include "app/view.h"
+#include "editors/parameter_listing.h"
 #include "widgets/saved_settings_qt.h"
 #include "widgets/word_elided_label_qt.h"
 
@@ -54,7 +55,16 @@ CMainFrame::CMainFrame(CTQXLOADER961114Doc& document, QWidget* parent)
 // The summary and the port 1 pane follow every change of the parameter set or the link,
 // whether it came through a menu or through a group opened from the summary.
 void CMainFrame::ShowSummary() {
-    m_view->ShowSummary(m_document.Header(), m_document.States());
+    std::array<std::string, kGroupCount> changed;
+    for (GroupId group : AllGroups()) {
+        if (!m_document.States().At(group).unsent)
+            continue;
+        for (const std::string& name :
+             ChangedNames(m_document.Image(), m_document.Set().Reference(), group))
+            changed[static_cast<size_t>(group.Index())] +=
+                (changed[static_cast<size_t>(group.Index())].empty() ? "" : ", ") + name;
+    }
+    m_view->ShowSummary(m_document.Header(), m_document.States(), changed);
     UpdatePortPane();
 }
 
@@ -125,6 +135,8 @@ void CMainFrame::CreateMenus() {
             QMenu* opened = menu;
             connect(menu, &QMenu::aboutToShow, this, [this, opened] {
                 for (QAction* a : opened->actions()) {
+                    if (a->isSeparator())
+                        continue;
                     const auto command = static_cast<Command>(a->property("commandId").toInt());
                     a->setEnabled(m_document.CanRun(command));
                     if (a->isCheckable())
@@ -132,6 +144,8 @@ void CMainFrame::CreateMenus() {
                 }
             });
         }
+        if (entry.separatorBefore)
+            menu->addSeparator();
         QAction* action =
             menu->addAction(QString::fromStdString(WithAccessKey(entry.item, itemKeys)));
         action->setProperty("commandId", static_cast<int>(entry.command));
@@ -153,8 +167,10 @@ void CMainFrame::CreateMenus() {
 }
 
 void CMainFrame::CreateStatusBar() {
-    m_idle = new QLabel(QStringLiteral("TQXLOADER"), this);
+    m_idle = new WordElidedLabel(this);
     m_idle->setObjectName(QStringLiteral("idle"));
+    m_idle->setAccessibleName(QStringLiteral("Last command"));
+    m_idle->SetFullText(QStringLiteral("TQXLOADER"));
     m_activity = new WordElidedLabel(this);
     m_activity->SetFirstToKeep(true); // the step and its count before port 1's pane
     m_activity->setObjectName(QStringLiteral("activity"));
@@ -180,15 +196,28 @@ void CMainFrame::UpdatePortPane() {
     m_port->SetFullText(text);
 }
 
+// A path or a history's reason is the status bar's message until a menu's prompt takes its
+// place; the message pane below keeps it after that, cut at a word.
 void CMainFrame::ShowFileDone(const QString& text) {
     statusBar()->showMessage(text);
+    m_idle->SetFullText(text);
+}
+
+void CMainFrame::ShowDone(const QString& text) {
+    statusBar()->clearMessage();
+    m_idle->SetFullText(text);
 }
 
 void CMainFrame::ShowHistoryNotRecorded(const QString& why) {
+    ShowHistoryNotice(QStringLiteral("History not recorded: ") + why);
+}
+
+void CMainFrame::ShowHistoryNotice(const QString& text) {
     // After what the command itself said ("Written to ..."), never instead of it.
     const QString said = statusBar()->currentMessage();
-    const QString history = QStringLiteral("History not recorded: ") + why;
-    statusBar()->showMessage(said.isEmpty() ? history : said + QStringLiteral("; ") + history);
+    const QString shown = said.isEmpty() ? text : said + QStringLiteral("; ") + text;
+    statusBar()->showMessage(shown);
+    m_idle->SetFullText(shown);
 }
 
 void CMainFrame::ShowProgress(int done, int total, const QString& what) {

@@ -19,7 +19,9 @@ public:
     void ShowProgress(int done, int total, const QString& what) override;
     void ClearProgress() override;
     void ShowFileDone(const QString& text) override;
+    void ShowDone(const QString& text) override;
     void ShowHistoryNotRecorded(const QString& why) override;
+    void ShowHistoryNotice(const QString& text) override;
     // Shows port 1 and its state in the permanent pane after the message pane.
     void UpdatePortPane();
 
@@ -46,7 +48,8 @@ private:
 
     CTQXLOADER961114Doc& m_document;
     CTQXLOADER961114View* m_view = nullptr;
-    QLabel* m_idle = nullptr;
+    // The message pane: "TQXLOADER" until a command is over, then what it did.
+    WordElidedLabel* m_idle = nullptr;
     WordElidedLabel* m_activity = nullptr;
     QProgressBar* m_progress = nullptr;
     WordElidedLabel* m_port = nullptr;

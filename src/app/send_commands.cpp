@@ -164,6 +164,7 @@ void SendCommands::ConfirmSendAll(const SendAllTarget& target) {
         std::string text = SendAllResultText(*report, *cause, keptPath, source, target);
         if (report->wasLocked && !options.unlock)
             text += "\nCheck \"Unlock\" in SEND ALL to write WDIS 0 first and the set's WDIS last.";
+        m_document.ReportDone(text.substr(0, text.find('\n')));
         m_document.Tell().Show(text);
     };
     m_document.Link().Run(std::move(send), m_document.Tell());

@@ -49,7 +49,8 @@ TransferProgressDialog::TransferProgressDialog(QWidget* parent)
     connect(&m_tick, &QTimer::timeout, this, &TransferProgressDialog::ShowElapsed);
 }
 
-void TransferProgressDialog::Begin() {
+void TransferProgressDialog::Begin(const QString& title) {
+    setWindowTitle(title.isEmpty() ? QString::fromLatin1(kMessageCaption) : title);
     m_clock.start();
     m_cancel->setEnabled(true);
     m_cancel->setText(QStringLiteral("Cancel"));

@@ -17,8 +17,9 @@ class TransferProgressDialog : public QDialog {
 public:
     explicit TransferProgressDialog(QWidget* parent = nullptr);
 
-    // A new transfer began: the clock starts, Cancel is offered again.
-    void Begin();
+    // A new transfer began: the window is titled with the operation ("SEND of PID group
+    // 3"), the clock starts, Cancel is offered again.
+    void Begin(const QString& title);
     void ShowStep(const QString& what, int done, int total);
 
 signals:

@@ -108,10 +108,14 @@ void TransferRunner::WindowMessages::Show(const std::string& text) {
 
 void TransferRunner::OnWindowThread(const std::function<void()>& what) {
     m_toWindow.Run([this, &what] {
-        const bool waiting = m_show.isActive();
+        // A box never comes up over the progress window, nor behind it: the progress
+        // window goes, and comes back after a moment only if the work goes on that long
+        // once the box is closed.
+        const bool waiting = m_show.isActive() || Progress().isVisible();
         m_show.stop();
+        Progress().hide();
         what();
-        if (waiting && m_busy && !Progress().isVisible())
+        if (waiting && m_busy)
             m_show.start(kShowAfterMs);
     });
 }
@@ -122,7 +126,7 @@ void TransferRunner::Start(Operation operation, TransferContext& link, Messages&
     m_operation = std::move(operation);
     m_tell = std::make_unique<WindowMessages>(tell, *this);
     link.HoldNotes();
-    Begin(m_operation.progress);
+    Begin(m_operation.progress, QString::fromStdString(m_operation.title));
     Post([this, &link] {
         if (m_operation.work)
             m_operation.work(link, *m_tell);
@@ -147,7 +151,7 @@ void TransferRunner::Step(const std::string& what, int done, int total) {
     });
 }
 
-void TransferRunner::Begin(bool progress) {
+void TransferRunner::Begin(bool progress, const QString& title) {
     m_busy = true;
     m_showProgress = progress;
     m_held.clear();
@@ -156,7 +160,7 @@ void TransferRunner::Begin(bool progress) {
             m_held.emplace_back(top);
     qApp->installEventFilter(this);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    Progress().Begin();
+    Progress().Begin(title);
     if (progress)
         m_show.start(kShowAfterMs);
 }
@@ -176,7 +180,7 @@ void TransferRunner::End() {
         m_link.Apply(operation); // the groups' sends are still this operation's
     m_busy = false;
     if (operation.work)
-        m_link.Ended();
+        m_link.Ended(operation.title);
     emit Idle();
     if (operation.after)
         operation.after();

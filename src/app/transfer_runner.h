@@ -72,7 +72,7 @@ private:
 
     // The progress window, made when there is none.
     TransferProgressDialog& Progress();
-    void Begin(bool progress);
+    void Begin(bool progress, const QString& title);
     void End();
     void Post(std::function<void()> job);
     void Worker();

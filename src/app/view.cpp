@@ -74,7 +74,8 @@ CTQXLOADER961114View::~CTQXLOADER961114View() {
     TQXCloseSerialPort();
 }
 
-void CTQXLOADER961114View::ShowSummary(const SummaryHeader& header, const GroupStates& states) {
+void CTQXLOADER961114View::ShowSummary(const SummaryHeader& header, const GroupStates& states,
+                                       const std::array<std::string, kGroupCount>& changed) {
     m_port->setText(Q(header.port));
     m_model->setText(Q(header.model));
     m_source->setText(Q(header.source));
@@ -84,20 +85,25 @@ void CTQXLOADER961114View::ShowSummary(const SummaryHeader& header, const GroupS
         const int g = group.Index();
         const GroupStates::Entry& e = states.At(group);
         m_groups->item(g, 0)->setText(Q(GroupTitle(group)));
-        QString state = QString::fromLatin1(GroupStateText(e.state));
-        if (!e.from.empty())
-            state += QStringLiteral(", ") + Q(e.from);
+        // The state alone in its cell; where it came from, whole, in the tooltip.
+        const QString state = QString::fromLatin1(GroupStateText(e.state));
+        const QString whole = e.from.empty() ? state : state + QStringLiteral(", ") + Q(e.from);
         m_groups->item(g, 1)->setText(state);
         m_groups->item(g, 2)->setText(Q(e.when));
-        m_groups->item(g, 3)->setText(e.unsent ? QStringLiteral("yes") : QString());
+        const QString names = Q(changed[static_cast<size_t>(g)]);
+        m_groups->item(g, 3)->setText(!e.unsent         ? QString()
+                                      : names.isEmpty() ? QStringLiteral("yes")
+                                                        : names);
         // An unsent edit or a failure stands out in more than colour: bold, an icon, and
         // the cause on the row.
         const bool failed = e.state == GroupState::ReadFailed ||
                             e.state == GroupState::SendFailed ||
                             e.state == GroupState::DiffersFromController;
-        const QString tip = failed && !e.cause.empty() ? Q(e.cause)
-                            : e.unsent                 ? QStringLiteral("Edited; not sent to TQX")
-                                                       : QString();
+        QString tip = failed && !e.cause.empty() ? Q(e.cause)
+                      : e.unsent ? QStringLiteral("Edited; not sent to TQX: ") + names
+                                 : QString();
+        if (whole != state)
+            tip = tip.isEmpty() ? whole : whole + QLatin1Char('\n') + tip;
         for (int c = 0; c < 4; ++c) {
             QTableWidgetItem* item = m_groups->item(g, c);
             QFont font = item->font();

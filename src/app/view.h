@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include <array>
 #include <string>
 
 class QLabel;
@@ -20,7 +21,10 @@ public:
     explicit CTQXLOADER961114View(ParameterImage& image, QWidget* parent = nullptr);
     ~CTQXLOADER961114View() override;
 
-    void ShowSummary(const SummaryHeader& header, const GroupStates& states);
+    // `changed`: for each group with an unsent edit, the names of the parameters it
+    // changed ("P, I").
+    void ShowSummary(const SummaryHeader& header, const GroupStates& states,
+                     const std::array<std::string, kGroupCount>& changed);
     // The height that shows every group's row without scrolling.
     int HeightForAllRows() const;
 

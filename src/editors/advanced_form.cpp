@@ -38,7 +38,7 @@ void AdvancedForm::Retrieve(CursorControl& cursor) {
     auto held = std::make_shared<AdvancedRecord>(m_record); // only blocks that arrive change
     AdvancedRecord& record = m_record;
     Operation operation;
-    operation.title = "RETRIEVE of the advanced parameters";
+    operation.title = "RETRIEVE of " + GroupTitle(GroupId::Advanced());
     operation.work = [held](TransferContext& link, Messages& tell) {
         ShowTransferFailures("RETRIEVE", RetrieveAdvanced(link, *held), tell);
     };
@@ -53,7 +53,7 @@ void AdvancedForm::Send(CursorControl& cursor) {
     Store();
     Show();
     Operation operation;
-    operation.title = "SEND of the advanced parameters";
+    operation.title = "SEND of " + GroupTitle(GroupId::Advanced());
     operation.work = [sent = m_record](TransferContext& link, Messages& tell) {
         ShowTransferFailures("SEND", SendAdvanced(link, sent), tell);
     };

@@ -149,7 +149,8 @@ std::string EventText(const HistoryEvent& e) {
     case HistoryEventKind::Move:
         return snapshot + " moved from " + other + " to " + controller;
     case HistoryEventKind::Upgrade:
-        return "the chain begins: the snapshots before it were linked as they were";
+        return e.text.empty() ? "the chain begins: the snapshots before it were linked as they were"
+                              : ShownText(e.text);
     }
     return HistoryEventKeyword(e.kind);
 }
@@ -162,14 +163,22 @@ std::vector<std::string> ChainLines(const ChainReport& chain) {
         lines.push_back("chain whole: " + counts + "; last hash " + chain.lastHash);
     } else {
         lines.push_back("chain NOT whole (" + counts + " checked)");
-        for (const std::string& problem : chain.problems)
-            lines.push_back("  " + problem);
+        // The first ones say where to look; a chain rewritten from some link on would
+        // otherwise list every link after it.
+        constexpr size_t kShown = 20;
+        for (size_t i = 0; i < chain.problems.size() && i < kShown; ++i)
+            lines.push_back("  " + chain.problems[i]);
+        if (chain.problems.size() > kShown)
+            lines.push_back("  ... and " + std::to_string(chain.problems.size() - kShown) +
+                            " more");
         if (chain.problems.empty() && !chain.problem.empty())
             lines.push_back("  " + chain.problem);
         if (chain.firstBadSnapshot)
             lines.push_back("the first bad snapshot is " + std::to_string(chain.firstBadSnapshot));
         lines.push_back("last hash " + chain.lastHash);
     }
+    for (const std::string& arrival : chain.arrivals)
+        lines.push_back(arrival);
     if (!chain.upgradedUtc.empty())
         lines.push_back("the chain begins at the upgrade on " +
                         ShortTimeWithZone(chain.upgradedUtc) +

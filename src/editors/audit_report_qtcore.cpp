@@ -26,7 +26,8 @@ struct Block {
     Style style = Style::Text;
     std::vector<std::string> cells;              // one for a line or a heading
     const std::vector<double>* widths = nullptr; // a row's relative column widths
-    size_t header = 0; // a row's table header, repeated atop a page the row starts
+    size_t header = 0;  // a row's table header, repeated atop a page the row starts
+    size_t heading = 0; // and its section's heading
     double height = 0;
 };
 
@@ -100,8 +101,9 @@ std::vector<Block> Flow(const AuditReport& r) {
         flow.push_back({Style::TableHeader, std::move(header), &widths});
         return flow.size() - 1;
     };
+    size_t heading = 0; // the section's heading
     auto row = [&](size_t header, std::vector<std::string> cells) {
-        flow.push_back({Style::Row, std::move(cells), flow[header].widths, header});
+        flow.push_back({Style::Row, std::move(cells), flow[header].widths, header, heading});
     };
 
     text(Style::Title, "Audit report");
@@ -124,6 +126,7 @@ std::vector<Block> Flow(const AuditReport& r) {
 
     for (const AuditChange& change : r.changes) {
         const SnapshotEntry& s = change.snapshot;
+        heading = flow.size();
         text(Style::Heading, "Snapshot " + std::to_string(s.id) + "   " +
                                  ShortTimeWithZone(s.takenUtc) + "   " +
                                  ShownText(s.user + "@" + s.host) + "   " + ShownText(WhatText(s)) +
@@ -145,6 +148,7 @@ std::vector<Block> Flow(const AuditReport& r) {
                          d.b.text + " (" + std::to_string(d.b.stored) + ")"});
     }
 
+    heading = flow.size();
     text(Style::Heading, "Events of the period");
     if (r.events.empty()) {
         text(Style::Text, "No joins, moves, labels or notes were recorded in the period.");
@@ -173,10 +177,12 @@ std::vector<Page> Paginate(std::vector<Block>& flow, QPainter& p, double width, 
         if (y > 0 && y + std::min(need, height) > height) {
             pages.emplace_back();
             y = 0;
-            if (flow[i].style == Style::Row) {
-                pages.back().emplace_back(flow[i].header, y);
-                y += flow[flow[i].header].height;
-            }
+            // A table cut by the page goes on under its section's heading and header.
+            for (size_t again : {flow[i].heading, flow[i].header})
+                if (flow[i].style == Style::Row) {
+                    pages.back().emplace_back(again, y);
+                    y += flow[again].height;
+                }
         }
         pages.back().emplace_back(i, y);
         y += flow[i].height;

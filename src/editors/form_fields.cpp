@@ -25,11 +25,30 @@ bool RefuseEmptyScale(const InputRange& range, Messages& messages) {
     return true;
 }
 
+namespace {
+
+// Passes on the parser's messages but its generic ones: the field's refusal that follows
+// names the parameter and its range, and says all they would.
+class FoldedParserMessages : public Messages {
+public:
+    explicit FoldedParserMessages(Messages& inner) : m_inner(inner) {}
+    void Show(const std::string& text) override {
+        if (!IsGenericRangeRefusal(text))
+            m_inner.Show(text);
+    }
+
+private:
+    Messages& m_inner;
+};
+
+} // namespace
+
 bool StoreRangeValue(const InputRange& range, const std::string& text, int32_t lo, int32_t hi,
                      int16_t& field, const std::string& message, Messages& messages) {
     if (range.Empty())
         return false;
-    if (const std::optional<int32_t> v = RangeValueIn(range, text, lo, hi, messages, field)) {
+    FoldedParserMessages parser(messages);
+    if (const std::optional<int32_t> v = RangeValueIn(range, text, lo, hi, parser, field)) {
         field = static_cast<int16_t>(*v);
         return true;
     }

@@ -6,6 +6,7 @@
 #include "widgets/enter_cancels_qt.h"
 #include "widgets/field_assist_qt.h"
 #include "widgets/window_fit_qt.h"
+#include "widgets/word_elided_label_qt.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -30,7 +31,14 @@ QHBoxLayout* GroupEditor::TransferButtonRow(bool right) {
 void GroupEditor::Finish(QLayout* fields, QLayout* buttons) {
     auto* top = new QVBoxLayout(this);
     m_unchosen = groupdialog::MakeUnchosenLine(top, this);
-    AddFittingFields(top, fields, buttons, this);
+    m_lastCommand = new WordElidedLabel(this);
+    m_lastCommand->setObjectName(QStringLiteral("lastCommand"));
+    m_lastCommand->setAccessibleName(QStringLiteral("Last command"));
+    m_lastCommand->hide();
+    auto* bottom = new QVBoxLayout;
+    bottom->addLayout(buttons);
+    bottom->addWidget(m_lastCommand);
+    AddFittingFields(top, fields, bottom, this);
     CenterOnParent(this);
 
     if (m_link)
@@ -56,6 +64,14 @@ void GroupEditor::UseQuestions(Questions& questions) {
 void GroupEditor::FillControls() {
     FillFields();
     ShowMarks();
+    ShowLastCommand();
+}
+
+void GroupEditor::ShowLastCommand() {
+    if (!m_set || !m_before || m_set->LastCommand() == *m_before)
+        return;
+    m_lastCommand->SetFullText(QString::fromStdString(m_set->LastCommand()));
+    m_lastCommand->show();
 }
 
 void GroupEditor::ShowMarks() {
@@ -67,6 +83,7 @@ void GroupEditor::ShowMarks() {
 }
 
 void GroupEditor::OnRetrieve() {
+    m_before = m_set ? m_set->LastCommand() : std::string();
     m_form.Retrieve(m_cursor);
     FillControls();
 }
@@ -75,6 +92,7 @@ void GroupEditor::OnSend() {
     if (!groupdialog::MaySendUnchosen(m_set, m_questions, SentGroups(), this))
         return;
     TakeTexts();
+    m_before = m_set ? m_set->LastCommand() : std::string();
     m_form.Send(m_cursor);
     FillControls();
 }

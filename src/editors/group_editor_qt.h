@@ -8,9 +8,12 @@
 
 #include <QDialog>
 
+#include <optional>
+#include <string>
 #include <vector>
 
 class FieldAssist;
+class WordElidedLabel;
 class QHBoxLayout;
 class QLabel;
 class QLayout;
@@ -68,6 +71,9 @@ protected:
 
 private:
     void ShowMarks();
+    // The line under the buttons: what this window's last RETRIEVE or SEND did, once it
+    // is over.
+    void ShowLastCommand();
 
     EditorForm& m_form;
     GroupId::Kind m_kind;
@@ -76,6 +82,10 @@ private:
     const ParameterSet* m_set = nullptr;
     Questions* m_questions = nullptr;
     QLabel* m_unchosen = nullptr; // says the group holds values nobody chose
+    WordElidedLabel* m_lastCommand = nullptr;
+    // What the set said of the last command when this window started its own; nothing
+    // before it has started one.
+    std::optional<std::string> m_before;
 };
 
 // A GroupEditor over a GroupForm, whose fields are named by the catalogue labels of

@@ -75,6 +75,18 @@ std::vector<ParameterDifference> DiffParameters(const ParameterImage& a, const P
     return differences;
 }
 
+std::vector<std::string> ChangedNames(const ParameterImage& a, const ParameterImage& b,
+                                      GroupId group) {
+    const std::vector<ParameterEntry> left = ListGroup(a, group);
+    const std::vector<ParameterEntry> right = ListGroup(b, group);
+    std::vector<std::string> names;
+    for (size_t i = 0; i < left.size() && i < right.size(); ++i)
+        if (left[i].stored != right[i].stored &&
+            std::find(names.begin(), names.end(), left[i].name) == names.end())
+            names.push_back(left[i].name);
+    return names;
+}
+
 std::vector<GroupId> DifferingGroups(const std::vector<ParameterDifference>& differences) {
     std::vector<GroupId> groups;
     for (const ParameterDifference& d : differences)

@@ -43,6 +43,10 @@ struct ParameterDifference {
 // The parameters whose stored values differ between two sets, in listing order.
 std::vector<ParameterDifference> DiffParameters(const ParameterImage& a, const ParameterImage& b,
                                                 const ListingOptions& options = {});
+// The names of `group`'s parameters whose stored values differ between the two sets, each
+// once, in listing order ("P", "I"; a pattern's "SV" however many segments differ).
+std::vector<std::string> ChangedNames(const ParameterImage& a, const ParameterImage& b,
+                                      GroupId group);
 // The groups those differences fall in, each once, in order.
 std::vector<GroupId> DifferingGroups(const std::vector<ParameterDifference>& differences);
 

@@ -58,7 +58,7 @@ void PidGroupForm::Retrieve(CursorControl& cursor) {
     auto held = std::make_shared<ParameterImage>(m_image);
     ParameterImage& image = m_image;
     Operation operation;
-    operation.title = "RETRIEVE of PID group " + std::to_string(n);
+    operation.title = "RETRIEVE of " + GroupTitle(GroupId::Pid(n));
     operation.work = [held, n](TransferContext& link, Messages& tell) {
         link.BeginCommand();
         if (!RetrievePidGroup(link, *held, n).Ok() && !link.Cancelled())

@@ -76,7 +76,7 @@ void ProgramPatternForm::Retrieve() {
     auto held = std::make_shared<ParameterImage>(m_image);
     ParameterImage& image = m_image;
     Operation operation;
-    operation.title = "RETRIEVE of program pattern " + std::to_string(n);
+    operation.title = "RETRIEVE of " + GroupTitle(GroupId::Pattern(n));
     operation.work = [held, n](TransferContext& link, Messages& tell) {
         // Each failed read has said so; a Cancel says what it stopped.
         const TransferResult result = RetrievePattern(link, *held, n, tell);
@@ -100,7 +100,7 @@ void ProgramPatternForm::Send() {
     StorePattern(m_state, n, m_image);
     Link().BeginOperation();
     Operation operation;
-    operation.title = "SEND of program pattern " + std::to_string(n);
+    operation.title = "SEND of " + GroupTitle(GroupId::Pattern(n));
     operation.work = [sent = m_image, n](TransferContext& link, Messages& tell) {
         const TransferResult result = SendPattern(link, sent, n, tell);
         if (result.outcome == TransferOutcome::Cancelled)

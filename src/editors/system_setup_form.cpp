@@ -133,7 +133,7 @@ void SystemSetupForm::Retrieve(CursorControl& cursor) {
     auto held = std::make_shared<SystemSetupRecord>(m_record);
     SystemSetupRecord& record = m_record;
     Operation operation;
-    operation.title = "RETRIEVE of the system setup";
+    operation.title = "RETRIEVE of " + GroupTitle(GroupId::SystemSetup());
     operation.work = [held](TransferContext& link, Messages& tell) {
         ShowTransferFailures("RETRIEVE", RetrieveSystemSetup(link, *held), tell);
     };
@@ -155,7 +155,7 @@ void SystemSetupForm::Send(CursorControl& cursor) {
         return;
     WaitCursor wait(cursor);
     Operation operation;
-    operation.title = "SEND of the system setup";
+    operation.title = "SEND of " + GroupTitle(GroupId::SystemSetup());
     operation.work = [sent = m_record](TransferContext& link, Messages& tell) {
         // The bytes this system does not own keep what the controller holds, and a
         // block that could not be read is not written.

@@ -32,6 +32,21 @@ std::string HostPathFor(const std::string& drive, const std::string& name) {
 #endif
 }
 
+std::string FilePathIn(const std::string& folder, const std::string& drive, const std::string& name,
+                       bool addExtension) {
+    std::string path = HostPathFor(drive, name);
+    if (addExtension) {
+        const size_t base = path.find_last_of("/\\");
+        const std::string file = base == std::string::npos ? path : path.substr(base + 1);
+        if (!file.empty() && file.find('.') == std::string::npos)
+            path += ".slk";
+    }
+    const std::filesystem::path host = std::filesystem::u8path(path);
+    if (folder.empty() || !host.is_relative() || host.has_root_name())
+        return path;
+    return (std::filesystem::u8path(folder) / host).lexically_normal().u8string();
+}
+
 DriveAndName SplitPickedPath(const std::string& path, bool driveLetters) {
     const bool lettered = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
                           path[1] == ':' && (path[2] == '\\' || path[2] == '/');

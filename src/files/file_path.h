@@ -13,6 +13,12 @@ std::string BuildFilePath(const std::string& drive, const std::string& name);
 // drive's root, so the name (leading separators dropped) lies inside it.
 std::string HostPathFor(const std::string& drive, const std::string& name);
 
+// HostPathFor, where the file commands put it: a relative path lies in `folder` (the
+// folder the FILE NAME dialog shows; the current folder when empty), and with
+// `addExtension` a name with no extension gets ".slk".
+std::string FilePathIn(const std::string& folder, const std::string& drive, const std::string& name,
+                       bool addExtension);
+
 // The two texts for a path picked in the system file dialog. With drive letters
 // ("C:/dir/x.slk" or "C:\\dir\\x.slk") the drive is the letter and the name the rest after
 // the separator; elsewhere the drive is empty and the name the whole path.

@@ -66,7 +66,7 @@ Digest SnapshotLinkHash(const Digest& previous, int64_t previousRef, const Snaps
     p.Number(s.id).Text(c.portKey).Number(c.unit).Text(c.modelCode);
     p.Text(s.takenUtc).Text(s.user).Text(s.host).Text(s.program).Text(s.keyword);
     p.Number(s.groups).Number(s.sent ? s.sent->Index() : -1).Number(s.verified ? 1 : 0);
-    p.Text(s.detail).Bytes(setDigest);
+    p.Text(s.detail).Bytes(setDigest).Text(s.uid).Text(s.arrival);
     return p.Finish();
 }
 

@@ -1,5 +1,6 @@
 #include "history/history_location.h"
 
+#include "history/shared_history.h"
 #include "history/sqlite_history.h"
 
 #include <chrono>
@@ -39,16 +40,26 @@ std::string KindRefusal(const std::string& where) {
 
 } // namespace
 
-std::string HistoryPath(const std::string& option, const std::string& dataFolder) {
+std::string HistoryPath(const std::string& option, const std::string& dataFolder,
+                        const std::string& shared) {
     if (!option.empty())
         return option;
     if (const char* chosen = std::getenv("TQX_HISTORY"); chosen && *chosen)
         return chosen;
+    if (!shared.empty())
+        return shared;
     return dataFolder.empty() ? kHistoryFileName : dataFolder + "/" + kHistoryFileName;
 }
 
 std::unique_ptr<HistoryStore> OpenHistoryStore(const std::string& where, bool record,
                                                std::string& why) {
+    if (IsServerConnection(where)) {
+        auto server = std::make_unique<SharedHistory>();
+        why = server->Open(where, LocalHistoryPath(), record);
+        if (!why.empty())
+            server.reset();
+        return server;
+    }
     why = KindRefusal(where);
     if (!why.empty())
         return nullptr;

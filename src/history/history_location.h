@@ -10,9 +10,11 @@
 // The history file's name in the user's data folder.
 constexpr const char* kHistoryFileName = "history.sqlite";
 
-// `option` (tqxctl --history PATH) when given, else TQX_HISTORY when set, else the history
-// file in `dataFolder`, the user's data folder as the program finds it.
-std::string HistoryPath(const std::string& option, const std::string& dataFolder);
+// `option` (tqxctl --history PATH) when given, else TQX_HISTORY when set, else `shared`
+// (the loader's setting of a shared history) when given, else the history file in
+// `dataFolder`, the user's data folder as the program finds it.
+std::string HistoryPath(const std::string& option, const std::string& dataFolder,
+                        const std::string& shared = "");
 
 // The store at `where` (a file path): for recording, made when missing; else it must
 // exist. Null, with `why`, when it cannot be opened at all.

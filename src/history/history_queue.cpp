@@ -2,8 +2,7 @@
 
 #include "history/history_location.h"
 
-HistoryQueue::HistoryQueue(std::function<void(const std::string& why)> failed)
-    : m_failed(std::move(failed)), m_thread([this] { Writer(); }) {}
+HistoryQueue::HistoryQueue(Told told) : m_told(std::move(told)), m_thread([this] { Writer(); }) {}
 
 HistoryQueue::~HistoryQueue() {
     {
@@ -43,8 +42,10 @@ void HistoryQueue::Writer() {
         std::unique_ptr<HistoryStore> store = OpenHistoryStore(next.first, true, why);
         if (store)
             why = store->Record(next.second);
-        if (!why.empty() && m_failed)
-            m_failed(why);
+        if (!why.empty() && m_told)
+            m_told(why, true);
+        else if (store && !store->Notice().empty() && m_told)
+            m_told(store->Notice(), false);
         std::lock_guard<std::mutex> lock(m_mutex);
         m_writing = false;
     }

@@ -11,11 +11,14 @@
 
 // Snapshots written on a thread of their own, in the order they were handed in, so that a
 // history held by another program, or slow to write, never holds up the one who records.
-// What could not be written is told through `failed` (the store's reason), on the writing
-// thread. Closing writes what is still waiting first.
+// What could not be written is told through `told` (the store's reason, `failed` true), and
+// so is what a recording that went through has to say (kept locally for a shared history
+// out of reach, `failed` false), on the writing thread. Closing writes what is still
+// waiting first.
 class HistoryQueue {
 public:
-    explicit HistoryQueue(std::function<void(const std::string& why)> failed);
+    using Told = std::function<void(const std::string& text, bool failed)>;
+    explicit HistoryQueue(Told told);
     ~HistoryQueue();
     HistoryQueue(const HistoryQueue&) = delete;
     HistoryQueue& operator=(const HistoryQueue&) = delete;
@@ -28,7 +31,7 @@ public:
 private:
     void Writer();
 
-    std::function<void(const std::string&)> m_failed;
+    Told m_told;
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<std::pair<std::string, NewSnapshot>> m_waiting;

@@ -58,6 +58,10 @@ struct NewSnapshot {
     bool verified = false;       // that SEND read back equal
     std::string detail;          // a file written or sent, where a copy was kept
     std::string program;         // "tqxloader 1.6"
+    // A snapshot brought to a shared history after it was recorded elsewhere: its key
+    // there (a second sending finds it and stores nothing) and where and when it was taken.
+    std::string uid;
+    std::string arrival;
     ParameterImage set;
     // Filled in when empty: the time (UTC), the operating-system user and the host.
     std::string takenUtc;
@@ -80,7 +84,9 @@ struct SnapshotEntry {
     bool verified = false;
     std::string detail;
     std::string note;
-    std::string hash; // its link in the chain, as 64 hexadecimal digits ("" before the chain)
+    std::string hash;    // its link in the chain, as 64 hexadecimal digits ("" before the chain)
+    std::string uid;     // as NewSnapshot's
+    std::string arrival; // "recorded on laptop-3 while history.plant was out of reach"
 };
 
 // Which snapshots to list: newest first unless `oldestFirst`.
@@ -128,6 +134,8 @@ struct ChainReport {
     int64_t firstBadSnapshot = 0; // the first snapshot in the chain found wrong; 0 when none
     std::string problem;          // "snapshot 57 was changed after it was recorded"
     std::vector<std::string> problems; // every one found, in chain order
+    // Where a snapshot recorded elsewhere joined the chain when it arrived.
+    std::vector<std::string> arrivals;
 };
 
 // "Connect", "SEND PID group 2, verified", "File Write /data/oven3.slk".
@@ -162,6 +170,9 @@ public:
     virtual std::string ReadOnlyReason() const = 0;
 
     virtual std::string Record(const NewSnapshot& snapshot, int64_t* id = nullptr) = 0;
+    // What the last recording that went through has to tell beyond that ("History kept
+    // locally: ..."), or "".
+    virtual std::string Notice() const { return ""; }
     // Most recently seen first; a controller joined into another is not listed.
     virtual std::string Controllers(std::vector<ControllerEntry>& out) = 0;
     // The snapshots `query` asks for, through the indexes: only those are read.

@@ -3,7 +3,6 @@
 #include "history/sqlite_history.h"
 
 #include "history/port_key.h"
-#include "history/sqlite_statement.h"
 
 #include <sqlite3.h>
 
@@ -56,7 +55,10 @@ const char* const kSchema[] = {
     " depth INTEGER NOT NULL DEFAULT 0,"
     " blocks BLOB,"
     " prev_ref INTEGER NOT NULL,"
-    " hash BLOB NOT NULL)",
+    " hash BLOB NOT NULL,"
+    " uid TEXT,"
+    " arrival TEXT NOT NULL DEFAULT '')",
+    "CREATE INDEX snapshots_by_uid ON snapshots (uid) WHERE uid IS NOT NULL",
     "CREATE INDEX snapshots_by_controller ON snapshots (controller_id, id)",
     "CREATE INDEX snapshots_by_time ON snapshots (taken)",
     "CREATE TABLE events ("
@@ -80,36 +82,36 @@ const char* const kSchema[] = {
 } // namespace
 
 std::string SqliteHistory::MakeSchema() {
-    SqliteTransaction t(m_db);
-    if (t.Begin() != SQLITE_OK)
-        return Failure();
+    SqlWrite write(m_file);
+    if (std::string why = write.Begin(); !why.empty())
+        return why;
     // Another program may have made it while this one waited.
     const int64_t schema = UserVersion();
     if (schema != 0)
-        return schema < 0 ? Failure() : "";
+        return schema < 0 ? m_file.Failure() : "";
     for (const char* sql : kSchema)
-        if (std::string why = Exec(sql); !why.empty())
+        if (std::string why = m_file.Run(sql); !why.empty())
             return why;
-    const std::string set = "PRAGMA user_version = " + std::to_string(kSchemaVersion);
-    if (std::string why = Exec(set.c_str()); !why.empty())
+    if (std::string why = m_file.Run("PRAGMA user_version = " + std::to_string(kSchemaVersion));
+        !why.empty())
         return why;
-    return t.Commit() == SQLITE_OK ? "" : Failure();
+    return write.Commit();
 }
 
 std::string SqliteHistory::Upgrade(int64_t from) {
-    SqliteTransaction t(m_db);
-    if (t.Begin() != SQLITE_OK)
-        return Failure();
+    SqlWrite write(m_file);
+    if (std::string why = write.Begin(); !why.empty())
+        return why;
     // Another program may have upgraded it while this one waited.
     const int64_t schema = UserVersion();
     if (schema != from)
-        return schema < 0 ? Failure() : "";
+        return schema < 0 ? m_file.Failure() : "";
     if (std::string why = UpgradeFrom1(); !why.empty())
         return why;
-    const std::string set = "PRAGMA user_version = " + std::to_string(kSchemaVersion);
-    if (std::string why = Exec(set.c_str()); !why.empty())
+    if (std::string why = m_file.Run("PRAGMA user_version = " + std::to_string(kSchemaVersion));
+        !why.empty())
         return why;
-    return t.Commit() == SQLITE_OK ? "" : Failure();
+    return write.Commit();
 }
 
 std::string SqliteHistory::UpgradeInMemory(int64_t from) {
@@ -120,160 +122,171 @@ std::string SqliteHistory::UpgradeInMemory(int64_t from) {
         sqlite3_close_v2(memory);
         return m_path + ": no memory to read it in";
     }
-    sqlite3_backup* copy = sqlite3_backup_init(memory, "main", m_db, "main");
+    sqlite3_backup* copy = sqlite3_backup_init(memory, "main", m_file.Handle(), "main");
     const bool copied = copy && sqlite3_backup_step(copy, -1) == SQLITE_DONE;
     sqlite3_backup_finish(copy);
     if (!copied) {
-        const std::string why = Failure();
+        const std::string why = m_file.Failure();
         sqlite3_close_v2(memory);
         return why;
     }
-    sqlite3_close_v2(m_db);
-    m_db = memory;
-    return Upgrade(from);
+    m_file.Adopt(memory);
+    // Read-only to its users all the same: the upgrade is the only write.
+    const std::string readOnly = m_readOnly;
+    m_readOnly.clear();
+    const std::string why = Upgrade(from);
+    m_readOnly = readOnly;
+    return why;
 }
 
 std::string SqliteHistory::UpgradeFrom1() {
     for (const char* sql :
          {"DROP INDEX snapshots_by_controller", "ALTER TABLE controllers RENAME TO controllers_1",
           "ALTER TABLE snapshots RENAME TO snapshots_1"})
-        if (std::string why = Exec(sql); !why.empty())
+        if (std::string why = m_file.Run(sql); !why.empty())
             return why;
     for (const char* sql : kSchema)
-        if (std::string why = Exec(sql); !why.empty())
+        if (std::string why = m_file.Run(sql); !why.empty())
             return why;
 
     // Controllers, under the stable names of their ports; two that now have one key are
     // one controller, the later joined into the earlier.
     std::map<int64_t, int64_t> present; // old id -> the controller its snapshots belong to
     std::vector<std::pair<int64_t, int64_t>> joins;
-    {
-        SqliteStatement old(m_db, "SELECT id, port, unit, model_code, label, first_seen,"
-                                  " last_seen FROM controllers_1 ORDER BY id");
-        while (old.Step() == SQLITE_ROW) {
-            const int64_t id = old.Int(0);
-            const std::string key = StablePortName(old.Text(1));
-            SqliteStatement same(m_db, "SELECT id FROM controllers WHERE port_key = ?1 AND"
-                                       " unit = ?2 AND model_code = ?3 AND joined_into IS NULL");
-            same.Bind(1, key).Bind(2, old.Int(2)).Bind(3, old.Text(3));
-            const int64_t into = same.Step() == SQLITE_ROW ? same.Int(0) : 0;
-            SqliteStatement add(m_db, "INSERT INTO controllers (id, port_key, unit, model_code,"
-                                      " port, label, first_seen, last_seen, joined_into)"
-                                      " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
-            add.Bind(1, id).Bind(2, key).Bind(3, old.Int(2)).Bind(4, old.Text(3));
-            add.Bind(5, old.Text(1)).Bind(6, old.Text(4)).Bind(7, old.Text(5)).Bind(8, old.Text(6));
-            if (into)
-                add.Bind(9, into);
-            else
-                add.BindNull(9);
-            if (!add.Run())
-                return Failure();
-            present[id] = into ? into : id;
-            if (into)
-                joins.emplace_back(id, into);
-        }
-        if (old.Code() != SQLITE_DONE)
-            return Failure();
+    SqlRows old;
+    if (std::string why = m_file.Run("SELECT id, port, unit, model_code, label, first_seen,"
+                                     " last_seen FROM controllers_1 ORDER BY id",
+                                     {}, &old);
+        !why.empty())
+        return why;
+    for (const SqlRow& c : old) {
+        const int64_t id = c.Int(0);
+        const std::string key = StablePortName(c.Text(1));
+        SqlRows same;
+        if (std::string why = m_file.Run("SELECT id FROM controllers WHERE port_key = ?1 AND"
+                                         " unit = ?2 AND model_code = ?3 AND joined_into IS NULL",
+                                         {key, c.Int(2), c.Text(3)}, &same);
+            !why.empty())
+            return why;
+        const int64_t into = same.empty() ? 0 : same[0].Int(0);
+        if (std::string why = m_file.Run(
+                "INSERT INTO controllers (id, port_key, unit, model_code, port, label, first_seen,"
+                " last_seen, joined_into) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
+                {id, key, c.Int(2), c.Text(3), c.Text(1), c.Text(4), c.Text(5), c.Text(6),
+                 into ? SqlValue(into) : SqlValue()});
+            !why.empty())
+            return why;
+        present[id] = into ? into : id;
+        if (into)
+            joins.emplace_back(id, into);
     }
 
-    // Snapshots, linked into the chain in their order as they are now.
+    // Snapshots, linked into the chain in their order as they are now, a page at a time.
     int64_t count = 0;
     std::vector<std::pair<int64_t, std::string>> notes;
-    {
-        SqliteStatement old(m_db, "SELECT id, controller_id, content_id, taken_utc, os_user, host,"
-                                  " program, what, groups, sent_group, verified, detail, note"
-                                  " FROM snapshots_1 ORDER BY id");
-        while (old.Step() == SQLITE_ROW) {
+    for (int64_t after = 0;;) {
+        SqlRows rows;
+        if (std::string why = m_file.Run(
+                "SELECT id, controller_id, content_id, taken_utc, os_user, host, program, what,"
+                " groups, sent_group, verified, detail, note FROM snapshots_1 WHERE id > ?1"
+                " ORDER BY id LIMIT 2000",
+                {after}, &rows);
+            !why.empty())
+            return why;
+        for (const SqlRow& r : rows) {
             SnapshotEntry s;
-            s.id = old.Int(0);
-            s.recordedControllerId = old.Int(1);
+            s.id = r.Int(0);
+            s.recordedControllerId = r.Int(1);
             s.controllerId = present.count(s.recordedControllerId) ? present[s.recordedControllerId]
                                                                    : s.recordedControllerId;
             int64_t taken = 0;
-            ParseUtc(old.Text(3), taken);
+            ParseUtc(r.Text(3), taken);
             s.takenUtc = UtcText(taken);
-            s.user = old.Text(4);
-            s.host = old.Text(5);
-            s.program = old.Text(6);
-            s.keyword = old.Text(7);
-            s.groups = static_cast<GroupMask>(old.Int(8));
-            if (!old.IsNull(9) && old.Int(9) >= 0 && old.Int(9) < kGroupCount)
-                s.sent = GroupId::FromIndex(static_cast<int>(old.Int(9)));
-            s.verified = old.Int(10) != 0;
-            s.detail = old.Text(11);
-            if (!old.Text(12).empty())
-                notes.emplace_back(s.id, old.Text(12));
-            int64_t origin = 0;
-            if (std::string why = OriginOf(s.user, s.host, s.program, origin); !why.empty())
-                return why;
+            s.user = r.Text(4);
+            s.host = r.Text(5);
+            s.program = r.Text(6);
+            s.keyword = r.Text(7);
+            s.groups = static_cast<GroupMask>(r.Int(8));
+            if (!r.IsNull(9) && r.Int(9) >= 0 && r.Int(9) < kGroupCount)
+                s.sent = GroupId::FromIndex(static_cast<int>(r.Int(9)));
+            s.verified = r.Int(10) != 0;
+            s.detail = r.Text(11);
+            if (!r.Text(12).empty())
+                notes.emplace_back(s.id, r.Text(12));
+            int64_t origin = 0, previousRef = 0;
+            Digest setDigest{}, previousHash{};
+            RecordedController recorded;
             StoredSet set;
-            set.contentId = old.Int(2);
-            Digest setDigest{};
+            set.contentId = r.Int(2);
             if (std::string why = SetDigestOf(set, setDigest); !why.empty())
                 return "snapshot " + std::to_string(s.id) + ": " + why;
-            RecordedController recorded;
-            if (std::string why = RecordedControllerOf(s.recordedControllerId, recorded);
-                !why.empty())
-                return why;
-            int64_t previousRef = 0;
-            Digest previousHash;
-            if (std::string why = ChainHead(previousRef, previousHash); !why.empty())
+            std::string why = OriginOf(s.user, s.host, s.program, origin);
+            if (why.empty())
+                why = RecordedControllerOf(s.recordedControllerId, recorded);
+            if (why.empty())
+                why = ChainHead(previousRef, previousHash);
+            if (!why.empty())
                 return why;
             const Digest hash = SnapshotLinkHash(previousHash, previousRef, s, recorded, setDigest);
-            SqliteStatement add(m_db, "INSERT INTO snapshots (id, controller_id,"
-                                      " recorded_controller_id, taken, origin_id, what, groups,"
-                                      " sent_group, verified, detail, note, content_id, prev_ref,"
-                                      " hash) SELECT id, ?2, controller_id, ?3, ?4, what, groups,"
-                                      " sent_group, verified, detail, note, content_id, ?5, ?6"
-                                      " FROM snapshots_1 WHERE id = ?1");
-            add.Bind(1, s.id).Bind(2, s.controllerId).Bind(3, taken).Bind(4, origin);
-            add.Bind(5, previousRef).BindBlob(6, std::vector<uint8_t>(hash.begin(), hash.end()));
-            if (!add.Run())
-                return Failure();
-            if (std::string why = MoveHead(SnapshotRef(s.id), hash); !why.empty())
+            why = m_file.Run(
+                "INSERT INTO snapshots (id, controller_id, recorded_controller_id, taken,"
+                " origin_id, what, groups, sent_group, verified, detail, note, content_id,"
+                " prev_ref, hash) SELECT id, ?2, controller_id, ?3, ?4, what, groups, sent_group,"
+                " verified, detail, note, content_id, ?5, ?6 FROM snapshots_1 WHERE id = ?1",
+                {s.id, s.controllerId, taken, origin, previousRef,
+                 std::vector<uint8_t>(hash.begin(), hash.end())});
+            if (why.empty())
+                why = MoveHead(SnapshotRef(s.id), hash);
+            if (!why.empty())
                 return why;
             ++count;
         }
-        if (old.Code() != SQLITE_DONE)
-            return Failure();
+        if (rows.size() < 2000)
+            break;
+        after = rows.back().Int(0);
     }
-    if (std::string why = Exec("DROP TABLE snapshots_1"); !why.empty())
-        return why;
-    if (std::string why = Exec("DROP TABLE controllers_1"); !why.empty())
-        return why;
+    for (const char* sql : {"DROP TABLE snapshots_1", "DROP TABLE controllers_1"})
+        if (std::string why = m_file.Run(sql); !why.empty())
+            return why;
 
-    // The notes and labels as they were, then the upgrade itself, so that the chain
+    // The joins, notes and labels as they were, then the upgrade itself, so that the chain
     // vouches for them from here on.
+    std::vector<HistoryEvent> events;
     for (const auto& [from, into] : joins) {
         HistoryEvent e;
         e.kind = HistoryEventKind::Join;
         e.controllerId = from;
         e.otherId = into;
         e.text = "one controller by the stable name of its port";
-        if (std::string why = AddEvent(e); !why.empty())
-            return why;
+        events.push_back(e);
     }
     for (const auto& [snapshot, note] : notes) {
         HistoryEvent e;
         e.kind = HistoryEventKind::Note;
         e.snapshotId = snapshot;
         e.text = note;
-        if (std::string why = AddEvent(e); !why.empty())
-            return why;
+        events.push_back(e);
     }
-    SqliteStatement labels(m_db, "SELECT id, label FROM controllers WHERE label != '' ORDER BY id");
-    while (labels.Step() == SQLITE_ROW) {
+    SqlRows labels;
+    if (std::string why = m_file.Run(
+            "SELECT id, label FROM controllers WHERE label != '' ORDER BY id", {}, &labels);
+        !why.empty())
+        return why;
+    for (const SqlRow& l : labels) {
         HistoryEvent e;
         e.kind = HistoryEventKind::Label;
-        e.controllerId = labels.Int(0);
-        e.text = labels.Text(1);
-        if (std::string why = AddEvent(e); !why.empty())
-            return why;
+        e.controllerId = l.Int(0);
+        e.text = l.Text(1);
+        events.push_back(e);
     }
     HistoryEvent upgrade;
     upgrade.kind = HistoryEventKind::Upgrade;
     upgrade.otherId = count;
     upgrade.text = "the history was brought to schema 2; the " + std::to_string(count) +
                    " snapshots before were linked as they were then";
-    return AddEvent(upgrade);
+    events.push_back(upgrade);
+    for (const HistoryEvent& e : events)
+        if (std::string why = AddEvent(e); !why.empty())
+            return why;
+    return "";
 }

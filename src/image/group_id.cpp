@@ -12,9 +12,9 @@ std::array<GroupId, kGroupCount> AllGroups() {
 std::string GroupTitle(GroupId group) {
     switch (group.kind()) {
     case GroupId::Kind::SystemSetup:
-        return "System setup";
+        return "Setting up (SYSTEM PARAMETER)";
     case GroupId::Kind::Advanced:
-        return "Advanced";
+        return "Advanced usage (EXPERT PARAMETER)";
     case GroupId::Kind::PidGroup:
         return "PID group " + std::to_string(group.number());
     case GroupId::Kind::Pattern:

@@ -64,7 +64,10 @@ constexpr int kGroupCount = 20;
 // Every group, in the summary's order.
 std::array<GroupId, kGroupCount> AllGroups();
 
-// "System setup", "Advanced", "PID group 3", "Program pattern 7".
+// The group as the Parameter setting menu names it, with its window's title where that
+// says something else: "Setting up (SYSTEM PARAMETER)", "Advanced usage (EXPERT
+// PARAMETER)", "PID group 3", "Program pattern 7". Every window and message names groups
+// so.
 std::string GroupTitle(GroupId group);
 // The group as tqxctl names it on its command line: "system", "advanced", "pid 3",
 // "pattern 7".

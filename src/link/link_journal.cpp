@@ -1,6 +1,7 @@
 #include "link/link_journal.h"
 
 #include "link/link_backend.h"
+#include "link/tqxcomm.h"
 
 #include <cstdio>
 #include <ctime>
@@ -27,6 +28,10 @@ std::vector<std::string> LinkStatisticsLines(const LinkStatistics& s,
     return lines;
 }
 
+std::vector<std::string> TransferHeaders() {
+    return {"Time", "Call", "Where", "Amount", "Result", "Duration"};
+}
+
 std::vector<std::string> TransferColumns(const TransferEntry& e) {
     const std::time_t seconds = static_cast<std::time_t>(e.wallMs / 1000);
     std::tm local{};
@@ -37,11 +42,14 @@ std::vector<std::string> TransferColumns(const TransferEntry& e) {
     std::snprintf(ms, sizeof ms, ".%03d", static_cast<int>(e.wallMs % 1000));
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.1f ms", e.durationMs);
+    const bool words = e.mode == TQX_MODE_READ_WORDS || e.mode == TQX_MODE_WRITE_WORDS;
+    char address[16];
+    std::snprintf(address, sizeof address, "0x%04X", static_cast<unsigned>(e.offset));
     return {std::string(time) + ms,
-            std::to_string(e.mode) + (e.write ? " write" : " read"),
-            std::to_string(e.block),
-            std::to_string(e.offset),
-            std::to_string(e.length),
+            std::string(e.write ? "write" : "read") + " block " + std::to_string(e.block),
+            e.mode == TQX_MODE_WRITE_ABSOLUTE ? std::string("address ") + address
+                                              : "byte " + std::to_string(e.offset),
+            std::to_string(e.length) + (words ? " words" : " bytes"),
             e.ok ? std::string("ok") : std::string(LinkCauseName(e.cause)),
             duration};
 }

@@ -34,6 +34,8 @@ struct LinkStatistics;
 std::vector<std::string> LinkStatisticsLines(const LinkStatistics& stats,
                                              const std::string& lastError);
 
-// One transfer as the columns of the Communication window: time, mode, block, offset,
-// length, result, duration.
+// One transfer as the columns of the Communication window: time, the call in words ("read
+// block 25"), where in the block it began ("byte 24", or "address 0xC3A8" for a write to an
+// absolute address), how much it moved ("60 words"), result, duration.
+std::vector<std::string> TransferHeaders();
 std::vector<std::string> TransferColumns(const TransferEntry& entry);

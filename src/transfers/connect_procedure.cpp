@@ -28,14 +28,14 @@ std::vector<ConnectRead> BuildSequence() {
         reads.push_back(Whole(blocks::kPidBlocks[g - 1], D::Group, GroupId::Pid(g),
                               "PID group " + std::to_string(g)));
     reads.push_back(Whole(blocks::kSystemSetupB, D::Discard, none, "block 9"));
-    reads.push_back(
-        Whole(blocks::kAdvancedA, D::Group, GroupId::Advanced(), "advanced parameters (block 10)"));
-    reads.push_back(
-        Whole(blocks::kSystemSetupA, D::Group, GroupId::SystemSetup(), "system setup (block 12)"));
-    reads.push_back(
-        Whole(blocks::kSystemSetupB, D::Group, GroupId::SystemSetup(), "system setup (block 9)"));
-    reads.push_back(
-        Whole(blocks::kAdvancedB, D::Group, GroupId::Advanced(), "advanced parameters (block 13)"));
+    reads.push_back(Whole(blocks::kAdvancedA, D::Group, GroupId::Advanced(),
+                          GroupTitle(GroupId::Advanced()) + ", block 10"));
+    reads.push_back(Whole(blocks::kSystemSetupA, D::Group, GroupId::SystemSetup(),
+                          GroupTitle(GroupId::SystemSetup()) + ", block 12"));
+    reads.push_back(Whole(blocks::kSystemSetupB, D::Group, GroupId::SystemSetup(),
+                          GroupTitle(GroupId::SystemSetup()) + ", block 9"));
+    reads.push_back(Whole(blocks::kAdvancedB, D::Group, GroupId::Advanced(),
+                          GroupTitle(GroupId::Advanced()) + ", block 13"));
     for (int n = 1; n <= ParameterImage::kPatterns; ++n)
         for (int k = 0; k < 4; ++k) {
             const PatternPiece piece = PatternRead(n, k);
@@ -158,7 +158,8 @@ bool ReadModelCodeInto(TransferContext& link, ParameterImage& image, TransferRes
 } // namespace
 
 TransferResult ReadPositions(TransferContext& link, ParameterImage& image,
-                             const std::vector<int>& positions, bool patient) {
+                             const std::vector<int>& positions, bool patient, int before) {
+    const int total = before + static_cast<int>(positions.size());
     const std::vector<ConnectRead>& sequence = ConnectReadSequence();
     TransferResult result;
     bool progressSinceWait = true;
@@ -177,14 +178,13 @@ TransferResult ReadPositions(TransferContext& link, ParameterImage& image,
             progressSinceWait = false;
         }
         if (i == kModelCodeRead) {
-            link.Step("Reading the model code (block 40)", static_cast<int>(k),
-                      static_cast<int>(positions.size()));
+            link.Step("Reading the model code (block 40)", before + static_cast<int>(k), total);
             progressSinceWait = ReadModelCodeInto(link, image, result) || progressSinceWait;
             continue;
         }
         ++result.calls;
         const ConnectRead& read = sequence[static_cast<size_t>(i)];
-        link.Step("Reading " + read.what, static_cast<int>(k), static_cast<int>(positions.size()));
+        link.Step("Reading " + read.what, before + static_cast<int>(k), total);
         // Every read lands in scratch first and reaches the image only when it succeeded.
         std::array<uint8_t, 2 * TQX_MAX_UNITS> scratch{};
         if (!link.Read(read.mode, read.block, read.offset, read.length, scratch.data())) {
@@ -277,6 +277,13 @@ std::string ConnectFailureText(const TransferResult& result, const std::string& 
     return text;
 }
 
+std::string ConnectDoneText(const TransferResult& result, const std::string& title) {
+    const std::string failure = ConnectFailureText(result, title, "");
+    if (failure.empty())
+        return title + ": every read went through (" + std::to_string(result.calls) + ")";
+    return failure.substr(0, failure.find('\n'));
+}
+
 TransferResult RunConnect(TransferContext& link, ParameterImage& image, ConnectUi& ui,
                           Messages& messages, CursorControl& cursor) {
     link.BeginOperation();
@@ -296,7 +303,7 @@ TransferResult RunConnect(TransferContext& link, ParameterImage& image, ConnectU
         WaitCursor wait(cursor);
         std::vector<int> sequence = WholeReadPositions();
         sequence.erase(sequence.begin()); // the model code was read before the confirmation
-        result.Merge(ReadPositions(link, image, sequence));
+        result.Merge(ReadPositions(link, image, sequence, false, result.calls));
     }
     ui.Finished();
     const std::string failure = ConnectFailureText(result, "Connect", kRetryMenuHint);

@@ -45,8 +45,11 @@ std::string GroupList(const TransferResult& result);
 // context's progress first. `patient`: a controller the link holds silent is waited for
 // before the pass, and again whenever reads went through since the last wait, so a lossy
 // line completes while a dead one fails at once. A cancelled context stops between reads.
+// `before`: reads of the same command made already, which the progress counts first (so
+// that its count ends where the result's does).
 TransferResult ReadPositions(TransferContext& link, ParameterImage& image,
-                             const std::vector<int>& positions, bool patient = false);
+                             const std::vector<int>& positions, bool patient = false,
+                             int before = 0);
 
 // Reads block 40 into characters 1 to 14 of the model code. False when the read failed
 // (the model code then keeps its value).
@@ -92,6 +95,10 @@ TransferResult RunRetryFailedReads(TransferContext& link, ParameterImage& image,
 // failed. `retryHint` adds where the failed reads can be repeated.
 std::string ConnectFailureText(const TransferResult& result, const std::string& title = "Connect",
                                const std::string& retryHint = {});
+
+// What the status bar says once a Connect (or its retry, `title`) is over: its first line
+// of failures, or that every read went through, with how many were made.
+std::string ConnectDoneText(const TransferResult& result, const std::string& title);
 
 // The hint the loader's Connect message ends with.
 extern const char* const kRetryMenuHint;

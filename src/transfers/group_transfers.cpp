@@ -39,11 +39,11 @@ bool Noted(TransferContext& link, TransferResult& result, bool ok, int32_t block
     return ok;
 }
 
-// What the progress window says: "Writing system setup (block 12)".
-void Announce(TransferContext& link, const char* verb, const char* group, int32_t block, int done,
+// What the progress window says: "Writing Setting up (SYSTEM PARAMETER), block 12".
+void Announce(TransferContext& link, const char* verb, GroupId group, int32_t block, int done,
               int total) {
-    link.Step(std::string(verb) + " " + group + " (block " + std::to_string(block) + ")", done,
-              total);
+    link.Step(std::string(verb) + " " + GroupTitle(group) + ", block " + std::to_string(block),
+              done, total);
 }
 
 // One write of a transfer: noted as written, failed, or failed after it may have landed.
@@ -92,10 +92,10 @@ TransferResult RetrieveSystemSetup(TransferContext& link, SystemSetupRecord& set
     SystemSetupIntoBlocks(setup, b12, b9); // a block that fails keeps the record's fields
     Block12 read12{};
     Block9 read9{};
-    Announce(link, "Reading", "system setup", 12, 0, 2);
+    Announce(link, "Reading", GroupId::SystemSetup(), 12, 0, 2);
     if (Noted(link, result, ReadBlock(link, 12, read12), 12, BlockText("read", 12)))
         b12 = read12;
-    Announce(link, "Reading", "system setup", 9, 1, 2);
+    Announce(link, "Reading", GroupId::SystemSetup(), 9, 1, 2);
     if (Noted(link, result, ReadBlock(link, 9, read9), 9, BlockText("read", 9)))
         b9 = read9;
     SystemSetupFromBlocks(b12, b9, setup);
@@ -127,7 +127,7 @@ TransferResult WriteSystemSetupOnto(TransferContext& link, const SystemSetupReco
             result.Fail(12, BlockText("read", 12), held.why12);
             return;
         }
-        Announce(link, "Writing", "system setup", 12, result.calls, 2);
+        Announce(link, "Writing", GroupId::SystemSetup(), 12, result.calls, 2);
         wrote12 = NotedWrite(link, result, WriteBlock(link, 12, b12), 12, BlockText("write", 12));
     };
     const auto send9 = [&] {
@@ -137,7 +137,7 @@ TransferResult WriteSystemSetupOnto(TransferContext& link, const SystemSetupReco
             result.Fail(9, BlockText("read", 9), held.why9);
             return;
         }
-        Announce(link, "Writing", "system setup", 9, result.calls, 2);
+        Announce(link, "Writing", GroupId::SystemSetup(), 9, result.calls, 2);
         NotedWrite(link, result, WriteBlock(link, 9, b9), 9, BlockText("write", 9));
     };
     if (moves) {
@@ -169,12 +169,12 @@ TransferResult SendSystemSetup(TransferContext& link, const SystemSetupRecord& s
     HeldSetupBlocks held;
     Block12 b12{};
     Block9 b9{};
-    Announce(link, "Reading", "system setup", 12, 0, 2);
+    Announce(link, "Reading", GroupId::SystemSetup(), 12, 0, 2);
     if (ReadBlock(link, 12, b12))
         held.b12 = b12;
     else
         held.why12 = link.FailureText();
-    Announce(link, "Reading", "system setup", 9, 1, 2);
+    Announce(link, "Reading", GroupId::SystemSetup(), 9, 1, 2);
     if (ReadBlock(link, 9, b9))
         held.b9 = b9;
     else
@@ -227,10 +227,10 @@ TransferResult RetrieveAdvanced(TransferContext& link, AdvancedRecord& advanced)
     TransferResult result;
     Block10 b10{};
     Block13 b13{};
-    Announce(link, "Reading", "advanced parameters", 10, 0, 2);
+    Announce(link, "Reading", GroupId::Advanced(), 10, 0, 2);
     if (Noted(link, result, ReadBlock(link, 10, b10), 10, BlockText("read", 10)))
         AdvancedFromBlock10(b10, advanced);
-    Announce(link, "Reading", "advanced parameters", 13, 1, 2);
+    Announce(link, "Reading", GroupId::Advanced(), 13, 1, 2);
     if (Noted(link, result, ReadBlock(link, 13, b13), 13, BlockText("read", 13)))
         AdvancedFromBlock13(b13, advanced);
     link.NoteRetrieved(GroupId::Advanced(), result.Ok());
@@ -251,7 +251,7 @@ TransferResult SendAdvanced(TransferContext& link, const AdvancedRecord& advance
     const auto write = [&](int32_t block, const auto& data) {
         if (stop && !result.failed.empty())
             return false;
-        Announce(link, "Writing", "advanced parameters", block, result.calls, 2);
+        Announce(link, "Writing", GroupId::Advanced(), block, result.calls, 2);
         return NotedWrite(link, result, WriteBlock(link, block, data), block,
                           BlockText("write", block));
     };

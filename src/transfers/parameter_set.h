@@ -78,6 +78,11 @@ public:
     // or edited.
     std::vector<int> RetryablePositions() const;
 
+    // What the last command did, as the status bar says it ("PID group 3 sent and
+    // verified, 14:02"); empty before the first.
+    const std::string& LastCommand() const { return m_lastCommand; }
+    void SetLastCommand(std::string text) { m_lastCommand = std::move(text); }
+
     // The unsent groups as a sentence's list: "PID group 1, Program pattern 3".
     std::string UnsentGroupList() const;
 
@@ -115,6 +120,7 @@ private:
     GroupStates m_states;
     ImageSource m_source;
     Target m_sentTo;
+    std::string m_lastCommand;
     TransferResult m_lastConnect;
     bool m_connectedOnce = false;
 };

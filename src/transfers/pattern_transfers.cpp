@@ -126,9 +126,8 @@ TransferResult SendPattern(TransferContext& link, const ParameterImage& image, i
         }
         const int32_t offset = kWriteBytes * k;
         const int32_t length = k < kWrites - 1 ? kWriteBytes : kLastWriteBytes;
-        link.Step("Writing program pattern " + std::to_string(n) + " part " +
-                      std::to_string(k + 1) + " of " + std::to_string(kWrites),
-                  k, kWrites);
+        // The count ("4 of 7") is the progress window's own.
+        link.Step("Writing program pattern " + std::to_string(n), k, kWrites);
         ++result.calls;
         // The bytes a write moves lie in block A (record bytes 0..419), B or both.
         const auto wrote = [&](void (TransferResult::*note)(int32_t)) {

@@ -139,14 +139,14 @@ void TransferContext::Run(Operation operation, Messages& tell) {
         operation.work(*this, tell);
     Apply(operation);
     m_inline = false;
-    Ended();
+    Ended(operation.title);
     if (operation.after)
         operation.after();
 }
 
-void TransferContext::Ended() {
+void TransferContext::Ended(const std::string& title) {
     if (m_listener)
-        m_listener->OperationEnded();
+        m_listener->OperationEnded(title);
 }
 
 void TransferContext::HoldNotes() {

@@ -22,8 +22,8 @@ public:
     virtual void GroupRetrieved(GroupId group, bool ok) = 0;
     // `cause`: the link's reason when the SEND failed, as it was when this group failed.
     virtual void GroupSent(GroupId group, TransferOutcome outcome, const std::string& cause) = 0;
-    // An operation is over: what it sent is one step.
-    virtual void OperationEnded() {}
+    // The operation `title` is over: what it sent is one step.
+    virtual void OperationEnded(const std::string& /*title*/) {}
 };
 
 // Where a long transfer says what it is doing: the step about to run, n of m.
@@ -101,8 +101,8 @@ public:
     // in and tells the listener what the work retrieved and sent (the host runs `after`).
     void HoldNotes();
     void Apply(Operation& operation);
-    // For hosts: the operation is over (the listener hears so).
-    void Ended();
+    // For hosts: the operation `title` is over (the listener hears so).
+    void Ended(const std::string& title = {});
 
     // The calls made through this context, for the Communication window.
     // A copy: the worker adds to it while an operation runs.

@@ -127,6 +127,10 @@ std::string FormatRangeValue(const InputRange& range, int16_t value) {
     return text;
 }
 
+bool IsGenericRangeRefusal(const std::string& text) {
+    return text == kOutsideRangeMessage || text == kNotANumberMessage || text == kTooLongMessage;
+}
+
 int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messages& messages) {
     if (text == "----")
         return kNoValue;
@@ -137,7 +141,7 @@ int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messag
     }
     if (text.size() > kExaminedChars) {
         // Longer texts would be cut silently; refuse them instead.
-        messages.Show("Input at most 10 characters");
+        messages.Show(kTooLongMessage);
         return kRangeParseError;
     }
     const size_t length = text.size();
@@ -158,7 +162,7 @@ int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messag
     // The empty text reads as 0; other texts must be numbers. The pattern and alarm value
     // editors have no message of their own, so the refusal is always named.
     if (!text.empty() && !IsIntegerText(digits)) {
-        messages.Show("Input a number");
+        messages.Show(kNotANumberMessage);
         return kRangeParseError;
     }
     digits += std::string(static_cast<size_t>(4 - d), '0');
@@ -171,7 +175,7 @@ int32_t ParseRangeValue(const InputRange& range, const std::string& text, Messag
     const double s =
         IsZeroText(text) ? ZeroStep(range, d) : std::round(q / static_cast<double>(range.span));
     if (!std::isfinite(s) || s < -32767.0 || s >= 20000.0) {
-        messages.Show("The value is outside the input range");
+        messages.Show(kOutsideRangeMessage);
         return kRangeParseError;
     }
     return static_cast<int32_t>(s);

@@ -13,6 +13,14 @@
 
 constexpr int32_t kRangeParseError = 20000; // ParseRangeValue's error result; never stored
 
+// The parser's own refusals that the controller's texts do not have. Where the caller's
+// refusal follows, naming the field and what it takes, these say nothing more and are
+// left out, so that one bad entry gives one box.
+constexpr const char* kOutsideRangeMessage = "The value is outside the input range";
+constexpr const char* kNotANumberMessage = "Input a number";
+constexpr const char* kTooLongMessage = "Input at most 10 characters";
+bool IsGenericRangeRefusal(const std::string& text);
+
 // Span and base of the input range, with what the two range conversions need besides.
 struct InputRange {
     float span = 0.0f;

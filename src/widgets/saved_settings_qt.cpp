@@ -7,6 +7,7 @@ const QString kPort1 = QStringLiteral("port1/setting");
 const QString kVerify = QStringLiteral("port1/verifyAfterSend");
 const QString kGeometry = QStringLiteral("window/geometry");
 const QString kLastFolder = QStringLiteral("files/lastFolder");
+const QString kSharedHistory = QStringLiteral("history/shared");
 } // namespace
 
 SavedSettings::SavedSettings(const QString& file)
@@ -49,5 +50,14 @@ QString SavedSettings::LastFolder() const {
 
 void SavedSettings::SetLastFolder(const QString& folder) {
     m_settings->setValue(kLastFolder, folder);
+    m_settings->sync();
+}
+
+std::string SavedSettings::SharedHistory() const {
+    return m_settings->value(kSharedHistory).toString().toStdString();
+}
+
+void SavedSettings::SetSharedHistory(const std::string& conninfo) {
+    m_settings->setValue(kSharedHistory, QString::fromStdString(conninfo));
     m_settings->sync();
 }

@@ -14,6 +14,8 @@ class QSettings;
 //   port1/verifyAfterSend  read back and compare after every SEND (default on)
 //   window/geometry        the main window's size and place
 //   files/lastFolder       the folder Browse... last opened a file in
+//   history/shared         the shared history's server (a connection string, never with a
+//                          password); empty: the local history file
 class SavedSettings {
 public:
     // `file` empty: the user's own settings.
@@ -32,6 +34,10 @@ public:
 
     QString LastFolder() const;
     void SetLastFolder(const QString& folder);
+
+    std::string SharedHistory() const;
+    // The caller makes sure it holds no password.
+    void SetSharedHistory(const std::string& conninfo);
 
 private:
     std::unique_ptr<QSettings> m_settings;

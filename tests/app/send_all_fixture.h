@@ -98,6 +98,10 @@ struct SendAllToSim : ::testing::Test {
         auto* table = frame->View()->findChild<QTableWidget*>("groups");
         return table->item(group.Index(), 1)->text().toStdString();
     }
+    std::string RowTip(GroupId group) const {
+        auto* table = frame->View()->findChild<QTableWidget*>("groups");
+        return table->item(group.Index(), 1)->toolTip().toStdString();
+    }
 
     QTemporaryDir config, data;
     restoretest::RestoreSetting set; // set.slk: a busy file with WDIS 0 on station 1

@@ -12,6 +12,7 @@
 #include "link/link_backend.h"
 #include "support/history_settle.h"
 #include "support/modal_driver.h"
+#include "support/private_postgres.h"
 #include "support/settle.h"
 #include "support/sim_process.h"
 #include "support/tqxctl_run.h"
@@ -340,3 +341,35 @@ TEST(LoaderHistoryFaults, FullFileSystemInANamespace) {
 }
 
 } // namespace
+
+// A history shared on a server: stopped, a Connect and a SEND go through and the status bar
+// says the snapshots were kept locally; started again, the next Connect sends them first,
+// and a push then finds nothing to send.
+TEST_F(LoaderHistory, AServerOutOfReachStopsNeitherConnectNorSend) {
+    TQX_NEED_POSTGRES();
+    PrivatePostgres& server = PrivatePostgres::Shared();
+    const std::string shared = server.NewDatabase();
+    ::setenv("TQX_HISTORY", shared.c_str(), 1);
+    ::setenv("TQX_HISTORY_LOCAL", folder.File("local.sqlite").c_str(), 1);
+    Start();
+    Connect();
+    ASSERT_EQ(document->History().LastFailure(), "");
+    ASSERT_TRUE(server.Stop());
+    frame->statusBar()->clearMessage();
+    Connect();
+    SendPid1("8.8");
+    server.Start();
+    EXPECT_EQ(Row(GroupId::Pid(1)), "sent and verified");
+    EXPECT_NE(StatusText().find("History kept locally: "), std::string::npos) << StatusText();
+    EXPECT_NE(StatusText().find("2 snapshots wait to be sent"), std::string::npos) << StatusText();
+    frame->statusBar()->clearMessage();
+    Connect();
+    EXPECT_NE(StatusText().find("History shared: 2 snapshots kept while"), std::string::npos)
+        << StatusText();
+    const TqxctlResult push = Tqxctl("--history '" + shared + "' history push");
+    EXPECT_EQ(push.status, 0) << push.out;
+    EXPECT_EQ(push.out, "0 snapshots sent\n");
+    const TqxctlResult listed = Tqxctl("--history '" + shared + "' history list");
+    EXPECT_EQ(Lines(listed.out).size(), 1u + 4u) << listed.out; // the controller and four
+    ::unsetenv("TQX_HISTORY_LOCAL");
+}

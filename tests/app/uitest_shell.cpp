@@ -8,7 +8,12 @@
 #include "support/pdf_text.h"
 #include "support/settle.h"
 #include "tqx_version.h"
+
+#include <QTableWidget>
+#include <QTextBrowser>
+
 #include "widgets/word_elided_label_qt.h"
+#include <tuple>
 
 #include <QApplication>
 #include <QDialog>
@@ -64,33 +69,38 @@ TEST_F(ShellFixture, MenuBarHasItsMenusItemsIdsAndPromptsInOrder) {
         const char* prompt;
     };
     const Item expected[] = {
-        {"File", "Read", 32780, "Copy file data  on disk or floppy to Loader"},
-        {"File", "Write", 32781, "Copy Loader data to file on disk or floppy"},
-        {"File", "Quit", 32790, "Close TQXLOADER"},
+        {"File", "Read...", 32780, "Copy file data  on disk or floppy to Loader"},
+        {"File", "Write...", 32781, "Copy Loader data to file on disk or floppy"},
+        {"File", "Compare with file...", 32786,
+         "List the parameters that differ between Loader and a parameter file"},
         {"File", "History...", 32791, "What each controller held, when, and who changed it"},
         {"File", "Print...", 32800, "Print the parameter report"},
         {"File", "Export PDF...", 32801, "Save the parameter report as a PDF file"},
-        {"File", "Compare with file...", 32786,
-         "List the parameters that differ between Loader and a parameter file"},
-        {"Parameter setting", "Program pattern", 32772, ""},
-        {"Parameter setting", "PID group", 32773, ""},
-        {"Parameter setting", "Setting up", 32774, ""},
-        {"Parameter setting", "Advanced usage", 32775, ""},
-        {"Connect", "Start", 32771, "Loading data from TQX to Loader"},
-        {"Connect", "Port settings...", 32784,
-         "Choose, test and scan the port the controller is on"},
+        {"File", "Quit", 32790, "Close TQXLOADER"},
+        {"Parameter setting", "Program pattern...", 32772, ""},
+        {"Parameter setting", "PID group...", 32773, ""},
+        {"Parameter setting", "Setting up...", 32774, ""},
+        {"Parameter setting", "Advanced usage...", 32775, ""},
+        {"Connect", "Start...", 32771, "Loading data from TQX to Loader"},
         {"Connect", "Retry failed reads", 32782, "Read again what the last Connect could not read"},
         {"Connect", "Send all to controller...", 32788,
          "Send every group of Loader to TQX, keeping what TQX held"},
-        {"Connect", "Send edited groups", 32789,
+        {"Connect", "Send edited groups...", 32789,
          "Send the groups edited since they were read, loaded or sent"},
-        {"Connect", "Communication", 32783, "Port 1, link statistics and the last transfers"},
-        {"Connect", "Compare with controller", 32785,
+        {"Connect", "Compare with controller...", 32785,
          "List the parameters that differ between Loader and TQX"},
+        {"Connect", "Communication...", 32783, "Port 1, link statistics and the last transfers"},
+        {"Connect", "Port settings...", 32784,
+         "Choose, test and scan the port the controller is on"},
         {"Connect", "Verify after SEND", 32787,
          "Read back what SEND wrote and report any difference"},
         {"Version", "TQXLOADER ver.1.6", 57664, "TQXLOADER version"},
+        {"Help", "User guide...", 32792, "How to connect, edit, send and keep a parameter set"},
+        {"Help", "Keyboard keys...", 32793, "The keys of the windows and fields"},
+        {"Help", "About TQXLOADER...", 32794, "TQXLOADER version"},
     };
+    // Separators part the kinds of items; Quit is the File menu's last.
+    const std::vector<int> separatedBefore = {32786, 32800, 32790, 32788, 32785, 32784, 32794};
     // Every title and item has an access key of its own within its menu.
     auto plain = [](QAction* a) { return QString(a->text()).remove(QLatin1Char('&')); };
     auto key = [](QAction* a) {
@@ -106,8 +116,17 @@ TEST_F(ShellFixture, MenuBarHasItsMenusItemsIdsAndPromptsInOrder) {
         EXPECT_TRUE(!titleKeys.contains(key(top))) << plain(top).toStdString();
         titleKeys << key(top);
         QSet<QChar> itemKeys;
+        bool separated = false;
         for (QAction* item : top->menu()->actions()) {
+            if (item->isSeparator()) {
+                separated = true;
+                continue;
+            }
             ASSERT_LT(i, std::size(expected));
+            EXPECT_EQ(separated, std::count(separatedBefore.begin(), separatedBefore.end(),
+                                            expected[i].id) == 1)
+                << expected[i].item;
+            separated = false;
             EXPECT_EQ(plain(top), expected[i].menu) << i;
             EXPECT_EQ(plain(item), expected[i].item) << i;
             EXPECT_FALSE(key(item).isNull() || itemKeys.contains(key(item))) << i;
@@ -118,7 +137,7 @@ TEST_F(ShellFixture, MenuBarHasItsMenusItemsIdsAndPromptsInOrder) {
         }
     }
     EXPECT_EQ(i, std::size(expected));
-    EXPECT_EQ(menus, (QStringList{"File", "Parameter setting", "Connect", "Version"}));
+    EXPECT_EQ(menus, (QStringList{"File", "Parameter setting", "Connect", "Version", "Help"}));
     EXPECT_EQ(frame->windowTitle(), "TQXLOADER");
     auto* idle = frame->findChild<QLabel*>("idle");
     ASSERT_NE(idle, nullptr);
@@ -235,6 +254,27 @@ TEST_F(ShellFixture, ExportPdfWritesTheReportOrSaysWhyNot) {
     EXPECT_EQ(
         messages.Texts()[0].rfind("The report could not be written to /nonexistent/r.pdf: ", 0),
         0u);
+}
+
+// Help shows the guide that is installed with the loader, and the keys.
+TEST_F(ShellFixture, HelpShowsTheUserGuideAndTheKeys) {
+    for (const auto& [id, child, text] :
+         {std::tuple{32792, "guide", "Code Symbols"}, std::tuple{32793, "keys", "Ctrl+Q"}}) {
+        QString shown;
+        ModalDriver driver;
+        driver.Then([&, child = child](QWidget* modal) {
+            if (auto* guide = modal->findChild<QTextBrowser*>(QString::fromLatin1(child)))
+                shown = guide->toPlainText();
+            if (auto* keys = modal->findChild<QTableWidget*>(QString::fromLatin1(child)))
+                for (int r = 0; r < keys->rowCount(); ++r)
+                    shown += keys->item(r, 0)->text() + QLatin1Char('\n');
+            Click(modal, "Close");
+        });
+        ActionFor(id)->trigger();
+        EXPECT_TRUE(driver.Done()) << id;
+        EXPECT_TRUE(shown.contains(QString::fromLatin1(text))) << id;
+    }
+    EXPECT_TRUE(messages.Texts().empty());
 }
 
 // After File Write and File Read the status bar says where the file is, in full.

@@ -109,7 +109,10 @@ TEST(Summary, ShowsEditsSendsAndWhatDiffersFromTheController) {
     EXPECT_EQ(state(GroupId::Pid(3)), "sent and verified");
     EXPECT_EQ(state(GroupId::Pattern(2)), "sent and verified");
     EXPECT_EQ(state(GroupId::Advanced()), "edited, not sent");
-    EXPECT_EQ(table->item(GroupId::Advanced().Index(), 3)->text(), "yes");
+    // The unsent edit names what changed; the status bar says what the last SEND did.
+    EXPECT_EQ(table->item(GroupId::Advanced().Index(), 3)->text(), "DMV");
+    const QString said = frame->findChild<QLabel*>("idle")->toolTip();
+    EXPECT_TRUE(said.startsWith("Program pattern 2 sent and verified, ")) << said.toStdString();
     EXPECT_EQ(state(GroupId::SystemSetup()), "read from the controller");
 
     auto compare = [&] {
@@ -123,12 +126,14 @@ TEST(Summary, ShowsEditsSendsAndWhatDiffersFromTheController) {
         return text.toStdString();
     };
     std::string listed = compare();
-    EXPECT_NE(listed.find("Advanced\n  DMV: "), std::string::npos) << listed;
+    EXPECT_NE(listed.find("Advanced usage (EXPERT PARAMETER)\n  DMV: "), std::string::npos)
+        << listed;
     EXPECT_NE(listed.find("\n1 parameter differs\n"), std::string::npos) << listed;
 
     ChangeBehindTheLoader(sim, (0xC000 + 840 * 4) / 2); // pattern 5, segment 1 SV
     listed = compare();
-    EXPECT_NE(listed.find("Advanced\n  DMV: "), std::string::npos) << listed;
+    EXPECT_NE(listed.find("Advanced usage (EXPERT PARAMETER)\n  DMV: "), std::string::npos)
+        << listed;
     EXPECT_NE(listed.find("Program pattern 5\n  segment 1 SV: "), std::string::npos) << listed;
     EXPECT_NE(listed.find("\n2 parameters differ\n"), std::string::npos) << listed;
     EXPECT_EQ(state(GroupId::Pattern(5)), "differs from the controller");

@@ -4,6 +4,7 @@
 
 #include "files/file_test_support.h"
 #include "history/history_location.h"
+#include "history/set_blocks.h"
 #include "support/sim_process.h"
 #include "support/tqxctl_run.h"
 
@@ -161,13 +162,20 @@ TEST(TqxctlHostile, TheHistoryKeepsToSaneSizesSafeCellsAndListsPastADamagedSnaps
     EXPECT_TRUE(Has(csv.out, ",-5")) << csv.out;
     EXPECT_FALSE(Has(csv.out, "'-5")) << csv.out;
 
+    // The block snapshot 2 brought (P 2.0) damaged; snapshot 3 holds another.
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "UPDATE contents SET bytes = x'0102' WHERE id = "
-                           "(SELECT content_id FROM snapshots WHERE id = 2)",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    sqlite3_stmt* q = nullptr;
+    sqlite3_prepare_v2(db, "SELECT blocks FROM snapshots WHERE id = 2", -1, &q, nullptr);
+    ASSERT_EQ(sqlite3_step(q), SQLITE_ROW);
+    const auto* listed = static_cast<const uint8_t*>(sqlite3_column_blob(q, 0));
+    BlockRefs refs;
+    ASSERT_TRUE(DecodeRefs({listed, listed + sqlite3_column_bytes(q, 0)}, refs));
+    sqlite3_finalize(q);
+    ASSERT_EQ(refs.size(), 1u);
+    const std::string damage =
+        "UPDATE blocks SET bytes = x'0102' WHERE key = " + std::to_string(refs[0].key);
+    ASSERT_EQ(sqlite3_exec(db, damage.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
     const TqxctlResult changes = Tqxctl(ctl + "changes");
     EXPECT_EQ(changes.status, 2) << changes.out;

@@ -91,6 +91,31 @@ TEST(Refusals, SystemSetupAndPidGroupFields) {
     EXPECT_EQ(advancedMessages.Texts(), Texts{"Parameter SVH is wrong.\nSV-H: 0.0 to 1200.0"});
 }
 
+// However an entry is wrong, the operator gets one box, which names the parameter and what
+// it takes; the parser's generic refusals are folded into it.
+TEST(Refusals, OneBoxPerBadEntry) {
+    const struct {
+        const char* name;
+        const char* text;
+    } cases[] = {{"beyond the half span", "601"},
+                 {"beyond any stored step", "99999"},
+                 {"far below", "-40000"},
+                 {"not a number", "abc"},
+                 {"longer than ten characters", "12345678901"}};
+    for (const auto& c : cases) {
+        const SystemSetupRecord setup = K1200(0);
+        AdvancedRecord advanced;
+        advanced.A1HS = 2500;
+        RecordingMessages messages;
+        AdvancedForm form(advanced, setup, messages);
+        form.Show();
+        form.Texts()["A1HS"] = c.text;
+        form.Store();
+        EXPECT_EQ(messages.Texts(), Texts{"Parameter A1HS is wrong.\nA1HS: 0 to 600"}) << c.name;
+        EXPECT_EQ(advanced.A1HS, 2500) << c.name;
+    }
+}
+
 TEST(Refusals, PatternRowsNameTheirField) {
     ParameterImage image;
     image.systemSetup = K1200(1);

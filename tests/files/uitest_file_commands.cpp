@@ -3,6 +3,7 @@
 #include "files/file_name_dialog.h"
 #include "files/parameter_file_writer.h"
 #include "support/modal_driver.h"
+#include "widgets/saved_settings_qt.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -177,4 +178,46 @@ TEST(FileCommands, FailuresAreShownAfterTheCursorIsBack) {
         EXPECT_EQ(depth, 0);
     }
     EXPECT_EQ(image.connected, 0);
+}
+
+// File Write puts a name without a folder into the folder the dialog shows, and adds
+// ".slk" to a name without an extension; File Read finds it again by the same name.
+TEST(FileCommands, WriteGoesIntoTheFolderShownWithItsExtension) {
+    TempFolder folder;
+    SavedSettings saved;
+    const QString before = saved.LastFolder();
+    saved.SetLastFolder(QString::fromStdString(folder.Path().string()));
+    const struct {
+        const char* typed;
+        const char* written;
+    } cases[] = {{"furnace3", "furnace3.slk"}, {"furnace3.txt", "furnace3.txt"}};
+    for (const auto& c : cases) {
+        const ParameterImage written = BusyImage();
+        ParameterImage copy = written;
+        RecordingMessages messages;
+        CountingCursor cursor;
+        QString shown;
+        for (bool write : {true, false}) {
+            ModalDriver driver;
+            driver.Then([&](QWidget* widget) {
+                shown = widget->findChild<QLabel*>(QStringLiteral("folder"))->text();
+                widget->findChild<QLineEdit*>(QStringLiteral("FILE_NAME"))
+                    ->setText(QString::fromLatin1(c.typed));
+                widget->findChild<QPushButton*>(QStringLiteral("OK"))->click();
+            });
+            ParameterImage read = StartImage();
+            if (write)
+                FileWriteCommand(copy, messages, cursor, nullptr);
+            else
+                FileReadCommand(read, messages, cursor, nullptr);
+            EXPECT_TRUE(driver.Done()) << c.typed;
+            EXPECT_EQ(shown.toStdString(), folder.Path().string()) << c.typed;
+            if (!write) {
+                EXPECT_EQ(read.pid, written.pid) << c.typed;
+            }
+        }
+        EXPECT_TRUE(messages.Texts().empty()) << c.typed;
+        EXPECT_EQ(Slurp(folder.File(c.written)), BuildParameterFileText(written)) << c.typed;
+    }
+    saved.SetLastFolder(before);
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <random>
@@ -177,6 +178,20 @@ TEST(SetFormats, AHistoryOfFormatOneSetsOpensListsAndKeepsEachSetOnce) {
         const std::string sql = filetest::Slurp(kData + "history_format1.sql");
         ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
+    }
+    {
+        // One it may not write is read through a copy brought up to date in memory.
+        ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+        SqliteHistory readOnly;
+        ASSERT_EQ(readOnly.Open(path, SqliteHistory::Access::Existing), "");
+        std::vector<SnapshotEntry> listed;
+        ASSERT_EQ(readOnly.Snapshots(0, listed), "");
+        EXPECT_EQ(listed.size(), 3u);
+        ChainReport report;
+        ASSERT_EQ(readOnly.Verify(report), "");
+        EXPECT_TRUE(report.whole) << report.problem;
+        ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+        EXPECT_EQ(Query(path, "PRAGMA user_version"), 1) << "the file is left as it was";
     }
     SqliteHistory store;
     ASSERT_EQ(store.Open(path, SqliteHistory::Access::Record), "");

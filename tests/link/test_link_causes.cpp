@@ -2,6 +2,7 @@
 // gives its own message naming port 1 as configured.
 #include "link/link_backend.h"
 #include "link/link_failure.h"
+#include "link/link_journal.h"
 #include "link/tqxcomm.h"
 #include "support/loopback_port.h"
 #include "support/sim_process.h"
@@ -133,3 +134,27 @@ TEST(LinkCauses, AnUnopenablePortFailsAtOnceUntilTheNextCommand) {
 }
 
 } // namespace
+
+// The Communication window names each call in words, not by its transfer mode.
+TEST(LinkJournal, EachCallIsNamedInWords) {
+    const struct {
+        int32_t mode, block, offset, length;
+        bool write;
+        const char *call, *where, *amount;
+    } cases[] = {
+        {TQX_MODE_READ_WORDS, 25, 0, 105, false, "read block 25", "byte 0", "105 words"},
+        {TQX_MODE_WRITE_BYTES, 12, 24, 6, true, "write block 12", "byte 24", "6 bytes"},
+        {TQX_MODE_WRITE_ABSOLUTE, 21, 0xC1A4, 120, true, "write block 21", "address 0xC1A4",
+         "120 bytes"},
+    };
+    for (const auto& c : cases) {
+        TransferEntry e;
+        e.mode = c.mode, e.block = c.block, e.offset = c.offset, e.length = c.length;
+        e.write = c.write, e.ok = true;
+        const std::vector<std::string> columns = TransferColumns(e);
+        ASSERT_EQ(columns.size(), TransferHeaders().size());
+        EXPECT_EQ(columns[1], c.call);
+        EXPECT_EQ(columns[2], c.where);
+        EXPECT_EQ(columns[3], c.amount);
+    }
+}

@@ -82,7 +82,7 @@ def _():
     key("Return")
     assert gone("CONNECT")
     assert wait_for(lambda: requests() >= 58, 30), "Connect did not read the controller"
-    assert gone("TQXLOADER961114"), "Connect did not end"
+    assert gone("Connect"), "Connect did not end"
 
 
 @case("every editor's RETRIEVE, SEND, OK and CANCEL lie on the %s screen at %d dpi" %
@@ -190,8 +190,17 @@ def _():
     assert wait_for(lambda: writes() > before, 5), "SEND wrote nothing"
     assert wait_for(lambda: "controller" not in description(field), 10), \
         "after a verified SEND, description %r" % description(field)
+    # What the SEND did, in the editor and in the main window's status bar.
+    said = "Advanced usage (EXPERT PARAMETER) sent and verified, "
+    line = control(win, "label", "Last command")
+    assert line is not None and wait_for(lambda: description(line).startswith(said), 5), \
+        "the editor says %r" % (line and description(line))
     key("Escape")
     gone("EXPERT PARAMETER")
+    status = control(window("TQXLOADER"), "label", "Last command")
+    assert status is not None and description(status).startswith(said), \
+        "the status bar says %r" % (status and description(status))
+    print("      status bar: %s" % description(status), flush=True)
 
 
 if __name__ == "__main__":

@@ -194,10 +194,10 @@ def restart_slow(latency_ms=150):
 
 
 def button_in_box(text, button):
-    """The `button` of the message box that shows `text`, None while there is none (the
-    progress window shares the boxes' title)."""
+    """The `button` of the box or window other than the main one that shows `text`, None
+    while there is none (a progress window is titled with its operation)."""
     for box in application() or []:
-        if box is None or box.name != "TQXLOADER961114" or not box.getState().contains(
+        if box is None or box.name == "TQXLOADER" or not box.getState().contains(
                 pyatspi.STATE_SHOWING):
             continue
         if any(text in c.name for c in descendants(box)):
@@ -228,7 +228,7 @@ def _():
         time.sleep(0.1)
     print("      %d polls, slowest answer %.0f ms" % (polls, slowest * 1000), flush=True)
     assert polls >= 20 and slowest < 0.3, "%d polls, slowest %.3f s" % (polls, slowest)
-    progress = window_now("TQXLOADER961114")
+    progress = window_now("Connect")  # the progress window, titled with the operation
     assert progress is not None, "no progress window during the Connect"
     at_click = requests()
     click(control(progress, "push button", "Cancel"))

@@ -94,8 +94,12 @@ TEST_F(ConnectFixture, ConfirmedConnectMakesTheFiftyEightReadsInOrder) {
     }
     EXPECT_EQ(image.connected, 1);
     EXPECT_TRUE(messages.Texts().empty());
-    EXPECT_EQ(ui.total, 57);
+    // The progress counts the model code's read too, so its count ends where the
+    // result's does: the 57 reads after the confirmation are steps 2 to 58 of 58.
+    EXPECT_EQ(ui.total, 58);
     EXPECT_EQ(ui.progress.size(), 57u);
+    EXPECT_EQ(ui.progress.front(), 1);
+    EXPECT_EQ(ui.progress.back() + 1, ui.total);
     EXPECT_TRUE(ui.finished);
     EXPECT_EQ(cursor.Depth(), 0);
 }

@@ -5,11 +5,13 @@
 #include "app/code_symbols_dialog.h"
 #include "app/connect_first_notice.h"
 #include "app/document.h"
+#include "app/help_commands.h"
 #include "app/main_frame.h"
 #include "operator/cursor.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -65,6 +67,19 @@ TQX_SHOT("connect_first_notice") {
 TQX_SHOT("about_box") {
     CAboutDlg about;
     ctx.save(&about, QStringLiteral("about_box"));
+}
+
+// Help > User guide and Help > Keyboard keys, as they open.
+TQX_SHOT("help") {
+    QFile file(UserGuidePath());
+    if (file.open(QIODevice::ReadOnly)) {
+        HelpWindow guide(QStringLiteral("TQXLOADER user guide"), nullptr);
+        guide.ShowMarkdown(QString::fromUtf8(file.readAll()));
+        ctx.save(&guide, QStringLiteral("help_guide"));
+    }
+    HelpWindow keys(QStringLiteral("Keyboard keys"), nullptr);
+    keys.ShowKeys(KeyboardKeys());
+    ctx.save(&keys, QStringLiteral("help_keys"));
 }
 
 TQX_SHOT("code_symbols") {

@@ -14,11 +14,11 @@ namespace {
 
 // The progress window as it stands over `under` partway through a transfer, painted where
 // it opens: centred on the window under it.
-void SaveOver(QWidget* under, const QString& step, int done, int total, const QString& file,
-              const ShotContext& ctx) {
+void SaveOver(QWidget* under, const QString& title, const QString& step, int done, int total,
+              const QString& file, const ShotContext& ctx) {
     under->show();
     TransferProgressDialog progress(under);
-    progress.Begin();
+    progress.Begin(title);
     progress.ShowStep(step, done, total);
     progress.adjustSize();
     progress.show();
@@ -42,8 +42,8 @@ TQX_SHOT("transfer_progress_connect") {
     CTQXLOADER961114Doc document{image, messages, cursor};
     CMainFrame frame{document};
     frame.resize(640, 360);
-    SaveOver(&frame, QStringLiteral("Reading program pattern 3 part 2"), 20, 57,
-             QStringLiteral("transfer_progress_connect"), ctx);
+    SaveOver(&frame, QStringLiteral("Connect"), QStringLiteral("Reading program pattern 3 part 2"),
+             20, 58, QStringLiteral("transfer_progress_connect"), ctx);
 }
 
 TQX_SHOT("transfer_progress_pid_send") {
@@ -51,6 +51,7 @@ TQX_SHOT("transfer_progress_pid_send") {
     RecordingMessages messages;
     NoCursor cursor;
     PidGroupDialog dialog(image, messages, cursor);
-    SaveOver(&dialog, QStringLiteral("Writing PID group 4"), 3, 9,
+    SaveOver(&dialog, QStringLiteral("SEND of the PID groups"),
+             QStringLiteral("Writing PID group 4"), 3, 9,
              QStringLiteral("transfer_progress_pid_send"), ctx);
 }

@@ -24,7 +24,7 @@ const char kUsage[] =
     "\n"
     "commands:\n"
     "  backup FILE            read the whole controller and save it as a parameter file\n"
-    "  restore [--unlock] FILE\n"
+    "  restore [--unlock] [--keep DIR] FILE\n"
     "                         send a parameter file to the controller and verify it\n"
     "  diff A B               compare two parameter sets; A and B are files or 'controller'\n"
     "  show SOURCE [GROUP]    print a parameter set (a file or 'controller'), or one group:\n"

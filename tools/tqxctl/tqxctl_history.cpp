@@ -6,6 +6,7 @@
 #include "editors/parameter_listing.h"
 #include "files/parameter_file_writer.h"
 #include "history/history_location.h"
+#include "history/shared_history.h"
 #include "image/image_source.h"
 #include "image/shown_text.h"
 #include "operator/messages.h"
@@ -33,6 +34,7 @@ const char kHistoryUsage[] =
     "       tqxctl [--history PATH] history join C INTO\n"
     "       tqxctl [--history PATH] history move ID C\n"
     "       tqxctl [--history PATH] history audit --controller C --from DATE --to DATE OUT\n"
+    "       tqxctl [--history SERVER] history push\n"
     "The history holds a snapshot of the whole parameter set after every Connect, SEND,\n"
     "Send all, Send edited groups and File Write in the loader, and after tqxctl backup,\n"
     "backup --all and restore: the controller (port, unit, model code), the time, the user\n"
@@ -53,7 +55,11 @@ const char kHistoryUsage[] =
     "move      snapshot ID belongs to controller C\n"
     "audit     the audit report of C from DATE to DATE (a date alone: to its end) as PDF or\n"
     "          CSV, as OUT ends in .pdf or .csv\n"
-    "The history is PATH, else TQX_HISTORY, else history.sqlite in the loader's data folder.\n";
+    "push      sends the snapshots kept locally while the shared history SERVER was out of\n"
+    "          reach (each once: a second push sends nothing)\n"
+    "The history is PATH, else TQX_HISTORY, else history.sqlite in the loader's data folder.\n"
+    "A PostgreSQL connection string (postgresql://host/db, or host=... dbname=...) in its\n"
+    "place is a history shared by the plant; its password comes from ~/.pgpass or PGPASSWORD.\n";
 
 namespace {
 
@@ -294,6 +300,23 @@ int Annotate(HistoryStore& store, const std::string& what,
     return why.empty() ? kOk : Fail(why);
 }
 
+int Push(HistoryStore& store, const std::vector<std::string>& operands) {
+    if (!operands.empty())
+        return Fail(std::string("push takes nothing more\n") + kHistoryUsage);
+    auto* shared = dynamic_cast<SharedHistory*>(&store);
+    if (!shared)
+        return Fail("push sends to a shared history: give its server with --history "
+                    "postgresql://... or TQX_HISTORY");
+    int sent = 0, there = 0;
+    if (std::string why = shared->Push(sent, there); !why.empty())
+        return Fail(why);
+    std::printf("%d snapshot%s sent", sent, sent == 1 ? "" : "s");
+    if (there > 0)
+        std::printf(", %d the server had already", there);
+    std::printf("\n");
+    return kOk;
+}
+
 // --history, else TQX_HISTORY, else the history in the loader's data folder.
 std::string HistoryPathOf(const TqxctlContext& context) {
     // The loader's own application name, whose data folder holds the history.
@@ -317,6 +340,8 @@ void RecordInHistory(const TqxctlContext& context, NewSnapshot snapshot) {
         why = store->Record(snapshot);
     if (!why.empty())
         std::fprintf(stderr, "tqxctl: History not recorded: %s\n", why.c_str());
+    else if (!store->Notice().empty())
+        std::fprintf(stderr, "tqxctl: %s\n", store->Notice().c_str());
 }
 
 int RunHistory(TqxctlContext& context, const Operands& operands) {
@@ -344,6 +369,7 @@ int RunHistory(TqxctlContext& context, const Operands& operands) {
          [](Context&, Store& store, const Operands& o) { return Annotate(store, "note", o); }},
         {"label", true,
          [](Context&, Store& store, const Operands& o) { return Annotate(store, "label", o); }},
+        {"push", true, [](Context&, Store& store, const Operands& o) { return Push(store, o); }},
         {"verify", false,
          [](Context&, Store& store, const Operands& o) { return HistoryVerify(store, o); }},
         {"join", true,
