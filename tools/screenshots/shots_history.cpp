@@ -3,6 +3,7 @@
 
 #include "../tests/support/history_settle.h"
 #include "../tests/support/modal_driver.h"
+#include "../tests/support/settle.h"
 #include "../tests/support/sim_process.h"
 #include "app/document.h"
 #include "app/history_dialog.h"
@@ -108,7 +109,8 @@ std::string MakeHistory(const QString& folder, const ParameterImage& read) {
 } // namespace
 
 // File > History... over two controllers, the furnace's Connect that found a segment
-// changed at the panel selected; then its first and last snapshots compared.
+// changed at the panel selected and the chain verified; then its first and last snapshots
+// compared.
 TQX_SHOT("history") {
     // The sets are tqx-sim's, as a Connect reads them.
     SimProcess sim({"--tcp", "127.0.0.1:0"});
@@ -123,6 +125,7 @@ TQX_SHOT("history") {
     ModalDriver driver;
     driver.Then([](QWidget* modal) { Press(modal, "OK"); });
     document.Run(Command::ConnectStart);
+    Settle(document); // its snapshot in the shots' own history, not in the one made below
     QTemporaryDir folder;
     const std::string history = MakeHistory(folder.path(), image);
     const std::string before = std::getenv("TQX_HISTORY") ? std::getenv("TQX_HISTORY") : "";
@@ -133,6 +136,7 @@ TQX_SHOT("history") {
         window->SelectController(0);
         SettleHistory(*window);
         window->SelectSnapshots({6});
+        Press(window, "verify");
         SettleHistory(*window);
         ctx.save(window, QStringLiteral("history"));
         window->SelectSnapshots({3, 7});
