@@ -53,7 +53,6 @@ void HistoryDialog::VerifyChain() {
         auto chain = std::make_shared<ChainReport>();
         const std::string why = store.Verify(*chain);
         return [this, chain, why] {
-            UpdateButtons();
             if (why.empty()) {
                 ShowChain(*chain, m_status);
                 return;
@@ -67,12 +66,14 @@ void HistoryDialog::VerifyChain() {
 void HistoryDialog::EnsureLongReader() {
     if (m_longReader)
         return;
-    m_longReader =
-        std::make_unique<HistoryReader>(m_path, [this](const std::string& why, const std::string&) {
+    m_longReader = std::make_unique<HistoryReader>(
+        m_path,
+        [this](const std::string& why, const std::string&) {
             if (why.empty())
                 return;
             m_status->setText(QStringLiteral("The history cannot be read: ") + Q(why));
-        });
+        },
+        [this] { UpdateButtons(); });
 }
 
 void HistoryDialog::WriteAuditReport() {
@@ -119,7 +120,6 @@ void HistoryDialog::WriteAuditReport() {
         else if (why.empty())
             why = WriteWholeFile(path, AuditCsv(*report));
         return [this, report, path, why] {
-            UpdateButtons();
             if (!why.empty()) {
                 m_status->setText(QString());
                 m_messages.Show("The audit report could not be written to " + path + ": " + why);
