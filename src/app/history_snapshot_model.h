@@ -31,8 +31,6 @@ public:
     void ShowController(int64_t id);
     // The page after the rows listed is being read.
     bool Asking() const { return m_asking; }
-    // Every snapshot of the controller is listed.
-    bool Complete() const { return !m_asking && !canFetchMore(QModelIndex()); }
 
     const SnapshotEntry* At(int row) const;
     int RowOf(int64_t id) const; // -1 when not listed

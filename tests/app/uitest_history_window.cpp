@@ -9,6 +9,7 @@
 #include "history/sqlite_history.h"
 #include "support/history_settle.h"
 #include "support/modal_driver.h"
+#include "support/pdf_text.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -128,6 +129,12 @@ TEST(HistoryWindow, MoveJoinVerifyAndTheAuditReport) {
     driver.ThenIn(kWindow, [&](QWidget* window) {
         SettleHistory(*static_cast<HistoryDialog*>(window));
         written = window->findChild<QLabel*>(QStringLiteral("status"))->text();
+        ClickLater(window, "audit");
+    });
+    // Then as PDF, the format first offered, painted on the window's reader.
+    driver.ThenIn(QStringLiteral("AuditPeriod"), [](QWidget* period) { Click(period, "OK"); });
+    driver.ThenIn(kWindow, [&](QWidget* window) {
+        SettleHistory(*static_cast<HistoryDialog*>(window));
         Click(window, "close");
     });
     document.Run(Command::History);
@@ -155,6 +162,8 @@ TEST(HistoryWindow, MoveJoinVerifyAndTheAuditReport) {
     EXPECT_NE(csv.find("controller #1 joined into controller #2"), std::string::npos) << csv;
     EXPECT_NE(csv.find("snapshot 5 moved from controller #2 to controller #1"), std::string::npos)
         << csv;
+    const std::string pdf = PdfText(audit + ".pdf");
+    EXPECT_NE(pdf.find("controller #1 joined into controller #2"), std::string::npos) << pdf;
 }
 
 } // namespace
