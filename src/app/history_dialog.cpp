@@ -94,6 +94,9 @@ HistoryDialog::HistoryDialog(const std::string& path, HistoryActions& actions, M
     m_where = new QLabel(QStringLiteral("History: %1").arg(Q(path)), this);
     m_where->setObjectName(QStringLiteral("where"));
     m_where->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path or reason is cut at the window's edge, never widens it past the screen.
+    m_where->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_where->setToolTip(m_where->text());
 
     const QString zone = Q(ZoneName(UtcNow()));
     m_controllerList = new QTableWidget(0, 7, this);
@@ -240,8 +243,10 @@ void HistoryDialog::Opened(const std::string& why, const std::string& readOnly) 
     }
     m_opened = true;
     m_writable = readOnly.empty();
-    if (!m_writable)
+    if (!m_writable) {
         m_where->setText(QStringLiteral("History: %1\nRead only: %2").arg(Q(m_path), Q(readOnly)));
+        m_where->setToolTip(m_where->text());
+    }
     m_note->setEnabled(m_writable);
     m_controllerList->setEditTriggers(m_writable ? QAbstractItemView::DoubleClicked |
                                                        QAbstractItemView::EditKeyPressed
@@ -288,8 +293,12 @@ void HistoryDialog::ShowControllers(const std::vector<ControllerEntry>& controll
         // What keeps the controller's timeline one when its cable moves.
         m_controllerList->setItem(row, KeyColumn, Cell(Q(c.portKey)));
     }
-    // A history holds a few controllers: each column fits every one of them.
+    // A history holds a few controllers: each column fits every one of them, up to a
+    // width that leaves the others in view (a cell shows its whole text on hover).
     m_controllerList->resizeColumnsToContents();
+    const int most = fontMetrics().averageCharWidth() * 48;
+    for (int c = 0; c < m_controllerList->columnCount(); ++c)
+        m_controllerList->setColumnWidth(c, std::min(m_controllerList->columnWidth(c), most));
     m_controllerList->horizontalHeader()->setStretchLastSection(false);
     m_controllerList->horizontalHeader()->setStretchLastSection(true);
     m_filling = false;

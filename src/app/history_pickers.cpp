@@ -11,7 +11,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 QPushButton* MakeButton(const QString& text, const char* name, const QString& accessible,
                         QWidget* parent) {
@@ -35,8 +38,10 @@ int PickOne(QWidget* parent, const QString& title, const QString& prompt,
     NameControl(list, prompt);
     list->addItems(choices);
     list->setCurrentRow(0);
-    // Wide enough for the longest choice, so that none is cut.
-    list->setMinimumWidth(list->sizeHintForColumn(0) + 4 * list->frameWidth() + 24);
+    // Wide enough for the longest choice, so that none is cut, as far as the screen has room.
+    const int room =
+        parent && parent->screen() ? parent->screen()->availableGeometry().width() * 4 / 5 : 1000;
+    list->setMinimumWidth(std::min(list->sizeHintForColumn(0) + 4 * list->frameWidth() + 24, room));
     text->setBuddy(list);
     const OkCancelRow buttons = MakeOkCancelRow(&dialog);
     NameControl(buttons.ok, QStringLiteral("OK"));
