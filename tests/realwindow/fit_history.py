@@ -45,7 +45,7 @@ def _():
     key("Return")
     assert gone("CONNECT")
     assert wait_for(lambda: requests() >= 58, 30), "Connect did not read the controller"
-    assert gone("TQXLOADER961114"), "Connect did not end"
+    assert gone("Connect"), "Connect did not end"
 
 
 @case("History on the %s screen at %d dpi: every column and button in view" %
