@@ -1,5 +1,7 @@
 #include "app/history_dialog.h"
 
+#include "history/postgres_session.h"
+
 #include "app/history_pickers.h"
 #include "app/history_reader.h"
 #include "app/history_snapshot_model.h"
@@ -91,7 +93,12 @@ HistoryDialog::HistoryDialog(const std::string& path, HistoryActions& actions, M
         path,
         [this](const std::string& why, const std::string& readOnly) { Opened(why, readOnly); });
 
-    m_where = new QLabel(QStringLiteral("History: %1").arg(Q(path)), this);
+    // A server by its name alone: its connection string may hold what no window shows.
+    m_where = new QLabel(QStringLiteral("History: %1")
+                             .arg(IsServerConnection(path)
+                                      ? QStringLiteral("shared on ") + Q(ServerName(path))
+                                      : Q(path)),
+                         this);
     m_where->setObjectName(QStringLiteral("where"));
     m_where->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // A long path or reason is cut at the window's edge, never widens it past the screen.
@@ -244,7 +251,7 @@ void HistoryDialog::Opened(const std::string& why, const std::string& readOnly) 
     m_opened = true;
     m_writable = readOnly.empty();
     if (!m_writable) {
-        m_where->setText(QStringLiteral("History: %1\nRead only: %2").arg(Q(m_path), Q(readOnly)));
+        m_where->setText(m_where->text() + QStringLiteral("\nRead only: %1").arg(Q(readOnly)));
         m_where->setToolTip(m_where->text());
     }
     m_note->setEnabled(m_writable);

@@ -95,6 +95,9 @@ private:
                        std::function<void(const std::vector<ReadSnapshot>&)> then);
     void JoinInto();
     void MoveTo();
+    // history_dialog_shared.cpp: what others recorded since, and the plant's history
+    void Refresh();
+    void AskSharedHistory();
     // history_dialog_chain.cpp: the long tasks
     void EnsureLongReader();
     void VerifyChain();

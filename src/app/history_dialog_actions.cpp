@@ -283,6 +283,15 @@ QWidget* HistoryDialog::MakeButtons() {
                         QStringLiteral("Move the snapshot to another controller"), this);
     m_verify = MakeButton(QStringLiteral("&Verify chain"), "verify",
                           QStringLiteral("Verify the history's chain"), this);
+    auto* refresh = MakeButton(QStringLiteral("Re&fresh"), "refresh",
+                               QStringLiteral("Read the history again: what other programs and "
+                                              "PCs recorded since (F5)"),
+                               this);
+    refresh->setShortcut(QKeySequence::Refresh);
+    auto* shared = MakeButton(QStringLiteral("S&hared history..."), "shared",
+                              QStringLiteral("Record into the plant's history on a PostgreSQL "
+                                             "server, or into this PC's file"),
+                              this);
     auto* close = MakeButton(QStringLiteral("Close"), "close", QStringLiteral("Close"), this);
     m_forOne = {withLoader, withController, load, exportFile, report};
     m_status = new QLabel(this);
@@ -320,6 +329,8 @@ QWidget* HistoryDialog::MakeButtons() {
     });
     connect(m_move, &QPushButton::clicked, this, &HistoryDialog::MoveTo);
     connect(m_verify, &QPushButton::clicked, this, &HistoryDialog::VerifyChain);
+    connect(refresh, &QPushButton::clicked, this, &HistoryDialog::Refresh);
+    connect(shared, &QPushButton::clicked, this, &HistoryDialog::AskSharedHistory);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* box = new QWidget(this);
@@ -331,8 +342,10 @@ QWidget* HistoryDialog::MakeButtons() {
     snapshotRow->addWidget(m_move);
     snapshotRow->addStretch(1);
     auto* chainRow = new QHBoxLayout;
+    chainRow->addWidget(refresh);
     chainRow->addWidget(m_verify);
     chainRow->addWidget(m_status, 1);
+    chainRow->addWidget(shared);
     chainRow->addWidget(close);
     rows->addLayout(snapshotRow);
     rows->addLayout(chainRow);
