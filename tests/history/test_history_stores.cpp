@@ -7,6 +7,7 @@
 #include "history/shared_history.h"
 #include "history/sqlite_history.h"
 #include "support/private_postgres.h"
+#include "support/tqxctl_run.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -301,6 +302,13 @@ TEST(SharedHistory, ARoleThatMayOnlyReadListsButIsRefusedARecording) {
     EXPECT_NE(refused.find("the server refused"), std::string::npos) << refused;
     EXPECT_NE(refused.find("permission denied"), std::string::npos) << refused;
     EXPECT_NE(reader->SetNote(listed[0].id, "mine"), "");
+    // And audits, from tqxctl.
+    TempFolder folder;
+    const TqxctlResult audit =
+        Tqxctl("--history '" + server.Conninfo(database, "reader") +
+               "' history audit --controller 1 --from 2000-01-01 --to 2100-01-01 " +
+               folder.File("audit.csv"));
+    EXPECT_EQ(audit.status, 0) << audit.out;
 }
 
 // The server stopped: recordings are kept locally and say so; started again: the next
