@@ -2,6 +2,7 @@
 // commands that used to make the summary, the port 1 pane and Retry say something wrong.
 #include "app/document.h"
 #include "app/main_frame.h"
+#include "widgets/saved_settings_qt.h"
 #include "app/view.h"
 #include "history/history_location.h"
 #include "history/history_store.h"
@@ -98,7 +99,8 @@ struct Loader : ::testing::Test {
 TEST_F(Loader, AFileNamedControllerIsAFile) {
     QTemporaryDir dir;
     const QString before = QDir::currentPath();
-    QDir::setCurrent(dir.path()); // the name as typed, with an empty drive
+    QDir::setCurrent(dir.path());
+    SavedSettings().SetLastFolder(dir.path()); // the folder the FILE NAME dialog shows
     File(Command::FileWrite, QStringLiteral("controller1.slk"));
     File(Command::FileRead, QStringLiteral("controller1.slk"));
     QDir::setCurrent(before);
