@@ -1,6 +1,7 @@
 #include "editors/group_dialog_qt.h"
 
 #include "editors/form_fields.h"
+#include "operator/glossary.h"
 
 #include "image/parameter_catalogue.h"
 #include "widgets/dialog_support_qt.h"
@@ -215,6 +216,7 @@ QLabel* MakeUnchosenLine(QVBoxLayout* top, QWidget* dialog) {
     line->setObjectName(QStringLiteral("unchosen"));
     line->setWordWrap(true);
     line->setStyleSheet(QStringLiteral("font-weight: bold"));
+    line->setToolTip(QString::fromLatin1(glossary::kStartValues));
     line->hide();
     top->addWidget(line);
     return line;
