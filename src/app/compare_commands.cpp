@@ -55,9 +55,9 @@ void CompareCommands::WithController() {
         const std::vector<GroupId> differing =
             DifferingGroups(DiffParameters(d.Image(), controller, options));
         d.Set().ComparedWithController(differing, d.Now());
-        d.ReportDone(differing.empty()
-                         ? std::string("Compare with controller: no differences")
-                         : "Compare with controller: " + GroupsPhrase(differing) + " differ");
+        d.ReportDone(differing.empty() ? std::string("Compare with controller: no differences")
+                                       : "Compare with controller: " + GroupsPhrase(differing) +
+                                             (differing.size() == 1 ? " differs" : " differ"));
         d.NotifyChanged();
         ShowDifferences(controller, options, QStringLiteral("Compare with controller"), "TQX");
     });
