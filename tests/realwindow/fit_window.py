@@ -5,8 +5,11 @@ from the controller, help on hover, and Tab from field to field.
 
     fit_window.py TQXLOADER TQX_SIM WIDTHxHEIGHT FONT_DPI
 
+TQX_RW_WM=1 runs it under a window manager (openbox).
+
 Prints one line per case and closes with "N passed, N failed"; exits 1 when any failed.
 """
+import os
 import subprocess
 import sys
 import time
@@ -14,7 +17,8 @@ import time
 import rw_harness as h
 
 SCREEN, FONT_DPI = sys.argv[3], int(sys.argv[4])
-h.begin(sys.argv[1], sys.argv[2], screen=SCREEN, font_dpi=FONT_DPI)
+h.begin(sys.argv[1], sys.argv[2], screen=SCREEN, font_dpi=FONT_DPI,
+        window_manager=os.environ.get("TQX_RW_WM") == "1")
 import pyatspi  # noqa: E402  (needs the session bus that begin() starts)
 from rw_harness import (case, click, close_box, control, descendants, device_scale,  # noqa: E402
                         focus, gone, give_focus, key, line_quiet, menu, on_screen, requests,
