@@ -1,5 +1,7 @@
 #include "app/code_symbols_dialog.h"
 
+#include "operator/glossary.h"
+
 #include "widgets/dialog_support_qt.h"
 
 #include <QHBoxLayout>
@@ -18,6 +20,8 @@ CodeSymbolsDialog::CodeSymbolsDialog(const QString& modelCode, const QString& re
     m_code->setMinimumWidth(m_code->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 16);
 
     auto* label = new QLabel(QStringLiteral("Code Symbols"), this);
+    label->setToolTip(QString::fromLatin1(glossary::kCodeSymbols));
+    m_code->setToolTip(label->toolTip());
     const OkCancelRow buttons = MakeOkCancelRow(this);
     buttons.ok->setDefault(true); // Enter is OK
     connect(buttons.ok, &QPushButton::clicked, this, &QDialog::accept);

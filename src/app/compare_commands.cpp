@@ -52,8 +52,12 @@ void CompareCommands::WithController() {
         CTQXLOADER961114Doc& d = m_document;
         ListingOptions options; // two whole sets: every field
         options.patternFieldsPerSegment = true;
-        d.Set().ComparedWithController(
-            DifferingGroups(DiffParameters(d.Image(), controller, options)), d.Now());
+        const std::vector<GroupId> differing =
+            DifferingGroups(DiffParameters(d.Image(), controller, options));
+        d.Set().ComparedWithController(differing, d.Now());
+        d.ReportDone(differing.empty() ? std::string("Compare with controller: no differences")
+                                       : "Compare with controller: " + GroupsPhrase(differing) +
+                                             (differing.size() == 1 ? " differs" : " differ"));
         d.NotifyChanged();
         ShowDifferences(controller, options, QStringLiteral("Compare with controller"), "TQX");
     });

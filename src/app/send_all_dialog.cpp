@@ -1,6 +1,7 @@
 #include "app/send_all_dialog.h"
 
 #include "app/compare_dialog.h"
+#include "operator/glossary.h"
 #include "widgets/dialog_support_qt.h"
 #include "widgets/window_fit_qt.h"
 
@@ -58,6 +59,8 @@ SendAllDialog::SendAllDialog(const Content& content, QWidget* parent) : QDialog(
         fields->addWidget(warning);
     }
     AddDifferences(content, fields);
+    if (content.wholeSet)
+        setToolTip(QString::fromLatin1(glossary::kWdis));
     if (content.wholeSet && !content.locked)
         fields->addWidget(Value(QStringLiteral("TQX is write-enabled (WDIS 0)."),
                                 QStringLiteral("locked"), this));
@@ -68,6 +71,7 @@ SendAllDialog::SendAllDialog(const Content& content, QWidget* parent) : QDialog(
         m_unlock =
             new QCheckBox(QStringLiteral("&Unlock: write WDIS 0 first, the set's WDIS last"), this);
         m_unlock->setObjectName(QStringLiteral("unlock"));
+        m_unlock->setToolTip(QString::fromLatin1(glossary::kWdis));
         m_keepInhibit = new QCheckBox(QStringLiteral("Keep the controller's &write inhibit"), this);
         m_keepInhibit->setObjectName(QStringLiteral("keepInhibit"));
         m_keepInhibit->setToolTip(QStringLiteral("The set goes in with WDIS 0, and the "

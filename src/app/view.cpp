@@ -2,6 +2,7 @@
 
 #include "app/document.h"
 #include "link/tqxcomm.h"
+#include "operator/glossary.h"
 #include "widgets/dialog_support_qt.h"
 
 #include <QFont>
@@ -35,6 +36,9 @@ CTQXLOADER961114View::CTQXLOADER961114View(ParameterImage& image, QWidget* paren
     m_source = label("source");
     m_guidance = label("guidance");
     m_guidance->setWordWrap(true);
+    for (QLabel* l : {m_port, m_model, m_guidance})
+        l->setToolTip(QString::fromLatin1(glossary::kTqx));
+    m_model->setToolTip(QString::fromLatin1(glossary::kCodeSymbols));
     QFont bold = m_guidance->font();
     bold.setBold(true);
     m_guidance->setFont(bold);
@@ -99,7 +103,9 @@ void CTQXLOADER961114View::ShowSummary(const SummaryHeader& header, const GroupS
         const bool failed = e.state == GroupState::ReadFailed ||
                             e.state == GroupState::SendFailed ||
                             e.state == GroupState::DiffersFromController;
-        QString tip = failed && !e.cause.empty() ? Q(e.cause)
+        QString tip = e.state == GroupState::StartValues
+                          ? QString::fromLatin1(glossary::kStartValues)
+                      : failed && !e.cause.empty() ? Q(e.cause)
                       : e.unsent ? QStringLiteral("Edited; not sent to TQX: ") + names
                                  : QString();
         if (whole != state)

@@ -46,7 +46,7 @@ AlarmValuesDialog::AlarmValuesDialog(PatternWorkingState& state, const Parameter
     setWindowTitle(QStringLiteral("Setting of alarm values"));
 
     auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(3);
+    grid->setHorizontalSpacing(2);
     // Added first, so the fields laid over it are drawn on top.
     auto* box = new QGroupBox(QStringLiteral("Expanded alarm output(Option)"), this);
     grid->addWidget(box, kBoxTitleRow, 0, kBoxBottomRow - kBoxTitleRow + 1, kLastColumn + 1);
@@ -56,7 +56,9 @@ AlarmValuesDialog::AlarmValuesDialog(PatternWorkingState& state, const Parameter
     grid->setColumnMinimumWidth(0, 4);
     grid->setColumnMinimumWidth(kLastColumn, 4);
 
-    const int fieldWidth = QFontMetrics(font()).horizontalAdvance(QStringLiteral("-1999.9")) + 10;
+    // The widest value and the field's own margins: eighty fields fit a full-HD screen at
+    // large fonts.
+    const int fieldWidth = QFontMetrics(font()).horizontalAdvance(QStringLiteral("-1999.9")) + 8;
     for (int s = 1; s <= AlarmValuesForm::kSegments; ++s) {
         auto* heading = new QLabel(QString::number(s), this);
         heading->setAlignment(Qt::AlignCenter);

@@ -109,6 +109,12 @@ bool StoreField(const ParameterRow& row, const std::string& text, uint16_t& valu
 // which a choice keeps for a code outside its list.
 std::string ShowField(const ParameterRow& row, uint16_t value, const InputRange& range,
                       UnshownValues& unshown, const std::string& shown = {}, bool mv = false);
+// What the row takes as its refusal says it ("0 to 600", "00:00 to 99:59", a list).
+std::string RowTakes(const ParameterRow& row, const InputRange& range, bool mv = false);
+// What a field of the row takes, with its unit, in the input range and units of `setup`:
+// "0.0 to 1200.0 °C", "1 to 120 s", "0.0 to 105.0 %"; empty for a drop-down's list and
+// for a range value on an empty scale.
+std::string FieldRangeText(const ParameterRow& row, const SystemSetupRecord& setup);
 // The row's refusal: its message, then what it takes.
 std::string RowRefusal(const ParameterRow& row, const InputRange& range, bool mv = false);
 

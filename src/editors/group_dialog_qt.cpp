@@ -1,5 +1,8 @@
 #include "editors/group_dialog_qt.h"
 
+#include "editors/form_fields.h"
+#include "operator/glossary.h"
+
 #include "image/parameter_catalogue.h"
 #include "widgets/dialog_support_qt.h"
 #include "widgets/field_assist_qt.h"
@@ -100,6 +103,94 @@ void AssistFields(QWidget* dialog, FieldAssist& assist, GroupId::Kind kind) {
     }
 }
 
+namespace {
+
+// The catalogue row a field of the group's window is named by ("SV_3" by its row "SV").
+const ParameterRow* RowOfField(const QWidget* field, GroupId::Kind kind) {
+    const std::string name = field->objectName().toStdString();
+    const ParameterRow* row = FindRow(kind, name);
+    if (!row && name.find('_') != std::string::npos)
+        row = FindRow(kind, name.substr(0, name.rfind('_')));
+    return row;
+}
+
+// The caption to the right of `field` in its grid: made the first time, when that cell
+// is free; null where there is no room.
+QLabel* CaptionOf(QWidget* field) {
+    const QString name = field->objectName() + QStringLiteral("_range");
+    QWidget* parent = field->parentWidget();
+    if (auto* caption = parent->findChild<QLabel*>(name, Qt::FindDirectChildrenOnly))
+        return caption;
+    auto* grid = qobject_cast<QGridLayout*>(parent->layout());
+    const int at = grid ? grid->indexOf(field) : -1;
+    if (at < 0)
+        return nullptr;
+    int row = 0, column = 0, rows = 0, columns = 0;
+    grid->getItemPosition(at, &row, &column, &rows, &columns);
+    if (rows != 1 || grid->itemAtPosition(row, column + columns))
+        return nullptr;
+    auto* caption = new QLabel(parent);
+    caption->setObjectName(name);
+    grid->addWidget(caption, row, column + columns);
+    return caption;
+}
+
+// Once a grid has captions, a control in its column without one takes the caption's
+// column too, so that a long drop-down keeps its width.
+void SpanUncaptioned(QGridLayout* grid, int column) {
+    // The fields keep their own width, their captions right beside them.
+    grid->setColumnStretch(column, 0);
+    grid->setColumnStretch(column + 1, 1);
+    for (int r = 0; r < grid->rowCount(); ++r) {
+        QLayoutItem* item = grid->itemAtPosition(r, column);
+        if (!item || !item->widget() || grid->itemAtPosition(r, column + 1))
+            continue;
+        QWidget* control = item->widget();
+        grid->removeWidget(control);
+        grid->addWidget(control, r, column, 1, 2);
+    }
+}
+
+} // namespace
+
+void ShowRanges(QWidget* dialog, FieldAssist& assist, GroupId::Kind kind,
+                const SystemSetupRecord& setup) {
+    std::vector<std::pair<QGridLayout*, int>> captioned; // grids with a first caption now
+    for (QWidget* field : dialog->findChildren<QWidget*>()) {
+        if (!qobject_cast<QComboBox*>(field) && !qobject_cast<QLineEdit*>(field))
+            continue;
+        const ParameterRow* row = RowOfField(field, kind);
+        if (!row || field->objectName().endsWith(QStringLiteral("_range")))
+            continue;
+        const QString range = QString::fromStdString(FieldRangeText(*row, setup));
+        // A drop-down's list, in the tooltip and on F1 only.
+        const QString takes = !range.isEmpty() || row->encoding != Encoding::Choice
+                                  ? range
+                                  : QString::fromStdString(RowTakes(*row, InputRange()));
+        assist.SetRange(field, takes.isEmpty() ? QString()
+                                               : QString::fromLatin1(row->Label()) +
+                                                     QStringLiteral(": ") + takes);
+        // Segment fields stand side by side: the pattern window's Range box says it once.
+        if (row->scope == Scope::Segment)
+            continue;
+        const bool had = field->parentWidget()->findChild<QLabel*>(
+            field->objectName() + QStringLiteral("_range"), Qt::FindDirectChildrenOnly);
+        QLabel* caption = range.isEmpty() ? nullptr : CaptionOf(field);
+        if (!caption)
+            continue;
+        caption->setText(range);
+        auto* grid = qobject_cast<QGridLayout*>(field->parentWidget()->layout());
+        int at = 0, column = 0, rows = 0, columns = 0;
+        grid->getItemPosition(grid->indexOf(field), &at, &column, &rows, &columns);
+        if (!had)
+            captioned.emplace_back(grid, column);
+    }
+    std::sort(captioned.begin(), captioned.end());
+    captioned.erase(std::unique(captioned.begin(), captioned.end()), captioned.end());
+    for (const auto& [grid, column] : captioned)
+        SpanUncaptioned(grid, column);
+}
+
 void MarkAgainstReference(FieldAssist& assist, const ParameterSet* set, GroupId group,
                           const std::function<void()>& fill) {
     if (!set || set->ReferenceOf(group).kind.empty()) {
@@ -125,6 +216,7 @@ QLabel* MakeUnchosenLine(QVBoxLayout* top, QWidget* dialog) {
     line->setObjectName(QStringLiteral("unchosen"));
     line->setWordWrap(true);
     line->setStyleSheet(QStringLiteral("font-weight: bold"));
+    line->setToolTip(QString::fromLatin1(glossary::kStartValues));
     line->hide();
     top->addWidget(line);
     return line;

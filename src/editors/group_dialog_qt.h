@@ -59,6 +59,12 @@ TransferButtons MakeTransferButtons(QDialog* dialog, bool right);
 // catalogue row of `kind` its name matches.
 void AssistFields(QWidget* dialog, FieldAssist& assist, GroupId::Kind kind);
 
+// What each field of `dialog` that `assist` holds takes, with its unit, in the input range
+// and units of `setup`: in its tooltip and on F1, and where the field's grid has room to
+// its right, in a caption there.
+void ShowRanges(QWidget* dialog, FieldAssist& assist, GroupId::Kind kind,
+                const SystemSetupRecord& setup);
+
 // Marks the fields of `assist` against the reference of `group` in `set`: `fill` puts the
 // texts of the reference values into the fields (the dialog's own fill step).
 void MarkAgainstReference(FieldAssist& assist, const ParameterSet* set, GroupId group,

@@ -63,6 +63,7 @@ void GroupEditor::UseQuestions(Questions& questions) {
 
 void GroupEditor::FillControls() {
     FillFields();
+    groupdialog::ShowRanges(this, *m_assist, m_kind, m_image.systemSetup);
     ShowMarks();
     ShowLastCommand();
 }

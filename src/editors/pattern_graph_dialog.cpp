@@ -1,5 +1,6 @@
 #include "editors/pattern_graph_dialog.h"
 
+#include "editors/form_fields.h"
 #include "editors/pattern_graph_widget.h"
 #include "widgets/window_fit_qt.h"
 
@@ -10,9 +11,10 @@ namespace {
 
 // Placement in window pixels. The labels are aligned with the frame's fixed pixel grid.
 constexpr int kFrameLeft = 34; // room for the scale labels
-constexpr int kFrameTop = 8;
-constexpr int kMargin = 12;
 constexpr int kLabelHeight = 13;
+constexpr int kFrameTop = 8 + kLabelHeight + 4; // room for the scale's caption
+constexpr int kMargin = 12;
+constexpr int kRowLabelWidth = 84; // the time signals' names, right of the frame
 
 // A label that lets clicks through to the window, so a click anywhere draws.
 QLabel* MakeLabel(const QString& text, QWidget* parent, Qt::Alignment alignment) {
@@ -42,16 +44,26 @@ PatternGraphDialog::PatternGraphDialog(PatternWorkingState& state, const Paramet
     const int originX = kFrameLeft + PatternGraphWidget::kBorder;
     const int originY = kFrameTop + PatternGraphWidget::kBorder;
 
-    // Row labels inside the frame, in the upper half of their row, clear of the bars.
+    // Row labels right of the frame, level with their rows' bars: the set-value line
+    // crosses the rows inside, and no label hides it.
     static const char* const kRows[] = {"T.S1", "T.S2",         "T.S3",
                                         "T.S4", "T.S5(option)", "T.S6(option)"};
+    const int rowLabelsLeft = kFrameLeft + m_graph->width() + 4;
     for (int r = 1; r <= graph::kTimeSignals; ++r) {
         QLabel* label =
-            MakeLabel(QString::fromLatin1(kRows[r - 1]), m_graph, Qt::AlignLeft | Qt::AlignVCenter);
-        const int top = graph::kRowPitch * (r - 1) + 1;
-        label->setGeometry(PatternGraphWidget::kBorder + 3, PatternGraphWidget::kBorder + top, 90,
-                           graph::kRowPitch - graph::kRaise - 1);
+            MakeLabel(QString::fromLatin1(kRows[r - 1]), this, Qt::AlignLeft | Qt::AlignVCenter);
+        const int bars = originY + graph::kRowPitch * r - graph::kRaise / 2;
+        label->setGeometry(rowLabelsLeft, bars - kLabelHeight / 2, kRowLabelWidth, kLabelHeight);
     }
+
+    // The scale's caption: percent of the input span, and that span in its unit.
+    const std::string span = FieldRangeText(SegmentRow(seg::SV), image.systemSetup);
+    QLabel* unit = MakeLabel(
+        QStringLiteral("SV, % of the input range") +
+            (span.empty() ? QString() : QStringLiteral(" (") + QString::fromStdString(span) + ")"),
+        this, Qt::AlignLeft | Qt::AlignVCenter);
+    unit->setObjectName(QStringLiteral("scaleCaption"));
+    unit->setGeometry(2, 6, kFrameLeft + graph::kWidth, kLabelHeight);
 
     // Scale labels left of the frame, centred on their heights.
     const int scaleY[] = {graph::kScaleTop, graph::kScaleMiddle, graph::kScaleBottom};
@@ -72,7 +84,7 @@ PatternGraphDialog::PatternGraphDialog(PatternWorkingState& state, const Paramet
     QLabel* caption = MakeLabel(QStringLiteral("SEGMENT NO."), this, Qt::AlignCenter);
     caption->setGeometry(originX, captionTop, graph::kWidth, kLabelHeight);
 
-    setFixedSize(kFrameLeft + m_graph->width() + kMargin, captionTop + kLabelHeight + kMargin);
+    setFixedSize(rowLabelsLeft + kRowLabelWidth, captionTop + kLabelHeight + kMargin);
 }
 
 void PatternGraphDialog::Draw() {

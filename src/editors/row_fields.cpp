@@ -2,6 +2,8 @@
 
 #include "editors/form_fields.h"
 
+#include "values/parameter_text.h"
+
 namespace {
 
 bool IsBlank(char c) {
@@ -12,9 +14,11 @@ int32_t Signed(const ParameterRow& row, uint16_t value) {
     return row.width == FieldWidth::I16 ? static_cast<int16_t>(value) : value;
 }
 
+} // namespace
+
 // What a refused text's row takes, as its refusal's second line says it: its list, or its
 // limits as the window shows them.
-std::string Takes(const ParameterRow& row, const InputRange& range, bool mv) {
+std::string RowTakes(const ParameterRow& row, const InputRange& range, bool mv) {
     if (row.takes)
         return row.takes;
     if (row.encoding == Encoding::Choice) {
@@ -30,6 +34,28 @@ std::string Takes(const ParameterRow& row, const InputRange& range, bool mv) {
     return ShowField(row, static_cast<uint16_t>(row.lo), range, shown, {}, mv) + " to " +
            ShowField(row, static_cast<uint16_t>(row.hi), range, shown, {}, mv);
 }
+
+std::string FieldRangeText(const ParameterRow& row, const SystemSetupRecord& setup) {
+    if (row.encoding == Encoding::Choice || row.encoding == Encoding::InputType ||
+        row.encoding == Encoding::AlarmType)
+        return {}; // a drop-down shows what it takes
+    const std::string unit = UnitText(row, setup);
+    const bool mv = row.encoding == Encoding::AnalogueScale && unit == "Unit:%";
+    const InputRange range = SelectInputRange(setup);
+    if (IsRangeValue(row) && range.Empty())
+        return {};
+    const std::string symbol = unit == "Unit:degree C"   ? " \u00B0C"
+                               : unit == "Unit:degree F" ? " \u00B0F"
+                               : unit == "Unit:%"        ? " %"
+                               : unit == "Unit:second"   ? " s"
+                                                         : "";
+    // A segment's SV and alarm values take any stored value: the input range guides.
+    if (row.encoding == Encoding::RangeAbsolute && row.lo == -32768 && row.hi == 32767)
+        return FormatRangeValue(range, 0) + " to " + FormatRangeValue(range, 10000) + symbol;
+    return RowTakes(row, range, mv) + symbol;
+}
+
+namespace {
 
 // Shows the row's refusal, where it has one; false.
 bool Refuse(const ParameterRow& row, const InputRange& range, bool mv, Messages& messages) {
@@ -76,7 +102,7 @@ std::string RowRefusal(const ParameterRow& row, const InputRange& range, bool mv
     // A pattern time's refusal is its message alone; the caller names the field.
     if (row.encoding == Encoding::PatternTime)
         return message ? message : "";
-    return Refusal(message ? message : "", row.Label(), Takes(row, range, mv));
+    return Refusal(message ? message : "", row.Label(), RowTakes(row, range, mv));
 }
 
 bool StoreField(const ParameterRow& row, const std::string& text, uint16_t& value,

@@ -12,7 +12,7 @@
 SubEditor::SubEditor(PatternWorkingState& state, const ParameterImage& image, FormMaker makeForm,
                      Messages& messages, QWidget* parent)
     : QDialog(parent), m_makeForm(std::move(makeForm)), m_form(m_makeForm(state, image)),
-      m_messages(messages) {}
+      m_messages(messages), m_setup(image.systemSetup) {}
 
 void SubEditor::SetField(size_t index, QWidget* field) {
     if (m_fields.size() <= index)
@@ -26,9 +26,10 @@ void SubEditor::Finish(QLayout* fields) {
     auto* layout = new QVBoxLayout(this);
     AddFittingFields(layout, fields, buttons.row, this);
 
+    // Each field's help and what it takes, in the units in force, on F1 and as its tooltip.
     m_assist = new FieldAssist(m_messages, this);
-    for (QWidget* field : m_fields)
-        m_assist->Add(field, QString());
+    groupdialog::AssistFields(this, *m_assist, GroupId::Kind::Pattern);
+    groupdialog::ShowRanges(this, *m_assist, GroupId::Kind::Pattern, m_setup);
     Fill(m_form->Texts());
     MakeEnterCancel(this);
     CenterOnParent(this);

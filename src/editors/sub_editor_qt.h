@@ -43,6 +43,7 @@ private:
     FormMaker m_makeForm;
     std::unique_ptr<SubEditorForm> m_form;
     Messages& m_messages;
+    const SystemSetupRecord& m_setup; // the input range and units in force
     FieldAssist* m_assist = nullptr;
     std::vector<QWidget*> m_fields;
 };

@@ -104,6 +104,7 @@ SystemSetupDialog::SystemSetupDialog(ParameterImage& image, Messages& messages,
     left->addWidget(input);
     left->addWidget(mv);
     left->addWidget(alarms);
+    left->addWidget(station);
     left->addStretch(1);
     auto* right = new QVBoxLayout;
     right->addWidget(output);
@@ -111,7 +112,6 @@ SystemSetupDialog::SystemSetupDialog(ParameterImage& image, Messages& messages,
     right->addWidget(start);
     right->addWidget(end);
     right->addWidget(soak);
-    right->addWidget(station);
     right->addStretch(1);
     auto* columns = new QHBoxLayout;
     columns->addLayout(left, 3);

@@ -36,6 +36,20 @@ void FieldAssist::Add(QWidget* field, const QString& help) {
     }
 }
 
+void FieldAssist::SetRange(QWidget* field, const QString& range) {
+    const auto it = m_fields.find(field);
+    if (it == m_fields.end() || it->second.range == range)
+        return;
+    it->second.range = range;
+    Update(field);
+}
+
+QString FieldAssist::HelpWithRange(const Entry& entry) {
+    if (entry.range.isEmpty() || entry.help.isEmpty())
+        return entry.help + entry.range;
+    return entry.help + QLatin1Char('\n') + entry.range;
+}
+
 void FieldAssist::SetReference(std::map<QWidget*, QString> texts, const QString& kind,
                                const QString& note) {
     m_kind = kind;
@@ -87,9 +101,10 @@ void FieldAssist::Update(QWidget* field) {
     const QString line = differs ? m_kind + QStringLiteral(": ") + entry.reference +
                                        QStringLiteral(" (") + m_note + QStringLiteral(")")
                                  : QString();
-    field->setToolTip(line.isEmpty()         ? entry.help
-                      : entry.help.isEmpty() ? line
-                                             : line + QStringLiteral("\n\n") + entry.help);
+    const QString help = HelpWithRange(entry);
+    field->setToolTip(line.isEmpty()   ? help
+                      : help.isEmpty() ? line
+                                       : line + QStringLiteral("\n\n") + help);
     const QString description = differs ? QStringLiteral("differs from ") + line : QString();
     field->setAccessibleDescription(description);
     if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->lineEdit())
@@ -107,8 +122,9 @@ bool FieldAssist::eventFilter(QObject* watched, QEvent* event) {
     if (field && !m_fields.count(field) && field->parentWidget())
         field = field->parentWidget(); // a drop-down's own edit field
     const auto it = m_fields.find(field);
-    if (it == m_fields.end() || it->second.help.isEmpty())
+    const QString help = it == m_fields.end() ? QString() : HelpWithRange(it->second);
+    if (help.isEmpty())
         return false;
-    m_messages.Show(it->second.help.toStdString());
+    m_messages.Show(help.toStdString());
     return true;
 }

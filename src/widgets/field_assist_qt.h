@@ -21,6 +21,9 @@ public:
 
     // An edit field or drop-down with its parameter's help text (may be empty).
     void Add(QWidget* field, const QString& help);
+    // What the field takes, with its unit ("A1HS: 0 to 600 \u00B0C"), after its help in the
+    // tooltip and on F1; empty for none.
+    void SetRange(QWidget* field, const QString& range);
     // The text each field would show for the reference values, and where they came from:
     // `kind` "controller" or "file", `note` "read 09:12" or "oven3.slk".
     void SetReference(std::map<QWidget*, QString> texts, const QString& kind, const QString& note);
@@ -40,10 +43,13 @@ protected:
 private:
     struct Entry {
         QString help;
+        QString range;
         QString reference;
         bool known = false;
     };
     void Update(QWidget* field);
+    // The help, then what the field takes.
+    static QString HelpWithRange(const Entry& entry);
 
     Messages& m_messages;
     std::map<QWidget*, Entry> m_fields;

@@ -117,6 +117,7 @@ void AddFittingFields(QVBoxLayout* top, QLayout* fields, QLayout* buttons, QWidg
                          3 * dialog->fontMetrics().height() + 16;
     auto* area = new FittingArea(reserved, dialog);
     area->setObjectName(QStringLiteral("fields"));
+    area->setAccessibleName(QStringLiteral("Fields"));
     area->setFrameShape(QFrame::NoFrame);
     area->setWidgetResizable(true);
     area->setWidget(content);

@@ -77,3 +77,36 @@ TEST(RowFields, ARefusedTextKeepsTheValueAndSaysWhy) {
 }
 
 } // namespace
+
+namespace {
+
+// What a field takes, beside it and in its tooltip: in the input range and the units in
+// force (a K thermocouple, 0 to 1200 degree C or 32 to 2192 degree F).
+TEST(RowFields, RangesInEngineeringUnits) {
+    const struct {
+        GroupId::Kind kind;
+        const char* field;
+        uint8_t pvu;
+        const char* shown;
+    } cases[] = {
+        {GroupId::Kind::Advanced, "A1HS", 0, "0 to 600 \u00B0C"},
+        {GroupId::Kind::Advanced, "A1HS", 1, "0 to 1080 \u00B0F"},
+        {GroupId::Kind::Advanced, "SV-H", 1, "32 to 2192 \u00B0F"},
+        {GroupId::Kind::Advanced, "DMV", 0, "0.0 to 105.0 %"},
+        {GroupId::Kind::SystemSetup, "CI", 0, "1 to 120 s"},
+        {GroupId::Kind::SystemSetup, "ENDT", 0, "00:00 to 99:59"},
+        {GroupId::Kind::Pattern, "PIDNO", 0, "1 to 9"},
+        {GroupId::Kind::SystemSetup, "PVT", 0, ""}, // the drop-down lists them
+        {GroupId::Kind::Advanced, "TDS", 0, ""},
+    };
+    for (const auto& c : cases) {
+        SystemSetupRecord setup{};
+        setup.PVT = 36; // K 0 to 1200 degree C
+        setup.PVU = c.pvu;
+        const ParameterRow* row = FindRow(c.kind, c.field);
+        ASSERT_NE(row, nullptr) << c.field;
+        EXPECT_EQ(FieldRangeText(*row, setup), c.shown) << c.field << " PVU " << int(c.pvu);
+    }
+}
+
+} // namespace

@@ -107,6 +107,24 @@ INSTANTIATE_TEST_SUITE_P(
                                 QStringLiteral("GSTYP_2"), QStringLiteral("Down")}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// F1 in a sub-editor's field tells what the field takes, in the input range in force.
+TEST(SubEditors, F1TellsWhatAFieldTakes) {
+    const struct {
+        MakeDialog make;
+        const char* field;
+        const char* told;
+    } cases[] = {{Maker<SegmentPidDialog>(), "PIDNO_4", "PIDNO: 1 to 9"},
+                 {Maker<AlarmValuesDialog>(), "ALM3_12", "ALARM3: 0 to 400 \u00B0C"},
+                 {Maker<GuaranteedSoakDialog>(), "GSTYP_2", "GSTYP: U&D, Down or Up"}};
+    for (const auto& c : cases) {
+        Fixture f;
+        std::unique_ptr<QDialog> dialog = c.make(f);
+        QTest::keyClick(EditorOf(dialog.get(), QString::fromLatin1(c.field)), Qt::Key_F1);
+        ASSERT_EQ(f.messages.Texts().size(), 1u) << c.field;
+        EXPECT_NE(f.messages.Texts()[0].find(c.told), std::string::npos) << f.messages.Texts()[0];
+    }
+}
+
 TEST(SegmentPidDialog, ShowsListsAndStoresOnOk) {
     Fixture f;
     f.state.segmentBytes.At(20, SegmentByteTable::PIDNO) = 9;

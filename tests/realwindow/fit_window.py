@@ -5,8 +5,11 @@ from the controller, help on hover, and Tab from field to field.
 
     fit_window.py TQXLOADER TQX_SIM WIDTHxHEIGHT FONT_DPI
 
+TQX_RW_WM=1 runs it under a window manager (openbox).
+
 Prints one line per case and closes with "N passed, N failed"; exits 1 when any failed.
 """
+import os
 import subprocess
 import sys
 import time
@@ -14,11 +17,12 @@ import time
 import rw_harness as h
 
 SCREEN, FONT_DPI = sys.argv[3], int(sys.argv[4])
-h.begin(sys.argv[1], sys.argv[2], screen=SCREEN, font_dpi=FONT_DPI)
+h.begin(sys.argv[1], sys.argv[2], screen=SCREEN, font_dpi=FONT_DPI,
+        window_manager=os.environ.get("TQX_RW_WM") == "1")
 import pyatspi  # noqa: E402  (needs the session bus that begin() starts)
-from rw_harness import (case, click, close_box, control, descendants, focus, gone,  # noqa: E402
-                        give_focus, key, menu, on_screen, requests, wait_for, window,
-                        window_now, writes, x_geometry)
+from rw_harness import (case, click, close_box, control, descendants, device_scale,  # noqa: E402
+                        focus, gone, give_focus, key, line_quiet, menu, on_screen, requests,
+                        wait_for, window, window_now, writes, x_geometry)
 
 SCREEN_W, SCREEN_H = (int(n) for n in SCREEN.split("x"))
 EDITORS = (("s", "SYSTEM PARAMETER"), ("a", "EXPERT PARAMETER"), ("i", "SETTING OF PID GROUP"),
@@ -201,6 +205,140 @@ def _():
     assert status is not None and description(status).startswith(said), \
         "the status bar says %r" % (status and description(status))
     print("      status bar: %s" % description(status), flush=True)
+
+
+# --- every window fits ---------------------------------------------------------------------
+
+CONTROL_ROLES = {"push button", "text", "combo box", "radio button", "check box", "label",
+                 "spin button", "table", "tree table", "tree", "list", "page tab", "slider"}
+
+
+def extents(node):
+    box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return box.x, box.y, box.x + box.width, box.y + box.height
+
+
+def showing(node):
+    state = node.getState()
+    return state.contains(pyatspi.STATE_SHOWING) and state.contains(pyatspi.STATE_VISIBLE)
+
+
+def fit_problems(title):
+    """What is wrong with how the window of `title` fits: controls not wholly inside it, and
+    scroll bars of its own (not of a list or table) while the screen has room for it."""
+    win = window(title)
+    assert win is not None, "no window %r" % title
+    time.sleep(0.5)  # laid out and placed
+    left, top, right, bottom = extents(win)
+    problems = []
+    scrolled = []
+    for c in descendants(win):
+        if not showing(c):
+            continue
+        role = c.getRoleName()
+        # The scroll bars of the window's own fields (lists and texts scroll in themselves).
+        if role == "scroll bar" and c.parent is not None and c.parent.name == "Fields":
+            scrolled.append(c)
+        if role not in CONTROL_ROLES or (role == "label" and not c.name):
+            continue
+        if c.parent is not None and c.parent.getRoleName() in ("table", "tree table",
+                                                                 "list", "tree"):
+            continue  # rows of a list scroll in it
+        l, t, r, b = extents(c)
+        if r - l <= 0 or b - t <= 0:
+            continue
+        if l < left - 1 or t < top - 1 or r > right + 1 or b > bottom + 1:
+            problems.append("%s %r at %d,%d-%d,%d outside %d,%d-%d,%d" % (
+                role, c.name, l, t, r, b, left, top, right, bottom))
+    f = device_scale()
+    room_w, room_h = SCREEN_W / f, SCREEN_H / f
+    has_room = (right - left) < room_w - 60 and (bottom - top) < room_h - 100
+    if scrolled and has_room:
+        problems.append("%d scroll bar(s) though the screen has room (window %dx%d of %dx%d)" % (
+            len(scrolled), right - left, bottom - top, room_w, room_h))
+    return problems, (right - left) * f, (bottom - top) * f
+
+
+def click_menu_item(menu_key, name):
+    """Opens the menu of Alt+`menu_key` and clicks its item `name`."""
+    give_focus("TQXLOADER")
+    key("alt+" + menu_key)
+    time.sleep(0.5)
+
+    def item():
+        for c in descendants(h.application()):
+            if c.getRoleName() == "menu item" and c.name.replace("&", "") == name and \
+                    c.getState().contains(pyatspi.STATE_SHOWING):
+                return c
+        return None
+    found = wait_for(item, 3)
+    assert found is not None, "no menu item " + name
+    click(found)
+
+
+def close_window(title):
+    give_focus(title)
+    key("Escape")
+    assert gone(title), title + " stayed open"
+
+
+fits = []
+
+
+def check_fit(title):
+    problems, w, h_ = fit_problems(title)
+    fits.append("%s %dx%d" % (title, w, h_))
+    assert not problems, "%s: %s" % (title, "; ".join(problems[:4]))
+
+
+@case("every dialog and sub-editor fits the %s screen at %d dpi" % (SCREEN, FONT_DPI))
+def _():
+    failures = []
+
+    def checked(title):
+        try:
+            check_fit(title)
+        except AssertionError as e:
+            failures.append(str(e))
+
+    for item, title in EDITORS:
+        open_editor(item, title)
+        checked(title)
+        if title != "Program Pattern":
+            close_window(title)
+    pattern = window("Program Pattern")
+    for button, title in (("SETTING OF PID GROUP", "Setting of PID group"),
+                          ("SETTING OF ALARM VALUE  1to4", "Setting of alarm values"),
+                          ("GUARANTEED  SOAK ", "Guaranteed soak"),
+                          ("PROFILE", "PROFILE  PATTERN 1")):
+        click(control(pattern, "push button", button))
+        checked(title)
+        close_window(title)
+    graph = "Display      START:Click anywhere     QUIT:Right Click anywhere"
+    click(control(pattern, "push button", "VIEW"))
+    checked(graph)
+    click(window(graph), button=3)
+    gone(graph)
+    close_window("Program Pattern")
+    for menu_key, name, title in (("f", "Read...", "FILE NAME"),
+                                  ("c", "Port settings...", "Port settings"),
+                                  ("c", "Communication...", "Communication"),
+                                  ("h", "Keyboard keys...", "Keyboard keys"),
+                                  ("h", "User guide...", "TQXLOADER user guide"),
+                                  ("h", "About TQXLOADER...", "About TQXLOADER"),
+                                  ("c", "Compare with controller...", "Compare with controller"),
+                                  ("c", "Send all to controller...", "SEND ALL"),
+                                  ("f", "History...", "History")):
+        click_menu_item(menu_key, name)
+        line_quiet(0.8, 30)  # what reads the controller first
+        if window(title) is None:
+            failures.append("no window " + title)
+            continue
+        checked(title)
+        close_window(title)
+    for line in fits:
+        print("      " + line, flush=True)
+    assert not failures, " | ".join(failures)
 
 
 if __name__ == "__main__":

@@ -193,12 +193,18 @@ def restart_slow(latency_ms=150):
     assert wait_for(lambda: window_now("TQXLOADER"), 40), "the loader did not show again"
 
 
+def is_box(window):
+    """A message box or question (titled TQXLOADER961114), or the progress window (titled
+    with its operation, showing the transfer step)."""
+    return window.name == "TQXLOADER961114" or any(
+        c.name == "Transfer step" for c in descendants(window))
+
+
 def button_in_box(text, button):
-    """The `button` of the box or window other than the main one that shows `text`, None
-    while there is none (a progress window is titled with its operation)."""
+    """The `button` of the box that shows `text`, None while there is none."""
     for box in application() or []:
-        if box is None or box.name == "TQXLOADER" or not box.getState().contains(
-                pyatspi.STATE_SHOWING):
+        if box is None or not box.getState().contains(pyatspi.STATE_SHOWING) or \
+                not is_box(box):
             continue
         if any(text in c.name for c in descendants(box)):
             found = next((c for c in descendants(box) if c.getRoleName() == "push button" and

@@ -45,9 +45,10 @@ def start_session(screen):
     time.sleep(0.5)
 
 
-def begin(loader_path, sim_path, screen="1600x1000", font_dpi=None):
+def begin(loader_path, sim_path, screen="1600x1000", font_dpi=None, window_manager=False):
     """A screen of `screen` pixels, the simulated controller on a pseudo-terminal, and the
-    loader on it with its own settings and data folders (and fonts at `font_dpi`)."""
+    loader on it with its own settings and data folders (and fonts at `font_dpi`), under
+    openbox when `window_manager` is set (its frames and placement, as a person has them)."""
     global LOADER, SIM, loader, sim, sim_log, env, pyatspi
     LOADER, SIM = loader_path, sim_path
     start_session(screen)
@@ -76,6 +77,9 @@ def begin(loader_path, sim_path, screen="1600x1000", font_dpi=None):
                XDG_DATA_HOME=os.path.join(WORK, "data"))
     if font_dpi:
         env["QT_FONT_DPI"] = str(font_dpi)
+    if window_manager:
+        start(["openbox", "--sm-disable"], stderr=subprocess.DEVNULL)
+        time.sleep(1.0)  # before the loader: one taking over under a starting client upsets it
     loader = start([LOADER], env=env, stderr=subprocess.DEVNULL)
 
 

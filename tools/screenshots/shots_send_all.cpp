@@ -3,6 +3,7 @@
 
 #include "../tests/files/file_test_support.h"
 #include "../tests/support/modal_driver.h"
+#include "../tests/support/settle.h"
 #include "../tests/support/sim_process.h"
 #include "app/document.h"
 #include "app/main_frame.h"
@@ -75,6 +76,7 @@ TQX_SHOT("send_all_run") {
         modal->findChild<QPushButton*>("OK")->click();
     });
     document.Run(Command::FileRead);
+    Settle(document);
 
     driver.Then([&](QWidget* modal) {
         ctx.save(modal, QStringLiteral("send_all_confirm_plain"));
@@ -92,6 +94,7 @@ TQX_SHOT("send_all_run") {
         picture.save(QDir(ctx.outputDir).filePath(QStringLiteral("send_all_progress.png")));
     });
     document.Run(Command::SendAll);
+    Settle(document);
     ctx.save(&frame, QStringLiteral("send_all_summary"));
 }
 
@@ -99,6 +102,8 @@ namespace {
 
 // The last thing the loader told the operator, in the box it shows it in.
 void SaveSaid(ShotContext& ctx, ShotLoader& loader, const QString& name) {
+    if (loader.messages.Texts().empty())
+        return;
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageCaption),
                     Q(loader.messages.Texts().back()), QMessageBox::Ok, &loader.frame);
     ctx.save(&box, name);
@@ -124,6 +129,7 @@ TQX_SHOT("send_all_sources") {
     const auto connectStart = [&] {
         driver.Then([](QWidget* modal) { Press(modal, "OK"); });
         document.Run(Command::ConnectStart);
+        Settle(document);
     };
     // Unlocks, keeps the write inhibit as asked and confirms; `shoot` first, when given.
     const auto sendAll = [&](bool keepInhibit, const std::function<void(QWidget*)>& shoot) {
@@ -137,6 +143,7 @@ TQX_SHOT("send_all_sources") {
                 Press(modal, "OK");
         });
         document.Run(Command::SendAll);
+        Settle(document);
     };
 
     connectStart();
@@ -154,6 +161,7 @@ TQX_SHOT("send_all_sources") {
         Press(modal, "OK");
     });
     document.Run(Command::FileRead);
+    Settle(document);
     sendAll(true, [&](QWidget* modal) {
         ctx.save(modal, QStringLiteral("send_all_confirm_differences"));
         driver.Then([&, modal](QWidget* differences) {
@@ -178,6 +186,7 @@ TQX_SHOT("send_all_sources") {
         Press(modal, "CANCEL");
     });
     document.Run(Command::SendEdited);
+    Settle(document);
 
     loader.image.advanced.WDIS = 0; // the snapshot says write-enabled
     document.Set().HistoryLoaded("snapshot 12 of Furnace 3, taken 2026-05-03 09:12 UTC",

@@ -2,6 +2,7 @@
 #include "shot_registry.h"
 
 #include "../tests/support/modal_driver.h"
+#include "../tests/support/settle.h"
 #include "../tests/support/sim_process.h"
 #include "app/document.h"
 #include "app/main_frame.h"
@@ -30,6 +31,7 @@ TQX_SHOT("summary") {
     ModalDriver driver;
     driver.Then([](QWidget* modal) { Press(modal, "OK"); });
     document.Run(Command::ConnectStart);
+    Settle(document);
     ctx.save(&frame, QStringLiteral("summary_connected"));
 
     driver.Then([](QWidget* modal) {
@@ -38,17 +40,20 @@ TQX_SHOT("summary") {
         Press(modal, "CANCEL");
     });
     document.OpenGroup(GroupId::Pid(3));
+    Settle(document);
     driver.Then([](QWidget* modal) {
         Type(modal, "SV_1", "120");
         Press(modal, "SEND");
         Press(modal, "CANCEL");
     });
     document.OpenGroup(GroupId::Pattern(2));
+    Settle(document);
     driver.Then([](QWidget* modal) {
         Type(modal, "DMV", "12.3");
         Press(modal, "OK");
     });
     document.OpenGroup(GroupId::Advanced());
+    Settle(document);
     ctx.save(&frame, QStringLiteral("summary_edited"));
 
     // A second client changes segment 1's SV of pattern 3 in the controller.
@@ -61,5 +66,6 @@ TQX_SHOT("summary") {
         Press(modal, "close");
     });
     document.Run(Command::CompareController);
+    Settle(document);
     ctx.save(&frame, QStringLiteral("summary_compared"));
 }
