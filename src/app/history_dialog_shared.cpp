@@ -51,7 +51,9 @@ void HistoryDialog::AskSharedHistory() {
         chosenByEnvironment && *chosenByEnvironment)
         said = QStringLiteral("Kept, but TQX_HISTORY is set and comes first: the loader records "
                               "into %1 while it is.")
-                   .arg(QString::fromLocal8Bit(chosenByEnvironment));
+                   .arg(IsServerConnection(chosenByEnvironment)
+                            ? QString::fromStdString(ServerName(chosenByEnvironment))
+                            : QString::fromLocal8Bit(chosenByEnvironment));
     m_status->setText(said + QStringLiteral(" Close this window and open File > History... "
                                             "again to read it."));
 }

@@ -47,6 +47,9 @@ bool HoldsPassword(const std::string& conninfo) {
     char* error = nullptr;
     PQconninfoOption* options = PQconninfoParse(conninfo.c_str(), &error);
     PQfreemem(error);
+    if (!options) // unreadable: never kept where it may hold one
+        return conninfo.find("password") != std::string::npos ||
+               conninfo.find('@') != std::string::npos;
     bool password = false;
     for (PQconninfoOption* o = options; o && o->keyword; ++o)
         if (std::strcmp(o->keyword, "password") == 0 && o->val && *o->val)
@@ -59,6 +62,15 @@ std::string SharedHistoryRefusal(const std::string& conninfo) {
     if (HoldsPassword(conninfo))
         return "The settings keep no password: give the connection without it, and put the "
                "password in ~/.pgpass (or PGPASSWORD), where the database library finds it.";
+    char* error = nullptr;
+    PQconninfoOption* parsed =
+        conninfo.empty() ? nullptr : PQconninfoParse(conninfo.c_str(), &error);
+    PQfreemem(error);
+    const bool readable = conninfo.empty() || parsed;
+    PQconninfoFree(parsed);
+    if (!readable)
+        return "That cannot be read as a PostgreSQL connection string: give "
+               "postgresql://host/database or host=... dbname=...";
     if (!conninfo.empty() && !IsServerConnection(conninfo))
         return "'" + conninfo +
                "' is no PostgreSQL connection: give postgresql://host/database or host=... "
@@ -104,11 +116,17 @@ std::string PostgresSession::Open(const std::string& conninfo) {
     m_name = ServerName(conninfo);
     m_refused = false;
     // The timeouts, unless the connection string says otherwise.
-    const char* keywords[] = {"dbname", "connect_timeout", "options", "application_name", nullptr};
+    // Ours first: what the connection string says comes later and wins.
+    const char* keywords[] = {"connect_timeout", "options", "application_name",
+                              "keepalives_idle", "dbname",  nullptr};
     const std::string timeout = std::to_string(kConnectTimeoutSeconds);
-    const std::string options = "-c statement_timeout=" + std::to_string(kStatementTimeoutMs);
-    const char* values[] = {conninfo.c_str(), timeout.c_str(), options.c_str(), "tqx history",
-                            nullptr};
+    // A writer that vanishes inside its transaction must not hold the chain's lock for long.
+    const std::string options =
+        "-c statement_timeout=" + std::to_string(kStatementTimeoutMs) +
+        " -c lock_timeout=" + std::to_string(kStatementTimeoutMs) +
+        " -c idle_in_transaction_session_timeout=" + std::to_string(kStatementTimeoutMs);
+    const char* values[] = {timeout.c_str(),  options.c_str(), "tqx history", "10",
+                            conninfo.c_str(), nullptr};
     m_conn = PQconnectdbParams(keywords, values, 1);
     if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
         std::string why = Failed("");
@@ -165,8 +183,14 @@ std::string PostgresSession::Run(const std::string& sql, const std::vector<SqlVa
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
         const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
         m_refused = state && std::strcmp(state, "42501") == 0; // insufficient privilege
+        // A statement or lock that timed out: the server is as good as out of reach.
+        const bool timedOut =
+            state && (std::strcmp(state, "57014") == 0 || std::strcmp(state, "55P03") == 0);
         PQclear(result);
-        return Failed(m_refused ? "the server refused" : "");
+        std::string why = Failed(m_refused ? "the server refused" : "");
+        if (timedOut)
+            m_unreachable = true;
+        return why;
     }
     if (rows) {
         const int columns = PQnfields(result);

@@ -33,6 +33,9 @@ public:
     std::string BeginWrite() override;
     std::string Commit() override;
     void Rollback() override;
+    std::string BeginRead() override {
+        return Run("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    }
     std::string Name() const override { return m_name; }
 
 private:

@@ -68,7 +68,8 @@ int SharedHistory::WaitingCount() {
 
 std::string SharedHistory::KeepLocally(const NewSnapshot& snapshot, int64_t* id) {
     NewSnapshot kept = snapshot;
-    kept.uid = NewUid();
+    if (kept.uid.empty())
+        kept.uid = NewUid();
     int64_t local = 0;
     std::string why = Local();
     if (why.empty())
@@ -142,22 +143,30 @@ std::string SharedHistory::Push(int& sent, int& there) {
 
 std::string SharedHistory::Record(const NewSnapshot& snapshot, int64_t* id) {
     m_notice.clear();
+    // Its own key from the start: a commit whose answer is lost, kept locally and sent
+    // again, is found on the server rather than stored twice.
+    NewSnapshot keyed = snapshot;
+    if (keyed.uid.empty())
+        keyed.uid = NewUid();
     if (Server().empty()) {
         int sent = 0, there = 0;
         const std::string pushed = Push(sent, there);
-        std::string why = m_server.Record(snapshot, id);
+        std::string why = m_server.Record(keyed, id);
         if (why.empty()) {
             if (sent > 0)
                 m_notice = "History shared: " + std::to_string(sent) +
                            (sent == 1 ? " snapshot" : " snapshots") + " kept while " +
                            ServerName(m_conninfo) + " was out of reach sent now";
+            if (!pushed.empty())
+                m_notice += std::string(m_notice.empty() ? "History: " : "; ") +
+                            "snapshots kept locally still wait: " + pushed;
             return "";
         }
         if (!m_server.Unreachable())
             return why;
         m_serverWhy = why;
     }
-    return KeepLocally(snapshot, id);
+    return KeepLocally(keyed, id);
 }
 
 // Reading and annotating: the server's.

@@ -41,6 +41,17 @@ constexpr int kPage = 2000;
 
 std::string SqlHistory::Verify(ChainReport& report) {
     report = ChainReport{};
+    // Every block read afresh: one changed since it was last read must not pass unseen.
+    m_blockCache.clear();
+    m_digestCache.clear();
+    m_lastSet = {0, {}};
+    // One view of the history throughout, however many record meanwhile.
+    if (std::string why = m_session.BeginRead(); !why.empty())
+        return why;
+    struct EndRead {
+        SqlSession& session;
+        ~EndRead() { session.EndRead(); }
+    } endRead{m_session};
     ChainChecker checker;
     for (const char* table : {"snapshots", "events"}) {
         const bool snapshots = table[0] == 's';

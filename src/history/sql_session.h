@@ -51,6 +51,9 @@ public:
     virtual std::string BeginWrite() = 0;
     virtual std::string Commit() = 0;
     virtual void Rollback() = 0;
+    // A read that sees one state of the history throughout, whatever is written meanwhile.
+    virtual std::string BeginRead() { return Run("BEGIN"); }
+    virtual void EndRead() { Run("COMMIT"); }
     // Where it is, as a message names it ("/home/ops/.../history.sqlite", "history.plant").
     virtual std::string Name() const = 0;
 };

@@ -209,9 +209,8 @@ TEST_P(Stores, VerifyNamesTheSnapshotWhoseRecordWasAltered) {
                                                     : std::vector<SqlValue>{}),
                   "")
             << c.what;
-        std::unique_ptr<SqlHistory> other = Open();
-        ASSERT_TRUE(other) << why;
-        ASSERT_EQ(other->Verify(report), "") << c.what;
+        // The same store that verified it whole before: nothing it read then may hide it.
+        ASSERT_EQ(store->Verify(report), "") << c.what;
         EXPECT_FALSE(report.whole) << c.what;
         EXPECT_EQ(report.firstBadSnapshot, c.named) << c.what << ": " << report.problem;
     }
