@@ -242,7 +242,9 @@ def _():
         "Cancel did not stop the Connect"
     settled = requests()
     time.sleep(1.0)
-    assert requests() == settled <= at_click + 1, \
+    # The count is read before the click travels through the accessibility bus: a call may
+    # begin meanwhile, and the call under way ends; nothing after that.
+    assert requests() == settled <= at_click + 2, \
         "requests after Cancel: %d at the click, %d, then %d" % (at_click, settled, requests())
     click(button_in_box("stopped by the operator", "OK"))
     assert gone("TQXLOADER961114")
