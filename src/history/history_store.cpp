@@ -101,6 +101,15 @@ std::string WhatText(const SnapshotEntry& s) {
     }
 }
 
+std::optional<HistoryEventKind> HistoryEventKindOf(const std::string& keyword) {
+    for (HistoryEventKind k :
+         {HistoryEventKind::Note, HistoryEventKind::Label, HistoryEventKind::Join,
+          HistoryEventKind::Move, HistoryEventKind::Upgrade})
+        if (keyword == HistoryEventKeyword(k))
+            return k;
+    return std::nullopt;
+}
+
 const char* HistoryEventKeyword(HistoryEventKind kind) {
     switch (kind) {
     case HistoryEventKind::Note:

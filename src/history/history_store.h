@@ -109,6 +109,7 @@ enum class HistoryEventKind : uint8_t {
     Upgrade, // the chain began: the snapshots before it were linked as they were then
 };
 const char* HistoryEventKeyword(HistoryEventKind kind);
+std::optional<HistoryEventKind> HistoryEventKindOf(const std::string& keyword);
 
 struct HistoryEvent {
     int64_t id = 0;

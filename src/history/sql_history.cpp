@@ -2,40 +2,12 @@
 
 #include "history/history_location.h"
 #include "history/port_key.h"
+#include "history/sql_history_rows.h"
 
 namespace {
 
-const char kSnapshotColumns[] =
-    "SELECT s.id, s.controller_id, s.recorded_controller_id, s.taken, o.os_user, o.host,"
-    " o.program, s.what, s.groups, s.sent_group, s.verified, s.detail, s.note, s.hash, s.uid,"
-    " s.arrival FROM snapshots s JOIN origins o ON o.id = s.origin_id ";
-
-SnapshotEntry EntryOf(const SqlRow& r) {
-    SnapshotEntry s;
-    s.id = r.Int(0);
-    s.controllerId = r.Int(1);
-    s.recordedControllerId = r.Int(2);
-    s.takenUtc = UtcText(r.Int(3));
-    s.user = r.Text(4);
-    s.host = r.Text(5);
-    s.program = r.Text(6);
-    s.keyword = r.Text(7);
-    s.event = EventOfKeyword(s.keyword);
-    s.groups = static_cast<GroupMask>(r.Int(8));
-    if (!r.IsNull(9) && r.Int(9) >= 0 && r.Int(9) < kGroupCount)
-        s.sent = GroupId::FromIndex(static_cast<int>(r.Int(9)));
-    s.verified = r.Int(10) != 0;
-    s.detail = r.Text(11);
-    s.note = r.Text(12);
-    if (r.Blob(13).size() == 32) {
-        Digest d;
-        std::copy(r.Blob(13).begin(), r.Blob(13).end(), d.begin());
-        s.hash = HexOf(d);
-    }
-    s.uid = r.Text(14);
-    s.arrival = r.Text(15);
-    return s;
-}
+const std::string kSnapshotColumns = std::string("SELECT ") + kSnapshotColumnList +
+                                     " FROM snapshots s JOIN origins o ON o.id = s.origin_id ";
 
 SqlValue OrNull(bool present, int64_t value) {
     return present ? SqlValue(value) : SqlValue();
@@ -241,7 +213,7 @@ std::string SqlHistory::SnapshotsWhere(const std::string& where, const std::vect
     SqlRows rows;
     const std::string why = m_session.Run(kSnapshotColumns + where, keys, &rows);
     for (const SqlRow& r : rows)
-        out.push_back(EntryOf(r));
+        out.push_back(SnapshotOfRow(r));
     return why;
 }
 

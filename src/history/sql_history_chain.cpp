@@ -4,27 +4,12 @@
 #include "history/sql_history.h"
 
 #include "history/history_location.h"
+#include "history/sql_history_rows.h"
 
 namespace {
 
-Digest DigestOf(const std::vector<uint8_t>& blob) {
-    Digest d{};
-    if (blob.size() == d.size())
-        std::copy(blob.begin(), blob.end(), d.begin());
-    return d;
-}
-
 std::vector<uint8_t> BlobOf(const Digest& d) {
     return std::vector<uint8_t>(d.begin(), d.end());
-}
-
-std::optional<HistoryEventKind> KindOf(const std::string& keyword) {
-    for (HistoryEventKind k :
-         {HistoryEventKind::Note, HistoryEventKind::Label, HistoryEventKind::Join,
-          HistoryEventKind::Move, HistoryEventKind::Upgrade})
-        if (keyword == HistoryEventKeyword(k))
-            return k;
-    return std::nullopt;
 }
 
 } // namespace
@@ -38,7 +23,7 @@ std::string SqlHistory::ChainHead(int64_t& ref, Digest& hash) {
     if (rows.empty())
         return m_session.Name() + ": the chain's head is missing";
     ref = rows[0].Int(0);
-    hash = DigestOf(rows[0].Blob(1));
+    hash = DigestOfBlob(rows[0].Blob(1));
     return "";
 }
 
@@ -209,27 +194,12 @@ std::string SqlHistory::MoveSnapshot(int64_t snapshotId, int64_t controllerId) {
 std::string SqlHistory::Events(std::vector<HistoryEvent>& out) {
     out.clear();
     SqlRows rows;
-    const std::string why = m_session.Run(
-        "SELECT e.id, e.kind, e.snapshot_id, e.controller_id, e.other_id, e.text, e.taken,"
-        " o.os_user, o.host, o.program FROM events e JOIN origins o ON o.id = e.origin_id"
-        " ORDER BY e.id",
-        {}, &rows);
-    for (const SqlRow& r : rows) {
-        const std::optional<HistoryEventKind> kind = KindOf(r.Text(1));
-        if (!kind)
-            continue; // one a newer version added
-        HistoryEvent e;
-        e.id = r.Int(0);
-        e.kind = *kind;
-        e.snapshotId = r.Int(2);
-        e.controllerId = r.Int(3);
-        e.otherId = r.Int(4);
-        e.text = r.Text(5);
-        e.takenUtc = UtcText(r.Int(6));
-        e.user = r.Text(7);
-        e.host = r.Text(8);
-        e.program = r.Text(9);
-        out.push_back(std::move(e));
-    }
+    const std::string why = m_session.Run(std::string("SELECT ") + kEventColumnList +
+                                              " FROM events e JOIN origins o ON o.id = e.origin_id"
+                                              " ORDER BY e.id",
+                                          {}, &rows);
+    for (const SqlRow& r : rows)
+        if (std::optional<HistoryEvent> e = EventOfRow(r)) // else one a newer version added
+            out.push_back(std::move(*e));
     return why;
 }

@@ -3,18 +3,12 @@
 // chain's events say.
 
 #include "history/sql_history.h"
+#include "history/sql_history_rows.h"
 
 #include <deque>
 #include <map>
 
 namespace {
-
-Digest DigestOf(const std::vector<uint8_t>& blob) {
-    Digest d{};
-    if (blob.size() == d.size())
-        std::copy(blob.begin(), blob.end(), d.begin());
-    return d;
-}
 
 // What the events say a snapshot and a controller should show now.
 struct Expected {
@@ -65,7 +59,7 @@ std::string SqlHistory::Verify(ChainReport& report) {
                 return why;
             for (const SqlRow& r : rows)
                 checker.AddLink(snapshots ? SnapshotRef(r.Int(0)) : EventRef(r.Int(0)), r.Int(1),
-                                DigestOf(r.Blob(2)));
+                                DigestOfBlob(r.Blob(2)));
             if (rows.size() < kPage)
                 break;
             after = rows.back().Int(0);
@@ -74,36 +68,20 @@ std::string SqlHistory::Verify(ChainReport& report) {
 
     Expected expected;
     SqlRows events;
-    if (std::string why = m_session.Run(
-            "SELECT e.id, e.kind, e.snapshot_id, e.controller_id, e.other_id, e.text, e.taken,"
-            " o.os_user, o.host, o.program, e.prev_ref FROM events e"
-            " LEFT JOIN origins o ON o.id = e.origin_id ORDER BY e.id",
-            {}, &events);
+    if (std::string why =
+            m_session.Run(std::string("SELECT ") + kEventColumnList +
+                              ", e.prev_ref FROM events e"
+                              " LEFT JOIN origins o ON o.id = e.origin_id ORDER BY e.id",
+                          {}, &events);
         !why.empty())
         return why;
     for (const SqlRow& r : events) {
-        HistoryEvent e;
-        e.id = r.Int(0);
-        bool known = false;
-        for (HistoryEventKind k :
-             {HistoryEventKind::Note, HistoryEventKind::Label, HistoryEventKind::Join,
-              HistoryEventKind::Move, HistoryEventKind::Upgrade})
-            if (r.Text(1) == HistoryEventKeyword(k)) {
-                e.kind = k;
-                known = true;
-            }
-        if (!known) {
-            checker.Contradiction(EventRef(e.id), "of a kind this version does not know");
+        const std::optional<HistoryEvent> read = EventOfRow(r);
+        if (!read) {
+            checker.Contradiction(EventRef(r.Int(0)), "of a kind this version does not know");
             continue;
         }
-        e.snapshotId = r.Int(2);
-        e.controllerId = r.Int(3);
-        e.otherId = r.Int(4);
-        e.text = r.Text(5);
-        e.takenUtc = UtcText(r.Int(6));
-        e.user = r.Text(7);
-        e.host = r.Text(8);
-        e.program = r.Text(9);
+        const HistoryEvent& e = *read;
         const int64_t ref = EventRef(e.id);
         checker.Check(ref, EventLinkHash(checker.PreviousHash(ref), r.Int(10), e));
         switch (e.kind) {
@@ -134,11 +112,10 @@ std::string SqlHistory::Verify(ChainReport& report) {
     for (int64_t after = 0;;) {
         SqlRows rows;
         if (std::string why = m_session.Run(
-                "SELECT s.id, s.controller_id, s.recorded_controller_id, s.taken, o.os_user,"
-                " o.host, o.program, s.what, s.groups, s.sent_group, s.verified, s.detail, s.note,"
-                " s.prev_ref, s.content_id, s.base_id, s.depth, s.blocks, s.uid, s.arrival"
-                " FROM snapshots s"
-                " LEFT JOIN origins o ON o.id = s.origin_id WHERE s.id > ?1 ORDER BY s.id LIMIT " +
+                std::string("SELECT ") + kSnapshotColumnList +
+                    ", s.prev_ref, s.content_id, s.base_id, s.depth, s.blocks FROM snapshots s"
+                    " LEFT JOIN origins o ON o.id = s.origin_id WHERE s.id > ?1 ORDER BY s.id"
+                    " LIMIT " +
                     std::to_string(kPage),
                 {after}, &rows);
             !why.empty())
@@ -148,28 +125,12 @@ std::string SqlHistory::Verify(ChainReport& report) {
         BlockRefs brought;
         for (const SqlRow& r : rows) {
             BlockRefs own;
-            if (r.IsNull(14) && DecodeRefs(r.Blob(17), own))
+            if (r.IsNull(17) && DecodeRefs(r.Blob(20), own))
                 brought.insert(brought.end(), own.begin(), own.end());
         }
         FetchBlocks(brought);
         for (const SqlRow& r : rows) {
-            SnapshotEntry s;
-            s.id = r.Int(0);
-            s.controllerId = r.Int(1);
-            s.recordedControllerId = r.Int(2);
-            s.takenUtc = UtcText(r.Int(3));
-            s.user = r.Text(4);
-            s.host = r.Text(5);
-            s.program = r.Text(6);
-            s.keyword = r.Text(7);
-            s.groups = static_cast<GroupMask>(r.Int(8));
-            if (!r.IsNull(9) && r.Int(9) >= 0 && r.Int(9) < kGroupCount)
-                s.sent = GroupId::FromIndex(static_cast<int>(r.Int(9)));
-            s.verified = r.Int(10) != 0;
-            s.detail = r.Text(11);
-            s.note = r.Text(12);
-            s.uid = r.Text(18);
-            s.arrival = r.Text(19);
+            const SnapshotEntry s = SnapshotOfRow(r);
             const int64_t ref = SnapshotRef(s.id);
             if (!s.arrival.empty())
                 report.arrivals.push_back("snapshot " + std::to_string(s.id) + " " + s.arrival +
@@ -177,12 +138,12 @@ std::string SqlHistory::Verify(ChainReport& report) {
 
             StoredSet set;
             std::string why;
-            if (!r.IsNull(14)) {
-                set.contentId = r.Int(14);
+            if (!r.IsNull(17)) {
+                set.contentId = r.Int(17);
             } else {
                 BlockRefs own;
-                const int64_t base = r.IsNull(15) ? 0 : r.Int(15);
-                if (!DecodeRefs(r.Blob(17), own))
+                const int64_t base = r.IsNull(18) ? 0 : r.Int(18);
+                if (!DecodeRefs(r.Blob(20), own))
                     why = "its list of blocks is damaged";
                 else if (base && recent.count(base))
                     set.refs = recent[base];
@@ -211,7 +172,7 @@ std::string SqlHistory::Verify(ChainReport& report) {
                     return failed;
                 controllers[s.recordedControllerId] = c;
             }
-            checker.Check(ref, SnapshotLinkHash(checker.PreviousHash(ref), r.Int(13), s,
+            checker.Check(ref, SnapshotLinkHash(checker.PreviousHash(ref), r.Int(16), s,
                                                 controllers[s.recordedControllerId], setDigest));
             const auto note = expected.note.find(s.id);
             if (s.note != (note == expected.note.end() ? "" : note->second))

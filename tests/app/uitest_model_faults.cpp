@@ -2,7 +2,6 @@
 // commands that used to make the summary, the port 1 pane and Retry say something wrong.
 #include "app/document.h"
 #include "app/main_frame.h"
-#include "widgets/saved_settings_qt.h"
 #include "app/view.h"
 #include "history/history_location.h"
 #include "history/history_store.h"
@@ -10,6 +9,7 @@
 #include "simulator/simulated_controller.h"
 #include "support/modal_driver.h"
 #include "support/settle.h"
+#include "widgets/saved_settings_qt.h"
 
 #include <QDir>
 #include <QEventLoop>
