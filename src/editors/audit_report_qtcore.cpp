@@ -1,16 +1,13 @@
 #include "editors/audit_report_qtcore.h"
 
 #include "editors/report_qtcore.h"
-#include "files/whole_file.h"
 #include "image/shown_text.h"
 
-#include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
 
 namespace {
 
@@ -233,23 +230,7 @@ bool PaintAuditReport(const AuditReport& report, QPagedPaintDevice& device) {
 }
 
 bool WriteAuditPdf(const AuditReport& report, const std::string& path, std::string& error) {
-    error = CheckWriteTarget(path);
-    if (!error.empty())
-        return false;
-    QByteArray pdf;
-    {
-        QBuffer buffer(&pdf);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter writer(&buffer);
-        writer.setResolution(300);
-        writer.setCreator(QStringLiteral("TQXLOADER"));
-        writer.setTitle(QStringLiteral("Audit report ") + Q(ControllerName(report.controller)));
-        UseReportPageLayout(writer);
-        if (!PaintAuditReport(report, writer)) {
-            error = "the report could not be painted";
-            return false;
-        }
-    }
-    error = WriteWholeFile(path, pdf.toStdString());
-    return error.empty();
+    return WriteReportsPdf(
+        path, "Audit report " + ControllerName(report.controller),
+        [&](QPagedPaintDevice& device) { return PaintAuditReport(report, device); }, error);
 }

@@ -135,8 +135,8 @@ bool PaintReport(const ReportContent& report, const ParameterImage& image,
     return p.end();
 }
 
-bool WriteReportPdf(const ReportContent& report, const ParameterImage& image,
-                    const std::string& path, std::string& error) {
+bool WriteReportsPdf(const std::string& path, const std::string& title,
+                     const std::function<bool(QPagedPaintDevice&)>& paint, std::string& error) {
     // Refused before painting, and written as File Write writes: whole, only over a regular
     // file or to a new name.
     error = CheckWriteTarget(path);
@@ -149,15 +149,22 @@ bool WriteReportPdf(const ReportContent& report, const ParameterImage& image,
         QPdfWriter writer(&buffer);
         writer.setResolution(300);
         writer.setCreator(QStringLiteral("TQXLOADER"));
-        writer.setTitle(QStringLiteral("Parameter report ") + Q(report.modelCode));
+        writer.setTitle(Q(title));
         UseReportPageLayout(writer);
-        if (!PaintReport(report, image, writer)) {
+        if (!paint(writer)) {
             error = "the report could not be painted";
             return false;
         }
     }
     error = WriteWholeFile(path, pdf.toStdString());
     return error.empty();
+}
+
+bool WriteReportPdf(const ReportContent& report, const ParameterImage& image,
+                    const std::string& path, std::string& error) {
+    return WriteReportsPdf(
+        path, "Parameter report " + report.modelCode,
+        [&](QPagedPaintDevice& device) { return PaintReport(report, image, device); }, error);
 }
 
 void PaintProfile(QPainter& p, const QRectF& area, const ProfileGeometry& g) {

@@ -3,6 +3,7 @@
 #include "editors/profile_geometry.h"
 #include "editors/report_content.h"
 
+#include <functional>
 #include <string>
 
 class QFont;
@@ -19,6 +20,12 @@ QFont ReportFont(const QPainter& painter, double points, bool bold = false);
 
 // A4 landscape with 12 mm margins.
 void UseReportPageLayout(QPagedPaintDevice& device);
+
+// A PDF of the reports' page layout titled `title`, painted by `paint` (false when it
+// could not paint), written as File Write writes its file (files/whole_file.h): complete or
+// not at all, only over a regular file or to a new name; false with the reason in `error`.
+bool WriteReportsPdf(const std::string& path, const std::string& title,
+                     const std::function<bool(QPagedPaintDevice&)>& paint, std::string& error);
 
 // Paints every page; false when the device cannot be painted on.
 bool PaintReport(const ReportContent& report, const ParameterImage& image,
